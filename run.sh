@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Sets up, builds the optimised build and runs the main job; ./run.sh ARGS runs morfel ARGS.
+set -euo pipefail
+cd "$(dirname "$0")"
+. tools/deps.sh
+morfel_need_packages "${MORFEL_BUILD_PACKAGES[@]}"
+cmake --preset release >/dev/null
+cmake --build --preset release -j "$(nproc)" >/dev/null
+if [ -x build/release/host/morfel ]; then
+  if [ $# -gt 0 ]; then
+    exec build/release/host/morfel "$@"
+  fi
+  exec tools/demo.sh
+fi
+echo "Built Morfel in build/release (the morfel host program is not part of this build yet)."

@@ -1,0 +1,21 @@
+# Sourced by run.sh and test.sh: installs the Debian packages the build needs
+# when they are missing. As root it runs apt-get; otherwise it prints the line.
+morfel_need_packages() {
+  local missing=()
+  local pkg
+  for pkg in "$@"; do
+    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' || missing+=("$pkg")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  if [ "$(id -u)" -eq 0 ]; then
+    echo "Installing: ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq >/dev/null || true
+    apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  else
+    echo "Missing packages. Run:  sudo apt-get install -y ${missing[*]}" >&2
+    return 1
+  fi
+}
+
+MORFEL_BUILD_PACKAGES=(cmake make g++ libgtest-dev libbenchmark-dev libstb-dev)
