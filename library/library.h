@@ -1,0 +1,258 @@
+// Program library and settings: the sectioned key=value text documents, the
+// library file, the settings file, parameter set files and the import of
+// program files. Nothing here shows a window: every operation returns its
+// result (and, where a user must be told something, a text to show).
+//
+// Contracts
+// - Texts are 8-bit and NUL-terminated. Names, messages and parameter value
+//   texts live in kNameTextSize (128) byte buffers, program texts in
+//   kProgramTextSize (2048) byte buffers; every copy into them is bounded.
+// - Multi-line texts use CR LF in memory. Files are written with CR LF on
+//   every platform and read accepting CR LF or LF.
+// - A stored value line is "key=" followed by the escaped value: LF becomes
+//   backslash-"n", CR is dropped. Readers of the format accept lines of at
+//   most kMaxStoredLine (2047) characters, so a program whose line would be
+//   longer must not be saved (see CheckProgramTexts).
+// - Saving never loses the old file: the text goes to a temporary file in
+//   the same folder, which replaces the old file only once written whole.
+//   A failed save returns 0 and leaves the old file as it was.
+// - Files are read whole; nothing is silently cut.
+// - The library holds one section "Prog%03d" per program, numbered densely
+//   from 0; readers stop at the first index without "Group". At most
+//   kMaxPrograms (1000) programs.
+#ifndef MORFEL_LIBRARY_LIBRARY_H
+#define MORFEL_LIBRARY_LIBRARY_H
+
+#include <cstddef>
+#include <cstdint>
+
+class ValueList;
+
+// ---------------------------------------------------------------- limits
+
+constexpr int kParamSlotCount = 12;
+constexpr int kNameTextSize = 128;      // 127 characters + NUL
+constexpr int kProgramTextSize = 2048;  // 2047 characters + NUL
+constexpr int kMaxStoredLine = 2047;    // longest line a reader accepts, LF excluded
+constexpr int kMaxPrograms = 1000;
+constexpr int kSectionNameSize = 8;     // "Prog%03d" + NUL
+// The serialized library, with its terminating NUL, must fit this many bytes
+// so that every reader of the format can take it in.
+constexpr long kMaxLibraryBytes = 1048575;
+constexpr long kMaxSettingsBytes = 65535;
+constexpr int kPathBufferSize = 1024;
+
+// ---------------------------------------------------------------- records
+
+// One of the twelve parameter slots of the main dialog.
+struct ParamSlot {
+  char message[kNameTextSize];  // label text, also used in run error messages
+  char name[kNameTextSize];     // script variable; empty marks the end of the declared ones
+  char value[kNameTextSize];    // value text: an expression, as typed or defaulted
+  int32_t minimum;
+  int32_t maximum;
+};
+
+// Interpolation choices, in the order of the main dialog's list.
+enum InterpolationChoice : int32_t {
+  kInterpRound = 0,
+  kInterpLinear = 1,
+  kInterpBezier = 2,
+};
+
+// The main dialog's last choices; the parameter value texts live in the
+// ParamSlots.
+struct FilterSettings {
+  int32_t GroupNo;  // position in the group list
+  int32_t FuncNo;   // position among the programs of that group
+  int32_t Interp;   // InterpolationChoice
+  int32_t Preview;  // 1 when "Auto Preview" is checked
+};
+
+// The texts of the chosen program, CR LF line breaks.
+struct CurrentProgram {
+  char initText[kProgramTextSize];
+  char transformText[kProgramTextSize];
+};
+
+// ---------------------------------------------------------------- paths
+
+// The platform's path separator, used to join the data folder and its files.
+#ifdef _WIN32
+constexpr char kPathSeparator = '\\';
+#else
+constexpr char kPathSeparator = '/';
+#endif
+
+// Writes baseFolder + "Tarvo" + separator + fileName into buffer. The base
+// folder comes from the host and already ends with a separator. Returns the
+// length written, or 0 (buffer emptied) when it doesn't fit in size bytes.
+int DataPath(char* buffer, int size, const char* baseFolder, const char* fileName);
+// baseFolder + "Morfel.dat". Returns the length, or 0 when it doesn't fit.
+int SettingsPath(char* buffer, int size, const char* baseFolder);
+// The library file "Morfel.ini" in the data folder. Length, or 0.
+int LibraryPath(char* buffer, int size, const char* baseFolder);
+
+// ---------------------------------------------------------------- lines
+
+// Reads one LF-separated line of text into line (at most lineSize - 1
+// characters, NUL-terminated). Empty lines are skipped. The LF is consumed,
+// not copied; a CR before it stays in the line. A line longer than
+// lineSize - 1 is delivered in pieces: its remainder comes as the next line.
+// Returns the number of characters of text consumed, 0 when no line is left.
+int ReadLine(const char* text, char* line, int lineSize);
+
+// ---------------------------------------------------------------- documents
+
+// A sectioned key=value document. The root holds keys set without a
+// section and the sections (nested lists of keys), in first-set order.
+class KeyValueDocument {
+ public:
+  KeyValueDocument();
+  virtual ~KeyValueDocument();
+  KeyValueDocument(const KeyValueDocument&) = delete;
+  KeyValueDocument& operator=(const KeyValueDocument&) = delete;
+
+  // Empties the document and reads text into it. Lines may be of any
+  // length. Returns 0 when the whole text was read, otherwise the number
+  // (from 1; empty lines not counted) of the malformed line that stopped it;
+  // what came before that line stays in the document.
+  int Parse(const char* text);
+  int Parse(const char* text, size_t length);
+
+  // Length of the serialized text, NUL excluded.
+  size_t SerializedLength() const;
+  // Writes the document as CR LF text into buffer, NUL-terminated. Returns
+  // the length written, or -1 when it doesn't fit in size bytes (the buffer
+  // then holds an empty text): a document is never written cut short.
+  long Serialize(char* buffer, size_t size) const;
+
+  // The value of key in section (null: the root), or null when missing or
+  // not a text. The pointer stays valid until that entry changes.
+  const char* Get(const char* key, const char* section = nullptr) const;
+  // Copies the value into destination, cut to destinationSize - 1
+  // characters. Returns the full length of the stored value (a result of
+  // destinationSize or more means it was cut), or -1 when it is missing
+  // (destination then empty).
+  int CopyValue(const char* key, const char* section, char* destination,
+                int destinationSize) const;
+  // Sets key in section (null: the root), appending the section when new.
+  void Set(const char* key, const char* value, const char* section = nullptr);
+  // Removes key; a section left empty is removed too. Missing is no error.
+  int Remove(const char* key, const char* section = nullptr);
+
+  const ValueList& root() const { return *root_; }
+
+ private:
+  ValueList* root_;
+};
+
+// ---------------------------------------------------------------- library
+
+// Writes "Prog%03d" for index 0..999 into name. Returns 1, or 0 (name
+// emptied) when the index is outside that range.
+int ProgramSectionName(int index, char name[kSectionNameSize]);
+
+// The program library: one section per program with the keys "Group",
+// "Name", "Init" and "Prog".
+class ProgramLibrary : public KeyValueDocument {
+ public:
+  // Number of programs seen by readers: sections 0, 1, ... up to the first
+  // one without "Group".
+  int ProgramCount() const;
+  // A key ("Group", "Name", "Init", "Prog") of program index; null when
+  // missing.
+  const char* ProgramField(int index, const char* key) const;
+  // Index of the first program from startIndex on with exactly this group
+  // and name (a missing name reads as empty), or -1.
+  int FindProgram(const char* group, const char* name, int startIndex = 0) const;
+  // Replaces the texts of program index.
+  void SetProgramTexts(int index, const char* initText, const char* transformText);
+  // Appends a program after the last one. Returns its index, or -1 when the
+  // library already holds kMaxPrograms programs.
+  int AppendProgram(const char* group, const char* name, const char* initText,
+                    const char* transformText);
+  // Removes program index and moves all later ones down by one. Returns 1,
+  // or 0 when there is no program at index.
+  int CloseGap(int index);
+};
+
+// Which text of a program would not fit a stored line.
+enum ProgramTextCheck {
+  kProgramTextsFit = 0,
+  kInitTextTooLong = 1,
+  kTransformTextTooLong = 2,
+};
+// Says whether "Init=" and "Prog=" with the escaped texts fit a stored line.
+ProgramTextCheck CheckProgramTexts(const char* initText, const char* transformText);
+// A text for the user explaining a failed check; "" for kProgramTextsFit.
+const char* ProgramTextCheckMessage(ProgramTextCheck check);
+
+// ---------------------------------------------------------------- files
+
+// Resets settings (all zero), the program texts (when program is not null)
+// and the message, name and value texts of the twelve slots, then reads the
+// settings file's section "Default". Returns 1 when read, 0 when the file
+// could not be opened or read.
+int LoadSettings(const char* baseFolder, FilterSettings* settings, CurrentProgram* program,
+                 ParamSlot slots[kParamSlotCount]);
+// Writes GroupNo, FuncNo, Interp (Bezier stored as Linear), Preview and the
+// twelve value texts. Returns 1 when written, 0 otherwise.
+int SaveSettings(const char* baseFolder, const FilterSettings& settings,
+                 const ParamSlot slots[kParamSlotCount]);
+
+// Reads the library file whole into library. Returns 1 when read, 0 when it
+// could not be opened or read (library left untouched). When the file holds
+// a malformed line, reading stops there and *stoppedAtLine (if given)
+// receives its number, else 0.
+int LoadLibrary(const char* baseFolder, ProgramLibrary* library, int* stoppedAtLine = nullptr);
+// Writes the library file. Returns 1 when written; 0 when the file could not
+// be written or the library would exceed kMaxLibraryBytes (old file kept).
+int SaveLibrary(const char* baseFolder, const ProgramLibrary& library);
+
+// ---------------------------------------------------------------- parameter sets
+
+// The content of a parameter set file.
+struct ParameterSet {
+  char group[kNameTextSize];
+  char name[kNameTextSize];
+  char values[kParamSlotCount][kNameTextSize];
+};
+
+// Writes "#ver 0.07", group, name and the twelve values, CR LF after each.
+// Returns 1 when written, 0 otherwise (an existing file is kept).
+int WriteParameterSet(const char* path, const ParameterSet& set);
+// Reads a parameter set file. Missing lines read as empty, long lines are
+// cut to 127 characters. Returns 1 when read, 0 when it could not be opened.
+int ReadParameterSet(const char* path, ParameterSet* set);
+// Proposes a file name: programName with every character removed that is
+// not an ASCII letter, digit or "-". Returns its length.
+int ProposeParameterFileName(const char* programName, char* buffer, int size);
+
+// ---------------------------------------------------------------- import
+
+struct ImportCounters {
+  int32_t added;
+  int32_t overwritten;
+};
+
+enum ImportOutcome {
+  kImportAdded = 0,
+  kImportOverwritten = 1,
+  kImportNoGroupOrName = 2,  // skipped silently
+  kImportLibraryFull = 3,    // skipped silently
+  kImportCannotOpen = 4,     // message: the file name
+  kImportTextTooLong = 5,    // message: the file name and the reason
+};
+
+// Reads the program file fileName from the data folder and merges it into
+// library: a program with the same group and name gets the file's texts,
+// any other is appended. Updates counters. For the two outcomes that the
+// user should hear of, writes a text into message (else it is emptied).
+ImportOutcome ImportProgramFile(const char* baseFolder, const char* fileName,
+                                ProgramLibrary* library, ImportCounters* counters,
+                                char* message, int messageSize);
+// "%d new program(s) are added. %d program(s) are overwritten."
+int FormatImportSummary(const ImportCounters& counters, char* buffer, int size);
+
+#endif
