@@ -1,0 +1,52 @@
+// Placeholder handlers that keep the build linking until the real built-in
+// functions land; each yields 0.0.
+#include "script/builtins.h"
+
+double BuiltinSin(ScriptEngine&, const double*, const char*) { return 0.0; }
+double BuiltinCos(ScriptEngine&, const double*, const char*) { return 0.0; }
+double BuiltinTan(ScriptEngine&, const double*, const char*) { return 0.0; }
+double BuiltinExp(ScriptEngine&, const double*, const char*) { return 0.0; }
+double BuiltinLog(ScriptEngine&, const double*, const char*) { return 0.0; }
+double BuiltinPow(ScriptEngine&, const double*, const char*) { return 0.0; }
+double BuiltinAbs(ScriptEngine&, const double*, const char*) { return 0.0; }
+double BuiltinSqrt(ScriptEngine&, const double*, const char*) { return 0.0; }
+double BuiltinRand(ScriptEngine&, const double*, const char*) { return 0.0; }
+double BuiltinSrand(ScriptEngine&, const double*, const char*) { return 0.0; }
+double BuiltinInt(ScriptEngine&, const double*, const char*) { return 0.0; }
+double BuiltinAcos(ScriptEngine&, const double*, const char*) { return 0.0; }
+double BuiltinAsin(ScriptEngine&, const double*, const char*) { return 0.0; }
+double BuiltinAtan2(ScriptEngine&, const double*, const char*) { return 0.0; }
+double BuiltinMin(ScriptEngine&, const double*, const char*) { return 0.0; }
+double BuiltinMax(ScriptEngine&, const double*, const char*) { return 0.0; }
+double BuiltinSgn(ScriptEngine&, const double*, const char*) { return 0.0; }
+double BuiltinGet(ScriptEngine&, const double*, const char*) { return 0.0; }
+double BuiltinDstGet(ScriptEngine&, const double*, const char*) { return 0.0; }
+double BuiltinAdd(ScriptEngine&, const double*, const char*) { return 0.0; }
+double BuiltinDstAdd(ScriptEngine&, const double*, const char*) { return 0.0; }
+double BuiltinGetb(ScriptEngine&, const double*, const char*) { return 0.0; }
+double BuiltinSrcR(ScriptEngine&, const double*, const char*) { return 0.0; }
+double BuiltinSrcG(ScriptEngine&, const double*, const char*) { return 0.0; }
+double BuiltinSrcB(ScriptEngine&, const double*, const char*) { return 0.0; }
+double BuiltinSrcT(ScriptEngine&, const double*, const char*) { return 0.0; }
+double BuiltinDstR(ScriptEngine&, const double*, const char*) { return 0.0; }
+double BuiltinDstG(ScriptEngine&, const double*, const char*) { return 0.0; }
+double BuiltinDstB(ScriptEngine&, const double*, const char*) { return 0.0; }
+double BuiltinDstT(ScriptEngine&, const double*, const char*) { return 0.0; }
+double BuiltinHls(ScriptEngine&, const double*, const char*) { return 0.0; }
+double BuiltinRgb(ScriptEngine&, const double*, const char*) { return 0.0; }
+double BuiltinSetMatrix3(ScriptEngine&, const double*, const char*) { return 0.0; }
+double BuiltinSetMatrix5(ScriptEngine&, const double*, const char*) { return 0.0; }
+double BuiltinLoadBmp(ScriptEngine&, const double*, const char*) { return 0.0; }
+double BuiltinLoadBmpNum(ScriptEngine&, const double*, const char*) { return 0.0; }
+double BuiltinConv(ScriptEngine&, const double*, const char*) { return 0.0; }
+double BuiltinDstConv(ScriptEngine&, const double*, const char*) { return 0.0; }
+double BuiltinFill(ScriptEngine&, const double*, const char*) { return 0.0; }
+double BuiltinFillT(ScriptEngine&, const double*, const char*) { return 0.0; }
+double BuiltinCopy(ScriptEngine&, const double*, const char*) { return 0.0; }
+double BuiltinDraw(ScriptEngine&, const double*, const char*) { return 0.0; }
+double BuiltinDrawT(ScriptEngine&, const double*, const char*) { return 0.0; }
+double BuiltinPset(ScriptEngine&, const double*, const char*) { return 0.0; }
+double BuiltinTset(ScriptEngine&, const double*, const char*) { return 0.0; }
+double BuiltinSlotWidth(ScriptEngine&, const double*, const char*) { return 0.0; }
+double BuiltinSlotHeight(ScriptEngine&, const double*, const char*) { return 0.0; }
+double BuiltinClean(ScriptEngine&, const double*, const char*) { return 0.0; }
