@@ -1,0 +1,121 @@
+#include "ui/editor_internal.h"
+
+namespace {
+
+struct ControlText {
+  int id;
+  const char* text;
+};
+
+// Captions of the editor's controls, set when it opens.
+const ControlText kEditorCaptions[] = {
+    {kEditOkButton, "OK"},          {kEditCancelButton, "Cancel"},
+    {kEditImportButton, "Function"}, {kEditGroupLabel, "Group"},
+    {kEditTitleLabel, "Title"},     {kEditInitLabel, "Initialize"},
+    {kEditTransformLabel, "Transform"}, {kEditHelpButton, "Help"},
+    {kEditClearButton, "Clear"},    {kEditMoveButton, "Move"},
+    {kEditSaveButton, "Save"},      {kEditDeleteButton, "Delete"},
+    {kEditCheckButton, "Check"},
+};
+
+struct BoxLimit {
+  int id;
+  int characters;
+};
+
+// What the boxes take: names fit the 128-byte name buffers, texts the
+// 2048-byte program buffers, so nothing typed is cut when read back.
+const BoxLimit kEditorBoxLimits[] = {
+    {kEditGroupBox, kNameTextSize - 1},
+    {kEditNameBox, kNameTextSize - 1},
+    {kEditInitBox, kProgramTextSize - 1},
+    {kEditTransformBox, kProgramTextSize - 1},
+};
+
+void InitializeEditor(HWND dialog) {
+  for (const ControlText& caption : kEditorCaptions) {
+    SetDlgItemTextA(dialog, caption.id, caption.text);
+  }
+  for (const BoxLimit& limit : kEditorBoxLimits) {
+    SendDlgItemMessageA(dialog, limit.id, EM_LIMITTEXT, static_cast<WPARAM>(limit.characters), 0);
+  }
+  FillGroupCombo(dialog, nullptr);
+  FillFunctionCombo(dialog, nullptr);
+  CenterOnDesktop(dialog);
+  CompileCurrentProgram(dialog);
+  ShowProgramInEditor(dialog);
+}
+
+void ProgramChosen(HWND dialog) {
+  LRESULT selected = SendDlgItemMessageA(dialog, kEditProgramCombo, CB_GETCURSEL, 0, 0);
+  if (selected < 0) return;
+  EditorSettings().FuncNo = static_cast<int32_t>(selected);
+  CompileCurrentProgram(dialog);
+  ShowProgramInEditor(dialog);
+}
+
+void GroupChosen(HWND dialog) {
+  LRESULT selected = SendDlgItemMessageA(dialog, kEditGroupCombo, CB_GETCURSEL, 0, 0);
+  if (selected < 0) return;
+  FilterSettings& settings = EditorSettings();
+  settings.GroupNo = static_cast<int32_t>(selected);
+  settings.FuncNo = 0;
+  FillFunctionCombo(dialog, nullptr);
+  CompileCurrentProgram(dialog);
+  ShowProgramInEditor(dialog);
+}
+
+// OK leaves the declared defaults of the current program in the parameter
+// slots, so the settings saved next carry them.
+void ConfirmEditor(HWND dialog) {
+  CheckDeclarations();
+  EndDialog(dialog, 1);
+}
+
+INT_PTR HandleCommand(HWND dialog, int id, int notification) {
+  switch (id) {
+    case kEditProgramCombo:
+      if (notification == CBN_SELCHANGE) ProgramChosen(dialog);
+      return TRUE;
+    case kEditGroupCombo:
+      if (notification == CBN_SELCHANGE) GroupChosen(dialog);
+      return TRUE;
+    case kEditCheckButton: CheckProgram(dialog); return TRUE;
+    case kEditClearButton: ClearEditor(dialog); return TRUE;
+    case kEditSaveButton: SaveProgram(dialog); return TRUE;
+    case kEditDeleteButton: DeleteProgram(dialog); return TRUE;
+    case kEditMoveButton: MoveProgramToEnd(dialog); return TRUE;
+    case kEditImportButton: ImportProgramFiles(dialog); return TRUE;
+    case kEditHelpButton: ShowHelp(dialog); return TRUE;
+    case kEditOkButton: ConfirmEditor(dialog); return TRUE;
+    case kEditCancelButton: EndDialog(dialog, 0); return TRUE;
+    default: return FALSE;
+  }
+}
+
+}  // namespace
+
+INT_PTR CALLBACK EditorDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  (void)lParam;
+  if (ActiveFilterContext() == nullptr) {
+    // Nothing to edit outside an export call.
+    if (message == WM_INITDIALOG) EndDialog(dialog, 0);
+    return message == WM_INITDIALOG ? TRUE : FALSE;
+  }
+  switch (message) {
+    case WM_INITDIALOG:
+      InitializeEditor(dialog);
+      return TRUE;
+    case WM_COMMAND:
+      return HandleCommand(dialog, LOWORD(wParam), HIWORD(wParam));
+    case WM_SYSCOMMAND:
+      if ((wParam & 0xFFF0) != SC_CLOSE) return FALSE;
+      EndDialog(dialog, 0);
+      return TRUE;
+    case WM_CLOSE:
+      EndDialog(dialog, 0);
+      return TRUE;
+    default:
+      return FALSE;
+  }
+}

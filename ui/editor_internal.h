@@ -1,0 +1,89 @@
+// Private to the program editor, the help dialog and the import: the
+// editor's controls, its shared operations and the filter state it works on.
+#ifndef MORFEL_UI_EDITOR_INTERNAL_H
+#define MORFEL_UI_EDITOR_INTERNAL_H
+
+#include <windows.h>
+
+#include "library/library.h"
+#include "ui/ui.h"
+
+// Control ids of the "editdlg" and "helpdlg" templates.
+enum EditorControl {
+  kEditOkButton = 1,
+  kEditCancelButton = 2,
+  kEditClearButton = 102,
+  kEditMoveButton = 103,
+  kEditSaveButton = 104,
+  kEditCheckButton = 105,
+  kEditDeleteButton = 106,
+  kEditHelpButton = 107,
+  kEditImportButton = 108,
+  kEditProgramCombo = 201,
+  kEditGroupCombo = 203,
+  kEditGroupBox = 301,
+  kEditNameBox = 302,
+  kEditInitBox = 303,
+  kEditTransformBox = 304,
+  kEditInitLabel = 1003,
+  kEditTransformLabel = 1004,
+  kEditTitleLabel = 1005,
+  kEditGroupLabel = 1006,
+  kHelpTextBox = 301,
+};
+
+// Group and name as typed into the editor's boxes.
+struct EditorNames {
+  char group[kNameTextSize];
+  char name[kNameTextSize];
+};
+
+// ---- the filter state of the current call (editor_context.cpp); valid
+// only while a filter context exists, which the dialog procedures check.
+ProgramLibrary& EditorLibrary();
+FilterSettings& EditorSettings();
+CurrentProgram& EditorProgram();
+const char* EditorBaseFolder();
+HINSTANCE EditorModuleInstance();
+// Name at GroupNo in the group list / FuncNo in the function list; "" when
+// there is none.
+const char* ChosenGroupName();
+const char* ChosenFunctionName();
+// Copies text without its declaration lines (kept as empty lines, so line
+// numbers stay those of the full text) into destination.
+void StripDeclarations(const char* text, char* destination, int size);
+// Reads the declarations of the current Init text into the parameter slots
+// without touching any control. Returns 1 when they are well formed.
+int CheckDeclarations();
+
+// ---- message boxes (editor_messages.cpp)
+// Yes/No question, No the default. Returns 1 on Yes.
+int AskQuestion(HWND owner, const char* question);
+// Title "message", stop icon: an operation found nothing to work on.
+void ShowNotice(HWND owner, const char* text);
+// Title "message", no icon, OK.
+void ShowResult(HWND owner, const char* text);
+
+// ---- editor boxes (editor_boxes.cpp)
+// Copies group and name boxes into names and the text boxes into the
+// current program's texts.
+void ReadEditor(HWND dialog, EditorNames* names);
+void ShowProgramInEditor(HWND dialog);
+void ClearEditor(HWND dialog);
+// Writes the library file; tells the user when it could not be written.
+int WriteLibraryFile(HWND dialog);
+// Refuses (with a message naming the text) program texts whose stored line
+// the library could not read back. Returns 1 when they fit.
+int ProgramTextsFit(HWND dialog, const CurrentProgram& program);
+
+// ---- operations
+int CheckProgram(HWND dialog);
+void SaveProgram(HWND dialog);
+void DeleteProgram(HWND dialog);
+void MoveProgramToEnd(HWND dialog);
+void ImportProgramFiles(HWND dialog);
+void ShowHelp(HWND owner);
+
+INT_PTR CALLBACK HelpDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+#endif
