@@ -1,0 +1,37 @@
+// Fetching the source colour at a computed position, with the pass's
+// interpolation. T is never interpolated: it always comes from the pixel
+// whose cell contains the position.
+#include "transform/pass.h"
+#include "transform/transform.h"
+
+namespace {
+
+void FetchInterpolated(const PassSource& source, WrappedAxis x, WrappedAxis y,
+                       uint8_t* rgbOut) {
+  const RgbtImage& image = *source.rgb;
+  for (int32_t k = 0; k < 3; ++k) {
+    rgbOut[k] = source.interpolation == kTransformLinear
+                    ? SampleLinear(image, x.index, y.index, x.fraction, y.fraction, k)
+                    : SampleBezier(image, x.index, y.index, x.fraction, y.fraction, k);
+  }
+}
+
+}  // namespace
+
+void FetchSourcePixel(const PassSource& source, double posX, double posY, uint8_t* rgbOut,
+                      uint8_t* tOut) {
+  const RgbtImage& rgb = *source.rgb;
+  const RgbtImage& transparency = *source.transparency;
+  WrappedAxis x = WrapAxis(posX, source.tileOffsetX, rgb.width);
+  WrappedAxis y = WrapAxis(posY, source.tileOffsetY, rgb.height);
+  if (source.interpolation == kTransformRound) {
+    const uint8_t* pixel = rgb.data + static_cast<size_t>(y.index) * rgb.rowLength +
+                           static_cast<size_t>(x.index) * 3;
+    rgbOut[0] = pixel[0];
+    rgbOut[1] = pixel[1];
+    rgbOut[2] = pixel[2];
+  } else {
+    FetchInterpolated(source, x, y, rgbOut);
+  }
+  *tOut = transparency.data[static_cast<size_t>(y.index) * transparency.rowLength + x.index];
+}

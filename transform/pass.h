@@ -1,0 +1,39 @@
+// Internals of one pass of the per-pixel driver: wrapping positions into the
+// image, fetching a source pixel and storing the colour variables.
+#pragma once
+
+#include <cstdint>
+
+#include "image/image.h"
+
+// A position on one axis, reduced to a pixel index inside the image and the
+// fraction of the way to the next pixel.
+struct WrappedAxis {
+  int32_t index;    // 0 <= index < size
+  double fraction;  // 0 <= fraction < 1
+};
+
+// Wraps position onto an axis of `size` pixels (the image tiles the plane).
+// tileOffset (size * 256) keeps the usual range non-negative before the
+// truncation, so positions from -tileOffset upward are handled exactly as
+// the scripts have always seen them; anything further out, and infinities
+// or NaN, is still brought onto a pixel inside the axis.
+WrappedAxis WrapAxis(double position, double tileOffset, int32_t size);
+
+// A script colour value as a byte: clamped to 0..255, then truncated; NaN
+// gives 0.
+uint8_t ColourByte(double value);
+
+// The source planes of a pass and how colours are fetched from them.
+struct PassSource {
+  const RgbtImage* rgb;
+  const RgbtImage* transparency;
+  double tileOffsetX;
+  double tileOffsetY;
+  int32_t interpolation;
+};
+
+// Writes the source colour at (posX, posY) into the three bytes at rgbOut
+// and the source T byte of the containing pixel into *tOut.
+void FetchSourcePixel(const PassSource& source, double posX, double posY, uint8_t* rgbOut,
+                      uint8_t* tOut);

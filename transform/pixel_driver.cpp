@@ -1,0 +1,150 @@
+// One pass of a transform: every destination pixel, in row order, gets its
+// position and source colour loaded into the script's variables, the
+// Transform program run, and its result written by "coord".
+#include <cmath>
+
+#include "script/script.h"
+#include "transform/pass.h"
+#include "transform/transform.h"
+
+namespace {
+
+constexpr int32_t kTransformSlot = 1;
+// The wrap offset is the image size shifted left by 8 bits: 256 tiles.
+constexpr double kTilesBeforeOrigin = 256.0;
+
+// The variables a pass writes before and reads after each program run,
+// bound by address once per pass so no pixel pays for a name lookup.
+struct PixelCells {
+  double* x;
+  double* y;
+  double* r;
+  double* t;
+  double* cx;
+  double* cy;
+  double* red;
+  double* green;
+  double* blue;
+  double* alpha;
+  double* coord;
+};
+
+struct PixelCellName {
+  const char* name;
+  double* PixelCells::*field;
+};
+
+constexpr PixelCellName kPixelCellNames[] = {
+    {"x", &PixelCells::x},       {"y", &PixelCells::y},         {"r", &PixelCells::r},
+    {"t", &PixelCells::t},       {"cx", &PixelCells::cx},       {"cy", &PixelCells::cy},
+    {"R", &PixelCells::red},     {"G", &PixelCells::green},     {"B", &PixelCells::blue},
+    {"T", &PixelCells::alpha},   {"coord", &PixelCells::coord},
+};
+
+int32_t BindPixelCells(ScriptEngine& engine, PixelCells* cells) {
+  for (const PixelCellName& entry : kPixelCellNames) {
+    double* cell = engine.VariableCell(entry.name);
+    if (cell == nullptr) return 0;
+    cells->*entry.field = cell;
+  }
+  return 1;
+}
+
+struct Pass {
+  ScriptEngine* engine;
+  PixelCells cells;
+  PassSource source;
+};
+
+// Position and colour of the pixel at (column, row) into the variables.
+void LoadPixelVariables(const PixelCells& cells, int32_t column, int32_t row,
+                        const uint8_t* sourceRgb, const uint8_t* sourceT) {
+  double x = column - *cells.cx;
+  double y = row - *cells.cy;
+  *cells.x = x;
+  *cells.y = y;
+  *cells.r = std::sqrt(x * x + y * y);
+  *cells.t = std::atan2(y, x);
+  *cells.blue = sourceRgb[0];
+  *cells.green = sourceRgb[1];
+  *cells.red = sourceRgb[2];
+  *cells.alpha = sourceT[0];
+}
+
+// Writes the destination pixel as "coord" says; a "coord" outside 0..2
+// (NaN included) leaves it as it was.
+void StorePixelResult(const Pass& pass, uint8_t* destinationRgb, uint8_t* destinationT) {
+  const PixelCells& cells = pass.cells;
+  double coord = *cells.coord;
+  if (!(coord >= 0.0 && coord <= 2.0)) return;
+  if (coord == 0.0) {
+    destinationRgb[0] = ColourByte(*cells.blue);
+    destinationRgb[1] = ColourByte(*cells.green);
+    destinationRgb[2] = ColourByte(*cells.red);
+    *destinationT = ColourByte(*cells.alpha);
+    return;
+  }
+  double posX;
+  double posY;
+  if (coord == 1.0) {
+    posX = *cells.r * std::cos(*cells.t) + *cells.cx;
+    posY = *cells.r * std::sin(*cells.t) + *cells.cy;
+  } else {
+    posX = *cells.x + *cells.cx;
+    posY = *cells.y + *cells.cy;
+  }
+  FetchSourcePixel(pass.source, posX, posY, destinationRgb, destinationT);
+}
+
+// Runs every pixel of one row. 0 when the program ended the pass.
+int32_t TransformRow(const Pass& pass, int32_t row, RgbtImage& destinationRgb,
+                     RgbtImage& destinationT) {
+  const RgbtImage& sourceRgb = *pass.source.rgb;
+  const RgbtImage& sourceT = *pass.source.transparency;
+  const uint8_t* sourceRgbPixel = sourceRgb.data + static_cast<size_t>(row) * sourceRgb.rowLength;
+  const uint8_t* sourceTPixel = sourceT.data + static_cast<size_t>(row) * sourceT.rowLength;
+  uint8_t* destinationRgbPixel =
+      destinationRgb.data + static_cast<size_t>(row) * destinationRgb.rowLength;
+  uint8_t* destinationTPixel = destinationT.data + static_cast<size_t>(row) * destinationT.rowLength;
+  for (int32_t column = 0; column < sourceRgb.width; ++column) {
+    LoadPixelVariables(pass.cells, column, row, sourceRgbPixel, sourceTPixel);
+    if (pass.engine->Run(nullptr, kTransformSlot) < 0) return 0;
+    StorePixelResult(pass, destinationRgbPixel, destinationTPixel);
+    sourceRgbPixel += 3;
+    sourceTPixel += 1;
+    destinationRgbPixel += 3;
+    destinationTPixel += 1;
+  }
+  return 1;
+}
+
+int32_t PlaneFits(const RgbtImage& plane, const RgbtImage& shape, int32_t channels) {
+  return plane.data != nullptr && plane.channels == channels && plane.width == shape.width &&
+         plane.height == shape.height && plane.width >= 1 && plane.height >= 1 &&
+         static_cast<int64_t>(plane.rowLength) >= static_cast<int64_t>(plane.width) * channels;
+}
+
+}  // namespace
+
+int32_t ImagesFitForRun(const RgbtImage& sourceRgb, const RgbtImage& sourceT,
+                        const RgbtImage& destinationRgb, const RgbtImage& destinationT) {
+  return PlaneFits(sourceRgb, sourceRgb, 3) && PlaneFits(sourceT, sourceRgb, 1) &&
+         PlaneFits(destinationRgb, sourceRgb, 3) && PlaneFits(destinationT, sourceRgb, 1);
+}
+
+int32_t TransformPixels(ProgressImage& destinationRgb, RgbtImage& sourceRgb,
+                        ScriptEngine& engine, int32_t interpolation, RgbtImage& sourceT,
+                        RgbtImage& destinationT) {
+  if (!ImagesFitForRun(sourceRgb, sourceT, destinationRgb, destinationT)) return 0;
+  Pass pass;
+  pass.engine = &engine;
+  if (!BindPixelCells(engine, &pass.cells)) return 0;
+  const int32_t height = sourceRgb.height;
+  pass.source = {&sourceRgb, &sourceT, sourceRgb.width * kTilesBeforeOrigin,
+                 height * kTilesBeforeOrigin, interpolation};
+  for (int32_t row = 0; row < height; ++row) {
+    if (!TransformRow(pass, row, destinationRgb, destinationT)) return row;
+    if (destinationRgb.progress != nullptr) destinationRgb.progress(row, height);
+  }
+  return height;
+}

@@ -1,0 +1,176 @@
+// Transform runs: the per-pixel driver, the orchestration of a whole run
+// (parameters, Init program, passes) and the parameter declarations of an
+// Init text.
+//
+// Contracts
+// - Images of a run: source RGB and destination RGB have 3 channels (blue,
+//   green, red), source T and destination T 1 channel; all four have the
+//   width and height of source RGB. Rows may be padded (rowLength at least
+//   width * channels). Images that break this are refused and left
+//   untouched, so a mismatched caller can never make the driver read or
+//   write outside a buffer. The images are borrowed for the call; the engine
+//   keeps pointers to them (BindRun) until the next run binds others.
+// - The engine must hold the compiled Init program in slot 0 and Transform
+//   program in slot 1; a run compiles only the parameter assignments.
+// - Positions computed by a script wrap around the image edges (the image
+//   tiles the plane). Any position, however far out, infinite or NaN, ends
+//   up on a pixel inside the image.
+// - Parameter slots: slot i is declared while slots 0..i all have non-empty
+//   names; at most kParamSlotCount. Texts in slots are read at most to
+//   kNameTextSize - 1 characters, so an unterminated slot is never overrun.
+// - Nothing here knows about windows: errors for the user go through the
+//   ErrorDisplay given by the caller, the parameter rows of the main dialog
+//   through a ParamRowView.
+// - Nothing throws; nothing allocates per pixel.
+#pragma once
+
+#include <cstdint>
+
+#include "image/image.h"
+#include "library/library.h"
+
+class ScriptEngine;
+
+// ---------------------------------------------------------------- driver
+
+// Interpolation of fetched source colours (the main dialog's list order).
+// Any value other than Round and Linear selects Bezier.
+enum TransformInterpolation : int32_t {
+  kTransformRound = 0,
+  kTransformLinear = 1,
+  kTransformBezier = 2,
+};
+
+// One pass: for every destination pixel in row order sets x, y, r, t, R, G,
+// B, T, runs the Transform program (slot 1) and writes the pixel according
+// to "coord": 0 the colour variables (clamped to 0..255, truncated), 1 the
+// source fetched at the polar position (r, t), 2 at (x, y); any other value
+// (or NaN) leaves the destination pixel as it was. T is copied from the
+// source pixel that contains the position, never interpolated. After each
+// finished row calls destinationRgb.progress(row, height) when set. A
+// negative result of the program (exit with a negative argument) ends the
+// pass at that pixel.
+// Returns the number of rows finished: the height for a whole pass, fewer
+// when ended early, 0 when the images or the engine's variables are not fit
+// for a pass (nothing written).
+int32_t TransformPixels(ProgressImage& destinationRgb, RgbtImage& sourceRgb,
+                        ScriptEngine& engine, int32_t interpolation, RgbtImage& sourceT,
+                        RgbtImage& destinationT);
+
+// 1 when the four planes fit together as the images of a pass (see the
+// contract above), else 0.
+int32_t ImagesFitForRun(const RgbtImage& sourceRgb, const RgbtImage& sourceT,
+                        const RgbtImage& destinationRgb, const RgbtImage& destinationT);
+
+// ---------------------------------------------------------------- run
+
+// View flags a run reports for the preview.
+using RunFlags = uint32_t;
+constexpr RunFlags kRunFlagScale = 1;   // "vScale": show unscaled source pixels
+constexpr RunFlags kRunFlagTplane = 2;  // "vTplane": darken the preview by T
+
+// Where a run shows errors to the user. The plug-in frame shows a message
+// box titled "error" with a stop icon, owned by `owner`; tests record.
+class ErrorDisplay {
+ public:
+  virtual ~ErrorDisplay() = default;
+  virtual void ShowError(void* owner, const char* text) = 0;
+};
+
+// What a run needs besides its images.
+struct RunEnvironment {
+  ScriptEngine* engine;
+  const ParamSlot* slots;  // kParamSlotCount slots; null means no parameters
+  ErrorDisplay* errors;    // null: errors are not shown, only returned
+  void* owner;             // handed to ErrorDisplay::ShowError
+};
+
+// Longest composed parameter assignment: name "=" value ";" with both
+// texts at their full 127 characters, plus the terminator.
+constexpr int32_t kAssignmentTextSize = 2 * (kNameTextSize - 1) + 3;
+
+// A whole run: resets the built-in variables for the source size, assigns
+// each declared parameter by compiling "name=value;" (a value that does not
+// compile shows "Parameter error at <message>." and returns 0 before any
+// image is touched), fills destination T with 255, binds the four images,
+// runs Init once and then "loop" passes (the count read after Init,
+// truncated; none when below 1). Between passes, when "keepImage" is exactly
+// 0, source and destination exchange contents so the next pass reads this
+// pass's result. When flags is not null it receives kRunFlagScale and
+// kRunFlagTplane from "vScale" and "vTplane" (integer part non-zero).
+// Returns 1 after the passes, 0 after a parameter error or when the images
+// do not fit together (then nothing is shown and nothing is touched).
+int32_t RunTransform(const RunEnvironment& environment, RgbtImage& sourceRgb,
+                     RgbtImage& sourceT, ProgressImage& destinationRgb,
+                     RgbtImage& destinationT, int32_t interpolation, RunFlags* flags);
+
+// ---------------------------------------------------------------- parameters
+
+// Number of declared slots: the index of the first slot with an empty name,
+// at most kParamSlotCount.
+int32_t DeclaredParamCount(const ParamSlot slots[kParamSlotCount]);
+
+// Evaluates a parameter text (a comma-separated expression list, e.g. "50",
+// "xs*3") as the main dialog does: built-in variables as for a 10 x 10
+// image, the value of the last expression truncated toward zero. 0 when the
+// text does not compile to its end. Overwrites the engine's scratch code and
+// resets its built-in variables; the compiled programs and the images bound
+// by the last run are kept.
+int32_t EvaluateParamText(ScriptEngine& engine, const char* text);
+
+// Copies text into destination (destinationSize bytes, always terminated),
+// leaving out on every line that begins with prefix everything up to the
+// line's CR or LF. Line breaks are all kept, so line numbers of the result
+// match the text. Returns the number of characters written.
+int32_t StripDeclarationLines(const char* text, const char* prefix, char* destination,
+                              int32_t destinationSize);
+
+// Longest Init text line the declaration scan looks at; a declaration line
+// longer than this is malformed, any other long line is ignored whole.
+constexpr int32_t kDeclarationLineMax = 255;
+
+enum DeclarationMode : int32_t {
+  kDeclareDefaults = 0,    // another program chosen: values become defaults
+  kDeclareCheckOnly = 1,   // editor check: slots filled, rows and count untouched
+  kDeclareKeepValues = 2,  // dialog opened / set loaded: kept values win
+};
+
+// The main dialog's parameter rows, updated by ParseParamDeclarations in the
+// modes that show parameters.
+class ParamRowView {
+ public:
+  virtual ~ParamRowView() = default;
+  // Row back to hidden: empty label, empty disabled edit box, disabled
+  // slider with range 0..1 at position 0.
+  virtual void ResetRow(int32_t row) = 0;
+  // Row shown for its declared slot: label := message, edit := value text,
+  // slider over minimum..maximum at sliderPosition (the value text
+  // evaluated), all enabled.
+  virtual void ShowRow(int32_t row, const ParamSlot& slot, int32_t sliderPosition) = 0;
+};
+
+// Where parameter declarations go.
+struct ParamTable {
+  ParamSlot* slots;     // kParamSlotCount slots
+  int32_t* paramCount;  // declared count as last shown (may be null)
+};
+
+// Reads the "?name,message,minimum,maximum,default;" lines of initText into
+// the slots, in order; minimum and maximum are evaluated with
+// EvaluateParamText, the default is kept as text. Modes:
+// - kDeclareDefaults: every row is reset, every slot emptied; after a good
+//   parse each slot's value text is its default, *paramCount the number of
+//   declarations and the declared rows are shown.
+// - kDeclareKeepValues: as kDeclareDefaults, but value texts survive the
+//   reset and only an empty one takes its default.
+// - kDeclareCheckOnly: only the declared slots change (value := default);
+//   view and *paramCount are untouched.
+// A declaration is malformed when a field is empty or lacks its comma, a
+// field does not fit its slot, or the text after the fourth comma is not
+// "default;" followed by exactly one character (the CR of CR LF). Returns 1,
+// or 0 for a malformed or a thirteenth declaration: the rows then stay
+// reset, *paramCount keeps its value and slots filled by earlier lines keep
+// them. view may be null.
+int32_t ParseParamDeclarations(ScriptEngine& engine, const char* initText,
+                               const ParamTable& table, DeclarationMode mode,
+                               ParamRowView* view);

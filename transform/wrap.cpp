@@ -1,0 +1,38 @@
+// Bringing computed positions back onto the image and script colours back
+// into bytes.
+#include <cmath>
+
+#include "transform/pass.h"
+
+namespace {
+
+// First value that no longer truncates into an int32.
+constexpr double kInt32Limit = 2147483648.0;
+
+// Reduces a position that the tile offset cannot bring into the int32 range
+// (far left or above, or huge) with a floating-point remainder, which is
+// exact, so the pixel and fraction agree with the usual path.
+WrappedAxis WrapFarPosition(double position, int32_t size) {
+  if (!std::isfinite(position)) return {0, 0.0};
+  double reduced = std::fmod(position, static_cast<double>(size));
+  if (reduced < 0.0) reduced += size;
+  int32_t index = static_cast<int32_t>(reduced);
+  // A tiny negative remainder can round up to exactly size.
+  if (index >= size) return {0, 0.0};
+  return {index, reduced - index};
+}
+
+}  // namespace
+
+WrappedAxis WrapAxis(double position, double tileOffset, int32_t size) {
+  double shifted = position + tileOffset;
+  if (!(shifted >= 0.0 && shifted < kInt32Limit)) return WrapFarPosition(position, size);
+  int32_t whole = static_cast<int32_t>(shifted);
+  return {whole % size, shifted - whole};
+}
+
+uint8_t ColourByte(double value) {
+  if (!(value > 0.0)) return 0;
+  if (value >= 255.0) return 255;
+  return static_cast<uint8_t>(value);
+}
