@@ -1,0 +1,129 @@
+// The program library: one "Prog%03d" section per program, numbered densely
+// from 0, so that every reader can stop at the first gap.
+#include <cstdio>
+#include <cstring>
+
+#include "library/library.h"
+
+namespace {
+
+const char* const kProgramKeys[] = {"Group", "Name", "Init", "Prog"};
+
+}  // namespace
+
+int ProgramSectionName(int index, char name[kSectionNameSize]) {
+  if (index < 0 || index >= kMaxPrograms) {
+    name[0] = '\0';
+    return 0;
+  }
+  std::snprintf(name, kSectionNameSize, "Prog%03d", index);
+  return 1;
+}
+
+const char* ProgramLibrary::ProgramField(int index, const char* key) const {
+  char section[kSectionNameSize];
+  if (!ProgramSectionName(index, section)) return nullptr;
+  return Get(key, section);
+}
+
+int ProgramLibrary::ProgramCount() const {
+  int index = 0;
+  while (index < kMaxPrograms && ProgramField(index, "Group") != nullptr) index++;
+  return index;
+}
+
+int ProgramLibrary::FindProgram(const char* group, const char* name, int startIndex) const {
+  if (startIndex < 0) startIndex = 0;
+  for (int index = startIndex; index < kMaxPrograms; index++) {
+    const char* storedGroup = ProgramField(index, "Group");
+    if (storedGroup == nullptr) break;
+    // A hand-edited section may lack its name; it reads as empty.
+    const char* storedName = ProgramField(index, "Name");
+    if (storedName == nullptr) storedName = "";
+    if (std::strcmp(storedGroup, group) == 0 && std::strcmp(storedName, name) == 0) return index;
+  }
+  return -1;
+}
+
+void ProgramLibrary::SetProgramTexts(int index, const char* initText, const char* transformText) {
+  char section[kSectionNameSize];
+  if (!ProgramSectionName(index, section)) return;
+  Set("Init", initText, section);
+  Set("Prog", transformText, section);
+}
+
+int ProgramLibrary::AppendProgram(const char* group, const char* name, const char* initText,
+                                  const char* transformText) {
+  int index = ProgramCount();
+  char section[kSectionNameSize];
+  if (!ProgramSectionName(index, section)) return -1;
+  Set("Group", group, section);
+  Set("Name", name, section);
+  Set("Init", initText, section);
+  Set("Prog", transformText, section);
+  return index;
+}
+
+int ProgramLibrary::CloseGap(int index) {
+  if (ProgramField(index, "Group") == nullptr) return 0;
+  char to[kSectionNameSize];
+  char from[kSectionNameSize];
+  int last = index;
+  while (ProgramField(last + 1, "Group") != nullptr) {
+    ProgramSectionName(last, to);
+    ProgramSectionName(last + 1, from);
+    // Present keys are set before missing ones are removed, so the section
+    // never empties and keeps its place in the file.
+    for (const char* key : kProgramKeys) {
+      const char* value = Get(key, from);
+      if (value != nullptr) Set(key, value, to);
+    }
+    for (const char* key : kProgramKeys) {
+      if (Get(key, from) == nullptr) Remove(key, to);
+    }
+    last++;
+  }
+  ProgramSectionName(last, to);
+  for (const char* key : kProgramKeys) Remove(key, to);
+  return 1;
+}
+
+namespace {
+
+// Length of "key=" plus the escaped text: LF takes two characters, CR none.
+size_t StoredLineLength(const char* key, const char* text) {
+  size_t length = std::strlen(key) + 1;
+  for (; *text != '\0'; text++) {
+    if (*text == '\n') {
+      length += 2;
+    } else if (*text != '\r') {
+      length++;
+    }
+  }
+  return length;
+}
+
+bool FitsStoredLine(const char* key, const char* text) {
+  return std::strlen(text) < static_cast<size_t>(kProgramTextSize) &&
+         StoredLineLength(key, text) <= static_cast<size_t>(kMaxStoredLine);
+}
+
+}  // namespace
+
+ProgramTextCheck CheckProgramTexts(const char* initText, const char* transformText) {
+  if (!FitsStoredLine("Init", initText)) return kInitTextTooLong;
+  if (!FitsStoredLine("Prog", transformText)) return kTransformTextTooLong;
+  return kProgramTextsFit;
+}
+
+const char* ProgramTextCheckMessage(ProgramTextCheck check) {
+  switch (check) {
+    case kInitTextTooLong:
+      return "The Initialize program is too long to be saved: it may hold at most 2042 characters, each line break counting as two.";
+    case kTransformTextTooLong:
+      return "The Transform program is too long to be saved: it may hold at most 2042 characters, each line break counting as two.";
+    case kProgramTextsFit:
+      break;
+  }
+  return "";
+}

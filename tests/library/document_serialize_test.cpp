@@ -1,0 +1,69 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "library/library.h"
+
+namespace {
+
+std::string SerializeToString(const KeyValueDocument& document) {
+  std::vector<char> buffer(document.SerializedLength() + 1);
+  long length = document.Serialize(buffer.data(), buffer.size());
+  EXPECT_EQ(length, static_cast<long>(document.SerializedLength()));
+  return std::string(buffer.data());
+}
+
+TEST(KeyValueSerialize, WritesRootKeysSectionsAndCrLf) {
+  KeyValueDocument document;
+  document.Set("top", "1");
+  document.Set("Group", "Deform", "Prog000");
+  document.Set("Name", "Sample", "Prog000");
+  EXPECT_EQ(SerializeToString(document), "top=1\r\n[Prog000]\r\nGroup=Deform\r\nName=Sample\r\n");
+  KeyValueDocument empty;
+  EXPECT_EQ(SerializeToString(empty), "");
+}
+
+struct RoundTripCase {
+  const char* stored;
+  const char* readBack;
+};
+
+TEST(KeyValueSerialize, MultiLineValuesRoundTrip) {
+  const RoundTripCase cases[] = {
+      {"coord=2;\r\n?param,message,0,100,50;\r\n", "coord=2;\r\n?param,message,0,100,50;\r\n"},
+      {"a\nb", "a\r\nb"},      // a lone LF reads back as CR LF
+      {"a\rb", "ab"},          // a lone CR is lost
+      {"\r\n\r\n", "\r\n\r\n"},
+      {"", ""},
+      {"c:\\new", "c:\r\new"},  // backslash-n is not escaped and reads as a break
+  };
+  for (const RoundTripCase& c : cases) {
+    KeyValueDocument document;
+    document.Set("Init", c.stored, "Prog000");
+    KeyValueDocument reread;
+    EXPECT_EQ(reread.Parse(SerializeToString(document).c_str()), 0);
+    ASSERT_NE(reread.Get("Init", "Prog000"), nullptr);
+    EXPECT_STREQ(reread.Get("Init", "Prog000"), c.readBack);
+  }
+}
+
+TEST(KeyValueSerialize, EscapedBreakTakesTwoCharacters) {
+  KeyValueDocument document;
+  document.Set("k", "x\r\ny", "s");
+  EXPECT_EQ(SerializeToString(document), "[s]\r\nk=x\\ny\r\n");
+}
+
+TEST(KeyValueSerialize, RefusesABufferTooSmallInsteadOfCutting) {
+  KeyValueDocument document;
+  document.Set("k", "value", "s");
+  size_t length = document.SerializedLength();
+  std::vector<char> buffer(length, 'x');  // one byte short for the NUL
+  EXPECT_EQ(document.Serialize(buffer.data(), buffer.size()), -1);
+  EXPECT_EQ(buffer[0], '\0');
+  buffer.resize(length + 1);
+  EXPECT_EQ(document.Serialize(buffer.data(), buffer.size()), static_cast<long>(length));
+  EXPECT_EQ(document.Serialize(nullptr, 0), -1);
+}
+
+}  // namespace
