@@ -73,7 +73,7 @@ bool IsAcceptable(const BmpHeader& header) {
       break;
   }
   const int64_t rowBytes = int64_t{header.width} * bytes;
-  return rowBytes * header.height <= kMaxImageBytes;
+  return rowBytes <= kMaxImageBytes / header.height;
 }
 
 }  // namespace

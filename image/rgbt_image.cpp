@@ -35,7 +35,7 @@ int64_t ChooseRowLength(int32_t width, int32_t height, int32_t channels, int32_t
   const int64_t packed = int64_t{width} * channels;
   const int64_t rowLength = totalSize != 0 ? int64_t{totalSize} / height : packed;
   if (rowLength < packed) return -1;
-  if (rowLength * height > kMaxImageBytes) return -1;
+  if (rowLength > kMaxImageBytes / height) return -1;  // dividing: the product could overflow
   return rowLength;
 }
 

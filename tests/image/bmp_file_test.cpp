@@ -1,0 +1,282 @@
+#include <unistd.h>
+
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "image/image.h"
+
+namespace {
+
+struct BmpSpec {
+  int32_t width = 0;
+  int32_t height = 0;
+  int16_t bitsPerPixel = 24;
+  uint32_t compression = 0;
+  uint32_t paletteEntries = 0;
+};
+
+void Put16(std::vector<uint8_t>& out, uint32_t v) {
+  out.push_back(static_cast<uint8_t>(v));
+  out.push_back(static_cast<uint8_t>(v >> 8));
+}
+
+void Put32(std::vector<uint8_t>& out, uint32_t v) {
+  Put16(out, v & 0xFFFF);
+  Put16(out, v >> 16);
+}
+
+// Pixel byte i of row y (file order) in the generated files.
+uint8_t Pattern(int32_t y, int32_t i) { return static_cast<uint8_t>(31 * y + 7 * i + 1); }
+
+// A BMP file: headers, an optional palette of 0xEE bytes, then rows of
+// pattern bytes each followed by 0xFF filler up to a multiple of 4.
+std::vector<uint8_t> MakeBmp(const BmpSpec& spec) {
+  const int64_t rowBytes = int64_t{spec.width} * (spec.bitsPerPixel / 8);
+  const int64_t stride = (rowBytes + 3) / 4 * 4;
+  // Hostile sizes get headers only: the reader must refuse them unread.
+  const bool writeRows = rowBytes > 0 && spec.height > 0 && stride < (1 << 20) &&
+                         spec.height < (1 << 20) && stride * spec.height < (1 << 20);
+  const uint32_t offset = 54 + 4 * spec.paletteEntries;
+  std::vector<uint8_t> out = {'B', 'M'};
+  Put32(out, 0);  // file size, ignored
+  Put32(out, 0);
+  Put32(out, offset);
+  Put32(out, 40);
+  Put32(out, static_cast<uint32_t>(spec.width));
+  Put32(out, static_cast<uint32_t>(spec.height));
+  Put16(out, 1);
+  Put16(out, static_cast<uint16_t>(spec.bitsPerPixel));
+  Put32(out, spec.compression);
+  for (int i = 0; i < 5; ++i) Put32(out, 0);
+  out.resize(out.size() + 4 * spec.paletteEntries, 0xEE);
+  out.resize(offset, 0xEE);
+  for (int32_t y = 0; writeRows && y < spec.height; ++y) {
+    for (int64_t i = 0; i < rowBytes; ++i) out.push_back(Pattern(y, static_cast<int32_t>(i)));
+    for (int64_t i = rowBytes; i < stride; ++i) out.push_back(0xFF);
+  }
+  return out;
+}
+
+class BmpFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/image_bmp_testXXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    folder = pattern;
+  }
+  void TearDown() override {
+    for (const std::string& file : written) std::remove(file.c_str());
+    rmdir(folder.c_str());
+  }
+
+  std::string Write(const std::vector<uint8_t>& bytes, const char* name = "test.bmp") {
+    const std::string path = folder + "/" + name;
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    EXPECT_NE(f, nullptr);
+    if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+    written.push_back(path);
+    return path;
+  }
+
+  std::string folder;
+  std::vector<std::string> written;
+};
+
+void ExpectRowsAsStored(const RgbtImage& image, int32_t rowsInFile) {
+  const int32_t rowBytes = image.width * image.channels;
+  for (int32_t y = 0; y < image.height; ++y) {
+    for (int32_t i = 0; i < rowBytes; ++i) {
+      const uint8_t expected = y < rowsInFile ? Pattern(y, i) : 0;
+      ASSERT_EQ(image.data[y * rowBytes + i], expected) << "row " << y << " byte " << i;
+    }
+  }
+}
+
+TEST_F(BmpFileTest, RowFillerIsSkipped) {
+  struct Case {
+    int32_t width;
+    int16_t bits;
+    int32_t channels;
+  } cases[] = {
+      {3, 24, 3},  // 9 bytes + 3 filler
+      {4, 24, 3},  // 12 bytes, no filler
+      {1, 24, 3},  // 3 bytes + 1 filler
+      {5, 8, 1},   // 5 bytes + 3 filler
+      {3, 32, 4},  // 12 bytes, never filler
+      {3, 16, 2},  // 6 bytes + 2 filler
+  };
+  for (const Case& c : cases) {
+    BmpSpec spec;
+    spec.width = c.width;
+    spec.height = 3;
+    spec.bitsPerPixel = c.bits;
+    spec.paletteEntries = c.bits == 8 ? 256 : 0;
+    const std::string path = Write(MakeBmp(spec));
+    RgbtImage image;
+    ASSERT_EQ(LoadBmpFile(path.c_str(), image), 1) << c.width << "x" << c.bits;
+    EXPECT_EQ(image.width, c.width);
+    EXPECT_EQ(image.height, 3);
+    EXPECT_EQ(image.channels, c.channels);
+    EXPECT_EQ(image.rowLength, c.width * c.channels);
+    ExpectRowsAsStored(image, 3);
+  }
+}
+
+TEST_F(BmpFileTest, EightBitGivesPaletteIndices) {
+  BmpSpec spec;
+  spec.width = 2;
+  spec.height = 1;
+  spec.bitsPerPixel = 8;
+  spec.paletteEntries = 256;  // every entry 0xEEEEEEEE: not what is loaded
+  const std::string path = Write(MakeBmp(spec));
+  RgbtImage image;
+  ASSERT_EQ(LoadBmpFile(path.c_str(), image), 1);
+  EXPECT_EQ(image.channels, 1);
+  EXPECT_EQ(image.data[0], Pattern(0, 0));
+  EXPECT_EQ(image.data[1], Pattern(0, 1));
+}
+
+TEST_F(BmpFileTest, HeaderFieldsAreReadLittleEndian) {
+  BmpSpec spec;
+  spec.width = 258;
+  spec.height = 2;
+  const std::string path = Write(MakeBmp(spec));
+  BmpHeader header;
+  ASSERT_EQ(ReadBmpHeader(path.c_str(), &header), 1);
+  EXPECT_EQ(header.width, 258);
+  EXPECT_EQ(header.height, 2);
+  EXPECT_EQ(header.bitsPerPixel, 24);
+  EXPECT_EQ(header.dataOffset, 54u);
+  EXPECT_EQ(header.infoSize, 40u);
+  EXPECT_EQ(header.planes, 1);
+}
+
+TEST_F(BmpFileTest, UnreadableFilesLeaveTheImageUntouched) {
+  std::vector<uint8_t> notBmp = MakeBmp({2, 2});
+  notBmp[0] = 'P';
+  const std::vector<std::string> paths = {
+      folder + "/missing.bmp",
+      Write(notBmp, "not.bmp"),
+      Write({}, "empty.bmp"),
+      Write({'B'}, "one.bmp"),
+      Write({'B', 'M', 1, 2, 3}, "cut.bmp"),  // header cut short
+  };
+  for (const std::string& path : paths) {
+    RgbtImage image(2, 2, 1);
+    image.Fill(5, -1);
+    EXPECT_EQ(LoadBmpFile(path.c_str(), image), 0) << path;
+    ASSERT_EQ(image.width, 2) << path;
+    EXPECT_EQ(image.data[3], 5) << path;
+  }
+  BmpHeader header;
+  EXPECT_EQ(ReadBmpHeader(nullptr, &header), 0);
+  RgbtImage image;
+  EXPECT_EQ(LoadBmpFile(nullptr, image), 0);
+}
+
+TEST_F(BmpFileTest, HostileHeadersAreRefusedWithAnEmptyImage) {
+  struct Case {
+    const char* what;
+    int32_t width, height;
+    int16_t bits;
+    uint32_t compression;
+  } cases[] = {
+      {"top-down (negative height)", 4, -4, 24, 0},
+      {"zero width", 0, 4, 24, 0},
+      {"negative width", -4, 4, 24, 0},
+      {"one bit", 8, 4, 1, 0},
+      {"four bits", 8, 4, 4, 0},
+      {"negative bits", 4, 4, -24, 0},
+      {"more bytes per pixel than an image holds", 4, 4, 48, 0},
+      {"row size overflows 32 bits", INT_MAX, 2, 32, 0},
+      {"image size overflows 32 bits", 65536, 65536, 8, 0},
+      {"image size wraps to small", 0x40000001, 4, 32, 0},
+      {"over the memory limit", 30000, 30000, 24, 0},
+      {"extremes", INT_MAX, INT_MAX, 32, 0},
+      {"run-length 8", 4, 4, 8, 1},
+      {"run-length 4", 4, 4, 4, 2},
+  };
+  for (const Case& c : cases) {
+    BmpSpec spec;
+    spec.width = c.width;
+    spec.height = c.height;
+    spec.bitsPerPixel = c.bits;
+    spec.compression = c.compression;
+    const std::string path = Write(MakeBmp(spec));
+    RgbtImage image(3, 3, 3);
+    EXPECT_EQ(LoadBmpFile(path.c_str(), image), 0) << c.what;
+    EXPECT_EQ(image.data, nullptr) << c.what;
+    EXPECT_EQ(image.width, 0) << c.what;
+  }
+}
+
+TEST_F(BmpFileTest, ShortFileFillsMissingRowsWithZero) {
+  BmpSpec spec;
+  spec.width = 3;
+  spec.height = 4;
+  std::vector<uint8_t> bytes = MakeBmp(spec);
+  bytes.resize(54 + 2 * 12 + 5);  // two whole rows and part of the third
+  const std::string path = Write(bytes);
+  RgbtImage image(3, 4, 3);
+  image.Fill(0xAB, -1);  // leftovers must not survive
+  ASSERT_EQ(LoadBmpFile(path.c_str(), image), 1);
+  for (int32_t i = 0; i < 18; ++i) EXPECT_EQ(image.data[i], Pattern(i / 9, i % 9)) << i;
+  for (int32_t i = 0; i < 5; ++i) EXPECT_EQ(image.data[18 + i], Pattern(2, i)) << i;
+  for (int32_t i = 18 + 5; i < 36; ++i) EXPECT_EQ(image.data[i], 0) << i;
+}
+
+TEST_F(BmpFileTest, DataOffsetBeyondTheFileGivesZeros) {
+  for (int64_t offset : {int64_t{100000}, int64_t{0x7FFFFFFF}, int64_t{0xFFFFFFFF}}) {
+    BmpSpec spec;
+    spec.width = 2;
+    spec.height = 2;
+    std::vector<uint8_t> bytes = MakeBmp(spec);
+    bytes[10] = static_cast<uint8_t>(offset);
+    bytes[11] = static_cast<uint8_t>(offset >> 8);
+    bytes[12] = static_cast<uint8_t>(offset >> 16);
+    bytes[13] = static_cast<uint8_t>(offset >> 24);
+    const std::string path = Write(bytes);
+    RgbtImage image(2, 2, 3);
+    image.Fill(0xAB, -1);
+    ASSERT_EQ(LoadBmpFile(path.c_str(), image), 1) << offset;
+    ExpectRowsAsStored(image, 0);
+  }
+}
+
+TEST_F(BmpFileTest, DataOffsetInsideTheHeaderReadsWhatIsThere) {
+  BmpSpec spec;
+  spec.width = 1;
+  spec.height = 1;
+  std::vector<uint8_t> bytes = MakeBmp(spec);
+  bytes[10] = 0;  // rows read from the signature onward: no harm, no overrun
+  const std::string path = Write(bytes);
+  RgbtImage image;
+  ASSERT_EQ(LoadBmpFile(path.c_str(), image), 1);
+  EXPECT_EQ(image.data[0], 'B');
+  EXPECT_EQ(image.data[1], 'M');
+}
+
+TEST_F(BmpFileTest, PixelsRefuseAnImageThatDoesNotMatchTheHeader) {
+  BmpSpec spec;
+  spec.width = 4;
+  spec.height = 4;
+  const std::string path = Write(MakeBmp(spec));
+  BmpHeader header;
+  ASSERT_EQ(ReadBmpHeader(path.c_str(), &header), 1);
+  RgbtImage small(2, 2, 3);
+  EXPECT_EQ(ReadBmpPixels(path.c_str(), header, small), 0);
+  RgbtImage fewerChannels(4, 4, 1);
+  EXPECT_EQ(ReadBmpPixels(path.c_str(), header, fewerChannels), 0);
+  RgbtImage right(4, 4, 3);
+  EXPECT_EQ(ReadBmpPixels((folder + "/gone.bmp").c_str(), header, right), 0);
+  EXPECT_EQ(ReadBmpPixels(path.c_str(), header, right), 1);
+  ExpectRowsAsStored(right, 4);
+}
+
+}  // namespace
