@@ -175,6 +175,17 @@ class ProgramLibrary : public KeyValueDocument {
   // Removes program index and moves all later ones down by one. Returns 1,
   // or 0 when there is no program at index.
   int CloseGap(int index);
+
+  // Whether the library file on disk holds programs this library lacks:
+  // the number of the malformed line at which LoadLibrary stopped, -1 when
+  // the file exists but could not be read, 0 when it was read whole (or not
+  // loaded at all). SaveLibrary refuses to write over such a file, since
+  // that would destroy the programs that could not be read.
+  int incompleteLoad() const { return incompleteLoad_; }
+  void SetIncompleteLoad(int line) { incompleteLoad_ = line; }
+
+ private:
+  int incompleteLoad_ = 0;
 };
 
 // Which text of a program would not fit a stored line.
@@ -204,11 +215,16 @@ int SaveSettings(const char* baseFolder, const FilterSettings& settings,
 // Reads the library file whole into library. Returns 1 when read, 0 when it
 // could not be opened or read (library left untouched). When the file holds
 // a malformed line, reading stops there and *stoppedAtLine (if given)
-// receives its number, else 0.
+// receives its number, else 0. Either way short of a whole read or a missing
+// file is remembered in library->incompleteLoad().
 int LoadLibrary(const char* baseFolder, ProgramLibrary* library, int* stoppedAtLine = nullptr);
 // Writes the library file. Returns 1 when written; 0 when the file could not
-// be written or the library would exceed kMaxLibraryBytes (old file kept).
+// be written, the library would exceed kMaxLibraryBytes, or the library was
+// loaded incomplete (the old file is kept in every case).
 int SaveLibrary(const char* baseFolder, const ProgramLibrary& library);
+// Why SaveLibrary would refuse this library before writing anything, as a
+// text for the user; null when it would try to write.
+const char* LibrarySaveRefusal(const ProgramLibrary& library);
 
 // ---------------------------------------------------------------- parameter sets
 

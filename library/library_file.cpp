@@ -9,19 +9,38 @@ int LoadLibrary(const char* baseFolder, ProgramLibrary* library, int* stoppedAtL
   char path[kPathBufferSize];
   if (!LibraryPath(path, sizeof path, baseFolder)) return 0;
   std::string text;
-  if (ReadWholeFile(path, &text) != kFileRead) return 0;
+  ReadFileResult read = ReadWholeFile(path, &text);
+  if (read != kFileRead) {
+    if (read == kFileUnreadable) library->SetIncompleteLoad(-1);
+    return 0;
+  }
   int stopped = library->Parse(text.data(), text.size());
+  library->SetIncompleteLoad(stopped);
   if (stoppedAtLine != nullptr) *stoppedAtLine = stopped;
   return 1;
 }
 
+const char* LibrarySaveRefusal(const ProgramLibrary& library) {
+  if (library.incompleteLoad() < 0) {
+    return "The library file could not be read, so it is not written over.";
+  }
+  if (library.incompleteLoad() > 0) {
+    return "The library file has a malformed line and was read only up to it; it is not "
+           "written over, so that the programs after that line are kept.";
+  }
+  // Readers of the format take at most kMaxLibraryBytes with the NUL: a
+  // longer file would come back cut, so it is refused, never written.
+  if (library.SerializedLength() + 1 > static_cast<size_t>(kMaxLibraryBytes)) {
+    return "The library is too large to be saved.";
+  }
+  return nullptr;
+}
+
 int SaveLibrary(const char* baseFolder, const ProgramLibrary& library) {
+  if (LibrarySaveRefusal(library) != nullptr) return 0;
   char path[kPathBufferSize];
   if (!LibraryPath(path, sizeof path, baseFolder)) return 0;
   size_t length = library.SerializedLength();
-  // Readers of the format take at most kMaxLibraryBytes with the NUL: a
-  // longer file would come back cut, so it is refused, never written.
-  if (length + 1 > static_cast<size_t>(kMaxLibraryBytes)) return 0;
   std::string text(length + 1, '\0');
   if (library.Serialize(&text[0], text.size()) < 0) return 0;
   return ReplaceFileContents(path, text.data(), length);

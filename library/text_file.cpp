@@ -17,7 +17,11 @@ namespace fs = std::filesystem;
 ReadFileResult ReadWholeFile(const char* path, std::string* contents) {
   contents->clear();
   std::FILE* file = std::fopen(path, "rb");
-  if (file == nullptr) return kFileMissing;
+  if (file == nullptr) {
+    // A file that is there but can't be opened must not pass for a missing one.
+    std::error_code error;
+    return fs::exists(path, error) ? kFileUnreadable : kFileMissing;
+  }
   char chunk[65536];
   bool failed = false;
   for (;;) {

@@ -67,6 +67,44 @@ TEST(LibraryFile, ReportsTheLineThatStoppedReading) {
   EXPECT_EQ(library.ProgramCount(), 1);
 }
 
+TEST(LibraryFile, LibraryReadOnlyUpToABadLineIsNotWrittenOver) {
+  TempFolder folder;
+  const std::string text = "[Prog000]\r\nGroup=a\r\nName=b\r\n \r\n[Prog001]\r\nGroup=c\r\n";
+  TempFolder::Write(folder.DataFile("Morfel.ini"), text);
+  ProgramLibrary library;
+  ASSERT_EQ(LoadLibrary(folder.base(), &library), 1);
+  EXPECT_EQ(library.incompleteLoad(), 4);
+  ASSERT_NE(LibrarySaveRefusal(library), nullptr);
+  library.AppendProgram("new", "program", "", "");
+  EXPECT_EQ(SaveLibrary(folder.base(), library), 0);
+  EXPECT_EQ(TempFolder::Read(folder.DataFile("Morfel.ini")), text);
+}
+
+TEST(LibraryFile, LibraryThatCannotBeReadIsNotWrittenOver) {
+  TempFolder folder;
+  fs::create_directory(folder.DataFile("Morfel.ini"));
+  ProgramLibrary library;
+  EXPECT_EQ(LoadLibrary(folder.base(), &library), 0);
+  EXPECT_EQ(library.incompleteLoad(), -1);
+  EXPECT_NE(LibrarySaveRefusal(library), nullptr);
+  library.AppendProgram("new", "program", "", "");
+  EXPECT_EQ(SaveLibrary(folder.base(), library), 0);
+  EXPECT_TRUE(fs::is_directory(folder.DataFile("Morfel.ini")));
+}
+
+TEST(LibraryFile, MissingOrWholeLibraryMaySave) {
+  TempFolder folder;
+  ProgramLibrary library;
+  EXPECT_EQ(LoadLibrary(folder.base(), &library), 0);
+  EXPECT_EQ(LibrarySaveRefusal(library), nullptr);
+  library.AppendProgram("g", "n", "", "");
+  ASSERT_EQ(SaveLibrary(folder.base(), library), 1);
+  ProgramLibrary reloaded;
+  ASSERT_EQ(LoadLibrary(folder.base(), &reloaded), 1);
+  EXPECT_EQ(reloaded.incompleteLoad(), 0);
+  EXPECT_EQ(SaveLibrary(folder.base(), reloaded), 1);
+}
+
 // A library larger than the old reading limit, with one line longer than the
 // old line limit: both must come back whole.
 TEST(LibraryFile, LargeFilesAndLongLinesAreReadWhole) {
@@ -102,6 +140,7 @@ TEST(LibraryFile, RefusesALibraryTooLargeForItsReaders) {
     library.AppendProgram("g", std::to_string(i).c_str(), body.c_str(), "");
   }
   ASSERT_GT(library.SerializedLength(), static_cast<size_t>(kMaxLibraryBytes));
+  EXPECT_NE(LibrarySaveRefusal(library), nullptr);
   EXPECT_EQ(SaveLibrary(folder.base(), library), 0);
   EXPECT_EQ(TempFolder::Read(folder.DataFile("Morfel.ini")), before);
 }
