@@ -1,0 +1,166 @@
+// Plug-in frame: the host interface (the three exports, the row callbacks,
+// the messages to the host window), the module state shared by every call
+// and the filter context that one export call creates and destroys.
+//
+// Contracts
+// - Host rows: an RGB row is width pixels of 3 bytes (blue, green, red), a T
+//   row width bytes. The images of the context use exactly that layout, so a
+//   row is handed to the host as the address of that row inside the image:
+//   no intermediate copy.
+// - Row callbacks: entry 0 of a RowCallbackTable moves an RGB row with
+//   (y, 0, width - 1, buffer, -1), entry 1 a T row with (y, 0, width - 1,
+//   buffer, -1, 1). Their results are ignored.
+// - Messages to the host window: (kHostMessage, kProgressReport, percent)
+//   after each row of the final run, (kHostMessage, 0, 0) once the result has
+//   been written back. They are sent, never posted.
+// - Module state: hostWindow and baseFolder are remembered (not copied) by
+//   each export call and are valid only during it. The base folder ends with
+//   a path separator; files are named by appending to it.
+// - FilterContext: exactly one exists during FilterProc or FilterOption,
+//   none between calls (ActiveFilterContext() is then null). It owns every
+//   object of the call; nothing of it survives the call.
+// - Everything runs on the host's calling thread; the exports are not
+//   re-entrant.
+#ifndef MORFEL_PLUGIN_PLUGIN_H
+#define MORFEL_PLUGIN_PLUGIN_H
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "image/image.h"
+#include "library/library.h"
+
+class ScriptEngine;
+
+#if defined(_WIN32) && !defined(_WIN64)
+#define MORFEL_CDECL __cdecl
+#else
+#define MORFEL_CDECL
+#endif
+
+#ifdef _WIN32
+#define MORFEL_EXPORT __declspec(dllexport)
+#else
+#define MORFEL_EXPORT __attribute__((visibility("default")))
+#endif
+
+// ---------------------------------------------------------------- host interface
+
+// The host's row callbacks, cdecl: (y, first column, last column, buffer, -1)
+// for RGB rows and the same followed by 1 for T rows.
+using RgbRowCallback = int(MORFEL_CDECL*)(int32_t y, int32_t firstColumn, int32_t lastColumn,
+                                          uint8_t* buffer, int32_t minusOne);
+using TRowCallback = int(MORFEL_CDECL*)(int32_t y, int32_t firstColumn, int32_t lastColumn,
+                                        uint8_t* buffer, int32_t minusOne, int32_t one);
+
+// Owned by the host: two consecutive function addresses.
+struct RowCallbackTable {
+  RgbRowCallback rgbRow;
+  TRowCallback tRow;
+};
+
+// The host's window message for progress and completion, and the first
+// parameter that marks a progress report (0 marks completion).
+constexpr UINT kHostMessage = 1024;
+constexpr WPARAM kProgressReport = 3;
+constexpr WPARAM kRunCompleted = 0;
+
+extern "C" {
+// Writes "Morfel" and its zero byte into title, 1 into *a and 10 into *b.
+MORFEL_EXPORT int32_t MORFEL_CDECL FilterGetTitle(void* reserved, char* title, int32_t* a,
+                                                  int32_t* b);
+// Applies a program to the host's image: imageSize points at width and
+// height. Always 1.
+MORFEL_EXPORT int32_t MORFEL_CDECL FilterProc(HWND parentWindow, const int32_t* imageSize,
+                                              const RowCallbackTable* writeTable,
+                                              const RowCallbackTable* readTable,
+                                              const char* baseFolder);
+// Opens the program editor. Always 1.
+MORFEL_EXPORT int32_t MORFEL_CDECL FilterOption(HWND parentWindow, const char* baseFolder);
+}
+
+// ---------------------------------------------------------------- module state
+
+struct ModuleState {
+  HINSTANCE instance;      // resource module of the dialogs, set at load
+  HWND hostWindow;         // the current call's host window
+  const char* baseFolder;  // the current call's base folder ("" outside a call)
+};
+
+ModuleState& Module();
+
+// The library entry point: keeps the instance handle and returns TRUE for
+// every reason. On Windows the C runtime's own entry point calls it (so the
+// runtime initialises first); on Linux the library calls it when loaded.
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved);
+
+// Sizes the images to imageSize (width, height; 3 and 1 channels) and reads
+// every row, RGB before T, top row first. A size that cannot be held reads
+// no rows and leaves both images empty.
+void ReadHostRows(const RowCallbackTable* readTable, const int32_t* imageSize, RgbtImage& rgb,
+                  RgbtImage& t);
+// Hands every row of the images back (rows of rgb's height), RGB before T,
+// then sends the completion message to the host window.
+void WriteHostImage(const RowCallbackTable* writeTable, RgbtImage& rgb, RgbtImage& t);
+// The progress callback of the final run: sends row * 100 / total.
+void ReportProgress(int32_t row, int32_t total);
+// Moves window to the middle of the desktop (right and bottom edges halved),
+// on top and shown. Returns 0.
+int32_t CenterOnDesktop(HWND window);
+
+// ---------------------------------------------------------------- filter context
+
+// Names in combo box order: position i is item i of the matching combo box.
+// Unlike a keyed list it keeps duplicates, so positions never fall out of
+// step with the combo box.
+struct NameList {
+  int32_t count;
+  char names[kMaxPrograms][kNameTextSize];
+};
+
+// The name at position, or "" when there is none.
+const char* NameAt(const NameList& list, int32_t position);
+// Position of the first exact (case-sensitive) match, or -1.
+int32_t FindName(const NameList& list, const char* name);
+// Appends a copy cut to kNameTextSize - 1 characters. 0 when full.
+int32_t AppendName(NameList& list, const char* name);
+
+// Slots allocated: one more than the twelve used, so a reader that looks one
+// past the last used slot still finds an empty name.
+constexpr int kParamSlotBlock = kParamSlotCount + 1;
+
+struct FilterContext {
+  CurrentProgram* program;
+  ParamSlot* slots;  // kParamSlotBlock slots, 0 .. 11 used
+  ProgramLibrary* library;
+  ProgressImage* sourceRgb;  // absent (null) until ReadHostImage
+  RgbtImage* sourceT;
+  ScriptEngine* engine;
+  ProgressImage* previewSourceRgb;
+  RgbtImage* previewSourceT;
+  ProgressImage* previewResultRgb;
+  ProgressImage* previewResultT;
+  NameList* groupList;
+  NameList* functionList;
+  FilterSettings settings;
+  int32_t paramCount;  // declared parameters shown in the main dialog
+};
+
+// Creates the process-wide context: every member but the six images, which
+// stay absent. Returns it, or null when memory could not be had (nothing is
+// then left behind).
+FilterContext* CreateFilterContext();
+// Frees the context and every member that exists. Safe when none exists.
+void DestroyFilterContext();
+// The context of the current export call, or null between calls.
+FilterContext* ActiveFilterContext();
+// Creates the six images empty and reads the host's image into sourceRgb
+// and sourceT. Returns 1, or 0 when the images could not be created.
+int32_t ReadHostImage(HWND parentWindow, const int32_t* imageSize,
+                      const RowCallbackTable* readTable);
+// The final run over the full image into fresh result planes (which start as
+// a copy of the source), then every row back to the host. Returns 1.
+int32_t WriteBackResult(HWND hostWindow, const RowCallbackTable* writeTable);
+
+#endif

@@ -1,0 +1,139 @@
+// Choosing the current program from the library by group and name, shared
+// by the main dialog and the program editor.
+#include <cstdio>
+#include <cstring>
+
+#include "script/script.h"
+#include "ui/ui.h"
+
+namespace {
+
+// A library name as the dialogs hold it: cut to fit a 128-byte buffer, so a
+// hand-edited library with longer names is shown cut, never overflowing.
+struct DialogName {
+  char text[kNameTextSize];
+};
+
+DialogName CutName(const char* name) {
+  DialogName cut = {};
+  if (name != nullptr) std::snprintf(cut.text, sizeof cut.text, "%s", name);
+  return cut;
+}
+
+// Fields of program index as the dialogs see them; a missing key reads as
+// an empty text.
+DialogName ProgramGroup(const ProgramLibrary& library, int32_t index) {
+  return CutName(library.ProgramField(index, "Group"));
+}
+
+DialogName ProgramName(const ProgramLibrary& library, int32_t index) {
+  return CutName(library.ProgramField(index, "Name"));
+}
+
+void CopyProgramText(char* destination, const char* text) {
+  std::snprintf(destination, kProgramTextSize, "%s", text != nullptr ? text : "");
+}
+
+void SelectComboItem(HWND dialog, int id, int32_t item) {
+  SendDlgItemMessageA(dialog, id, CB_SETCURSEL, static_cast<WPARAM>(item), 0);
+}
+
+}  // namespace
+
+void FillGroupCombo(HWND dialog, const char* name) {
+  FilterContext* context = ActiveFilterContext();
+  if (context == nullptr) return;
+  NameList& groups = *context->groupList;
+  SendDlgItemMessageA(dialog, kGroupComboId, CB_RESETCONTENT, 0, 0);
+  groups.count = 0;
+  const int32_t programs = context->library->ProgramCount();
+  for (int32_t i = 0; i < programs && i < kMaxPrograms; ++i) {
+    const DialogName group = ProgramGroup(*context->library, i);
+    const LRESULT found = SendDlgItemMessageA(dialog, kGroupComboId, CB_FINDSTRINGEXACT,
+                                              static_cast<WPARAM>(-1),
+                                              reinterpret_cast<LPARAM>(group.text));
+    if (found != CB_ERR) continue;
+    SendDlgItemMessageA(dialog, kGroupComboId, CB_ADDSTRING, 0,
+                        reinterpret_cast<LPARAM>(group.text));
+    AppendName(groups, group.text);
+  }
+  if (name != nullptr) {
+    const int32_t position = FindName(groups, CutName(name).text);
+    context->settings.GroupNo = position < 0 ? 0 : position;
+  }
+  SelectComboItem(dialog, kGroupComboId, context->settings.GroupNo);
+}
+
+void FillFunctionCombo(HWND dialog, const char* name) {
+  FilterContext* context = ActiveFilterContext();
+  if (context == nullptr) return;
+  NameList& functions = *context->functionList;
+  const DialogName chosenGroup = CutName(NameAt(*context->groupList, context->settings.GroupNo));
+  SendDlgItemMessageA(dialog, kProgramComboId, CB_RESETCONTENT, 0, 0);
+  functions.count = 0;
+  const int32_t programs = context->library->ProgramCount();
+  for (int32_t i = 0; i < programs && i < kMaxPrograms; ++i) {
+    if (std::strcmp(ProgramGroup(*context->library, i).text, chosenGroup.text) != 0) continue;
+    const DialogName program = ProgramName(*context->library, i);
+    SendDlgItemMessageA(dialog, kProgramComboId, CB_ADDSTRING, 0,
+                        reinterpret_cast<LPARAM>(program.text));
+    AppendName(functions, program.text);
+  }
+  if (name != nullptr) {
+    const int32_t position = FindName(functions, CutName(name).text);
+    context->settings.FuncNo = position < 0 ? 0 : position;
+  }
+  SelectComboItem(dialog, kProgramComboId, context->settings.FuncNo);
+}
+
+void SelectCurrentProgram(HWND dialog) {
+  FilterContext* context = ActiveFilterContext();
+  if (context == nullptr) return;
+  // Copies: refilling the combo boxes below empties the lists they live in.
+  const DialogName group = CutName(NameAt(*context->groupList, context->settings.GroupNo));
+  const DialogName program = CutName(NameAt(*context->functionList, context->settings.FuncNo));
+  const ProgramLibrary& library = *context->library;
+  const int32_t programs = library.ProgramCount();
+  for (int32_t i = 0; i < programs && i < kMaxPrograms; ++i) {
+    if (std::strcmp(ProgramGroup(library, i).text, group.text) != 0) continue;
+    if (std::strcmp(ProgramName(library, i).text, program.text) != 0) continue;
+    CopyProgramText(context->program->initText, library.ProgramField(i, "Init"));
+    CopyProgramText(context->program->transformText, library.ProgramField(i, "Prog"));
+    return;
+  }
+  std::snprintf(context->program->initText, kProgramTextSize,
+                "The function is not found.\r\nGroup Num = %d (%s)\r\nFunction Num = %d (%s)\r\n",
+                static_cast<int>(context->settings.GroupNo), group.text,
+                static_cast<int>(context->settings.FuncNo), program.text);
+  context->program->transformText[0] = '\0';
+  FillGroupCombo(dialog, group.text);
+  FillFunctionCombo(dialog, program.text);
+}
+
+int32_t CompileCurrentProgram(HWND dialog) {
+  FilterContext* context = ActiveFilterContext();
+  if (context == nullptr) return 0;
+  SelectCurrentProgram(dialog);
+  char initCode[kProgramTextSize];
+  StripDeclarationLines(context->program->initText, "?", initCode, sizeof initCode);
+  ScriptEngine& engine = *context->engine;
+  // An empty text compiles to nothing, which is no error.
+  if (engine.Compile(initCode, 0) == 0 && initCode[0] != '\0') {
+    ShowErrorMessage(dialog, "Initialization error.");
+    return 0;
+  }
+  const char* transformText = context->program->transformText;
+  if (engine.Compile(transformText, 1) == 0 && transformText[0] != '\0') {
+    ShowErrorMessage(dialog, "Program compilation error.");
+    return 0;
+  }
+  return 1;
+}
+
+void ShowErrorMessage(HWND owner, const char* text) {
+  MessageBoxA(owner, text, "error", MB_OK | MB_ICONHAND);
+}
+
+void MessageBoxErrors::ShowError(void* owner, const char* text) {
+  ShowErrorMessage(static_cast<HWND>(owner), text);
+}
