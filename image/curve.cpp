@@ -1,13 +1,8 @@
 // Curve of points joined by cubic Bezier segments, used by the Bezier kernel.
 #include <cmath>
 
+#include "image/bezier_segment.h"
 #include "image/image.h"
-
-namespace {
-
-constexpr double kThird = 1.0 / 3.0;  // the double nearest to 1/3
-
-}  // namespace
 
 int32_t Curve::AddPoint(double x, double y) {
   int32_t at = 0;
@@ -44,10 +39,9 @@ double Curve::EvaluateSegment(int32_t i, double t) const {
   const double y1 = points[i + 1].y;
   // Inner control values follow the neighbours; at the ends, one third of the
   // way along the chord.
-  const double c1 = i == 0 ? (2.0 * y0 + y1) * kThird : y0 + (y1 - points[i - 1].y) * kThird;
-  const double c2 =
-      i + 1 == count - 1 ? (2.0 * y1 + y0) * kThird : y1 - (points[i + 2].y - y0) * kThird;
-  const double u = 1.0 - t;
-  // Nested so that the rounding matches the reference results exactly.
-  return ((u * y0 + 3.0 * t * c1) * u + 3.0 * t * t * c2) * u + t * t * t * y1;
+  const double c1 =
+      i == 0 ? (2.0 * y0 + y1) * kBezierThird : y0 + (y1 - points[i - 1].y) * kBezierThird;
+  const double c2 = i + 1 == count - 1 ? (2.0 * y1 + y0) * kBezierThird
+                                       : y1 - (points[i + 2].y - y0) * kBezierThird;
+  return BezierSegment(y0, c1, c2, y1, t);
 }

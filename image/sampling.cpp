@@ -1,4 +1,5 @@
 // The interpolation kernels that fetch one channel of a source pixel.
+#include "image/bezier_segment.h"
 #include "image/image.h"
 
 namespace {
@@ -46,18 +47,22 @@ uint8_t SampleLinear(const RgbtImage& image, int32_t sx, int32_t sy, double fx, 
 uint8_t SampleBezier(const RgbtImage& image, int32_t sx, int32_t sy, double fx, double fy,
                      int32_t k) {
   if (image.data == nullptr) return 0;
-  // Neighbours beyond the edges repeat the edge pixel (PixelAddress clamps).
-  // Segment 1 of a four-point curve spans the pixel and its right (or lower)
-  // neighbour.
-  Curve curve;
+  k = ClampInto(k, image.channels);
+  // Neighbours beyond the edges repeat the edge pixel (clamping, not wrapping).
+  size_t columnOffset[4];
+  const uint8_t* rows[4];
+  for (int32_t i = 0; i < 4; ++i) {
+    columnOffset[i] = static_cast<size_t>(ClampInto(sx - 1 + i, image.width)) * image.channels + k;
+    rows[i] = image.data + static_cast<size_t>(ClampInto(sy - 1 + i, image.height)) * image.rowLength;
+  }
+  // A four-point curve through each row, evaluated on its middle segment (the
+  // pixel and its right neighbour); then one down the column of results.
   double across[4];
   for (int32_t j = 0; j < 4; ++j) {
-    for (int32_t i = 0; i < 4; ++i) {
-      curve.SetPoint(i, Sample(image, sx - 1 + i, sy - 1 + j, k));
-    }
-    across[j] = curve.EvaluateSegment(1, fx);
+    const uint8_t* row = rows[j];
+    across[j] = InteriorBezierSegment(row[columnOffset[0]], row[columnOffset[1]],
+                                      row[columnOffset[2]], row[columnOffset[3]], fx);
   }
-  for (int32_t j = 0; j < 4; ++j) curve.SetPoint(j, across[j]);
   // The curve may overshoot its samples: truncate, then clamp.
-  return TruncateToByte(curve.EvaluateSegment(1, fy));
+  return TruncateToByte(InteriorBezierSegment(across[0], across[1], across[2], across[3], fy));
 }

@@ -66,6 +66,39 @@ TEST(SamplingBezier, EdgesRepeatTheBorderPixel) {
   EXPECT_EQ(SampleBezier(image, 2, 0, 0.5, 0.0, 0), 127);
 }
 
+// The kernel as stated with the curve object: a curve per row, then one
+// through the row results, each evaluated on segment 1; truncate, clamp.
+int ThroughCurves(const RgbtImage& image, int32_t sx, int32_t sy, double fx, double fy, int32_t k) {
+  Curve curve;
+  double across[4];
+  for (int32_t j = 0; j < 4; ++j) {
+    for (int32_t i = 0; i < 4; ++i) curve.AddPoint(i, *image.PixelAddress(sx - 1 + i, sy - 1 + j, k));
+    across[j] = curve.EvaluateSegment(1, fx);
+  }
+  Curve down;
+  for (int32_t j = 0; j < 4; ++j) down.AddPoint(j, across[j]);
+  const double value = down.EvaluateSegment(1, fy);
+  const int truncated = static_cast<int>(value);
+  return truncated < 0 ? 0 : truncated > 255 ? 255 : truncated;
+}
+
+TEST(SamplingBezier, MatchesTheCurveObjectEverywhere) {
+  RgbtImage image(7, 5, 3);
+  uint32_t seed = 12345;
+  for (int32_t i = 0; i < image.rowLength * image.height; ++i) {
+    seed = seed * 1103515245u + 12345u;
+    image.data[i] = static_cast<uint8_t>(seed >> 16);
+  }
+  const double fractions[] = {0.0, 0.1, 0.25, 0.5, 0.7071, 0.999};
+  for (int32_t y = 0; y < image.height; ++y)
+    for (int32_t x = 0; x < image.width; ++x)
+      for (double fx : fractions)
+        for (double fy : fractions)
+          for (int32_t k = 0; k < 3; ++k)
+            ASSERT_EQ(SampleBezier(image, x, y, fx, fy, k), ThroughCurves(image, x, y, fx, fy, k))
+                << x << "," << y << " " << fx << "," << fy << " channel " << k;
+}
+
 TEST(Sampling, OutOfRangeArgumentsStayInside) {
   RgbtImage image;
   RowsOf(image, {10, 20}, 2);
