@@ -86,16 +86,37 @@ TEST(RgbtImageFloodFill, DefaultsForChannelAndValue) {
   EXPECT_EQ(std::memcmp(image.data, expected, 4), 0);
 }
 
-TEST(RgbtImageFloodFill, LargeRegionFillsWithBoundedStack) {
-  // A comb: many short teeth off one spine push many seeds at once.
-  RgbtImage image(400, 300, 1);
+TEST(RgbtImageFloodFill, FullWorkStackEndsTheTraversal) {
+  // Row 0 is one open span; row 1 alternates, so that span seeds 5000
+  // separate runs at once, more than the work stack holds.
+  const int32_t width = 10000;
+  RgbtImage image(width, 3, 1);
   image.Fill(0, -1);
-  for (int32_t y = 0; y < 300; y += 2)
-    for (int32_t x = 1; x < 400; ++x) image.data[y * 400 + x] = 1;
+  for (int32_t x = 1; x < width; x += 2) image.data[width + x] = 1;
+  const int32_t zeros = width + width / 2 + width;
   const int32_t count = image.FloodFill(0, 0, 0, 2);
-  EXPECT_GT(count, 0);
-  EXPECT_LE(count, 400 * 300);
+  EXPECT_GE(count, width);
+  EXPECT_LT(count, zeros);
   EXPECT_EQ(image.region.count, count);
+  // Everything painted was counted, nothing else was touched.
+  int32_t painted = 0;
+  for (int32_t i = 0; i < width * 3; ++i) painted += image.data[i] == 2;
+  EXPECT_EQ(painted, count);
+}
+
+TEST(RgbtImageFloodFill, RegionLargerThanTheStackFillsCompletely) {
+  // A serpentine corridor of more pixels than stack entries, each span
+  // seeding little: rows of zeros joined alternately at the right and left.
+  const int32_t side = 128;
+  RgbtImage image(side, side, 1);
+  image.Fill(1, -1);
+  for (int32_t y = 0; y < side; y += 2) {
+    for (int32_t x = 0; x < side; ++x) image.data[y * side + x] = 0;
+    image.data[(y + 1) * side + ((y / 2) % 2 ? 0 : side - 1)] = 0;
+  }
+  const int32_t zeros = side / 2 * side + side / 2;
+  ASSERT_GT(zeros, kFloodStackSize);
+  EXPECT_EQ(image.FloodFill(0, 0, 0, 2), zeros);
 }
 
 TEST(RgbtImageFloodFill, WholeImageOpenRegion) {
