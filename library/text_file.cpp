@@ -6,7 +6,9 @@
 #include <filesystem>
 #include <system_error>
 
-#if !defined(_WIN32)
+#if defined(_WIN32)
+#include <io.h>
+#else
 #include <unistd.h>
 #endif
 
@@ -57,7 +59,9 @@ bool IsReadOnly(const char* path) {
 // whose contents were still in flight.
 bool FlushToDisk(std::FILE* file) {
   if (std::fflush(file) != 0) return false;
-#if !defined(_WIN32)
+#if defined(_WIN32)
+  if (_commit(_fileno(file)) != 0) return false;
+#else
   if (fsync(fileno(file)) != 0) return false;
 #endif
   return true;
