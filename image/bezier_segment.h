@@ -12,8 +12,8 @@ inline double BezierSegment(double y0, double c1, double c2, double y1, double t
   return ((u * y0 + 3.0 * t * c1) * u + 3.0 * t * t * c2) * u + t * t * t * y1;
 }
 
-// Segment between `before` and `after`'s neighbours: from y0 to y1, control
-// values following the slope across the neighbouring samples.
+// Segment from y0 to y1 of a curve that continues through `before` and
+// `after`: each inner control value follows the slope across its neighbours.
 inline double InteriorBezierSegment(double before, double y0, double y1, double after, double t) {
   const double c1 = y0 + (y1 - before) * kBezierThird;
   const double c2 = y1 - (after - y0) * kBezierThird;

@@ -96,10 +96,11 @@ int32_t ReadBmpPixels(const char* path, const BmpHeader& header, RgbtImage& imag
       image.channels != bytesPerPixel || image.rowLength != image.width * image.channels) {
     return 0;
   }
+  // Rows the file does not supply stay 0, never leftover memory (also when
+  // the file cannot be reopened and the caller keeps the sized image).
+  std::memset(image.data, 0, static_cast<size_t>(image.rowLength) * image.height);
   File file(path);
   if (file.handle == nullptr) return 0;
-  // Rows the file does not supply stay 0, never leftover memory.
-  std::memset(image.data, 0, static_cast<size_t>(image.rowLength) * image.height);
   if (header.dataOffset > static_cast<uint32_t>(LONG_MAX) ||
       std::fseek(file.handle, static_cast<long>(header.dataOffset), SEEK_SET) != 0) {
     return 1;

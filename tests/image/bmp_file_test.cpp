@@ -274,7 +274,9 @@ TEST_F(BmpFileTest, PixelsRefuseAnImageThatDoesNotMatchTheHeader) {
   RgbtImage fewerChannels(4, 4, 1);
   EXPECT_EQ(ReadBmpPixels(path.c_str(), header, fewerChannels), 0);
   RgbtImage right(4, 4, 3);
+  right.Fill(0xAB, -1);
   EXPECT_EQ(ReadBmpPixels((folder + "/gone.bmp").c_str(), header, right), 0);
+  EXPECT_EQ(right.data[47], 0);  // no leftovers even when the rows are unreadable
   EXPECT_EQ(ReadBmpPixels(path.c_str(), header, right), 1);
   ExpectRowsAsStored(right, 4);
 }
