@@ -6,9 +6,9 @@ cd "$(dirname "$0")"
 morfel_need_packages "${MORFEL_BUILD_PACKAGES[@]}"
 cmake --preset release >/dev/null
 cmake --build --preset release -j "$(nproc)" >/dev/null
-if [ -x build/release/host/morfel ]; then
+if [ -x build/release/bin/morfel ]; then
   if [ $# -gt 0 ]; then
-    exec build/release/host/morfel "$@"
+    exec build/release/bin/morfel "$@"
   fi
   exec tools/demo.sh
 fi

@@ -18,4 +18,4 @@ morfel_need_packages() {
   fi
 }
 
-MORFEL_BUILD_PACKAGES=(cmake make g++ libgtest-dev libbenchmark-dev libstb-dev)
+MORFEL_BUILD_PACKAGES=(cmake make g++ pkg-config libgtest-dev libbenchmark-dev libstb-dev)

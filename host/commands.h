@@ -1,0 +1,40 @@
+// The morfel commands. Each returns the process exit status: 0 success, 1 a
+// program, parameter, library or image error (already reported on standard
+// error as "morfel: ...").
+#ifndef MORFEL_HOST_COMMANDS_H
+#define MORFEL_HOST_COMMANDS_H
+
+#include <string>
+#include <vector>
+
+#include "host/options.h"
+
+int ListCommand(const Options& options);
+int ShowCommand(const Options& options);
+int ApplyCommand(const Options& options);
+int CheckCommand(const Options& options);
+int ImportCommand(const Options& options);
+int TitleCommand(const Options& options);
+
+// Prints "morfel: " and the text on standard error; returns 1.
+int Fail(const std::string& text);
+
+// The base folder of the options (or the default), prepared with the starter
+// library when it has none. Returns 1, or 0 after reporting.
+int ResolveBaseFolder(const Options& options, std::string* baseFolder);
+
+// A library program's texts and the number of parameters it declares.
+struct LibraryProgram {
+  int index = -1;
+  std::string initText;
+  std::string transformText;
+};
+// Finds GROUP/NAME in the library of the base folder. Returns 1, or 0 after
+// reporting the closest names.
+int FindLibraryProgram(const std::string& baseFolder, const std::string& group,
+                       const std::string& name, LibraryProgram* program);
+// Number of parameters the Init text declares; -1 when its declarations are
+// malformed.
+int DeclaredParameters(const std::string& initText, std::vector<std::string>* lines);
+
+#endif

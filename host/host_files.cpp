@@ -1,0 +1,234 @@
+#include "host/host_files.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#include "library/library.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace fs = std::filesystem;
+
+namespace {
+
+#ifdef _WIN32
+constexpr char kSeparator = '\\';
+constexpr const char* kPluginFile = "morfel.dll";
+#else
+constexpr char kSeparator = '/';
+constexpr const char* kPluginFile = "libmorfel.so";
+#endif
+
+std::string ProgramFolder() {
+#ifdef _WIN32
+  char path[MAX_PATH] = {0};
+  DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+  std::string program(path, length);
+#else
+  std::error_code error;
+  std::string program = fs::read_symlink("/proc/self/exe", error).string();
+#endif
+  size_t slash = program.find_last_of("/\\");
+  return slash == std::string::npos ? std::string(".") : program.substr(0, slash);
+}
+
+bool EndsWith(const std::string& text, const std::string& tail) {
+  return text.size() >= tail.size() &&
+         text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+bool IsBmpName(const std::string& name) {
+  std::string lower = name;
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return EndsWith(lower, ".bmp");
+}
+
+int WriteBinaryFile(const std::string& path, const unsigned char* data, unsigned long size) {
+  std::ofstream out(path, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+  return out.good() ? 1 : 0;
+}
+
+// Adds one embedded program file to the library.
+int AddStarterProgram(const StarterFile& file, ProgramLibrary* library) {
+  std::string text(reinterpret_cast<const char*>(file.data), file.size);
+  KeyValueDocument document;
+  if (document.Parse(text.c_str()) != 0) return 0;
+  const char* group = document.Get("Group");
+  const char* name = document.Get("Name");
+  const char* init = document.Get("Init");
+  const char* prog = document.Get("Prog");
+  if (group == nullptr || name == nullptr) return 0;
+  return library->AppendProgram(group, name, init ? init : "", prog ? prog : "") >= 0;
+}
+
+int SeedLibrary(const std::string& baseFolder, std::string* error) {
+  ProgramLibrary library;
+  for (const StarterFile& file : StarterFiles()) {
+    std::string name = file.name;
+    if (EndsWith(name, ".txt")) {
+      if (!AddStarterProgram(file, &library)) {
+        *error = "the starter program " + name + " is malformed";
+        return 0;
+      }
+    } else if (IsBmpName(name)) {
+      std::string path = DataFile(baseFolder, name);
+      if (!fs::exists(path) && !WriteBinaryFile(path, file.data, file.size)) {
+        *error = "cannot write " + path;
+        return 0;
+      }
+    }
+  }
+  if (!SaveLibrary(baseFolder.c_str(), library)) {
+    *error = "cannot write the library in " + DataFile(baseFolder, "");
+    return 0;
+  }
+  return 1;
+}
+
+std::string MakeTemporaryFolder() {
+  fs::path parent = fs::temp_directory_path();
+#ifdef _WIN32
+  std::random_device random;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    fs::path folder = parent / ("morfel-" + std::to_string(random()));
+    std::error_code error;
+    if (fs::create_directory(folder, error)) return folder.string();
+  }
+  return "";
+#else
+  std::string pattern = (parent / "morfel-XXXXXX").string();
+  std::vector<char> buffer(pattern.begin(), pattern.end());
+  buffer.push_back('\0');
+  return mkdtemp(buffer.data()) != nullptr ? std::string(buffer.data()) : std::string();
+#endif
+}
+
+// Makes the user's data folder images visible in the scratch data folder.
+void LinkImages(const std::string& userBase, const std::string& scratchBase) {
+  std::error_code error;
+  fs::path userData = DataFile(userBase, "");
+  if (!fs::is_directory(userData, error)) return;
+  for (const fs::directory_entry& entry : fs::directory_iterator(userData, error)) {
+    std::string name = entry.path().filename().string();
+    if (!IsBmpName(name)) continue;
+    fs::path target = DataFile(scratchBase, name);
+    fs::create_symlink(entry.path(), target, error);
+    if (error) fs::copy_file(entry.path(), target, error);
+  }
+}
+
+}  // namespace
+
+std::string PluginBesideProgram() { return ProgramFolder() + kSeparator + kPluginFile; }
+
+std::string DefaultBaseFolder() {
+#ifdef _WIN32
+  const char* appData = std::getenv("APPDATA");
+  std::string root = appData != nullptr ? appData : ".";
+  return WithSeparator(root + "\\morfel");
+#else
+  const char* dataHome = std::getenv("XDG_DATA_HOME");
+  if (dataHome != nullptr && dataHome[0] == '/') return WithSeparator(std::string(dataHome) + "/morfel");
+  const char* home = std::getenv("HOME");
+  return WithSeparator(std::string(home != nullptr ? home : ".") + "/.local/share/morfel");
+#endif
+}
+
+std::string WithSeparator(const std::string& folder) {
+  if (folder.empty()) return std::string(".") + kSeparator;
+  char last = folder.back();
+  if (last == '/' || last == '\\') return folder;
+  return folder + kSeparator;
+}
+
+std::string DataFile(const std::string& baseFolder, const std::string& fileName) {
+  return baseFolder + "Tarvo" + kSeparator + fileName;
+}
+
+int PrepareBaseFolder(const std::string& baseFolder, std::string* error) {
+  std::error_code fsError;
+  fs::create_directories(DataFile(baseFolder, ""), fsError);
+  if (!fs::is_directory(DataFile(baseFolder, ""), fsError)) {
+    *error = "cannot create the folder " + DataFile(baseFolder, "");
+    return 0;
+  }
+  if (fs::exists(DataFile(baseFolder, "Morfel.ini"), fsError)) return 1;
+  return SeedLibrary(baseFolder, error);
+}
+
+ScratchBase::~ScratchBase() {
+  if (folder_.empty()) return;
+  std::error_code error;
+  fs::remove_all(folder_, error);
+}
+
+int ScratchBase::Create(const std::string& userBaseFolder, const AdHocProgram* program,
+                        std::string* error) {
+  std::string folder = MakeTemporaryFolder();
+  if (folder.empty()) {
+    *error = "cannot create a temporary folder";
+    return 0;
+  }
+  folder_ = WithSeparator(folder);
+  std::error_code fsError;
+  fs::create_directories(DataFile(folder_, ""), fsError);
+  LinkImages(userBaseFolder, folder_);
+  if (program == nullptr) return 1;
+  ProgramTextCheck check =
+      CheckProgramTexts(program->initText.c_str(), program->transformText.c_str());
+  if (program->initText.size() >= kProgramTextSize ||
+      program->transformText.size() >= kProgramTextSize) {
+    *error = "a program text is longer than 2047 characters";
+    return 0;
+  }
+  if (check != kProgramTextsFit) {
+    *error = ProgramTextCheckMessage(check);
+    return 0;
+  }
+  ProgramLibrary library;
+  library.AppendProgram(program->group.c_str(), program->name.c_str(), program->initText.c_str(),
+                        program->transformText.c_str());
+  if (!SaveLibrary(folder_.c_str(), library)) {
+    *error = "cannot write a temporary library";
+    return 0;
+  }
+  return 1;
+}
+
+int ReadTextFile(const std::string& path, std::string* text, std::string* error) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    *error = "cannot open " + path + ": " + std::strerror(errno);
+    return 0;
+  }
+  std::ostringstream content;
+  content << in.rdbuf();
+  *text = content.str();
+  return 1;
+}
+
+std::string WithCrLf(const std::string& text) {
+  std::string out;
+  out.reserve(text.size() + text.size() / 16);
+  for (size_t i = 0; i < text.size(); ++i) {
+    char c = text[i];
+    if (c == '\r') {
+      if (i + 1 < text.size() && text[i + 1] == '\n') continue;
+      out += "\r\n";  // a lone CR is a line break too
+    } else if (c == '\n') {
+      out += "\r\n";
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}

@@ -1,0 +1,58 @@
+#include "host/host_window.h"
+
+#include <cstdio>
+
+#include "plugin/plugin.h"
+
+namespace {
+
+const char kClassName[] = "MorfelHostWindow";
+
+// The host has one window at a time, so its log needs no per-window storage.
+HostMessageLog* activeLog = nullptr;
+
+void DrawBar(int percent) {
+  const int width = 40;
+  int filled = percent * width / 100;
+  std::fprintf(stderr, "\r[");
+  for (int i = 0; i < width; ++i) std::fputc(i < filled ? '#' : ' ', stderr);
+  std::fprintf(stderr, "] %3d%%", percent);
+  std::fflush(stderr);
+}
+
+void EndBar() {
+  DrawBar(100);
+  std::fputc('\n', stderr);
+}
+
+LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  HostMessageLog* log = activeLog;
+  if (message == kHostMessage && log != nullptr) {
+    if (wParam == kProgressReport) {
+      log->progress.push_back(static_cast<int>(lParam));
+      if (log->showBar) DrawBar(static_cast<int>(lParam));
+    } else if (wParam == kRunCompleted) {
+      ++log->completions;
+      if (log->showBar) EndBar();
+    }
+    return 0;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+HWND CreateHostWindow(HostMessageLog* log) {
+  WNDCLASSA windowClass = {};
+  windowClass.lpfnWndProc = HostWindowProc;
+  windowClass.lpszClassName = kClassName;
+  RegisterClassA(&windowClass);  // a second registration fails harmlessly
+  activeLog = log;
+  return CreateWindowExA(0, kClassName, "morfel", WS_OVERLAPPEDWINDOW, 0, 0, 320, 200, nullptr,
+                         nullptr, nullptr, nullptr);
+}
+
+void DestroyHostWindow(HWND window) {
+  if (window != nullptr) DestroyWindow(window);
+  activeLog = nullptr;
+}

@@ -1,0 +1,131 @@
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "host/commands.h"
+#include "host/host_files.h"
+#include "library/library.h"
+#include "script/script.h"
+#include "transform/transform.h"
+
+namespace {
+
+int LoadUserLibrary(const std::string& baseFolder, ProgramLibrary* library) {
+  if (!LoadLibrary(baseFolder.c_str(), library)) {
+    return Fail("cannot read the library " + DataFile(baseFolder, "Morfel.ini"));
+  }
+  return 0;
+}
+
+std::string Field(const ProgramLibrary& library, int index, const char* key) {
+  const char* value = library.ProgramField(index, key);
+  return value != nullptr ? value : "";
+}
+
+// Edit distance, for suggesting the names closest to a mistyped one.
+size_t Distance(const std::string& a, const std::string& b) {
+  std::vector<size_t> row(b.size() + 1);
+  for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
+  for (size_t i = 1; i <= a.size(); ++i) {
+    size_t diagonal = row[0];
+    row[0] = i;
+    for (size_t j = 1; j <= b.size(); ++j) {
+      size_t above = row[j];
+      size_t cost = std::tolower(a[i - 1]) == std::tolower(b[j - 1]) ? 0 : 1;
+      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + cost});
+      diagonal = above;
+    }
+  }
+  return row[b.size()];
+}
+
+std::string ClosestNames(const ProgramLibrary& library, const std::string& wanted) {
+  std::vector<std::pair<size_t, std::string>> scored;
+  for (int i = 0; i < library.ProgramCount(); ++i) {
+    std::string full = Field(library, i, "Group") + "/" + Field(library, i, "Name");
+    scored.emplace_back(Distance(wanted, full), full);
+  }
+  std::stable_sort(scored.begin(), scored.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::string text;
+  for (size_t i = 0; i < scored.size() && i < 3; ++i) text += "\n  " + scored[i].second;
+  return text.empty() ? "" : "; the closest are:" + text;
+}
+
+// The text as the terminal shows it: one LF per line.
+std::string WithLf(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    if (c != '\r') out += c;
+  }
+  return out;
+}
+
+}  // namespace
+
+int FindLibraryProgram(const std::string& baseFolder, const std::string& group,
+                       const std::string& name, LibraryProgram* program) {
+  ProgramLibrary library;
+  if (LoadUserLibrary(baseFolder, &library) != 0) return 0;
+  int index = library.FindProgram(group.c_str(), name.c_str());
+  if (index < 0) {
+    Fail("no program " + group + "/" + name + " in the library" +
+         ClosestNames(library, group + "/" + name));
+    return 0;
+  }
+  program->index = index;
+  program->initText = Field(library, index, "Init");
+  program->transformText = Field(library, index, "Prog");
+  return 1;
+}
+
+int DeclaredParameters(const std::string& initText, std::vector<std::string>* lines) {
+  ScriptEngine engine;
+  ParamSlot slots[kParamSlotCount + 1] = {};
+  int32_t count = 0;
+  ParamTable table{slots, &count};
+  if (!ParseParamDeclarations(engine, initText.c_str(), table, kDeclareDefaults, nullptr)) {
+    return -1;
+  }
+  if (lines != nullptr) {
+    for (int i = 0; i < count; ++i) {
+      char line[512];
+      std::snprintf(line, sizeof line, "  %-12s %s (%d to %d, default %s)", slots[i].name,
+                    slots[i].message, slots[i].minimum, slots[i].maximum, slots[i].value);
+      lines->push_back(line);
+    }
+  }
+  return count;
+}
+
+int ListCommand(const Options& options) {
+  std::string baseFolder;
+  if (!ResolveBaseFolder(options, &baseFolder)) return 1;
+  ProgramLibrary library;
+  if (LoadUserLibrary(baseFolder, &library) != 0) return 1;
+  for (int i = 0; i < library.ProgramCount(); ++i) {
+    std::printf("%s/%s\n", Field(library, i, "Group").c_str(), Field(library, i, "Name").c_str());
+  }
+  return 0;
+}
+
+int ShowCommand(const Options& options) {
+  std::string baseFolder;
+  if (!ResolveBaseFolder(options, &baseFolder)) return 1;
+  LibraryProgram program;
+  if (!FindLibraryProgram(baseFolder, options.group, options.name, &program)) return 1;
+  std::vector<std::string> parameters;
+  int count = DeclaredParameters(program.initText, &parameters);
+  std::printf("%s/%s\n\nInit:\n%s\nTransform:\n%s\n", options.group.c_str(), options.name.c_str(),
+              WithLf(program.initText).c_str(), WithLf(program.transformText).c_str());
+  if (count < 0) {
+    std::printf("Parameters: the declarations are malformed\n");
+  } else if (count == 0) {
+    std::printf("Parameters: none\n");
+  } else {
+    std::printf("Parameters:\n");
+    for (const std::string& line : parameters) std::printf("%s\n", line.c_str());
+  }
+  return 0;
+}

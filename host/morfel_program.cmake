@@ -1,0 +1,37 @@
+# The morfel host program (target morfel_host, file "morfel"), put beside the
+# plug-in library in bin/ so that each finds the other.
+file(GLOB morfel_starter_inputs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/starter/*)
+list(SORT morfel_starter_inputs)
+set(morfel_starter_source ${CMAKE_CURRENT_BINARY_DIR}/starter_files.cpp)
+add_custom_command(
+  OUTPUT ${morfel_starter_source}
+  COMMAND ${CMAKE_COMMAND} -DOUTPUT=${morfel_starter_source} "-DINPUTS=${morfel_starter_inputs}"
+          -P ${CMAKE_CURRENT_SOURCE_DIR}/embed_files.cmake
+  DEPENDS ${morfel_starter_inputs} ${CMAKE_CURRENT_SOURCE_DIR}/embed_files.cmake
+  COMMENT "Embedding the starter library")
+
+# Everything but main() is a library, so the tests can reach it.
+set(morfel_host_sources
+    command_support.cpp options.cpp host_files.cpp image_files.cpp library_commands.cpp plugin_commands.cpp
+    plugin_loader.cpp host_window.cpp row_exchange.cpp dialog_session.cpp stb_codecs.cpp)
+list(TRANSFORM morfel_host_sources PREPEND ${CMAKE_CURRENT_SOURCE_DIR}/)
+add_library(morfel_host_lib STATIC ${morfel_host_sources} ${morfel_starter_source})
+target_link_libraries(morfel_host_lib PUBLIC morfel_options morfel_scripted_user morfel_transform
+                                             morfel_library morfel_script morfel_image morfel_core)
+if(WIN32)
+  target_include_directories(morfel_host_lib SYSTEM PUBLIC /usr/include/stb)
+  target_link_libraries(morfel_host_lib PUBLIC comctl32 comdlg32 gdi32)
+else()
+  find_package(PkgConfig REQUIRED)
+  pkg_check_modules(STB REQUIRED IMPORTED_TARGET stb)
+  target_link_libraries(morfel_host_lib PUBLIC PkgConfig::STB morfel_win32 ${CMAKE_DL_LIBS})
+endif()
+add_executable(morfel_host ${CMAKE_CURRENT_SOURCE_DIR}/main.cpp)
+target_link_libraries(morfel_host PRIVATE morfel_host_lib)
+set_target_properties(morfel_host PROPERTIES OUTPUT_NAME morfel
+                      RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+if(TARGET morfel)
+  set_target_properties(morfel PROPERTIES LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin
+                                          RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+  add_dependencies(morfel_host morfel)
+endif()

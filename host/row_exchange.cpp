@@ -1,0 +1,72 @@
+#include "host/row_exchange.h"
+
+#include <cstring>
+
+namespace {
+
+// The callbacks are plain functions: one exchange is active at a time.
+struct ActiveExchange {
+  const Picture* source = nullptr;
+  Picture* result = nullptr;
+  long rgbWritten = 0;
+  long tWritten = 0;
+  long refused = 0;
+};
+ActiveExchange active;
+
+bool RowFits(const Picture* picture, int32_t y, int32_t first, int32_t last, uint8_t* buffer) {
+  return picture != nullptr && buffer != nullptr && y >= 0 && y < picture->height && first == 0 &&
+         last == picture->width - 1;
+}
+
+int MORFEL_CDECL ReadRgbRow(int32_t y, int32_t first, int32_t last, uint8_t* buffer, int32_t) {
+  if (!RowFits(active.source, y, first, last, buffer)) return ++active.refused, 0;
+  size_t bytes = static_cast<size_t>(active.source->width) * 3;
+  std::memcpy(buffer, &active.source->bgr[static_cast<size_t>(y) * bytes], bytes);
+  return 1;
+}
+
+int MORFEL_CDECL ReadTRow(int32_t y, int32_t first, int32_t last, uint8_t* buffer, int32_t,
+                          int32_t) {
+  if (!RowFits(active.source, y, first, last, buffer)) return ++active.refused, 0;
+  size_t bytes = static_cast<size_t>(active.source->width);
+  std::memcpy(buffer, &active.source->t[static_cast<size_t>(y) * bytes], bytes);
+  return 1;
+}
+
+int MORFEL_CDECL WriteRgbRow(int32_t y, int32_t first, int32_t last, uint8_t* buffer, int32_t) {
+  if (!RowFits(active.result, y, first, last, buffer)) return ++active.refused, 0;
+  size_t bytes = static_cast<size_t>(active.result->width) * 3;
+  std::memcpy(&active.result->bgr[static_cast<size_t>(y) * bytes], buffer, bytes);
+  ++active.rgbWritten;
+  return 1;
+}
+
+int MORFEL_CDECL WriteTRow(int32_t y, int32_t first, int32_t last, uint8_t* buffer, int32_t,
+                           int32_t) {
+  if (!RowFits(active.result, y, first, last, buffer)) return ++active.refused, 0;
+  size_t bytes = static_cast<size_t>(active.result->width);
+  std::memcpy(&active.result->t[static_cast<size_t>(y) * bytes], buffer, bytes);
+  ++active.tWritten;
+  return 1;
+}
+
+}  // namespace
+
+RowExchange::RowExchange(const Picture& source, Picture* result) {
+  active = ActiveExchange();
+  active.source = &source;
+  active.result = result;
+  result->width = source.width;
+  result->height = source.height;
+  result->bgr.assign(source.bgr.size(), 0);
+  result->t.assign(source.t.size(), 255);
+  readTable_ = {ReadRgbRow, ReadTRow};
+  writeTable_ = {WriteRgbRow, WriteTRow};
+}
+
+RowExchange::~RowExchange() { active = ActiveExchange(); }
+
+long RowExchange::rgbRowsWritten() const { return active.rgbWritten; }
+long RowExchange::tRowsWritten() const { return active.tWritten; }
+long RowExchange::refused() const { return active.refused; }
