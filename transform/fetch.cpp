@@ -4,6 +4,7 @@
 #include "transform/pass.h"
 #include "transform/transform.h"
 
+namespace transform_pass {
 namespace {
 
 void FetchInterpolated(const PassSource& source, WrappedAxis x, WrappedAxis y,
@@ -35,3 +36,5 @@ void FetchSourcePixel(const PassSource& source, double posX, double posY, uint8_
   }
   *tOut = transparency.data[static_cast<size_t>(y.index) * transparency.rowLength + x.index];
 }
+
+}  // namespace transform_pass

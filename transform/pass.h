@@ -6,6 +6,10 @@
 
 #include "image/image.h"
 
+// Kept in their own namespace: other subsystems have helpers of the same
+// names for their own rules.
+namespace transform_pass {
+
 // A position on one axis, reduced to a pixel index inside the image and the
 // fraction of the way to the next pixel.
 struct WrappedAxis {
@@ -37,3 +41,5 @@ struct PassSource {
 // and the source T byte of the containing pixel into *tOut.
 void FetchSourcePixel(const PassSource& source, double posX, double posY, uint8_t* rgbOut,
                       uint8_t* tOut);
+
+}  // namespace transform_pass

@@ -9,6 +9,10 @@
 
 namespace {
 
+using transform_pass::ColourByte;
+using transform_pass::FetchSourcePixel;
+using transform_pass::PassSource;
+
 constexpr int32_t kTransformSlot = 1;
 // The wrap offset is the image size shifted left by 8 bits: 256 tiles.
 constexpr double kTilesBeforeOrigin = 256.0;

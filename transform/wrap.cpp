@@ -4,6 +4,7 @@
 
 #include "transform/pass.h"
 
+namespace transform_pass {
 namespace {
 
 // First value that no longer truncates into an int32.
@@ -36,3 +37,5 @@ uint8_t ColourByte(double value) {
   if (value >= 255.0) return 255;
   return static_cast<uint8_t>(value);
 }
+
+}  // namespace transform_pass
