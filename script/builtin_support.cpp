@@ -28,6 +28,12 @@ void SetBoundValue(ScriptEngine& engine, BoundCell cell, double value) {
 
 WrappedPosition WrapPosition(double centre, double offset, int32_t size) {
   double shifted = 256.0 * size + centre + offset;
+  if (shifted >= 0.0 && shifted < 2147483647.0) {
+    // The common case, in integers: the shift made the position positive.
+    int32_t whole = static_cast<int32_t>(shifted);
+    int32_t index = whole % size;
+    return {index, index + 1 < size ? index + 1 : 0, shifted - whole};
+  }
   if (!std::isfinite(shifted)) return {0, size > 1 ? 1 : 0, 0.0};
   // floor equals truncation for the shifted positions the reader was made
   // for, and keeps wrapping correct for positions left of those too.

@@ -54,6 +54,9 @@ TEST_P(ChannelReadTest, FarAndNonFiniteOffsetsStayInsideTheImage) {
   // Beyond 256 image sizes the shift no longer keeps the position positive.
   EXPECT_EQ(Read("-cx - 1000 * xs - 1, 0"), At(kWidth - 1, kCy));
   EXPECT_EQ(Read("0, -1000 * ys + 1"), At(kCx, kCy + 1));
+  // Beyond the int32 range on the right and below.
+  EXPECT_EQ(Read("6 * pow(10, 9) + 1, 0"), At(kCx + 1, kCy));
+  EXPECT_EQ(Read("0, 4 * pow(10, 9) + 1"), At(kCx, kCy + 1));
   double huge = Read("pow(10, 300), pow(10, 300)");
   EXPECT_GE(huge, 0.0);
   EXPECT_LE(huge, 255.0);
