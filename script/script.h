@@ -49,6 +49,9 @@ constexpr int32_t kImageSlots = 8;
 constexpr int32_t kMatrixSlots = 8;
 constexpr int32_t kMatrixCells = 26;
 constexpr int32_t kBoundCells = 9;
+// Most elements a GrowArray holds: far beyond any program or stack, and a
+// bound that keeps a wild index from asking for absurd allocations.
+constexpr int32_t kMaxArrayElements = 1 << 24;
 // Characters kept from a string literal (plus the terminator).
 constexpr int32_t kStringOperandSize = 32;
 
@@ -133,7 +136,7 @@ class GrowArray {
     data = nullptr;
     size = 0;
     capacity = 0;
-    if (n <= 0) return;
+    if (n <= 0 || n > kMaxArrayElements) return;
     data = new (std::nothrow) T[static_cast<size_t>(n)]();
     if (data == nullptr) return;
     size = n;
@@ -148,7 +151,7 @@ class GrowArray {
   // Address of element i, growing the array first when i is not below the
   // capacity: to 20 when i < 20, to i + 1 when i is at least twice the
   // capacity, else to twice the capacity plus 2. Null for a negative i or
-  // when the storage cannot be had.
+  // when the storage cannot be had (more than kMaxArrayElements).
   virtual T* SetAtGrow(int32_t i) {
     if (i < 0) return nullptr;
     if (i >= capacity && !Grow(GrownCapacity(i))) return nullptr;
@@ -190,7 +193,7 @@ class GrowArray {
 
   // Reallocates to newCapacity elements keeping the first `size`.
   bool Grow(int64_t newCapacity) {
-    if (newCapacity > INT32_MAX) return false;
+    if (newCapacity > kMaxArrayElements) return false;
     T* fresh = new (std::nothrow) T[static_cast<size_t>(newCapacity)]();
     if (fresh == nullptr) return false;
     for (int32_t k = 0; k < size; ++k) fresh[k] = data[k];
@@ -208,14 +211,13 @@ class ScriptEngine;
 
 // args[0] is the first (deepest) numeric argument; text is the run's text
 // register (the file name of LoadBmp and LoadBmpNum).
-using BuiltinHandler = double (*)(ScriptEngine& engine, const double* args,
-                                  const char* text);
+using BuiltinHandler = double (*)(ScriptEngine& engine, const double* args, const char* text);
 
 struct BuiltinEntry {
-  const char* name;    // null in the closing row
-  int32_t code;        // OP code of the call; never 0 except the closing row
-  int32_t argCount;    // arguments as written, string literals included
-  int32_t stackArgs;   // values the call takes from the stack
+  const char* name;        // null in the closing row
+  int32_t code;            // OP code of the call; never 0 except the closing row
+  int32_t argCount;        // arguments as written, string literals included
+  int32_t stackArgs;       // values the call takes from the stack
   BuiltinHandler handler;  // null for exit, which Run handles itself
 };
 
@@ -283,8 +285,7 @@ class ScriptEngine {
   int32_t LookupNumber(const char* name, double* value);
   // Both stacks to exactly n entries. Returns 1, or 0 when out of memory.
   int32_t PrepareRun(int32_t n);
-  void BindRun(RgbtImage* sourceRgb, RgbtImage* sourceT, RgbtImage* destRgb,
-               RgbtImage* destT);
+  void BindRun(RgbtImage* sourceRgb, RgbtImage* sourceT, RgbtImage* destRgb, RgbtImage* destT);
   // Copies the folder LoadBmp reads from (truncated to fit).
   void SetBaseFolder(const char* folder);
 
@@ -295,6 +296,5 @@ class ScriptEngine {
 // Writes a compiled program as text, e.g. "VAR x | CONST 1 | OP = | END",
 // into out (always terminated, truncated to outSize). Variables are named
 // from the engine's table. Returns the length written.
-int32_t DisassembleProgram(ScriptEngine& engine,
-                           const GrowArray<Instruction>& code, char* out,
+int32_t DisassembleProgram(ScriptEngine& engine, const GrowArray<Instruction>& code, char* out,
                            int32_t outSize);

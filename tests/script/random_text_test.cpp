@@ -1,0 +1,193 @@
+// Seeded random texts through the compiler and the execution loop: token
+// soup (mostly invalid), and structured programs that always compile and
+// whose loops always end. Neither may ever fault; the sanitizers watch.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "script/script.h"
+
+namespace {
+
+// Small deterministic generator, independent of the C library's rand (which
+// the script's srand changes).
+class Random {
+ public:
+  explicit Random(uint64_t seed) : state(seed * 2862933555777941757ull + 3037000493ull) {}
+  uint32_t Next() {
+    state = state * 6364136223846793005ull + 1442695040888963407ull;
+    return static_cast<uint32_t>(state >> 33);
+  }
+  int Below(int n) { return static_cast<int>(Next() % static_cast<uint32_t>(n)); }
+  template <typename T, size_t N>
+  const T& Pick(const T (&items)[N]) {
+    return items[Below(static_cast<int>(N))];
+  }
+
+ private:
+  uint64_t state;
+};
+
+const char* const kTokens[] = {
+    "if",         "else",  "while",      ";",       "(",
+    ")",          "{",     "}",          "=",       "&&",
+    "||",         "<",     ">",          "<=",      ">=",
+    "==",         "!=",    ",",          "+",       "-",
+    "*",          "/",     "%",          "\n",      "\r\n",
+    " ",          "\t",    "x",          "y",       "R",
+    "T",          "cx",    "if",         "sin",     "pow",
+    "min",        "exit",  "getb",       "LoadBmp", "_Fill",
+    "1",          "0",     "-3",         "2.5",     ".5",
+    "5.",         "1e3",   "1e",         "1.2.3",   "0x1F",
+    "0X1",        "-0x10", "0xFFFFFFFF", "\"s\"",   "\"unterminated",
+    "\"a\\\"b\"", "\\",    "$",          "!",       "&",
+    "|",          "\"",    "1e99999",    "abc_9",   "SetMatrix3",
+    "xs",
+};
+
+// Built-ins that need no images or files; the others are left to their own
+// tests.
+const char* const kSafeCalls[][2] = {
+    {"sin", "1"}, {"cos", "1"}, {"pow", "2"},  {"abs", "1"},  {"sqrt", "1"},
+    {"int", "1"}, {"min", "2"}, {"max", "2"},  {"sgn", "1"},  {"atan2", "2"},
+    {"log", "1"}, {"exp", "1"}, {"acos", "1"}, {"exit", "1"},
+};
+
+const char* const kNames[] = {"a", "b", "c", "x", "y", "R", "if", "sin", "_u1"};
+
+std::string TokenSoup(Random& random) {
+  std::string text;
+  int count = 1 + random.Below(40);
+  for (int k = 0; k < count; ++k) {
+    int shape = random.Below(20);
+    if (shape == 0) {
+      text += std::string(static_cast<size_t>(1 + random.Below(300)), "(-{"[random.Below(3)]);
+    } else if (shape == 1) {
+      text.push_back(static_cast<char>(1 + random.Below(255)));  // any byte but NUL
+    } else {
+      text += random.Pick(kTokens);
+      if (random.Below(2)) text += ' ';
+    }
+  }
+  if (text.size() > 2047) text.resize(2047);
+  return text;
+}
+
+class ProgramWriter {
+ public:
+  explicit ProgramWriter(Random& random) : random(random) {}
+
+  std::string Program() {
+    std::string text;
+    int statements = 1 + random.Below(6);
+    for (int k = 0; k < statements; ++k) text += Statement(0);
+    return text;
+  }
+
+ private:
+  std::string Expression(int depth) {
+    int shape = depth > 4 ? random.Below(3) : random.Below(9);
+    switch (shape) {
+      case 0:
+        return std::to_string(random.Below(2000) - 1000) + (random.Below(2) ? ".5" : "");
+      case 1:
+        return random.Pick(kNames);
+      case 2:
+        return "\"str\"";
+      case 3:
+        return "(" + Expression(depth + 1) + ")";
+      case 4:
+        return "-" + Expression(depth + 1);
+      case 5: {
+        static const char* const ops[] = {"+", "-", "*", "/", "%", "&&", "||"};
+        return Expression(depth + 1) + " " + random.Pick(ops) + " " + Expression(depth + 1);
+      }
+      case 6: {
+        static const char* const ops[] = {"<", ">", "<=", ">=", "==", "!="};
+        return "(" + Expression(depth + 1) + random.Pick(ops) + Expression(depth + 1) + ")";
+      }
+      case 7: {
+        const auto& call = random.Pick(kSafeCalls);
+        // Arguments are additive expressions: anything looser goes in parentheses.
+        std::string text = std::string(call[0]) + "((" + Expression(depth + 1) + ")";
+        if (call[1][0] == '2') text += ", (" + Expression(depth + 1) + ")";
+        return text + ")";
+      }
+      default:
+        return "(" + Expression(depth + 1) + ", " + Expression(depth + 1) + ")";
+    }
+  }
+
+  // A body must hold a statement of its own: an empty line after the
+  // condition's ")" is taken with the ")".
+  std::string Statement(int depth, bool body = false) {
+    int shape = depth > 3 ? random.Below(2) : random.Below(body ? 5 : 6);
+    switch (shape) {
+      case 0:
+        return std::string(random.Pick(kNames)) + " = " + Expression(depth) + ";\n";
+      case 1:
+        return Expression(depth) + ";\r\n";
+      case 2:
+        return "if (" + Expression(depth) + ") " + Statement(depth + 1, true);
+      case 3:
+        return "if (" + Expression(depth) + ") {\n" + Statement(depth + 1, true) + "} else " +
+               Statement(depth + 1, true);
+      case 4: {
+        // Counters are never assigned by other statements, so loops end.
+        std::string counter = "k" + std::to_string(depth);
+        return counter + " = 0;\nwhile (" + counter + " < " + std::to_string(random.Below(5)) +
+               ") {\n" + counter + " = " + counter + " + 1;\n" + Statement(depth + 1, true) + "}\n";
+      }
+      default:
+        return "\n";
+    }
+  }
+
+  Random& random;
+};
+
+bool HasLoop(const GrowArray<Instruction>& code) {
+  for (int32_t i = 0; i < code.size; ++i)
+    if (code.data[i].kind == KIND_OP && code.data[i].code == OP_LOOP_START) return true;
+  return false;
+}
+
+TEST(RandomTexts, TokenSoupNeverFaults) {
+  Random random(20261207);
+  std::unique_ptr<ScriptEngine> engine;
+  for (int k = 0; k < 70000; ++k) {
+    if (k % 2000 == 0) engine.reset(new ScriptEngine());  // keeps the table small
+    std::string text = TokenSoup(random);
+    int32_t compiled = engine->Compile(text.c_str(), k % 3 - 1);
+    ASSERT_GE(engine->errorLine, 1);
+    // Soup may form an endless loop; only loop-free code is run.
+    if (compiled > 0 && !HasLoop(engine->scratchCode)) engine->Run(nullptr, -1);
+    if (engine->CompileList(text.c_str(), -1) > 0) engine->Run(nullptr, -1);
+  }
+}
+
+TEST(RandomTexts, StructuredProgramsCompileAndRun) {
+  Random random(7);
+  ProgramWriter writer(random);
+  std::unique_ptr<ScriptEngine> engine;
+  int compiled = 0;
+  for (int k = 0; k < 30000; ++k) {
+    if (k % 2000 == 0) {
+      engine.reset(new ScriptEngine());
+      if (k % 4000 == 0) engine->PrepareRun(kRunStackSize);
+    }
+    std::string text = writer.Program();
+    if (text.size() > 2047) continue;
+    int32_t n = engine->Compile(text.c_str(), 1);
+    EXPECT_EQ(n, static_cast<int32_t>(text.size())) << text;
+    if (n > 0) {
+      ++compiled;
+      engine->Run(nullptr, 1);
+    }
+  }
+  EXPECT_GT(compiled, 25000);
+}
+
+}  // namespace
