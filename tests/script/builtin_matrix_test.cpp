@@ -162,3 +162,28 @@ TEST_F(ConvTest, DestinationConvolutionReadsTheDestinationPlanes) {
 }
 
 }  // namespace
+
+namespace {
+
+// A kernel applied with Conv equals the same kernel built from add() calls
+// with the colour cleared first, the documented way to weigh neighbours by
+// hand; both walk every interior pixel of the source.
+TEST_F(ConvTest, ConvMatchesTheSameKernelBuiltWithAdd) {
+  RunText("SetMatrix3(3, 1, 2, 1, 0, 0, 0, -1, -2, -1, 0.25);");
+  for (int32_t y = 1; y < kHeight - 1; ++y) {
+    for (int32_t x = 1; x < kWidth - 1; ++x) {
+      std::string at = std::to_string(x) + ", " + std::to_string(y);
+      RunText(std::string(kAbsoluteFrame) + "Conv(3, " + at + "); r = R; g = G; b = B;");
+      RunText(std::string(kAbsoluteFrame) + "x0 = " + std::to_string(x) +
+              "; y0 = " + std::to_string(y) +
+              "; R = 0; G = 0; B = 0;"
+              " add(x0 - 1, y0 - 1, 0.25); add(x0, y0 - 1, 0.5); add(x0 + 1, y0 - 1, 0.25);"
+              " add(x0 - 1, y0 + 1, -0.25); add(x0, y0 + 1, -0.5); add(x0 + 1, y0 + 1, -0.25);");
+      EXPECT_NEAR(Var("R"), Var("r"), 1e-9) << at;
+      EXPECT_NEAR(Var("G"), Var("g"), 1e-9) << at;
+      EXPECT_NEAR(Var("B"), Var("b"), 1e-9) << at;
+    }
+  }
+}
+
+}  // namespace
