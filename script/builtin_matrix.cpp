@@ -75,7 +75,7 @@ double Convolve(ScriptEngine& engine, const RgbtImage& rgb, const RgbtImage& alp
   int32_t side = size == kSmallSide ? kSmallSide : kLargeSide;
   const double* matrix = size == 0 ? kZeroMatrix : engine.matrixSlot[n];
   int32_t half = side / 2;
-  bool fits = rgb.channels >= kFetchedBytes && WindowFits(rgb, half, x, y) &&
+  bool fits = rgb.channels >= kColourBytes && WindowFits(rgb, half, x, y) &&
               WindowFits(alpha, half, x, y);
   if (fits) {
     ChannelSums sums = SumWindow(rgb, alpha, matrix, side, x, y);
@@ -86,8 +86,8 @@ double Convolve(ScriptEngine& engine, const RgbtImage& rgb, const RgbtImage& alp
     SetBoundValue(engine, CELL_T, sums.t * factor);
   } else {
     const uint8_t* pixel = rgb.PixelAddress(x, y, 0);
-    int32_t bytes = rgb.channels < kFetchedBytes ? rgb.channels : kFetchedBytes;
-    static constexpr BoundCell kCellOfByte[kFetchedBytes] = {CELL_B, CELL_G, CELL_R};
+    int32_t bytes = rgb.channels < kColourBytes ? rgb.channels : kColourBytes;
+    static constexpr BoundCell kCellOfByte[kColourBytes] = {CELL_B, CELL_G, CELL_R};
     for (int32_t k = 0; k < bytes; ++k) SetBoundValue(engine, kCellOfByte[k], pixel[k]);
     SetBoundValue(engine, CELL_T, *alpha.PixelAddress(x, y, 0));
   }

@@ -123,7 +123,7 @@ double BuiltinClean(ScriptEngine& engine, const double* args, const char*) {
   uint8_t level = static_cast<uint8_t>(TruncateToInt32(args[0]) & 0xFF);
   int32_t width = rgb.width < alpha.width ? rgb.width : alpha.width;
   int32_t height = rgb.height < alpha.height ? rgb.height : alpha.height;
-  int32_t bytes = rgb.channels < kFetchedBytes ? rgb.channels : kFetchedBytes;
+  int32_t bytes = rgb.channels < kColourBytes ? rgb.channels : kColourBytes;
   for (int32_t y = 0; y < height; ++y) {
     uint8_t* colour = rgb.data + static_cast<int64_t>(y) * rgb.rowLength;
     const uint8_t* opacity = alpha.data + static_cast<int64_t>(y) * alpha.rowLength;

@@ -61,15 +61,15 @@ uint8_t* WrappedPixel(const ScriptEngine& engine, RgbtImage& plane, double dx, d
 double BuiltinFill(ScriptEngine& engine, const double* args, const char*) {
   if (!HasBoundRun(engine)) return 0.0;
   RgbtImage& plane = *engine.dstRgb;
-  if (plane.channels < kFetchedBytes) return 0.0;
+  if (plane.channels < kColourBytes) return 0.0;
   double a = ColourByte(BoundValue(engine, CELL_T)) * kByteToUnit;
   // Blue, green, red: the byte order of a pixel.
-  const int32_t colour[kFetchedBytes] = {ColourByte(args[2]), ColourByte(args[1]),
+  const int32_t colour[kColourBytes] = {ColourByte(args[2]), ColourByte(args[1]),
                                          ColourByte(args[0])};
   for (int32_t y = 0; y < plane.height; ++y) {
     uint8_t* pixel = plane.data + static_cast<int64_t>(y) * plane.rowLength;
     for (int32_t x = 0; x < plane.width; ++x, pixel += plane.channels) {
-      for (int32_t k = 0; k < kFetchedBytes; ++k) {
+      for (int32_t k = 0; k < kColourBytes; ++k) {
         pixel[k] = static_cast<uint8_t>(pixel[k] * (1.0 - a) + colour[k] * a);
       }
     }
@@ -97,7 +97,7 @@ double BuiltinCopy(ScriptEngine& engine, const double* args, const char*) {
 double BuiltinPset(ScriptEngine& engine, const double* args, const char*) {
   if (!HasBoundRun(engine)) return 0.0;
   RgbtImage& plane = *engine.dstRgb;
-  if (plane.channels < kFetchedBytes) return 0.0;
+  if (plane.channels < kColourBytes) return 0.0;
   uint8_t* pixel = WrappedPixel(engine, plane, args[0], args[1]);
   pixel[0] = static_cast<uint8_t>(ColourByte(BoundValue(engine, CELL_B)));
   pixel[1] = static_cast<uint8_t>(ColourByte(BoundValue(engine, CELL_G)));

@@ -68,10 +68,10 @@ double BuiltinDraw(ScriptEngine& engine, const double* args, const char*) {
   if (!HasBoundRun(engine)) return 0.0;
   RgbtImage* stencil = SlotByNumber(engine, args[0]);
   RgbtImage& plane = *engine.dstRgb;
-  if (!HasPixels(stencil) || plane.channels < kFetchedBytes) return 0.0;
+  if (!HasPixels(stencil) || plane.channels < kColourBytes) return 0.0;
   double opacity = ClampColour(BoundValue(engine, CELL_T));
   // Blue, green, red: the byte order of a pixel.
-  const double colour[kFetchedBytes] = {ClampColour(BoundValue(engine, CELL_B)),
+  const double colour[kColourBytes] = {ClampColour(BoundValue(engine, CELL_B)),
                                         ClampColour(BoundValue(engine, CELL_G)),
                                         ClampColour(BoundValue(engine, CELL_R))};
   StencilPlacement at = PlaceStencil(engine, *stencil, plane, args[1], args[2]);
@@ -80,7 +80,7 @@ double BuiltinDraw(ScriptEngine& engine, const double* args, const char*) {
     for (int32_t i = at.firstColumn; i < at.endColumn; ++i) {
       double a = (255 - mask[i * stencil->channels]) * opacity * kOverFullRange;
       uint8_t* pixel = PlanePixel(plane, at.left + i, at.top + j);
-      for (int32_t k = 0; k < kFetchedBytes; ++k) {
+      for (int32_t k = 0; k < kColourBytes; ++k) {
         pixel[k] = static_cast<uint8_t>(pixel[k] * (1.0 - a) + a * colour[k]);
       }
     }

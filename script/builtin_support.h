@@ -48,9 +48,11 @@ struct WrappedPosition {
 // outside the image. Non-finite positions give pixel 0. size must be >= 1.
 WrappedPosition WrapPosition(double centre, double offset, int32_t size);
 
+// Bytes of a colour pixel: blue, green, red.
+constexpr int32_t kColourBytes = 3;
 // Channel bytes delivered by FetchPixel: blue, green, red on an RGB plane,
 // the only byte first on a T plane.
-constexpr int32_t kFetchedBytes = 3;
+constexpr int32_t kFetchedBytes = kColourBytes;
 
 // Reads the pixel at offset (x, y) from the centre (cx, cy), wrapped and
 // bilinearly interpolated, truncated to whole numbers 0..255. Bytes beyond
