@@ -1,0 +1,92 @@
+// Queries and changes of a window's state: enabled, shown, text, class, style.
+#include <windows.h>
+
+#include "platform/internal.h"
+#include "platform/window_table.h"
+
+using namespace morfel_platform;
+
+extern "C" BOOL WINAPI IsWindow(HWND handle) { return FindWindowRecord(handle) != nullptr; }
+
+extern "C" HWND WINAPI GetParent(HWND handle) {
+  Window *window = FindWindowRecord(handle);
+  return window ? window->parent : nullptr;
+}
+
+extern "C" BOOL WINAPI EnableWindow(HWND handle, BOOL enable) {
+  Window *window = FindWindowRecord(handle);
+  if (!window) return FALSE;
+  BOOL wasDisabled = (window->style & WS_DISABLED) != 0;
+  if (enable)
+    window->style &= ~static_cast<DWORD>(WS_DISABLED);
+  else
+    window->style |= WS_DISABLED;
+  if (wasDisabled != !enable) SendMessageA(handle, WM_ENABLE, enable ? TRUE : FALSE, 0);
+  return wasDisabled;
+}
+
+extern "C" BOOL WINAPI IsWindowEnabled(HWND handle) {
+  Window *window = FindWindowRecord(handle);
+  return window && !(window->style & WS_DISABLED);
+}
+
+extern "C" BOOL WINAPI ShowWindow(HWND handle, int command) {
+  Window *window = FindWindowRecord(handle);
+  if (!window) return FALSE;
+  BOOL wasVisible = (window->style & WS_VISIBLE) != 0;
+  bool show = command != SW_HIDE;
+  if (show)
+    window->style |= WS_VISIBLE;
+  else
+    window->style &= ~static_cast<DWORD>(WS_VISIBLE);
+  if (show && !wasVisible) window->invalid = true;
+  return wasVisible;
+}
+
+extern "C" BOOL WINAPI IsWindowVisible(HWND handle) {
+  for (Window *window = FindWindowRecord(handle); window; window = FindWindowRecord(window->parent)) {
+    if (!(window->style & WS_VISIBLE)) return FALSE;
+    if (!IsChildWindow(*window)) return TRUE;
+  }
+  return FALSE;
+}
+
+extern "C" int WINAPI GetWindowTextA(HWND handle, LPSTR text, int maxCount) {
+  if (!text || maxCount <= 0) return 0;
+  text[0] = '\0';
+  if (!FindWindowRecord(handle)) return 0;
+  return static_cast<int>(SendMessageA(handle, WM_GETTEXT, static_cast<WPARAM>(maxCount), reinterpret_cast<LPARAM>(text)));
+}
+
+extern "C" BOOL WINAPI SetWindowTextA(HWND handle, LPCSTR text) {
+  if (!FindWindowRecord(handle)) return FALSE;
+  return SendMessageA(handle, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text ? text : "")) != 0 ? TRUE : FALSE;
+}
+
+extern "C" int WINAPI GetClassNameA(HWND handle, LPSTR className, int maxCount) {
+  Window *window = FindWindowRecord(handle);
+  if (!window || !className || maxCount <= 0) return 0;
+  size_t copied = 0;
+  CopyText(window->className, className, static_cast<size_t>(maxCount), &copied);
+  return static_cast<int>(copied);
+}
+
+extern "C" LONG WINAPI GetWindowLongA(HWND handle, int index) {
+  Window *window = FindWindowRecord(handle);
+  if (!window) return 0;
+  switch (index) {
+    case GWL_STYLE:
+      return static_cast<LONG>(window->style);
+    case GWL_EXSTYLE:
+      return static_cast<LONG>(window->exStyle);
+    case GWL_ID:
+      return window->id;
+    default:
+      return 0;
+  }
+}
+
+extern "C" int WINAPI GetDlgCtrlID(HWND handle) {
+  Window *window = FindWindowRecord(handle);
+  return window && IsChildWindow(*window) ? window->id : 0;
+}

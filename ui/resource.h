@@ -1,0 +1,84 @@
+/* Control identifiers of the dialog templates in morfel.rc, shared by the
+ * resource script and the code that drives the dialogs. */
+#ifndef MORFEL_UI_RESOURCE_H
+#define MORFEL_UI_RESOURCE_H
+
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif
+
+/* Main filter dialog "sampledlg" (OK and Cancel are IDOK and IDCANCEL). */
+#define IDC_PREVIEW_BUTTON 101
+#define IDC_SAVE_PARAMS 102
+#define IDC_LOAD_PARAMS 103
+#define IDC_FUNCTION_COMBO 201
+#define IDC_INTERP_COMBO 202
+#define IDC_GROUP_COMBO 203
+#define IDC_INTERP_LABEL 1001
+#define IDC_AUTO_PREVIEW 1201
+#define IDC_PREVIEW_AREA 1301
+
+/* Parameter row i (0 to 11): edit box, label (edit + 710), slider (edit + 800). */
+#define IDC_PARAM_EDIT_FIRST 300
+#define IDC_PARAM_LABEL_FIRST 1010
+#define IDC_PARAM_SLIDER_FIRST 1100
+#define IDC_PARAM_EDIT0 300
+#define IDC_PARAM_EDIT1 301
+#define IDC_PARAM_EDIT2 302
+#define IDC_PARAM_EDIT3 303
+#define IDC_PARAM_EDIT4 304
+#define IDC_PARAM_EDIT5 305
+#define IDC_PARAM_EDIT6 306
+#define IDC_PARAM_EDIT7 307
+#define IDC_PARAM_EDIT8 308
+#define IDC_PARAM_EDIT9 309
+#define IDC_PARAM_EDIT10 310
+#define IDC_PARAM_EDIT11 311
+#define IDC_PARAM_LABEL0 1010
+#define IDC_PARAM_LABEL1 1011
+#define IDC_PARAM_LABEL2 1012
+#define IDC_PARAM_LABEL3 1013
+#define IDC_PARAM_LABEL4 1014
+#define IDC_PARAM_LABEL5 1015
+#define IDC_PARAM_LABEL6 1016
+#define IDC_PARAM_LABEL7 1017
+#define IDC_PARAM_LABEL8 1018
+#define IDC_PARAM_LABEL9 1019
+#define IDC_PARAM_LABEL10 1020
+#define IDC_PARAM_LABEL11 1021
+#define IDC_PARAM_SLIDER0 1100
+#define IDC_PARAM_SLIDER1 1101
+#define IDC_PARAM_SLIDER2 1102
+#define IDC_PARAM_SLIDER3 1103
+#define IDC_PARAM_SLIDER4 1104
+#define IDC_PARAM_SLIDER5 1105
+#define IDC_PARAM_SLIDER6 1106
+#define IDC_PARAM_SLIDER7 1107
+#define IDC_PARAM_SLIDER8 1108
+#define IDC_PARAM_SLIDER9 1109
+#define IDC_PARAM_SLIDER10 1110
+#define IDC_PARAM_SLIDER11 1111
+
+/* Program editor "editdlg" (OK and Cancel are IDOK and IDCANCEL). */
+#define IDC_EDIT_CLEAR 102
+#define IDC_EDIT_MOVE 103
+#define IDC_EDIT_SAVE 104
+#define IDC_EDIT_CHECK 105
+#define IDC_EDIT_DELETE 106
+#define IDC_EDIT_HELP 107
+#define IDC_EDIT_FUNCTION 108
+#define IDC_EDIT_PROGRAM_COMBO 201
+#define IDC_EDIT_GROUP_COMBO 203
+#define IDC_EDIT_GROUP 301
+#define IDC_EDIT_NAME 302
+#define IDC_EDIT_INIT 303
+#define IDC_EDIT_TRANSFORM 304
+#define IDC_EDIT_INIT_LABEL 1003
+#define IDC_EDIT_TRANSFORM_LABEL 1004
+#define IDC_EDIT_TITLE_LABEL 1005
+#define IDC_EDIT_GROUP_LABEL 1006
+
+/* Help dialog "helpdlg" (OK is IDOK). */
+#define IDC_HELP_TEXT 301
+
+#endif
