@@ -70,8 +70,9 @@ int32_t NextLine(const char* text, char* line, bool* cut) {
 }
 
 void CopyText(char* destination, const char* source) {
-  std::strncpy(destination, source, kNameTextSize - 1);
-  destination[kNameTextSize - 1] = '\0';
+  size_t length = strnlen(source, kNameTextSize - 1);
+  std::memcpy(destination, source, length);
+  destination[length] = '\0';
 }
 
 void StoreDeclaration(ScriptEngine& engine, const Declaration& declaration,

@@ -54,30 +54,60 @@ int32_t BindPixelCells(ScriptEngine& engine, PixelCells* cells) {
   return 1;
 }
 
+// The position a pixel started with, before its program changed x and y.
+struct PixelPosition {
+  double x;
+  double y;
+};
+
 struct Pass {
   ScriptEngine* engine;
   PixelCells cells;
   PassSource source;
+  // r and t cost a square root and an arc tangent per pixel; when the
+  // Transform program never names them nothing can see them (built-ins
+  // reach only cx, cy and the colour variables), so they are worked out
+  // only where a polar fetch or the end of the pass needs them.
+  bool polarNamed;
+  PixelPosition last;
 };
 
+// 1 when the Transform program reads or writes r or t.
+bool ProgramNamesPolar(ScriptEngine& engine, const PixelCells& cells) {
+  const GrowArray<Instruction>* code = engine.ProgramAt(kTransformSlot);
+  if (code == nullptr) return false;
+  for (int32_t i = 0; i < code->size; ++i) {
+    const Instruction& instruction = code->data[i];
+    if (instruction.kind != KIND_VAR) continue;
+    if (instruction.cell == cells.r || instruction.cell == cells.t) return true;
+  }
+  return false;
+}
+
+void StorePolar(const PixelCells& cells, PixelPosition position) {
+  *cells.r = std::sqrt(position.x * position.x + position.y * position.y);
+  *cells.t = std::atan2(position.y, position.x);
+}
+
 // Position and colour of the pixel at (column, row) into the variables.
-void LoadPixelVariables(const PixelCells& cells, int32_t column, int32_t row,
-                        const uint8_t* sourceRgb, const uint8_t* sourceT) {
-  double x = column - *cells.cx;
-  double y = row - *cells.cy;
-  *cells.x = x;
-  *cells.y = y;
-  *cells.r = std::sqrt(x * x + y * y);
-  *cells.t = std::atan2(y, x);
+PixelPosition LoadPixelVariables(const Pass& pass, int32_t column, int32_t row,
+                                 const uint8_t* sourceRgb, const uint8_t* sourceT) {
+  const PixelCells& cells = pass.cells;
+  PixelPosition position{column - *cells.cx, row - *cells.cy};
+  *cells.x = position.x;
+  *cells.y = position.y;
+  if (pass.polarNamed) StorePolar(cells, position);
   *cells.blue = sourceRgb[0];
   *cells.green = sourceRgb[1];
   *cells.red = sourceRgb[2];
   *cells.alpha = sourceT[0];
+  return position;
 }
 
 // Writes the destination pixel as "coord" says; a "coord" outside 0..2
 // (NaN included) leaves it as it was.
-void StorePixelResult(const Pass& pass, uint8_t* destinationRgb, uint8_t* destinationT) {
+void StorePixelResult(const Pass& pass, PixelPosition loaded, uint8_t* destinationRgb,
+                      uint8_t* destinationT) {
   const PixelCells& cells = pass.cells;
   double coord = *cells.coord;
   if (!(coord >= 0.0 && coord <= 2.0)) return;
@@ -91,6 +121,7 @@ void StorePixelResult(const Pass& pass, uint8_t* destinationRgb, uint8_t* destin
   double posX;
   double posY;
   if (coord == 1.0) {
+    if (!pass.polarNamed) StorePolar(cells, loaded);
     posX = *cells.r * std::cos(*cells.t) + *cells.cx;
     posY = *cells.r * std::sin(*cells.t) + *cells.cy;
   } else {
@@ -101,7 +132,7 @@ void StorePixelResult(const Pass& pass, uint8_t* destinationRgb, uint8_t* destin
 }
 
 // Runs every pixel of one row. 0 when the program ended the pass.
-int32_t TransformRow(const Pass& pass, int32_t row, RgbtImage& destinationRgb,
+int32_t TransformRow(Pass& pass, int32_t row, RgbtImage& destinationRgb,
                      RgbtImage& destinationT) {
   const RgbtImage& sourceRgb = *pass.source.rgb;
   const RgbtImage& sourceT = *pass.source.transparency;
@@ -111,15 +142,25 @@ int32_t TransformRow(const Pass& pass, int32_t row, RgbtImage& destinationRgb,
       destinationRgb.data + static_cast<size_t>(row) * destinationRgb.rowLength;
   uint8_t* destinationTPixel = destinationT.data + static_cast<size_t>(row) * destinationT.rowLength;
   for (int32_t column = 0; column < sourceRgb.width; ++column) {
-    LoadPixelVariables(pass.cells, column, row, sourceRgbPixel, sourceTPixel);
+    pass.last = LoadPixelVariables(pass, column, row, sourceRgbPixel, sourceTPixel);
     if (pass.engine->Run(nullptr, kTransformSlot) < 0) return 0;
-    StorePixelResult(pass, destinationRgbPixel, destinationTPixel);
+    StorePixelResult(pass, pass.last, destinationRgbPixel, destinationTPixel);
     sourceRgbPixel += 3;
     sourceTPixel += 1;
     destinationRgbPixel += 3;
     destinationTPixel += 1;
   }
   return 1;
+}
+
+// Runs the rows in order, telling progress after each. Rows finished.
+int32_t TransformRows(Pass& pass, ProgressImage& destinationRgb, RgbtImage& destinationT) {
+  const int32_t height = pass.source.rgb->height;
+  for (int32_t row = 0; row < height; ++row) {
+    if (!TransformRow(pass, row, destinationRgb, destinationT)) return row;
+    if (destinationRgb.progress != nullptr) destinationRgb.progress(row, height);
+  }
+  return height;
 }
 
 int32_t PlaneFits(const RgbtImage& plane, const RgbtImage& shape, int32_t channels) {
@@ -143,12 +184,12 @@ int32_t TransformPixels(ProgressImage& destinationRgb, RgbtImage& sourceRgb,
   Pass pass;
   pass.engine = &engine;
   if (!BindPixelCells(engine, &pass.cells)) return 0;
-  const int32_t height = sourceRgb.height;
   pass.source = {&sourceRgb, &sourceT, sourceRgb.width * kTilesBeforeOrigin,
-                 height * kTilesBeforeOrigin, interpolation};
-  for (int32_t row = 0; row < height; ++row) {
-    if (!TransformRow(pass, row, destinationRgb, destinationT)) return row;
-    if (destinationRgb.progress != nullptr) destinationRgb.progress(row, height);
-  }
-  return height;
+                 sourceRgb.height * kTilesBeforeOrigin, interpolation};
+  pass.polarNamed = ProgramNamesPolar(engine, pass.cells);
+  pass.last = {0.0, 0.0};
+  int32_t rows = TransformRows(pass, destinationRgb, destinationT);
+  // The variables keep the last pixel's values, r and t included.
+  if (!pass.polarNamed) StorePolar(pass.cells, pass.last);
+  return rows;
 }

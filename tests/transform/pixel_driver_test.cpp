@@ -1,3 +1,4 @@
+#include <cmath>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -113,6 +114,31 @@ TEST_F(PixelDriver, PolarFetchUsesRadiusAndAngle) {
   EXPECT_EQ(Result(0, 0)[0], SourceBlue(8));
   EXPECT_EQ(Result(15, 7)[1], SourceGreen(4));
   EXPECT_EQ(ResultT(3, 5), SourceT(8));
+}
+
+TEST_F(PixelDriver, PolarFetchAgreesWhetherOrNotTheProgramNamesRAndT) {
+  std::vector<uint8_t> results[2];
+  const char* programs[] = {"coord=1;\r\n", "coord=1;\r\nr=r;\r\nt=t;\r\n"};
+  for (int k = 0; k < 2; ++k) {
+    MakeImages(9, 7);
+    Load("", programs[k]);
+    ASSERT_EQ(Run(), 1);
+    results[k].assign(destinationRgb.data, destinationRgb.data + 9 * 7 * 3);
+    results[k].insert(results[k].end(), destinationT.data, destinationT.data + 9 * 7);
+  }
+  EXPECT_EQ(results[0], results[1]);
+}
+
+TEST_F(PixelDriver, VariablesKeepTheLastPixelsValues) {
+  for (const char* transform : {"coord=0;\r\n", "coord=0;\r\nu=r+t;\r\n"}) {
+    MakeImages(5, 3);
+    Load("", transform);
+    ASSERT_EQ(Run(), 1);
+    EXPECT_EQ(Variable("x"), 1.5) << transform;
+    EXPECT_EQ(Variable("y"), 0.5) << transform;
+    EXPECT_DOUBLE_EQ(Variable("r"), std::sqrt(2.5)) << transform;
+    EXPECT_DOUBLE_EQ(Variable("t"), std::atan2(0.5, 1.5)) << transform;
+  }
 }
 
 TEST_F(PixelDriver, PositionVariablesFollowTheCentre) {
