@@ -1,6 +1,7 @@
 // Deeply nested texts must compile or fail with an error line, never
 // exhaust the native stack.
 #include <gtest/gtest.h>
+#include <pthread.h>
 
 #include <string>
 
@@ -96,6 +97,52 @@ TEST(Nesting, ReasonableDepthsCompile) {
     EXPECT_EQ(engine.Compile(text.c_str(), -1), static_cast<int32_t>(text.size()))
         << text.substr(0, 40);
   }
+}
+
+}  // namespace
+
+namespace {
+
+// The worst nesting the parser accepts must fit the 1 MB stack of a
+// Windows thread with room to spare (the host calls us on its own stack).
+constexpr size_t kHostStack = 1 << 20;
+
+struct CompileJob {
+  std::string text;
+  int32_t result = -1;
+};
+
+void* CompileOnThread(void* argument) {
+  CompileJob* job = static_cast<CompileJob*>(argument);
+  ScriptEngine engine;
+  job->result = engine.Compile(job->text.c_str(), -1);
+  return nullptr;
+}
+
+int32_t CompileWithStack(const std::string& text, size_t stackSize) {
+  CompileJob job;
+  job.text = text;
+  pthread_attr_t attributes;
+  pthread_attr_init(&attributes);
+  pthread_attr_setstacksize(&attributes, stackSize);
+  pthread_t thread;
+  if (pthread_create(&thread, &attributes, CompileOnThread, &job) != 0) return -2;
+  pthread_join(thread, nullptr);
+  pthread_attr_destroy(&attributes);
+  return job.result;
+}
+
+TEST(Nesting, DeepestTextsFitAHostThreadStack) {
+  const std::string texts[] = {
+      "x = " + Repeat("(", 2000) + "1" + Repeat(")", 2000) + ";",
+      "x = " + Repeat("sin(", 1000) + "1" + Repeat(")", 1000) + ";",
+      Repeat("if (a) {", 1000) + "x = 1;" + Repeat("}", 1000),
+      Repeat("if (a) ", 1000) + "x = 1;",
+      "x = " + Repeat("a = ", 1000) + "1;",
+      "x = " + Repeat("a < ", 1000) + "1;",
+  };
+  for (const std::string& text : texts)
+    EXPECT_EQ(CompileWithStack(text, kHostStack), 0) << text.substr(0, 20);
 }
 
 }  // namespace
