@@ -20,6 +20,8 @@ int FormatPath(char* buffer, int size, int written) {
 
 int DataPath(char* buffer, int size, const char* baseFolder, const char* fileName) {
   if (buffer == nullptr || size <= 0) return 0;
+  if (baseFolder == nullptr) baseFolder = "";
+  if (fileName == nullptr) fileName = "";
   int written = std::snprintf(buffer, static_cast<size_t>(size), "%s%s%c%s", baseFolder,
                               kDataFolder, kPathSeparator, fileName);
   return FormatPath(buffer, size, written);
@@ -27,6 +29,7 @@ int DataPath(char* buffer, int size, const char* baseFolder, const char* fileNam
 
 int SettingsPath(char* buffer, int size, const char* baseFolder) {
   if (buffer == nullptr || size <= 0) return 0;
+  if (baseFolder == nullptr) baseFolder = "";
   int written = std::snprintf(buffer, static_cast<size_t>(size), "%sMorfel.dat", baseFolder);
   return FormatPath(buffer, size, written);
 }

@@ -53,14 +53,19 @@ void PutSection(TextSink* sink, const char* name, const ValueList& section) {
   }
 }
 
+// Root keys go before every section: written after a header they would be
+// read back as keys of that section.
 void PutDocument(TextSink* sink, const ValueList& root) {
   for (int i = 0; root.NameAt(i) != nullptr; i++) {
     const char* name = root.NameAt(i);
-    int type = root.TypeOf(name, i);
-    if (type == kList) {
-      PutSection(sink, name, *static_cast<const ValueList*>(root.ValueAt(i)));
-    } else if (type == kString) {
+    if (root.TypeOf(name, i) == kString) {
       PutKeyLine(sink, name, static_cast<const char*>(root.ValueAt(i)));
+    }
+  }
+  for (int i = 0; root.NameAt(i) != nullptr; i++) {
+    const char* name = root.NameAt(i);
+    if (root.TypeOf(name, i) == kList) {
+      PutSection(sink, name, *static_cast<const ValueList*>(root.ValueAt(i)));
     }
   }
 }

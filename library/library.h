@@ -268,7 +268,8 @@ enum ImportOutcome {
 ImportOutcome ImportProgramFile(const char* baseFolder, const char* fileName,
                                 ProgramLibrary* library, ImportCounters* counters,
                                 char* message, int messageSize);
-// "%d new program(s) are added. %d program(s) are overwritten."
+// "%d new program(s) are added. %d program(s) are overwritten." Returns the
+// length written (cut to size - 1).
 int FormatImportSummary(const ImportCounters& counters, char* buffer, int size);
 
 #endif

@@ -82,5 +82,6 @@ int FormatImportSummary(const ImportCounters& counters, char* buffer, int size) 
                               "%d new program(s) are added. %d program(s) are overwritten.",
                               static_cast<int>(counters.added),
                               static_cast<int>(counters.overwritten));
-  return written < 0 ? 0 : written;
+  if (written < 0) return 0;
+  return written < size ? written : size - 1;
 }

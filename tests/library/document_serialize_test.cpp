@@ -24,6 +24,17 @@ TEST(KeyValueSerialize, WritesRootKeysSectionsAndCrLf) {
   EXPECT_EQ(SerializeToString(empty), "");
 }
 
+TEST(KeyValueSerialize, RootKeysSetAfterASectionStayAtTheRoot) {
+  KeyValueDocument document;
+  document.Set("Group", "g", "Prog000");
+  document.Set("top", "1");
+  EXPECT_EQ(SerializeToString(document), "top=1\r\n[Prog000]\r\nGroup=g\r\n");
+  KeyValueDocument reread;
+  EXPECT_EQ(reread.Parse(SerializeToString(document).c_str()), 0);
+  EXPECT_STREQ(reread.Get("top"), "1");
+  EXPECT_EQ(reread.Get("top", "Prog000"), nullptr);
+}
+
 struct RoundTripCase {
   const char* stored;
   const char* readBack;
