@@ -1,0 +1,190 @@
+// Cost per pixel of one transform pass over a 2048 x 2048 image, for four
+// typical programs in each interpolation they fetch with, against the same
+// transforms written directly in C++ (the native baseline).
+#include <cmath>
+#include <cstdint>
+
+#include <benchmark/benchmark.h>
+
+#include "script/script.h"
+#include "transform/transform.h"
+
+namespace {
+
+constexpr int32_t kSide = 2048;
+constexpr double kPixels = static_cast<double>(kSide) * kSide;
+
+struct Workload {
+  const char* init;
+  const char* transform;
+};
+
+// The driver's own cost: a program that only picks the output rule.
+const Workload kDriverOnly = {"", "coord=0;\r\n"};
+const Workload kInvert = {"", "coord=0;\r\nR=255-R;\r\nG=255-G;\r\nB=255-B;\r\n"};
+const Workload kTwirl = {"coord=1;\r\n", "t=t+(r<cy)*(cy-r)/cy*3;\r\n"};
+const Workload kWave = {"coord=2;\r\n", "x=x+10*sin(y/10);\r\ny=y+10*sin(x/10);\r\n"};
+const Workload kEscape = {
+    "",
+    "coord=0;\r\ni=0;a=0;b=0;\r\nwhile(i<32&&a*a+b*b<4){\r\nu=a*a-b*b+x/cx*1.5-0.5;\r\n"
+    "b=2*a*b+y/cy*1.5;\r\na=u;\r\ni=i+1;\r\n}\r\nR=i*8;G=i*4;B=i*2;\r\n"};
+
+struct Planes {
+  RgbtImage sourceRgb{kSide, kSide, 3};
+  RgbtImage sourceT{kSide, kSide, 1};
+  ProgressImage destinationRgb{kSide, kSide, 3};
+  RgbtImage destinationT{kSide, kSide, 1};
+
+  Planes() {
+    for (int32_t i = 0; i < sourceRgb.rowLength * kSide; ++i) {
+      sourceRgb.data[i] = static_cast<uint8_t>(i * 37 + (i >> 11));
+    }
+    sourceT.Fill(200, -1);
+  }
+};
+
+Planes& SharedPlanes() {
+  static Planes planes;
+  return planes;
+}
+
+void ReportPerPixel(benchmark::State& state) {
+  state.counters["per_pixel"] = benchmark::Counter(
+      state.iterations() * kPixels, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+void RunScripted(benchmark::State& state, const Workload& workload) {
+  Planes& planes = SharedPlanes();
+  ScriptEngine engine;
+  if ((workload.init[0] != '\0' && engine.Compile(workload.init, 0) == 0) ||
+      engine.Compile(workload.transform, 1) == 0) {
+    state.SkipWithError("program does not compile");
+    return;
+  }
+  RunEnvironment environment{&engine, nullptr, nullptr, nullptr};
+  const int32_t interpolation = static_cast<int32_t>(state.range(0));
+  for (auto _ : state) {
+    RunTransform(environment, planes.sourceRgb, planes.sourceT, planes.destinationRgb,
+                 planes.destinationT, interpolation, nullptr);
+  }
+  ReportPerPixel(state);
+}
+
+// ---- native baselines: the same transforms as plain C++ loops.
+
+inline uint8_t ClampByte(double value) {
+  if (!(value > 0.0)) return 0;
+  if (value >= 255.0) return 255;
+  return static_cast<uint8_t>(value);
+}
+
+struct Axis {
+  int32_t index;
+  double fraction;
+};
+
+inline Axis Wrap(double position) {
+  double shifted = position + kSide * 256.0;
+  int32_t whole = static_cast<int32_t>(shifted);
+  return {whole % kSide, shifted - whole};
+}
+
+inline void Fetch(const Planes& planes, int32_t interpolation, double posX, double posY,
+                  uint8_t* rgb, uint8_t* t) {
+  Axis x = Wrap(posX);
+  Axis y = Wrap(posY);
+  for (int32_t k = 0; k < 3; ++k) {
+    if (interpolation == 0) {
+      rgb[k] = planes.sourceRgb.data[(static_cast<size_t>(y.index) * kSide + x.index) * 3 + k];
+    } else if (interpolation == 1) {
+      rgb[k] = SampleLinear(planes.sourceRgb, x.index, y.index, x.fraction, y.fraction, k);
+    } else {
+      rgb[k] = SampleBezier(planes.sourceRgb, x.index, y.index, x.fraction, y.fraction, k);
+    }
+  }
+  *t = planes.sourceT.data[static_cast<size_t>(y.index) * kSide + x.index];
+}
+
+template <typename PixelFunction>
+void RunNative(benchmark::State& state, PixelFunction pixel) {
+  Planes& planes = SharedPlanes();
+  const int32_t interpolation = static_cast<int32_t>(state.range(0));
+  const double cx = kSide * 0.5;
+  const double cy = kSide * 0.5;
+  for (auto _ : state) {
+    for (int32_t row = 0; row < kSide; ++row) {
+      for (int32_t column = 0; column < kSide; ++column) {
+        size_t n = static_cast<size_t>(row) * kSide + column;
+        pixel(planes, interpolation, column - cx, row - cy, cx, cy,
+              planes.sourceRgb.data + n * 3, planes.sourceT.data + n,
+              planes.destinationRgb.data + n * 3, planes.destinationT.data + n);
+      }
+    }
+    benchmark::ClobberMemory();
+  }
+  ReportPerPixel(state);
+}
+
+void NativeInvert(const Planes&, int32_t, double, double, double, double, const uint8_t* source,
+                  const uint8_t* sourceT, uint8_t* result, uint8_t* resultT) {
+  result[0] = ClampByte(255.0 - source[0]);
+  result[1] = ClampByte(255.0 - source[1]);
+  result[2] = ClampByte(255.0 - source[2]);
+  *resultT = *sourceT;
+}
+
+void NativeTwirl(const Planes& planes, int32_t interpolation, double x, double y, double cx,
+                 double cy, const uint8_t*, const uint8_t*, uint8_t* result, uint8_t* resultT) {
+  double r = std::sqrt(x * x + y * y);
+  double t = std::atan2(y, x);
+  t = t + (r < cy) * (cy - r) / cy * 3;
+  Fetch(planes, interpolation, r * std::cos(t) + cx, r * std::sin(t) + cy, result, resultT);
+}
+
+void NativeWave(const Planes& planes, int32_t interpolation, double x, double y, double cx,
+                double cy, const uint8_t*, const uint8_t*, uint8_t* result, uint8_t* resultT) {
+  x = x + 10 * std::sin(y / 10);
+  y = y + 10 * std::sin(x / 10);
+  Fetch(planes, interpolation, x + cx, y + cy, result, resultT);
+}
+
+void NativeEscape(const Planes&, int32_t, double x, double y, double cx, double cy,
+                  const uint8_t*, const uint8_t* sourceT, uint8_t* result, uint8_t* resultT) {
+  double i = 0, a = 0, b = 0;
+  while (i < 32 && a * a + b * b < 4) {
+    double u = a * a - b * b + x / cx * 1.5 - 0.5;
+    b = 2 * a * b + y / cy * 1.5;
+    a = u;
+    i = i + 1;
+  }
+  result[0] = ClampByte(i * 2);
+  result[1] = ClampByte(i * 4);
+  result[2] = ClampByte(i * 8);
+  *resultT = *sourceT;
+}
+
+void BM_W0_DriverOnly(benchmark::State& state) { RunScripted(state, kDriverOnly); }
+void BM_W1_Invert(benchmark::State& state) { RunScripted(state, kInvert); }
+void BM_W2_Twirl(benchmark::State& state) { RunScripted(state, kTwirl); }
+void BM_W3_Wave(benchmark::State& state) { RunScripted(state, kWave); }
+void BM_W4_Escape(benchmark::State& state) { RunScripted(state, kEscape); }
+void BM_W1_Invert_Native(benchmark::State& state) { RunNative(state, NativeInvert); }
+void BM_W2_Twirl_Native(benchmark::State& state) { RunNative(state, NativeTwirl); }
+void BM_W3_Wave_Native(benchmark::State& state) { RunNative(state, NativeWave); }
+void BM_W4_Escape_Native(benchmark::State& state) { RunNative(state, NativeEscape); }
+
+// Argument: the interpolation (0 Round, 1 Linear, 2 Bezier).
+#define TRANSFORM_BENCH(name, ...) \
+  BENCHMARK(name)->ArgName("interp")->__VA_ARGS__->Unit(benchmark::kMillisecond)->MinTime(2.0)
+
+TRANSFORM_BENCH(BM_W0_DriverOnly, Arg(0));
+TRANSFORM_BENCH(BM_W1_Invert, Arg(0));
+TRANSFORM_BENCH(BM_W1_Invert_Native, Arg(0));
+TRANSFORM_BENCH(BM_W2_Twirl, DenseRange(0, 2));
+TRANSFORM_BENCH(BM_W2_Twirl_Native, DenseRange(0, 2));
+TRANSFORM_BENCH(BM_W3_Wave, DenseRange(0, 2));
+TRANSFORM_BENCH(BM_W3_Wave_Native, DenseRange(0, 2));
+TRANSFORM_BENCH(BM_W4_Escape, Arg(0));
+TRANSFORM_BENCH(BM_W4_Escape_Native, Arg(0));
+
+}  // namespace
