@@ -14,9 +14,13 @@
 //   most kMaxStoredLine (2047) characters, so a program whose line would be
 //   longer must not be saved (see CheckProgramTexts).
 // - Saving never loses the old file: the text goes to a temporary file in
-//   the same folder, which replaces the old file only once written whole.
-//   A failed save returns 0 and leaves the old file as it was.
-// - Files are read whole; nothing is silently cut.
+//   the same folder (the target's name + ".new"), which replaces the old file
+//   only once written and flushed whole. A failed save returns 0 and leaves
+//   the old file as it was. A read-only target is not replaced.
+// - Files are read whole and lines are never split. Only parameter set
+//   values are cut, to the 127 characters of a slot. A library file that was
+//   not read whole (a malformed line, an unreadable file) is never written
+//   over, so the programs that could not be read survive.
 // - The library holds one section "Prog%03d" per program, numbered densely
 //   from 0; readers stop at the first index without "Group". At most
 //   kMaxPrograms (1000) programs.
