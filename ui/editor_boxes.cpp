@@ -4,27 +4,27 @@
 
 void ReadEditor(HWND dialog, EditorNames* names) {
   CurrentProgram& program = EditorProgram();
-  GetDlgItemTextA(dialog, kEditGroupBox, names->group, kNameTextSize);
-  GetDlgItemTextA(dialog, kEditNameBox, names->name, kNameTextSize);
-  GetDlgItemTextA(dialog, kEditInitBox, program.initText, kProgramTextSize);
-  GetDlgItemTextA(dialog, kEditTransformBox, program.transformText, kProgramTextSize);
+  GetDlgItemTextA(dialog, IDC_EDIT_GROUP, names->group, kNameTextSize);
+  GetDlgItemTextA(dialog, IDC_EDIT_NAME, names->name, kNameTextSize);
+  GetDlgItemTextA(dialog, IDC_EDIT_INIT, program.initText, kProgramTextSize);
+  GetDlgItemTextA(dialog, IDC_EDIT_TRANSFORM, program.transformText, kProgramTextSize);
 }
 
 void ShowProgramInEditor(HWND dialog) {
   const CurrentProgram& program = EditorProgram();
-  SetDlgItemTextA(dialog, kEditGroupBox, ChosenGroupName());
-  SetDlgItemTextA(dialog, kEditNameBox, ChosenFunctionName());
-  SetDlgItemTextA(dialog, kEditInitBox, program.initText);
-  SetDlgItemTextA(dialog, kEditTransformBox, program.transformText);
+  SetDlgItemTextA(dialog, IDC_EDIT_GROUP, ChosenGroupName());
+  SetDlgItemTextA(dialog, IDC_EDIT_NAME, ChosenFunctionName());
+  SetDlgItemTextA(dialog, IDC_EDIT_INIT, program.initText);
+  SetDlgItemTextA(dialog, IDC_EDIT_TRANSFORM, program.transformText);
 }
 
 // The starting point a user gets from "Clear": a small working program with
 // one parameter, so that every part of a program is shown once.
 void ClearEditor(HWND dialog) {
-  SetDlgItemTextA(dialog, kEditGroupBox, "Deform");
-  SetDlgItemTextA(dialog, kEditNameBox, "Sample");
-  SetDlgItemTextA(dialog, kEditInitBox, "coord=2;\r\n?param,message,0,100,50;\r\n");
-  SetDlgItemTextA(dialog, kEditTransformBox, "x=x+xs*param/100;\r\n");
+  SetDlgItemTextA(dialog, IDC_EDIT_GROUP, "Deform");
+  SetDlgItemTextA(dialog, IDC_EDIT_NAME, "Sample");
+  SetDlgItemTextA(dialog, IDC_EDIT_INIT, "coord=2;\r\n?param,message,0,100,50;\r\n");
+  SetDlgItemTextA(dialog, IDC_EDIT_TRANSFORM, "x=x+xs*param/100;\r\n");
 }
 
 int WriteLibraryFile(HWND dialog) {

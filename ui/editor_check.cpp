@@ -44,8 +44,8 @@ static int CheckTexts(HWND dialog, ScriptEngine& engine) {
 // main dialog compiled stay as they were.
 int CheckProgram(HWND dialog) {
   CurrentProgram& program = EditorProgram();
-  GetDlgItemTextA(dialog, kEditInitBox, program.initText, kProgramTextSize);
-  GetDlgItemTextA(dialog, kEditTransformBox, program.transformText, kProgramTextSize);
+  GetDlgItemTextA(dialog, IDC_EDIT_INIT, program.initText, kProgramTextSize);
+  GetDlgItemTextA(dialog, IDC_EDIT_TRANSFORM, program.transformText, kProgramTextSize);
 
   ScriptEngine* engine = new (std::nothrow) ScriptEngine();
   RgbtImage* image = new (std::nothrow) RgbtImage(5, 5, 3);

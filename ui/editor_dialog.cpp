@@ -9,13 +9,13 @@ struct ControlText {
 
 // Captions of the editor's controls, set when it opens.
 const ControlText kEditorCaptions[] = {
-    {kEditOkButton, "OK"},          {kEditCancelButton, "Cancel"},
-    {kEditImportButton, "Function"}, {kEditGroupLabel, "Group"},
-    {kEditTitleLabel, "Title"},     {kEditInitLabel, "Initialize"},
-    {kEditTransformLabel, "Transform"}, {kEditHelpButton, "Help"},
-    {kEditClearButton, "Clear"},    {kEditMoveButton, "Move"},
-    {kEditSaveButton, "Save"},      {kEditDeleteButton, "Delete"},
-    {kEditCheckButton, "Check"},
+    {IDOK, "OK"},          {IDCANCEL, "Cancel"},
+    {IDC_EDIT_FUNCTION, "Function"}, {IDC_EDIT_GROUP_LABEL, "Group"},
+    {IDC_EDIT_TITLE_LABEL, "Title"},     {IDC_EDIT_INIT_LABEL, "Initialize"},
+    {IDC_EDIT_TRANSFORM_LABEL, "Transform"}, {IDC_EDIT_HELP, "Help"},
+    {IDC_EDIT_CLEAR, "Clear"},    {IDC_EDIT_MOVE, "Move"},
+    {IDC_EDIT_SAVE, "Save"},      {IDC_EDIT_DELETE, "Delete"},
+    {IDC_EDIT_CHECK, "Check"},
 };
 
 struct BoxLimit {
@@ -26,10 +26,10 @@ struct BoxLimit {
 // What the boxes take: names fit the 128-byte name buffers, texts the
 // 2048-byte program buffers, so nothing typed is cut when read back.
 const BoxLimit kEditorBoxLimits[] = {
-    {kEditGroupBox, kNameTextSize - 1},
-    {kEditNameBox, kNameTextSize - 1},
-    {kEditInitBox, kProgramTextSize - 1},
-    {kEditTransformBox, kProgramTextSize - 1},
+    {IDC_EDIT_GROUP, kNameTextSize - 1},
+    {IDC_EDIT_NAME, kNameTextSize - 1},
+    {IDC_EDIT_INIT, kProgramTextSize - 1},
+    {IDC_EDIT_TRANSFORM, kProgramTextSize - 1},
 };
 
 void InitializeEditor(HWND dialog) {
@@ -47,7 +47,7 @@ void InitializeEditor(HWND dialog) {
 }
 
 void ProgramChosen(HWND dialog) {
-  LRESULT selected = SendDlgItemMessageA(dialog, kEditProgramCombo, CB_GETCURSEL, 0, 0);
+  LRESULT selected = SendDlgItemMessageA(dialog, IDC_EDIT_PROGRAM_COMBO, CB_GETCURSEL, 0, 0);
   if (selected < 0) return;
   EditorSettings().FuncNo = static_cast<int32_t>(selected);
   CompileCurrentProgram(dialog);
@@ -55,7 +55,7 @@ void ProgramChosen(HWND dialog) {
 }
 
 void GroupChosen(HWND dialog) {
-  LRESULT selected = SendDlgItemMessageA(dialog, kEditGroupCombo, CB_GETCURSEL, 0, 0);
+  LRESULT selected = SendDlgItemMessageA(dialog, IDC_EDIT_GROUP_COMBO, CB_GETCURSEL, 0, 0);
   if (selected < 0) return;
   FilterSettings& settings = EditorSettings();
   settings.GroupNo = static_cast<int32_t>(selected);
@@ -74,21 +74,21 @@ void ConfirmEditor(HWND dialog) {
 
 INT_PTR HandleCommand(HWND dialog, int id, int notification) {
   switch (id) {
-    case kEditProgramCombo:
+    case IDC_EDIT_PROGRAM_COMBO:
       if (notification == CBN_SELCHANGE) ProgramChosen(dialog);
       return TRUE;
-    case kEditGroupCombo:
+    case IDC_EDIT_GROUP_COMBO:
       if (notification == CBN_SELCHANGE) GroupChosen(dialog);
       return TRUE;
-    case kEditCheckButton: CheckProgram(dialog); return TRUE;
-    case kEditClearButton: ClearEditor(dialog); return TRUE;
-    case kEditSaveButton: SaveProgram(dialog); return TRUE;
-    case kEditDeleteButton: DeleteProgram(dialog); return TRUE;
-    case kEditMoveButton: MoveProgramToEnd(dialog); return TRUE;
-    case kEditImportButton: ImportProgramFiles(dialog); return TRUE;
-    case kEditHelpButton: ShowHelp(dialog); return TRUE;
-    case kEditOkButton: ConfirmEditor(dialog); return TRUE;
-    case kEditCancelButton: EndDialog(dialog, 0); return TRUE;
+    case IDC_EDIT_CHECK: CheckProgram(dialog); return TRUE;
+    case IDC_EDIT_CLEAR: ClearEditor(dialog); return TRUE;
+    case IDC_EDIT_SAVE: SaveProgram(dialog); return TRUE;
+    case IDC_EDIT_DELETE: DeleteProgram(dialog); return TRUE;
+    case IDC_EDIT_MOVE: MoveProgramToEnd(dialog); return TRUE;
+    case IDC_EDIT_FUNCTION: ImportProgramFiles(dialog); return TRUE;
+    case IDC_EDIT_HELP: ShowHelp(dialog); return TRUE;
+    case IDOK: ConfirmEditor(dialog); return TRUE;
+    case IDCANCEL: EndDialog(dialog, 0); return TRUE;
     default: return FALSE;
   }
 }

@@ -6,31 +6,8 @@
 #include <windows.h>
 
 #include "library/library.h"
+#include "ui/resource.h"
 #include "ui/ui.h"
-
-// Control ids of the "editdlg" and "helpdlg" templates.
-enum EditorControl {
-  kEditOkButton = 1,
-  kEditCancelButton = 2,
-  kEditClearButton = 102,
-  kEditMoveButton = 103,
-  kEditSaveButton = 104,
-  kEditCheckButton = 105,
-  kEditDeleteButton = 106,
-  kEditHelpButton = 107,
-  kEditImportButton = 108,
-  kEditProgramCombo = 201,
-  kEditGroupCombo = 203,
-  kEditGroupBox = 301,
-  kEditNameBox = 302,
-  kEditInitBox = 303,
-  kEditTransformBox = 304,
-  kEditInitLabel = 1003,
-  kEditTransformLabel = 1004,
-  kEditTitleLabel = 1005,
-  kEditGroupLabel = 1006,
-  kHelpTextBox = 301,
-};
 
 // Group and name as typed into the editor's boxes.
 struct EditorNames {

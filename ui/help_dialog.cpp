@@ -3,25 +3,11 @@
 #include "ui/editor_internal.h"
 #include "ui/help_internal.h"
 
-// Puts the author line into the template's one static without an id. The
-// template leaves its text to us, so it is found by its missing id.
-static void SetAuthorLine(HWND dialog) {
-  for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr;
-       child = GetWindow(child, GW_HWNDNEXT)) {
-    int id = GetDlgCtrlID(child);
-    if (id == 0 || id == -1 || id == 0xFFFF) {
-      SetWindowTextA(child, kHelpAuthorLine);
-      return;
-    }
-  }
-}
-
 INT_PTR CALLBACK HelpDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   (void)lParam;
   switch (message) {
     case WM_INITDIALOG:
-      SetDlgItemTextA(dialog, kHelpTextBox, kHelpReferenceText);
-      SetAuthorLine(dialog);
+      SetDlgItemTextA(dialog, IDC_HELP_TEXT, kHelpReferenceText);
       return TRUE;
     case WM_COMMAND:
       if (LOWORD(wParam) == IDOK) {

@@ -6,7 +6,5 @@ constexpr int kHelpReferenceTextLength = 802;
 
 // The reference text, kHelpReferenceTextLength characters, CR LF line ends.
 extern const char kHelpReferenceText[];
-// The line that names the plug-in below the text.
-extern const char kHelpAuthorLine[];
 
 #endif

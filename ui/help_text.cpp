@@ -27,5 +27,3 @@ const char kHelpReferenceText[] =
 
 static_assert(sizeof(kHelpReferenceText) == kHelpReferenceTextLength + 1,
               "the reference text changed length");
-
-const char kHelpAuthorLine[] = "Morfel: per-pixel image transforms";
