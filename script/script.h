@@ -10,8 +10,9 @@
 //   ValueList of Number entries); a VAR instruction holds the address of the
 //   variable's cell, which stays valid for the life of the engine because the
 //   table is never cleared or shrunk while the engine exists.
-// - Texts are NUL-terminated 8-bit strings, at most kScriptTextSize - 1
-//   characters that the compiler reads; lines end in LF (CR is a blank).
+// - Texts are NUL-terminated 8-bit strings (program texts come from
+//   kScriptTextSize buffers); lines end in LF, CR is a blank. A name or
+//   string literal must end within 2047 characters of where it is scanned.
 // - Compile results: characters compiled, or 0 with `errorLine` set. An empty
 //   text also gives 0 (callers treat that as success).
 // - Run results: 1 value left (top written to *result), 0 empty stack (0.0
@@ -19,9 +20,13 @@
 //   exit(n). Run never writes outside the engine's stacks: every push is
 //   checked against the stack size given by Reset/PrepareRun and a full
 //   stack, a too deep while nesting or a missing operand stops the run with 0.
-// - The compiler never recurses deeper than kMaxNesting levels of
-//   parentheses, blocks and if/while bodies; deeper text is a compile error
-//   on the line where the nesting became too deep.
+// - The compiler never recurses deeper than kMaxNesting levels (a statement
+//   or if/while body, an assignment, a comparison and an operand each take
+//   one; a parenthesis takes two, so about 125 nested parentheses, 250
+//   nested calls or blocks). Deeper text is a compile error on the line
+//   where the nesting became too deep, never a native stack overflow: the
+//   deepest accepted text needs well under 256 KB of stack. Runs of unary
+//   minus and long lists do not nest.
 // - The engine owns its code, stacks, variables, image slots and matrices;
 //   srcRgb/srcT/dstRgb/dstT are borrowed for the duration of a run.
 // - Nothing here throws; memory exhaustion leaves arrays empty.
@@ -36,8 +41,7 @@
 
 // Size of every program text and of the run-time text register.
 constexpr int32_t kScriptTextSize = 2048;
-// Deepest nesting of parentheses, blocks and if/while bodies the compiler
-// accepts; keeps the recursive-descent parser well inside any thread stack.
+// Recursion levels the parser may use (see the contract above).
 constexpr int32_t kMaxNesting = 256;
 // Entries of the run-time stacks after Reset and for a library run.
 constexpr int32_t kResetStackSize = 200;
