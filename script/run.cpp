@@ -92,7 +92,7 @@ int32_t ScriptEngine::Run(double* result, int32_t slot) {
         cells[top++] = nullptr;
         continue;
       case KIND_VAR:
-        if (top >= stackLimit) return kStopped;
+        if (top >= stackLimit || record.cell == nullptr) return kStopped;
         values[top] = *record.cell;
         cells[top++] = record.cell;
         continue;

@@ -96,6 +96,11 @@ TEST(Run, HandBuiltCode) {
   op->kind = 9;
   EXPECT_EQ(engine.Run(&result, -1), 0);
   EXPECT_EQ(result, 8.0);
+  // A variable record that names no cell.
+  op->kind = KIND_VAR;
+  op->cell = nullptr;
+  EXPECT_EQ(engine.Run(&result, -1), 0);
+  EXPECT_EQ(result, 8.0);
   // A loop end without its start.
   op->kind = KIND_OP;
   op->code = OP_LOOP_END;
