@@ -27,7 +27,7 @@ int32_t ScriptEngine::Compile(const char* text, int32_t slot) {
   furthestPoint = text;
   scratchCode.Release();
   if (text == nullptr) return 0;
-  Parser parser(*this, text);
+  Parser parser(*this);
   int32_t n = parser.Sequence(text);
   // The slot gets the code before the check, so a failed compile leaves
   // the code of the statements that did compile there.
@@ -48,7 +48,7 @@ int32_t ScriptEngine::CompileList(const char* text, int32_t slot) {
   furthestPoint = text;
   scratchCode.Release();
   if (text == nullptr) return 0;
-  Parser parser(*this, text);
+  Parser parser(*this);
   int32_t count = 0;
   int32_t n = parser.List(text, &count);
   if (n == 0) return 0;

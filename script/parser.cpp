@@ -26,7 +26,7 @@ NestingGuard::~NestingGuard() {
   if (entered) --parser.depth;
 }
 
-Parser::Parser(ScriptEngine& engine, const char* text) : engine(engine), start(text) {}
+Parser::Parser(ScriptEngine& engine) : engine(engine) {}
 
 // ---- emission ----------------------------------------------------------
 

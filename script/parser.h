@@ -13,7 +13,7 @@
 
 class Parser {
  public:
-  Parser(ScriptEngine& engine, const char* text);
+  explicit Parser(ScriptEngine& engine);
 
   // sequence: statement { statement }
   int32_t Sequence(const char* p);
@@ -58,7 +58,6 @@ class Parser {
   void EmitStr(const char* text);
 
   ScriptEngine& engine;
-  const char* start;
   int32_t depth = 0;
 };
 
