@@ -1,0 +1,144 @@
+// Shared by the editor's tests: a base folder of its own for each test, a
+// library written into it, and FilterOption run under a scripted user.
+#ifndef MORFEL_TESTS_UI_EDITOR_FIXTURE_H
+#define MORFEL_TESTS_UI_EDITOR_FIXTURE_H
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "host/scripted_user.h"
+#include "library/library.h"
+#include "plugin/plugin.h"
+#include "ui/resource.h"
+
+#ifndef _WIN32
+#include "morfel_platform_ext.h"
+extern "C" HINSTANCE MorfelModuleInstance(void);
+#endif
+
+// One program as the tests write and read it.
+struct StoredProgram {
+  std::string group;
+  std::string name;
+  std::string init;
+  std::string transform;
+};
+
+inline bool operator==(const StoredProgram& a, const StoredProgram& b) {
+  return a.group == b.group && a.name == b.name && a.init == b.init &&
+         a.transform == b.transform;
+}
+
+inline std::ostream& operator<<(std::ostream& out, const StoredProgram& p) {
+  return out << p.group << "/" << p.name;
+}
+
+class EditorTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+#ifdef _WIN32
+    Module().instance = GetModuleHandleA(nullptr);
+#else
+    Module().instance = MorfelModuleInstance();
+#endif
+    std::random_device random;
+    std::filesystem::path root = std::filesystem::temp_directory_path();
+    do {
+      folder_ = root / ("morfel-editor-" + std::to_string(random()));
+    } while (std::filesystem::exists(folder_));
+    std::filesystem::create_directories(folder_ / "Tarvo");
+    base_ = folder_.string() + kPathSeparator;
+  }
+
+  void TearDown() override {
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_, ignored);
+  }
+
+  const char* base() const { return base_.c_str(); }
+  std::filesystem::path DataFile(const char* name) const { return folder_ / "Tarvo" / name; }
+  std::filesystem::path SettingsFile() const { return folder_ / "Morfel.dat"; }
+
+  void WriteLibrary(const std::vector<StoredProgram>& programs) {
+    ProgramLibrary library;
+    for (const StoredProgram& p : programs) {
+      ASSERT_GE(library.AppendProgram(p.group.c_str(), p.name.c_str(), p.init.c_str(),
+                                      p.transform.c_str()),
+                0);
+    }
+    ASSERT_EQ(SaveLibrary(base(), library), 1);
+  }
+
+  // The programs a reader of the library file sees, in order.
+  std::vector<StoredProgram> ReadLibrary() const {
+    ProgramLibrary library;
+    std::vector<StoredProgram> programs;
+    if (!LoadLibrary(base(), &library)) return programs;
+    for (int i = 0; i < library.ProgramCount(); ++i) {
+      programs.push_back({Field(library, i, "Group"), Field(library, i, "Name"),
+                          Field(library, i, "Init"), Field(library, i, "Prog")});
+    }
+    return programs;
+  }
+
+  static std::string ReadFile(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream contents;
+    contents << in.rdbuf();
+    return contents.str();
+  }
+
+  static void WriteFile(const std::filesystem::path& file, const std::string& contents) {
+    std::ofstream out(file, std::ios::binary);
+    out << contents;
+  }
+
+  // Opens the editor as the host does, with user playing the dialogs.
+  // Fails the test when an action could not be done or was left over.
+  // Boxes without an answer of their own: questions get No, others OK.
+  void RunEditor(ScriptedUser& user) {
+    user.SetBoxAnswerer([](const MessageBoxRecord& box) {
+      return !box.text.empty() && box.text.back() == '?' ? IDNO : IDOK;
+    });
+    ASSERT_TRUE(user.Start());
+    FilterOption(nullptr, base());
+    user.Stop();
+    for (const std::string& failure : user.Failures()) ADD_FAILURE() << failure;
+    EXPECT_TRUE(user.Finished()) << "actions done: " << user.ActionsDone();
+  }
+
+  // The texts of the message boxes shown, as "title: text".
+  static std::vector<std::string> Boxes(const ScriptedUser& user) {
+    std::vector<std::string> shown;
+    for (const MessageBoxRecord& box : user.MessageBoxes()) {
+      shown.push_back(box.title + ": " + box.text);
+    }
+    return shown;
+  }
+
+ private:
+  static std::string Field(const ProgramLibrary& library, int index, const char* key) {
+    const char* value = library.ProgramField(index, key);
+    return value != nullptr ? value : "";
+  }
+
+  std::filesystem::path folder_;
+  std::string base_;
+};
+
+// A program that compiles, for libraries whose content does not matter.
+inline StoredProgram Program(const std::string& group, const std::string& name,
+                             const std::string& init = "a=1;\r\n",
+                             const std::string& transform = "x=x;\r\n") {
+  return {group, name, init, transform};
+}
+
+#endif
