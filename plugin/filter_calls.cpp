@@ -3,6 +3,9 @@
 // over the whole image and hand the result back.
 #include <windows.h>
 #include <commctrl.h>
+// <windows.h> maps the name LoadLibrary onto its module loader; here it must
+// stay the program library's loader, declared by the headers below.
+#undef LoadLibrary
 
 #include <cstring>
 

@@ -10,23 +10,24 @@
 
 #include "plugin/plugin.h"
 #include "transform/transform.h"
+#include "ui/resource.h"
 
-// Control ids of the "sampledlg" template.
+// Control ids of the "sampledlg" template, from the resource script's header.
 enum MainDialogControl {
-  kMainOk = 1,
-  kMainCancel = 2,
-  kMainPreviewButton = 101,
-  kMainSaveButton = 102,
-  kMainLoadButton = 103,
-  kMainFunctionCombo = 201,
-  kMainInterpCombo = 202,
-  kMainGroupCombo = 203,
-  kMainParamEditFirst = 300,   // + row
-  kMainInterpLabel = 1001,
-  kMainParamLabelFirst = 1010,  // + row, edit id + 710
-  kMainParamSliderFirst = 1100,  // + row, edit id + 800
-  kMainAutoPreview = 1201,
-  kMainPreviewArea = 1301,
+  kMainOk = IDOK,
+  kMainCancel = IDCANCEL,
+  kMainPreviewButton = IDC_PREVIEW_BUTTON,
+  kMainSaveButton = IDC_SAVE_PARAMS,
+  kMainLoadButton = IDC_LOAD_PARAMS,
+  kMainFunctionCombo = IDC_FUNCTION_COMBO,
+  kMainInterpCombo = IDC_INTERP_COMBO,
+  kMainGroupCombo = IDC_GROUP_COMBO,
+  kMainParamEditFirst = IDC_PARAM_EDIT_FIRST,      // + row
+  kMainInterpLabel = IDC_INTERP_LABEL,
+  kMainParamLabelFirst = IDC_PARAM_LABEL_FIRST,    // + row
+  kMainParamSliderFirst = IDC_PARAM_SLIDER_FIRST,  // + row
+  kMainAutoPreview = IDC_AUTO_PREVIEW,
+  kMainPreviewArea = IDC_PREVIEW_AREA,
 };
 
 // Rows of parameter controls in the dialog.

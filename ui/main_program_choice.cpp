@@ -130,10 +130,6 @@ int32_t CompileCurrentProgram(HWND dialog) {
   return 1;
 }
 
-void ShowErrorMessage(HWND owner, const char* text) {
-  MessageBoxA(owner, text, "error", MB_OK | MB_ICONHAND);
-}
-
 void MessageBoxErrors::ShowError(void* owner, const char* text) {
   ShowErrorMessage(static_cast<HWND>(owner), text);
 }

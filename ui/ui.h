@@ -23,14 +23,15 @@
 
 #include "plugin/plugin.h"
 #include "transform/transform.h"
+#include "ui/resource.h"
 
 // Template names of the dialogs in the plug-in's resources.
 constexpr const char kMainDialogTemplate[] = "sampledlg";
 constexpr const char kEditorDialogTemplate[] = "editdlg";
 
 // Combo boxes shared by the main dialog and the editor.
-constexpr int kProgramComboId = 201;
-constexpr int kGroupComboId = 203;
+constexpr int kProgramComboId = IDC_FUNCTION_COMBO;
+constexpr int kGroupComboId = IDC_GROUP_COMBO;
 
 // ---------------------------------------------------------------- main dialog
 
@@ -68,7 +69,8 @@ struct PreviewSize {
 PreviewSize ComputePreviewSize(int32_t areaWidth, int32_t areaHeight, int32_t imageWidth,
                                int32_t imageHeight);
 
-// Message box titled "error" with a stop icon and an OK button.
+// Message box titled "error" with a stop icon and an OK button (defined with
+// the editor's other message boxes).
 void ShowErrorMessage(HWND owner, const char* text);
 
 // The ErrorDisplay of runs started from the dialogs: ShowErrorMessage with

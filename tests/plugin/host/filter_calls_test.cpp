@@ -1,0 +1,214 @@
+// The exports driven as a host drives them, with the scripted user in the
+// dialogs.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "host/scripted_user.h"
+#include "tests/plugin/host/fake_host.h"
+#include "ui/resource.h"
+
+namespace {
+
+const LibraryProgram kInvert = {"Colour", "Invert", "",
+                                "coord=0;\r\nR=255-R;\r\nG=255-G;\r\nB=255-B;\r\nT=100;\r\n"};
+const LibraryProgram kGrey = {"Colour", "Grey", "", "coord=0;\r\nR=128;\r\nG=128;\r\nB=128;\r\n"};
+const LibraryProgram kSwapHalves = {"Deform", "Shift", "", "coord=2;\r\nx=x+1;\r\n"};
+
+// Runs call with the scripted user; checks every action was done.
+template <typename Call>
+void RunScripted(ScriptedUser& user, Call call) {
+  ASSERT_TRUE(user.Start());
+  call();
+  user.Stop();
+  EXPECT_TRUE(user.Finished()) << "actions done: " << user.ActionsDone();
+  for (const std::string& failure : user.Failures()) ADD_FAILURE() << failure;
+}
+
+TEST(FilterGetTitle, WritesTheTitleAndTheTwoFixedNumbers) {
+  char title[16];
+  std::memset(title, 'x', sizeof title);
+  int32_t a = 0;
+  int32_t b = 0;
+  EXPECT_EQ(FilterGetTitle(reinterpret_cast<void*>(0x1234), title, &a, &b), 1);
+  EXPECT_EQ(std::memcmp(title, "Morfel\0", 7), 0);
+  EXPECT_EQ(title[7], 'x');  // nothing beyond the terminating zero
+  EXPECT_EQ(a, 1);
+  EXPECT_EQ(b, 10);
+}
+
+TEST(FilterProc, CancelWritesNoRowSavesNothingAndSendsNothing) {
+  FakeHost host(6, 4);
+  host.WriteLibrary(LibraryText({kInvert}));
+  ScriptedUser user;
+  user.ClickButton(IDCANCEL);
+  int32_t result = 0;
+  RunScripted(user, [&] { result = host.FilterProcCall(); });
+  EXPECT_EQ(result, 1);
+  EXPECT_EQ(host.EventsOf(HostEvent::kReadRgb).size(), 4u);
+  EXPECT_TRUE(host.EventsOf(HostEvent::kWriteRgb).empty());
+  EXPECT_TRUE(host.EventsOf(HostEvent::kWriteT).empty());
+  EXPECT_TRUE(host.EventsOf(HostEvent::kMessage).empty());
+  EXPECT_FALSE(host.FileExists(host.baseFolder() + "Morfel.dat"));
+  EXPECT_TRUE(user.MessageBoxes().empty());
+}
+
+TEST(FilterProc, ReadsEveryRowBeforeTheDialog) {
+  FakeHost host(5, 3);
+  host.WriteLibrary(LibraryText({kInvert}));
+  ScriptedUser user;
+  user.ClickButton(IDCANCEL);
+  RunScripted(user, [&] { host.FilterProcCall(); });
+  const std::vector<HostEvent>& events = host.events();
+  ASSERT_EQ(events.size(), 6u);
+  for (int32_t y = 0; y < 3; ++y) {
+    EXPECT_EQ(events[2 * y].kind, HostEvent::kReadRgb);
+    EXPECT_EQ(events[2 * y].row, y);
+    EXPECT_EQ(events[2 * y].lastColumn, 4);
+    EXPECT_EQ(events[2 * y].minusOne, -1);
+    EXPECT_EQ(events[2 * y + 1].kind, HostEvent::kReadT);
+    EXPECT_EQ(events[2 * y + 1].row, y);
+    EXPECT_EQ(events[2 * y + 1].minusOne, -1);
+    EXPECT_EQ(events[2 * y + 1].one, 1);
+  }
+}
+
+TEST(FilterProc, OkWritesEveryRowOnceInOrderWithProgressAndOneCompletion) {
+  const int32_t width = 6;
+  const int32_t height = 7;
+  FakeHost host(width, height);
+  host.WriteLibrary(LibraryText({kInvert}));
+  ScriptedUser user;
+  user.ClickButton(IDOK);
+  RunScripted(user, [&] { host.FilterProcCall(); });
+
+  std::vector<HostEvent> written;
+  for (const HostEvent& event : host.events()) {
+    if (event.kind != HostEvent::kReadRgb && event.kind != HostEvent::kReadT) {
+      written.push_back(event);
+    }
+  }
+  // The run reports each row as it finishes; the rows go back afterwards.
+  ASSERT_EQ(written.size(), static_cast<size_t>(height + 2 * height + 1));
+  for (int32_t y = 0; y < height; ++y) {
+    EXPECT_EQ(written[y].kind, HostEvent::kMessage);
+    EXPECT_EQ(written[y].message, kHostMessage);
+    EXPECT_EQ(written[y].row, 3);
+    EXPECT_EQ(written[y].lastColumn, y * 100 / height);
+  }
+  for (int32_t y = 0; y < height; ++y) {
+    const HostEvent& rgb = written[height + 2 * y];
+    const HostEvent& t = written[height + 2 * y + 1];
+    EXPECT_EQ(rgb.kind, HostEvent::kWriteRgb);
+    EXPECT_EQ(rgb.row, y);
+    EXPECT_EQ(rgb.lastColumn, width - 1);
+    EXPECT_EQ(rgb.minusOne, -1);
+    EXPECT_EQ(t.kind, HostEvent::kWriteT);
+    EXPECT_EQ(t.row, y);
+    EXPECT_EQ(t.one, 1);
+  }
+  const HostEvent& completion = written.back();
+  EXPECT_EQ(completion.kind, HostEvent::kMessage);
+  EXPECT_EQ(completion.row, 0);
+  EXPECT_EQ(completion.lastColumn, 0);
+
+  for (int32_t y = 0; y < height; ++y) {
+    for (int32_t x = 0; x < width; ++x) {
+      for (int32_t k = 0; k < 3; ++k) {
+        EXPECT_EQ(host.ResultRgb(x, y, k), 255 - FakeHost::SourceRgb(x, y, k));
+      }
+      EXPECT_EQ(host.ResultT(x, y), 100);
+    }
+  }
+  EXPECT_TRUE(host.FileExists(host.baseFolder() + "Morfel.dat"));
+}
+
+TEST(FilterProc, AnImageOfHeightZeroReadsAndWritesNoRowsButCompletes) {
+  FakeHost host(8, 0);
+  host.WriteLibrary(LibraryText({kInvert}));
+  ScriptedUser user;
+  user.ClickButton(IDOK);
+  RunScripted(user, [&] { host.FilterProcCall(); });
+  ASSERT_EQ(host.events().size(), 1u);
+  EXPECT_EQ(host.events()[0].kind, HostEvent::kMessage);
+  EXPECT_EQ(host.events()[0].row, 0);
+  EXPECT_EQ(host.events()[0].lastColumn, 0);
+}
+
+TEST(FilterProc, AParameterErrorInTheFinalRunGivesBackTheSourcePixels) {
+  FakeHost host(4, 3);
+  host.WriteLibrary(LibraryText(
+      {{"Colour", "Level", "?level,Level,0,255,10;\r\n", "coord=0;\r\nR=level;\r\n"}}));
+  ScriptedUser user;
+  user.TypeText(IDC_PARAM_EDIT0, "1+");
+  user.ClickButton(IDOK);
+  user.SetBoxAnswerer([](const MessageBoxRecord&) { return IDOK; });
+  RunScripted(user, [&] { host.FilterProcCall(); });
+  ASSERT_EQ(user.MessageBoxes().size(), 1u);
+  EXPECT_EQ(user.MessageBoxes()[0].title, "error");
+  EXPECT_EQ(user.MessageBoxes()[0].text, "Parameter error at Level.");
+  EXPECT_EQ(host.EventsOf(HostEvent::kWriteRgb).size(), 3u);
+  for (int32_t y = 0; y < 3; ++y) {
+    for (int32_t x = 0; x < 4; ++x) {
+      for (int32_t k = 0; k < 3; ++k) EXPECT_EQ(host.ResultRgb(x, y, k), FakeHost::SourceRgb(x, y, k));
+      EXPECT_EQ(host.ResultT(x, y), FakeHost::SourceT(x, y));
+    }
+  }
+}
+
+TEST(FilterProc, PixelsARunSkipsKeepTheSourceInsteadOfLeftoverMemory) {
+  FakeHost host(4, 4);
+  // coord 5 skips every pixel.
+  host.WriteLibrary(LibraryText({{"Colour", "Skip", "", "coord=5;\r\n"}}));
+  ScriptedUser user;
+  user.ClickButton(IDOK);
+  RunScripted(user, [&] { host.FilterProcCall(); });
+  for (int32_t y = 0; y < 4; ++y) {
+    for (int32_t x = 0; x < 4; ++x) {
+      for (int32_t k = 0; k < 3; ++k) EXPECT_EQ(host.ResultRgb(x, y, k), FakeHost::SourceRgb(x, y, k));
+    }
+  }
+}
+
+TEST(FilterOption, ConfirmedSavesTheSettingsAndTouchesNoRows) {
+  FakeHost host(4, 4);
+  host.WriteLibrary(LibraryText({kInvert}));
+  ScriptedUser user;
+  user.ClickButton(IDOK);
+  RunScripted(user, [&] { EXPECT_EQ(host.FilterOptionCall(), 1); });
+  EXPECT_TRUE(host.events().empty());
+  EXPECT_TRUE(host.FileExists(host.baseFolder() + "Morfel.dat"));
+}
+
+TEST(FilterOption, CancelledSavesNothing) {
+  FakeHost host(4, 4);
+  host.WriteLibrary(LibraryText({kInvert}));
+  ScriptedUser user;
+  user.ClickButton(IDCANCEL);
+  RunScripted(user, [&] { host.FilterOptionCall(); });
+  EXPECT_TRUE(host.events().empty());
+  EXPECT_FALSE(host.FileExists(host.baseFolder() + "Morfel.dat"));
+}
+
+TEST(FilterOption, FollowedByFilterProcStartsFromAnEmptyContext) {
+  FakeHost host(3, 2);
+  host.WriteLibrary(LibraryText({kInvert, kGrey, kSwapHalves}));
+  {
+    // The editor moves to another group and program, then is cancelled.
+    ScriptedUser user;
+    user.SelectComboText(IDC_EDIT_GROUP_COMBO, "Deform");
+    user.ClickButton(IDCANCEL);
+    RunScripted(user, [&] { host.FilterOptionCall(); });
+  }
+  ScriptedUser user;
+  user.ClickButton(IDOK);
+  RunScripted(user, [&] { host.FilterProcCall(); });
+  // Group 0, program 0 from the (absent) settings: the inverted image.
+  for (int32_t k = 0; k < 3; ++k) EXPECT_EQ(host.ResultRgb(1, 1, k), 255 - FakeHost::SourceRgb(1, 1, k));
+  const std::string settings = host.ReadFile(host.baseFolder() + "Morfel.dat");
+  EXPECT_NE(settings.find("GroupNo=0\r\n"), std::string::npos) << settings;
+}
+
+}  // namespace
