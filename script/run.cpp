@@ -108,9 +108,9 @@ int32_t ScriptEngine::Run(double* result, int32_t slot) {
         return kStopped;
     }
 
-    const int32_t op = record.code;
-    // Markers that take nothing from the stack.
-    switch (op) {
+    // Operators take b from the top; two-operand ones then replace the value
+    // under it, a, by the result, whose address entry stays in place.
+    switch (record.code) {
       case OP_END:
         top = 0;
         continue;
@@ -130,104 +130,109 @@ int32_t ScriptEngine::Run(double* result, int32_t slot) {
         skipping = true;
         depth = 1;
         continue;
-    }
-
-    if (top == 0) return kStopped;
-    const double b = values[--top];
-    switch (op) {
       case OP_IF_TEST:
-        if (b == 0.0) {
+        if (top == 0) return kStopped;
+        if (values[--top] == 0.0) {
           skipping = true;
           depth = 1;
         }
         continue;
       case OP_LOOP_TEST:
-        if (b == 0.0) {
+        if (top == 0) return kStopped;
+        if (values[--top] == 0.0) {
           if (loops > 0) --loops;
           skipping = true;
           depth = 1;
         }
         continue;
       case OP_NEG:
-        values[top] = -b;
-        cells[top++] = nullptr;
+        if (top == 0) return kStopped;
+        values[top - 1] = -values[top - 1];
+        cells[top - 1] = nullptr;
         continue;
+      case OP_EXIT:
+        if (top == 0) return kStopped;
+        return TruncateToInt32(values[top - 1]);
       case OP_ASSIGN:
         // The target is the cell under the value; a value that came from a
         // constant (x = 1, 2;) names no variable and nothing is stored.
-        if (top == 0) return kStopped;
-        values[top - 1] = b;
-        if (cells[top - 1] != nullptr) *cells[top - 1] = b;
+        if (top < 2) return kStopped;
+        --top;
+        values[top - 1] = values[top];
+        if (cells[top - 1] != nullptr) *cells[top - 1] = values[top];
         continue;
-      case OP_EXIT:
-        return TruncateToInt32(b);
       case OP_ADD:
-      case OP_SUB:
-      case OP_MUL:
-      case OP_DIV:
-      case OP_MOD:
-      case OP_LT:
-      case OP_GT:
-      case OP_LE:
-      case OP_GE:
-      case OP_EQ:
-      case OP_NE:
-      case OP_AND:
-      case OP_OR: {
-        // Two-operand operators: `a` is the value now on top, replaced by the
-        // result; its address entry stays under it.
-        if (top == 0) return kStopped;
-        double& a = values[top - 1];
-        switch (op) {
-          case OP_ADD:
-            a = a + b;
-            continue;
-          case OP_SUB:
-            a = a - b;
-            continue;
-          case OP_MUL:
-            a = a * b;
-            continue;
-          case OP_DIV:
-            a = b == 0.0 ? 0.0 : a / b;
-            continue;
-          case OP_MOD:
-            a = Remainder(a, b);
-            continue;
-          case OP_LT:
-            a = Flag(a < b);
-            continue;
-          case OP_GT:
-            a = Flag(a > b);
-            continue;
-          case OP_LE:
-            a = Flag(a <= b);
-            continue;
-          case OP_GE:
-            a = Flag(a >= b);
-            continue;
-          case OP_EQ:
-            a = Flag(a == b);
-            continue;
-          case OP_NE:
-            a = Flag(a != b);
-            continue;
-          case OP_AND:
-            a = Flag(Truthy(a) && Truthy(b));
-            continue;
-          case OP_OR:
-            a = Flag(Truthy(a) || Truthy(b));
-            continue;
-        }
+        if (top < 2) return kStopped;
+        --top;
+        values[top - 1] += values[top];
         continue;
-      }
+      case OP_SUB:
+        if (top < 2) return kStopped;
+        --top;
+        values[top - 1] -= values[top];
+        continue;
+      case OP_MUL:
+        if (top < 2) return kStopped;
+        --top;
+        values[top - 1] *= values[top];
+        continue;
+      case OP_DIV:
+        if (top < 2) return kStopped;
+        --top;
+        values[top - 1] = values[top] == 0.0 ? 0.0 : values[top - 1] / values[top];
+        continue;
+      case OP_MOD:
+        if (top < 2) return kStopped;
+        --top;
+        values[top - 1] = Remainder(values[top - 1], values[top]);
+        continue;
+      case OP_LT:
+        if (top < 2) return kStopped;
+        --top;
+        values[top - 1] = Flag(values[top - 1] < values[top]);
+        continue;
+      case OP_GT:
+        if (top < 2) return kStopped;
+        --top;
+        values[top - 1] = Flag(values[top - 1] > values[top]);
+        continue;
+      case OP_LE:
+        if (top < 2) return kStopped;
+        --top;
+        values[top - 1] = Flag(values[top - 1] <= values[top]);
+        continue;
+      case OP_GE:
+        if (top < 2) return kStopped;
+        --top;
+        values[top - 1] = Flag(values[top - 1] >= values[top]);
+        continue;
+      case OP_EQ:
+        if (top < 2) return kStopped;
+        --top;
+        values[top - 1] = Flag(values[top - 1] == values[top]);
+        continue;
+      case OP_NE:
+        if (top < 2) return kStopped;
+        --top;
+        values[top - 1] = Flag(values[top - 1] != values[top]);
+        continue;
+      case OP_AND:
+        if (top < 2) return kStopped;
+        --top;
+        values[top - 1] = Flag(Truthy(values[top - 1]) && Truthy(values[top]));
+        continue;
+      case OP_OR:
+        if (top < 2) return kStopped;
+        --top;
+        values[top - 1] = Flag(Truthy(values[top - 1]) || Truthy(values[top]));
+        continue;
     }
 
-    const BuiltinEntry* builtin = FindBuiltinByCode(op);
+    // A built-in call: its numeric arguments are the top stackArgs values,
+    // the first deepest; one result takes their place.
+    const BuiltinEntry* builtin = FindBuiltinByCode(record.code);
     if (builtin == nullptr || builtin->handler == nullptr) return kStopped;
-    // b is still in place below `top`; the arguments start stackArgs deep.
-    ++top;
-    if (top < builtin->stackArgs) return kStopped;
+    if (top == 0 || top < builtin->stackArgs) return kStopped;
     top -= builtin->stackArgs;
     double value = builtin->handler(*this, &values[top], textRegister);
     values[top] = value;
