@@ -121,7 +121,8 @@ int32_t EvaluateParamText(ScriptEngine& engine, const char* text);
 // Copies text into destination (destinationSize bytes, always terminated),
 // leaving out on every line that begins with prefix everything up to the
 // line's CR or LF. Line breaks are all kept, so line numbers of the result
-// match the text. Returns the number of characters written.
+// match the text. An empty or null prefix leaves every line. Returns the
+// number of characters written.
 int32_t StripDeclarationLines(const char* text, const char* prefix, char* destination,
                               int32_t destinationSize);
 
