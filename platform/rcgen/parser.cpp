@@ -185,8 +185,13 @@ class Parser {
 
   // dialog := name ( DIALOG | DIALOGEX ) x ',' y ',' cx ',' cy { option } BEGIN { control } END
   bool Dialog(RcDialog *dialog) {
-    if (Peek().kind != Token::kName && Peek().kind != Token::kString) return Fail("dialog name expected");
-    dialog->name = Next().text;
+    if (Peek().kind == Token::kNumber) {
+      dialog->name = std::to_string(Next().number);  // numbered resources are named by their number here
+    } else if (Peek().kind == Token::kName || Peek().kind == Token::kString) {
+      dialog->name = Next().text;
+    } else {
+      return Fail("dialog name expected");
+    }
     if (!IsName("DIALOG") && !IsName("DIALOGEX")) return Fail("only DIALOG and DIALOGEX resources are supported");
     Next();
     if (!Place(&dialog->x, &dialog->y, &dialog->cx, &dialog->cy)) return false;

@@ -1,0 +1,223 @@
+#include "host/scripted_user.h"
+
+#include <commctrl.h>
+#include <dlgs.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// The one started scripted user; hook and timer procedures carry no pointer.
+ScriptedUser *g_active = nullptr;
+
+constexpr UINT_PTR kActTimerId = 0x5C07;
+// Long enough for a real dialog to finish appearing before the user acts.
+constexpr UINT kActDelayMs = 50;
+constexpr int kMessageTextId = 0xFFFF;
+constexpr int kTextCapacity = 4096;
+
+std::string WindowText(HWND window) {
+  char text[kTextCapacity];
+  GetWindowTextA(window, text, kTextCapacity);
+  return text;
+}
+
+std::string ItemText(HWND dialog, int id) {
+  char text[kTextCapacity];
+  GetDlgItemTextA(dialog, id, text, kTextCapacity);
+  return text;
+}
+
+bool IsDialogClass(HWND window) {
+  char name[64];
+  return GetClassNameA(window, name, sizeof name) > 0 && std::strcmp(name, "#32770") == 0;
+}
+
+bool IsDialogAction(ScriptedAction::Kind kind) {
+  return kind != ScriptedAction::kAnswerMessageBox && kind != ScriptedAction::kFillFileDialog &&
+         kind != ScriptedAction::kCancelFileDialog;
+}
+
+void NotifyCommand(HWND dialog, HWND control, WORD code) {
+  SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), code), reinterpret_cast<LPARAM>(control));
+}
+
+}  // namespace
+
+ScriptedUser::~ScriptedUser() { Stop(); }
+
+void ScriptedUser::SelectComboText(int control, const std::string &text) {
+  Add({ScriptedAction::kSelectComboText, control, text, 0});
+}
+void ScriptedUser::SelectComboIndex(int control, int index) {
+  Add({ScriptedAction::kSelectComboIndex, control, "", index});
+}
+void ScriptedUser::TypeText(int control, const std::string &text) { Add({ScriptedAction::kTypeText, control, text, 0}); }
+void ScriptedUser::MoveSlider(int control, int position) {
+  Add({ScriptedAction::kMoveSlider, control, "", position});
+}
+void ScriptedUser::SetCheck(int control, bool checked) { Add({ScriptedAction::kSetCheck, control, "", checked ? 1 : 0}); }
+void ScriptedUser::ClickButton(int control) { Add({ScriptedAction::kClickButton, control, "", 0}); }
+void ScriptedUser::AnswerMessageBox(int button) { Add({ScriptedAction::kAnswerMessageBox, 0, "", button}); }
+void ScriptedUser::FillFileDialog(const std::string &name) { Add({ScriptedAction::kFillFileDialog, 0, name, 0}); }
+void ScriptedUser::CancelFileDialog() { Add({ScriptedAction::kCancelFileDialog, 0, "", 0}); }
+void ScriptedUser::Add(const ScriptedAction &action) { actions_.push_back(action); }
+void ScriptedUser::SetBoxAnswerer(BoxAnswerer answerer) { answerer_ = std::move(answerer); }
+
+bool ScriptedUser::Start() {
+  if (g_active) return false;
+  hook_ = SetWindowsHookExA(WH_CBT, HookProc, nullptr, GetCurrentThreadId());
+  if (!hook_) return false;
+  g_active = this;
+  return true;
+}
+
+void ScriptedUser::Stop() {
+  if (g_active != this) return;
+  UnhookWindowsHookEx(hook_);
+  hook_ = nullptr;
+  g_active = nullptr;
+  for (HWND window : seen_)
+    if (IsWindow(window)) KillTimer(window, kActTimerId);
+}
+
+LRESULT CALLBACK ScriptedUser::HookProc(int code, WPARAM wParam, LPARAM lParam) {
+  ScriptedUser *user = g_active;
+  if (!user) return 0;
+  if (code == HCBT_ACTIVATE) user->OnActivate(reinterpret_cast<HWND>(wParam));
+  return CallNextHookEx(user->hook_, code, wParam, lParam);
+}
+
+void CALLBACK ScriptedUser::TimerProc(HWND window, UINT, UINT_PTR id, DWORD) {
+  KillTimer(window, id);
+  if (g_active) g_active->Act(window);
+}
+
+bool ScriptedUser::Seen(HWND window) const { return std::find(seen_.begin(), seen_.end(), window) != seen_.end(); }
+
+void ScriptedUser::OnActivate(HWND window) {
+  if (!IsDialogClass(window)) return;
+  if (!Seen(window)) {
+    seen_.push_back(window);
+    // A message box is recorded when it first appears; it never changes.
+    if (GetDlgItem(window, kMessageTextId))
+      boxes_.push_back({WindowText(window), ItemText(window, kMessageTextId), static_cast<int>(next_) - 1, window});
+  }
+  SetTimer(window, kActTimerId, kActDelayMs, TimerProc);
+}
+
+void ScriptedUser::Act(HWND window) {
+  // A window under a modal box cannot be used; it comes back when the box closes.
+  if (!IsWindow(window) || !IsWindowEnabled(window)) return;
+  if (GetDlgItem(window, kMessageTextId))
+    ActOnMessageBox(window);
+  else if (GetDlgItem(window, cmb13))
+    ActOnFileDialog(window);
+  else
+    ActOnDialog(window);
+}
+
+void ScriptedUser::ActOnMessageBox(HWND box) {
+  const ScriptedAction *action = NextAction();
+  int answer = 0;
+  if (action && action->kind == ScriptedAction::kAnswerMessageBox) {
+    ++next_;
+    answer = action->value;
+  } else if (answerer_) {
+    auto record = std::find_if(boxes_.begin(), boxes_.end(), [box](const MessageBoxRecord &r) { return r.window == box; });
+    if (record != boxes_.end()) answer = answerer_(*record);
+  }
+  if (!answer) return;
+  if (!GetDlgItem(box, answer)) {
+    Fail(box, "the message box has no button " + std::to_string(answer));
+    return;
+  }
+  PostMessageA(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, answer)));
+}
+
+void ScriptedUser::ActOnFileDialog(HWND dialog) {
+  const ScriptedAction *action = NextAction();
+  if (!action) return;
+  if (action->kind == ScriptedAction::kFillFileDialog) {
+    ++next_;
+    SetDlgItemTextA(dialog, cmb13, action->text.c_str());
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+  } else if (action->kind == ScriptedAction::kCancelFileDialog) {
+    ++next_;
+    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+  }
+}
+
+void ScriptedUser::ActOnDialog(HWND dialog) {
+  while (const ScriptedAction *action = NextAction()) {
+    if (!IsDialogAction(action->kind)) return;
+    ScriptedAction current = *action;  // the list may grow while the action runs
+    ++next_;
+    bool clicked = Perform(dialog, current);
+    if (!IsWindow(dialog)) return;
+    if (clicked) {
+      // A click may open or close windows: continue on a fresh turn.
+      SetTimer(dialog, kActTimerId, kActDelayMs, TimerProc);
+      return;
+    }
+  }
+}
+
+// Performs one dialog action; true when it clicked something.
+bool ScriptedUser::Perform(HWND dialog, const ScriptedAction &action) {
+  HWND control = GetDlgItem(dialog, action.control);
+  if (!control) {
+    Fail(dialog, "no control " + std::to_string(action.control));
+    return false;
+  }
+  if (!IsWindowEnabled(control)) {
+    Fail(dialog, "control " + std::to_string(action.control) + " is disabled");
+    return false;
+  }
+  switch (action.kind) {
+    case ScriptedAction::kSelectComboText:
+    case ScriptedAction::kSelectComboIndex: {
+      LRESULT index = action.kind == ScriptedAction::kSelectComboIndex
+                          ? action.value
+                          : SendMessageA(control, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                         reinterpret_cast<LPARAM>(action.text.c_str()));
+      if (index < 0 || index >= SendMessageA(control, CB_GETCOUNT, 0, 0)) {
+        Fail(dialog, "combo box " + std::to_string(action.control) + " has no item \"" + action.text + "\" / " +
+                         std::to_string(action.value));
+        return false;
+      }
+      SendMessageA(control, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+      NotifyCommand(dialog, control, CBN_SELCHANGE);  // selecting by code does not notify
+      return false;
+    }
+    case ScriptedAction::kTypeText:
+      if (GetWindowLongA(control, GWL_STYLE) & ES_READONLY) {
+        Fail(dialog, "edit box " + std::to_string(action.control) + " is read-only");
+        return false;
+      }
+      SendMessageA(control, EM_SETSEL, 0, -1);
+      SendMessageA(control, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(action.text.c_str()));
+      return false;
+    case ScriptedAction::kMoveSlider: {
+      SendMessageA(control, TBM_SETPOS, TRUE, action.value);
+      LRESULT position = SendMessageA(control, TBM_GETPOS, 0, 0);
+      SendMessageA(dialog, WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, position), reinterpret_cast<LPARAM>(control));
+      return false;
+    }
+    case ScriptedAction::kSetCheck:
+      if ((IsDlgButtonChecked(dialog, action.control) == BST_CHECKED) == (action.value != 0)) return false;
+      SendMessageA(control, BM_CLICK, 0, 0);
+      return true;
+    case ScriptedAction::kClickButton:
+      SendMessageA(control, BM_CLICK, 0, 0);
+      return true;
+    default:
+      return false;
+  }
+}
+
+void ScriptedUser::Fail(HWND dialog, const std::string &what) {
+  failures_.push_back("action " + std::to_string(static_cast<long>(next_) - 1) + " in \"" + WindowText(dialog) +
+                      "\": " + what);
+}

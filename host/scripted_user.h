@@ -1,0 +1,117 @@
+// The scripted user: plays a user in the dialogs and message boxes that a call
+// opens, through Win32 calls only, so that the same script drives our Linux
+// platform layer and real Windows dialogs alike.
+//
+// How it works: Start() installs a WH_CBT hook on the calling thread. Each time
+// a "#32770" window (dialog, message box, file dialog) is activated, it sets a
+// timer on that window; the window's modal loop runs the timer, and the timer
+// performs the next actions of the list that fit that kind of window:
+// - a dialog: combo selections, typing, slider moves, check boxes, clicks;
+//   a click ends the turn (it may open or close windows), the rest of the list
+//   continues on the next activation or timer;
+// - a message box: AnswerMessageBox, else the box answerer, else nothing (the
+//   box then ends with its default button when its loop runs dry);
+// - a file dialog: FillFileDialog or CancelFileDialog.
+// Actions are performed strictly in list order. A window is activated again
+// each time a box over it closes; the user recognises windows it has seen and
+// records each message box once. Actions that cannot be done (no such control,
+// no such combo item, a disabled control) are skipped and reported in
+// Failures().
+//
+// One scripted user may be started per thread at a time; it is not copyable.
+// Windows it has not been given actions for are left alone.
+#ifndef MORFEL_HOST_SCRIPTED_USER_H
+#define MORFEL_HOST_SCRIPTED_USER_H
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+struct ScriptedAction {
+  enum Kind {
+    kSelectComboText,   // control, text: the item whose text matches ignoring case
+    kSelectComboIndex,  // control, value
+    kTypeText,          // control, text: replaces the box's text as typed (the box's limit applies)
+    kMoveSlider,        // control, value
+    kSetCheck,          // control, value 0 or 1: clicks the box when it differs
+    kClickButton,       // control
+    kAnswerMessageBox,  // value: IDOK, IDYES, IDNO, IDCANCEL
+    kFillFileDialog,    // text: the file name typed into the dialog
+    kCancelFileDialog,
+  };
+  Kind kind;
+  int control = 0;
+  std::string text;
+  int value = 0;
+};
+
+struct MessageBoxRecord {
+  std::string title;
+  std::string text;
+  int action;  // index of the action being performed when the box appeared; -1 before any
+  HWND window;
+};
+
+class ScriptedUser {
+ public:
+  // Returns the button to press in a box that no AnswerMessageBox action
+  // covers, or 0 to leave the box alone.
+  using BoxAnswerer = std::function<int(const MessageBoxRecord &box)>;
+
+  ScriptedUser() = default;
+  ~ScriptedUser();
+  ScriptedUser(const ScriptedUser &) = delete;
+  ScriptedUser &operator=(const ScriptedUser &) = delete;
+
+  void SelectComboText(int control, const std::string &text);
+  void SelectComboIndex(int control, int index);
+  void TypeText(int control, const std::string &text);
+  void MoveSlider(int control, int position);
+  void SetCheck(int control, bool checked);
+  void ClickButton(int control);
+  void AnswerMessageBox(int button);
+  void FillFileDialog(const std::string &name);
+  void CancelFileDialog();
+  void Add(const ScriptedAction &action);
+  void SetBoxAnswerer(BoxAnswerer answerer);
+
+  // Starts watching for windows on this thread; false when another scripted
+  // user is already started or the hook cannot be set.
+  bool Start();
+  void Stop();
+
+  size_t ActionsDone() const { return next_; }
+  bool Finished() const { return next_ >= actions_.size(); }
+  const std::vector<MessageBoxRecord> &MessageBoxes() const { return boxes_; }
+  const std::vector<std::string> &Failures() const { return failures_; }
+  // Every "#32770" window seen, in the order of first activation.
+  const std::vector<HWND> &WindowsSeen() const { return seen_; }
+
+ private:
+  enum class WindowKind { kDialog, kMessageBox, kFileDialog };
+
+  static LRESULT CALLBACK HookProc(int code, WPARAM wParam, LPARAM lParam);
+  static void CALLBACK TimerProc(HWND window, UINT message, UINT_PTR id, DWORD time);
+
+  void OnActivate(HWND window);
+  void Act(HWND window);
+  void ActOnDialog(HWND dialog);
+  void ActOnMessageBox(HWND box);
+  void ActOnFileDialog(HWND dialog);
+  bool Perform(HWND dialog, const ScriptedAction &action);
+  void Fail(HWND dialog, const std::string &what);
+  const ScriptedAction *NextAction() const { return Finished() ? nullptr : &actions_[next_]; }
+  bool Seen(HWND window) const;
+
+  std::vector<ScriptedAction> actions_;
+  size_t next_ = 0;
+  BoxAnswerer answerer_;
+  std::vector<MessageBoxRecord> boxes_;
+  std::vector<std::string> failures_;
+  std::vector<HWND> seen_;
+  HHOOK hook_ = nullptr;
+};
+
+#endif

@@ -1,0 +1,152 @@
+#include <commctrl.h>
+#include <commdlg.h>
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "host/scripted_user.h"
+#include "tests/platform/test_support.h"
+
+namespace {
+
+// The test dialog as a small application: the combo holds three items, Ask
+// asks a question, Open opens a file dialog, and OK ends with 1.
+struct Recorded {
+  std::string combo, edit, answer, file;
+  int slider = -1;
+  bool checked = false;
+};
+
+INT_PTR RunApplication(Recorded *recorded) {
+  TestDialog dialog;
+  dialog.onInit = [](HWND window) {
+    for (const char *item : {"Round", "Linear", "Bezier"})
+      SendDlgItemMessageA(window, IDC_TEST_COMBO, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+    SendDlgItemMessageA(window, IDC_TEST_SLIDER, TBM_SETRANGE, TRUE, MAKELONG(0, 100));
+    SendDlgItemMessageA(window, IDC_TEST_EDIT, EM_LIMITTEXT, 6, 0);
+  };
+  dialog.onCommand = [recorded](HWND window, int id, int code) {
+    char text[256];
+    if (id == IDC_TEST_COMBO && code == CBN_SELCHANGE) {
+      LRESULT index = SendDlgItemMessageA(window, id, CB_GETCURSEL, 0, 0);
+      SendDlgItemMessageA(window, id, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text));
+      recorded->combo = text;
+    } else if (id == IDC_TEST_EDIT && code == EN_CHANGE) {
+      GetDlgItemTextA(window, id, text, sizeof text);
+      recorded->edit = text;
+    } else if (id == IDC_TEST_ASK) {
+      int answer = MessageBoxA(window, "Do you overwrite?", "message", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
+      recorded->answer = answer == IDYES ? "yes" : "no";
+    } else if (id == IDC_TEST_OPEN) {
+      char name[256] = "";
+      OPENFILENAMEA ofn = {};
+      ofn.lStructSize = sizeof ofn;
+      ofn.hwndOwner = window;
+      ofn.lpstrFile = name;
+      ofn.nMaxFile = sizeof name;
+      ofn.lpstrInitialDir = "/tmp";
+      if (GetSaveFileNameA(&ofn)) recorded->file = name;
+    } else if (id == IDOK) {
+      recorded->slider = static_cast<int>(SendDlgItemMessageA(window, IDC_TEST_SLIDER, TBM_GETPOS, 0, 0));
+      recorded->checked = IsDlgButtonChecked(window, IDC_TEST_CHECK) == BST_CHECKED;
+      MessageBoxA(window, "Done.", "message", MB_OK);
+      EndDialog(window, 1);
+    } else {
+      return false;
+    }
+    return true;
+  };
+  return RunTestDialog(&dialog);
+}
+
+TEST(ScriptedUserTest, DrivesADialogEndToEnd) {
+  ScriptedUser user;
+  user.SelectComboText(IDC_TEST_COMBO, "linear");
+  user.TypeText(IDC_TEST_EDIT, "12345678");
+  user.MoveSlider(IDC_TEST_SLIDER, 150);
+  user.SetCheck(IDC_TEST_CHECK, true);
+  user.ClickButton(IDC_TEST_ASK);
+  user.AnswerMessageBox(IDYES);
+  user.ClickButton(IDC_TEST_OPEN);
+  user.FillFileDialog("params.mfp");
+  user.ClickButton(IDOK);
+  ASSERT_TRUE(user.Start());
+  Recorded recorded;
+  EXPECT_EQ(RunApplication(&recorded), 1);
+  user.Stop();
+
+  EXPECT_TRUE(user.Finished());
+  EXPECT_TRUE(user.Failures().empty()) << user.Failures()[0];
+  EXPECT_EQ(recorded.combo, "Linear");
+  EXPECT_EQ(recorded.edit, "123456");  // the box's limit of 6
+  EXPECT_EQ(recorded.slider, 100);
+  EXPECT_TRUE(recorded.checked);
+  EXPECT_EQ(recorded.answer, "yes");
+  EXPECT_EQ(recorded.file, "/tmp/params.mfp");
+  ASSERT_EQ(user.MessageBoxes().size(), 2u);
+  EXPECT_EQ(user.MessageBoxes()[0].title, "message");
+  EXPECT_EQ(user.MessageBoxes()[0].text, "Do you overwrite?");
+  EXPECT_EQ(user.MessageBoxes()[0].action, 4);  // while clicking Ask
+  EXPECT_EQ(user.MessageBoxes()[1].text, "Done.");
+  // The dialog, the box, the file dialog and the last box; the dialog's
+  // returns to the front are recognised, not counted again.
+  EXPECT_EQ(user.WindowsSeen().size(), 4u);
+}
+
+TEST(ScriptedUserTest, SliderMoveNotifiesTheDialog) {
+  ScriptedUser user;
+  user.MoveSlider(IDC_TEST_SLIDER, 30);
+  ASSERT_TRUE(user.Start());
+  TestDialog dialog;
+  RunTestDialog(&dialog);
+  user.Stop();
+  ASSERT_FALSE(dialog.notifications.empty());
+  EXPECT_EQ(dialog.notifications[0], (Notification{WM_HSCROLL, IDC_TEST_SLIDER, TB_THUMBPOSITION}));
+}
+
+TEST(ScriptedUserTest, UnansweredBoxesEndWithTheirDefaultAndAreRecorded) {
+  ScriptedUser user;
+  user.ClickButton(IDC_TEST_ASK);
+  ASSERT_TRUE(user.Start());
+  Recorded recorded;
+  EXPECT_EQ(RunApplication(&recorded), IDCANCEL);  // nobody clicks OK
+  EXPECT_EQ(recorded.answer, "no");
+  ASSERT_EQ(user.MessageBoxes().size(), 1u);
+  EXPECT_EQ(user.MessageBoxes()[0].text, "Do you overwrite?");
+}
+
+TEST(ScriptedUserTest, BoxAnswererAnswersQuestions) {
+  ScriptedUser user;
+  user.ClickButton(IDC_TEST_ASK);
+  user.ClickButton(IDOK);
+  user.SetBoxAnswerer([](const MessageBoxRecord &box) { return box.text == "Do you overwrite?" ? IDYES : 0; });
+  ASSERT_TRUE(user.Start());
+  Recorded recorded;
+  EXPECT_EQ(RunApplication(&recorded), 1);
+  EXPECT_EQ(recorded.answer, "yes");
+}
+
+TEST(ScriptedUserTest, ImpossibleActionsAreReportedAndSkipped) {
+  ScriptedUser user;
+  user.SelectComboText(IDC_TEST_COMBO, "Cubic");
+  user.SelectComboIndex(IDC_TEST_COMBO, 7);
+  user.ClickButton(4242);
+  user.TypeText(IDC_TEST_EDIT, "ok");
+  user.ClickButton(IDOK);
+  ASSERT_TRUE(user.Start());
+  Recorded recorded;
+  EXPECT_EQ(RunApplication(&recorded), 1);
+  EXPECT_EQ(recorded.edit, "ok");
+  ASSERT_EQ(user.Failures().size(), 3u);
+  EXPECT_NE(user.Failures()[2].find("no control 4242"), std::string::npos);
+}
+
+TEST(ScriptedUserTest, OnlyOneUserAtATime) {
+  ScriptedUser first, second;
+  ASSERT_TRUE(first.Start());
+  EXPECT_FALSE(second.Start());
+  first.Stop();
+  EXPECT_TRUE(second.Start());
+}
+
+}  // namespace
