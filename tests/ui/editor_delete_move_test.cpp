@@ -1,0 +1,140 @@
+// "Delete" and "Move" keep the library numbered densely, in memory and in
+// the file.
+#include <string>
+#include <vector>
+
+#include "tests/ui/editor_fixture.h"
+
+namespace {
+
+std::vector<StoredProgram> Named(const std::vector<std::string>& names) {
+  std::vector<StoredProgram> programs;
+  for (const std::string& name : names) programs.push_back(Program("Deform", name));
+  return programs;
+}
+
+struct DeleteCase {
+  const char* name;
+  std::vector<std::string> left;
+};
+
+class EditorDeleteTest : public EditorTest, public ::testing::WithParamInterface<DeleteCase> {};
+
+TEST_P(EditorDeleteTest, RenumbersTheProgramsDensely) {
+  WriteLibrary(Named({"a", "b", "c", "d"}));
+  ScriptedUser user;
+  user.TypeText(IDC_EDIT_NAME, GetParam().name);
+  user.ClickButton(IDC_EDIT_DELETE);
+  user.AnswerMessageBox(IDYES);
+  user.ClickButton(IDCANCEL);
+  RunEditor(user);
+  EXPECT_EQ(Boxes(user), std::vector<std::string>{"message: Do you delete this program?"});
+  EXPECT_EQ(ReadLibrary(), Named(GetParam().left));
+  // No section is left behind the last program.
+  std::string file = ReadFile(DataFile("Morfel.ini"));
+  EXPECT_EQ(file.find("[Prog003]"), std::string::npos);
+  EXPECT_NE(file.find("[Prog002]"), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(Positions, EditorDeleteTest,
+                         ::testing::Values(DeleteCase{"a", {"b", "c", "d"}},
+                                           DeleteCase{"c", {"a", "b", "d"}},
+                                           DeleteCase{"d", {"a", "b", "c"}}));
+
+TEST_F(EditorTest, DeleteAnsweredNoKeepsEveryProgram) {
+  WriteLibrary(Named({"a", "b"}));
+  ScriptedUser user;
+  user.TypeText(IDC_EDIT_NAME, "a");
+  user.ClickButton(IDC_EDIT_DELETE);
+  user.AnswerMessageBox(IDNO);
+  user.ClickButton(IDCANCEL);
+  RunEditor(user);
+  EXPECT_EQ(ReadLibrary(), Named({"a", "b"}));
+}
+
+TEST_F(EditorTest, DeleteOfAnUnknownProgramAsksNothing) {
+  WriteLibrary(Named({"a", "b"}));
+  ScriptedUser user;
+  user.TypeText(IDC_EDIT_NAME, "zz");
+  user.ClickButton(IDC_EDIT_DELETE);
+  user.ClickButton(IDCANCEL);
+  RunEditor(user);
+  EXPECT_TRUE(user.MessageBoxes().empty());
+  EXPECT_EQ(ReadLibrary(), Named({"a", "b"}));
+}
+
+TEST_F(EditorTest, DeleteOfTheOnlyProgramLeavesAnEmptyLibrary) {
+  WriteLibrary(Named({"a"}));
+  ScriptedUser user;
+  user.ClickButton(IDC_EDIT_DELETE);
+  user.AnswerMessageBox(IDYES);
+  user.ClickButton(IDCANCEL);
+  RunEditor(user);
+  EXPECT_TRUE(ReadLibrary().empty());
+}
+
+TEST_F(EditorTest, MoveOfAProgramStoredTwiceAsksTwiceAndKeepsOneCopyAtTheEnd) {
+  WriteLibrary(Named({"x", "y", "x", "z"}));
+  ScriptedUser user;
+  user.TypeText(IDC_EDIT_NAME, "x");
+  user.TypeText(IDC_EDIT_INIT, "moved=1;\r\n");
+  user.ClickButton(IDC_EDIT_MOVE);
+  user.AnswerMessageBox(IDYES);
+  user.AnswerMessageBox(IDYES);
+  user.ClickButton(IDCANCEL);
+  RunEditor(user);
+  EXPECT_EQ(Boxes(user), (std::vector<std::string>{"message: Do you move this program at last?",
+                                                   "message: Do you move this program at last?"}));
+  std::vector<StoredProgram> expected = Named({"y", "z"});
+  expected.push_back(Program("Deform", "x", "moved=1;\r\n"));
+  EXPECT_EQ(ReadLibrary(), expected);
+}
+
+TEST_F(EditorTest, MoveCancelledAfterARemovalWritesWhatTheLibraryHolds) {
+  WriteLibrary(Named({"x", "y", "x", "z"}));
+  ScriptedUser user;
+  user.TypeText(IDC_EDIT_NAME, "x");
+  user.ClickButton(IDC_EDIT_MOVE);
+  user.AnswerMessageBox(IDYES);
+  user.AnswerMessageBox(IDNO);
+  user.ClickButton(IDCANCEL);
+  RunEditor(user);
+  EXPECT_EQ(ReadLibrary(), Named({"y", "x", "z"}));
+}
+
+TEST_F(EditorTest, MoveCancelledAtOnceChangesNothing) {
+  WriteLibrary(Named({"x", "y"}));
+  std::string before = ReadFile(DataFile("Morfel.ini"));
+  ScriptedUser user;
+  user.ClickButton(IDC_EDIT_MOVE);
+  user.AnswerMessageBox(IDNO);
+  user.ClickButton(IDCANCEL);
+  RunEditor(user);
+  EXPECT_EQ(ReadFile(DataFile("Morfel.ini")), before);
+}
+
+TEST_F(EditorTest, MoveOfAnUnknownProgramSaysItCannotBeFound) {
+  WriteLibrary(Named({"x", "y"}));
+  ScriptedUser user;
+  user.TypeText(IDC_EDIT_NAME, "nowhere");
+  user.ClickButton(IDC_EDIT_MOVE);
+  user.ClickButton(IDCANCEL);
+  RunEditor(user);
+  EXPECT_EQ(Boxes(user), std::vector<std::string>{"message: Program cannot be found."});
+  EXPECT_EQ(ReadLibrary(), Named({"x", "y"}));
+}
+
+TEST_F(EditorTest, MoveOfATextTooLongToStoreRemovesNothing) {
+  WriteLibrary(Named({"x", "y"}));
+  std::string before = ReadFile(DataFile("Morfel.ini"));
+  ScriptedUser user;
+  user.TypeText(IDC_EDIT_INIT, std::string(kProgramTextSize - 1, 'a'));
+  user.ClickButton(IDC_EDIT_MOVE);
+  user.ClickButton(IDCANCEL);
+  RunEditor(user);
+  ASSERT_EQ(user.MessageBoxes().size(), 1u);
+  EXPECT_EQ(user.MessageBoxes()[0].title, "error");
+  EXPECT_EQ(ReadFile(DataFile("Morfel.ini")), before);
+}
+
+}  // namespace
