@@ -39,6 +39,20 @@ TEST_F(Orchestration, KeepImageMakesEveryPassReadTheOriginal) {
   }
 }
 
+TEST_F(Orchestration, ExchangeCarriesTheTPlanesToo) {
+  MakeImages(4, 3);
+  // Pass 1 writes a constant image; pass 2 skips every pixel, so the result
+  // is whatever the exchange left in the destination: the original source.
+  Load("loop=2;\r\n", "coord=0;\r\nB=1;\r\nT=2;\r\nif (loop==1) coord=9;\r\n");
+  ASSERT_EQ(Run(), 1);
+  for (int32_t x = 0; x < 4; ++x) {
+    EXPECT_EQ(Result(x, 2)[0], SourceBlue(x)) << x;
+    EXPECT_EQ(ResultT(x, 2), SourceT(x)) << x;
+    EXPECT_EQ(sourceRgb.PixelAddress(x, 2, 0)[0], 1) << x;
+    EXPECT_EQ(*sourceT.PixelAddress(x, 2, 0), 2) << x;
+  }
+}
+
 TEST_F(Orchestration, LoopCountIsTruncated) {
   struct Case {
     const char* init;
