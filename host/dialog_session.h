@@ -29,6 +29,8 @@ struct DialogSession {
     return false;
   };
   std::vector<ShownMessage> shown;
+  std::vector<std::string> failures;  // steps that could not be done
+  int stepsDone = 0;
 };
 
 // Runs call (which opens the plug-in's dialogs) while the scripted user

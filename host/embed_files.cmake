@@ -1,5 +1,8 @@
 # Writes a C++ source that embeds files as byte arrays, for the starter
-# library. Run as: cmake -DOUTPUT=file.cpp -DINPUTS=a;b;c -P embed_files.cmake
+# library: every file of INPUT_DIR, in name order.
+# Run as: cmake -DOUTPUT=file.cpp -DINPUT_DIR=folder -P embed_files.cmake
+file(GLOB INPUTS ${INPUT_DIR}/*)
+list(SORT INPUTS)
 set(body "")
 set(table "")
 set(index 0)

@@ -5,10 +5,12 @@ list(SORT morfel_starter_inputs)
 set(morfel_starter_source ${CMAKE_CURRENT_BINARY_DIR}/starter_files.cpp)
 add_custom_command(
   OUTPUT ${morfel_starter_source}
-  COMMAND ${CMAKE_COMMAND} -DOUTPUT=${morfel_starter_source} "-DINPUTS=${morfel_starter_inputs}"
+  COMMAND ${CMAKE_COMMAND} -DOUTPUT=${morfel_starter_source}
+          -DINPUT_DIR=${CMAKE_CURRENT_SOURCE_DIR}/starter
           -P ${CMAKE_CURRENT_SOURCE_DIR}/embed_files.cmake
   DEPENDS ${morfel_starter_inputs} ${CMAKE_CURRENT_SOURCE_DIR}/embed_files.cmake
-  COMMENT "Embedding the starter library")
+  COMMENT "Embedding the starter library"
+  VERBATIM)
 
 # Everything but main() is a library, so the tests can reach it.
 set(morfel_host_sources

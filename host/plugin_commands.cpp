@@ -158,6 +158,8 @@ int ApplyCommand(const Options& options) {
   });
   DestroyHostWindow(hostWindow);
 
+  for (const std::string& failure : session.failures) Fail(failure);
+  if (!session.failures.empty()) return 1;
   if (ReportProgramMessages(session, kProgramChosenStep) > 0) return 1;
   if (log.completions != 1 || exchange.rgbRowsWritten() != input.height) {
     return Fail("the program " + plan.group + "/" + plan.name + " could not be chosen or run");

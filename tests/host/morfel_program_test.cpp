@@ -1,0 +1,249 @@
+// Runs the morfel program as a user would, on generated images, each test in
+// a base folder of its own.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "host/image_files.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Outcome {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+std::string Quote(const std::string& word) {
+  std::string quoted = "'";
+  for (char c : word) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+std::string Slurp(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+class MorfelProgram : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    folder_ = fs::temp_directory_path() / ("morfel-e2e-" + std::string(info->name()));
+    fs::remove_all(folder_);
+    fs::create_directories(folder_);
+    base_ = (folder_ / "base").string();
+  }
+  void TearDown() override { fs::remove_all(folder_); }
+
+  Outcome Run(const std::vector<std::string>& words, const std::string& input = "") {
+    std::string command = Quote(MORFEL_BINARY);
+    for (const std::string& word : words) command += " " + Quote(word);
+    fs::path out = folder_ / "stdout.txt";
+    fs::path err = folder_ / "stderr.txt";
+    fs::path in = folder_ / "stdin.txt";
+    std::ofstream(in) << input;
+    command += " <" + Quote(in.string()) + " >" + Quote(out.string()) + " 2>" + Quote(err.string());
+    int raw = std::system(command.c_str());
+    int status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    return Outcome{status, Slurp(out), Slurp(err)};
+  }
+
+  std::string Path(const std::string& name) const { return (folder_ / name).string(); }
+
+  // A picture with a gradient and, when asked, a transparent left half.
+  std::string MakeImage(const std::string& name, int width, int height, bool alpha = false) {
+    Picture picture;
+    picture.width = width;
+    picture.height = height;
+    for (int y = 0; y < height; ++y) {
+      for (int x = 0; x < width; ++x) {
+        picture.bgr.push_back(static_cast<uint8_t>(x * 255 / width));
+        picture.bgr.push_back(static_cast<uint8_t>(y * 255 / height));
+        picture.bgr.push_back(static_cast<uint8_t>(((x / 4 + y / 4) % 2) * 200));
+        picture.t.push_back(alpha && x < width / 2 ? 64 : 255);
+      }
+    }
+    std::string error;
+    EXPECT_EQ(WritePicture(Path(name), picture, &error), 1) << error;
+    return Path(name);
+  }
+
+  Picture Read(const std::string& name) {
+    Picture picture;
+    std::string error;
+    EXPECT_EQ(ReadPicture(Path(name), &picture, &error), 1) << error;
+    return picture;
+  }
+
+  fs::path folder_;
+  std::string base_;
+};
+
+}  // namespace
+
+TEST_F(MorfelProgram, TitleComesFromThePlugin) {
+  Outcome outcome = Run({"title"});
+  EXPECT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_EQ(outcome.out, "Morfel\n");
+}
+
+TEST_F(MorfelProgram, ListShowsTheStarterLibraryOfANewBaseFolder) {
+  Outcome outcome = Run({"list", "--base", base_});
+  ASSERT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_EQ(outcome.out.rfind("Deform/Sample\nDeform/Twirl\n", 0), 0u) << outcome.out;
+  EXPECT_NE(outcome.out.find("Colour/Invert\n"), std::string::npos);
+  Outcome show = Run({"show", "--base", base_, "Deform/Twirl"});
+  ASSERT_EQ(show.status, 0) << show.err;
+  EXPECT_NE(show.out.find("t=t+a*(rad-r)/rad;"), std::string::npos) << show.out;
+  EXPECT_NE(show.out.find("angle"), std::string::npos);
+  EXPECT_NE(show.out.find("-720 to 720, default 180"), std::string::npos);
+}
+
+TEST_F(MorfelProgram, UnknownProgramNamesTheClosest) {
+  Outcome outcome = Run({"show", "--base", base_, "Deform/Twril"});
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_NE(outcome.err.find("morfel: no program Deform/Twril in the library"), std::string::npos);
+  EXPECT_NE(outcome.err.find("Deform/Twirl"), std::string::npos) << outcome.err;
+}
+
+TEST_F(MorfelProgram, UsageErrorsExitWithTwoAndTheUsage) {
+  Outcome outcome = Run({"apply", "--program", "Deform/Twirl", "only-input.png"});
+  EXPECT_EQ(outcome.status, 2);
+  EXPECT_NE(outcome.err.find("usage:"), std::string::npos);
+  EXPECT_EQ(Run({"--help"}).status, 0);
+}
+
+TEST_F(MorfelProgram, AppliesALibraryProgramInEveryInterpolation) {
+  std::string input = MakeImage("in.png", 24, 16);
+  for (const char* interp : {"round", "linear", "bezier"}) {
+    std::string output = std::string("twirl-") + interp + ".png";
+    Outcome outcome = Run({"apply", "--base", base_, "--program", "Deform/Twirl", "--param", "90",
+                           "--interp", interp, "--quiet", input, Path(output)});
+    ASSERT_EQ(outcome.status, 0) << interp << ": " << outcome.err;
+    Picture result = Read(output);
+    EXPECT_EQ(result.width, 24);
+    EXPECT_EQ(result.height, 16);
+  }
+}
+
+TEST_F(MorfelProgram, AdHocProgramInvertsAndParametersReachIt) {
+  std::string input = MakeImage("in.png", 8, 6);
+  Outcome outcome =
+      Run({"apply", "--base", base_, "--init", "?k,Amount,0,255,255;\ncoord=0;", "--transform",
+           "R=k-R;\nG=k-G;\nB=k-B;", "--param", "200", "--quiet", input, Path("out.bmp")});
+  ASSERT_EQ(outcome.status, 0) << outcome.err;
+  Picture before = Read("in.png");
+  Picture after = Read("out.bmp");
+  ASSERT_EQ(after.bgr.size(), before.bgr.size());
+  for (size_t i = 0; i < before.bgr.size(); ++i) {
+    int expected = 200 - before.bgr[i];
+    ASSERT_EQ(after.bgr[i], expected < 0 ? 0 : expected) << "byte " << i;
+  }
+  // The user's library is untouched by an ad-hoc program.
+  EXPECT_EQ(Run({"list", "--base", base_}).out.find("Command line"), std::string::npos);
+}
+
+TEST_F(MorfelProgram, ProgramFileRunsLikeTheLibrary) {
+  std::string input = MakeImage("in.png", 8, 6);
+  std::ofstream(Path("prog.txt")) << "Group=Files\nName=Shift\nInit=coord=2;\\n\nProg=x=x+1;\\n\n";
+  Outcome outcome = Run({"apply", "--base", base_, "--file", Path("prog.txt"), "--quiet", input,
+                         Path("out.png")});
+  ASSERT_EQ(outcome.status, 0) << outcome.err;
+  Picture before = Read("in.png");
+  Picture after = Read("out.png");
+  // Shifted left by one pixel, the first column reappearing at the right.
+  EXPECT_EQ(after.bgr[0], before.bgr[3]);
+  EXPECT_EQ(after.bgr[7 * 3], before.bgr[0]);
+}
+
+TEST_F(MorfelProgram, TransparencyMakesTheRoundTripThroughPngAlpha) {
+  std::string input = MakeImage("in.png", 10, 4, true);
+  Outcome outcome = Run({"apply", "--base", base_, "--transform", "coord=2;", "--quiet", input,
+                         Path("out.png")});
+  ASSERT_EQ(outcome.status, 0) << outcome.err;
+  Picture after = Read("out.png");
+  EXPECT_EQ(after.t[0], 64);
+  EXPECT_EQ(after.t[9], 255);
+}
+
+TEST_F(MorfelProgram, CompileErrorFailsWithItsMessageAndWritesNothing) {
+  std::string input = MakeImage("in.png", 8, 6);
+  Outcome outcome = Run({"apply", "--base", base_, "--transform", "x = = 1;", "--quiet", input,
+                         Path("out.png")});
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_NE(outcome.err.find("morfel: Program compilation error."), std::string::npos)
+      << outcome.err;
+  EXPECT_FALSE(fs::exists(Path("out.png")));
+}
+
+TEST_F(MorfelProgram, ParameterErrorFailsAndWritesNothing) {
+  std::string input = MakeImage("in.png", 8, 6);
+  Outcome outcome = Run({"apply", "--base", base_, "--program", "Deform/Twirl", "--param", "1+",
+                         "--quiet", input, Path("out.png")});
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_NE(outcome.err.find("morfel: Parameter error at Twirl angle (degrees)."),
+            std::string::npos)
+      << outcome.err;
+  EXPECT_FALSE(fs::exists(Path("out.png")));
+}
+
+TEST_F(MorfelProgram, MissingInputIsAClearError) {
+  Outcome outcome = Run({"apply", "--base", base_, "--program", "Colour/Invert",
+                         Path("missing.png"), Path("out.png")});
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_NE(outcome.err.find("cannot open"), std::string::npos) << outcome.err;
+  EXPECT_FALSE(fs::exists(Path("out.png")));
+}
+
+TEST_F(MorfelProgram, CheckSaysOkOrTheEditorsMessage) {
+  Outcome good = Run({"check", "--init", "?a,A,0,9,1;\nb=a*2;", "--transform", "x=x+b;"});
+  EXPECT_EQ(good.status, 0) << good.err;
+  EXPECT_EQ(good.out, "ok\n");
+  Outcome bad = Run({"check", "--init", "a=1;", "--transform", "x=1;\ny=2;\nz=;"});
+  EXPECT_EQ(bad.status, 1);
+  EXPECT_EQ(bad.out, "Error in Transform program in line 3.\n");
+  Outcome init = Run({"check", "--init", "a=1;\n?p,P,0,1,0;\nq=(;", "--transform", ""});
+  EXPECT_EQ(init.out, "Error in Initialize program in line 3.\n");
+}
+
+TEST_F(MorfelProgram, ImportAddsThenOverwrites) {
+  ASSERT_EQ(Run({"list", "--base", base_}).status, 0);
+  std::ofstream(base_ + "/Tarvo/extra.txt") << "Group=Extra\r\nName=One\r\nInit=coord=0;\\n\r\n"
+                                                "Prog=R=0;\\n\r\n";
+  Outcome first = Run({"import", "--base", base_, "--yes"});
+  ASSERT_EQ(first.status, 0) << first.err;
+  EXPECT_EQ(first.out, "1 new program(s) are added. 0 program(s) are overwritten.\n");
+  Outcome second = Run({"import", "--base", base_, "--yes"});
+  EXPECT_EQ(second.out, "0 new program(s) are added. 1 program(s) are overwritten.\n");
+  EXPECT_NE(Run({"list", "--base", base_}).out.find("Extra/One\n"), std::string::npos);
+  Outcome declined = Run({"import", "--base", base_}, "n\n");
+  EXPECT_EQ(declined.out, "");
+}
+
+TEST_F(MorfelProgram, EveryStarterProgramRunsWithoutAnErrorMessage) {
+  std::string input = MakeImage("in.png", 40, 30, true);
+  Outcome list = Run({"list", "--base", base_});
+  ASSERT_EQ(list.status, 0);
+  std::istringstream names(list.out);
+  std::string name;
+  int programs = 0;
+  while (std::getline(names, name)) {
+    Outcome outcome = Run({"apply", "--base", base_, "--program", name, "--quiet", input,
+                           Path("starter.png")});
+    EXPECT_EQ(outcome.status, 0) << name << ": " << outcome.err;
+    EXPECT_EQ(outcome.err, "") << name;
+    ++programs;
+  }
+  EXPECT_GE(programs, 20);
+}
