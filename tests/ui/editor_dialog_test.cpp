@@ -1,0 +1,130 @@
+// Opening, choosing programs and ending the editor: what reaches the
+// settings file and what the boxes are loaded with.
+#include <string>
+#include <vector>
+
+#include "tests/ui/editor_fixture.h"
+
+namespace {
+
+const std::vector<StoredProgram> kTwoGroups = {
+    Program("Deform", "Wave", "w=1;\r\n"), Program("Colour", "Grey", "g=1;\r\n"),
+    Program("Deform", "Twirl", "?turn,Turn,0,100,42;\r\n"), Program("Colour", "Red")};
+
+class EditorDialogTest : public EditorTest {
+ protected:
+  void WriteSettings(int groupNo, int funcNo, const char* param0) {
+    FilterSettings settings = {groupNo, funcNo, kInterpRound, 0};
+    ParamSlot slots[kParamSlotCount] = {};
+    std::snprintf(slots[0].value, sizeof slots[0].value, "%s", param0);
+    ASSERT_EQ(SaveSettings(base(), settings, slots), 1);
+  }
+
+  // The value of a key line of the settings file, or "(missing)".
+  std::string Setting(const std::string& key) const {
+    std::string file = ReadFile(SettingsFile());
+    size_t at = file.find("\r\n" + key + "=");
+    if (at == std::string::npos) return "(missing)";
+    at += key.size() + 3;
+    return file.substr(at, file.find("\r\n", at) - at);
+  }
+};
+
+TEST_F(EditorDialogTest, OkSavesTheChosenGroupAndProgram) {
+  WriteLibrary(kTwoGroups);
+  ScriptedUser user;
+  user.SelectComboText(IDC_EDIT_GROUP_COMBO, "Deform");
+  user.SelectComboIndex(IDC_EDIT_PROGRAM_COMBO, 1);
+  user.ClickButton(IDOK);
+  RunEditor(user);
+  EXPECT_EQ(Setting("GroupNo"), "0");
+  EXPECT_EQ(Setting("FuncNo"), "1");
+}
+
+TEST_F(EditorDialogTest, ChoosingAGroupStartsAtItsFirstProgram) {
+  WriteLibrary(kTwoGroups);
+  WriteSettings(0, 1, "");
+  ScriptedUser user;
+  user.SelectComboText(IDC_EDIT_GROUP_COMBO, "Colour");
+  user.ClickButton(IDOK);
+  RunEditor(user);
+  EXPECT_EQ(Setting("GroupNo"), "1");
+  EXPECT_EQ(Setting("FuncNo"), "0");
+}
+
+TEST_F(EditorDialogTest, OkLeavesTheDeclaredDefaultsInTheParameters) {
+  WriteLibrary(kTwoGroups);
+  WriteSettings(0, 1, "7");
+  ScriptedUser user;
+  user.ClickButton(IDOK);
+  RunEditor(user);
+  EXPECT_EQ(Setting("Param0"), "42");
+}
+
+TEST_F(EditorDialogTest, CancelSavesNoSettingsButKeepsSavedPrograms) {
+  WriteLibrary(kTwoGroups);
+  ScriptedUser user;
+  user.SelectComboText(IDC_EDIT_GROUP_COMBO, "Colour");
+  user.TypeText(IDC_EDIT_NAME, "Blue");
+  user.ClickButton(IDC_EDIT_SAVE);
+  user.AnswerMessageBox(IDYES);
+  user.ClickButton(IDCANCEL);
+  RunEditor(user);
+  EXPECT_FALSE(std::filesystem::exists(SettingsFile()));
+  std::vector<StoredProgram> stored = ReadLibrary();
+  ASSERT_EQ(stored.size(), kTwoGroups.size() + 1);
+  EXPECT_EQ(stored.back().group, "Colour");
+  EXPECT_EQ(stored.back().name, "Blue");
+  EXPECT_EQ(stored.back().init, "g=1;\r\n");  // the boxes held Grey's texts
+}
+
+// A chosen program fills the boxes: saving them unchanged finds the same
+// group and name and writes back the same texts.
+TEST_F(EditorDialogTest, ChosenProgramsFillTheBoxes) {
+  WriteLibrary(kTwoGroups);
+  ScriptedUser user;
+  user.SelectComboText(IDC_EDIT_GROUP_COMBO, "Deform");
+  user.SelectComboText(IDC_EDIT_PROGRAM_COMBO, "Twirl");
+  user.ClickButton(IDC_EDIT_SAVE);
+  user.AnswerMessageBox(IDYES);
+  user.ClickButton(IDCANCEL);
+  RunEditor(user);
+  EXPECT_EQ(Boxes(user), std::vector<std::string>{"message: Do you overwrite?"});
+  EXPECT_EQ(ReadLibrary(), kTwoGroups);
+}
+
+TEST_F(EditorDialogTest, OpeningOnTheLastChosenProgram) {
+  WriteLibrary(kTwoGroups);
+  WriteSettings(1, 1, "");
+  ScriptedUser user;
+  user.ClickButton(IDC_EDIT_MOVE);
+  user.AnswerMessageBox(IDYES);
+  user.ClickButton(IDCANCEL);
+  RunEditor(user);
+  std::vector<StoredProgram> stored = ReadLibrary();
+  ASSERT_EQ(stored.size(), kTwoGroups.size());
+  EXPECT_EQ(stored.back(), kTwoGroups[3]);
+}
+
+TEST_F(EditorDialogTest, AnEmptyLibraryOpensWithTheNotFoundText) {
+  ScriptedUser user;
+  user.ClickButton(IDC_EDIT_CHECK);
+  user.ClickButton(IDCANCEL);
+  RunEditor(user);
+  ASSERT_EQ(user.MessageBoxes().size(), 2u);
+  EXPECT_EQ(Boxes(user)[0], "error: Initialization error.");
+  EXPECT_EQ(user.MessageBoxes()[1].title, "error");
+}
+
+TEST_F(EditorDialogTest, TypedNamesAreLimitedToWhatTheLibraryKeeps) {
+  WriteLibrary(kTwoGroups);
+  ScriptedUser user;
+  user.TypeText(IDC_EDIT_NAME, std::string(200, 'n'));
+  user.ClickButton(IDC_EDIT_SAVE);
+  user.AnswerMessageBox(IDYES);
+  user.ClickButton(IDCANCEL);
+  RunEditor(user);
+  EXPECT_EQ(ReadLibrary().back().name, std::string(kNameTextSize - 1, 'n'));
+}
+
+}  // namespace
