@@ -64,8 +64,28 @@ void WhileLoop32(benchmark::State& state) {
              32);
 }
 
+// Compiling is not per pixel, but the editor checks texts as they are typed.
+void CompileTypicalProgram(benchmark::State& state) {
+  const char* text =
+      "coord=0;\r\ni=0;a=0;b=0;\r\nwhile(i<32&&a*a+b*b<4){\r\nu=a*a-b*b+x/cx*1.5-0.5;\r\n"
+      "b=2*a*b+y/cy*1.5;\r\na=u;\r\ni=i+1;\r\n}\r\nif (i == 32) { R = 0; G = 0; B = 0; }\r\n"
+      "else { R = sin(i / 5) * 127 + 128; G = pow(i / 32, 0.5) * 255; B = max(R, G); }\r\n";
+  ScriptEngine engine;
+  RgbtImage image(64, 64, 3);
+  engine.InstallBuiltinVariables(image);
+  int64_t characters = 0;
+  for (auto _ : state) {
+    int32_t n = engine.Compile(text, 1);
+    benchmark::DoNotOptimize(n);
+    characters += n;
+  }
+  state.counters["characters/s"] =
+      benchmark::Counter(static_cast<double>(characters), benchmark::Counter::kIsRate);
+}
+
 BENCHMARK(StraightArithmetic);
 BENCHMARK(IfElse);
 BENCHMARK(WhileLoop32);
+BENCHMARK(CompileTypicalProgram);
 
 }  // namespace

@@ -200,7 +200,7 @@ int32_t LookupBuiltin(const char* text, int32_t* code, int32_t* argCount) {
   int32_t length = NameLength(name, lead);
   if (length == 0) return 0;
   for (const BuiltinEntry* row = BuiltinTable; row->name != nullptr; ++row) {
-    if (strlen(row->name) == static_cast<size_t>(length) &&
+    if (row->name[0] == name[0] && strlen(row->name) == static_cast<size_t>(length) &&
         memcmp(row->name, name, static_cast<size_t>(length)) == 0) {
       *code = row->code;
       *argCount = row->argCount;
