@@ -44,7 +44,8 @@ struct HostCallbacks {
   }
 
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == kHostMessage && host != nullptr) {
+    // Everything from WM_USER up is what a plug-in may send its host.
+    if (message >= WM_USER && host != nullptr) {
       host->Record({HostEvent::kMessage, static_cast<int32_t>(wParam),
                     static_cast<int32_t>(lParam), 0, 0, message});
       return 0;

@@ -111,6 +111,7 @@ TEST(FilterProc, OkWritesEveryRowOnceInOrderWithProgressAndOneCompletion) {
   }
   const HostEvent& completion = written.back();
   EXPECT_EQ(completion.kind, HostEvent::kMessage);
+  EXPECT_EQ(completion.message, kHostMessage);
   EXPECT_EQ(completion.row, 0);
   EXPECT_EQ(completion.lastColumn, 0);
 
@@ -129,6 +130,7 @@ TEST(FilterProc, AnImageOfHeightZeroReadsAndWritesNoRowsButCompletes) {
   FakeHost host(8, 0);
   host.WriteLibrary(LibraryText({kInvert}));
   ScriptedUser user;
+  user.ClickButton(IDC_PREVIEW_BUTTON);
   user.ClickButton(IDOK);
   RunScripted(user, [&] { host.FilterProcCall(); });
   ASSERT_EQ(host.events().size(), 1u);

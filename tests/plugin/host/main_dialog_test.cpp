@@ -36,6 +36,7 @@ struct DialogSnapshot {
   int32_t sliderPos[12] = {};
   int32_t groupItems = 0;
   int32_t functionItems = 0;
+  RECT window = {0, 0, 0, 0};
 
   const uint8_t* Pixel(int32_t x, int32_t y) const { return &bgr[3 * (y * areaWidth + x)]; }
 };
@@ -60,6 +61,7 @@ DialogSnapshot Snapshot(HWND dialog) {
     shot.sliderMax[row] = static_cast<int32_t>(SendMessageA(slider, TBM_GETRANGEMAX, 0, 0));
     shot.sliderPos[row] = static_cast<int32_t>(SendMessageA(slider, TBM_GETPOS, 0, 0));
   }
+  GetWindowRect(dialog, &shot.window);
   shot.groupItems = static_cast<int32_t>(SendDlgItemMessageA(dialog, IDC_GROUP_COMBO, CB_GETCOUNT, 0, 0));
   shot.functionItems =
       static_cast<int32_t>(SendDlgItemMessageA(dialog, IDC_FUNCTION_COMBO, CB_GETCOUNT, 0, 0));
@@ -355,6 +357,12 @@ TEST(MainDialog, PreviewShowsTheProgramsResultCentredInTheArea) {
   const DialogSnapshot& shot = watcher.shots[0];
   ASSERT_GT(shot.areaWidth, 8);
   ASSERT_GT(shot.areaHeight, 8);
+  // The dialog itself sits in the middle of the desktop.
+  RECT desktop;
+  GetWindowRect(GetDesktopWindow(), &desktop);
+  const int32_t dialogWidth = shot.window.right - shot.window.left;
+  EXPECT_EQ(shot.window.left, (desktop.right - dialogWidth) / 2);
+  EXPECT_EQ(shot.window.top, (desktop.bottom - (shot.window.bottom - shot.window.top)) / 2);
   const PreviewGeometry g = Geometry(shot, 6, 4);
   // Corners of the preview: the inverted source's corners, the right way up.
   const struct {
