@@ -67,12 +67,17 @@ class EditorTest : public ::testing::Test {
   std::filesystem::path DataFile(const char* name) const { return folder_ / "Tarvo" / name; }
   std::filesystem::path SettingsFile() const { return folder_ / "Morfel.dat"; }
 
+  // Sections are set by index so that large libraries are written quickly.
   void WriteLibrary(const std::vector<StoredProgram>& programs) {
+    ASSERT_LE(programs.size(), static_cast<size_t>(kMaxPrograms));
     ProgramLibrary library;
-    for (const StoredProgram& p : programs) {
-      ASSERT_GE(library.AppendProgram(p.group.c_str(), p.name.c_str(), p.init.c_str(),
-                                      p.transform.c_str()),
-                0);
+    for (size_t i = 0; i < programs.size(); ++i) {
+      char section[kSectionNameSize];
+      ASSERT_EQ(ProgramSectionName(static_cast<int>(i), section), 1);
+      library.Set("Group", programs[i].group.c_str(), section);
+      library.Set("Name", programs[i].name.c_str(), section);
+      library.Set("Init", programs[i].init.c_str(), section);
+      library.Set("Prog", programs[i].transform.c_str(), section);
     }
     ASSERT_EQ(SaveLibrary(base(), library), 1);
   }
@@ -82,7 +87,8 @@ class EditorTest : public ::testing::Test {
     ProgramLibrary library;
     std::vector<StoredProgram> programs;
     if (!LoadLibrary(base(), &library)) return programs;
-    for (int i = 0; i < library.ProgramCount(); ++i) {
+    const int count = library.ProgramCount();
+    for (int i = 0; i < count; ++i) {
       programs.push_back({Field(library, i, "Group"), Field(library, i, "Name"),
                           Field(library, i, "Init"), Field(library, i, "Prog")});
     }
