@@ -174,6 +174,43 @@ TEST(FilterProc, PixelsARunSkipsKeepTheSourceInsteadOfLeftoverMemory) {
   }
 }
 
+// A 24-bit BMP file of width x 1 pixels, all black.
+std::string TinyBmp(int32_t width) {
+  const int32_t rowBytes = (3 * width + 3) / 4 * 4;
+  const int32_t fileSize = 54 + rowBytes;
+  std::string bmp = "BM";
+  auto put32 = [&bmp](uint32_t v) {
+    for (int i = 0; i < 4; ++i) bmp += static_cast<char>((v >> (8 * i)) & 0xFF);
+  };
+  auto put16 = [&bmp](uint16_t v) {
+    bmp += static_cast<char>(v & 0xFF);
+    bmp += static_cast<char>(v >> 8);
+  };
+  put32(fileSize);
+  put32(0);
+  put32(54);
+  put32(40);
+  put32(width);
+  put32(1);
+  put16(1);
+  put16(24);
+  for (int i = 0; i < 6; ++i) put32(0);
+  bmp += std::string(rowBytes, '\0');
+  return bmp;
+}
+
+TEST(FilterProc, ScriptsLoadImagesFromTheDataFolderUnderTheBaseFolder) {
+  FakeHost host(3, 2);
+  host.WriteFile(host.DataPath("pic.bmp"), TinyBmp(7));
+  host.WriteLibrary(LibraryText(
+      {{"Image", "Load", "ok=LoadBmp(\"pic\",2);\r\n", "coord=0;\r\nR=ok*100;\r\nG=xs(2);\r\n"}}));
+  ScriptedUser user;
+  user.ClickButton(IDOK);
+  RunScripted(user, [&] { host.FilterProcCall(); });
+  EXPECT_EQ(host.ResultRgb(0, 0, 2), 100);
+  EXPECT_EQ(host.ResultRgb(0, 0, 1), 7);
+}
+
 TEST(FilterOption, ConfirmedSavesTheSettingsAndTouchesNoRows) {
   FakeHost host(4, 4);
   host.WriteLibrary(LibraryText({kInvert}));
