@@ -1,5 +1,3 @@
-#include <cstdio>
-
 #include "ui/editor_internal.h"
 
 void ReadEditor(HWND dialog, EditorNames* names) {

@@ -5,20 +5,11 @@
 #include "script/script.h"
 #include "ui/editor_internal.h"
 
-// True when text holds nothing the compiler would turn into code: the Init
-// text of a program that only declares parameters strips down to line ends.
-static bool IsBlankText(const char* text) {
-  for (; *text != '\0'; ++text) {
-    if (*text != ' ' && *text != '\t' && *text != '\r' && *text != '\n') return false;
-  }
-  return true;
-}
-
 // Compiles text on the private engine; on failure tells the user the line
-// with the message format given.
+// with the message format given. An empty text has nothing to check.
 static int CompileForCheck(HWND dialog, ScriptEngine& engine, const char* text,
                            const char* failureFormat) {
-  if (IsBlankText(text) || engine.Compile(text, -1) != 0) return 1;
+  if (text[0] == '\0' || engine.Compile(text, -1) != 0) return 1;
   char message[96];
   std::snprintf(message, sizeof message, failureFormat, static_cast<int>(engine.errorLine));
   ShowErrorMessage(dialog, message);

@@ -1,5 +1,6 @@
 // Private to the program editor, the help dialog and the import: the
-// editor's controls, its shared operations and the filter state it works on.
+// editor's shared operations and the filter state it works on. Control ids
+// come from ui/resource.h, shared with the dialog templates.
 #ifndef MORFEL_UI_EDITOR_INTERNAL_H
 #define MORFEL_UI_EDITOR_INTERNAL_H
 
