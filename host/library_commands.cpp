@@ -90,10 +90,11 @@ int DeclaredParameters(const std::string& initText, std::vector<std::string>* li
   }
   if (lines != nullptr) {
     for (int i = 0; i < count; ++i) {
-      char line[512];
-      std::snprintf(line, sizeof line, "  %-12s %s (%d to %d, default %s)", slots[i].name,
-                    slots[i].message, slots[i].minimum, slots[i].maximum, slots[i].value);
-      lines->push_back(line);
+      std::string name = slots[i].name;
+      if (name.size() < 12) name.resize(12, ' ');
+      lines->push_back("  " + name + " " + slots[i].message + " (" +
+                       std::to_string(slots[i].minimum) + " to " +
+                       std::to_string(slots[i].maximum) + ", default " + slots[i].value + ")");
     }
   }
   return count;

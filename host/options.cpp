@@ -22,6 +22,7 @@ enum LongOnly {
   kOptParam,
   kOptInterp,
   kOptQuiet,
+  kOptTimings,
   kOptYes,
   kOptHelp,
 };
@@ -40,6 +41,7 @@ const option kLongOptions[] = {
     {"param", required_argument, nullptr, kOptParam},
     {"interp", required_argument, nullptr, kOptInterp},
     {"quiet", no_argument, nullptr, kOptQuiet},
+    {"timings", no_argument, nullptr, kOptTimings},
     {"yes", no_argument, nullptr, kOptYes},
     {"help", no_argument, nullptr, kOptHelp},
     {nullptr, 0, nullptr, 0},
@@ -110,6 +112,7 @@ int TakeOption(int code, const char* argument, Options* options, std::string* er
     case kOptParam: options->params.push_back(argument); return 1;
     case kOptInterp: return ParseInterpolation(argument, &options->interpolation, error);
     case kOptQuiet: options->quiet = true; return 1;
+    case kOptTimings: options->timings = true; return 1;
     case kOptYes: options->yes = true; return 1;
     case kOptHelp: options->command = Command::kHelp; return 1;
     default: *error = "unknown option"; return 0;
@@ -199,7 +202,7 @@ int ParseOptions(int argc, char** argv, Options* options, std::string* error) {
 const char* UsageText() {
   return "usage:\n"
          "  morfel apply [--base DIR] PROGRAM [--param TEXT]... [--interp round|linear|bezier]\n"
-         "               [--quiet] [--plugin PATH] INPUT OUTPUT\n"
+         "               [--quiet] [--timings] [--plugin PATH] INPUT OUTPUT\n"
          "      PROGRAM is one of:\n"
          "        --program GROUP/NAME, or --group G --name N   a program of the library\n"
          "        --init TEXT | --init-file F, and/or --transform TEXT | --transform-file F\n"

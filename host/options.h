@@ -24,6 +24,7 @@ struct Options {
   std::vector<std::string> params;
   int interpolation = 0;  // 0 round, 1 linear, 2 bezier
   bool quiet = false;
+  bool timings = false;  // report where the time of apply went
   bool yes = false;
   std::vector<std::string> positional;
 };

@@ -1,3 +1,4 @@
+#include <chrono>
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -125,6 +126,29 @@ DialogSession MainDialogSession(const Options& options, const ApplyPlan& plan) {
   return session;
 }
 
+double Seconds() {
+  using namespace std::chrono;
+  return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
+// Where the time of an apply went. The plug-in's own steps are seen from
+// the row callbacks: reading ends with the last row read, the run (dialog
+// included) lasts until the first row comes back.
+struct ApplyTimes {
+  double start, decoded, pluginStart, pluginEnd, encoded;
+};
+
+void ReportTimes(const ApplyTimes& t, const RowExchange::Times& rows) {
+  auto ms = [](double from, double to) { return (to - from) * 1000.0; };
+  double readEnd = rows.lastRead != 0 ? rows.lastRead : t.pluginStart;
+  double writeStart = rows.firstWrite != 0 ? rows.firstWrite : t.pluginEnd;
+  std::fprintf(stderr,
+               "morfel: timings (ms): decode %.1f, rows in %.1f, run %.1f, rows out %.1f, "
+               "encode %.1f, total %.1f\n",
+               ms(t.start, t.decoded), ms(t.pluginStart, readEnd), ms(readEnd, writeStart),
+               ms(writeStart, t.pluginEnd), ms(t.pluginEnd, t.encoded), ms(t.start, t.encoded));
+}
+
 }  // namespace
 
 int ApplyCommand(const Options& options) {
@@ -139,9 +163,12 @@ int ApplyCommand(const Options& options) {
   ApplyPlan plan;
   if (PlanApply(options, baseFolder, &scratch, &plan) != 0) return 1;
   if (CheckParameterCount(plan.initText, options.params.size()) != 0) return 1;
+  ApplyTimes times{};
+  times.start = Seconds();
   Picture input;
   std::string error;
   if (!ReadPicture(inputPath, &input, &error)) return Fail(error);
+  times.decoded = Seconds();
   LoadedPlugin plugin;
   if (LoadPluginFor(options, &plugin) != 0) return 1;
 
@@ -152,10 +179,12 @@ int ApplyCommand(const Options& options) {
   RowExchange exchange(input, &output);
   DialogSession session = MainDialogSession(options, plan);
   int32_t size[2] = {input.width, input.height};
+  times.pluginStart = Seconds();
   RunWithScriptedUser(&session, [&] {
     plugin.exports().proc(hostWindow, size, exchange.writeTable(), exchange.readTable(),
                           plan.pluginBase.c_str());
   });
+  times.pluginEnd = Seconds();
   DestroyHostWindow(hostWindow);
 
   for (const std::string& failure : session.failures) Fail(failure);
@@ -165,6 +194,8 @@ int ApplyCommand(const Options& options) {
     return Fail("the program " + plan.group + "/" + plan.name + " could not be chosen or run");
   }
   if (!WritePicture(outputPath, output, &error)) return Fail(error);
+  times.encoded = Seconds();
+  if (options.timings) ReportTimes(times, exchange.times());
   if (!options.quiet) std::fprintf(stderr, "morfel: wrote %s\n", outputPath.c_str());
   return 0;
 }

@@ -1,5 +1,6 @@
 #include "host/row_exchange.h"
 
+#include <chrono>
 #include <cstring>
 
 namespace {
@@ -11,8 +12,26 @@ struct ActiveExchange {
   long rgbWritten = 0;
   long tWritten = 0;
   long refused = 0;
+  RowExchange::Times times;
 };
 ActiveExchange active;
+
+double Now() {
+  using namespace std::chrono;
+  return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
+void NoteRead() {
+  double now = Now();
+  if (active.times.firstRead == 0) active.times.firstRead = now;
+  active.times.lastRead = now;
+}
+
+void NoteWrite() {
+  double now = Now();
+  if (active.times.firstWrite == 0) active.times.firstWrite = now;
+  active.times.lastWrite = now;
+}
 
 bool RowFits(const Picture* picture, int32_t y, int32_t first, int32_t last, uint8_t* buffer) {
   return picture != nullptr && buffer != nullptr && y >= 0 && y < picture->height && first == 0 &&
@@ -23,6 +42,7 @@ int MORFEL_CDECL ReadRgbRow(int32_t y, int32_t first, int32_t last, uint8_t* buf
   if (!RowFits(active.source, y, first, last, buffer)) return ++active.refused, 0;
   size_t bytes = static_cast<size_t>(active.source->width) * 3;
   std::memcpy(buffer, &active.source->bgr[static_cast<size_t>(y) * bytes], bytes);
+  NoteRead();
   return 1;
 }
 
@@ -31,6 +51,7 @@ int MORFEL_CDECL ReadTRow(int32_t y, int32_t first, int32_t last, uint8_t* buffe
   if (!RowFits(active.source, y, first, last, buffer)) return ++active.refused, 0;
   size_t bytes = static_cast<size_t>(active.source->width);
   std::memcpy(buffer, &active.source->t[static_cast<size_t>(y) * bytes], bytes);
+  NoteRead();
   return 1;
 }
 
@@ -39,6 +60,7 @@ int MORFEL_CDECL WriteRgbRow(int32_t y, int32_t first, int32_t last, uint8_t* bu
   size_t bytes = static_cast<size_t>(active.result->width) * 3;
   std::memcpy(&active.result->bgr[static_cast<size_t>(y) * bytes], buffer, bytes);
   ++active.rgbWritten;
+  NoteWrite();
   return 1;
 }
 
@@ -48,6 +70,7 @@ int MORFEL_CDECL WriteTRow(int32_t y, int32_t first, int32_t last, uint8_t* buff
   size_t bytes = static_cast<size_t>(active.result->width);
   std::memcpy(&active.result->t[static_cast<size_t>(y) * bytes], buffer, bytes);
   ++active.tWritten;
+  NoteWrite();
   return 1;
 }
 
@@ -70,3 +93,5 @@ RowExchange::~RowExchange() { active = ActiveExchange(); }
 long RowExchange::rgbRowsWritten() const { return active.rgbWritten; }
 long RowExchange::tRowsWritten() const { return active.tWritten; }
 long RowExchange::refused() const { return active.refused; }
+
+RowExchange::Times RowExchange::times() const { return active.times; }

@@ -19,6 +19,12 @@ class RowExchange {
   long rgbRowsWritten() const;
   long tRowsWritten() const;
   long refused() const;
+  // Seconds on a steady clock at the first and last row read and written
+  // (0 when none was), for the --timings report.
+  struct Times {
+    double firstRead = 0, lastRead = 0, firstWrite = 0, lastWrite = 0;
+  };
+  Times times() const;
 
  private:
   RowCallbackTable readTable_;
