@@ -1,3 +1,5 @@
+#include <cstdio>
+
 #include "ui/editor_internal.h"
 
 void ReadEditor(HWND dialog, EditorNames* names) {
@@ -30,6 +32,18 @@ int WriteLibraryFile(HWND dialog) {
   // The change stays in memory; the user must know it is not on disk.
   ShowErrorMessage(dialog, "The library file could not be written; the change is not saved.");
   return 0;
+}
+
+void WarnOfUnreadableLibraryLine(HWND dialog) {
+  ProgramLibrary fileContent;
+  int stoppedAtLine = 0;
+  if (!LoadLibrary(EditorBaseFolder(), &fileContent, &stoppedAtLine) || stoppedAtLine == 0) return;
+  char message[256];
+  std::snprintf(message, sizeof message,
+                "The library file cannot be read past line %d. The programs after that line "
+                "are not shown, and saving a change will leave them out of the file.",
+                stoppedAtLine);
+  ShowErrorMessage(dialog, message);
 }
 
 int ProgramTextsFit(HWND dialog, const CurrentProgram& program) {

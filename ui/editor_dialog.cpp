@@ -44,6 +44,7 @@ void InitializeEditor(HWND dialog) {
   CenterOnDesktop(dialog);
   CompileCurrentProgram(dialog);
   ShowProgramInEditor(dialog);
+  WarnOfUnreadableLibraryLine(dialog);
 }
 
 void ProgramChosen(HWND dialog) {

@@ -5,6 +5,9 @@
 #define MORFEL_UI_EDITOR_INTERNAL_H
 
 #include <windows.h>
+// <windows.h> maps the name LoadLibrary onto its module loader; here it must
+// stay the program library's loader, declared by library.h.
+#undef LoadLibrary
 
 #include "library/library.h"
 #include "ui/resource.h"
@@ -50,6 +53,9 @@ void ShowProgramInEditor(HWND dialog);
 void ClearEditor(HWND dialog);
 // Writes the library file; tells the user when it could not be written.
 int WriteLibraryFile(HWND dialog);
+// Tells the user when the library file holds a line it could not read, since
+// the next write leaves out every program after that line.
+void WarnOfUnreadableLibraryLine(HWND dialog);
 // Refuses (with a message naming the text) program texts whose stored line
 // the library could not read back. Returns 1 when they fit.
 int ProgramTextsFit(HWND dialog, const CurrentProgram& program);

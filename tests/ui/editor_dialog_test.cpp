@@ -128,3 +128,28 @@ TEST_F(EditorDialogTest, TypedNamesAreLimitedToWhatTheLibraryKeeps) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(EditorDialogTest, ALibraryLineThatCannotBeReadIsReportedOnOpening) {
+  WriteFile(DataFile("Morfel.ini"),
+            "[Prog000]\r\nGroup=Deform\r\nName=Wave\r\nInit=a=1;\\n\r\nProg=x=x;\\n\r\n"
+            "this line is no key\r\n"
+            "[Prog001]\r\nGroup=Deform\r\nName=Lost\r\nInit=\r\nProg=\r\n");
+  ScriptedUser user;
+  user.ClickButton(IDCANCEL);
+  RunEditor(user);
+  ASSERT_EQ(user.MessageBoxes().size(), 1u);
+  EXPECT_EQ(user.MessageBoxes()[0].title, "error");
+  EXPECT_NE(user.MessageBoxes()[0].text.find("line 6"), std::string::npos);
+}
+
+TEST_F(EditorDialogTest, AWellFormedLibraryOpensWithoutAWord) {
+  WriteLibrary(kTwoGroups);
+  ScriptedUser user;
+  user.ClickButton(IDCANCEL);
+  RunEditor(user);
+  EXPECT_TRUE(user.MessageBoxes().empty());
+}
+
+}  // namespace
