@@ -39,8 +39,12 @@ namespace morfel_platform {
 INT_PTR RunModal(HWND dialog, HWND owner) {
   HWND topOwner = TopLevelOf(owner);
   BOOL ownerWasDisabled = topOwner ? EnableWindow(topOwner, FALSE) : TRUE;
-  ShowWindow(dialog, SW_SHOW);
-  ActivateWindow(dialog);
+  // A dialog that ended while it was set up is never shown.
+  Window *created = FindWindowRecord(dialog);
+  if (created && !created->dialog.ended) {
+    ShowWindow(dialog, SW_SHOW);
+    ActivateWindow(dialog);
+  }
   uint64_t startedAt = VirtualNow();
   INT_PTR result = 0;
   for (;;) {

@@ -60,7 +60,8 @@ extern "C" int WINAPI GetWindowTextA(HWND handle, LPSTR text, int maxCount) {
 
 extern "C" BOOL WINAPI SetWindowTextA(HWND handle, LPCSTR text) {
   if (!FindWindowRecord(handle)) return FALSE;
-  return SendMessageA(handle, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text ? text : "")) != 0 ? TRUE : FALSE;
+  // Combo boxes answer CB_ERR (-1) when they refuse a text.
+  return SendMessageA(handle, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text ? text : "")) > 0 ? TRUE : FALSE;
 }
 
 extern "C" int WINAPI GetClassNameA(HWND handle, LPSTR className, int maxCount) {

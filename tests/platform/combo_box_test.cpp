@@ -83,6 +83,14 @@ TEST_F(ComboBoxTest, DeletingKeepsTheSelectedItemSelected) {
   EXPECT_EQ(SendMessageA(combo_, CB_GETCURSEL, 0, 0), CB_ERR);
 }
 
+TEST_F(ComboBoxTest, DropDownListTextSelectsAnItemOrIsRefused) {
+  EXPECT_TRUE(SetWindowTextA(combo_, "bezier"));
+  EXPECT_EQ(SendMessageA(combo_, CB_GETCURSEL, 0, 0), 2);
+  EXPECT_EQ(TextOf(combo_), "Bezier");
+  EXPECT_FALSE(SetWindowTextA(combo_, "Cubic"));
+  EXPECT_EQ(SendMessageA(combo_, CB_GETCURSEL, 0, 0), 2);
+}
+
 TEST_F(ComboBoxTest, DropDownComboKeepsTypedText) {
   HWND editable = CreateWindowExA(0, "ComboBox", "", WS_CHILD | CBS_DROPDOWN, 0, 0, 100, 100, parent_.handle(),
                                   reinterpret_cast<HMENU>(8), nullptr, nullptr);

@@ -40,6 +40,13 @@ TEST_F(HookTest, DialogIsActivatedAgainWhenABoxOverItCloses) {
   EXPECT_EQ(g_activated, (std::vector<std::string>{"Test \"dialog\"", "message", "Test \"dialog\""}));
 }
 
+TEST_F(HookTest, DialogEndedWhileSetUpIsNeverActivated) {
+  TestDialog dialog;
+  dialog.onInit = [](HWND window) { EndDialog(window, 3); };
+  EXPECT_EQ(RunTestDialog(&dialog), 3);
+  EXPECT_TRUE(g_activated.empty());
+}
+
 TEST_F(HookTest, HooksOfOtherThreadsAndOtherKindsAreNotCalled) {
   EXPECT_EQ(SetWindowsHookExA(3, RecordActivation, nullptr, 0), nullptr);  // only WH_CBT exists
   HHOOK other = SetWindowsHookExA(WH_CBT, RecordActivation, nullptr, GetCurrentThreadId() + 1);
