@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+
+#include <unistd.h>
 #include <vector>
 
 #include "tests/platform/test_support.h"

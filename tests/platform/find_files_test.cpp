@@ -4,6 +4,8 @@
 
 #include <cstdio>
 #include <string>
+
+#include <unistd.h>
 #include <vector>
 
 #include "platform/wildcard.h"

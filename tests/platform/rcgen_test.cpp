@@ -7,6 +7,8 @@
 #include <fstream>
 #include <string>
 
+#include <unistd.h>
+
 namespace {
 
 struct Outcome {
@@ -15,7 +17,9 @@ struct Outcome {
 };
 
 Outcome Compile(const std::string &script) {
-  const std::string folder = "/tmp";
+  // A folder of its own: the tests of this file may run side by side.
+  char pattern[] = "/tmp/morfel_rcgen_XXXXXX";
+  const std::string folder = mkdtemp(pattern);
   std::string rc = folder + "/morfel_rcgen_test.rc";
   std::string out = folder + "/morfel_rcgen_test.cpp";
   std::string log = folder + "/morfel_rcgen_test.log";
@@ -29,6 +33,8 @@ Outcome Compile(const std::string &script) {
   if (status != 0) {
     EXPECT_FALSE(wrote) << script;
   }
+  for (const std::string &file : {rc, out, log}) std::remove(file.c_str());
+  rmdir(folder.c_str());
   return {status, message};
 }
 
