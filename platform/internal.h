@@ -46,12 +46,10 @@ void RemoveTimersOf(HWND window);
 void RemovePostedMessagesOf(HWND window);
 void ReleaseDCsOf(HWND window);
 
+// The window a device context draws into; null for an unknown context.
+HWND WindowOfDC(HDC dc);
+
 // Client-area surface of a window, sized to the client area (painting.cpp).
 void EnsureSurface(HWND window);
 
-}  // namespace morfel_platform
-
-namespace morfel_platform {
-// The window a device context draws into; null for an unknown context.
-HWND WindowOfDC(HDC dc);
 }  // namespace morfel_platform
