@@ -153,3 +153,32 @@ TEST_F(EditorDialogTest, AWellFormedLibraryOpensWithoutAWord) {
 }
 
 }  // namespace
+
+namespace {
+
+// Every question's default is No: a question nobody answers changes nothing.
+class EditorQuestionDefaultTest : public EditorTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(EditorQuestionDefaultTest, AnUnansweredQuestionChangesNothing) {
+  WriteLibrary({Program("Deform", "Wave"), Program("Deform", "Twirl")});
+  WriteFile(DataFile("ripple.txt"), "Group=Deform\nName=Ripple\nInit=\nProg=\n");
+  std::string before = ReadFile(DataFile("Morfel.ini"));
+  ScriptedUser user;
+  if (GetParam() == IDC_EDIT_SAVE) user.TypeText(IDC_EDIT_NAME, "New");
+  user.ClickButton(GetParam());
+  user.ClickButton(IDCANCEL);
+  RunEditor(user, true);
+  ASSERT_EQ(user.MessageBoxes().size(), 1u);
+  EXPECT_EQ(user.MessageBoxes()[0].title, "message");
+  EXPECT_EQ(ReadLibrary(), (std::vector<StoredProgram>{Program("Deform", "Wave"),
+                                                       Program("Deform", "Twirl")}));
+  if (GetParam() != IDC_EDIT_DELETE) {  // Delete rewrites the file whatever the answer
+    EXPECT_EQ(ReadFile(DataFile("Morfel.ini")), before);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Buttons, EditorQuestionDefaultTest,
+                         ::testing::Values(IDC_EDIT_SAVE, IDC_EDIT_DELETE, IDC_EDIT_MOVE,
+                                           IDC_EDIT_FUNCTION));
+
+}  // namespace

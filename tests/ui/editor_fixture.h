@@ -109,10 +109,12 @@ class EditorTest : public ::testing::Test {
 
   // Opens the editor as the host does, with user playing the dialogs.
   // Fails the test when an action could not be done or was left over.
-  // Boxes without an answer of their own: questions get No, others OK.
-  void RunEditor(ScriptedUser& user) {
-    user.SetBoxAnswerer([](const MessageBoxRecord& box) {
-      return !box.text.empty() && box.text.back() == '?' ? IDNO : IDOK;
+  // Boxes without an answer of their own: questions get No, others OK; or,
+  // with leaveQuestions, questions are left to end with their default button.
+  void RunEditor(ScriptedUser& user, bool leaveQuestions = false) {
+    user.SetBoxAnswerer([leaveQuestions](const MessageBoxRecord& box) {
+      if (box.text.empty() || box.text.back() != '?') return IDOK;
+      return leaveQuestions ? 0 : IDNO;
     });
     ASSERT_TRUE(user.Start());
     FilterOption(nullptr, base());
