@@ -66,7 +66,13 @@ class BmpFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
     char pattern[] = "/tmp/image_bmp_testXXXXXX";
+#ifdef _WIN32
+    // The Windows C runtime has no mkdtemp.
+    ASSERT_NE(mktemp(pattern), nullptr);
+    ASSERT_EQ(mkdir(pattern), 0);
+#else
     ASSERT_NE(mkdtemp(pattern), nullptr);
+#endif
     folder = pattern;
   }
   void TearDown() override {

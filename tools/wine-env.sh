@@ -1,0 +1,55 @@
+# Sourced by wine-stage.sh and screenshots.sh: a private X display (Xvfb)
+# and a private wine prefix, both under the given folder, torn down by
+# morfel_wine_down (call it from an EXIT trap so a failure tears down too).
+#   morfel_wine_up FOLDER     exports DISPLAY, WINEPREFIX, WINEDEBUG
+#   morfel_wine_down
+
+MORFEL_WINE_PACKAGES=(g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64 xvfb)
+
+morfel_wine_up() {
+  local folder=$1
+  rm -rf "$folder"
+  mkdir -p "$folder"
+  MORFEL_WINE_FOLDER=$folder
+  # Xvfb picks a free display number itself and writes it to fd 3.
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$folder/display" >"$folder/xvfb.log" 2>&1 &
+  MORFEL_XVFB_PID=$!
+  local waited=0
+  while [ ! -s "$folder/display" ]; do
+    if ! kill -0 "$MORFEL_XVFB_PID" 2>/dev/null || [ $waited -ge 100 ]; then
+      echo "Xvfb did not start:" >&2
+      cat "$folder/xvfb.log" >&2
+      return 1
+    fi
+    sleep 0.1
+    waited=$((waited + 1))
+  done
+  export DISPLAY=":$(cat "$folder/display")"
+  export WINEPREFIX="$folder/prefix"
+  export WINEDEBUG=-all
+  export WINEDLLOVERRIDES="mscoree,mshtml="  # no .NET or Gecko installers in a fresh prefix
+  # No window manager runs on the private display: wine must neither wait
+  # for one (hiding a managed window waits 2 s for a window manager's answer)
+  # nor leave the captions undrawn.
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >"$folder/prefix.log" 2>&1 &&
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >>"$folder/prefix.log" 2>&1 || {
+    echo "could not create the wine prefix:" >&2
+    cat "$folder/prefix.log" >&2
+    return 1
+  }
+}
+
+morfel_wine_down() {
+  if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then
+    wineserver -k >/dev/null 2>&1 || true
+  fi
+  if [ -n "${MORFEL_XVFB_PID:-}" ]; then
+    kill "$MORFEL_XVFB_PID" 2>/dev/null || true
+    wait "$MORFEL_XVFB_PID" 2>/dev/null || true
+    MORFEL_XVFB_PID=
+  fi
+  if [ -n "${MORFEL_WINE_FOLDER:-}" ]; then
+    rm -rf "$MORFEL_WINE_FOLDER"
+    MORFEL_WINE_FOLDER=
+  fi
+}
