@@ -9,12 +9,18 @@ struct ControlText {
 
 // Captions of the editor's controls, set when it opens.
 const ControlText kEditorCaptions[] = {
-    {IDOK, "OK"},          {IDCANCEL, "Cancel"},
-    {IDC_EDIT_FUNCTION, "Function"}, {IDC_EDIT_GROUP_LABEL, "Group"},
-    {IDC_EDIT_TITLE_LABEL, "Title"},     {IDC_EDIT_INIT_LABEL, "Initialize"},
-    {IDC_EDIT_TRANSFORM_LABEL, "Transform"}, {IDC_EDIT_HELP, "Help"},
-    {IDC_EDIT_CLEAR, "Clear"},    {IDC_EDIT_MOVE, "Move"},
-    {IDC_EDIT_SAVE, "Save"},      {IDC_EDIT_DELETE, "Delete"},
+    {IDOK, "OK"},
+    {IDCANCEL, "Cancel"},
+    {IDC_EDIT_FUNCTION, "Function"},
+    {IDC_EDIT_GROUP_LABEL, "Group"},
+    {IDC_EDIT_TITLE_LABEL, "Title"},
+    {IDC_EDIT_INIT_LABEL, "Initialize"},
+    {IDC_EDIT_TRANSFORM_LABEL, "Transform"},
+    {IDC_EDIT_HELP, "Help"},
+    {IDC_EDIT_CLEAR, "Clear"},
+    {IDC_EDIT_MOVE, "Move"},
+    {IDC_EDIT_SAVE, "Save"},
+    {IDC_EDIT_DELETE, "Delete"},
     {IDC_EDIT_CHECK, "Check"},
 };
 
@@ -73,25 +79,40 @@ void ConfirmEditor(HWND dialog) {
   EndDialog(dialog, 1);
 }
 
+void CheckFromButton(HWND dialog) { CheckProgram(dialog); }
+
+void CancelEditor(HWND dialog) { EndDialog(dialog, 0); }
+
+struct ButtonCommand {
+  int id;
+  void (*action)(HWND dialog);
+};
+
+const ButtonCommand kEditorButtons[] = {
+    {IDC_EDIT_CHECK, CheckFromButton},
+    {IDC_EDIT_CLEAR, ClearEditor},
+    {IDC_EDIT_SAVE, SaveProgram},
+    {IDC_EDIT_DELETE, DeleteProgram},
+    {IDC_EDIT_MOVE, MoveProgramToEnd},
+    {IDC_EDIT_FUNCTION, ImportProgramFiles},
+    {IDC_EDIT_HELP, ShowHelp},
+    {IDOK, ConfirmEditor},
+    {IDCANCEL, CancelEditor},
+};
+
 INT_PTR HandleCommand(HWND dialog, int id, int notification) {
-  switch (id) {
-    case IDC_EDIT_PROGRAM_COMBO:
-      if (notification == CBN_SELCHANGE) ProgramChosen(dialog);
-      return TRUE;
-    case IDC_EDIT_GROUP_COMBO:
-      if (notification == CBN_SELCHANGE) GroupChosen(dialog);
-      return TRUE;
-    case IDC_EDIT_CHECK: CheckProgram(dialog); return TRUE;
-    case IDC_EDIT_CLEAR: ClearEditor(dialog); return TRUE;
-    case IDC_EDIT_SAVE: SaveProgram(dialog); return TRUE;
-    case IDC_EDIT_DELETE: DeleteProgram(dialog); return TRUE;
-    case IDC_EDIT_MOVE: MoveProgramToEnd(dialog); return TRUE;
-    case IDC_EDIT_FUNCTION: ImportProgramFiles(dialog); return TRUE;
-    case IDC_EDIT_HELP: ShowHelp(dialog); return TRUE;
-    case IDOK: ConfirmEditor(dialog); return TRUE;
-    case IDCANCEL: EndDialog(dialog, 0); return TRUE;
-    default: return FALSE;
+  if (id == IDC_EDIT_PROGRAM_COMBO || id == IDC_EDIT_GROUP_COMBO) {
+    if (notification != CBN_SELCHANGE) return FALSE;
+    if (id == IDC_EDIT_PROGRAM_COMBO) ProgramChosen(dialog);
+    if (id == IDC_EDIT_GROUP_COMBO) GroupChosen(dialog);
+    return TRUE;
   }
+  for (const ButtonCommand& button : kEditorButtons) {
+    if (button.id != id) continue;
+    button.action(dialog);
+    return TRUE;
+  }
+  return FALSE;
 }
 
 }  // namespace

@@ -15,8 +15,8 @@ void SaveProgram(HWND dialog) {
     library.SetProgramTexts(index, program.initText, program.transformText);
   } else {
     if (library.ProgramCount() >= kMaxPrograms) {
-      ShowErrorMessage(dialog,
-                "The library is full (1000 programs). Delete a program before saving a new one.");
+      ShowErrorMessage(
+          dialog, "The library is full (1000 programs). Delete a program before saving a new one.");
       return;
     }
     if (!AskQuestion(dialog, "Do you save as a new program?")) return;

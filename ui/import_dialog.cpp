@@ -8,7 +8,9 @@ void ImportOneFile(HWND dialog, const WIN32_FIND_DATAA& found, ImportCounters* c
   char message[kPathBufferSize + 128];
   ImportOutcome outcome = ImportProgramFile(EditorBaseFolder(), found.cFileName, &EditorLibrary(),
                                             counters, message, sizeof message);
-  if (outcome == kImportCannotOpen || outcome == kImportTextTooLong) ShowErrorMessage(dialog, message);
+  if (outcome == kImportCannotOpen || outcome == kImportTextTooLong) {
+    ShowErrorMessage(dialog, message);
+  }
 }
 
 // Back to the first program of the first group, which the import may have
