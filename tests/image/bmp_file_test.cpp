@@ -12,7 +12,7 @@
 
 namespace {
 
-struct BmpSpec {
+struct BmpLayout {
   int32_t width = 0;
   int32_t height = 0;
   int16_t bitsPerPixel = 24;
@@ -35,27 +35,27 @@ uint8_t Pattern(int32_t y, int32_t i) { return static_cast<uint8_t>(31 * y + 7 *
 
 // A BMP file: headers, an optional palette of 0xEE bytes, then rows of
 // pattern bytes each followed by 0xFF filler up to a multiple of 4.
-std::vector<uint8_t> MakeBmp(const BmpSpec& spec) {
-  const int64_t rowBytes = int64_t{spec.width} * (spec.bitsPerPixel / 8);
+std::vector<uint8_t> MakeBmp(const BmpLayout& layout) {
+  const int64_t rowBytes = int64_t{layout.width} * (layout.bitsPerPixel / 8);
   const int64_t stride = (rowBytes + 3) / 4 * 4;
   // Hostile sizes get headers only: the reader must refuse them unread.
-  const bool writeRows = rowBytes > 0 && spec.height > 0 && stride < (1 << 20) &&
-                         spec.height < (1 << 20) && stride * spec.height < (1 << 20);
-  const uint32_t offset = 54 + 4 * spec.paletteEntries;
+  const bool writeRows = rowBytes > 0 && layout.height > 0 && stride < (1 << 20) &&
+                         layout.height < (1 << 20) && stride * layout.height < (1 << 20);
+  const uint32_t offset = 54 + 4 * layout.paletteEntries;
   std::vector<uint8_t> out = {'B', 'M'};
   Put32(out, 0);  // file size, ignored
   Put32(out, 0);
   Put32(out, offset);
   Put32(out, 40);
-  Put32(out, static_cast<uint32_t>(spec.width));
-  Put32(out, static_cast<uint32_t>(spec.height));
+  Put32(out, static_cast<uint32_t>(layout.width));
+  Put32(out, static_cast<uint32_t>(layout.height));
   Put16(out, 1);
-  Put16(out, static_cast<uint16_t>(spec.bitsPerPixel));
-  Put32(out, spec.compression);
+  Put16(out, static_cast<uint16_t>(layout.bitsPerPixel));
+  Put32(out, layout.compression);
   for (int i = 0; i < 5; ++i) Put32(out, 0);
-  out.resize(out.size() + 4 * spec.paletteEntries, 0xEE);
+  out.resize(out.size() + 4 * layout.paletteEntries, 0xEE);
   out.resize(offset, 0xEE);
-  for (int32_t y = 0; writeRows && y < spec.height; ++y) {
+  for (int32_t y = 0; writeRows && y < layout.height; ++y) {
     for (int64_t i = 0; i < rowBytes; ++i) out.push_back(Pattern(y, static_cast<int32_t>(i)));
     for (int64_t i = rowBytes; i < stride; ++i) out.push_back(0xFF);
   }
@@ -118,12 +118,12 @@ TEST_F(BmpFileTest, RowFillerIsSkipped) {
       {3, 16, 2},  // 6 bytes + 2 filler
   };
   for (const Case& c : cases) {
-    BmpSpec spec;
-    spec.width = c.width;
-    spec.height = 3;
-    spec.bitsPerPixel = c.bits;
-    spec.paletteEntries = c.bits == 8 ? 256 : 0;
-    const std::string path = Write(MakeBmp(spec));
+    BmpLayout layout;
+    layout.width = c.width;
+    layout.height = 3;
+    layout.bitsPerPixel = c.bits;
+    layout.paletteEntries = c.bits == 8 ? 256 : 0;
+    const std::string path = Write(MakeBmp(layout));
     RgbtImage image;
     ASSERT_EQ(LoadBmpFile(path.c_str(), image), 1) << c.width << "x" << c.bits;
     EXPECT_EQ(image.width, c.width);
@@ -135,12 +135,12 @@ TEST_F(BmpFileTest, RowFillerIsSkipped) {
 }
 
 TEST_F(BmpFileTest, EightBitGivesPaletteIndices) {
-  BmpSpec spec;
-  spec.width = 2;
-  spec.height = 1;
-  spec.bitsPerPixel = 8;
-  spec.paletteEntries = 256;  // every entry 0xEEEEEEEE: not what is loaded
-  const std::string path = Write(MakeBmp(spec));
+  BmpLayout layout;
+  layout.width = 2;
+  layout.height = 1;
+  layout.bitsPerPixel = 8;
+  layout.paletteEntries = 256;  // every entry 0xEEEEEEEE: not what is loaded
+  const std::string path = Write(MakeBmp(layout));
   RgbtImage image;
   ASSERT_EQ(LoadBmpFile(path.c_str(), image), 1);
   EXPECT_EQ(image.channels, 1);
@@ -149,10 +149,10 @@ TEST_F(BmpFileTest, EightBitGivesPaletteIndices) {
 }
 
 TEST_F(BmpFileTest, HeaderFieldsAreReadLittleEndian) {
-  BmpSpec spec;
-  spec.width = 258;
-  spec.height = 2;
-  const std::string path = Write(MakeBmp(spec));
+  BmpLayout layout;
+  layout.width = 258;
+  layout.height = 2;
+  const std::string path = Write(MakeBmp(layout));
   BmpHeader header;
   ASSERT_EQ(ReadBmpHeader(path.c_str(), &header), 1);
   EXPECT_EQ(header.width, 258);
@@ -209,12 +209,12 @@ TEST_F(BmpFileTest, HostileHeadersAreRefusedWithAnEmptyImage) {
       {"run-length 4", 4, 4, 4, 2},
   };
   for (const Case& c : cases) {
-    BmpSpec spec;
-    spec.width = c.width;
-    spec.height = c.height;
-    spec.bitsPerPixel = c.bits;
-    spec.compression = c.compression;
-    const std::string path = Write(MakeBmp(spec));
+    BmpLayout layout;
+    layout.width = c.width;
+    layout.height = c.height;
+    layout.bitsPerPixel = c.bits;
+    layout.compression = c.compression;
+    const std::string path = Write(MakeBmp(layout));
     RgbtImage image(3, 3, 3);
     EXPECT_EQ(LoadBmpFile(path.c_str(), image), 0) << c.what;
     EXPECT_EQ(image.data, nullptr) << c.what;
@@ -223,10 +223,10 @@ TEST_F(BmpFileTest, HostileHeadersAreRefusedWithAnEmptyImage) {
 }
 
 TEST_F(BmpFileTest, ShortFileFillsMissingRowsWithZero) {
-  BmpSpec spec;
-  spec.width = 3;
-  spec.height = 4;
-  std::vector<uint8_t> bytes = MakeBmp(spec);
+  BmpLayout layout;
+  layout.width = 3;
+  layout.height = 4;
+  std::vector<uint8_t> bytes = MakeBmp(layout);
   bytes.resize(54 + 2 * 12 + 5);  // two whole rows and part of the third
   const std::string path = Write(bytes);
   RgbtImage image(3, 4, 3);
@@ -239,10 +239,10 @@ TEST_F(BmpFileTest, ShortFileFillsMissingRowsWithZero) {
 
 TEST_F(BmpFileTest, DataOffsetBeyondTheFileGivesZeros) {
   for (int64_t offset : {int64_t{100000}, int64_t{0x7FFFFFFF}, int64_t{0xFFFFFFFF}}) {
-    BmpSpec spec;
-    spec.width = 2;
-    spec.height = 2;
-    std::vector<uint8_t> bytes = MakeBmp(spec);
+    BmpLayout layout;
+    layout.width = 2;
+    layout.height = 2;
+    std::vector<uint8_t> bytes = MakeBmp(layout);
     bytes[10] = static_cast<uint8_t>(offset);
     bytes[11] = static_cast<uint8_t>(offset >> 8);
     bytes[12] = static_cast<uint8_t>(offset >> 16);
@@ -256,10 +256,10 @@ TEST_F(BmpFileTest, DataOffsetBeyondTheFileGivesZeros) {
 }
 
 TEST_F(BmpFileTest, DataOffsetInsideTheHeaderReadsWhatIsThere) {
-  BmpSpec spec;
-  spec.width = 1;
-  spec.height = 1;
-  std::vector<uint8_t> bytes = MakeBmp(spec);
+  BmpLayout layout;
+  layout.width = 1;
+  layout.height = 1;
+  std::vector<uint8_t> bytes = MakeBmp(layout);
   bytes[10] = 0;  // rows read from the signature onward: no harm, no overrun
   const std::string path = Write(bytes);
   RgbtImage image;
@@ -269,10 +269,10 @@ TEST_F(BmpFileTest, DataOffsetInsideTheHeaderReadsWhatIsThere) {
 }
 
 TEST_F(BmpFileTest, PixelsRefuseAnImageThatDoesNotMatchTheHeader) {
-  BmpSpec spec;
-  spec.width = 4;
-  spec.height = 4;
-  const std::string path = Write(MakeBmp(spec));
+  BmpLayout layout;
+  layout.width = 4;
+  layout.height = 4;
+  const std::string path = Write(MakeBmp(layout));
   BmpHeader header;
   ASSERT_EQ(ReadBmpHeader(path.c_str(), &header), 1);
   RgbtImage small(2, 2, 3);
