@@ -38,40 +38,45 @@ bool RowFits(const Picture* picture, int32_t y, int32_t first, int32_t last, uin
          last == picture->width - 1;
 }
 
-int MORFEL_CDECL ReadRgbRow(int32_t y, int32_t first, int32_t last, uint8_t* buffer, int32_t) {
-  if (!RowFits(active.source, y, first, last, buffer)) return ++active.refused, 0;
-  size_t bytes = static_cast<size_t>(active.source->width) * 3;
-  std::memcpy(buffer, &active.source->bgr[static_cast<size_t>(y) * bytes], bytes);
-  NoteRead();
+// The row y of a plane with bytesPerPixel bytes per pixel.
+uint8_t* PlaneRow(std::vector<uint8_t>& plane, int32_t width, int32_t y, int bytesPerPixel) {
+  return &plane[static_cast<size_t>(y) * static_cast<size_t>(width) * bytesPerPixel];
+}
+
+// Copies one row between the host's picture and the plug-in's buffer.
+int MoveRow(bool reading, bool rgb, int32_t y, int32_t first, int32_t last, uint8_t* buffer) {
+  Picture* picture = reading ? const_cast<Picture*>(active.source) : active.result;
+  if (!RowFits(picture, y, first, last, buffer)) return ++active.refused, 0;
+  int bytesPerPixel = rgb ? 3 : 1;
+  uint8_t* row = PlaneRow(rgb ? picture->bgr : picture->t, picture->width, y, bytesPerPixel);
+  size_t bytes = static_cast<size_t>(picture->width) * bytesPerPixel;
+  if (reading) {
+    std::memcpy(buffer, row, bytes);
+    NoteRead();
+  } else {
+    std::memcpy(row, buffer, bytes);
+    ++(rgb ? active.rgbWritten : active.tWritten);
+    NoteWrite();
+  }
   return 1;
+}
+
+int MORFEL_CDECL ReadRgbRow(int32_t y, int32_t first, int32_t last, uint8_t* buffer, int32_t) {
+  return MoveRow(true, true, y, first, last, buffer);
 }
 
 int MORFEL_CDECL ReadTRow(int32_t y, int32_t first, int32_t last, uint8_t* buffer, int32_t,
                           int32_t) {
-  if (!RowFits(active.source, y, first, last, buffer)) return ++active.refused, 0;
-  size_t bytes = static_cast<size_t>(active.source->width);
-  std::memcpy(buffer, &active.source->t[static_cast<size_t>(y) * bytes], bytes);
-  NoteRead();
-  return 1;
+  return MoveRow(true, false, y, first, last, buffer);
 }
 
 int MORFEL_CDECL WriteRgbRow(int32_t y, int32_t first, int32_t last, uint8_t* buffer, int32_t) {
-  if (!RowFits(active.result, y, first, last, buffer)) return ++active.refused, 0;
-  size_t bytes = static_cast<size_t>(active.result->width) * 3;
-  std::memcpy(&active.result->bgr[static_cast<size_t>(y) * bytes], buffer, bytes);
-  ++active.rgbWritten;
-  NoteWrite();
-  return 1;
+  return MoveRow(false, true, y, first, last, buffer);
 }
 
 int MORFEL_CDECL WriteTRow(int32_t y, int32_t first, int32_t last, uint8_t* buffer, int32_t,
                            int32_t) {
-  if (!RowFits(active.result, y, first, last, buffer)) return ++active.refused, 0;
-  size_t bytes = static_cast<size_t>(active.result->width);
-  std::memcpy(&active.result->t[static_cast<size_t>(y) * bytes], buffer, bytes);
-  ++active.tWritten;
-  NoteWrite();
-  return 1;
+  return MoveRow(false, false, y, first, last, buffer);
 }
 
 }  // namespace
