@@ -247,3 +247,25 @@ TEST_F(MorfelProgram, EveryStarterProgramRunsWithoutAnErrorMessage) {
   }
   EXPECT_GE(programs, 20);
 }
+
+TEST_F(MorfelProgram, AdHocProgramsLoadImagesFromTheUsersDataFolder) {
+  std::string input = MakeImage("in.png", 6, 4);
+  Outcome outcome = Run({"apply", "--base", base_, "--init", "ok=LoadBmp(\"star\",0);\ncoord=0;",
+                         "--transform", "R=ok*255;\nG=xs(0);\nB=0;", "--quiet", input,
+                         Path("out.png")});
+  ASSERT_EQ(outcome.status, 0) << outcome.err;
+  Picture after = Read("out.png");
+  EXPECT_EQ(after.bgr[2], 255) << "LoadBmp found the starter library's star";
+  EXPECT_EQ(after.bgr[1], 33) << "the star is 33 pixels wide";
+}
+
+TEST_F(MorfelProgram, MoreParametersThanDeclaredIsAnError) {
+  std::string input = MakeImage("in.png", 6, 4);
+  Outcome outcome = Run({"apply", "--base", base_, "--program", "Colour/Invert", "--param", "1",
+                         "--quiet", input, Path("out.png")});
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_NE(outcome.err.find("declares 0 parameter(s), but 1 --param were given"),
+            std::string::npos)
+      << outcome.err;
+  EXPECT_FALSE(fs::exists(Path("out.png")));
+}
