@@ -53,9 +53,9 @@ bool Confirmed(INT_PTR dialogResult) { return dialogResult > 0; }
 extern "C" int32_t MORFEL_CDECL FilterGetTitle(void* reserved, char* title, int32_t* a,
                                                int32_t* b) {
   (void)reserved;
-  std::memcpy(title, kTitle, sizeof kTitle);
-  *a = 1;
-  *b = 10;
+  if (title != nullptr) std::memcpy(title, kTitle, sizeof kTitle);
+  if (a != nullptr) *a = 1;
+  if (b != nullptr) *b = 10;
   return 1;
 }
 

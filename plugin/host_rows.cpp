@@ -11,11 +11,12 @@ uint8_t* RowStart(RgbtImage& image, int32_t y) {
 
 void ReadHostRows(const RowCallbackTable* readTable, const int32_t* imageSize, RgbtImage& rgb,
                   RgbtImage& t) {
-  const int32_t width = imageSize[0];
-  const int32_t height = imageSize[1];
+  const int32_t width = imageSize != nullptr ? imageSize[0] : 0;
+  const int32_t height = imageSize != nullptr ? imageSize[1] : 0;
   // A size the images refuse (empty, negative, too large) leaves them empty;
   // reading then stops before any row, so no callback writes through null.
-  if (rgb.Create(width, height, 3) == 0 || t.Create(width, height, 1) == 0) {
+  if (readTable == nullptr || rgb.Create(width, height, 3) == 0 ||
+      t.Create(width, height, 1) == 0) {
     rgb.Create(0, 0, 3);
     t.Create(0, 0, 1);
     return;
@@ -30,7 +31,8 @@ void WriteHostImage(const RowCallbackTable* writeTable, RgbtImage& rgb, RgbtImag
   const int32_t width = rgb.width;
   // Both planes come from the same host image; the shorter one bounds the
   // rows so a mismatch can never read past a buffer.
-  const int32_t height = rgb.height < t.height ? rgb.height : t.height;
+  int32_t height = rgb.height < t.height ? rgb.height : t.height;
+  if (writeTable == nullptr) height = 0;
   for (int32_t y = 0; y < height; ++y) {
     writeTable->rgbRow(y, 0, width - 1, RowStart(rgb, y), -1);
     writeTable->tRow(y, 0, width - 1, RowStart(t, y), -1, 1);

@@ -123,6 +123,21 @@ TEST_F(HostRowsTest, SizesThatCannotBeHeldReadNoRows) {
   }
 }
 
+TEST_F(HostRowsTest, MissingTablesOrSizeExchangeNoRows) {
+  const int32_t size[2] = {4, 4};
+  RgbtImage rgb;
+  RgbtImage t;
+  ReadHostRows(nullptr, size, rgb, t);
+  EXPECT_EQ(rgb.height, 0);
+  ReadHostRows(&kReadTable, nullptr, rgb, t);
+  EXPECT_EQ(rgb.height, 0);
+  RgbtImage full(4, 4, 3);
+  RgbtImage fullT(4, 4, 1);
+  WriteHostImage(nullptr, full, fullT);
+  ASSERT_EQ(events.size(), 1u);  // only the completion
+  EXPECT_EQ(events[0].kind, "msg");
+}
+
 TEST_F(HostRowsTest, WritesEveryRowOnceInOrderThenCompletes) {
   RgbtImage rgb(4, 3, 3);
   RgbtImage t(4, 3, 1);
