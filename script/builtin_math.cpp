@@ -28,11 +28,12 @@ double BuiltinSqrt(ScriptEngine&, const double* args, const char*) {
 }
 
 // Rounds toward minus infinity, except that a negative value within 0.00001
-// of a whole number rounds to that number: int(-2.000001) is -2. Values
-// beyond the int32 range are rounded the same way rather than saturated.
+// of a whole number rounds to that number: int(-2.000001) is -2. The result
+// is an int32 like every other truncated script value: beyond that range it
+// saturates, and NaN gives 0.
 double BuiltinInt(ScriptEngine&, const double* args, const char*) {
   double n = args[0];
-  return n >= 0.0 ? std::trunc(n) : std::trunc(n - 0.99999);
+  return TruncateToInt32(n >= 0.0 ? n : n - 0.99999);
 }
 
 double BuiltinAcos(ScriptEngine&, const double* args, const char*) {

@@ -39,9 +39,12 @@ INSTANTIATE_TEST_SUITE_P(
                       NumericCase{"int(-2.7)", -3.0}, NumericCase{"int(-0.5)", -1.0},
                       NumericCase{"int(-1.0)", -1.0}, NumericCase{"int(-2.000001)", -2.0},
                       NumericCase{"int(-2.0001)", -3.0},
-                      // Beyond the int32 range the same rounding applies, no saturation.
-                      NumericCase{"int(3000000000.5)", 3000000000.0},
-                      NumericCase{"int(-3000000000.5)", -3000000001.0}));
+                      NumericCase{"int(2147483646.5)", 2147483646.0},
+                      NumericCase{"int(-2147483647.5)", -2147483648.0},
+                      // An int32 result: beyond that range it saturates.
+                      NumericCase{"int(3000000000.5)", 2147483647.0},
+                      NumericCase{"int(-3000000000.5)", -2147483648.0},
+                      NumericCase{"int(0 * 1e999)", 0.0}));
 
 INSTANTIATE_TEST_SUITE_P(
     ComparisonsAndSigns, NumericBuiltinTest,
