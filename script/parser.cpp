@@ -95,24 +95,11 @@ int32_t Parser::StatementAlternatives(const char* p) {
   return WhileStatement(p);
 }
 
-// condition: '(' logical ')'
-int32_t Parser::Condition(const char* p) {
-  int32_t mark = Mark();
-  int32_t open = Token(p, "(");
-  int32_t inner = open ? Logical(p + open) : 0;
-  int32_t close = inner ? Token(p + open + inner, ")") : 0;
-  if (close == 0) {
-    CutBack(mark);
-    return 0;
-  }
-  return open + inner + close;
-}
-
-// if_statement: 'if' condition body [ 'else' body ]
+// if_statement: 'if' '(' logical ')' body [ 'else' body ]
 int32_t Parser::IfStatement(const char* p) {
   int32_t mark = Mark();
   int32_t keyword = Token(p, "if");
-  int32_t condition = keyword ? Condition(p + keyword) : 0;
+  int32_t condition = keyword ? Parenthesised(p + keyword) : 0;
   if (condition == 0) return 0;
   EmitOp(OP_IF_TEST);
   int32_t n = keyword + condition;
@@ -135,13 +122,13 @@ int32_t Parser::IfStatement(const char* p) {
   return n;
 }
 
-// while_statement: 'while' condition '{' sequence '}'
+// while_statement: 'while' '(' logical ')' '{' sequence '}'
 int32_t Parser::WhileStatement(const char* p) {
   int32_t mark = Mark();
   int32_t keyword = Token(p, "while");
   if (keyword == 0) return 0;
   EmitOp(OP_LOOP_START);
-  int32_t condition = Condition(p + keyword);
+  int32_t condition = Parenthesised(p + keyword);
   int32_t n = keyword + condition;
   if (condition) EmitOp(OP_LOOP_TEST);
   int32_t open = condition ? Token(p + n, "{") : 0;

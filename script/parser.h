@@ -33,7 +33,6 @@ class Parser {
   int32_t StatementAlternatives(const char* p);
   int32_t IfStatement(const char* p);
   int32_t WhileStatement(const char* p);
-  int32_t Condition(const char* p);
   int32_t Body(const char* p);
   int32_t Assignment(const char* p);
   int32_t Logical(const char* p);
