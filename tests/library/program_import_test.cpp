@@ -73,6 +73,25 @@ TEST_F(ProgramImport, GroupAndNameAreComparedExactly) {
   EXPECT_EQ(library.ProgramCount(), 2);
 }
 
+// A hand-edited section with a group but no name must neither end the
+// search (the match after it would be missed and the program added twice)
+// nor be taken over by the imported program, which would lose it.
+TEST_F(ProgramImport, SectionWithoutANameIsPassedOverAndKept) {
+  library.Set("Group", "Deform", "Prog000");
+  library.Set("Init", "kept", "Prog000");
+  library.AppendProgram("Deform", "Twirl", "old", "old");
+  WriteFile("twirl.txt", kTwirlLf);
+  EXPECT_EQ(Import("twirl.txt"), kImportOverwritten);
+  EXPECT_EQ(library.ProgramCount(), 2);
+  EXPECT_STREQ(library.ProgramField(1, "Prog"), "t=t+a;\r\n");
+  EXPECT_STREQ(library.ProgramField(0, "Init"), "kept");
+  EXPECT_EQ(library.ProgramField(0, "Name"), nullptr);
+  WriteFile("other.txt", "Group=Deform\nName=Other\nInit=\nProg=\n");
+  EXPECT_EQ(Import("other.txt"), kImportAdded);
+  EXPECT_STREQ(library.ProgramField(2, "Name"), "Other");
+  EXPECT_STREQ(library.ProgramField(0, "Init"), "kept");
+}
+
 TEST_F(ProgramImport, FilesWithoutTopLevelGroupOrNameAreSkippedSilently) {
   const char* const files[] = {
       "Name=x\nInit=\nProg=\n",
