@@ -90,17 +90,13 @@ int ProgramLibrary::CloseGap(int index) {
 
 namespace {
 
-// Length of "key=" plus the escaped text: LF takes two characters, CR none.
+// Length of the line "key=" plus the escaped text, measured by the writer
+// itself so that the check can never drift from what is actually written.
 size_t StoredLineLength(const char* key, const char* text) {
-  size_t length = std::strlen(key) + 1;
-  for (; *text != '\0'; text++) {
-    if (*text == '\n') {
-      length += 2;
-    } else if (*text != '\r') {
-      length++;
-    }
-  }
-  return length;
+  KeyValueDocument line;
+  line.Set(key, text);
+  const size_t lineEnd = 2;  // CR LF
+  return line.SerializedLength() - lineEnd;
 }
 
 bool FitsStoredLine(const char* key, const char* text) {
