@@ -30,6 +30,50 @@ bool Truthy(double value) { return TruncateToInt32(value) != 0; }
 
 double Flag(bool holds) { return holds ? 1.0 : 0.0; }
 
+// The value that a two-operand operator leaves in place of a (under) and b
+// (on top). Assignment is not among them: it also stores.
+double Combine(int32_t code, double a, double b) {
+  switch (code) {
+    case OP_ADD: return a + b;
+    case OP_SUB: return a - b;
+    case OP_MUL: return a * b;
+    case OP_DIV: return b == 0.0 ? 0.0 : a / b;
+    case OP_MOD: return Remainder(a, b);
+    case OP_LT: return Flag(a < b);
+    case OP_GT: return Flag(a > b);
+    case OP_LE: return Flag(a <= b);
+    case OP_GE: return Flag(a >= b);
+    case OP_EQ: return Flag(a == b);
+    case OP_NE: return Flag(a != b);
+    case OP_AND: return Flag(Truthy(a) && Truthy(b));
+    default: return Flag(Truthy(a) || Truthy(b));  // OP_OR
+  }
+}
+
+// While skipping only the markers matter: they track nesting so that the
+// skip ends at this construct's own ELSE, IF-END or LOOP-END. Returns
+// whether skipping goes on. Where it ends, nesting restarts at 1; the
+// IF-END or ELSE reached that way would have done the same when executed.
+bool StillSkipping(int32_t code, int32_t& depth) {
+  switch (code) {
+    case OP_IF_TEST:
+    case OP_LOOP_START:
+      ++depth;
+      return true;
+    case OP_LOOP_END:
+    case OP_IF_END:
+      if (--depth != 0) return true;
+      break;
+    case OP_ELSE:
+      if (depth > 1) return true;
+      break;
+    default:
+      return true;
+  }
+  depth = 1;
+  return false;
+}
+
 }  // namespace
 
 int32_t ScriptEngine::Run(double* result, int32_t slot) {
@@ -55,33 +99,7 @@ int32_t ScriptEngine::Run(double* result, int32_t slot) {
   for (int32_t i = 0; i < count; ++i) {
     const Instruction& record = code[i];
     if (skipping) {
-      // Only the markers matter while skipping; they track nesting so that
-      // the skip ends at this construct's own ELSE, IF-END or LOOP-END.
-      if (record.kind != KIND_OP) continue;
-      switch (record.code) {
-        case OP_IF_TEST:
-        case OP_LOOP_START:
-          ++depth;
-          break;
-        case OP_LOOP_END:
-          if (--depth == 0) {
-            depth = 1;
-            skipping = false;
-          }
-          break;
-        case OP_IF_END:
-          if (--depth == 0) {
-            skipping = false;
-            depth = 1;
-          }
-          break;
-        case OP_ELSE:
-          if (depth <= 1) {
-            skipping = false;
-            depth = 1;
-          }
-          break;
-      }
+      if (record.kind == KIND_OP) skipping = StillSkipping(record.code, depth);
       continue;
     }
 
@@ -162,69 +180,21 @@ int32_t ScriptEngine::Run(double* result, int32_t slot) {
         if (cells[top - 1] != nullptr) *cells[top - 1] = values[top];
         continue;
       case OP_ADD:
-        if (top < 2) return kStopped;
-        --top;
-        values[top - 1] += values[top];
-        continue;
       case OP_SUB:
-        if (top < 2) return kStopped;
-        --top;
-        values[top - 1] -= values[top];
-        continue;
       case OP_MUL:
-        if (top < 2) return kStopped;
-        --top;
-        values[top - 1] *= values[top];
-        continue;
       case OP_DIV:
-        if (top < 2) return kStopped;
-        --top;
-        values[top - 1] = values[top] == 0.0 ? 0.0 : values[top - 1] / values[top];
-        continue;
       case OP_MOD:
-        if (top < 2) return kStopped;
-        --top;
-        values[top - 1] = Remainder(values[top - 1], values[top]);
-        continue;
       case OP_LT:
-        if (top < 2) return kStopped;
-        --top;
-        values[top - 1] = Flag(values[top - 1] < values[top]);
-        continue;
       case OP_GT:
-        if (top < 2) return kStopped;
-        --top;
-        values[top - 1] = Flag(values[top - 1] > values[top]);
-        continue;
       case OP_LE:
-        if (top < 2) return kStopped;
-        --top;
-        values[top - 1] = Flag(values[top - 1] <= values[top]);
-        continue;
       case OP_GE:
-        if (top < 2) return kStopped;
-        --top;
-        values[top - 1] = Flag(values[top - 1] >= values[top]);
-        continue;
       case OP_EQ:
-        if (top < 2) return kStopped;
-        --top;
-        values[top - 1] = Flag(values[top - 1] == values[top]);
-        continue;
       case OP_NE:
-        if (top < 2) return kStopped;
-        --top;
-        values[top - 1] = Flag(values[top - 1] != values[top]);
-        continue;
       case OP_AND:
-        if (top < 2) return kStopped;
-        --top;
-        values[top - 1] = Flag(Truthy(values[top - 1]) && Truthy(values[top]));
-        continue;
       case OP_OR:
         if (top < 2) return kStopped;
         --top;
-        values[top - 1] = Flag(Truthy(values[top - 1]) || Truthy(values[top]));
+        values[top - 1] = Combine(record.code, values[top - 1], values[top]);
         continue;
     }
 
