@@ -37,6 +37,13 @@ int32_t NameLength(const char* name, int32_t offset) {
   return length;
 }
 
+// An optional "+" or "-" at text[*n]: -1 for a minus, else 1; *n moves
+// past the sign.
+int32_t ScanSign(const char* text, int32_t* n) {
+  if (text[*n] != '-' && text[*n] != '+') return 1;
+  return text[(*n)++] == '-' ? -1 : 1;
+}
+
 }  // namespace
 
 int32_t SkipBlanks(const char* text, const char* set) {
@@ -97,8 +104,7 @@ int32_t MatchTokenSkippingLines(const char* text, const char* token) {
 int32_t ScanExponent(const char* text, int32_t* exponent) {
   *exponent = 0;
   int32_t n = SkipBlanks(text);
-  int32_t sign = 1;
-  if (text[n] == '-' || text[n] == '+') sign = text[n++] == '-' ? -1 : 1;
+  int32_t sign = ScanSign(text, &n);
   int32_t magnitude = 0;
   int32_t digits = 0;
   for (; IsDigit(text[n]); ++n, ++digits) {
@@ -113,8 +119,7 @@ int32_t ScanExponent(const char* text, int32_t* exponent) {
 int32_t ScanDecimal(const char* text, double* value) {
   *value = 0.0;
   int32_t n = SkipBlanks(text);
-  double sign = 1.0;
-  if (text[n] == '-' || text[n] == '+') sign = text[n++] == '-' ? -1.0 : 1.0;
+  double sign = ScanSign(text, &n);
   double number = 0.0;
   double divisor = 1.0;
   bool sawPoint = false;
