@@ -106,6 +106,30 @@ TEST_F(PixelDriver, CoordOutsideZeroToTwoSkipsOnlyThatPixel) {
   }
 }
 
+// Only a "coord" of exactly 1 fetches at (r, t); every other value above 0
+// up to 2 fetches at (x, y). The program moves x and leaves r and t, so the
+// two rules land on different pixels. At (4, 1) the pixel's own polar form is
+// exact (r = 1, t = 0), so the polar fetch must return the pixel itself.
+TEST_F(PixelDriver, OnlyCoordExactlyOneFetchesAtThePolarPosition) {
+  struct Case {
+    const char* coord;
+    int32_t fetchedColumn;  // -1: skipped
+  } cases[] = {
+      {"1", 4},   {"1.0000001", 5}, {"0.9999999", 5},     {"0.5", 5},
+      {"1.5", 5}, {"2", 5},         {"exp(1000)-exp(1000)", -1},  // NaN is skipped
+  };
+  for (const Case& c : cases) {
+    MakeImages(6, 2);
+    std::string transform = "x=x+1;\r\ncoord=";
+    transform += c.coord;
+    transform += ";\r\n";
+    Load("", transform.c_str());
+    ASSERT_EQ(Run(), 1);
+    const uint8_t expected = c.fetchedColumn < 0 ? kUntouched : SourceBlue(c.fetchedColumn);
+    EXPECT_EQ(Result(4, 1)[0], expected) << c.coord;
+  }
+}
+
 TEST_F(PixelDriver, PolarFetchUsesRadiusAndAngle) {
   MakeImages(16, 8);
   Load("", "coord=1;\r\nr=0;\r\n");
