@@ -39,6 +39,35 @@ TEST_F(Orchestration, KeepImageMakesEveryPassReadTheOriginal) {
   }
 }
 
+TEST_F(Orchestration, OnlyAKeepImageOfExactlyZeroExchanges) {
+  struct Case {
+    const char* keepImage;
+    int32_t shift;  // columns the result is moved by after three passes
+  } cases[] = {{"0", 3}, {"-0", 3}, {"0.5", 1}, {"-0.5", 1}, {"1", 1}};
+  for (const Case& c : cases) {
+    MakeImages(8, 3);
+    std::string init = std::string("loop=3;\r\nkeepImage=") + c.keepImage + ";\r\ns=0;\r\n";
+    Load(init.c_str(), kShiftingTransform);
+    ASSERT_EQ(Run(), 1);
+    for (int32_t x = 0; x < 8; ++x) {
+      EXPECT_EQ(Result(x, 1)[0], SourceBlue((x + c.shift) % 8)) << c.keepImage << " " << x;
+    }
+  }
+}
+
+// The pass count is fixed after Init, and "keepImage" is looked at after each
+// pass, so the Transform program can change it for the exchange that follows.
+TEST_F(Orchestration, TransformProgramChangesKeepImageButNotThePassCount) {
+  MakeImages(8, 3);
+  Load("loop=3;\r\ns=0;\r\n",
+       "coord=2;\r\nx=x+1;\r\nif (x==1-cx && y==-cy) s=s*10+loop;\r\n"
+       "if (loop==2) keepImage=1;\r\nloop=7;\r\n");
+  ASSERT_EQ(Run(), 1);
+  EXPECT_EQ(Variable("s"), 321);
+  // Pass 3's result feeds pass 2; pass 2 keeps its source for pass 1.
+  for (int32_t x = 0; x < 8; ++x) EXPECT_EQ(Result(x, 1)[0], SourceBlue((x + 2) % 8)) << x;
+}
+
 TEST_F(Orchestration, ExchangeCarriesTheTPlanesToo) {
   MakeImages(4, 3);
   // Pass 1 writes a constant image; pass 2 skips every pixel, so the result
