@@ -178,6 +178,11 @@ TEST(Compile, ErrorLines) {
       {"x = 1;\r\ny = 2;\r\n\r\nq = 3 +;\r\n", 4},
       {"while (a) {\n  if (b) {\n    x = 1;\n    bad bad;\n  }\n}\n", 4},
       {"x = 1;\n}\n", 2},
+      // The first statement of a block is already bad: still its own line.
+      {"while (a) {\ny=;\n}\n", 2},
+      {"if (a) {\n  x = 1;\n} else {\n  y = ;\n}\n", 4},
+      // An unbraced body is no statement sequence: the error is the if's.
+      {"x = 1;\nif (a)\n  y = ;\n", 2},
   };
   for (const ErrorLineCase& c : cases) {
     ScriptEngine engine;
