@@ -106,6 +106,8 @@ TEST(Compile, LineBreaks) {
       {"x = 1 +\n2;", "VAR x | CONST 1 | CONST 2 | OP + | OP = | END"},
       {"x =\n\n\ny;", "VAR x | VAR y | OP = | END"},  // names skip any line breaks
       {"x = 1 +\n\n2;", "ERROR line 1"},              // literals skip only one
+      {"x =\nsin(1);", "VAR x | CONST 1 | CALL sin | OP = | END"},
+      {"x =\n\nsin(1);", "ERROR line 1"},  // and so do built-in names
       {"x = 1\n+ 2;", "VAR x | CONST 1 | CONST 2 | OP + | OP = | END"},
       {"\n\n\n", ""},
   };
