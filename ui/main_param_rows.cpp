@@ -56,6 +56,8 @@ class DialogRowView : public ParamRowView {
   HWND dialog_;
 };
 
+constexpr int kSliderTextSize = kNameTextSize - 1;
+
 // Rows currently shown, never more than the dialog has.
 int32_t DeclaredRows(const FilterContext& context) {
   if (context.paramCount < 0) return 0;
@@ -88,7 +90,9 @@ void ValueTextsToSliders(HWND dialog) {
   FilterContext* context = ActiveFilterContext();
   if (context == nullptr) return;
   for (int32_t row = 0; row < DeclaredRows(*context); ++row) {
-    char text[kNameTextSize];
+    // A slider is placed from at most the first 126 characters of its text,
+    // one fewer than a slot keeps, as it always has been.
+    char text[kSliderTextSize];
     GetWindowTextA(EditBox(dialog, row), text, sizeof text);
     const int32_t position = EvaluateParamText(*context->engine, text);
     SendMessageA(Slider(dialog, row), TBM_SETPOS, TRUE, static_cast<LPARAM>(position));

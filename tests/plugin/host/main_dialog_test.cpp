@@ -303,6 +303,25 @@ TEST(MainDialog, PreviewButtonMovesSlidersToTheTypedValues) {
   EXPECT_EQ(watcher.shots[0].edits[1], "500");
 }
 
+// The slider reads at most 126 characters of a text: a seventh of 127
+// characters that would spoil the expression is not seen.
+TEST(MainDialog, PreviewPlacesSlidersFromTheFirst126CharactersOfATypedValue) {
+  FakeHost host(4, 4);
+  host.WriteLibrary(LibraryText({kLevel}));
+  ScriptedUser user;
+  DialogWatcher watcher(user);
+  user.TypeText(IDC_PARAM_EDIT0, "5" + std::string(125, ' ') + "7");
+  user.TypeText(IDC_PARAM_EDIT0 + 1, "6" + std::string(124, ' ') + "7");
+  user.ClickButton(IDC_PREVIEW_BUTTON);
+  LookAtTheDialog(user);
+  user.ClickButton(IDCANCEL);
+  RunScripted(user, [&] { host.FilterProcCall(); });
+  ASSERT_FALSE(watcher.shots.empty());
+  const DialogSnapshot& shot = watcher.shots.back();
+  EXPECT_EQ(shot.sliderPos[0], 5);
+  EXPECT_EQ(shot.sliderPos[1], 0);  // 126 characters: "6 ... 7" does not compile
+}
+
 TEST(MainDialog, ChoosingTheProgramAgainResetsItsParametersToDefaults) {
   FakeHost host(4, 4);
   host.WriteLibrary(LibraryText({kLevel}));
