@@ -6,26 +6,9 @@
 #include <string>
 
 #include "tests/script/builtin_fixture.h"
+#include "tests/script/seeded_random.h"
 
 namespace {
-
-// Small deterministic generator, apart from the C library's rand that the
-// scripts' srand changes.
-class Random {
- public:
-  explicit Random(uint64_t seed) : state(seed * 6364136223846793005ull + 1442695040888963407ull) {}
-  int Below(int n) {
-    state = state * 6364136223846793005ull + 1442695040888963407ull;
-    return static_cast<int>((state >> 33) % static_cast<uint64_t>(n));
-  }
-  template <typename T, size_t N>
-  const T& Pick(const T (&items)[N]) {
-    return items[Below(static_cast<int>(N))];
-  }
-
- private:
-  uint64_t state;
-};
 
 // Values for every argument and variable: "nan" and "inf" are variables
 // the program sets first.
