@@ -28,20 +28,35 @@ void ClearEditor(HWND dialog) {
 }
 
 int WriteLibraryFile(HWND dialog) {
-  if (SaveLibrary(EditorBaseFolder(), EditorLibrary())) return 1;
-  // The change stays in memory; the user must know it is not on disk.
-  ShowErrorMessage(dialog, "The library file could not be written; the change is not saved.");
+  const ProgramLibrary& library = EditorLibrary();
+  if (SaveLibrary(EditorBaseFolder(), library)) return 1;
+  // The change stays in memory; the user must know it is not on disk, and
+  // why, when the library itself is the reason.
+  const char* refusal = LibrarySaveRefusal(library);
+  char message[512];
+  std::snprintf(message, sizeof message, "%s The change is not saved.",
+                refusal != nullptr ? refusal : "The library file could not be written.");
+  ShowErrorMessage(dialog, message);
   return 0;
 }
 
+// The library is never written over a file it could not read whole (that
+// would drop the programs it could not read), so every change of this call
+// will fail to reach the file: the user hears why before making one.
 void WarnOfUnreadableLibraryLine(HWND dialog) {
-  ProgramLibrary fileContent;
-  int stoppedAtLine = 0;
-  if (!LoadLibrary(EditorBaseFolder(), &fileContent, &stoppedAtLine) || stoppedAtLine == 0) return;
+  const int stoppedAtLine = EditorLibrary().incompleteLoad();
+  if (stoppedAtLine == 0) return;
+  if (stoppedAtLine < 0) {
+    ShowErrorMessage(dialog,
+                     "The library file could not be read. Its programs are not shown, and "
+                     "changes cannot be saved to it.");
+    return;
+  }
   char message[256];
   std::snprintf(message, sizeof message,
                 "The library file cannot be read past line %d. The programs after that line "
-                "are not shown, and saving a change will leave them out of the file.",
+                "are not shown, and changes cannot be saved to the file until that line is "
+                "mended.",
                 stoppedAtLine);
   ShowErrorMessage(dialog, message);
 }

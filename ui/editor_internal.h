@@ -51,10 +51,10 @@ void ShowResult(HWND owner, const char* text);
 void ReadEditor(HWND dialog, EditorNames* names);
 void ShowProgramInEditor(HWND dialog);
 void ClearEditor(HWND dialog);
-// Writes the library file; tells the user when it could not be written.
+// Writes the library file; tells the user, and why, when it was not written.
 int WriteLibraryFile(HWND dialog);
-// Tells the user when the library file holds a line it could not read, since
-// the next write leaves out every program after that line.
+// Tells the user when the library file could not be read whole, since no
+// change can then be saved to it.
 void WarnOfUnreadableLibraryLine(HWND dialog);
 // Refuses (with a message naming the text) program texts whose stored line
 // the library could not read back. Returns 1 when they fit.

@@ -131,17 +131,39 @@ TEST_F(EditorDialogTest, TypedNamesAreLimitedToWhatTheLibraryKeeps) {
 
 namespace {
 
+const char kLibraryWithAMalformedLine[] =
+    "[Prog000]\r\nGroup=Deform\r\nName=Wave\r\nInit=a=1;\\n\r\nProg=x=x;\\n\r\n"
+    "this line is no key\r\n"
+    "[Prog001]\r\nGroup=Deform\r\nName=Lost\r\nInit=\r\nProg=\r\n";
+
 TEST_F(EditorDialogTest, ALibraryLineThatCannotBeReadIsReportedOnOpening) {
-  WriteFile(DataFile("Morfel.ini"),
-            "[Prog000]\r\nGroup=Deform\r\nName=Wave\r\nInit=a=1;\\n\r\nProg=x=x;\\n\r\n"
-            "this line is no key\r\n"
-            "[Prog001]\r\nGroup=Deform\r\nName=Lost\r\nInit=\r\nProg=\r\n");
+  WriteFile(DataFile("Morfel.ini"), kLibraryWithAMalformedLine);
   ScriptedUser user;
   user.ClickButton(IDCANCEL);
   RunEditor(user);
   ASSERT_EQ(user.MessageBoxes().size(), 1u);
   EXPECT_EQ(user.MessageBoxes()[0].title, "error");
   EXPECT_NE(user.MessageBoxes()[0].text.find("line 6"), std::string::npos);
+}
+
+// The programs after the malformed line exist only in the file: a change is
+// refused with the reason, and the file keeps them.
+TEST_F(EditorDialogTest, AChangeToALibraryReadInPartIsRefusedWithTheReason) {
+  WriteFile(DataFile("Morfel.ini"), kLibraryWithAMalformedLine);
+  ScriptedUser user;
+  user.TypeText(IDC_EDIT_NAME, "Ripple");
+  user.ClickButton(IDC_EDIT_SAVE);
+  user.AnswerMessageBox(IDYES);
+  user.ClickButton(IDCANCEL);
+  RunEditor(user);
+  ASSERT_EQ(user.MessageBoxes().size(), 3u);
+  EXPECT_NE(user.MessageBoxes()[0].text.find("cannot be saved"), std::string::npos)
+      << user.MessageBoxes()[0].text;
+  const MessageBoxRecord& refusal = user.MessageBoxes()[2];
+  EXPECT_EQ(refusal.title, "error");
+  EXPECT_NE(refusal.text.find("malformed line"), std::string::npos) << refusal.text;
+  EXPECT_NE(refusal.text.find("The change is not saved."), std::string::npos) << refusal.text;
+  EXPECT_EQ(ReadFile(DataFile("Morfel.ini")), kLibraryWithAMalformedLine);
 }
 
 TEST_F(EditorDialogTest, AWellFormedLibraryOpensWithoutAWord) {
