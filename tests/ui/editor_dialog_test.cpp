@@ -116,6 +116,50 @@ TEST_F(EditorDialogTest, AnEmptyLibraryOpensWithTheNotFoundText) {
   EXPECT_EQ(user.MessageBoxes()[1].title, "error");
 }
 
+// Settings that point past the library: the Init box shows what was looked
+// for, the combo boxes fall back to a program that exists, and saving the
+// boxes stores the text under that program.
+struct NotFoundCase {
+  const char* what;
+  int groupNo;
+  int funcNo;
+  const char* initText;
+  size_t storedAt;  // the program the boxes then name
+};
+
+class EditorNotFoundTest : public EditorDialogTest,
+                           public ::testing::WithParamInterface<NotFoundCase> {};
+
+TEST_P(EditorNotFoundTest, ShowsWhatWasLookedForAndFallsBack) {
+  const NotFoundCase& c = GetParam();
+  WriteLibrary(kTwoGroups);
+  WriteSettings(c.groupNo, c.funcNo, "");
+  ScriptedUser user;
+  user.ClickButton(IDC_EDIT_SAVE);
+  user.AnswerMessageBox(IDYES);
+  user.ClickButton(IDCANCEL);
+  RunEditor(user);
+  EXPECT_EQ(Boxes(user), (std::vector<std::string>{"error: Initialization error.",
+                                                   "message: Do you overwrite?"}))
+      << c.what;
+  std::vector<StoredProgram> stored = ReadLibrary();
+  ASSERT_EQ(stored.size(), kTwoGroups.size());
+  EXPECT_EQ(stored[c.storedAt].init, c.initText) << c.what;
+  EXPECT_EQ(stored[c.storedAt].transform, "") << c.what;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Settings, EditorNotFoundTest,
+    ::testing::Values(
+        NotFoundCase{"a program number past the group's programs", 1, 5,
+                     "The function is not found.\r\nGroup Num = 1 (Colour)\r\n"
+                     "Function Num = 5 ()\r\n",
+                     1},
+        NotFoundCase{"a group number past the groups", 7, 1,
+                     "The function is not found.\r\nGroup Num = 7 ()\r\n"
+                     "Function Num = 1 ()\r\n",
+                     0}));
+
 TEST_F(EditorDialogTest, TypedNamesAreLimitedToWhatTheLibraryKeeps) {
   WriteLibrary(kTwoGroups);
   ScriptedUser user;
