@@ -4,7 +4,9 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <dlgs.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -506,6 +508,88 @@ TEST(MainDialog, AParameterSetSavedAndLoadedRestoresGroupProgramAndValues) {
   EXPECT_TRUE(Has(Settings(host), "Param0=33\r\nParam1=50\r\n")) << Settings(host);
   EXPECT_EQ(host.ResultRgb(0, 0, 2), 33);
   EXPECT_EQ(host.ResultRgb(0, 0, 0), 50);
+}
+
+// What each file dialog offered when it came up: the proposed file name and
+// the file types. A hook of its own beside the scripted user's reads them.
+struct FileDialogView {
+  std::string name;
+  std::vector<std::string> types;
+  int32_t selectedType = -1;
+};
+
+class FileDialogWatcher {
+ public:
+  FileDialogWatcher() {
+    active_ = this;
+    hook_ = SetWindowsHookExA(WH_CBT, Watch, nullptr, GetCurrentThreadId());
+  }
+  ~FileDialogWatcher() {
+    UnhookWindowsHookEx(hook_);
+    active_ = nullptr;
+  }
+  FileDialogWatcher(const FileDialogWatcher&) = delete;
+  FileDialogWatcher& operator=(const FileDialogWatcher&) = delete;
+
+  std::vector<FileDialogView> views;
+
+ private:
+  static LRESULT CALLBACK Watch(int code, WPARAM wParam, LPARAM lParam) {
+    HWND window = reinterpret_cast<HWND>(wParam);
+    if (code == HCBT_ACTIVATE && GetDlgItem(window, cmb13) != nullptr) active_->Read(window);
+    return CallNextHookEx(active_->hook_, code, wParam, lParam);
+  }
+
+  // A file dialog comes up again after each box over it: read it once.
+  void Read(HWND dialog) {
+    if (std::find(seen_.begin(), seen_.end(), dialog) != seen_.end()) return;
+    seen_.push_back(dialog);
+    FileDialogView view;
+    char text[512];
+    GetDlgItemTextA(dialog, cmb13, text, sizeof text);
+    view.name = text;
+    const LRESULT types = SendDlgItemMessageA(dialog, cmb1, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < types; ++i) {
+      SendDlgItemMessageA(dialog, cmb1, CB_GETLBTEXT, static_cast<WPARAM>(i),
+                          reinterpret_cast<LPARAM>(text));
+      view.types.push_back(text);
+    }
+    view.selectedType = static_cast<int32_t>(SendDlgItemMessageA(dialog, cmb1, CB_GETCURSEL, 0, 0));
+    views.push_back(view);
+  }
+
+  static FileDialogWatcher* active_;
+  HHOOK hook_ = nullptr;
+  std::vector<HWND> seen_;
+};
+
+FileDialogWatcher* FileDialogWatcher::active_ = nullptr;
+
+TEST(MainDialog, FileDialogsOfferParameterFilesAndProposeTheProgramsName) {
+  FakeHost host(4, 4);
+  host.WriteLibrary(LibraryText({{"Deform", "Twirl 2 (fast)", "", "coord=2;\r\n"}}));
+  FileDialogWatcher files;
+  ScriptedUser user;
+  DialogWatcher watcher(user);
+  user.ClickButton(IDC_SAVE_PARAMS);
+  user.CancelFileDialog();
+  user.ClickButton(IDC_LOAD_PARAMS);
+  user.FillFileDialog("missing");
+  user.CancelFileDialog();
+  user.ClickButton(IDCANCEL);
+  RunScripted(user, [&] { host.FilterProcCall(); });
+  const std::vector<std::string> types = {"Parameter (*.mfp)", "All files (*.*)"};
+  ASSERT_EQ(files.views.size(), 2u);
+  EXPECT_EQ(files.views[0].name, "Twirl2fast");  // blanks and brackets left out
+  EXPECT_EQ(files.views[1].name, "");
+  for (const FileDialogView& view : files.views) {
+    EXPECT_EQ(view.types, types);
+    EXPECT_EQ(view.selectedType, 0);
+  }
+  // The open dialog takes only a file that exists.
+  ASSERT_EQ(watcher.boxes.size(), 1u);
+  EXPECT_TRUE(Has(watcher.boxes[0], "File not found")) << watcher.boxes[0];
+  EXPECT_FALSE(host.FileExists(host.DataPath("Param/Twirl2fast.mfp")));
 }
 
 TEST(MainDialog, SavingOverAnExistingSetAsksFirst) {
