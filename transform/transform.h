@@ -98,8 +98,9 @@ constexpr int32_t kAssignmentTextSize = 2 * (kNameTextSize - 1) + 3;
 // 0, source and destination exchange contents so the next pass reads this
 // pass's result. When flags is not null it receives kRunFlagScale and
 // kRunFlagTplane from "vScale" and "vTplane" (integer part non-zero).
-// Returns 1 after the passes, 0 after a parameter error or when the images
-// do not fit together (then nothing is shown and nothing is touched).
+// Returns 1 after the passes, 0 after a parameter error, or when the images
+// do not fit together or the engine cannot get its run-time stacks (then
+// nothing is shown and no image is touched).
 int32_t RunTransform(const RunEnvironment& environment, RgbtImage& sourceRgb,
                      RgbtImage& sourceT, ProgressImage& destinationRgb,
                      RgbtImage& destinationT, int32_t interpolation, RunFlags* flags);
