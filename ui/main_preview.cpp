@@ -51,6 +51,25 @@ void DarkenByTransparency(RgbtImage& rgb, const RgbtImage& t) {
   }
 }
 
+// Fresh images hold leftover memory; an image without pixels leaves the
+// preview black instead.
+void ClearImage(RgbtImage& image) {
+  if (image.data == nullptr) return;
+  std::memset(image.data, 0, static_cast<size_t>(image.rowLength) * image.height);
+}
+
+// Until a preview has run, the area shows the reduced image unchanged, as
+// after a failed run, never the result images' leftover memory.
+void ShowReducedImage(FilterContext& context) {
+  ClearImage(*context.previewSourceRgb);
+  ClearImage(*context.previewSourceT);
+  ClearImage(*context.previewResultT);
+  context.previewSourceRgb->ResampleNearest(*context.sourceRgb);
+  context.previewSourceT->ResampleNearest(*context.sourceT);
+  context.previewResultRgb->Blit(*context.previewSourceRgb, 0, 0, 0, 0, 0, 0, 0, 0, 0);
+  context.previewResultRgb->Mirror(false, true);
+}
+
 int32_t RunPreview(FilterContext& context, HWND dialog, RunFlags* flags) {
   MessageBoxErrors errors;
   const RunEnvironment environment = {context.engine, context.slots, &errors, dialog};
@@ -100,6 +119,7 @@ void SizePreviewImages(HWND dialog) {
   context->previewSourceT->Create(size.width, size.height, 1);
   context->previewResultRgb->CreateLike(*context->previewSourceRgb, 0);
   context->previewResultT->CreateLike(*context->previewSourceT, 0);
+  ShowReducedImage(*context);
 }
 
 void DrawPreview(HWND dialog) {

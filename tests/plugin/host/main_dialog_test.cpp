@@ -400,6 +400,36 @@ TEST(MainDialog, PreviewShowsTheProgramsResultCentredInTheArea) {
   }
 }
 
+// Without Auto Preview nothing runs on opening: the area shows the image
+// itself, and an image without rows leaves it black, never leftover memory.
+TEST(MainDialog, BeforeAnyPreviewTheAreaShowsTheUnchangedImage) {
+  const struct {
+    int32_t width;
+    int32_t height;
+  } images[] = {{6, 4}, {8, 0}};
+  for (const auto& image : images) {
+    FakeHost host(image.width, image.height);
+    host.WriteLibrary(LibraryText({kInvert}));
+    ScriptedUser user;
+    DialogWatcher watcher(user);
+    LookAtTheDialog(user);
+    user.ClickButton(IDCANCEL);
+    RunScripted(user, [&] { host.FilterProcCall(); });
+    ASSERT_EQ(watcher.shots.size(), 1u);
+    const DialogSnapshot& shot = watcher.shots[0];
+    if (image.height == 0) {
+      for (uint8_t byte : shot.bgr) ASSERT_EQ(byte, 0) << "an image without rows";
+      continue;
+    }
+    const PreviewGeometry g = Geometry(shot, image.width, image.height);
+    for (int32_t k = 0; k < 3; ++k) {
+      EXPECT_EQ(shot.Pixel(g.x, g.y)[k], FakeHost::SourceRgb(0, 0, k));
+      EXPECT_EQ(shot.Pixel(g.x + g.width - 1, g.y + g.height - 1)[k],
+                FakeHost::SourceRgb(image.width - 1, image.height - 1, k));
+    }
+  }
+}
+
 TEST(MainDialog, AutoPreviewFollowsTheSliders) {
   FakeHost host(4, 4);
   host.WriteLibrary(LibraryText({kLevel}));
