@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -85,6 +86,19 @@ struct NumberCase {
   const char* text;
   int32_t expected;
 };
+
+TEST(Settings, EveryInterpolationFromBezierOnIsStoredAsLinear) {
+  const NumberCase cases[] = {{"0", 0}, {"1", 1}, {"2", 1}, {"3", 1}, {"-1", -1}};
+  for (const NumberCase& c : cases) {
+    TempFolder folder;
+    SettingsState state{};
+    state.settings.Interp = std::atoi(c.text);
+    ASSERT_EQ(SaveSettings(folder.base(), state.settings, state.slots), 1);
+    const std::string text = TempFolder::Read(folder.BaseFile("Morfel.dat"));
+    const std::string line = "\r\nInterp=" + std::to_string(c.expected) + "\r\n";
+    EXPECT_NE(text.find(line), std::string::npos) << c.text;
+  }
+}
 
 TEST(Settings, NumbersAreReadLikeADecimalScan) {
   const NumberCase cases[] = {
