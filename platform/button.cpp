@@ -10,19 +10,8 @@ using namespace morfel_platform;
 namespace {
 
 void ToggleAutomaticState(Window &button) {
-  switch (button.style & BS_TYPEMASK) {
-    case BS_AUTOCHECKBOX:
-      button.check = button.check == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED;
-      break;
-    case BS_AUTO3STATE:
-      button.check = (button.check + 1) % 3;
-      break;
-    case BS_AUTORADIOBUTTON:
-      button.check = BST_CHECKED;
-      break;
-    default:
-      break;
-  }
+  if ((button.style & BS_TYPEMASK) == BS_AUTOCHECKBOX)
+    button.check = button.check == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED;
 }
 
 }  // namespace
@@ -36,7 +25,7 @@ LRESULT CALLBACK ButtonProc(HWND handle, UINT message, WPARAM wParam, LPARAM lPa
     case BM_GETCHECK:
       return window->check;
     case BM_SETCHECK:
-      window->check = static_cast<UINT>(wParam) <= BST_INDETERMINATE ? static_cast<UINT>(wParam) : BST_UNCHECKED;
+      window->check = wParam == BST_CHECKED ? BST_CHECKED : BST_UNCHECKED;
       window->invalid = true;
       return 0;
     case BM_CLICK:

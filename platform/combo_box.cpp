@@ -21,16 +21,13 @@ bool ValidIndex(const ComboState &combo, WPARAM index) { return index < combo.it
 
 // Searches from the item after start to the end and then from the beginning,
 // as Windows does; start -1 searches the whole list from the first item.
-LRESULT FindItem(const ComboState &combo, WPARAM start, const char *text, bool exact) {
+LRESULT FindExactItem(const ComboState &combo, WPARAM start, const char *text) {
   if (!text) return CB_ERR;
   size_t count = combo.items.size();
   size_t first = ValidIndex(combo, start) ? start + 1 : 0;
-  size_t length = std::string(text).size();
   for (size_t step = 0; step < count; ++step) {
     size_t index = (first + step) % count;
-    const std::string &item = combo.items[index];
-    bool match = exact ? strcasecmp(item.c_str(), text) == 0 : strncasecmp(item.c_str(), text, length) == 0;
-    if (match) return static_cast<LRESULT>(index);
+    if (strcasecmp(combo.items[index].c_str(), text) == 0) return static_cast<LRESULT>(index);
   }
   return CB_ERR;
 }
@@ -43,21 +40,9 @@ LRESULT Select(Window &window, WPARAM index) {
   return combo.selection >= 0 ? combo.selection : CB_ERR;
 }
 
-LRESULT Insert(ComboState &combo, WPARAM index, const char *text) {
-  size_t at = index == static_cast<WPARAM>(-1) || index > combo.items.size() ? combo.items.size() : index;
-  combo.items.insert(combo.items.begin() + static_cast<long>(at), text ? text : "");
-  if (combo.selection >= static_cast<int>(at)) ++combo.selection;
-  return static_cast<LRESULT>(at);
-}
-
-LRESULT Delete(ComboState &combo, WPARAM index) {
-  if (!ValidIndex(combo, index)) return CB_ERR;
-  combo.items.erase(combo.items.begin() + static_cast<long>(index));
-  if (combo.selection == static_cast<int>(index))
-    combo.selection = -1;
-  else if (combo.selection > static_cast<int>(index))
-    --combo.selection;
-  return static_cast<LRESULT>(combo.items.size());
+LRESULT Append(ComboState &combo, const char *text) {
+  combo.items.push_back(text ? text : "");
+  return static_cast<LRESULT>(combo.items.size() - 1);
 }
 
 LRESULT GetText(const Window &window, WPARAM capacity, char *buffer) {
@@ -79,11 +64,7 @@ LRESULT CALLBACK ComboBoxProc(HWND handle, UINT message, WPARAM wParam, LPARAM l
   const char *text = reinterpret_cast<const char *>(lParam);
   switch (message) {
     case CB_ADDSTRING:
-      return Insert(combo, static_cast<WPARAM>(-1), text);
-    case CB_INSERTSTRING:
-      return Insert(combo, wParam, text);
-    case CB_DELETESTRING:
-      return Delete(combo, wParam);
+      return Append(combo, text);
     case CB_RESETCONTENT:
       combo.items.clear();
       combo.selection = -1;
@@ -105,14 +86,10 @@ LRESULT CALLBACK ComboBoxProc(HWND handle, UINT message, WPARAM wParam, LPARAM l
       return static_cast<LRESULT>(copied);
     }
     case CB_FINDSTRINGEXACT:
-      return FindItem(combo, wParam, text, true);
-    case CB_FINDSTRING:
-      return FindItem(combo, wParam, text, false);
-    case CB_LIMITTEXT:
-      return TRUE;
+      return FindExactItem(combo, wParam, text);
     case WM_SETTEXT:
       if (IsDropDownList(*window)) {
-        LRESULT found = FindItem(combo, static_cast<WPARAM>(-1), text, true);
+        LRESULT found = FindExactItem(combo, static_cast<WPARAM>(-1), text);
         if (found == CB_ERR) return CB_ERR;
         combo.selection = static_cast<int>(found);
         return TRUE;

@@ -97,26 +97,6 @@ extern "C" int WINAPI SetDIBitsToDevice(HDC dc, int xDest, int yDest, DWORD widt
   return static_cast<int>(rows);
 }
 
-extern "C" int WINAPI StretchDIBits(HDC dc, int xDest, int yDest, int destWidth, int destHeight, int xSrc, int ySrc,
-                                    int srcWidth, int srcHeight, const void *bits, const BITMAPINFO *info,
-                                    UINT colorUse, DWORD rop) {
-  HWND window = WindowOfDC(dc);
-  DibView dib;
-  if (!window || colorUse != DIB_RGB_COLORS || rop != SRCCOPY || !ReadDib(info, bits, &dib)) return 0;
-  if (destWidth <= 0 || destHeight <= 0 || srcWidth <= 0 || srcHeight <= 0) return 0;
-  long w = destWidth;
-  long h = destHeight;
-  // Nearest source pixel for each destination pixel; the source corner is the
-  // lower left of a bottom-up bitmap, as above.
-  Plot(window, xDest, yDest, w, h, [&](long i, long j) {
-    long column = xSrc + static_cast<long>(static_cast<long long>(i) * srcWidth / destWidth);
-    long fromCorner = static_cast<long>(static_cast<long long>(j) * srcHeight / destHeight);
-    long rowFromTop = dib.bottomUp ? dib.height - 1 - (ySrc + (srcHeight - 1 - fromCorner)) : ySrc + fromCorner;
-    return PixelFromTop(dib, column, rowFromTop, dib.height, 0);
-  });
-  return dib.height;
-}
-
 extern "C" long MorfelReadWindowPixels(HWND handle, unsigned char *bgr, long capacity, int *width, int *height) {
   if (!FindWindowRecord(handle)) return -1;
   EnsureSurface(handle);

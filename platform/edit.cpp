@@ -44,20 +44,11 @@ void ReplaceSelection(HWND handle, Window &window, const char *text) {
   std::string inserted = text ? text : "";
   size_t kept = window.text.size() - (edit.selectionEnd - edit.selectionStart);
   size_t room = edit.limit > kept ? edit.limit - kept : 0;
-  bool cut = inserted.size() > room;
-  if (cut) inserted.resize(room);
+  if (inserted.size() > room) inserted.resize(room);
   window.text.replace(edit.selectionStart, edit.selectionEnd - edit.selectionStart, inserted);
   edit.selectionStart = edit.selectionEnd = edit.selectionStart + inserted.size();
   window.invalid = true;
   if (!inserted.empty() || kept != window.text.size()) NotifyParent(handle, EN_CHANGE);
-  if (cut && FindWindowRecord(handle)) NotifyParent(handle, EN_MAXTEXT);
-}
-
-LRESULT LineCount(const std::string &text) {
-  LRESULT lines = 1;
-  for (char c : text)
-    if (c == '\n') ++lines;
-  return lines;
 }
 
 }  // namespace
@@ -77,30 +68,12 @@ LRESULT CALLBACK EditProc(HWND handle, UINT message, WPARAM wParam, LPARAM lPara
     case EM_LIMITTEXT:
       window->edit.limit = wParam == 0 ? kLargestLimit : wParam;
       return 0;
-    case EM_GETLIMITTEXT:
-      return static_cast<LRESULT>(window->edit.limit);
     case EM_SETSEL:
       SetSelection(*window, wParam, lParam);
       return 0;
-    case EM_GETSEL: {
-      ClampSelection(*window);
-      DWORD start = static_cast<DWORD>(window->edit.selectionStart);
-      DWORD end = static_cast<DWORD>(window->edit.selectionEnd);
-      if (wParam) *reinterpret_cast<DWORD *>(wParam) = start;
-      if (lParam) *reinterpret_cast<DWORD *>(lParam) = end;
-      return MAKELONG(start, end);
-    }
     case EM_REPLACESEL:
       ReplaceSelection(handle, *window, reinterpret_cast<const char *>(lParam));
       return 0;
-    case EM_SETREADONLY:
-      if (wParam)
-        window->style |= ES_READONLY;
-      else
-        window->style &= ~static_cast<DWORD>(ES_READONLY);
-      return TRUE;
-    case EM_GETLINECOUNT:
-      return LineCount(window->text);
     default:
       return DefWindowProcA(handle, message, wParam, lParam);
   }

@@ -124,7 +124,7 @@ HWND CreateFileDialog(FileDialogRun &run) {
   const char *typeLabel = run.save ? "Save as &type:" : "Files of &type:";
   MorfelControlTemplate controls[] = {
       {"STATIC", "File &name:", stc3, WS_VISIBLE | SS_LEFT, 0, 7, 140, 50, 8},
-      {"COMBOBOX", "", cmb13, WS_VISIBLE | WS_TABSTOP | CBS_DROPDOWN | CBS_AUTOHSCROLL, 0, 60, 138, 150, 100},
+      {"COMBOBOX", "", cmb13, WS_VISIBLE | WS_TABSTOP | CBS_DROPDOWN, 0, 60, 138, 150, 100},
       {"STATIC", typeLabel, kTypeLabelId, WS_VISIBLE | SS_LEFT, 0, 7, 158, 50, 8},
       {"COMBOBOX", "", cmb1, WS_VISIBLE | WS_TABSTOP | CBS_DROPDOWNLIST, 0, 60, 156, 150, 100},
       {"BUTTON", run.save ? "&Save" : "&Open", IDOK, WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 220, 138, 50, 14},

@@ -30,16 +30,13 @@ extern "C" BOOL WINAPI GetClientRect(HWND handle, LPRECT rect) {
 extern "C" BOOL WINAPI SetWindowPos(HWND handle, HWND, int x, int y, int width, int height, UINT flags) {
   Window *window = FindWindowRecord(handle);
   if (!window) return FALSE;
-  if (!(flags & SWP_NOMOVE)) {
-    window->x = x;
-    window->y = y;
-  }
+  window->x = x;
+  window->y = y;
   if (!(flags & SWP_NOSIZE)) {
     window->width = width > 0 ? width : 0;
     window->height = height > 0 ? height : 0;
   }
-  if (!(flags & SWP_NOREDRAW)) window->invalid = true;
+  window->invalid = true;
   if (flags & SWP_SHOWWINDOW) ShowWindow(handle, SW_SHOW);
-  if (flags & SWP_HIDEWINDOW) ShowWindow(handle, SW_HIDE);
   return TRUE;
 }

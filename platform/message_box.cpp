@@ -26,16 +26,8 @@ struct Answer {
 };
 
 std::vector<Answer> AnswersFor(UINT type) {
-  switch (type & MB_TYPEMASK) {
-    case MB_OKCANCEL:
-      return {{IDOK, "OK"}, {IDCANCEL, "Cancel"}};
-    case MB_YESNOCANCEL:
-      return {{IDYES, "&Yes"}, {IDNO, "&No"}, {IDCANCEL, "Cancel"}};
-    case MB_YESNO:
-      return {{IDYES, "&Yes"}, {IDNO, "&No"}};
-    default:
-      return {{IDOK, "OK"}};
-  }
+  if ((type & MB_TYPEMASK) == MB_YESNO) return {{IDYES, "&Yes"}, {IDNO, "&No"}};
+  return {{IDOK, "OK"}};
 }
 
 // Size of the text in dialog units: 4 per character, 8 per line.
@@ -59,7 +51,7 @@ INT_PTR CALLBACK MessageBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM) {
   int id = LOWORD(wParam);
   if (id != kTextId && id != kIconId && GetDlgItem(box, id)) {
     EndDialog(box, id);
-  } else if (id == IDCANCEL && GetDlgItem(box, IDOK) && !GetDlgItem(box, IDNO)) {
+  } else if (id == IDCANCEL && GetDlgItem(box, IDOK)) {
     EndDialog(box, IDOK);  // Escape on a box with only OK answers OK
   }
   return TRUE;

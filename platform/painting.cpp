@@ -82,16 +82,6 @@ extern "C" BOOL WINAPI InvalidateRect(HWND handle, const RECT *, BOOL) {
   return TRUE;
 }
 
-extern "C" BOOL WINAPI UpdateWindow(HWND handle) {
-  Window *window = FindWindowRecord(handle);
-  if (!window) return FALSE;
-  if (window->invalid && IsWindowVisible(handle)) {
-    SendMessageA(handle, WM_PAINT, 0, 0);
-    if (Window *after = FindWindowRecord(handle)) after->invalid = false;
-  }
-  return TRUE;
-}
-
 extern "C" HDC WINAPI BeginPaint(HWND handle, LPPAINTSTRUCT paint) {
   Window *window = FindWindowRecord(handle);
   if (!window || !paint) return nullptr;

@@ -40,14 +40,6 @@ LRESULT CALLBACK TrackbarProc(HWND handle, UINT message, WPARAM wParam, LPARAM l
       bar.maximum = static_cast<short>(HIWORD(lParam));
       bar.position = Clamp(bar, bar.position);
       break;
-    case TBM_SETRANGEMIN:
-      bar.minimum = static_cast<LONG>(lParam);
-      bar.position = Clamp(bar, bar.position);
-      break;
-    case TBM_SETRANGEMAX:
-      bar.maximum = static_cast<LONG>(lParam);
-      bar.position = Clamp(bar, bar.position);
-      break;
     default:
       return DefWindowProcA(handle, message, wParam, lParam);
   }

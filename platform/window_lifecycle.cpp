@@ -15,20 +15,16 @@ namespace {
 constexpr LONG kFrameWidth = 3;
 constexpr LONG kCaptionHeight = 18;
 constexpr LONG kBorderWidth = 1;
-constexpr LONG kClientEdgeWidth = 2;
 
-RECT InsetsFor(DWORD style, DWORD exStyle) {
+RECT InsetsFor(DWORD style) {
   LONG edge = 0;
-  if (style & (WS_DLGFRAME | WS_THICKFRAME) || exStyle & WS_EX_DLGMODALFRAME)
+  if (style & (WS_DLGFRAME | WS_THICKFRAME))
     edge = kFrameWidth;
   else if (style & WS_BORDER)
     edge = kBorderWidth;
-  if (exStyle & WS_EX_CLIENTEDGE) edge += kClientEdgeWidth;
   LONG caption = (style & WS_CAPTION) == WS_CAPTION ? kCaptionHeight : 0;
   return RECT{edge, edge + caption, edge, edge};
 }
-
-int OrZero(int value) { return value == CW_USEDEFAULT ? 0 : value; }
 
 }  // namespace
 
@@ -48,11 +44,11 @@ extern "C" HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR w
   window->exStyle = exStyle;
   window->parent = parent;
   window->id = (style & WS_CHILD) ? static_cast<int>(reinterpret_cast<uintptr_t>(menu)) : 0;
-  window->x = OrZero(x);
-  window->y = OrZero(y);
-  window->width = width == CW_USEDEFAULT || width < 0 ? 0 : width;
-  window->height = height == CW_USEDEFAULT || height < 0 ? 0 : height;
-  window->insets = InsetsFor(style, exStyle);
+  window->x = x;
+  window->y = y;
+  window->width = width < 0 ? 0 : width;
+  window->height = height < 0 ? 0 : height;
+  window->insets = InsetsFor(style);
   window->invalid = true;
   HWND handle = window->handle;
 
@@ -102,8 +98,6 @@ extern "C" LRESULT WINAPI DefWindowProcA(HWND handle, UINT message, WPARAM wPara
       EndPaint(handle, &paint);
       return 0;
     }
-    case WM_ERASEBKGND:
-      return 1;
     case WM_CLOSE:
       DestroyWindow(handle);
       return 0;

@@ -21,7 +21,6 @@ extern "C" BOOL WINAPI EnableWindow(HWND handle, BOOL enable) {
     window->style &= ~static_cast<DWORD>(WS_DISABLED);
   else
     window->style |= WS_DISABLED;
-  if (wasDisabled != !enable) SendMessageA(handle, WM_ENABLE, enable ? TRUE : FALSE, 0);
   return wasDisabled;
 }
 
@@ -75,16 +74,7 @@ extern "C" int WINAPI GetClassNameA(HWND handle, LPSTR className, int maxCount) 
 extern "C" LONG WINAPI GetWindowLongA(HWND handle, int index) {
   Window *window = FindWindowRecord(handle);
   if (!window) return 0;
-  switch (index) {
-    case GWL_STYLE:
-      return static_cast<LONG>(window->style);
-    case GWL_EXSTYLE:
-      return static_cast<LONG>(window->exStyle);
-    case GWL_ID:
-      return window->id;
-    default:
-      return 0;
-  }
+  return index == GWL_STYLE ? static_cast<LONG>(window->style) : 0;
 }
 
 extern "C" int WINAPI GetDlgCtrlID(HWND handle) {

@@ -1,7 +1,7 @@
 /* The subset of the Win32 API that Morfel's dialogs, its host program and its
- * tests use, for Linux. Names, types, constants and values are Windows' own
- * (8-bit "A" forms, the plain names mapped to them as without UNICODE, and no
- * min/max macros, as with NOMINMAX), so the same source compiles unchanged
+ * tests use, for Linux, and nothing more. Names, types, constants and values
+ * are Windows' own (the 8-bit "A" forms, which the code names explicitly, and
+ * no min/max macros, as with NOMINMAX), so the same source compiles unchanged
  * against the real headers.
  *
  * Behaviour contracts of this headless implementation:
@@ -29,7 +29,6 @@ extern "C" {
 
 #define WINAPI
 #define CALLBACK
-#define APIENTRY
 #define WINUSERAPI __attribute__((visibility("default")))
 
 #define TRUE 1
@@ -43,8 +42,6 @@ typedef unsigned char BYTE;
 typedef unsigned short WORD;
 typedef uint32_t DWORD;
 typedef int32_t LONG;
-typedef uint32_t ULONG;
-typedef int INT;
 typedef unsigned int UINT;
 typedef char CHAR;
 typedef intptr_t INT_PTR;
@@ -56,10 +53,8 @@ typedef UINT_PTR WPARAM;
 typedef LONG_PTR LPARAM;
 typedef LONG_PTR LRESULT;
 typedef WORD ATOM;
-typedef DWORD COLORREF;
 typedef void *LPVOID;
 typedef void *HANDLE;
-typedef void *HGDIOBJ;
 typedef CHAR *LPSTR;
 typedef const CHAR *LPCSTR;
 
@@ -71,7 +66,6 @@ DECLARE_HANDLE(HHOOK);
 DECLARE_HANDLE(HICON);
 DECLARE_HANDLE(HMENU);
 DECLARE_HANDLE(HBRUSH);
-DECLARE_HANDLE(HFONT);
 typedef HICON HCURSOR;
 typedef HINSTANCE HMODULE;
 
@@ -88,14 +82,10 @@ typedef HINSTANCE HMODULE;
 #define INVALID_HANDLE_VALUE ((HANDLE)(LONG_PTR)-1)
 
 /* Library entry point reasons. */
-#define DLL_PROCESS_DETACH 0
 #define DLL_PROCESS_ATTACH 1
-#define DLL_THREAD_ATTACH 2
-#define DLL_THREAD_DETACH 3
 
 typedef struct tagPOINT { LONG x; LONG y; } POINT;
 typedef struct tagRECT { LONG left; LONG top; LONG right; LONG bottom; } RECT, *LPRECT;
-typedef const RECT *LPCRECT;
 
 typedef LRESULT (CALLBACK *WNDPROC)(HWND, UINT, WPARAM, LPARAM);
 typedef INT_PTR (CALLBACK *DLGPROC)(HWND, UINT, WPARAM, LPARAM);
@@ -103,28 +93,19 @@ typedef void (CALLBACK *TIMERPROC)(HWND, UINT, UINT_PTR, DWORD);
 typedef LRESULT (CALLBACK *HOOKPROC)(int, WPARAM, LPARAM);
 
 /* Window messages. */
-#define WM_NULL 0x0000
 #define WM_CREATE 0x0001
 #define WM_DESTROY 0x0002
-#define WM_MOVE 0x0003
-#define WM_SIZE 0x0005
-#define WM_ACTIVATE 0x0006
-#define WM_ENABLE 0x000A
 #define WM_SETTEXT 0x000C
 #define WM_GETTEXT 0x000D
 #define WM_GETTEXTLENGTH 0x000E
 #define WM_PAINT 0x000F
 #define WM_CLOSE 0x0010
-#define WM_ERASEBKGND 0x0014
-#define WM_SHOWWINDOW 0x0018
-#define WM_NCCREATE 0x0081
 #define WM_NCDESTROY 0x0082
 #define WM_INITDIALOG 0x0110
 #define WM_COMMAND 0x0111
 #define WM_SYSCOMMAND 0x0112
 #define WM_TIMER 0x0113
 #define WM_HSCROLL 0x0114
-#define WM_VSCROLL 0x0115
 #define WM_USER 0x0400
 
 #define SC_CLOSE 0xF060
@@ -133,17 +114,12 @@ typedef LRESULT (CALLBACK *HOOKPROC)(int, WPARAM, LPARAM);
 #define WS_OVERLAPPED 0x00000000L
 #define WS_POPUP 0x80000000L
 #define WS_CHILD 0x40000000L
-#define WS_MINIMIZE 0x20000000L
 #define WS_VISIBLE 0x10000000L
 #define WS_DISABLED 0x08000000L
-#define WS_CLIPSIBLINGS 0x04000000L
-#define WS_CLIPCHILDREN 0x02000000L
-#define WS_MAXIMIZE 0x01000000L
 #define WS_CAPTION 0x00C00000L
 #define WS_BORDER 0x00800000L
 #define WS_DLGFRAME 0x00400000L
 #define WS_VSCROLL 0x00200000L
-#define WS_HSCROLL 0x00100000L
 #define WS_SYSMENU 0x00080000L
 #define WS_THICKFRAME 0x00040000L
 #define WS_GROUP 0x00020000L
@@ -151,45 +127,21 @@ typedef LRESULT (CALLBACK *HOOKPROC)(int, WPARAM, LPARAM);
 #define WS_MINIMIZEBOX 0x00020000L
 #define WS_MAXIMIZEBOX 0x00010000L
 #define WS_OVERLAPPEDWINDOW (WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX)
-#define WS_POPUPWINDOW (WS_POPUP | WS_BORDER | WS_SYSMENU)
-
-#define WS_EX_DLGMODALFRAME 0x00000001L
-#define WS_EX_TOPMOST 0x00000008L
-#define WS_EX_WINDOWEDGE 0x00000100L
-#define WS_EX_CLIENTEDGE 0x00000200L
-#define WS_EX_STATICEDGE 0x00020000L
-
-#define CW_USEDEFAULT ((int)0x80000000)
 
 /* Dialog styles. */
-#define DS_ABSALIGN 0x01L
-#define DS_SYSMODAL 0x02L
-#define DS_3DLOOK 0x04L
-#define DS_FIXEDSYS 0x08L
 #define DS_SETFONT 0x40L
 #define DS_MODALFRAME 0x80L
-#define DS_SETFOREGROUND 0x200L
-#define DS_CENTER 0x0800L
 
 /* Dialog command identifiers. */
 #define IDOK 1
 #define IDCANCEL 2
-#define IDABORT 3
-#define IDRETRY 4
-#define IDIGNORE 5
 #define IDYES 6
 #define IDNO 7
 
 /* Buttons. */
 #define BS_PUSHBUTTON 0x00000000L
 #define BS_DEFPUSHBUTTON 0x00000001L
-#define BS_CHECKBOX 0x00000002L
 #define BS_AUTOCHECKBOX 0x00000003L
-#define BS_RADIOBUTTON 0x00000004L
-#define BS_3STATE 0x00000005L
-#define BS_AUTO3STATE 0x00000006L
-#define BS_GROUPBOX 0x00000007L
-#define BS_AUTORADIOBUTTON 0x00000009L
 #define BS_TYPEMASK 0x0000000FL
 #define BS_LEFTTEXT 0x00000020L
 #define BN_CLICKED 0
@@ -198,109 +150,58 @@ typedef LRESULT (CALLBACK *HOOKPROC)(int, WPARAM, LPARAM);
 #define BM_CLICK 0x00F5
 #define BST_UNCHECKED 0x0000
 #define BST_CHECKED 0x0001
-#define BST_INDETERMINATE 0x0002
 
 /* Edit boxes. */
 #define ES_LEFT 0x0000L
-#define ES_CENTER 0x0001L
-#define ES_RIGHT 0x0002L
 #define ES_MULTILINE 0x0004L
-#define ES_UPPERCASE 0x0008L
-#define ES_LOWERCASE 0x0010L
-#define ES_PASSWORD 0x0020L
 #define ES_AUTOVSCROLL 0x0040L
 #define ES_AUTOHSCROLL 0x0080L
-#define ES_NOHIDESEL 0x0100L
 #define ES_READONLY 0x0800L
 #define ES_WANTRETURN 0x1000L
-#define ES_NUMBER 0x2000L
 #define EN_CHANGE 0x0300
-#define EN_MAXTEXT 0x0501
-#define EM_GETSEL 0x00B0
 #define EM_SETSEL 0x00B1
-#define EM_GETLINECOUNT 0x00BA
 #define EM_REPLACESEL 0x00C2
 #define EM_LIMITTEXT 0x00C5
-#define EM_SETLIMITTEXT EM_LIMITTEXT
-#define EM_SETREADONLY 0x00CF
-#define EM_GETLIMITTEXT 0x00D5
 
 /* Static controls. */
 #define SS_LEFT 0x00000000L
-#define SS_CENTER 0x00000001L
-#define SS_RIGHT 0x00000002L
 #define SS_ICON 0x00000003L
-#define SS_BLACKRECT 0x00000004L
 #define SS_BLACKFRAME 0x00000007L
-#define SS_SIMPLE 0x0000000BL
-#define SS_LEFTNOWORDWRAP 0x0000000CL
-#define SS_TYPEMASK 0x0000001FL
 #define SS_NOPREFIX 0x00000080L
 
 /* Combo boxes. */
 #define CBS_SIMPLE 0x0001L
 #define CBS_DROPDOWN 0x0002L
 #define CBS_DROPDOWNLIST 0x0003L
-#define CBS_AUTOHSCROLL 0x0040L
-#define CBS_SORT 0x0100L
-#define CBS_HASSTRINGS 0x0200L
 #define CB_OKAY 0
 #define CB_ERR (-1)
-#define CB_ERRSPACE (-2)
 #define CBN_SELCHANGE 1
-#define CBN_EDITCHANGE 5
-#define CB_LIMITTEXT 0x0141
 #define CB_ADDSTRING 0x0143
-#define CB_DELETESTRING 0x0144
 #define CB_GETCOUNT 0x0146
 #define CB_GETCURSEL 0x0147
 #define CB_GETLBTEXT 0x0148
 #define CB_GETLBTEXTLEN 0x0149
-#define CB_INSERTSTRING 0x014A
 #define CB_RESETCONTENT 0x014B
-#define CB_FINDSTRING 0x014C
 #define CB_SETCURSEL 0x014E
 #define CB_FINDSTRINGEXACT 0x0158
 
 /* ShowWindow, SetWindowPos, GetWindowLong. */
 #define SW_HIDE 0
-#define SW_SHOWNORMAL 1
-#define SW_NORMAL 1
 #define SW_SHOW 5
-#define SW_SHOWNA 8
 #define SWP_NOSIZE 0x0001
-#define SWP_NOMOVE 0x0002
-#define SWP_NOZORDER 0x0004
-#define SWP_NOREDRAW 0x0008
-#define SWP_NOACTIVATE 0x0010
 #define SWP_SHOWWINDOW 0x0040
-#define SWP_HIDEWINDOW 0x0080
 #define HWND_TOP ((HWND)0)
-#define HWND_BOTTOM ((HWND)1)
-#define HWND_TOPMOST ((HWND)-1)
-#define HWND_NOTOPMOST ((HWND)-2)
 #define GWL_STYLE (-16)
-#define GWL_EXSTYLE (-20)
-#define GWL_ID (-12)
 
 /* Message boxes. */
 #define MB_OK 0x00000000L
-#define MB_OKCANCEL 0x00000001L
-#define MB_YESNOCANCEL 0x00000003L
 #define MB_YESNO 0x00000004L
 #define MB_ICONHAND 0x00000010L
 #define MB_ICONQUESTION 0x00000020L
 #define MB_ICONEXCLAMATION 0x00000030L
-#define MB_ICONASTERISK 0x00000040L
-#define MB_ICONERROR MB_ICONHAND
 #define MB_ICONSTOP MB_ICONHAND
 #define MB_ICONWARNING MB_ICONEXCLAMATION
-#define MB_ICONINFORMATION MB_ICONASTERISK
-#define MB_DEFBUTTON1 0x00000000L
 #define MB_DEFBUTTON2 0x00000100L
-#define MB_DEFBUTTON3 0x00000200L
-#define MB_APPLMODAL 0x00000000L
-#define MB_TASKMODAL 0x00002000L
 #define MB_TYPEMASK 0x0000000FL
 #define MB_ICONMASK 0x000000F0L
 #define MB_DEFMASK 0x00000F00L
@@ -308,12 +209,11 @@ typedef LRESULT (CALLBACK *HOOKPROC)(int, WPARAM, LPARAM);
 /* Hooks. */
 #define WH_CBT 5
 #define HCBT_ACTIVATE 5
-typedef struct tagCBTACTIVATESTRUCT { BOOL fMouse; HWND hWndActive; } CBTACTIVATESTRUCT, *LPCBTACTIVATESTRUCT;
+typedef struct tagCBTACTIVATESTRUCT { BOOL fMouse; HWND hWndActive; } CBTACTIVATESTRUCT;
 
 /* Painting and device-independent bitmaps. */
 #define BI_RGB 0L
 #define DIB_RGB_COLORS 0
-#define SRCCOPY 0x00CC0020
 typedef struct tagPAINTSTRUCT {
   HDC hdc;
   BOOL fErase;
@@ -351,7 +251,6 @@ typedef struct tagWNDCLASSA {
   LPCSTR lpszMenuName;
   LPCSTR lpszClassName;
 } WNDCLASSA;
-typedef WNDCLASSA WNDCLASS;
 typedef struct tagCREATESTRUCTA {
   LPVOID lpCreateParams;
   HINSTANCE hInstance;
@@ -366,10 +265,8 @@ typedef struct tagCREATESTRUCTA {
   LPCSTR lpszClass;
   DWORD dwExStyle;
 } CREATESTRUCTA;
-typedef CREATESTRUCTA CREATESTRUCT;
 
 /* File enumeration. */
-#define FILE_ATTRIBUTE_READONLY 0x00000001
 #define FILE_ATTRIBUTE_DIRECTORY 0x00000010
 #define FILE_ATTRIBUTE_ARCHIVE 0x00000020
 #define FILE_ATTRIBUTE_NORMAL 0x00000080
@@ -386,7 +283,6 @@ typedef struct _WIN32_FIND_DATAA {
   CHAR cFileName[MAX_PATH];
   CHAR cAlternateFileName[14];
 } WIN32_FIND_DATAA, *LPWIN32_FIND_DATAA;
-typedef WIN32_FIND_DATAA WIN32_FIND_DATA;
 
 /* Windows and classes. */
 WINUSERAPI ATOM WINAPI RegisterClassA(const WNDCLASSA *wndClass);
@@ -431,7 +327,6 @@ WINUSERAPI int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT 
 
 /* Painting. */
 WINUSERAPI BOOL WINAPI InvalidateRect(HWND window, const RECT *rect, BOOL erase);
-WINUSERAPI BOOL WINAPI UpdateWindow(HWND window);
 WINUSERAPI HDC WINAPI BeginPaint(HWND window, LPPAINTSTRUCT paint);
 WINUSERAPI BOOL WINAPI EndPaint(HWND window, const PAINTSTRUCT *paint);
 WINUSERAPI HDC WINAPI GetDC(HWND window);
@@ -439,9 +334,6 @@ WINUSERAPI int WINAPI ReleaseDC(HWND window, HDC dc);
 WINUSERAPI int WINAPI SetDIBitsToDevice(HDC dc, int xDest, int yDest, DWORD width, DWORD height, int xSrc, int ySrc,
                                         UINT startScan, UINT scanLines, const void *bits, const BITMAPINFO *info,
                                         UINT colorUse);
-WINUSERAPI int WINAPI StretchDIBits(HDC dc, int xDest, int yDest, int destWidth, int destHeight, int xSrc, int ySrc,
-                                    int srcWidth, int srcHeight, const void *bits, const BITMAPINFO *info,
-                                    UINT colorUse, DWORD rop);
 
 /* Timers and hooks. */
 WINUSERAPI UINT_PTR WINAPI SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC timerProc);
@@ -454,27 +346,6 @@ WINUSERAPI LRESULT WINAPI CallNextHookEx(HHOOK hook, int code, WPARAM wParam, LP
 WINUSERAPI HANDLE WINAPI FindFirstFileA(LPCSTR pattern, LPWIN32_FIND_DATAA findData);
 WINUSERAPI BOOL WINAPI FindNextFileA(HANDLE find, LPWIN32_FIND_DATAA findData);
 WINUSERAPI BOOL WINAPI FindClose(HANDLE find);
-
-#define RegisterClass RegisterClassA
-#define UnregisterClass UnregisterClassA
-#define CreateWindowEx CreateWindowExA
-#define CreateWindowA(c, n, s, x, y, w, h, p, m, i, a) CreateWindowExA(0, c, n, s, x, y, w, h, p, m, i, a)
-#define CreateWindow CreateWindowA
-#define DefWindowProc DefWindowProcA
-#define GetWindowText GetWindowTextA
-#define SetWindowText SetWindowTextA
-#define GetClassName GetClassNameA
-#define GetWindowLong GetWindowLongA
-#define SendMessage SendMessageA
-#define PostMessage PostMessageA
-#define DialogBoxParam DialogBoxParamA
-#define SendDlgItemMessage SendDlgItemMessageA
-#define SetDlgItemText SetDlgItemTextA
-#define GetDlgItemText GetDlgItemTextA
-#define MessageBox MessageBoxA
-#define SetWindowsHookEx SetWindowsHookExA
-#define FindFirstFile FindFirstFileA
-#define FindNextFile FindNextFileA
 
 #ifdef __cplusplus
 }

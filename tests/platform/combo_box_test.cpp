@@ -74,15 +74,6 @@ TEST_F(ComboBoxTest, ResetEmptiesListAndSelection) {
   EXPECT_EQ(Add("Again"), 0);
 }
 
-TEST_F(ComboBoxTest, DeletingKeepsTheSelectedItemSelected) {
-  SendMessageA(combo_, CB_SETCURSEL, 2, 0);
-  EXPECT_EQ(SendMessageA(combo_, CB_DELETESTRING, 0, 0), 3);
-  EXPECT_EQ(SendMessageA(combo_, CB_GETCURSEL, 0, 0), 1);
-  EXPECT_EQ(TextOf(combo_), "Bezier");
-  EXPECT_EQ(SendMessageA(combo_, CB_DELETESTRING, 1, 0), 2);
-  EXPECT_EQ(SendMessageA(combo_, CB_GETCURSEL, 0, 0), CB_ERR);
-}
-
 TEST_F(ComboBoxTest, DropDownListTextSelectsAnItemOrIsRefused) {
   EXPECT_TRUE(SetWindowTextA(combo_, "bezier"));
   EXPECT_EQ(SendMessageA(combo_, CB_GETCURSEL, 0, 0), 2);

@@ -106,21 +106,6 @@ TEST(PaintingTest, DialogPaintingOverTheControlReachesIt) {
   ExpectPixel(surface, 4, 4, 3, 3, 7);
 }
 
-TEST(PaintingTest, StretchScalesByNearestPixel) {
-  Bitmap bitmap(2, 2);
-  Surface surface = DrawIntoTestArea([&](HWND dialog) {
-    HWND area = GetDlgItem(dialog, IDC_TEST_AREA);
-    HDC dc = GetDC(area);
-    EXPECT_EQ(StretchDIBits(dc, 0, 0, 4, 4, 0, 0, 2, 2, bitmap.bits.data(), &bitmap.info, DIB_RGB_COLORS, SRCCOPY),
-              2);
-    ReleaseDC(area, dc);
-  });
-  ExpectPixel(surface, 0, 0, 0, 0, 7);
-  ExpectPixel(surface, 1, 1, 0, 0, 7);
-  ExpectPixel(surface, 3, 0, 1, 0, 7);
-  ExpectPixel(surface, 3, 3, 1, 1, 7);
-}
-
 TEST(PaintingTest, DrawingBeyondTheAreaIsClipped) {
   Bitmap bitmap(100, 100);
   Surface surface = DrawIntoTestArea([&](HWND dialog) {

@@ -45,8 +45,7 @@ TEST_F(TrackbarTest, NarrowingTheRangeMovesThePosition) {
   SetPosition(80);
   SendMessageA(bar_, TBM_SETRANGE, FALSE, MAKELONG(0, 1));
   EXPECT_EQ(SendMessageA(bar_, TBM_GETPOS, 0, 0), 1);
-  SendMessageA(bar_, TBM_SETRANGEMIN, FALSE, 5);
-  SendMessageA(bar_, TBM_SETRANGEMAX, FALSE, 9);
+  SendMessageA(bar_, TBM_SETRANGE, FALSE, MAKELONG(5, 9));
   EXPECT_EQ(SendMessageA(bar_, TBM_GETPOS, 0, 0), 5);
 }
 
