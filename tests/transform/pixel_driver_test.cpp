@@ -25,6 +25,28 @@ TEST_F(PixelDriver, CoordTwoAloneCopiesTheImageInEveryInterpolation) {
   }
 }
 
+// Fetched colours between pixels: Round takes the containing pixel, Linear
+// and Bezier differ on a curved source, and every mode other than 0 and 1
+// interpolates as Bezier.
+TEST_F(PixelDriver, EveryModeOtherThanRoundAndLinearIsBezier) {
+  auto resultFor = [this](int32_t interpolation) {
+    MakeImages(8, 4);
+    for (int32_t y = 0; y < 4; ++y) {
+      for (int32_t x = 0; x < 8; ++x) sourceRgb.PixelAddress(x, y, 0)[0] = uint8_t(3 * x * x);
+    }
+    Load("", "coord=2;\r\nx=x+0.5;\r\n");
+    EXPECT_EQ(Run(interpolation), 1);
+    return std::vector<uint8_t>(destinationRgb.data, destinationRgb.data + 8 * 4 * 3);
+  };
+  const std::vector<uint8_t> round = resultFor(kTransformRound);
+  const std::vector<uint8_t> linear = resultFor(kTransformLinear);
+  const std::vector<uint8_t> bezier = resultFor(kTransformBezier);
+  EXPECT_EQ(Result(3, 1)[0], SampleBezier(sourceRgb, 3, 1, 0.5, 0.0, 0));
+  EXPECT_NE(round, linear);
+  EXPECT_NE(linear, bezier);
+  for (int32_t other : {3, 7, -1, 1000}) EXPECT_EQ(resultFor(other), bezier) << other;
+}
+
 TEST_F(PixelDriver, ShiftedPositionsWrapAroundTheEdges) {
   struct Case {
     const char* transform;
