@@ -1,11 +1,7 @@
+#include "ui/dialog_common.h"
 #include "ui/editor_internal.h"
 
 namespace {
-
-struct ControlText {
-  int id;
-  const char* text;
-};
 
 // Captions of the editor's controls, set when it opens.
 const ControlText kEditorCaptions[] = {
@@ -39,9 +35,7 @@ const BoxLimit kEditorBoxLimits[] = {
 };
 
 void InitializeEditor(HWND dialog) {
-  for (const ControlText& caption : kEditorCaptions) {
-    SetDlgItemTextA(dialog, caption.id, caption.text);
-  }
+  SetControlTexts(dialog, kEditorCaptions);
   for (const BoxLimit& limit : kEditorBoxLimits) {
     SendDlgItemMessageA(dialog, limit.id, EM_LIMITTEXT, static_cast<WPARAM>(limit.characters), 0);
   }
@@ -124,19 +118,16 @@ INT_PTR CALLBACK EditorDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
     if (message == WM_INITDIALOG) EndDialog(dialog, 0);
     return message == WM_INITDIALOG ? TRUE : FALSE;
   }
+  if (IsCloseCommand(message, wParam)) {
+    EndDialog(dialog, 0);
+    return TRUE;
+  }
   switch (message) {
     case WM_INITDIALOG:
       InitializeEditor(dialog);
       return TRUE;
     case WM_COMMAND:
       return HandleCommand(dialog, LOWORD(wParam), HIWORD(wParam));
-    case WM_SYSCOMMAND:
-      if ((wParam & 0xFFF0) != SC_CLOSE) return FALSE;
-      EndDialog(dialog, 0);
-      return TRUE;
-    case WM_CLOSE:
-      EndDialog(dialog, 0);
-      return TRUE;
     default:
       return FALSE;
   }

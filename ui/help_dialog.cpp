@@ -1,10 +1,15 @@
 #include <windows.h>
 
+#include "ui/dialog_common.h"
 #include "ui/editor_internal.h"
 #include "ui/help_internal.h"
 
 INT_PTR CALLBACK HelpDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   (void)lParam;
+  if (IsCloseCommand(message, wParam)) {
+    EndDialog(dialog, 0);
+    return TRUE;
+  }
   switch (message) {
     case WM_INITDIALOG:
       SetDlgItemTextA(dialog, IDC_HELP_TEXT, kHelpReferenceText);
@@ -19,15 +24,6 @@ INT_PTR CALLBACK HelpDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         return TRUE;
       }
       return FALSE;
-    case WM_SYSCOMMAND:
-      if ((wParam & 0xFFF0) == SC_CLOSE) {
-        EndDialog(dialog, 0);
-        return TRUE;
-      }
-      return FALSE;
-    case WM_CLOSE:
-      EndDialog(dialog, 0);
-      return TRUE;
     default:
       return FALSE;
   }

@@ -1,16 +1,12 @@
 // The main filter dialog: program choice, parameter rows, interpolation,
 // preview, parameter set files, OK and Cancel.
+#include "ui/dialog_common.h"
 #include "ui/main_dialog_internal.h"
 #include "ui/ui.h"
 
 namespace {
 
 const char* const kInterpolationNames[] = {"Round", "Linear", "Bezier"};
-
-struct ControlText {
-  int id;
-  const char* text;
-};
 
 const ControlText kStartTexts[] = {
     {kMainPreviewButton, "Preview"},   {kMainSaveButton, "Save"},
@@ -28,7 +24,7 @@ void RenderPreviewIfAuto(HWND dialog, const FilterContext& context) {
 }
 
 void InitialiseDialog(HWND dialog, FilterContext& context) {
-  for (const ControlText& control : kStartTexts) SetDlgItemTextA(dialog, control.id, control.text);
+  SetControlTexts(dialog, kStartTexts);
   CheckDlgButton(dialog, kMainAutoPreview,
                  context.settings.Preview != 0 ? BST_CHECKED : BST_UNCHECKED);
   for (const char* name : kInterpolationNames) {
@@ -116,6 +112,10 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     if (message == WM_INITDIALOG) EndDialog(dialog, 0);
     return FALSE;
   }
+  if (IsCloseCommand(message, wParam)) {
+    EndDialog(dialog, 0);
+    return TRUE;
+  }
   switch (message) {
     case WM_INITDIALOG:
       InitialiseDialog(dialog, *context);
@@ -129,13 +129,6 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
       return TRUE;
     case WM_PAINT:
       Paint(dialog);
-      return TRUE;
-    case WM_SYSCOMMAND:
-      if ((wParam & 0xFFF0) != SC_CLOSE) return FALSE;
-      EndDialog(dialog, 0);
-      return TRUE;
-    case WM_CLOSE:
-      EndDialog(dialog, 0);
       return TRUE;
     default:
       return FALSE;

@@ -55,6 +55,64 @@ TEST(FilterProc, CancelWritesNoRowSavesNothingAndSendsNothing) {
   EXPECT_TRUE(user.MessageBoxes().empty());
 }
 
+// Sends the first dialog that comes up a close command and then OK: only a
+// dialog that ended on the close command leaves the OK unseen.
+class CloseThenConfirm {
+ public:
+  CloseThenConfirm(UINT message, WPARAM wParam) : message_(message), wParam_(wParam) {
+    active_ = this;
+    hook_ = SetWindowsHookExA(WH_CBT, Watch, nullptr, GetCurrentThreadId());
+  }
+  ~CloseThenConfirm() {
+    UnhookWindowsHookEx(hook_);
+    active_ = nullptr;
+  }
+  CloseThenConfirm(const CloseThenConfirm&) = delete;
+  CloseThenConfirm& operator=(const CloseThenConfirm&) = delete;
+
+ private:
+  static LRESULT CALLBACK Watch(int code, WPARAM wParam, LPARAM lParam) {
+    CloseThenConfirm& self = *active_;
+    if (code == HCBT_ACTIVATE && !self.sent_) {
+      self.sent_ = true;
+      HWND dialog = reinterpret_cast<HWND>(wParam);
+      PostMessageA(dialog, self.message_, self.wParam_, 0);
+      PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    }
+    return CallNextHookEx(self.hook_, code, wParam, lParam);
+  }
+
+  static CloseThenConfirm* active_;
+  UINT message_;
+  WPARAM wParam_;
+  bool sent_ = false;
+  HHOOK hook_ = nullptr;
+};
+
+CloseThenConfirm* CloseThenConfirm::active_ = nullptr;
+
+TEST(FilterCalls, ClosingEitherDialogIsCancel) {
+  const struct {
+    const char* how;
+    UINT message;
+    WPARAM wParam;
+  } closings[] = {{"close box", WM_SYSCOMMAND, SC_CLOSE}, {"WM_CLOSE", WM_CLOSE, 0}};
+  for (const auto& closing : closings) {
+    for (bool editor : {false, true}) {
+      FakeHost host(4, 4);
+      host.WriteLibrary(LibraryText({kInvert}));
+      {
+        CloseThenConfirm user(closing.message, closing.wParam);
+        EXPECT_EQ(editor ? host.FilterOptionCall() : host.FilterProcCall(), 1);
+      }
+      const char* dialog = editor ? "the editor" : "the main dialog";
+      EXPECT_FALSE(host.FileExists(host.baseFolder() + "Morfel.dat")) << closing.how << ", " << dialog;
+      EXPECT_TRUE(host.EventsOf(HostEvent::kWriteRgb).empty()) << closing.how << ", " << dialog;
+      EXPECT_TRUE(host.EventsOf(HostEvent::kMessage).empty()) << closing.how << ", " << dialog;
+    }
+  }
+}
+
 TEST(FilterProc, ReadsEveryRowBeforeTheDialog) {
   FakeHost host(5, 3);
   host.WriteLibrary(LibraryText({kInvert}));
