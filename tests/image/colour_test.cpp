@@ -34,6 +34,12 @@ TEST(RgbToHls, SextantsFollowExactComparisons) {
   EXPECT_DOUBLE_EQ(RgbToHls(1, 0.5, 0).h, 0.5 / 6);
   // r is max, g is min: 5 + bc.
   EXPECT_DOUBLE_EQ(RgbToHls(1, 0, 0.5).h, 5.5 / 6);
+  // g is max, b is min: 1 + rc; b not min: 3 - bc.
+  EXPECT_DOUBLE_EQ(RgbToHls(0.5, 1, 0).h, 1.5 / 6);
+  EXPECT_DOUBLE_EQ(RgbToHls(0, 1, 0.5).h, 2.5 / 6);
+  // b is max, r is min: 3 + gc; r not min: 5 - rc.
+  EXPECT_DOUBLE_EQ(RgbToHls(0, 0.5, 1).h, 3.5 / 6);
+  EXPECT_DOUBLE_EQ(RgbToHls(0.5, 0, 1).h, 4.5 / 6);
   // l above one half uses delta / (2 - max - min).
   EXPECT_DOUBLE_EQ(RgbToHls(1, 0.5, 0.5).s, 0.5 / 0.5);
   EXPECT_DOUBLE_EQ(RgbToHls(0.75, 0.25, 0.25).s, 0.5 / 1.0);
