@@ -125,6 +125,17 @@ TEST_F(Orchestration, ParametersAreAssignedBeforeInit) {
   EXPECT_TRUE(errors.texts.empty());
 }
 
+// The built-in variables are set before the parameters, so a parameter may
+// stand in for one of them.
+TEST_F(Orchestration, ParametersOverrideBuiltInVariables) {
+  MakeImages(8, 3);
+  Declare(&slots[0], "Passes", "loop", "2");
+  Load("s=0;\r\n", kShiftingTransform);
+  ASSERT_EQ(Run(), 1);
+  EXPECT_EQ(Variable("s"), 21);
+  for (int32_t x = 0; x < 8; ++x) EXPECT_EQ(Result(x, 1)[0], SourceBlue((x + 2) % 8)) << x;
+}
+
 TEST_F(Orchestration, ParametersStopAtTheFirstEmptyName) {
   MakeImages(4, 2);
   Declare(&slots[0], "One", "p", "1");
