@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "host/scripted_user.h"
+#include "tests/plugin/host/activation_hook.h"
 #include "tests/plugin/host/fake_host.h"
 #include "ui/resource.h"
 
@@ -57,39 +59,14 @@ TEST(FilterProc, CancelWritesNoRowSavesNothingAndSendsNothing) {
 
 // Sends the first dialog that comes up a close command and then OK: only a
 // dialog that ended on the close command leaves the OK unseen.
-class CloseThenConfirm {
- public:
-  CloseThenConfirm(UINT message, WPARAM wParam) : message_(message), wParam_(wParam) {
-    active_ = this;
-    hook_ = SetWindowsHookExA(WH_CBT, Watch, nullptr, GetCurrentThreadId());
-  }
-  ~CloseThenConfirm() {
-    UnhookWindowsHookEx(hook_);
-    active_ = nullptr;
-  }
-  CloseThenConfirm(const CloseThenConfirm&) = delete;
-  CloseThenConfirm& operator=(const CloseThenConfirm&) = delete;
-
- private:
-  static LRESULT CALLBACK Watch(int code, WPARAM wParam, LPARAM lParam) {
-    CloseThenConfirm& self = *active_;
-    if (code == HCBT_ACTIVATE && !self.sent_) {
-      self.sent_ = true;
-      HWND dialog = reinterpret_cast<HWND>(wParam);
-      PostMessageA(dialog, self.message_, self.wParam_, 0);
-      PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    }
-    return CallNextHookEx(self.hook_, code, wParam, lParam);
-  }
-
-  static CloseThenConfirm* active_;
-  UINT message_;
-  WPARAM wParam_;
-  bool sent_ = false;
-  HHOOK hook_ = nullptr;
-};
-
-CloseThenConfirm* CloseThenConfirm::active_ = nullptr;
+std::function<void(HWND)> CloseThenConfirm(UINT message, WPARAM wParam) {
+  return [message, wParam, sent = false](HWND dialog) mutable {
+    if (sent) return;
+    sent = true;
+    PostMessageA(dialog, message, wParam, 0);
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  };
+}
 
 TEST(FilterCalls, ClosingEitherDialogIsCancel) {
   const struct {
@@ -102,7 +79,7 @@ TEST(FilterCalls, ClosingEitherDialogIsCancel) {
       FakeHost host(4, 4);
       host.WriteLibrary(LibraryText({kInvert}));
       {
-        CloseThenConfirm user(closing.message, closing.wParam);
+        ActivationHook user(CloseThenConfirm(closing.message, closing.wParam));
         EXPECT_EQ(editor ? host.FilterOptionCall() : host.FilterProcCall(), 1);
       }
       const char* dialog = editor ? "the editor" : "the main dialog";

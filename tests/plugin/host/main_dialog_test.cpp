@@ -12,6 +12,7 @@
 
 #include "host/scripted_user.h"
 #include "morfel_platform_ext.h"
+#include "tests/plugin/host/activation_hook.h"
 #include "tests/plugin/host/fake_host.h"
 #include "ui/resource.h"
 
@@ -541,37 +542,23 @@ TEST(MainDialog, AParameterSetSavedAndLoadedRestoresGroupProgramAndValues) {
 }
 
 // What each file dialog offered when it came up: the proposed file name and
-// the file types. A hook of its own beside the scripted user's reads them.
+// the file types.
 struct FileDialogView {
   std::string name;
   std::vector<std::string> types;
   int32_t selectedType = -1;
 };
 
+// A file dialog comes up again after each box over it: each is read once.
 class FileDialogWatcher {
  public:
-  FileDialogWatcher() {
-    active_ = this;
-    hook_ = SetWindowsHookExA(WH_CBT, Watch, nullptr, GetCurrentThreadId());
-  }
-  ~FileDialogWatcher() {
-    UnhookWindowsHookEx(hook_);
-    active_ = nullptr;
-  }
-  FileDialogWatcher(const FileDialogWatcher&) = delete;
-  FileDialogWatcher& operator=(const FileDialogWatcher&) = delete;
+  FileDialogWatcher() : hook_([this](HWND window) { Read(window); }) {}
 
   std::vector<FileDialogView> views;
 
  private:
-  static LRESULT CALLBACK Watch(int code, WPARAM wParam, LPARAM lParam) {
-    HWND window = reinterpret_cast<HWND>(wParam);
-    if (code == HCBT_ACTIVATE && GetDlgItem(window, cmb13) != nullptr) active_->Read(window);
-    return CallNextHookEx(active_->hook_, code, wParam, lParam);
-  }
-
-  // A file dialog comes up again after each box over it: read it once.
   void Read(HWND dialog) {
+    if (GetDlgItem(dialog, cmb13) == nullptr) return;
     if (std::find(seen_.begin(), seen_.end(), dialog) != seen_.end()) return;
     seen_.push_back(dialog);
     FileDialogView view;
@@ -588,12 +575,9 @@ class FileDialogWatcher {
     views.push_back(view);
   }
 
-  static FileDialogWatcher* active_;
-  HHOOK hook_ = nullptr;
   std::vector<HWND> seen_;
+  ActivationHook hook_;
 };
-
-FileDialogWatcher* FileDialogWatcher::active_ = nullptr;
 
 TEST(MainDialog, FileDialogsOfferParameterFilesAndProposeTheProgramsName) {
   FakeHost host(4, 4);
