@@ -34,6 +34,7 @@ bool IsDialogClass(HWND window) {
   return GetClassNameA(window, name, sizeof name) > 0 && std::strcmp(name, "#32770") == 0;
 }
 
+
 bool IsDialogAction(ScriptedAction::Kind kind) {
   return kind != ScriptedAction::kAnswerMessageBox && kind != ScriptedAction::kFillFileDialog &&
          kind != ScriptedAction::kCancelFileDialog;
@@ -91,17 +92,37 @@ LRESULT CALLBACK ScriptedUser::HookProc(int code, WPARAM wParam, LPARAM lParam) 
 
 void CALLBACK ScriptedUser::TimerProc(HWND window, UINT, UINT_PTR id, DWORD) {
   KillTimer(window, id);
-  if (g_active) g_active->Act(window);
+  if (!g_active) return;
+  g_active->ForgetClosedWindows();
+  g_active->Act(window);
 }
 
-bool ScriptedUser::Seen(HWND window) const { return std::find(seen_.begin(), seen_.end(), window) != seen_.end(); }
+// Windows may reuse the handle of a closed window for a new one, which must
+// then count as new (a second message box is recorded too).
+void ScriptedUser::ForgetClosedWindows() {
+  open_.erase(std::remove_if(open_.begin(), open_.end(), [](HWND window) { return !IsWindow(window); }), open_.end());
+}
+
+// A file dialog is told by its file name box first: a template of its own
+// may well hold a static with the message box's text id.
+ScriptedUser::WindowKind ScriptedUser::KindOf(HWND window) {
+  if (GetDlgItem(window, cmb13)) return WindowKind::kFileDialog;
+  if (GetDlgItem(window, kMessageTextId)) return WindowKind::kMessageBox;
+  return WindowKind::kDialog;
+}
+
+bool ScriptedUser::IsOpenAndKnown(HWND window) const {
+  return std::find(open_.begin(), open_.end(), window) != open_.end();
+}
 
 void ScriptedUser::OnActivate(HWND window) {
   if (!IsDialogClass(window)) return;
-  if (!Seen(window)) {
+  ForgetClosedWindows();
+  if (!IsOpenAndKnown(window)) {
+    open_.push_back(window);
     seen_.push_back(window);
     // A message box is recorded when it first appears; it never changes.
-    if (GetDlgItem(window, kMessageTextId))
+    if (KindOf(window) == WindowKind::kMessageBox)
       boxes_.push_back({WindowText(window), ItemText(window, kMessageTextId), static_cast<int>(next_) - 1, window});
   }
   SetTimer(window, kActTimerId, kActDelayMs, TimerProc);
@@ -110,12 +131,17 @@ void ScriptedUser::OnActivate(HWND window) {
 void ScriptedUser::Act(HWND window) {
   // A window under a modal box cannot be used; it comes back when the box closes.
   if (!IsWindow(window) || !IsWindowEnabled(window)) return;
-  if (GetDlgItem(window, kMessageTextId))
-    ActOnMessageBox(window);
-  else if (GetDlgItem(window, cmb13))
-    ActOnFileDialog(window);
-  else
-    ActOnDialog(window);
+  switch (KindOf(window)) {
+    case WindowKind::kMessageBox:
+      ActOnMessageBox(window);
+      break;
+    case WindowKind::kFileDialog:
+      ActOnFileDialog(window);
+      break;
+    case WindowKind::kDialog:
+      ActOnDialog(window);
+      break;
+  }
 }
 
 void ScriptedUser::ActOnMessageBox(HWND box) {
@@ -125,8 +151,9 @@ void ScriptedUser::ActOnMessageBox(HWND box) {
     ++next_;
     answer = action->value;
   } else if (answerer_) {
-    auto record = std::find_if(boxes_.begin(), boxes_.end(), [box](const MessageBoxRecord &r) { return r.window == box; });
-    if (record != boxes_.end()) answer = answerer_(*record);
+    // The latest record: an earlier box may have had the same handle.
+    auto record = std::find_if(boxes_.rbegin(), boxes_.rend(), [box](const MessageBoxRecord &r) { return r.window == box; });
+    if (record != boxes_.rend()) answer = answerer_(*record);
   }
   if (!answer) return;
   if (!GetDlgItem(box, answer)) {
@@ -141,7 +168,10 @@ void ScriptedUser::ActOnFileDialog(HWND dialog) {
   if (!action) return;
   if (action->kind == ScriptedAction::kFillFileDialog) {
     ++next_;
-    SetDlgItemTextA(dialog, cmb13, action->text.c_str());
+    if (!SetDlgItemTextA(dialog, cmb13, action->text.c_str())) {
+      Fail(dialog, "the file name box refused \"" + action->text + "\"");
+      return;
+    }
     PostMessageA(dialog, WM_COMMAND, IDOK, 0);
   } else if (action->kind == ScriptedAction::kCancelFileDialog) {
     ++next_;

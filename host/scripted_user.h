@@ -14,9 +14,10 @@
 // - a file dialog: FillFileDialog or CancelFileDialog.
 // Actions are performed strictly in list order. A window is activated again
 // each time a box over it closes; the user recognises windows it has seen and
-// records each message box once. Actions that cannot be done (no such control,
-// no such combo item, a disabled control) are skipped and reported in
-// Failures().
+// records each message box once; a closed window is forgotten, so a new window
+// that gets its handle counts as new. Actions that cannot be done (no such
+// control, no such combo item, a disabled control, a refused file name) are
+// skipped and reported in Failures().
 //
 // One scripted user may be started per thread at a time; it is not copyable.
 // Windows it has not been given actions for are left alone.
@@ -92,6 +93,7 @@ class ScriptedUser {
  private:
   enum class WindowKind { kDialog, kMessageBox, kFileDialog };
 
+  static WindowKind KindOf(HWND window);
   static LRESULT CALLBACK HookProc(int code, WPARAM wParam, LPARAM lParam);
   static void CALLBACK TimerProc(HWND window, UINT message, UINT_PTR id, DWORD time);
 
@@ -103,7 +105,8 @@ class ScriptedUser {
   bool Perform(HWND dialog, const ScriptedAction &action);
   void Fail(HWND dialog, const std::string &what);
   const ScriptedAction *NextAction() const { return Finished() ? nullptr : &actions_[next_]; }
-  bool Seen(HWND window) const;
+  void ForgetClosedWindows();
+  bool IsOpenAndKnown(HWND window) const;
 
   std::vector<ScriptedAction> actions_;
   size_t next_ = 0;
@@ -111,6 +114,7 @@ class ScriptedUser {
   std::vector<MessageBoxRecord> boxes_;
   std::vector<std::string> failures_;
   std::vector<HWND> seen_;
+  std::vector<HWND> open_;  // seen and not yet closed
   HHOOK hook_ = nullptr;
 };
 

@@ -1,5 +1,6 @@
 #include <commctrl.h>
 #include <commdlg.h>
+#include <dlgs.h>
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -139,6 +140,50 @@ TEST(ScriptedUserTest, ImpossibleActionsAreReportedAndSkipped) {
   EXPECT_EQ(recorded.edit, "ok");
   ASSERT_EQ(user.Failures().size(), 3u);
   EXPECT_NE(user.Failures()[2].find("no control 4242"), std::string::npos);
+}
+
+// A dialog whose file name box holds "Round" and "Linear"; OK records the
+// chosen item.
+INT_PTR RunNameDialog(std::string *chosen) {
+  TestDialog dialog;
+  dialog.onInit = [](HWND window) {
+    for (const char *item : {"Round", "Linear"})
+      SendDlgItemMessageA(window, cmb13, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+  };
+  dialog.onCommand = [chosen](HWND window, int id, int) {
+    if (id != IDOK) return false;
+    char text[64] = "";
+    GetDlgItemTextA(window, cmb13, text, sizeof text);
+    *chosen = text;
+    EndDialog(window, IDOK);
+    return true;
+  };
+  return RunTestDialog(&dialog, "namedlg");
+}
+
+TEST(ScriptedUserTest, FileNameBoxMakesAFileDialogWhateverElseItHolds) {
+  ScriptedUser user;
+  user.FillFileDialog("linear");
+  ASSERT_TRUE(user.Start());
+  std::string chosen;
+  EXPECT_EQ(RunNameDialog(&chosen), IDOK);
+  user.Stop();
+  EXPECT_EQ(chosen, "Linear");
+  EXPECT_TRUE(user.Finished());
+  EXPECT_TRUE(user.MessageBoxes().empty());
+  EXPECT_TRUE(user.Failures().empty());
+}
+
+TEST(ScriptedUserTest, RefusedFileNameIsReported) {
+  ScriptedUser user;
+  user.FillFileDialog("Cubic");
+  ASSERT_TRUE(user.Start());
+  std::string chosen;
+  EXPECT_EQ(RunNameDialog(&chosen), IDCANCEL);  // nobody chose: no user left
+  user.Stop();
+  EXPECT_EQ(chosen, "");
+  ASSERT_EQ(user.Failures().size(), 1u);
+  EXPECT_NE(user.Failures()[0].find("refused \"Cubic\""), std::string::npos) << user.Failures()[0];
 }
 
 TEST(ScriptedUserTest, OnlyOneUserAtATime) {
