@@ -14,7 +14,9 @@
  *     HINSTANCE MorfelModuleInstance(void);
  *
  * The generated file registers its table with MorfelRegisterModule when the
- * module loads, and the accessor returns the instance handle it got, so a
+ * module loads and unregisters it when the module unloads (a host may unload
+ * the plug-in and load it again), and the accessor returns the instance
+ * handle it got, so a
  * shared library on Linux passes MorfelModuleInstance() where Windows code
  * passes the handle from DllMain (e.g. it calls its own entry point with it
  * from a load-time constructor). Each module gets its own handle and finds

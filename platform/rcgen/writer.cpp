@@ -64,7 +64,14 @@ std::string WriteTemplates(const std::vector<RcDialog> &dialogs, const std::stri
       << "extern \"C\" __attribute__((visibility(\"hidden\"))) HINSTANCE " << accessor << "(void) {\n"
       << "  static HINSTANCE instance = MorfelRegisterModule(kDialogs, " << dialogs.size() << ");\n"
       << "  return instance;\n}\n\n"
-      << "namespace {\n[[maybe_unused]] const HINSTANCE kRegisteredAtLoad = " << accessor << "();\n}  // namespace\n";
+      << "namespace {\n\n"
+      << "// Registers the templates when the module loads and forgets them when it\n"
+      << "// unloads, before the tables go away with it.\n"
+      << "struct Registration {\n"
+      << "  Registration() { " << accessor << "(); }\n"
+      << "  ~Registration() { MorfelUnregisterModule(" << accessor << "()); }\n"
+      << "};\n"
+      << "const Registration kRegistration;\n\n}  // namespace\n";
   return out.str();
 }
 

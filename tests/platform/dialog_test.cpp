@@ -1,4 +1,5 @@
 #include <commctrl.h>
+#include <morfel_platform_ext.h>
 
 #include <gtest/gtest.h>
 
@@ -101,6 +102,20 @@ TEST(DialogTest, EachModuleFindsOnlyItsOwnTemplates) {
   EXPECT_EQ(RunTestDialog(&dialog, "testdlg", nullptr, PluginDialogsInstance()), -1);
   EXPECT_EQ(RunTestDialog(&dialog, "nosuchdlg"), -1);
   EXPECT_EQ(DialogBoxParamA(TestDialogsInstance(), MAKEINTRESOURCEA(5), nullptr, nullptr, 0), -1);
+}
+
+TEST(DialogTest, UnregisteredModuleIsForgotten) {
+  static const MorfelDialogTemplate kTemplates[] = {
+      {"tempdlg", "Temp", DS_MODALFRAME | WS_POPUP | WS_CAPTION, 0, 0, 0, 50, 20, "MS Sans Serif", 8, nullptr, 0}};
+  HINSTANCE instance = MorfelRegisterModule(kTemplates, 1);
+  ASSERT_NE(instance, nullptr);
+  TestDialog dialog;
+  dialog.onInit = [](HWND window) { EndDialog(window, IDOK); };
+  EXPECT_EQ(RunTestDialog(&dialog, "tempdlg", nullptr, instance), IDOK);
+  EXPECT_TRUE(MorfelUnregisterModule(instance));
+  EXPECT_EQ(RunTestDialog(&dialog, "tempdlg", nullptr, instance), -1);
+  EXPECT_EQ(RunTestDialog(&dialog, "tempdlg"), -1);
+  EXPECT_FALSE(MorfelUnregisterModule(instance));
 }
 
 TEST(DialogTest, EndsAsCancelWithoutAUser) {
