@@ -205,14 +205,30 @@ TEST(MainDialog, ATransformThatDoesNotCompileIsReported) {
   EXPECT_EQ(watcher.boxes, std::vector<std::string>{"Program compilation error."});
 }
 
+// Half a pixel off the grid, across the wrap at the right edge, the three
+// interpolations give three different images.
 TEST(MainDialog, BezierTakesEffectButIsStoredAsLinear) {
-  FakeHost host(4, 4);
-  host.WriteLibrary(LibraryText({kInvert}));
-  ScriptedUser user;
-  user.SelectComboText(IDC_INTERP_COMBO, "Bezier");
-  user.ClickButton(IDOK);
-  RunScripted(user, [&] { host.FilterProcCall(); });
-  EXPECT_TRUE(Has(Settings(host), "Interp=1\r\n")) << Settings(host);
+  const LibraryProgram halfStep = {"Deform", "Half step", "", "coord=2;\r\nx=x+0.5;\r\n"};
+  std::vector<std::vector<uint8_t>> results;
+  for (const char* interpolation : {"Round", "Linear", "Bezier"}) {
+    FakeHost host(6, 4);
+    host.WriteLibrary(LibraryText({halfStep}));
+    ScriptedUser user;
+    user.SelectComboText(IDC_INTERP_COMBO, interpolation);
+    user.ClickButton(IDOK);
+    RunScripted(user, [&] { host.FilterProcCall(); });
+    std::vector<uint8_t> pixels;
+    for (int32_t y = 0; y < 4; ++y) {
+      for (int32_t x = 0; x < 6; ++x) pixels.push_back(host.ResultRgb(x, y, 0));
+    }
+    results.push_back(pixels);
+    if (std::string(interpolation) == "Bezier") {
+      EXPECT_TRUE(Has(Settings(host), "Interp=1\r\n")) << Settings(host);
+    }
+  }
+  EXPECT_NE(results[0], results[1]);
+  EXPECT_NE(results[1], results[2]);  // Bezier ran, not the Linear it is stored as
+  EXPECT_NE(results[0], results[2]);
 }
 
 // ---------------------------------------------------------------- parameters
