@@ -257,6 +257,21 @@ TEST(MainDialog, DeclaredParametersShowAsRowsWithTheirRanges) {
   EXPECT_EQ(shot.labels[2], "");
 }
 
+// The main dialog says nothing of malformed declarations: it shows no rows.
+TEST(MainDialog, MalformedDeclarationsShowNoRowsAndNoMessage) {
+  FakeHost host(4, 4);
+  host.WriteLibrary(LibraryText({kLevel, {"Colour", "Bad", "?level,,0,255,10;\r\n", "R=1;\r\n"}}));
+  ScriptedUser user;
+  DialogWatcher watcher(user);
+  user.SelectComboText(IDC_FUNCTION_COMBO, "Bad");
+  LookAtTheDialog(user);
+  user.ClickButton(IDCANCEL);
+  RunScripted(user, [&] { host.FilterProcCall(); });
+  ASSERT_EQ(watcher.shots.size(), 1u);  // only the look at the dialog
+  for (int32_t row = 0; row < 12; ++row) EXPECT_FALSE(watcher.shots[0].rowVisible[row]) << row;
+  EXPECT_EQ(watcher.shots[0].labels[0], "");
+}
+
 struct TypedCase {
   const char* what;
   const char* typed;
