@@ -44,6 +44,13 @@ void NotifyCommand(HWND dialog, HWND control, WORD code) {
   SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), code), reinterpret_cast<LPARAM>(control));
 }
 
+// The slider clamps the position to its range; the dialog hears where it went.
+void SlideTo(HWND dialog, HWND slider, int position) {
+  SendMessageA(slider, TBM_SETPOS, TRUE, position);
+  LRESULT reached = SendMessageA(slider, TBM_GETPOS, 0, 0);
+  SendMessageA(dialog, WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, reached), reinterpret_cast<LPARAM>(slider));
+}
+
 }  // namespace
 
 ScriptedUser::~ScriptedUser() { Stop(); }
@@ -207,34 +214,15 @@ bool ScriptedUser::Perform(HWND dialog, const ScriptedAction &action) {
   }
   switch (action.kind) {
     case ScriptedAction::kSelectComboText:
-    case ScriptedAction::kSelectComboIndex: {
-      LRESULT index = action.kind == ScriptedAction::kSelectComboIndex
-                          ? action.value
-                          : SendMessageA(control, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                                         reinterpret_cast<LPARAM>(action.text.c_str()));
-      if (index < 0 || index >= SendMessageA(control, CB_GETCOUNT, 0, 0)) {
-        Fail(dialog, "combo box " + std::to_string(action.control) + " has no item \"" + action.text + "\" / " +
-                         std::to_string(action.value));
-        return false;
-      }
-      SendMessageA(control, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-      NotifyCommand(dialog, control, CBN_SELCHANGE);  // selecting by code does not notify
+    case ScriptedAction::kSelectComboIndex:
+      SelectComboItem(dialog, control, action);
       return false;
-    }
     case ScriptedAction::kTypeText:
-      if (GetWindowLongA(control, GWL_STYLE) & ES_READONLY) {
-        Fail(dialog, "edit box " + std::to_string(action.control) + " is read-only");
-        return false;
-      }
-      SendMessageA(control, EM_SETSEL, 0, -1);
-      SendMessageA(control, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(action.text.c_str()));
+      TypeInto(dialog, control, action);
       return false;
-    case ScriptedAction::kMoveSlider: {
-      SendMessageA(control, TBM_SETPOS, TRUE, action.value);
-      LRESULT position = SendMessageA(control, TBM_GETPOS, 0, 0);
-      SendMessageA(dialog, WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, position), reinterpret_cast<LPARAM>(control));
+    case ScriptedAction::kMoveSlider:
+      SlideTo(dialog, control, action.value);
       return false;
-    }
     case ScriptedAction::kSetCheck:
       if ((IsDlgButtonChecked(dialog, action.control) == BST_CHECKED) == (action.value != 0)) return false;
       SendMessageA(control, BM_CLICK, 0, 0);
@@ -245,6 +233,30 @@ bool ScriptedUser::Perform(HWND dialog, const ScriptedAction &action) {
     default:
       return false;
   }
+}
+
+void ScriptedUser::SelectComboItem(HWND dialog, HWND combo, const ScriptedAction &action) {
+  bool byText = action.kind == ScriptedAction::kSelectComboText;
+  LRESULT index = byText ? SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                        reinterpret_cast<LPARAM>(action.text.c_str()))
+                         : action.value;
+  if (index < 0 || index >= SendMessageA(combo, CB_GETCOUNT, 0, 0)) {
+    std::string item = byText ? "\"" + action.text + "\"" : std::to_string(action.value);
+    Fail(dialog, "combo box " + std::to_string(action.control) + " has no item " + item);
+    return;
+  }
+  SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  NotifyCommand(dialog, combo, CBN_SELCHANGE);  // selecting by code does not notify
+}
+
+// Typing replaces the whole text, and the box's limit applies as to a user.
+void ScriptedUser::TypeInto(HWND dialog, HWND edit, const ScriptedAction &action) {
+  if (GetWindowLongA(edit, GWL_STYLE) & ES_READONLY) {
+    Fail(dialog, "edit box " + std::to_string(action.control) + " is read-only");
+    return;
+  }
+  SendMessageA(edit, EM_SETSEL, 0, -1);
+  SendMessageA(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(action.text.c_str()));
 }
 
 void ScriptedUser::Fail(HWND dialog, const std::string &what) {

@@ -103,6 +103,8 @@ class ScriptedUser {
   void ActOnMessageBox(HWND box);
   void ActOnFileDialog(HWND dialog);
   bool Perform(HWND dialog, const ScriptedAction &action);
+  void SelectComboItem(HWND dialog, HWND combo, const ScriptedAction &action);
+  void TypeInto(HWND dialog, HWND edit, const ScriptedAction &action);
   void Fail(HWND dialog, const std::string &what);
   const ScriptedAction *NextAction() const { return Finished() ? nullptr : &actions_[next_]; }
   void ForgetClosedWindows();

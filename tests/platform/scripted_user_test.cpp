@@ -139,6 +139,8 @@ TEST(ScriptedUserTest, ImpossibleActionsAreReportedAndSkipped) {
   EXPECT_EQ(RunApplication(&recorded), 1);
   EXPECT_EQ(recorded.edit, "ok");
   ASSERT_EQ(user.Failures().size(), 3u);
+  EXPECT_NE(user.Failures()[0].find("has no item \"Cubic\""), std::string::npos) << user.Failures()[0];
+  EXPECT_NE(user.Failures()[1].find("has no item 7"), std::string::npos) << user.Failures()[1];
   EXPECT_NE(user.Failures()[2].find("no control 4242"), std::string::npos);
 }
 
