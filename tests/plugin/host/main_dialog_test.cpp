@@ -272,6 +272,38 @@ TEST(MainDialog, MalformedDeclarationsShowNoRowsAndNoMessage) {
   EXPECT_EQ(watcher.shots[0].labels[0], "");
 }
 
+// Every one of the twelve rows carries its own declaration; a thirteenth
+// declaration is one too many and no row is shown.
+TEST(MainDialog, TwelveDeclarationsFillEveryRowAndThirteenShowNone) {
+  for (int32_t declared : {12, 13}) {
+    std::string init;
+    for (int32_t i = 0; i < declared; ++i) {
+      const std::string n = std::to_string(i);
+      init += "?p" + n + ",Row " + n + ",0," + std::to_string(100 + i) + "," + n + ";\r\n";
+    }
+    FakeHost host(4, 4);
+    host.WriteLibrary(LibraryText({{"Many", "Rows", init, "coord=0;\r\n"}}));
+    ScriptedUser user;
+    DialogWatcher watcher(user);
+    LookAtTheDialog(user);
+    user.ClickButton(IDCANCEL);
+    RunScripted(user, [&] { host.FilterProcCall(); });
+    ASSERT_EQ(watcher.shots.size(), 1u);
+    const DialogSnapshot& shot = watcher.shots[0];
+    for (int32_t row = 0; row < 12; ++row) {
+      if (declared > 12) {
+        EXPECT_FALSE(shot.rowVisible[row]) << row;
+        continue;
+      }
+      EXPECT_TRUE(shot.rowVisible[row]) << row;
+      EXPECT_EQ(shot.labels[row], "Row " + std::to_string(row));
+      EXPECT_EQ(shot.edits[row], std::to_string(row));
+      EXPECT_EQ(shot.sliderMax[row], 100 + row);
+      EXPECT_EQ(shot.sliderPos[row], row);
+    }
+  }
+}
+
 struct TypedCase {
   const char* what;
   const char* typed;
