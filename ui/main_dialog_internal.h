@@ -48,7 +48,9 @@ void EditTextsToSlots(HWND dialog);
 
 // ---- preview (preview.cpp)
 
-// Sizes the four preview images from the preview area and the source.
+// Sizes the four preview images from the preview area and the source, and
+// fills them with the reduced image unchanged (black for an image without
+// pixels), which the area shows until a preview runs.
 void SizePreviewImages(HWND dialog);
 // Draws previewResultRgb (already bottom-up) into the preview area.
 void DrawPreview(HWND dialog);
