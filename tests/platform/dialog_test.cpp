@@ -81,22 +81,6 @@ TEST(DialogTest, PluginPreviewAreaIs164By120) {
   });
 }
 
-TEST(DialogTest, PluginTemplatesHaveTheirControls) {
-  struct Case {
-    const char *name;
-    const char *caption;
-    int lastId;
-  } cases[] = {{"sampledlg", "Morfel v0.08", IDC_PARAM_EDIT11},
-               {"editdlg", "Morfel", IDC_EDIT_CHECK},
-               {"helpdlg", "Help", IDC_HELP_TEXT}};
-  for (const Case &c : cases) {
-    LookAtDialog(c.name, PluginDialogsInstance(), [&](HWND window) {
-      EXPECT_EQ(TextOf(window), c.caption);
-      EXPECT_NE(GetDlgItem(window, c.lastId), nullptr) << c.name;
-    });
-  }
-}
-
 TEST(DialogTest, EachModuleFindsOnlyItsOwnTemplates) {
   TestDialog dialog;
   EXPECT_EQ(RunTestDialog(&dialog, "testdlg", nullptr, PluginDialogsInstance()), -1);
