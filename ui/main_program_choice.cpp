@@ -34,8 +34,32 @@ void CopyProgramText(char* destination, const char* text) {
   std::snprintf(destination, kProgramTextSize, "%s", text != nullptr ? text : "");
 }
 
-void SelectComboItem(HWND dialog, int id, int32_t item) {
-  SendDlgItemMessageA(dialog, id, CB_SETCURSEL, static_cast<WPARAM>(item), 0);
+// A combo box and the name list that is kept in step with it, item i being
+// name i.
+struct NamedCombo {
+  HWND dialog;
+  int id;
+  NameList& names;
+};
+
+void EmptyCombo(const NamedCombo& combo) {
+  SendDlgItemMessageA(combo.dialog, combo.id, CB_RESETCONTENT, 0, 0);
+  combo.names.count = 0;
+}
+
+void AppendToCombo(const NamedCombo& combo, const char* name) {
+  SendDlgItemMessageA(combo.dialog, combo.id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
+  AppendName(combo.names, name);
+}
+
+// name null: selects item *chosen. Otherwise *chosen := the position of name
+// (exact, letter case included), or 0 when absent, and that item is selected.
+void SelectInCombo(const NamedCombo& combo, const char* name, int32_t* chosen) {
+  if (name != nullptr) {
+    const int32_t position = FindName(combo.names, CutName(name).text);
+    *chosen = position < 0 ? 0 : position;
+  }
+  SendDlgItemMessageA(combo.dialog, combo.id, CB_SETCURSEL, static_cast<WPARAM>(*chosen), 0);
 }
 
 }  // namespace
@@ -43,47 +67,33 @@ void SelectComboItem(HWND dialog, int id, int32_t item) {
 void FillGroupCombo(HWND dialog, const char* name) {
   FilterContext* context = ActiveFilterContext();
   if (context == nullptr) return;
-  NameList& groups = *context->groupList;
-  SendDlgItemMessageA(dialog, kGroupComboId, CB_RESETCONTENT, 0, 0);
-  groups.count = 0;
+  const NamedCombo groups = {dialog, kGroupComboId, *context->groupList};
+  EmptyCombo(groups);
   const int32_t programs = context->library->ProgramCount();
   for (int32_t i = 0; i < programs && i < kMaxPrograms; ++i) {
     const DialogName group = ProgramGroup(*context->library, i);
+    // The combo box's own search ignores letter case: the first spelling of
+    // a group stands for every spelling.
     const LRESULT found = SendDlgItemMessageA(dialog, kGroupComboId, CB_FINDSTRINGEXACT,
                                               static_cast<WPARAM>(-1),
                                               reinterpret_cast<LPARAM>(group.text));
-    if (found != CB_ERR) continue;
-    SendDlgItemMessageA(dialog, kGroupComboId, CB_ADDSTRING, 0,
-                        reinterpret_cast<LPARAM>(group.text));
-    AppendName(groups, group.text);
+    if (found == CB_ERR) AppendToCombo(groups, group.text);
   }
-  if (name != nullptr) {
-    const int32_t position = FindName(groups, CutName(name).text);
-    context->settings.GroupNo = position < 0 ? 0 : position;
-  }
-  SelectComboItem(dialog, kGroupComboId, context->settings.GroupNo);
+  SelectInCombo(groups, name, &context->settings.GroupNo);
 }
 
 void FillFunctionCombo(HWND dialog, const char* name) {
   FilterContext* context = ActiveFilterContext();
   if (context == nullptr) return;
-  NameList& functions = *context->functionList;
   const DialogName chosenGroup = CutName(NameAt(*context->groupList, context->settings.GroupNo));
-  SendDlgItemMessageA(dialog, kProgramComboId, CB_RESETCONTENT, 0, 0);
-  functions.count = 0;
+  const NamedCombo functions = {dialog, kProgramComboId, *context->functionList};
+  EmptyCombo(functions);
   const int32_t programs = context->library->ProgramCount();
   for (int32_t i = 0; i < programs && i < kMaxPrograms; ++i) {
     if (std::strcmp(ProgramGroup(*context->library, i).text, chosenGroup.text) != 0) continue;
-    const DialogName program = ProgramName(*context->library, i);
-    SendDlgItemMessageA(dialog, kProgramComboId, CB_ADDSTRING, 0,
-                        reinterpret_cast<LPARAM>(program.text));
-    AppendName(functions, program.text);
+    AppendToCombo(functions, ProgramName(*context->library, i).text);
   }
-  if (name != nullptr) {
-    const int32_t position = FindName(functions, CutName(name).text);
-    context->settings.FuncNo = position < 0 ? 0 : position;
-  }
-  SelectComboItem(dialog, kProgramComboId, context->settings.FuncNo);
+  SelectInCombo(functions, name, &context->settings.FuncNo);
 }
 
 void SelectCurrentProgram(HWND dialog) {
