@@ -41,6 +41,27 @@ INSTANTIATE_TEST_SUITE_P(Positions, EditorDeleteTest,
                                            DeleteCase{"c", {"a", "b", "d"}},
                                            DeleteCase{"d", {"a", "b", "c"}}));
 
+// After a delete the group and name boxes show the group's first program,
+// while the text boxes keep what was read from them: saving next stores
+// those texts under that first program.
+TEST_F(EditorTest, DeleteShowsTheFirstProgramOfTheGroupAndKeepsTheTexts) {
+  WriteLibrary(Named({"a", "b", "c"}));
+  ScriptedUser user;
+  user.TypeText(IDC_EDIT_NAME, "b");
+  user.TypeText(IDC_EDIT_INIT, "kept=1;\r\n");
+  user.ClickButton(IDC_EDIT_DELETE);
+  user.AnswerMessageBox(IDYES);
+  user.ClickButton(IDC_EDIT_SAVE);
+  user.AnswerMessageBox(IDYES);
+  user.ClickButton(IDCANCEL);
+  RunEditor(user);
+  EXPECT_EQ(Boxes(user), (std::vector<std::string>{"message: Do you delete this program?",
+                                                   "message: Do you overwrite?"}));
+  std::vector<StoredProgram> expected = Named({"a", "c"});
+  expected[0].init = "kept=1;\r\n";
+  EXPECT_EQ(ReadLibrary(), expected);
+}
+
 TEST_F(EditorTest, DeleteAnsweredNoKeepsEveryProgram) {
   WriteLibrary(Named({"a", "b"}));
   ScriptedUser user;
