@@ -221,7 +221,19 @@ int SaveSettings(const char* baseFolder, const FilterSettings& settings,
 // a malformed line, reading stops there and *stoppedAtLine (if given)
 // receives its number, else 0. Either way short of a whole read or a missing
 // file is remembered in library->incompleteLoad().
+// <windows.h> #defines LoadLibrary as its module loader LoadLibraryA: the
+// file loader keeps its name when that header came first, and calls written
+// after it (which read LoadLibraryA) still reach the file loader.
+#ifdef LoadLibrary
+#undef LoadLibrary
+#endif
 int LoadLibrary(const char* baseFolder, ProgramLibrary* library, int* stoppedAtLine = nullptr);
+#ifdef _WIN32
+inline int LoadLibraryA(const char* baseFolder, ProgramLibrary* library,
+                        int* stoppedAtLine = nullptr) {
+  return LoadLibrary(baseFolder, library, stoppedAtLine);
+}
+#endif
 // Writes the library file. Returns 1 when written; 0 when the file could not
 // be written, the library would exceed kMaxLibraryBytes, or the library was
 // loaded incomplete (the old file is kept in every case).

@@ -7,9 +7,10 @@
 MORFEL_WINE_PACKAGES=(g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64 xvfb)
 
 morfel_wine_up() {
-  local folder=$1
-  rm -rf "$folder"
-  mkdir -p "$folder"
+  rm -rf "$1"
+  mkdir -p "$1"
+  local folder
+  folder=$(realpath "$1")  # wine takes only an absolute prefix path
   MORFEL_WINE_FOLDER=$folder
   # Xvfb picks a free display number itself and writes it to fd 3.
   Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$folder/display" >"$folder/xvfb.log" 2>&1 &

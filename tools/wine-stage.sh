@@ -10,20 +10,27 @@ cd "$(dirname "$0")/.."
 . tools/wine-env.sh
 morfel_need_packages "${MORFEL_WINE_PACKAGES[@]}"
 
+# The compiler's and linker's complaints about our own files, not the pages
+# of system header noise that one wrong include order produces.
+show_build_errors() {
+  grep -m 40 -E "^$(pwd)[^:]*:[0-9]+:[0-9]+: error|undefined reference|In file included from $(pwd)|Error [0-9]" "$1" ||
+    tail -n 40 "$1"
+}
+
 started=$(date +%s)
 jobs=$(nproc)
 
 echo "== Windows x86_64: configure and build"
 cmake --preset windows >build/windows-configure.log 2>&1 || { cat build/windows-configure.log; exit 1; }
 cmake --build --preset windows -j "$jobs" >build/windows-build.log 2>&1 || {
-  grep -m 40 -E 'error|Error' build/windows-build.log
+  show_build_errors build/windows-build.log
   exit 1
 }
 
 echo "== Windows i686: configure, build the plug-in, check its exports"
 cmake --preset windows32 >build/windows32-configure.log 2>&1 || { cat build/windows32-configure.log; exit 1; }
 cmake --build --preset windows32 -j "$jobs" >build/windows32-build.log 2>&1 || {
-  grep -m 40 -E 'error|Error' build/windows32-build.log
+  show_build_errors build/windows32-build.log
   exit 1
 }
 # Beside the host program when that is built, else in the plug-in's folder.
