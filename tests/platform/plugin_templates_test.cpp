@@ -27,7 +27,7 @@ struct ControlSpec {
   int x, y, cx, cy;  // dialog units
 };
 
-struct DialogSpec {
+struct DialogLayout {
   const char *name;
   const char *caption;
   int cx, cy;
@@ -42,8 +42,8 @@ constexpr DWORD kMultiLine = ES_MULTILINE | ES_WANTRETURN | WS_VSCROLL;
 int PixelsX(int units) { return (units * 6 + 2) / 4; }
 int PixelsY(int units) { return (units * 12 + 4) / 8; }
 
-DialogSpec MainDialog() {
-  DialogSpec dialog = {"sampledlg", "Morfel v0.08", 347, 207, {
+DialogLayout MainDialog() {
+  DialogLayout dialog = {"sampledlg", "Morfel v0.08", 347, 207, {
       {IDCANCEL, "Button", "Cancel", BS_PUSHBUTTON, 10, 165, 50, 35},
       {IDOK, "Button", "OK", BS_DEFPUSHBUTTON, 60, 165, 60, 35},
       {IDC_INTERP_COMBO, "ComboBox", "", kDropDownList, 55, 125, 65, 70},
@@ -65,7 +65,7 @@ DialogSpec MainDialog() {
   return dialog;
 }
 
-DialogSpec EditorDialog() {
+DialogLayout EditorDialog() {
   return {"editdlg", "Morfel", 342, 246, {
       {IDOK, "Button", "OK", BS_DEFPUSHBUTTON, 285, 5, 50, 40},
       {IDCANCEL, "Button", "Cancel", BS_PUSHBUTTON, 285, 45, 50, 14},
@@ -89,7 +89,7 @@ DialogSpec EditorDialog() {
   }};
 }
 
-DialogSpec HelpDialog() {
+DialogLayout HelpDialog() {
   return {"helpdlg", "Help", 240, 234, {
       {IDOK, "Button", "OK", BS_DEFPUSHBUTTON, 183, 213, 50, 14},
       {IDC_HELP_TEXT, "Edit", "", ES_MULTILINE | WS_VSCROLL | ES_READONLY, 5, 11, 226, 191},
@@ -103,44 +103,44 @@ std::string ClassOf(HWND window) {
   return name;
 }
 
-void ExpectControls(HWND dialog, const DialogSpec &spec) {
+void ExpectControls(HWND dialog, const DialogLayout &layout) {
   RECT client;
   GetClientRect(dialog, &client);
-  EXPECT_EQ(client.right, PixelsX(spec.cx)) << spec.name;
-  EXPECT_EQ(client.bottom, PixelsY(spec.cy)) << spec.name;
-  EXPECT_EQ(TextOf(dialog), spec.caption);
-  EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(dialog, GWL_STYLE)) & kDialogStyle, kDialogStyle) << spec.name;
+  EXPECT_EQ(client.right, PixelsX(layout.cx)) << layout.name;
+  EXPECT_EQ(client.bottom, PixelsY(layout.cy)) << layout.name;
+  EXPECT_EQ(TextOf(dialog), layout.caption);
+  EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(dialog, GWL_STYLE)) & kDialogStyle, kDialogStyle) << layout.name;
   // Places are checked against the first control, whose corner gives the
   // client area's origin on the screen.
   RECT first;
-  GetWindowRect(GetDlgItem(dialog, spec.controls[0].id), &first);
-  POINT origin = {first.left - PixelsX(spec.controls[0].x), first.top - PixelsY(spec.controls[0].y)};
-  for (const ControlSpec &c : spec.controls) {
+  GetWindowRect(GetDlgItem(dialog, layout.controls[0].id), &first);
+  POINT origin = {first.left - PixelsX(layout.controls[0].x), first.top - PixelsY(layout.controls[0].y)};
+  for (const ControlSpec &c : layout.controls) {
     HWND control = GetDlgItem(dialog, c.id);
-    ASSERT_NE(control, nullptr) << spec.name << " " << c.id;
-    EXPECT_EQ(ClassOf(control), c.className) << spec.name << " " << c.id;
+    ASSERT_NE(control, nullptr) << layout.name << " " << c.id;
+    EXPECT_EQ(ClassOf(control), c.className) << layout.name << " " << c.id;
     if (c.text) {
-      EXPECT_EQ(TextOf(control), c.text) << spec.name << " " << c.id;
+      EXPECT_EQ(TextOf(control), c.text) << layout.name << " " << c.id;
     }
     DWORD style = static_cast<DWORD>(GetWindowLongA(control, GWL_STYLE));
-    EXPECT_EQ(style & (c.styles | WS_CHILD | WS_VISIBLE), c.styles | WS_CHILD | WS_VISIBLE) << spec.name << " " << c.id;
+    EXPECT_EQ(style & (c.styles | WS_CHILD | WS_VISIBLE), c.styles | WS_CHILD | WS_VISIBLE) << layout.name << " " << c.id;
     RECT place;
     GetWindowRect(control, &place);
-    EXPECT_EQ(place.left - origin.x, PixelsX(c.x)) << spec.name << " " << c.id;
-    EXPECT_EQ(place.top - origin.y, PixelsY(c.y)) << spec.name << " " << c.id;
-    EXPECT_EQ(place.right - place.left, PixelsX(c.cx)) << spec.name << " " << c.id;
-    EXPECT_EQ(place.bottom - place.top, PixelsY(c.cy)) << spec.name << " " << c.id;
+    EXPECT_EQ(place.left - origin.x, PixelsX(c.x)) << layout.name << " " << c.id;
+    EXPECT_EQ(place.top - origin.y, PixelsY(c.y)) << layout.name << " " << c.id;
+    EXPECT_EQ(place.right - place.left, PixelsX(c.cx)) << layout.name << " " << c.id;
+    EXPECT_EQ(place.bottom - place.top, PixelsY(c.cy)) << layout.name << " " << c.id;
   }
 }
 
 TEST(PluginTemplatesTest, EveryControlHasItsKindTextStyleAndPlace) {
-  for (const DialogSpec &spec : {MainDialog(), EditorDialog(), HelpDialog()}) {
+  for (const DialogLayout &layout : {MainDialog(), EditorDialog(), HelpDialog()}) {
     TestDialog dialog;
     dialog.onInit = [&](HWND window) {
-      ExpectControls(window, spec);
+      ExpectControls(window, layout);
       EndDialog(window, IDOK);
     };
-    EXPECT_EQ(RunTestDialog(&dialog, spec.name, nullptr, PluginDialogsInstance()), IDOK) << spec.name;
+    EXPECT_EQ(RunTestDialog(&dialog, layout.name, nullptr, PluginDialogsInstance()), IDOK) << layout.name;
   }
 }
 
