@@ -62,7 +62,11 @@ extern "C" HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR w
 }
 
 extern "C" BOOL WINAPI DestroyWindow(HWND handle) {
-  if (!FindWindowRecord(handle) || handle == GetDesktopWindow()) return FALSE;
+  Window *window = FindWindowRecord(handle);
+  if (!window || window->destroying || handle == GetDesktopWindow()) return FALSE;
+  // A procedure that destroys its window again while it goes (from
+  // WM_DESTROY, say) must not start the teardown over and over.
+  window->destroying = true;
   SendMessageA(handle, WM_DESTROY, 0, 0);
   for (HWND child : ChildrenOf(handle)) DestroyWindow(child);
   // Owned top-level windows go with their owner, as on Windows.

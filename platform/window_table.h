@@ -52,6 +52,7 @@ struct Window {
   int x = 0, y = 0, width = 0, height = 0;
   RECT insets = {0, 0, 0, 0};  // non-client widths: frame and caption
   bool invalid = false;
+  bool destroying = false;  // DestroyWindow has begun: a second call does nothing
   std::vector<unsigned char> surface;  // client pixels, top-down BGR
   int surfaceWidth = 0, surfaceHeight = 0;
   UINT check = BST_UNCHECKED;

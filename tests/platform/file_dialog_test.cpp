@@ -7,9 +7,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include <unistd.h>
-#include <vector>
 
 #include "tests/platform/test_support.h"
 

@@ -94,6 +94,28 @@ TEST(ModalLoopTest, StaleHandlesAreHarmless) {
   EXPECT_EQ(GetDlgItem(gone, IDOK), nullptr);
 }
 
+TEST(ModalLoopTest, DestroyingAWindowFromItsOwnTeardownEndsOnce) {
+  static int s_destroys;
+  s_destroys = 0;
+  WNDCLASSA windowClass = {};
+  windowClass.lpszClassName = "MorfelSelfDestroyer";
+  windowClass.lpfnWndProc = [](HWND window, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
+    if (message == WM_DESTROY || message == WM_NCDESTROY) {
+      ++s_destroys;
+      EXPECT_FALSE(DestroyWindow(window));
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+  };
+  ASSERT_NE(RegisterClassA(&windowClass), 0);
+  HWND window = CreateWindowExA(0, "MorfelSelfDestroyer", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr,
+                                nullptr);
+  ASSERT_NE(window, nullptr);
+  EXPECT_TRUE(DestroyWindow(window));
+  EXPECT_EQ(s_destroys, 2);  // WM_DESTROY and WM_NCDESTROY, once each
+  EXPECT_FALSE(IsWindow(window));
+  EXPECT_TRUE(UnregisterClassA("MorfelSelfDestroyer", nullptr));
+}
+
 TEST(ModalLoopTest, VisibleInvalidWindowsArePainted) {
   TestDialog dialog;
   static int s_paints;
