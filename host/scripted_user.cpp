@@ -86,7 +86,7 @@ void ScriptedUser::Stop() {
   UnhookWindowsHookEx(hook_);
   hook_ = nullptr;
   g_active = nullptr;
-  for (HWND window : seen_)
+  for (HWND window : open_)
     if (IsWindow(window)) KillTimer(window, kActTimerId);
 }
 
