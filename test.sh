@@ -8,3 +8,4 @@ morfel_need_packages "${MORFEL_BUILD_PACKAGES[@]}"
 cmake --preset debug >/dev/null
 cmake --build --preset debug -j "$(nproc)"
 ctest --preset debug -j "$(nproc)"
+tools/wine-stage.sh  # the Windows builds and their tests under wine
