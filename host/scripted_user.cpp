@@ -212,6 +212,10 @@ bool ScriptedUser::Perform(HWND dialog, const ScriptedAction &action) {
     Fail(dialog, "control " + std::to_string(action.control) + " is disabled");
     return false;
   }
+  if (!IsWindowVisible(control)) {  // out of a user's reach, as a disabled one
+    Fail(dialog, "control " + std::to_string(action.control) + " is hidden");
+    return false;
+  }
   switch (action.kind) {
     case ScriptedAction::kSelectComboText:
     case ScriptedAction::kSelectComboIndex:

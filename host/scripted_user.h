@@ -16,8 +16,8 @@
 // each time a box over it closes; the user recognises windows it has seen and
 // records each message box once; a closed window is forgotten, so a new window
 // that gets its handle counts as new. Actions that cannot be done (no such
-// control, no such combo item, a disabled control, a refused file name) are
-// skipped and reported in Failures().
+// control, no such combo item, a disabled or hidden control, a refused file
+// name) are skipped and reported in Failures().
 //
 // One scripted user may be started per thread at a time; it is not copyable.
 // Windows it has not been given actions for are left alone.

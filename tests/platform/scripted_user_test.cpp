@@ -188,6 +188,24 @@ TEST(ScriptedUserTest, RefusedFileNameIsReported) {
   EXPECT_NE(user.Failures()[0].find("refused \"Cubic\""), std::string::npos) << user.Failures()[0];
 }
 
+TEST(ScriptedUserTest, HiddenControlsAreOutOfReach) {
+  ScriptedUser user;
+  user.TypeText(IDC_TEST_EDIT, "typed");
+  ASSERT_TRUE(user.Start());
+  TestDialog dialog;
+  std::string text = "unchanged";
+  dialog.onInit = [](HWND window) { ShowWindow(GetDlgItem(window, IDC_TEST_EDIT), SW_HIDE); };
+  dialog.onCommand = [&text](HWND window, int id, int) {
+    if (id == IDCANCEL) text = TextOf(GetDlgItem(window, IDC_TEST_EDIT));
+    return false;
+  };
+  RunTestDialog(&dialog);
+  user.Stop();
+  EXPECT_EQ(text, "");
+  ASSERT_EQ(user.Failures().size(), 1u);
+  EXPECT_NE(user.Failures()[0].find("control 301 is hidden"), std::string::npos) << user.Failures()[0];
+}
+
 TEST(ScriptedUserTest, OnlyOneUserAtATime) {
   ScriptedUser first, second;
   ASSERT_TRUE(first.Start());
