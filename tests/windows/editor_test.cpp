@@ -41,7 +41,7 @@ class EditorTest : public testing::Test {
   PluginDll plugin;
   BaseFolder base;
   HWND host = nullptr;
-  ScriptedUser user;
+  ScriptedDialogs user;
 };
 
 struct CheckCase {
@@ -64,7 +64,7 @@ const CheckCase kCheckCases[] = {
 
 TEST_F(EditorTest, CheckReportsTheFaultyLine) {
   for (const CheckCase& check : kCheckCases) {
-    ScriptedUser fresh;
+    ScriptedDialogs fresh;
     user = fresh;
     RunEditor({Type(kInitBox, check.initText), Type(kTransformBox, check.transformText),
                Click(kCheckButton), Click(kCancelButton)});
@@ -147,7 +147,7 @@ TEST_F(EditorTest, ImportDeclinedLeavesTheLibraryAlone) {
 TEST_F(EditorTest, OkSavesTheSettingsAndCancelDoesNot) {
   RunEditor({Click(kCancelButton)});
   EXPECT_FALSE(BaseFolder::Exists(base.SettingsFile()));
-  ScriptedUser fresh;
+  ScriptedDialogs fresh;
   user = fresh;
   RunEditor({Click(kOkButton)});
   EXPECT_TRUE(BaseFolder::Exists(base.SettingsFile()));

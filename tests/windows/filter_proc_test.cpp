@@ -62,7 +62,7 @@ class FilterProcTest : public testing::Test {
   PluginDll plugin;
   BaseFolder base;
   FakeHost host{kWidth, kHeight};
-  ScriptedUser user;
+  ScriptedDialogs user;
 };
 
 TEST_F(FilterProcTest, CancelledReadsTheImageAndGivesNothingBack) {
@@ -116,6 +116,26 @@ TEST_F(FilterProcTest, ConfirmedSliderValueReachesTheFinalRun) {
       ASSERT_EQ(host.resultRgb(x, y)[0], host.sourceRgb(x - 5, y)[0]) << "pixel " << x << "," << y;
     }
   }
+}
+
+TEST(FilterProcEmptyImage, ConfirmedSendsOnlyTheCompletion) {
+  PluginDll plugin;
+  ASSERT_EQ(plugin.Load("morfel.dll"), 1) << plugin.error();
+  BaseFolder base;
+  ASSERT_EQ(base.WriteLibrary(kPrograms, 2), 1);
+  FakeHost host(kWidth, 0);
+  ScriptedDialogs user;
+  user.On(kMainCaption, {Click(kOkButton)});
+  user.Run([&] {
+    plugin.proc(host.window(), host.imageSize(), host.writeTable(), host.readTable(),
+                base.path().c_str());
+  });
+  EXPECT_EQ(user.problems(), std::vector<std::string>{});
+  EXPECT_TRUE(host.reads().empty());
+  EXPECT_TRUE(host.writes().empty());
+  ASSERT_EQ(host.messages().size(), 1u);
+  EXPECT_EQ(host.messages()[0].first, kRunCompleted);
+  EXPECT_EQ(host.messages()[0].second, 0);
 }
 
 }  // namespace

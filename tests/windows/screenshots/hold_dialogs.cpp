@@ -108,7 +108,7 @@ FakeHost* LoadPicture(const char* path) {
   return host;
 }
 
-void Report(const ScriptedUser& user) {
+void Report(const ScriptedDialogs& user) {
   for (const std::string& problem : user.problems()) {
     std::fprintf(stderr, "%s\n", problem.c_str());
     ++failures;
@@ -140,7 +140,7 @@ int main(int argc, char** argv) {
   FakeHost* host = LoadPicture(argv[3]);
   if (host == nullptr) return 1;
 
-  ScriptedUser main;
+  ScriptedDialogs main;
   main.On(kMainCaption, {Select(kGroupCombo, kGroup), Select(kProgramCombo, kProgram),
                          Slide(kFirstSlider, 300), Click(kPreviewButton), Hold("main-dialog"),
                          Click(kCancelButton)});
@@ -150,7 +150,7 @@ int main(int argc, char** argv) {
   });
   Report(main);
 
-  ScriptedUser editor;
+  ScriptedDialogs editor;
   editor.On(kEditorCaption, {Select(kGroupCombo, kGroup), Select(kProgramCombo, kProgram),
                              Hold("editor-dialog"), Click(kHelpButton), Click(kCancelButton)});
   editor.On(kHelpCaption, {Hold("help-dialog"), Click(kOkButton)});

@@ -12,7 +12,7 @@ constexpr UINT kStepMilliseconds = 40;
 constexpr int kBoxTextId = 0xFFFF;
 
 // One user at a time: the hook and timer procedures find it here.
-ScriptedUser* activeUser = nullptr;
+ScriptedDialogs* activeUser = nullptr;
 
 std::string WindowText(HWND window) {
   char text[4096] = "";
@@ -52,15 +52,15 @@ UserStep Call(std::function<void(HWND)> call) {
   return {UserStep::kCall, 0, "", 0, std::move(call)};
 }
 
-void ScriptedUser::On(const std::string& caption, std::vector<UserStep> steps) {
+void ScriptedDialogs::On(const std::string& caption, std::vector<UserStep> steps) {
   scripts_[caption].steps = std::move(steps);
 }
 
-void ScriptedUser::AnswerQuestions(std::function<bool(const std::string&)> answer) {
+void ScriptedDialogs::AnswerQuestions(std::function<bool(const std::string&)> answer) {
   answer_ = std::move(answer);
 }
 
-void ScriptedUser::Run(const std::function<void()>& call) {
+void ScriptedDialogs::Run(const std::function<void()>& call) {
   activeUser = this;
   hook_ = SetWindowsHookExA(WH_CBT, HookProc, nullptr, GetCurrentThreadId());
   if (hook_ == nullptr) problems_.push_back("the CBT hook could not be installed");
@@ -71,14 +71,14 @@ void ScriptedUser::Run(const std::function<void()>& call) {
   running_.clear();
 }
 
-LRESULT CALLBACK ScriptedUser::HookProc(int code, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK ScriptedDialogs::HookProc(int code, WPARAM wParam, LPARAM lParam) {
   if (code == HCBT_ACTIVATE && activeUser != nullptr) {
     activeUser->Activated(reinterpret_cast<HWND>(wParam));
   }
   return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-void ScriptedUser::Activated(HWND window) {
+void ScriptedDialogs::Activated(HWND window) {
   if (ClassOf(window) != "#32770") return;
   if (std::find(handled_.begin(), handled_.end(), window) != handled_.end()) return;
   handled_.push_back(window);
@@ -101,7 +101,7 @@ void ScriptedUser::Activated(HWND window) {
   }
 }
 
-void ScriptedUser::AnswerBox(HWND box) {
+void ScriptedDialogs::AnswerBox(HWND box) {
   char text[4096] = "";
   GetDlgItemTextA(box, kBoxTextId, text, sizeof text);
   shown_.push_back({WindowText(box), text});
@@ -110,11 +110,11 @@ void ScriptedUser::AnswerBox(HWND box) {
   PostMessageA(box, WM_COMMAND, answer, 0);
 }
 
-void CALLBACK ScriptedUser::TimerProc(HWND dialog, UINT, UINT_PTR, DWORD) {
+void CALLBACK ScriptedDialogs::TimerProc(HWND dialog, UINT, UINT_PTR, DWORD) {
   if (activeUser != nullptr) activeUser->Tick(dialog);
 }
 
-void ScriptedUser::Tick(HWND dialog) {
+void ScriptedDialogs::Tick(HWND dialog) {
   auto running = running_.find(dialog);
   if (running == running_.end()) {
     KillTimer(dialog, kStepTimer);
@@ -140,7 +140,7 @@ void ScriptedUser::Tick(HWND dialog) {
   }
 }
 
-void ScriptedUser::Perform(HWND dialog, const UserStep& step) {
+void ScriptedDialogs::Perform(HWND dialog, const UserStep& step) {
   HWND control = step.kind == UserStep::kCall ? nullptr : GetDlgItem(dialog, step.control);
   if (step.kind != UserStep::kCall && control == nullptr) {
     problems_.push_back("no control " + std::to_string(step.control));

@@ -38,7 +38,7 @@ struct ShownBox {
   std::string text;
 };
 
-class ScriptedUser {
+class ScriptedDialogs {
  public:
   static constexpr int kGiveUpMilliseconds = 15000;
 
