@@ -4,7 +4,8 @@
 #   morfel_wine_up FOLDER     exports DISPLAY, WINEPREFIX, WINEDEBUG
 #   morfel_wine_down
 
-MORFEL_WINE_PACKAGES=(g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64 xvfb)
+# file: the host program check reads the size of the PNG it wrote.
+MORFEL_WINE_PACKAGES=(g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64 xvfb file)
 
 morfel_wine_up() {
   rm -rf "$1"

@@ -43,4 +43,21 @@ for name in $imports; do
     *) fail "imports $name, which is not a Windows system DLL" ;;
   esac
 done
+# On i386 the host calls the exports as cdecl (the caller removes the
+# arguments): each must return with a plain "ret", never the stdcall
+# "ret $N" that would pop the host's arguments a second time.
+if [ "$format" = "pei-i386" ]; then
+  for name in $exports; do
+    code=$("$objdump" -d --disassemble="_$name" "$dll" | sed -n '/<_'"$name"'>:/,$p')
+    if [ -z "$code" ]; then
+      "$objdump" -t "$dll" | grep -qE "[[:space:]]_$name@[0-9]+\$" &&
+        fail "$name is stdcall (its symbol has an @N suffix), the host expects cdecl"
+      fail "no symbol _$name to check its calling convention"
+    fi
+    echo "$code" | grep -qE '[[:space:]]ret[[:space:]]*$' || fail "$name has no plain ret"
+    if echo "$code" | grep -qE '[[:space:]]ret[[:space:]]+\$'; then
+      fail "$name pops its own arguments (stdcall), the host expects cdecl"
+    fi
+  done
+fi
 echo "check_exports: $dll: $format, exports: $exports; imports: $(echo $imports)"
