@@ -44,6 +44,14 @@ void NotifyCommand(HWND dialog, HWND control, WORD code) {
   SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), code), reinterpret_cast<LPARAM>(control));
 }
 
+int DefaultButtonOf(HWND box) {
+  for (int id : {IDOK, IDCANCEL, IDYES, IDNO}) {
+    HWND button = GetDlgItem(box, id);
+    if (button && (GetWindowLongA(button, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON) return id;
+  }
+  return 0;
+}
+
 // The slider clamps the position to its range; the dialog hears where it went.
 void SlideTo(HWND dialog, HWND slider, int position) {
   SendMessageA(slider, TBM_SETPOS, TRUE, position);
@@ -162,11 +170,14 @@ void ScriptedUser::ActOnMessageBox(HWND box) {
     auto record = std::find_if(boxes_.rbegin(), boxes_.rend(), [box](const MessageBoxRecord &r) { return r.window == box; });
     if (record != boxes_.rend()) answer = answerer_(*record);
   }
-  if (!answer) return;
-  if (!GetDlgItem(box, answer)) {
+  if (answer && !GetDlgItem(box, answer)) {
     Fail(box, "the message box has no button " + std::to_string(answer));
-    return;
+    answer = 0;
   }
+  // Unanswered, the box gets its default button: what our Linux layer gives a
+  // box nobody answers, and real Windows would otherwise wait for ever.
+  if (!answer) answer = DefaultButtonOf(box);
+  if (!answer) return;
   PostMessageA(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, answer)));
 }
 

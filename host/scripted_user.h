@@ -9,8 +9,9 @@
 // - a dialog: combo selections, typing, slider moves, check boxes, clicks;
 //   a click ends the turn (it may open or close windows), the rest of the list
 //   continues on the next activation or timer;
-// - a message box: AnswerMessageBox, else the box answerer, else nothing (the
-//   box then ends with its default button when its loop runs dry);
+// - a message box: AnswerMessageBox, else the box answerer, else its default
+//   button (what our Linux layer gives a box nobody answers; real Windows
+//   would wait for ever);
 // - a file dialog: FillFileDialog or CancelFileDialog.
 // Actions are performed strictly in list order. A window is activated again
 // each time a box over it closes; the user recognises windows it has seen and
@@ -58,7 +59,7 @@ struct MessageBoxRecord {
 class ScriptedUser {
  public:
   // Returns the button to press in a box that no AnswerMessageBox action
-  // covers, or 0 to leave the box alone.
+  // covers, or 0 for the box's default button.
   using BoxAnswerer = std::function<int(const MessageBoxRecord &box)>;
 
   ScriptedUser() = default;

@@ -116,6 +116,30 @@ TEST(ScriptedUserTest, UnansweredBoxesEndWithTheirDefaultAndAreRecorded) {
   EXPECT_EQ(user.MessageBoxes()[0].text, "Do you overwrite?");
 }
 
+TEST(ScriptedUserTest, UnansweredBoxGetsItsDefaultWithoutWaitingForIdle) {
+  // A timer that never stops keeps the loop busy, as a real system always is:
+  // the box must not wait for the loop to run dry.
+  ScriptedUser user;
+  user.ClickButton(IDC_TEST_ASK);
+  ASSERT_TRUE(user.Start());
+  TestDialog dialog;
+  DWORD waited = 0;
+  int answer = 0;
+  dialog.onInit = [](HWND window) { SetTimer(window, 9, 100, nullptr); };
+  dialog.onCommand = [&](HWND window, int id, int) {
+    if (id != IDC_TEST_ASK) return false;
+    DWORD start = GetTickCount();
+    answer = MessageBoxA(window, "Do you delete this program?", "message", MB_YESNO | MB_DEFBUTTON2);
+    waited = GetTickCount() - start;
+    KillTimer(window, 9);  // and now let the dialog run dry
+    return true;
+  };
+  RunTestDialog(&dialog);
+  user.Stop();
+  EXPECT_EQ(answer, IDNO);
+  EXPECT_LT(waited, 1000u);
+}
+
 TEST(ScriptedUserTest, BoxAnswererAnswersQuestions) {
   ScriptedUser user;
   user.ClickButton(IDC_TEST_ASK);
