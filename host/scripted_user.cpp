@@ -34,7 +34,6 @@ bool IsDialogClass(HWND window) {
   return GetClassNameA(window, name, sizeof name) > 0 && std::strcmp(name, "#32770") == 0;
 }
 
-
 bool IsDialogAction(ScriptedAction::Kind kind) {
   return kind != ScriptedAction::kAnswerMessageBox && kind != ScriptedAction::kFillFileDialog &&
          kind != ScriptedAction::kCancelFileDialog;
@@ -44,6 +43,7 @@ void NotifyCommand(HWND dialog, HWND control, WORD code) {
   SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), code), reinterpret_cast<LPARAM>(control));
 }
 
+// The one button of a box that wears the default push button style; 0 if none.
 int DefaultButtonOf(HWND box) {
   for (int id : {IDOK, IDCANCEL, IDYES, IDNO}) {
     HWND button = GetDlgItem(box, id);
