@@ -167,7 +167,8 @@ void ScriptedUser::ActOnMessageBox(HWND box) {
     answer = action->value;
   } else if (answerer_) {
     // The latest record: an earlier box may have had the same handle.
-    auto record = std::find_if(boxes_.rbegin(), boxes_.rend(), [box](const MessageBoxRecord &r) { return r.window == box; });
+    auto record =
+        std::find_if(boxes_.rbegin(), boxes_.rend(), [box](const MessageBoxRecord &r) { return r.window == box; });
     if (record != boxes_.rend()) answer = answerer_(*record);
   }
   if (answer && !GetDlgItem(box, answer)) {

@@ -45,11 +45,43 @@ LRESULT Append(ComboState &combo, const char *text) {
   return static_cast<LRESULT>(combo.items.size() - 1);
 }
 
-LRESULT GetText(const Window &window, WPARAM capacity, char *buffer) {
-  const ComboState &combo = window.combo;
-  std::string text = IsDropDownList(window) ? (combo.selection >= 0 ? combo.items[combo.selection] : "") : window.text;
+LRESULT Reset(Window &window) {
+  window.combo.items.clear();
+  window.combo.selection = -1;
+  if (!IsDropDownList(window)) window.text.clear();
+  return CB_OKAY;
+}
+
+// The caller's buffer has no stated size: it must hold CB_GETLBTEXTLEN + 1.
+LRESULT CopyItem(const ComboState &combo, WPARAM index, char *buffer) {
+  if (!ValidIndex(combo, index) || !buffer) return CB_ERR;
   size_t copied = 0;
-  CopyText(text, buffer, capacity, &copied);
+  CopyText(combo.items[index], buffer, combo.items[index].size() + 1, &copied);
+  return static_cast<LRESULT>(copied);
+}
+
+// A drop-down list shows its selected item and takes only a text it holds.
+const std::string &ShownText(const Window &window) {
+  static const std::string kNone;
+  const ComboState &combo = window.combo;
+  if (!IsDropDownList(window)) return window.text;
+  return combo.selection >= 0 ? combo.items[combo.selection] : kNone;
+}
+
+LRESULT SetText(Window &window, const char *text) {
+  if (!IsDropDownList(window)) {
+    window.text = text ? text : "";
+    return TRUE;
+  }
+  LRESULT found = FindExactItem(window.combo, static_cast<WPARAM>(-1), text);
+  if (found == CB_ERR) return CB_ERR;
+  window.combo.selection = static_cast<int>(found);
+  return TRUE;
+}
+
+LRESULT GetText(const Window &window, WPARAM capacity, char *buffer) {
+  size_t copied = 0;
+  CopyText(ShownText(window), buffer, capacity, &copied);
   return static_cast<LRESULT>(copied);
 }
 
@@ -66,10 +98,7 @@ LRESULT CALLBACK ComboBoxProc(HWND handle, UINT message, WPARAM wParam, LPARAM l
     case CB_ADDSTRING:
       return Append(combo, text);
     case CB_RESETCONTENT:
-      combo.items.clear();
-      combo.selection = -1;
-      if (!IsDropDownList(*window)) window->text.clear();
-      return CB_OKAY;
+      return Reset(*window);
     case CB_GETCOUNT:
       return static_cast<LRESULT>(combo.items.size());
     case CB_GETCURSEL:
@@ -78,31 +107,16 @@ LRESULT CALLBACK ComboBoxProc(HWND handle, UINT message, WPARAM wParam, LPARAM l
       return Select(*window, wParam);
     case CB_GETLBTEXTLEN:
       return ValidIndex(combo, wParam) ? static_cast<LRESULT>(combo.items[wParam].size()) : CB_ERR;
-    case CB_GETLBTEXT: {
-      // The caller's buffer has no stated size: it must hold CB_GETLBTEXTLEN + 1.
-      if (!ValidIndex(combo, wParam) || !text) return CB_ERR;
-      size_t copied = 0;
-      CopyText(combo.items[wParam], reinterpret_cast<char *>(lParam), combo.items[wParam].size() + 1, &copied);
-      return static_cast<LRESULT>(copied);
-    }
+    case CB_GETLBTEXT:
+      return CopyItem(combo, wParam, reinterpret_cast<char *>(lParam));
     case CB_FINDSTRINGEXACT:
       return FindExactItem(combo, wParam, text);
     case WM_SETTEXT:
-      if (IsDropDownList(*window)) {
-        LRESULT found = FindExactItem(combo, static_cast<WPARAM>(-1), text);
-        if (found == CB_ERR) return CB_ERR;
-        combo.selection = static_cast<int>(found);
-        return TRUE;
-      }
-      window->text = text ? text : "";
-      return TRUE;
+      return SetText(*window, text);
     case WM_GETTEXT:
       return GetText(*window, wParam, reinterpret_cast<char *>(lParam));
-    case WM_GETTEXTLENGTH: {
-      if (IsDropDownList(*window))
-        return combo.selection >= 0 ? static_cast<LRESULT>(combo.items[combo.selection].size()) : 0;
-      return static_cast<LRESULT>(window->text.size());
-    }
+    case WM_GETTEXTLENGTH:
+      return static_cast<LRESULT>(ShownText(*window).size());
     default:
       return DefWindowProcA(handle, message, wParam, lParam);
   }

@@ -45,6 +45,41 @@ void MeasureText(const char *text, short *width, short *height) {
   *height = static_cast<short>(lines > 100 ? 800 : lines * 8);
 }
 
+// Places in dialog units: the text beside the icon, the buttons in a row
+// under both, to the right.
+struct BoxLayout {
+  short textLeft, textWidth, textHeight;
+  short buttonsTop;
+  short width, height;
+};
+
+BoxLayout LayOut(const char *body, size_t buttons, bool icon) {
+  BoxLayout layout;
+  MeasureText(body, &layout.textWidth, &layout.textHeight);
+  layout.textLeft = static_cast<short>(kMargin + (icon ? kIconSpace : 0));
+  int buttonsWidth = static_cast<int>(buttons) * (kButtonWidth + 4);
+  int textRight = layout.textLeft + layout.textWidth + kMargin;
+  layout.width = static_cast<short>(std::max<int>(textRight, buttonsWidth + 2 * kMargin));
+  layout.buttonsTop = static_cast<short>(kMargin + std::max<int>(layout.textHeight, icon ? 20 : 0) + kMargin);
+  layout.height = static_cast<short>(layout.buttonsTop + kButtonHeight + kMargin);
+  return layout;
+}
+
+std::vector<MorfelControlTemplate> BoxControls(const char *body, const std::vector<Answer> &answers,
+                                               size_t defaultIndex, bool icon, const BoxLayout &layout) {
+  std::vector<MorfelControlTemplate> controls;
+  if (icon) controls.push_back({"STATIC", "", kIconId, WS_VISIBLE | SS_ICON, 0, kMargin, kMargin, 20, 20});
+  controls.push_back({"STATIC", body, kTextId, WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0, layout.textLeft, kMargin,
+                      layout.textWidth, layout.textHeight});
+  for (size_t i = 0; i < answers.size(); ++i) {
+    DWORD style = WS_VISIBLE | WS_TABSTOP | (i == defaultIndex ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
+    short left = static_cast<short>(layout.width - kMargin - (answers.size() - i) * (kButtonWidth + 4));
+    controls.push_back({"BUTTON", answers[i].label, answers[i].id, style, 0, left, layout.buttonsTop, kButtonWidth,
+                        kButtonHeight});
+  }
+  return controls;
+}
+
 INT_PTR CALLBACK MessageBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM) {
   if (message == WM_INITDIALOG) return TRUE;
   if (message != WM_COMMAND) return FALSE;
@@ -66,26 +101,10 @@ extern "C" int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT 
   if (defaultIndex >= answers.size()) defaultIndex = 0;
   const char *body = text ? text : "";
   bool icon = (type & MB_ICONMASK) != 0;
-
-  short textWidth, textHeight;
-  MeasureText(body, &textWidth, &textHeight);
-  short textLeft = static_cast<short>(kMargin + (icon ? kIconSpace : 0));
-  short buttonsWidth = static_cast<short>(answers.size() * (kButtonWidth + 4));
-  short width = static_cast<short>(std::max<int>(textLeft + textWidth + kMargin, buttonsWidth + 2 * kMargin));
-  short buttonsTop = static_cast<short>(kMargin + std::max<int>(textHeight, icon ? 20 : 0) + kMargin);
-
-  std::vector<MorfelControlTemplate> controls;
-  if (icon) controls.push_back({"STATIC", "", kIconId, WS_VISIBLE | SS_ICON, 0, kMargin, kMargin, 20, 20});
-  controls.push_back({"STATIC", body, kTextId, WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0, textLeft, kMargin, textWidth,
-                      textHeight});
-  for (size_t i = 0; i < answers.size(); ++i) {
-    DWORD style = WS_VISIBLE | WS_TABSTOP | (i == defaultIndex ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
-    short left = static_cast<short>(width - kMargin - (answers.size() - i) * (kButtonWidth + 4));
-    controls.push_back({"BUTTON", answers[i].label, answers[i].id, style, 0, left, buttonsTop, kButtonWidth,
-                        kButtonHeight});
-  }
+  BoxLayout layout = LayOut(body, answers.size(), icon);
+  std::vector<MorfelControlTemplate> controls = BoxControls(body, answers, defaultIndex, icon, layout);
   MorfelDialogTemplate box = {"", caption ? caption : "Error", WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME,
-                              0, 0, 0, width, static_cast<short>(buttonsTop + kButtonHeight + kMargin),
+                              0, 0, 0, layout.width, layout.height,
                               "MS Sans Serif", 8, controls.data(), static_cast<int>(controls.size())};
   HWND handle = CreateDialogFromTemplate(box, owner, MessageBoxProc, 0);
   Window *window = FindWindowRecord(handle);

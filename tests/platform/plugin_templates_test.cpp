@@ -19,7 +19,7 @@
 
 namespace {
 
-struct ControlSpec {
+struct ControlPlace {
   int id;
   const char *className;
   const char *text;
@@ -31,7 +31,7 @@ struct DialogLayout {
   const char *name;
   const char *caption;
   int cx, cy;
-  std::vector<ControlSpec> controls;
+  std::vector<ControlPlace> controls;
 };
 
 constexpr DWORD kDialogStyle = DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU;
@@ -115,7 +115,7 @@ void ExpectControls(HWND dialog, const DialogLayout &layout) {
   RECT first;
   GetWindowRect(GetDlgItem(dialog, layout.controls[0].id), &first);
   POINT origin = {first.left - PixelsX(layout.controls[0].x), first.top - PixelsY(layout.controls[0].y)};
-  for (const ControlSpec &c : layout.controls) {
+  for (const ControlPlace &c : layout.controls) {
     HWND control = GetDlgItem(dialog, c.id);
     ASSERT_NE(control, nullptr) << layout.name << " " << c.id;
     EXPECT_EQ(ClassOf(control), c.className) << layout.name << " " << c.id;
@@ -123,7 +123,8 @@ void ExpectControls(HWND dialog, const DialogLayout &layout) {
       EXPECT_EQ(TextOf(control), c.text) << layout.name << " " << c.id;
     }
     DWORD style = static_cast<DWORD>(GetWindowLongA(control, GWL_STYLE));
-    EXPECT_EQ(style & (c.styles | WS_CHILD | WS_VISIBLE), c.styles | WS_CHILD | WS_VISIBLE) << layout.name << " " << c.id;
+    DWORD wanted = c.styles | WS_CHILD | WS_VISIBLE;
+    EXPECT_EQ(style & wanted, wanted) << layout.name << " " << c.id;
     RECT place;
     GetWindowRect(control, &place);
     EXPECT_EQ(place.left - origin.x, PixelsX(c.x)) << layout.name << " " << c.id;
