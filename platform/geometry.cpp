@@ -27,6 +27,7 @@ extern "C" BOOL WINAPI GetClientRect(HWND handle, LPRECT rect) {
 }
 
 // The z-order is not modelled: windows never overlap on a screen nobody sees.
+// SWP_NOSIZE and SWP_SHOWWINDOW are the flags in use, and the ones honoured.
 extern "C" BOOL WINAPI SetWindowPos(HWND handle, HWND, int x, int y, int width, int height, UINT flags) {
   Window *window = FindWindowRecord(handle);
   if (!window) return FALSE;
