@@ -212,6 +212,23 @@ TEST(ScriptedUserTest, RefusedFileNameIsReported) {
   EXPECT_NE(user.Failures()[0].find("refused \"Cubic\""), std::string::npos) << user.Failures()[0];
 }
 
+TEST(ScriptedUserTest, ReadOnlyBoxCannotBeTypedInto) {
+  ScriptedUser user;
+  user.TypeText(IDC_TEST_READONLY, "typed");
+  ASSERT_TRUE(user.Start());
+  TestDialog dialog;
+  std::string text = "unchanged";
+  dialog.onCommand = [&text](HWND window, int id, int) {
+    if (id == IDCANCEL) text = TextOf(GetDlgItem(window, IDC_TEST_READONLY));
+    return false;
+  };
+  RunTestDialog(&dialog);
+  user.Stop();
+  EXPECT_EQ(text, "");
+  ASSERT_EQ(user.Failures().size(), 1u);
+  EXPECT_NE(user.Failures()[0].find("edit box 303 is read-only"), std::string::npos) << user.Failures()[0];
+}
+
 TEST(ScriptedUserTest, HiddenControlsAreOutOfReach) {
   ScriptedUser user;
   user.TypeText(IDC_TEST_EDIT, "typed");
