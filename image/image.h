@@ -181,6 +181,13 @@ uint8_t SampleLinear(const RgbtImage& image, int32_t sx, int32_t sy, double fx, 
 // clamped to 0..255.
 uint8_t SampleBezier(const RgbtImage& image, int32_t sx, int32_t sy, double fx, double fy,
                      int32_t k);
+// The same kernels for every channel of the pixel at once, with the
+// neighbourhood worked out once: out[k] gets exactly what SampleLinear or
+// SampleBezier gives for channel k. out holds image.channels bytes.
+void SampleLinearPixel(const RgbtImage& image, int32_t sx, int32_t sy, double fx, double fy,
+                       uint8_t* out);
+void SampleBezierPixel(const RgbtImage& image, int32_t sx, int32_t sy, double fx, double fy,
+                       uint8_t* out);
 
 constexpr int32_t kCurveCapacity = 64;
 

@@ -21,6 +21,40 @@ int32_t ClampInto(int32_t value, int32_t limit) {
   return value;
 }
 
+// The bilinear blend of one channel's four neighbouring samples.
+double Bilinear(double p00, double p10, double p01, double p11, double fx, double fy) {
+  return fy * (fx * p11 + (1.0 - fx) * p01) + (1.0 - fy) * (fx * p10 + (1.0 - fx) * p00);
+}
+
+// Byte offsets of a Bezier neighbourhood: the four columns (channel 0) and
+// the four rows around (sx, sy), edges repeated.
+struct BezierNeighbourhood {
+  size_t columnOffset[4];
+  const uint8_t* rows[4];
+};
+
+BezierNeighbourhood NeighbourhoodOf(const RgbtImage& image, int32_t sx, int32_t sy) {
+  BezierNeighbourhood around;
+  for (int32_t i = 0; i < 4; ++i) {
+    around.columnOffset[i] = static_cast<size_t>(ClampInto(sx - 1 + i, image.width)) * image.channels;
+    around.rows[i] = image.data + static_cast<size_t>(ClampInto(sy - 1 + i, image.height)) * image.rowLength;
+  }
+  return around;
+}
+
+// A four-point curve through each row, evaluated on its middle segment (the
+// pixel and its right neighbour); then one down the column of results.
+uint8_t BezierChannel(const BezierNeighbourhood& around, int32_t k, double fx, double fy) {
+  double across[4];
+  for (int32_t j = 0; j < 4; ++j) {
+    const uint8_t* row = around.rows[j] + k;
+    across[j] = InteriorBezierSegment(row[around.columnOffset[0]], row[around.columnOffset[1]],
+                                      row[around.columnOffset[2]], row[around.columnOffset[3]], fx);
+  }
+  // The curve may overshoot its samples: truncate, then clamp.
+  return TruncateToByte(InteriorBezierSegment(across[0], across[1], across[2], across[3], fy));
+}
+
 }  // namespace
 
 uint8_t SampleRound(const RgbtImage& image, int32_t sx, int32_t sy, int32_t k) {
@@ -40,8 +74,7 @@ uint8_t SampleLinear(const RgbtImage& image, int32_t sx, int32_t sy, double fx, 
   const double p10 = Sample(image, x1, sy, k);
   const double p01 = Sample(image, sx, y1, k);
   const double p11 = Sample(image, x1, y1, k);
-  const double value = fy * (fx * p11 + (1.0 - fx) * p01) + (1.0 - fy) * (fx * p10 + (1.0 - fx) * p00);
-  return TruncateToByte(value);
+  return TruncateToByte(Bilinear(p00, p10, p01, p11, fx, fy));
 }
 
 uint8_t SampleBezier(const RgbtImage& image, int32_t sx, int32_t sy, double fx, double fy,
@@ -49,20 +82,29 @@ uint8_t SampleBezier(const RgbtImage& image, int32_t sx, int32_t sy, double fx, 
   if (image.data == nullptr) return 0;
   k = ClampInto(k, image.channels);
   // Neighbours beyond the edges repeat the edge pixel (clamping, not wrapping).
-  size_t columnOffset[4];
-  const uint8_t* rows[4];
-  for (int32_t i = 0; i < 4; ++i) {
-    columnOffset[i] = static_cast<size_t>(ClampInto(sx - 1 + i, image.width)) * image.channels + k;
-    rows[i] = image.data + static_cast<size_t>(ClampInto(sy - 1 + i, image.height)) * image.rowLength;
+  return BezierChannel(NeighbourhoodOf(image, sx, sy), k, fx, fy);
+}
+
+void SampleLinearPixel(const RgbtImage& image, int32_t sx, int32_t sy, double fx, double fy,
+                       uint8_t* out) {
+  if (image.data == nullptr || image.width < 1 || image.height < 1) return;
+  sx = ClampInto(sx, image.width);
+  sy = ClampInto(sy, image.height);
+  const int32_t x1 = sx + 1 == image.width ? 0 : sx + 1;
+  const int32_t y1 = sy + 1 == image.height ? 0 : sy + 1;
+  const uint8_t* row0 = image.data + static_cast<size_t>(sy) * image.rowLength;
+  const uint8_t* row1 = image.data + static_cast<size_t>(y1) * image.rowLength;
+  const size_t column0 = static_cast<size_t>(sx) * image.channels;
+  const size_t column1 = static_cast<size_t>(x1) * image.channels;
+  for (int32_t k = 0; k < image.channels; ++k) {
+    out[k] = TruncateToByte(Bilinear(row0[column0 + k], row0[column1 + k], row1[column0 + k],
+                                     row1[column1 + k], fx, fy));
   }
-  // A four-point curve through each row, evaluated on its middle segment (the
-  // pixel and its right neighbour); then one down the column of results.
-  double across[4];
-  for (int32_t j = 0; j < 4; ++j) {
-    const uint8_t* row = rows[j];
-    across[j] = InteriorBezierSegment(row[columnOffset[0]], row[columnOffset[1]],
-                                      row[columnOffset[2]], row[columnOffset[3]], fx);
-  }
-  // The curve may overshoot its samples: truncate, then clamp.
-  return TruncateToByte(InteriorBezierSegment(across[0], across[1], across[2], across[3], fy));
+}
+
+void SampleBezierPixel(const RgbtImage& image, int32_t sx, int32_t sy, double fx, double fy,
+                       uint8_t* out) {
+  if (image.data == nullptr || image.width < 1 || image.height < 1) return;
+  const BezierNeighbourhood around = NeighbourhoodOf(image, sx, sy);
+  for (int32_t k = 0; k < image.channels; ++k) out[k] = BezierChannel(around, k, fx, fy);
 }
