@@ -7,7 +7,7 @@
 #include "script/builtins.h"
 #include "script/script.h"
 
-const BuiltinEntry BuiltinTable[kBuiltinRows + 1] = {
+constexpr BuiltinEntry BuiltinTable[kBuiltinRows + 1] = {
     {"sin", 0x73, 1, 1, BuiltinSin},
     {"cos", 0x63, 1, 1, BuiltinCos},
     {"tan", 0x74, 1, 1, BuiltinTan},
@@ -63,28 +63,29 @@ const BuiltinEntry BuiltinTable[kBuiltinRows + 1] = {
 namespace {
 
 // Codes are below 0x8000; the index maps a code to its row + 1 (0: none),
-// so that Run dispatches a call without searching the table.
+// so that Run dispatches a call without searching the table. It is made
+// while compiling, so a call pays neither a search nor a first-use check.
 constexpr int32_t kCodeIndexSize = 0x8000;
 
 struct CodeIndex {
   uint8_t rowPlusOne[kCodeIndexSize] = {};
-  CodeIndex() {
-    for (int32_t row = 0; BuiltinTable[row].name != nullptr; ++row) {
-      int32_t code = BuiltinTable[row].code;
-      if (code > 0 && code < kCodeIndexSize) rowPlusOne[code] = static_cast<uint8_t>(row + 1);
-    }
-  }
 };
 
-const CodeIndex& TheCodeIndex() {
-  static const CodeIndex index;
+constexpr CodeIndex MakeCodeIndex() {
+  CodeIndex index;
+  for (int32_t row = 0; BuiltinTable[row].name != nullptr; ++row) {
+    int32_t code = BuiltinTable[row].code;
+    if (code > 0 && code < kCodeIndexSize) index.rowPlusOne[code] = static_cast<uint8_t>(row + 1);
+  }
   return index;
 }
+
+constexpr CodeIndex kCodeIndex = MakeCodeIndex();
 
 }  // namespace
 
 const BuiltinEntry* FindBuiltinByCode(int32_t code) {
   if (code <= 0 || code >= kCodeIndexSize) return nullptr;
-  int32_t rowPlusOne = TheCodeIndex().rowPlusOne[code];
+  int32_t rowPlusOne = kCodeIndex.rowPlusOne[code];
   return rowPlusOne == 0 ? nullptr : &BuiltinTable[rowPlusOne - 1];
 }

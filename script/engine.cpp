@@ -6,7 +6,6 @@
 
 namespace {
 
-constexpr int32_t kProgramSlots = 2;
 // Reset clears only the 3x3 part of each matrix; a 5x5 matrix keeps its
 // remaining coefficients until it is set again.
 constexpr int32_t kResetMatrixCells = 9;
@@ -33,12 +32,6 @@ void ScriptEngine::Reset() {
     for (int32_t k = 0; k < kResetMatrixCells; ++k) matrixSlot[m][k] = 0.0;
     matrixSize[m] = 0;
   }
-}
-
-GrowArray<Instruction>* ScriptEngine::ProgramAt(int32_t slot) {
-  if (slot == -1) return &scratchCode;
-  if (slot < 0 || slot >= kProgramSlots || programSlots == nullptr) return nullptr;
-  return &programSlots[slot];
 }
 
 void ScriptEngine::SetBaseFolder(const char* folder) {

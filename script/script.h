@@ -46,6 +46,8 @@ constexpr int32_t kMaxNesting = 256;
 // Entries of the run-time stacks after Reset and for a library run.
 constexpr int32_t kResetStackSize = 200;
 constexpr int32_t kRunStackSize = 500;
+// Program slots: 0 the Init program, 1 the Transform program.
+constexpr int32_t kProgramSlots = 2;
 // While loops that may run inside each other.
 constexpr int32_t kMaxLoopNesting = 10;
 // Image slots and convolution matrices a script can use.
@@ -294,7 +296,12 @@ class ScriptEngine {
   void SetBaseFolder(const char* folder);
 
   // The code of a slot (-1 scratch, 0, 1), or null for any other slot.
-  GrowArray<Instruction>* ProgramAt(int32_t slot);
+  // Inline: Run asks for it once per pixel.
+  GrowArray<Instruction>* ProgramAt(int32_t slot) {
+    if (slot == -1) return &scratchCode;
+    if (slot < 0 || slot >= kProgramSlots || programSlots == nullptr) return nullptr;
+    return &programSlots[slot];
+  }
 };
 
 // Writes a compiled program as text, e.g. "VAR x | CONST 1 | OP = | END",

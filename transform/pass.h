@@ -25,8 +25,12 @@ struct WrappedAxis {
 WrappedAxis WrapAxis(double position, double tileOffset, int32_t size);
 
 // A script colour value as a byte: clamped to 0..255, then truncated; NaN
-// gives 0.
-uint8_t ColourByte(double value);
+// gives 0. Inline: every pixel of "coord" 0 stores four of them.
+inline uint8_t ColourByte(double value) {
+  if (!(value > 0.0)) return 0;
+  if (value >= 255.0) return 255;
+  return static_cast<uint8_t>(value);
+}
 
 // The source planes of a pass and how colours are fetched from them.
 struct PassSource {

@@ -1,5 +1,4 @@
-// Bringing computed positions back onto the image and script colours back
-// into bytes.
+// Bringing computed positions back onto the image.
 #include <cmath>
 
 #include "transform/pass.h"
@@ -30,12 +29,6 @@ WrappedAxis WrapAxis(double position, double tileOffset, int32_t size) {
   if (!(shifted >= 0.0 && shifted < kInt32Limit)) return WrapFarPosition(position, size);
   int32_t whole = static_cast<int32_t>(shifted);
   return {whole % size, shifted - whole};
-}
-
-uint8_t ColourByte(double value) {
-  if (!(value > 0.0)) return 0;
-  if (value >= 255.0) return 255;
-  return static_cast<uint8_t>(value);
 }
 
 }  // namespace transform_pass
