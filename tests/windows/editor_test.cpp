@@ -32,11 +32,14 @@ class EditorTest : public testing::Test {
   }
   void TearDown() override { DestroyWindow(host); }
 
-  void RunEditor(std::vector<UserStep> steps) {
+  // Opens the editor with steps for it (and whatever other dialogs the
+  // user was given steps for).
+  void RunEditor(ScriptedDialogs& user, std::vector<UserStep> steps) {
     user.On(kEditorCaption, std::move(steps));
     user.Run([&] { EXPECT_EQ(plugin.option(host, base.path().c_str()), 1); });
     EXPECT_EQ(user.problems(), std::vector<std::string>{});
   }
+  void RunEditor(std::vector<UserStep> steps) { RunEditor(user, std::move(steps)); }
 
   PluginDll plugin;
   BaseFolder base;
@@ -64,12 +67,11 @@ const CheckCase kCheckCases[] = {
 
 TEST_F(EditorTest, CheckReportsTheFaultyLine) {
   for (const CheckCase& check : kCheckCases) {
-    ScriptedDialogs fresh;
-    user = fresh;
-    RunEditor({Type(kInitBox, check.initText), Type(kTransformBox, check.transformText),
-               Click(kCheckButton), Click(kCancelButton)});
+    ScriptedDialogs checker;
+    RunEditor(checker, {Type(kInitBox, check.initText), Type(kTransformBox, check.transformText),
+                        Click(kCheckButton), Click(kCancelButton)});
     std::vector<std::string> shown;
-    for (const ShownBox& box : user.shown()) shown.push_back(box.title + ": " + box.text);
+    for (const ShownBox& box : checker.shown()) shown.push_back(box.title + ": " + box.text);
     std::vector<std::string> expected;
     if (*check.message != '\0') expected.push_back(std::string("error: ") + check.message);
     EXPECT_EQ(shown, expected) << check.what;
@@ -147,9 +149,8 @@ TEST_F(EditorTest, ImportDeclinedLeavesTheLibraryAlone) {
 TEST_F(EditorTest, OkSavesTheSettingsAndCancelDoesNot) {
   RunEditor({Click(kCancelButton)});
   EXPECT_FALSE(BaseFolder::Exists(base.SettingsFile()));
-  ScriptedDialogs fresh;
-  user = fresh;
-  RunEditor({Click(kOkButton)});
+  ScriptedDialogs confirming;
+  RunEditor(confirming, {Click(kOkButton)});
   EXPECT_TRUE(BaseFolder::Exists(base.SettingsFile()));
 }
 

@@ -72,8 +72,10 @@ void ScriptedDialogs::Run(const std::function<void()>& call) {
 }
 
 LRESULT CALLBACK ScriptedDialogs::HookProc(int code, WPARAM wParam, LPARAM lParam) {
-  if (code == HCBT_ACTIVATE && activeUser != nullptr) {
+  if (activeUser != nullptr && code == HCBT_ACTIVATE) {
     activeUser->Activated(reinterpret_cast<HWND>(wParam));
+  } else if (activeUser != nullptr && code == HCBT_DESTROYWND) {
+    activeUser->Destroyed(reinterpret_cast<HWND>(wParam));
   }
   return CallNextHookEx(nullptr, code, wParam, lParam);
 }
@@ -99,6 +101,12 @@ void ScriptedDialogs::Activated(HWND window) {
     problems_.push_back("unscripted dialog \"" + caption + "\" cancelled");
     PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
   }
+}
+
+// A later window may be given the same handle: it must be new to us then.
+void ScriptedDialogs::Destroyed(HWND window) {
+  handled_.erase(std::remove(handled_.begin(), handled_.end(), window), handled_.end());
+  running_.erase(window);
 }
 
 void ScriptedDialogs::AnswerBox(HWND box) {

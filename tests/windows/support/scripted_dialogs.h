@@ -42,6 +42,10 @@ class ScriptedDialogs {
  public:
   static constexpr int kGiveUpMilliseconds = 15000;
 
+  ScriptedDialogs() = default;
+  ScriptedDialogs(const ScriptedDialogs&) = delete;
+  ScriptedDialogs& operator=(const ScriptedDialogs&) = delete;
+
   // The steps for the dialog whose caption is exactly caption.
   void On(const std::string& caption, std::vector<UserStep> steps);
   // Answer to questions (boxes with Yes and No); the default answers No.
@@ -66,6 +70,7 @@ class ScriptedDialogs {
   static LRESULT CALLBACK HookProc(int code, WPARAM wParam, LPARAM lParam);
   static void CALLBACK TimerProc(HWND dialog, UINT message, UINT_PTR id, DWORD time);
   void Activated(HWND window);
+  void Destroyed(HWND window);
   void AnswerBox(HWND box);
   void Tick(HWND dialog);
   void Perform(HWND dialog, const UserStep& step);
