@@ -54,7 +54,9 @@ class FilterProcTest : public testing::Test {
         EXPECT_EQ(call.firstColumn, 0);
         EXPECT_EQ(call.lastColumn, kWidth - 1);
         EXPECT_EQ(call.minusOne, -1);
-        if (plane == 1) EXPECT_EQ(call.one, 1) << "row " << y;
+        if (plane == 1) {
+          EXPECT_EQ(call.one, 1) << "row " << y;
+        }
       }
     }
   }
