@@ -15,6 +15,7 @@ morfel_need_packages "${MORFEL_WINE_PACKAGES[@]}"
 show_build_errors() {
   grep -m 40 -E "^$(pwd)[^:]*:[0-9]+:[0-9]+: error|undefined reference|In file included from $(pwd)|Error [0-9]" "$1" ||
     tail -n 40 "$1"
+  echo "(the whole log: $1)"
 }
 
 started=$(date +%s)
