@@ -220,9 +220,6 @@ TEST_F(EditorDialogTest, AWellFormedLibraryOpensWithoutAWord) {
 
 }  // namespace
 
-// Only our own Win32 layer ends a box nobody answers with its default
-// button; a real one waits for the user.
-#ifndef _WIN32
 namespace {
 
 // Every question's default is No: a question nobody answers changes nothing.
@@ -251,4 +248,3 @@ INSTANTIATE_TEST_SUITE_P(Buttons, EditorQuestionDefaultTest,
                                            IDC_EDIT_FUNCTION));
 
 }  // namespace
-#endif  // _WIN32
