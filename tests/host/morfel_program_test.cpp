@@ -196,7 +196,7 @@ TEST_F(MorfelProgram, ParameterErrorFailsAndWritesNothing) {
   Outcome outcome = Run({"apply", "--base", base_, "--program", "Deform/Twirl", "--param", "1+",
                          "--quiet", input, Path("out.png")});
   EXPECT_EQ(outcome.status, 1);
-  EXPECT_NE(outcome.err.find("morfel: Parameter error at Twirl angle (degrees)."),
+  EXPECT_NE(outcome.err.find("morfel: Parameter error at Twirl angle."),
             std::string::npos)
       << outcome.err;
   EXPECT_FALSE(fs::exists(Path("out.png")));
