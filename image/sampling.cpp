@@ -36,8 +36,10 @@ struct BezierNeighbourhood {
 BezierNeighbourhood NeighbourhoodOf(const RgbtImage& image, int32_t sx, int32_t sy) {
   BezierNeighbourhood around;
   for (int32_t i = 0; i < 4; ++i) {
-    around.columnOffset[i] = static_cast<size_t>(ClampInto(sx - 1 + i, image.width)) * image.channels;
-    around.rows[i] = image.data + static_cast<size_t>(ClampInto(sy - 1 + i, image.height)) * image.rowLength;
+    const int32_t column = ClampInto(sx - 1 + i, image.width);
+    const int32_t row = ClampInto(sy - 1 + i, image.height);
+    around.columnOffset[i] = static_cast<size_t>(column) * image.channels;
+    around.rows[i] = image.data + static_cast<size_t>(row) * image.rowLength;
   }
   return around;
 }

@@ -17,12 +17,34 @@ struct WrappedAxis {
   double fraction;  // 0 <= fraction < 1
 };
 
+// Wraps a position that the tile offset cannot bring into the int32 range,
+// and infinities and NaN, onto a pixel inside the axis.
+WrappedAxis WrapFarPosition(double position, int32_t size);
+
 // Wraps position onto an axis of `size` pixels (the image tiles the plane).
 // tileOffset (size * 256) keeps the usual range non-negative before the
 // truncation, so positions from -tileOffset upward are handled exactly as
 // the scripts have always seen them; anything further out, and infinities
-// or NaN, is still brought onto a pixel inside the axis.
-WrappedAxis WrapAxis(double position, double tileOffset, int32_t size);
+// or NaN, is still brought onto a pixel inside the axis. Inline, and
+// without a division for positions within one tile of the image: the pass
+// wraps two of them for every fetched pixel.
+inline WrappedAxis WrapAxis(double position, double tileOffset, int32_t size) {
+  constexpr double kInt32Limit = 2147483648.0;  // first value past int32
+  const double shifted = position + tileOffset;
+  if (!(shifted >= 0.0 && shifted < kInt32Limit)) return WrapFarPosition(position, size);
+  const int32_t whole = static_cast<int32_t>(shifted);
+  const double fraction = shifted - whole;
+  // The offset is a whole number of tiles, so near the image the remainder
+  // is whole less the offset, moved by at most one tile.
+  const int64_t tile = static_cast<int64_t>(size) * 256;
+  const int64_t near = whole - tile;
+  const bool nearImage = near >= -size && near < 2 * static_cast<int64_t>(size);
+  if (tileOffset == static_cast<double>(tile) && nearImage) {
+    const int64_t index = near < 0 ? near + size : near >= size ? near - size : near;
+    return {static_cast<int32_t>(index), fraction};
+  }
+  return {whole % size, fraction};
+}
 
 // A script colour value as a byte: clamped to 0..255, then truncated; NaN
 // gives 0. Inline: every pixel of "coord" 0 stores four of them.

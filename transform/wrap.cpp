@@ -4,10 +4,6 @@
 #include "transform/pass.h"
 
 namespace transform_pass {
-namespace {
-
-// First value that no longer truncates into an int32.
-constexpr double kInt32Limit = 2147483648.0;
 
 // Reduces a position that the tile offset cannot bring into the int32 range
 // (far left or above, or huge) with a floating-point remainder, which is
@@ -20,15 +16,6 @@ WrappedAxis WrapFarPosition(double position, int32_t size) {
   // A tiny negative remainder can round up to exactly size.
   if (index >= size) return {0, 0.0};
   return {index, reduced - index};
-}
-
-}  // namespace
-
-WrappedAxis WrapAxis(double position, double tileOffset, int32_t size) {
-  double shifted = position + tileOffset;
-  if (!(shifted >= 0.0 && shifted < kInt32Limit)) return WrapFarPosition(position, size);
-  int32_t whole = static_cast<int32_t>(shifted);
-  return {whole % size, shifted - whole};
 }
 
 }  // namespace transform_pass

@@ -63,6 +63,24 @@ TEST(WrapAxis, EveryPositionLandsInsideAnOddSizedAxis) {
   }
 }
 
+// Near the image the wrap takes a shortcut past the remainder; it must give
+// exactly what the remainder of the shifted position gives, at every edge
+// of the image and of the tiles next to it, and for other offsets too.
+TEST(WrapAxis, NearTheImageAgreesWithTheRemainder) {
+  for (int32_t size : {1, 2, 7, 16, 2048}) {
+    for (double offset : {size * 256.0, size * 256.0 + 3.0, 1000.0}) {
+      for (double position = -2.0 * size - 1.0; position <= 3.0 * size + 1.0; position += 0.25) {
+        const double shifted = position + offset;
+        if (shifted < 0.0) continue;
+        const int32_t whole = static_cast<int32_t>(shifted);
+        WrappedAxis wrapped = WrapAxis(position, offset, size);
+        ASSERT_EQ(wrapped.index, whole % size) << size << " " << offset << " " << position;
+        ASSERT_EQ(wrapped.fraction, shifted - whole) << size << " " << offset << " " << position;
+      }
+    }
+  }
+}
+
 TEST(ColourByte, ClampsThenTruncates) {
   struct Case {
     double value;
