@@ -15,6 +15,7 @@ ScriptedUser *g_active = nullptr;
 constexpr UINT_PTR kActTimerId = 0x5C07;
 // Long enough for a real dialog to finish appearing before the user acts.
 constexpr UINT kActDelayMs = 50;
+constexpr UINT_PTR kGiveUpTimerId = 0x5C08;
 constexpr int kMessageTextId = 0xFFFF;
 constexpr int kTextCapacity = 4096;
 
@@ -79,6 +80,11 @@ void ScriptedUser::ClickButton(int control) { Add({ScriptedAction::kClickButton,
 void ScriptedUser::AnswerMessageBox(int button) { Add({ScriptedAction::kAnswerMessageBox, 0, "", button}); }
 void ScriptedUser::FillFileDialog(const std::string &name) { Add({ScriptedAction::kFillFileDialog, 0, name, 0}); }
 void ScriptedUser::CancelFileDialog() { Add({ScriptedAction::kCancelFileDialog, 0, "", 0}); }
+void ScriptedUser::CallWithDialog(std::function<void(HWND dialog)> call) {
+  ScriptedAction action{ScriptedAction::kCallWithDialog, 0, "", 0};
+  action.call = std::move(call);
+  Add(action);
+}
 void ScriptedUser::Add(const ScriptedAction &action) { actions_.push_back(action); }
 void ScriptedUser::SetBoxAnswerer(BoxAnswerer answerer) { answerer_ = std::move(answerer); }
 
@@ -87,6 +93,7 @@ bool ScriptedUser::Start() {
   hook_ = SetWindowsHookExA(WH_CBT, HookProc, nullptr, GetCurrentThreadId());
   if (!hook_) return false;
   g_active = this;
+  Done();
   return true;
 }
 
@@ -96,7 +103,10 @@ void ScriptedUser::Stop() {
   hook_ = nullptr;
   g_active = nullptr;
   for (HWND window : open_)
-    if (IsWindow(window)) KillTimer(window, kActTimerId);
+    if (IsWindow(window)) {
+      KillTimer(window, kActTimerId);
+      KillTimer(window, kGiveUpTimerId);
+    }
 }
 
 LRESULT CALLBACK ScriptedUser::HookProc(int code, WPARAM wParam, LPARAM lParam) {
@@ -147,7 +157,8 @@ void ScriptedUser::OnActivate(HWND window) {
 void ScriptedUser::Act(HWND window) {
   // A window under a modal box cannot be used; it comes back when the box closes.
   if (!IsWindow(window) || !IsWindowEnabled(window)) return;
-  switch (KindOf(window)) {
+  WindowKind kind = KindOf(window);
+  switch (kind) {
     case WindowKind::kMessageBox:
       ActOnMessageBox(window);
       break;
@@ -158,6 +169,40 @@ void ScriptedUser::Act(HWND window) {
       ActOnDialog(window);
       break;
   }
+  // A box always ends with an answer; a dialog may wait for ever.
+  if (giveUpMs_ && kind != WindowKind::kMessageBox && IsWindow(window)) ArmGiveUp(window);
+}
+
+void CALLBACK ScriptedUser::GiveUpTimerProc(HWND window, UINT, UINT_PTR id, DWORD) {
+  KillTimer(window, id);
+  if (g_active) g_active->GiveUpOn(window);
+}
+
+// Counts from the last action done, so a dialog that another window kept
+// busy is not cancelled the moment it comes back.
+void ScriptedUser::ArmGiveUp(HWND window) {
+  DWORD idle = GetTickCount() - doneAt_;
+  UINT left = idle < giveUpMs_ ? giveUpMs_ - static_cast<UINT>(idle) : 0;
+  SetTimer(window, kGiveUpTimerId, std::max<UINT>(left, 1), GiveUpTimerProc);
+}
+
+void ScriptedUser::GiveUpOn(HWND window) {
+  // Under a modal box: the window is acted on again, and armed again, when it closes.
+  if (!IsWindow(window) || !IsWindowEnabled(window)) return;
+  if (IsBusy(window)) {
+    SetTimer(window, kGiveUpTimerId, giveUpMs_, GiveUpTimerProc);
+    return;
+  }
+  if (GetTickCount() - doneAt_ < giveUpMs_) {
+    ArmGiveUp(window);
+    return;
+  }
+  Fail(window, "still open " + std::to_string(giveUpMs_) + " ms after the last action, cancelled");
+  PostMessageA(window, WM_COMMAND, IDCANCEL, reinterpret_cast<LPARAM>(GetDlgItem(window, IDCANCEL)));
+}
+
+bool ScriptedUser::IsBusy(HWND window) const {
+  return std::find(busy_.begin(), busy_.end(), window) != busy_.end();
 }
 
 void ScriptedUser::ActOnMessageBox(HWND box) {
@@ -181,6 +226,7 @@ void ScriptedUser::ActOnMessageBox(HWND box) {
   if (!answer) answer = DefaultButtonOf(box);
   if (!answer) return;
   PostMessageA(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, answer)));
+  Done();
 }
 
 void ScriptedUser::ActOnFileDialog(HWND dialog) {
@@ -193,9 +239,11 @@ void ScriptedUser::ActOnFileDialog(HWND dialog) {
       return;
     }
     PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    Done();
   } else if (action->kind == ScriptedAction::kCancelFileDialog) {
     ++next_;
     PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    Done();
   }
 }
 
@@ -204,7 +252,10 @@ void ScriptedUser::ActOnDialog(HWND dialog) {
     if (!IsDialogAction(action->kind)) return;
     ScriptedAction current = *action;  // the list may grow while the action runs
     ++next_;
+    busy_.push_back(dialog);
     bool clicked = Perform(dialog, current);
+    busy_.pop_back();
+    Done();
     if (!IsWindow(dialog)) return;
     if (clicked) {
       // A click may open or close windows: continue on a fresh turn.
@@ -216,6 +267,10 @@ void ScriptedUser::ActOnDialog(HWND dialog) {
 
 // Performs one dialog action; true when it clicked something.
 bool ScriptedUser::Perform(HWND dialog, const ScriptedAction &action) {
+  if (action.kind == ScriptedAction::kCallWithDialog) {
+    if (action.call) action.call(dialog);
+    return false;
+  }
   HWND control = GetDlgItem(dialog, action.control);
   if (!control) {
     Fail(dialog, "no control " + std::to_string(action.control));

@@ -13,6 +13,8 @@
 //   button (what our Linux layer gives a box nobody answers; real Windows
 //   would wait for ever);
 // - a file dialog: FillFileDialog or CancelFileDialog.
+// CallWithDialog runs the caller's function with the dialog in front, to read
+// its controls or to hold it open; it ends no turn.
 // Actions are performed strictly in list order. A window is activated again
 // each time a box over it closes; the user recognises windows it has seen and
 // records each message box once; a closed window is forgotten, so a new window
@@ -42,11 +44,13 @@ struct ScriptedAction {
     kAnswerMessageBox,  // value: IDOK, IDYES, IDNO, IDCANCEL
     kFillFileDialog,    // text: the file name typed into the dialog
     kCancelFileDialog,
+    kCallWithDialog,    // call: runs with the dialog
   };
   Kind kind;
   int control = 0;
   std::string text;
   int value = 0;
+  std::function<void(HWND dialog)> call = nullptr;
 };
 
 struct MessageBoxRecord {
@@ -76,8 +80,11 @@ class ScriptedUser {
   void AnswerMessageBox(int button);
   void FillFileDialog(const std::string &name);
   void CancelFileDialog();
+  void CallWithDialog(std::function<void(HWND dialog)> call);
   void Add(const ScriptedAction &action);
   void SetBoxAnswerer(BoxAnswerer answerer);
+  // 0 turns the give-up off.
+  void GiveUpAfter(UINT milliseconds) { giveUpMs_ = milliseconds; }
 
   // Starts watching for windows on this thread; false when another scripted
   // user is already started or the hook cannot be set.
@@ -97,6 +104,7 @@ class ScriptedUser {
   static WindowKind KindOf(HWND window);
   static LRESULT CALLBACK HookProc(int code, WPARAM wParam, LPARAM lParam);
   static void CALLBACK TimerProc(HWND window, UINT message, UINT_PTR id, DWORD time);
+  static void CALLBACK GiveUpTimerProc(HWND window, UINT message, UINT_PTR id, DWORD time);
 
   void OnActivate(HWND window);
   void Act(HWND window);
@@ -107,6 +115,10 @@ class ScriptedUser {
   void SelectComboItem(HWND dialog, HWND combo, const ScriptedAction &action);
   void TypeInto(HWND dialog, HWND edit, const ScriptedAction &action);
   void Fail(HWND dialog, const std::string &what);
+  void Done() { doneAt_ = GetTickCount(); }
+  void ArmGiveUp(HWND window);
+  void GiveUpOn(HWND window);
+  bool IsBusy(HWND window) const;
   const ScriptedAction *NextAction() const { return Finished() ? nullptr : &actions_[next_]; }
   void ForgetClosedWindows();
   bool IsOpenAndKnown(HWND window) const;
@@ -119,6 +131,9 @@ class ScriptedUser {
   std::vector<HWND> seen_;
   std::vector<HWND> open_;  // seen and not yet closed
   HHOOK hook_ = nullptr;
+  UINT giveUpMs_ = 0;
+  DWORD doneAt_ = 0;          // when the last action was done
+  std::vector<HWND> busy_;    // dialogs whose action is still running, innermost last
 };
 
 #endif

@@ -247,6 +247,91 @@ TEST(ScriptedUserTest, HiddenControlsAreOutOfReach) {
   EXPECT_NE(user.Failures()[0].find("control 301 is hidden"), std::string::npos) << user.Failures()[0];
 }
 
+TEST(ScriptedUserTest, CallWithDialogSeesTheDialogAsTheActionsBeforeLeftIt) {
+  ScriptedUser user;
+  std::string typed, caption;
+  HWND called = nullptr;
+  user.TypeText(IDC_TEST_EDIT, "abc");
+  user.CallWithDialog([&](HWND dialog) {
+    called = dialog;
+    typed = TextOf(GetDlgItem(dialog, IDC_TEST_EDIT));
+    caption = TextOf(dialog);
+  });
+  user.ClickButton(IDOK);
+  ASSERT_TRUE(user.Start());
+  Recorded recorded;
+  EXPECT_EQ(RunApplication(&recorded), 1);
+  user.Stop();
+  EXPECT_TRUE(user.Finished());
+  EXPECT_TRUE(user.Failures().empty()) << user.Failures()[0];
+  ASSERT_FALSE(user.WindowsSeen().empty());
+  EXPECT_EQ(called, user.WindowsSeen()[0]);
+  EXPECT_EQ(typed, "abc");
+  EXPECT_FALSE(caption.empty());
+}
+
+// Give-up: a dialog left open is cancelled and reported, one ended in time is
+// not. Times are measured from Start.
+struct GiveUpCase {
+  const char *what;
+  bool clickOk;
+  int expectedResult;
+  size_t expectedFailures;
+};
+
+const GiveUpCase kGiveUpCases[] = {
+    {"left open after the last action", false, IDCANCEL, 1},
+    {"ended by the last action", true, IDOK, 0},
+};
+
+TEST(ScriptedUserTest, GiveUpCancelsOnlyDialogsLeftOpen) {
+  for (const GiveUpCase &test : kGiveUpCases) {
+    ScriptedUser user;
+    user.GiveUpAfter(300);
+    user.TypeText(IDC_TEST_EDIT, "abc");
+    if (test.clickOk) user.ClickButton(IDOK);
+    ASSERT_TRUE(user.Start());
+    DWORD started = GetTickCount(), cancelled = 0;
+    TestDialog dialog;
+    dialog.onCommand = [&](HWND, int id, int) {
+      if (id == IDCANCEL && !cancelled) cancelled = GetTickCount() - started;
+      return false;
+    };
+    EXPECT_EQ(RunTestDialog(&dialog), test.expectedResult) << test.what;
+    user.Stop();
+    ASSERT_EQ(user.Failures().size(), test.expectedFailures) << test.what;
+    if (test.expectedFailures == 0) continue;
+    EXPECT_NE(user.Failures()[0].find("still open 300 ms after the last action, cancelled"), std::string::npos)
+        << user.Failures()[0];
+    EXPECT_GE(cancelled, 300u) << "cancelled before its time";
+  }
+}
+
+TEST(ScriptedUserTest, GiveUpWaitsForTheCallInProgress) {
+  // The call runs a second modal dialog, whose loop runs the first dialog's
+  // timers: the first must not be cancelled under the running call.
+  ScriptedUser user;
+  user.GiveUpAfter(300);
+  user.ClickButton(IDC_TEST_CHECK);  // ends a turn: the give-up is armed
+  DWORD callEnded = 0, cancelled = 0;
+  user.CallWithDialog([&](HWND) {
+    TestDialog inner;
+    RunTestDialog(&inner);
+    callEnded = GetTickCount();
+  });
+  ASSERT_TRUE(user.Start());
+  TestDialog outer;
+  outer.onCommand = [&](HWND, int id, int) {
+    if (id == IDCANCEL && !cancelled) cancelled = GetTickCount();
+    return false;
+  };
+  EXPECT_EQ(RunTestDialog(&outer), IDCANCEL);
+  user.Stop();
+  ASSERT_NE(callEnded, 0u);
+  EXPECT_GE(cancelled, callEnded + 300) << "cancelled while the call still ran";
+  EXPECT_EQ(user.Failures().size(), 2u);  // the inner dialog was left open too
+}
+
 TEST(ScriptedUserTest, OnlyOneUserAtATime) {
   ScriptedUser first, second;
   ASSERT_TRUE(first.Start());
