@@ -3,23 +3,21 @@
 // what OK and Cancel leave on disk.
 #include <gtest/gtest.h>
 
+#include "host/scripted_user.h"
 #include "library/library.h"
 #include "tests/windows/support/base_folder.h"
-#include "tests/windows/support/dialog_ids.h"
 #include "tests/windows/support/plugin_dll.h"
-#include "tests/windows/support/scripted_dialogs.h"
+#include "tests/windows/support/user_run.h"
+#include "ui/resource.h"
 
 namespace {
+
+constexpr const char* kEditorCaption = "Morfel";
+constexpr const char* kHelpCaption = "Help";
 
 const TestProgram kPrograms[] = {
     {"Colour", "Invert", "coord=0;\r\n", "R=255-R;\r\nG=255-G;\r\nB=255-B;\r\n"},
 };
-
-std::string ItemText(HWND dialog, int id) {
-  char text[4096] = "";
-  GetDlgItemTextA(dialog, id, text, sizeof text);
-  return text;
-}
 
 class EditorTest : public testing::Test {
  protected:
@@ -32,19 +30,23 @@ class EditorTest : public testing::Test {
   }
   void TearDown() override { DestroyWindow(host); }
 
-  // Opens the editor with steps for it (and whatever other dialogs the
-  // user was given steps for).
-  void RunEditor(ScriptedDialogs& user, std::vector<UserStep> steps) {
-    user.On(kEditorCaption, std::move(steps));
-    user.Run([&] { EXPECT_EQ(plugin.option(host, base.path().c_str()), 1); });
-    EXPECT_EQ(user.problems(), std::vector<std::string>{});
+  // Opens the editor with the actions already given to the user, who must
+  // be able to do them all.
+  void RunEditor(ScriptedUser& user) {
+    ASSERT_TRUE(RunWithUser(user, [&] { EXPECT_EQ(plugin.option(host, base.path().c_str()), 1); }));
+    EXPECT_TRUE(user.Finished()) << user.ActionsDone() << " actions done";
+    EXPECT_EQ(user.Failures(), std::vector<std::string>{});
   }
-  void RunEditor(std::vector<UserStep> steps) { RunEditor(user, std::move(steps)); }
+
+  static std::vector<std::string> Boxes(const ScriptedUser& user) {
+    std::vector<std::string> boxes;
+    for (const MessageBoxRecord& box : user.MessageBoxes()) boxes.push_back(box.title + ": " + box.text);
+    return boxes;
+  }
 
   PluginDll plugin;
   BaseFolder base;
   HWND host = nullptr;
-  ScriptedDialogs user;
 };
 
 struct CheckCase {
@@ -67,41 +69,53 @@ const CheckCase kCheckCases[] = {
 
 TEST_F(EditorTest, CheckReportsTheFaultyLine) {
   for (const CheckCase& check : kCheckCases) {
-    ScriptedDialogs checker;
-    RunEditor(checker, {Type(kInitBox, check.initText), Type(kTransformBox, check.transformText),
-                        Click(kCheckButton), Click(kCancelButton)});
-    std::vector<std::string> shown;
-    for (const ShownBox& box : checker.shown()) shown.push_back(box.title + ": " + box.text);
+    ScriptedUser checker;
+    checker.TypeText(IDC_EDIT_INIT, check.initText);
+    checker.TypeText(IDC_EDIT_TRANSFORM, check.transformText);
+    checker.ClickButton(IDC_EDIT_CHECK);
+    checker.ClickButton(IDCANCEL);
+    RunEditor(checker);
     std::vector<std::string> expected;
     if (*check.message != '\0') expected.push_back(std::string("error: ") + check.message);
-    EXPECT_EQ(shown, expected) << check.what;
+    EXPECT_EQ(Boxes(checker), expected) << check.what;
   }
 }
 
 TEST_F(EditorTest, OpensOnTheLibraryProgram) {
-  std::string group, name, init;
-  RunEditor({Call([&](HWND dialog) {
-               group = ItemText(dialog, kGroupBox);
-               name = ItemText(dialog, kNameBox);
-               init = ItemText(dialog, kInitBox);
-             }),
-             Click(kCancelButton)});
+  ScriptedUser user;
+  std::string caption, group, name, init;
+  user.CallWithDialog([&](HWND dialog) {
+    caption = TextOf(dialog);
+    group = ItemText(dialog, IDC_EDIT_GROUP);
+    name = ItemText(dialog, IDC_EDIT_NAME);
+    init = ItemText(dialog, IDC_EDIT_INIT);
+  });
+  user.ClickButton(IDCANCEL);
+  RunEditor(user);
+  EXPECT_EQ(caption, kEditorCaption);
   EXPECT_EQ(group, "Colour");
   EXPECT_EQ(name, "Invert");
   EXPECT_EQ(init, "coord=0;\r\n") << "line breaks must reach the edit box as CR LF";
-  EXPECT_TRUE(user.shown().empty());
+  EXPECT_TRUE(user.MessageBoxes().empty());
 }
 
 TEST_F(EditorTest, HelpShowsTheReadOnlyReference) {
-  std::string text;
+  ScriptedUser user;
+  std::string editorCaption, helpCaption, text;
   LONG style = 0;
-  user.On(kHelpCaption, {Call([&](HWND help) {
-                           text = ItemText(help, kReferenceBox);
-                           style = GetWindowLongA(GetDlgItem(help, kReferenceBox), GWL_STYLE);
-                         }),
-                         Click(kOkButton)});
-  RunEditor({Click(kHelpButton), Click(kCancelButton)});
-  EXPECT_EQ(user.seen(), (std::vector<std::string>{kEditorCaption, kHelpCaption}));
+  user.CallWithDialog([&](HWND editor) { editorCaption = TextOf(editor); });
+  user.ClickButton(IDC_EDIT_HELP);
+  user.CallWithDialog([&](HWND help) {
+    helpCaption = TextOf(help);
+    text = ItemText(help, IDC_HELP_TEXT);
+    style = GetWindowLongA(GetDlgItem(help, IDC_HELP_TEXT), GWL_STYLE);
+  });
+  user.ClickButton(IDOK);
+  user.ClickButton(IDCANCEL);
+  RunEditor(user);
+  EXPECT_EQ(user.WindowsSeen().size(), 2u);
+  EXPECT_EQ(editorCaption, kEditorCaption);
+  EXPECT_EQ(helpCaption, kHelpCaption);
   EXPECT_EQ(text.size(), 802u);
   EXPECT_EQ(text.compare(0, 13, "Parameters:\r\n"), 0) << text;
   EXPECT_TRUE(style & ES_READONLY);
@@ -116,18 +130,22 @@ TEST_F(EditorTest, ImportAddsNewProgramsAndOverwritesKnownOnes) {
                                "Group=Colour\r\nName=Invert\r\nInit=coord=0;\\n\r\n"
                                "Prog=R=255-R;\\n\r\n"),
             1);
-  user.AnswerQuestions([](const std::string&) { return true; });
+  ScriptedUser user;
   std::string group, name;
-  RunEditor({Click(kImportButton), Select(kGroupCombo, "Imported"), Select(kProgramCombo, "Stripes"),
-             Call([&](HWND dialog) {
-               group = ItemText(dialog, kGroupBox);
-               name = ItemText(dialog, kNameBox);
-             }),
-             Click(kCancelButton)});
-  ASSERT_EQ(user.shown().size(), 2u);
-  EXPECT_EQ(user.shown()[0].text, "Do you want to add new functions?");
-  EXPECT_EQ(user.shown()[1].title, "message");
-  EXPECT_EQ(user.shown()[1].text, "1 new program(s) are added. 1 program(s) are overwritten.");
+  user.ClickButton(IDC_EDIT_FUNCTION);
+  user.AnswerMessageBox(IDYES);
+  user.SelectComboText(IDC_EDIT_GROUP_COMBO, "Imported");
+  user.SelectComboText(IDC_EDIT_PROGRAM_COMBO, "Stripes");
+  user.CallWithDialog([&](HWND dialog) {
+    group = ItemText(dialog, IDC_EDIT_GROUP);
+    name = ItemText(dialog, IDC_EDIT_NAME);
+  });
+  user.ClickButton(IDCANCEL);
+  RunEditor(user);
+  ASSERT_EQ(user.MessageBoxes().size(), 2u);
+  EXPECT_EQ(user.MessageBoxes()[0].text, "Do you want to add new functions?");
+  EXPECT_EQ(user.MessageBoxes()[1].title, "message");
+  EXPECT_EQ(user.MessageBoxes()[1].text, "1 new program(s) are added. 1 program(s) are overwritten.");
   EXPECT_EQ(group, "Imported");
   EXPECT_EQ(name, "Stripes");
 
@@ -141,16 +159,24 @@ TEST_F(EditorTest, ImportAddsNewProgramsAndOverwritesKnownOnes) {
 TEST_F(EditorTest, ImportDeclinedLeavesTheLibraryAlone) {
   ASSERT_EQ(base.WriteDataFile("stripes.txt", "Group=Imported\nName=Stripes\nInit=\nProg=\n"), 1);
   const std::string before = BaseFolder::ReadFile(base.DataFile("Morfel.ini"));
-  RunEditor({Click(kImportButton), Click(kCancelButton)});
-  ASSERT_EQ(user.shown().size(), 1u);
+  ScriptedUser user;
+  user.ClickButton(IDC_EDIT_FUNCTION);
+  user.AnswerMessageBox(IDNO);
+  user.ClickButton(IDCANCEL);
+  RunEditor(user);
+  ASSERT_EQ(user.MessageBoxes().size(), 1u);
+  EXPECT_EQ(user.MessageBoxes()[0].text, "Do you want to add new functions?");
   EXPECT_EQ(BaseFolder::ReadFile(base.DataFile("Morfel.ini")), before);
 }
 
 TEST_F(EditorTest, OkSavesTheSettingsAndCancelDoesNot) {
-  RunEditor({Click(kCancelButton)});
+  ScriptedUser cancelling;
+  cancelling.ClickButton(IDCANCEL);
+  RunEditor(cancelling);
   EXPECT_FALSE(BaseFolder::Exists(base.SettingsFile()));
-  ScriptedDialogs confirming;
-  RunEditor(confirming, {Click(kOkButton)});
+  ScriptedUser confirming;
+  confirming.ClickButton(IDOK);
+  RunEditor(confirming);
   EXPECT_TRUE(BaseFolder::Exists(base.SettingsFile()));
 }
 

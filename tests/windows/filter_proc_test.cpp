@@ -3,13 +3,16 @@
 // user who picks a program and confirms or cancels.
 #include <gtest/gtest.h>
 
+#include "host/scripted_user.h"
 #include "tests/windows/support/base_folder.h"
-#include "tests/windows/support/dialog_ids.h"
 #include "tests/windows/support/fake_host.h"
 #include "tests/windows/support/plugin_dll.h"
-#include "tests/windows/support/scripted_dialogs.h"
+#include "tests/windows/support/user_run.h"
+#include "ui/resource.h"
 
 namespace {
+
+constexpr const char* kMainCaption = "Morfel v0.08";
 
 constexpr int32_t kWidth = 37;  // odd sizes catch row length mistakes
 constexpr int32_t kHeight = 23;
@@ -30,16 +33,26 @@ class FilterProcTest : public testing::Test {
   // Shows the main dialog with the user choosing Colour / Invert and then
   // pressing button.
   void RunChoosingInvert(int button) {
-    user.On(kMainCaption, {Select(kGroupCombo, "Colour"), Select(kProgramCombo, "Invert"),
-                           Click(button)});
-    user.Run([&] {
+    std::string caption;
+    user.CallWithDialog([&](HWND dialog) { caption = TextOf(dialog); });
+    user.SelectComboText(IDC_GROUP_COMBO, "Colour");
+    user.SelectComboText(IDC_FUNCTION_COMBO, "Invert");
+    user.ClickButton(button);
+    RunProc(1);
+    EXPECT_EQ(user.WindowsSeen().size(), 1u);
+    EXPECT_EQ(caption, kMainCaption);
+    for (const MessageBoxRecord& box : user.MessageBoxes()) ADD_FAILURE() << box.title << ": " << box.text;
+  }
+
+  // Calls FilterProc with the user's actions, which must all be possible.
+  void RunProc(int expectedResult) {
+    ASSERT_TRUE(RunWithUser(user, [&] {
       EXPECT_EQ(plugin.proc(host.window(), host.imageSize(), host.writeTable(), host.readTable(),
                             base.path().c_str()),
-                1);
-    });
-    EXPECT_EQ(user.problems(), std::vector<std::string>{});
-    EXPECT_EQ(user.seen(), std::vector<std::string>{kMainCaption});
-    for (const ShownBox& box : user.shown()) ADD_FAILURE() << box.title << ": " << box.text;
+                expectedResult);
+    }));
+    EXPECT_TRUE(user.Finished()) << user.ActionsDone() << " actions done";
+    EXPECT_EQ(user.Failures(), std::vector<std::string>{});
   }
 
   // Every row once, top row first, RGB row before T row, with the
@@ -64,11 +77,11 @@ class FilterProcTest : public testing::Test {
   PluginDll plugin;
   BaseFolder base;
   FakeHost host{kWidth, kHeight};
-  ScriptedDialogs user;
+  ScriptedUser user;
 };
 
 TEST_F(FilterProcTest, CancelledReadsTheImageAndGivesNothingBack) {
-  RunChoosingInvert(kCancelButton);
+  RunChoosingInvert(IDCANCEL);
   ExpectEveryRowInOrder(host.reads());
   EXPECT_TRUE(host.writes().empty());
   EXPECT_TRUE(host.messages().empty());
@@ -77,7 +90,7 @@ TEST_F(FilterProcTest, CancelledReadsTheImageAndGivesNothingBack) {
 }
 
 TEST_F(FilterProcTest, ConfirmedWritesEveryRowWithProgressThenCompletion) {
-  RunChoosingInvert(kOkButton);
+  RunChoosingInvert(IDOK);
   ExpectEveryRowInOrder(host.reads());
   ExpectEveryRowInOrder(host.writes());
   EXPECT_EQ(host.badCalls(), 0);
@@ -105,13 +118,11 @@ TEST_F(FilterProcTest, ConfirmedWritesEveryRowWithProgressThenCompletion) {
 TEST_F(FilterProcTest, ConfirmedSliderValueReachesTheFinalRun) {
   // Shift moves the image right by dx pixels: the slider's value must be the
   // one the final run uses, not the declared default.
-  user.On(kMainCaption, {Select(kGroupCombo, "Deform"), Select(kProgramCombo, "Shift"),
-                         Slide(kFirstSlider, 5), Click(kOkButton)});
-  user.Run([&] {
-    plugin.proc(host.window(), host.imageSize(), host.writeTable(), host.readTable(),
-                base.path().c_str());
-  });
-  EXPECT_EQ(user.problems(), std::vector<std::string>{});
+  user.SelectComboText(IDC_GROUP_COMBO, "Deform");
+  user.SelectComboText(IDC_FUNCTION_COMBO, "Shift");
+  user.MoveSlider(IDC_PARAM_SLIDER_FIRST, 5);
+  user.ClickButton(IDOK);
+  RunProc(1);
   ASSERT_EQ(host.writes().size(), static_cast<size_t>(2 * kHeight));
   for (int32_t y = 0; y < kHeight; ++y) {
     for (int32_t x = 5; x < kWidth; ++x) {
@@ -126,13 +137,14 @@ TEST(FilterProcEmptyImage, ConfirmedSendsOnlyTheCompletion) {
   BaseFolder base;
   ASSERT_EQ(base.WriteLibrary(kPrograms, 2), 1);
   FakeHost host(kWidth, 0);
-  ScriptedDialogs user;
-  user.On(kMainCaption, {Click(kOkButton)});
-  user.Run([&] {
+  ScriptedUser user;
+  user.ClickButton(IDOK);
+  ASSERT_TRUE(RunWithUser(user, [&] {
     plugin.proc(host.window(), host.imageSize(), host.writeTable(), host.readTable(),
                 base.path().c_str());
-  });
-  EXPECT_EQ(user.problems(), std::vector<std::string>{});
+  }));
+  EXPECT_TRUE(user.Finished());
+  EXPECT_EQ(user.Failures(), std::vector<std::string>{});
   EXPECT_TRUE(host.reads().empty());
   EXPECT_TRUE(host.writes().empty());
   ASSERT_EQ(host.messages().size(), 1u);

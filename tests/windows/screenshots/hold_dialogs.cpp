@@ -13,13 +13,15 @@
 #include <stb_image.h>
 
 #include <cstdio>
+#include <functional>
 #include <string>
 
+#include "host/scripted_user.h"
 #include "library/library.h"
-#include "tests/windows/support/dialog_ids.h"
 #include "tests/windows/support/fake_host.h"
 #include "tests/windows/support/plugin_dll.h"
-#include "tests/windows/support/scripted_dialogs.h"
+#include "tests/windows/support/user_run.h"
+#include "ui/resource.h"
 
 namespace {
 
@@ -44,8 +46,9 @@ void PumpFor(DWORD milliseconds) {
   }
 }
 
-UserStep Hold(const std::string& name) {
-  return Call([name](HWND dialog) {
+// Holds the dialog open until its screenshot is taken.
+std::function<void(HWND)> Hold(const std::string& name) {
+  return [name](HWND dialog) {
     RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     PumpFor(kSettleMilliseconds);
     RECT rect;
@@ -70,7 +73,7 @@ UserStep Hold(const std::string& name) {
       }
       PumpFor(50);
     }
-  });
+  };
 }
 
 // Merges every program file of the data folder into a fresh library.
@@ -108,12 +111,16 @@ FakeHost* LoadPicture(const char* path) {
   return host;
 }
 
-void Report(const ScriptedDialogs& user) {
-  for (const std::string& problem : user.problems()) {
-    std::fprintf(stderr, "%s\n", problem.c_str());
+void Report(const ScriptedUser& user) {
+  if (!user.Finished()) {
+    std::fprintf(stderr, "only %zu actions done\n", user.ActionsDone());
     ++failures;
   }
-  for (const ShownBox& box : user.shown()) {
+  for (const std::string& failure : user.Failures()) {
+    std::fprintf(stderr, "%s\n", failure.c_str());
+    ++failures;
+  }
+  for (const MessageBoxRecord& box : user.MessageBoxes()) {
     std::fprintf(stderr, "unexpected box %s: %s\n", box.title.c_str(), box.text.c_str());
     ++failures;
   }
@@ -140,21 +147,30 @@ int main(int argc, char** argv) {
   FakeHost* host = LoadPicture(argv[3]);
   if (host == nullptr) return 1;
 
-  ScriptedDialogs main;
-  main.On(kMainCaption, {Select(kGroupCombo, kGroup), Select(kProgramCombo, kProgram),
-                         Slide(kFirstSlider, 300), Click(kPreviewButton), Hold("main-dialog"),
-                         Click(kCancelButton)});
-  main.Run([&] {
-    plugin.proc(host->window(), host->imageSize(), host->writeTable(), host->readTable(),
-                base.c_str());
-  });
+  ScriptedUser main;
+  main.SelectComboText(IDC_GROUP_COMBO, kGroup);
+  main.SelectComboText(IDC_FUNCTION_COMBO, kProgram);
+  main.MoveSlider(IDC_PARAM_SLIDER_FIRST, 300);
+  main.ClickButton(IDC_PREVIEW_BUTTON);
+  main.CallWithDialog(Hold("main-dialog"));
+  main.ClickButton(IDCANCEL);
+  if (!RunWithUser(main, [&] {
+        plugin.proc(host->window(), host->imageSize(), host->writeTable(), host->readTable(),
+                    base.c_str());
+      })) {
+    ++failures;
+  }
   Report(main);
 
-  ScriptedDialogs editor;
-  editor.On(kEditorCaption, {Select(kGroupCombo, kGroup), Select(kProgramCombo, kProgram),
-                             Hold("editor-dialog"), Click(kHelpButton), Click(kCancelButton)});
-  editor.On(kHelpCaption, {Hold("help-dialog"), Click(kOkButton)});
-  editor.Run([&] { plugin.option(host->window(), base.c_str()); });
+  ScriptedUser editor;
+  editor.SelectComboText(IDC_EDIT_GROUP_COMBO, kGroup);
+  editor.SelectComboText(IDC_EDIT_PROGRAM_COMBO, kProgram);
+  editor.CallWithDialog(Hold("editor-dialog"));
+  editor.ClickButton(IDC_EDIT_HELP);
+  editor.CallWithDialog(Hold("help-dialog"));
+  editor.ClickButton(IDOK);
+  editor.ClickButton(IDCANCEL);
+  if (!RunWithUser(editor, [&] { plugin.option(host->window(), base.c_str()); })) ++failures;
   Report(editor);
 
   delete host;
