@@ -93,14 +93,13 @@ inline void Fetch(const Planes& planes, int32_t interpolation, double posX, doub
                   uint8_t* rgb, uint8_t* t) {
   Axis x = Wrap(posX);
   Axis y = Wrap(posY);
-  for (int32_t k = 0; k < 3; ++k) {
-    if (interpolation == 0) {
+  if (interpolation == 0) {
+    for (int32_t k = 0; k < 3; ++k)
       rgb[k] = planes.sourceRgb.data[(static_cast<size_t>(y.index) * kSide + x.index) * 3 + k];
-    } else if (interpolation == 1) {
-      rgb[k] = SampleLinear(planes.sourceRgb, x.index, y.index, x.fraction, y.fraction, k);
-    } else {
-      rgb[k] = SampleBezier(planes.sourceRgb, x.index, y.index, x.fraction, y.fraction, k);
-    }
+  } else if (interpolation == 1) {
+    SampleLinearPixel(planes.sourceRgb, x.index, y.index, x.fraction, y.fraction, rgb);
+  } else {
+    SampleBezierPixel(planes.sourceRgb, x.index, y.index, x.fraction, y.fraction, rgb);
   }
   *t = planes.sourceT.data[static_cast<size_t>(y.index) * kSide + x.index];
 }
