@@ -107,6 +107,17 @@ void RunScripted(ScriptedUser& user, Call call) {
   for (const std::string& failure : user.Failures()) ADD_FAILURE() << failure;
 }
 
+// Opens the main dialog over the host's image, looks at it once and cancels.
+void LookOnceAndCancel(FakeHost& host, DialogSnapshot* shot) {
+  ScriptedUser user;
+  DialogWatcher watcher(user);
+  LookAtTheDialog(user);
+  user.ClickButton(IDCANCEL);
+  RunScripted(user, [&] { host.FilterProcCall(); });
+  ASSERT_EQ(watcher.shots.size(), 1u);
+  *shot = watcher.shots[0];
+}
+
 int32_t CountOf(const std::vector<std::string>& texts, const std::string& text) {
   int32_t count = 0;
   for (const std::string& t : texts) count += t == text;
@@ -236,13 +247,8 @@ TEST(MainDialog, BezierTakesEffectButIsStoredAsLinear) {
 TEST(MainDialog, DeclaredParametersShowAsRowsWithTheirRanges) {
   FakeHost host(4, 4);
   host.WriteLibrary(LibraryText({kLevel}));
-  ScriptedUser user;
-  DialogWatcher watcher(user);
-  LookAtTheDialog(user);
-  user.ClickButton(IDCANCEL);
-  RunScripted(user, [&] { host.FilterProcCall(); });
-  ASSERT_EQ(watcher.shots.size(), 1u);
-  const DialogSnapshot& shot = watcher.shots[0];
+  DialogSnapshot shot;
+  ASSERT_NO_FATAL_FAILURE(LookOnceAndCancel(host, &shot));
   EXPECT_EQ(shot.labels[0], "Level");
   EXPECT_EQ(shot.labels[1], "Blue part");
   EXPECT_EQ(shot.edits[0], "10");
@@ -283,13 +289,8 @@ TEST(MainDialog, TwelveDeclarationsFillEveryRowAndThirteenShowNone) {
     }
     FakeHost host(4, 4);
     host.WriteLibrary(LibraryText({{"Many", "Rows", init, "coord=0;\r\n"}}));
-    ScriptedUser user;
-    DialogWatcher watcher(user);
-    LookAtTheDialog(user);
-    user.ClickButton(IDCANCEL);
-    RunScripted(user, [&] { host.FilterProcCall(); });
-    ASSERT_EQ(watcher.shots.size(), 1u);
-    const DialogSnapshot& shot = watcher.shots[0];
+    DialogSnapshot shot;
+    ASSERT_NO_FATAL_FAILURE(LookOnceAndCancel(host, &shot));
     for (int32_t row = 0; row < 12; ++row) {
       if (declared > 12) {
         EXPECT_FALSE(shot.rowVisible[row]) << row;
@@ -474,13 +475,8 @@ TEST(MainDialog, BeforeAnyPreviewTheAreaShowsTheUnchangedImage) {
   for (const auto& image : images) {
     FakeHost host(image.width, image.height);
     host.WriteLibrary(LibraryText({kInvert}));
-    ScriptedUser user;
-    DialogWatcher watcher(user);
-    LookAtTheDialog(user);
-    user.ClickButton(IDCANCEL);
-    RunScripted(user, [&] { host.FilterProcCall(); });
-    ASSERT_EQ(watcher.shots.size(), 1u);
-    const DialogSnapshot& shot = watcher.shots[0];
+    DialogSnapshot shot;
+    ASSERT_NO_FATAL_FAILURE(LookOnceAndCancel(host, &shot));
     if (image.height == 0) {
       for (uint8_t byte : shot.bgr) ASSERT_EQ(byte, 0) << "an image without rows";
       continue;
