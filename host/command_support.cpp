@@ -10,7 +10,8 @@ int Fail(const std::string& text) {
 }
 
 int ResolveBaseFolder(const Options& options, std::string* baseFolder) {
-  *baseFolder = options.baseFolder.empty() ? DefaultBaseFolder() : WithSeparator(options.baseFolder);
+  *baseFolder =
+      options.baseFolder.empty() ? DefaultBaseFolder() : WithSeparator(options.baseFolder);
   std::string error;
   if (!PrepareBaseFolder(*baseFolder, &error)) {
     Fail(error);

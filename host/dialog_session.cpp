@@ -10,10 +10,18 @@ ScriptedAction ActionFor(const DialogStep& step) {
   action.text = step.text;
   action.value = step.index;
   switch (step.kind) {
-    case DialogStep::kSelectText: action.kind = ScriptedAction::kSelectComboText; break;
-    case DialogStep::kSelectIndex: action.kind = ScriptedAction::kSelectComboIndex; break;
-    case DialogStep::kType: action.kind = ScriptedAction::kTypeText; break;
-    case DialogStep::kClick: action.kind = ScriptedAction::kClickButton; break;
+    case DialogStep::kSelectText:
+      action.kind = ScriptedAction::kSelectComboText;
+      break;
+    case DialogStep::kSelectIndex:
+      action.kind = ScriptedAction::kSelectComboIndex;
+      break;
+    case DialogStep::kType:
+      action.kind = ScriptedAction::kTypeText;
+      break;
+    case DialogStep::kClick:
+      action.kind = ScriptedAction::kClickButton;
+      break;
   }
   return action;
 }

@@ -137,7 +137,8 @@ std::string DefaultBaseFolder() {
   return WithSeparator(root + "\\morfel");
 #else
   const char* dataHome = std::getenv("XDG_DATA_HOME");
-  if (dataHome != nullptr && dataHome[0] == '/') return WithSeparator(std::string(dataHome) + "/morfel");
+  if (dataHome != nullptr && dataHome[0] == '/')
+    return WithSeparator(std::string(dataHome) + "/morfel");
   const char* home = std::getenv("HOME");
   return WithSeparator(std::string(home != nullptr ? home : ".") + "/.local/share/morfel");
 #endif

@@ -49,10 +49,14 @@ int Encode(Format format, const char* path, const Picture& picture) {
   int w = picture.width;
   int h = picture.height;
   switch (format) {
-    case kPng: return stbi_write_png(path, w, h, components, pixels.data(), w * components);
-    case kJpeg: return stbi_write_jpg(path, w, h, components, pixels.data(), 95);
-    case kBmp: return stbi_write_bmp(path, w, h, components, pixels.data());
-    default: return 0;
+    case kPng:
+      return stbi_write_png(path, w, h, components, pixels.data(), w * components);
+    case kJpeg:
+      return stbi_write_jpg(path, w, h, components, pixels.data(), 95);
+    case kBmp:
+      return stbi_write_bmp(path, w, h, components, pixels.data());
+    default:
+      return 0;
   }
 }
 

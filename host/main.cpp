@@ -15,13 +15,23 @@ int main(int argc, char** argv) {
     return 2;
   }
   switch (options.command) {
-    case Command::kApply: return ApplyCommand(options);
-    case Command::kList: return ListCommand(options);
-    case Command::kShow: return ShowCommand(options);
-    case Command::kCheck: return CheckCommand(options);
-    case Command::kImport: return ImportCommand(options);
-    case Command::kTitle: return TitleCommand(options);
-    case Command::kHelp: std::printf("%s", UsageText()); return 0;
-    default: std::fprintf(stderr, "%s", UsageText()); return 2;
+    case Command::kApply:
+      return ApplyCommand(options);
+    case Command::kList:
+      return ListCommand(options);
+    case Command::kShow:
+      return ShowCommand(options);
+    case Command::kCheck:
+      return CheckCommand(options);
+    case Command::kImport:
+      return ImportCommand(options);
+    case Command::kTitle:
+      return TitleCommand(options);
+    case Command::kHelp:
+      std::printf("%s", UsageText());
+      return 0;
+    default:
+      std::fprintf(stderr, "%s", UsageText());
+      return 2;
   }
 }

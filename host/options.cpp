@@ -92,12 +92,26 @@ int ParseInterpolation(const char* text, int* mode, std::string* error) {
 // Takes one option; 0 with a message on a bad one.
 int TakeOption(int code, const char* argument, Options* options, std::string* error) {
   switch (code) {
-    case kOptBase: options->baseFolder = argument; return 1;
-    case kOptPlugin: options->pluginPath = argument; return 1;
-    case kOptProgram: return SplitProgramName(argument, options, error);
-    case kOptGroup: options->group = argument; options->haveProgramName = true; return 1;
-    case kOptName: options->name = argument; options->haveProgramName = true; return 1;
-    case kOptInit: options->initText = WithCrLf(argument); options->haveInit = true; return 1;
+    case kOptBase:
+      options->baseFolder = argument;
+      return 1;
+    case kOptPlugin:
+      options->pluginPath = argument;
+      return 1;
+    case kOptProgram:
+      return SplitProgramName(argument, options, error);
+    case kOptGroup:
+      options->group = argument;
+      options->haveProgramName = true;
+      return 1;
+    case kOptName:
+      options->name = argument;
+      options->haveProgramName = true;
+      return 1;
+    case kOptInit:
+      options->initText = WithCrLf(argument);
+      options->haveInit = true;
+      return 1;
     case kOptTransform:
       options->transformText = WithCrLf(argument);
       options->haveTransform = true;
@@ -108,14 +122,29 @@ int TakeOption(int code, const char* argument, Options* options, std::string* er
     case kOptTransformFile:
       options->haveTransform = true;
       return ReadProgramText(argument, &options->transformText, error);
-    case kOptFile: options->programFile = argument; return 1;
-    case kOptParam: options->params.push_back(argument); return 1;
-    case kOptInterp: return ParseInterpolation(argument, &options->interpolation, error);
-    case kOptQuiet: options->quiet = true; return 1;
-    case kOptTimings: options->timings = true; return 1;
-    case kOptYes: options->yes = true; return 1;
-    case kOptHelp: options->command = Command::kHelp; return 1;
-    default: *error = "unknown option"; return 0;
+    case kOptFile:
+      options->programFile = argument;
+      return 1;
+    case kOptParam:
+      options->params.push_back(argument);
+      return 1;
+    case kOptInterp:
+      return ParseInterpolation(argument, &options->interpolation, error);
+    case kOptQuiet:
+      options->quiet = true;
+      return 1;
+    case kOptTimings:
+      options->timings = true;
+      return 1;
+    case kOptYes:
+      options->yes = true;
+      return 1;
+    case kOptHelp:
+      options->command = Command::kHelp;
+      return 1;
+    default:
+      *error = "unknown option";
+      return 0;
   }
 }
 
@@ -126,8 +155,9 @@ int CheckCombination(Options* options, std::string* error) {
   switch (options->command) {
     case Command::kApply:
       if (options->haveProgramName == adHoc) {
-        *error = "apply needs one program: --program GROUP/NAME, --group and --name, "
-                 "--init/--transform, or --file";
+        *error =
+            "apply needs one program: --program GROUP/NAME, --group and --name, "
+            "--init/--transform, or --file";
         return 0;
       }
       if (!options->programFile.empty() && (options->haveInit || options->haveTransform)) {
@@ -150,12 +180,14 @@ int CheckCombination(Options* options, std::string* error) {
       }
       return SplitProgramName(options->positional[0], options, error);
     case Command::kCheck:
-      if (!adHoc || (!options->programFile.empty() && (options->haveInit || options->haveTransform))) {
+      if (!adHoc ||
+          (!options->programFile.empty() && (options->haveInit || options->haveTransform))) {
         *error = "check needs --init and/or --transform, or --file";
         return 0;
       }
       break;
-    default: break;
+    default:
+      break;
   }
   if (positional != 0) {
     *error = "unexpected argument: " + options->positional[0];

@@ -215,7 +215,8 @@ int CheckCommand(const Options& options) {
   AddStep(&session, DialogStep::kClick, IDCANCEL, "");
   HostMessageLog log;
   HWND hostWindow = CreateHostWindow(&log);
-  RunWithScriptedUser(&session, [&] { plugin.exports().option(hostWindow, scratch.folder().c_str()); });
+  RunWithScriptedUser(&session,
+                      [&] { plugin.exports().option(hostWindow, scratch.folder().c_str()); });
   DestroyHostWindow(hostWindow);
   int problems = 0;
   for (const ShownMessage& message : session.shown) {

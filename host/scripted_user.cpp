@@ -10,7 +10,7 @@
 namespace {
 
 // The one started scripted user; hook and timer procedures carry no pointer.
-ScriptedUser *g_active = nullptr;
+ScriptedUser* g_active = nullptr;
 
 constexpr UINT_PTR kActTimerId = 0x5C07;
 // Long enough for a real dialog to finish appearing before the user acts.
@@ -42,7 +42,8 @@ bool IsDialogAction(ScriptedAction::Kind kind) {
 }
 
 void NotifyCommand(HWND dialog, HWND control, WORD code) {
-  SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), code), reinterpret_cast<LPARAM>(control));
+  SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), code),
+               reinterpret_cast<LPARAM>(control));
 }
 
 // The one button of a box that wears the default push button style; 0 if none.
@@ -58,34 +59,43 @@ int DefaultButtonOf(HWND box) {
 void SlideTo(HWND dialog, HWND slider, int position) {
   SendMessageA(slider, TBM_SETPOS, TRUE, position);
   LRESULT reached = SendMessageA(slider, TBM_GETPOS, 0, 0);
-  SendMessageA(dialog, WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, reached), reinterpret_cast<LPARAM>(slider));
+  SendMessageA(dialog, WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, reached),
+               reinterpret_cast<LPARAM>(slider));
 }
 
 }  // namespace
 
 ScriptedUser::~ScriptedUser() { Stop(); }
 
-void ScriptedUser::SelectComboText(int control, const std::string &text) {
+void ScriptedUser::SelectComboText(int control, const std::string& text) {
   Add({ScriptedAction::kSelectComboText, control, text, 0});
 }
 void ScriptedUser::SelectComboIndex(int control, int index) {
   Add({ScriptedAction::kSelectComboIndex, control, "", index});
 }
-void ScriptedUser::TypeText(int control, const std::string &text) { Add({ScriptedAction::kTypeText, control, text, 0}); }
+void ScriptedUser::TypeText(int control, const std::string& text) {
+  Add({ScriptedAction::kTypeText, control, text, 0});
+}
 void ScriptedUser::MoveSlider(int control, int position) {
   Add({ScriptedAction::kMoveSlider, control, "", position});
 }
-void ScriptedUser::SetCheck(int control, bool checked) { Add({ScriptedAction::kSetCheck, control, "", checked ? 1 : 0}); }
+void ScriptedUser::SetCheck(int control, bool checked) {
+  Add({ScriptedAction::kSetCheck, control, "", checked ? 1 : 0});
+}
 void ScriptedUser::ClickButton(int control) { Add({ScriptedAction::kClickButton, control, "", 0}); }
-void ScriptedUser::AnswerMessageBox(int button) { Add({ScriptedAction::kAnswerMessageBox, 0, "", button}); }
-void ScriptedUser::FillFileDialog(const std::string &name) { Add({ScriptedAction::kFillFileDialog, 0, name, 0}); }
+void ScriptedUser::AnswerMessageBox(int button) {
+  Add({ScriptedAction::kAnswerMessageBox, 0, "", button});
+}
+void ScriptedUser::FillFileDialog(const std::string& name) {
+  Add({ScriptedAction::kFillFileDialog, 0, name, 0});
+}
 void ScriptedUser::CancelFileDialog() { Add({ScriptedAction::kCancelFileDialog, 0, "", 0}); }
 void ScriptedUser::CallWithDialog(std::function<void(HWND dialog)> call) {
   ScriptedAction action{ScriptedAction::kCallWithDialog, 0, "", 0};
   action.call = std::move(call);
   Add(action);
 }
-void ScriptedUser::Add(const ScriptedAction &action) { actions_.push_back(action); }
+void ScriptedUser::Add(const ScriptedAction& action) { actions_.push_back(action); }
 void ScriptedUser::SetBoxAnswerer(BoxAnswerer answerer) { answerer_ = std::move(answerer); }
 
 bool ScriptedUser::Start() {
@@ -110,7 +120,7 @@ void ScriptedUser::Stop() {
 }
 
 LRESULT CALLBACK ScriptedUser::HookProc(int code, WPARAM wParam, LPARAM lParam) {
-  ScriptedUser *user = g_active;
+  ScriptedUser* user = g_active;
   if (!user) return 0;
   if (code == HCBT_ACTIVATE) user->OnActivate(reinterpret_cast<HWND>(wParam));
   return CallNextHookEx(user->hook_, code, wParam, lParam);
@@ -126,7 +136,9 @@ void CALLBACK ScriptedUser::TimerProc(HWND window, UINT, UINT_PTR id, DWORD) {
 // Windows may reuse the handle of a closed window for a new one, which must
 // then count as new (a second message box is recorded too).
 void ScriptedUser::ForgetClosedWindows() {
-  open_.erase(std::remove_if(open_.begin(), open_.end(), [](HWND window) { return !IsWindow(window); }), open_.end());
+  open_.erase(
+      std::remove_if(open_.begin(), open_.end(), [](HWND window) { return !IsWindow(window); }),
+      open_.end());
 }
 
 // A file dialog is told by its file name box first: a template of its own
@@ -149,7 +161,8 @@ void ScriptedUser::OnActivate(HWND window) {
     seen_.push_back(window);
     // A message box is recorded when it first appears; it never changes.
     if (KindOf(window) == WindowKind::kMessageBox)
-      boxes_.push_back({WindowText(window), ItemText(window, kMessageTextId), static_cast<int>(next_) - 1, window});
+      boxes_.push_back({WindowText(window), ItemText(window, kMessageTextId),
+                        static_cast<int>(next_) - 1, window});
   }
   SetTimer(window, kActTimerId, kActDelayMs, TimerProc);
 }
@@ -198,7 +211,8 @@ void ScriptedUser::GiveUpOn(HWND window) {
     return;
   }
   Fail(window, "still open " + std::to_string(giveUpMs_) + " ms after the last action, cancelled");
-  PostMessageA(window, WM_COMMAND, IDCANCEL, reinterpret_cast<LPARAM>(GetDlgItem(window, IDCANCEL)));
+  PostMessageA(window, WM_COMMAND, IDCANCEL,
+               reinterpret_cast<LPARAM>(GetDlgItem(window, IDCANCEL)));
 }
 
 bool ScriptedUser::IsBusy(HWND window) const {
@@ -206,15 +220,15 @@ bool ScriptedUser::IsBusy(HWND window) const {
 }
 
 void ScriptedUser::ActOnMessageBox(HWND box) {
-  const ScriptedAction *action = NextAction();
+  const ScriptedAction* action = NextAction();
   int answer = 0;
   if (action && action->kind == ScriptedAction::kAnswerMessageBox) {
     ++next_;
     answer = action->value;
   } else if (answerer_) {
     // The latest record: an earlier box may have had the same handle.
-    auto record =
-        std::find_if(boxes_.rbegin(), boxes_.rend(), [box](const MessageBoxRecord &r) { return r.window == box; });
+    auto record = std::find_if(boxes_.rbegin(), boxes_.rend(),
+                               [box](const MessageBoxRecord& r) { return r.window == box; });
     if (record != boxes_.rend()) answer = answerer_(*record);
   }
   if (answer && !GetDlgItem(box, answer)) {
@@ -225,12 +239,13 @@ void ScriptedUser::ActOnMessageBox(HWND box) {
   // box nobody answers, and real Windows would otherwise wait for ever.
   if (!answer) answer = DefaultButtonOf(box);
   if (!answer) return;
-  PostMessageA(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, answer)));
+  PostMessageA(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(box, answer)));
   Done();
 }
 
 void ScriptedUser::ActOnFileDialog(HWND dialog) {
-  const ScriptedAction *action = NextAction();
+  const ScriptedAction* action = NextAction();
   if (!action) return;
   if (action->kind == ScriptedAction::kFillFileDialog) {
     ++next_;
@@ -248,7 +263,7 @@ void ScriptedUser::ActOnFileDialog(HWND dialog) {
 }
 
 void ScriptedUser::ActOnDialog(HWND dialog) {
-  while (const ScriptedAction *action = NextAction()) {
+  while (const ScriptedAction* action = NextAction()) {
     if (!IsDialogAction(action->kind)) return;
     ScriptedAction current = *action;  // the list may grow while the action runs
     ++next_;
@@ -266,7 +281,7 @@ void ScriptedUser::ActOnDialog(HWND dialog) {
 }
 
 // Performs one dialog action; true when it clicked something.
-bool ScriptedUser::Perform(HWND dialog, const ScriptedAction &action) {
+bool ScriptedUser::Perform(HWND dialog, const ScriptedAction& action) {
   if (action.kind == ScriptedAction::kCallWithDialog) {
     if (action.call) action.call(dialog);
     return false;
@@ -296,7 +311,8 @@ bool ScriptedUser::Perform(HWND dialog, const ScriptedAction &action) {
       SlideTo(dialog, control, action.value);
       return false;
     case ScriptedAction::kSetCheck:
-      if ((IsDlgButtonChecked(dialog, action.control) == BST_CHECKED) == (action.value != 0)) return false;
+      if ((IsDlgButtonChecked(dialog, action.control) == BST_CHECKED) == (action.value != 0))
+        return false;
       SendMessageA(control, BM_CLICK, 0, 0);
       return true;
     case ScriptedAction::kClickButton:
@@ -307,7 +323,7 @@ bool ScriptedUser::Perform(HWND dialog, const ScriptedAction &action) {
   }
 }
 
-void ScriptedUser::SelectComboItem(HWND dialog, HWND combo, const ScriptedAction &action) {
+void ScriptedUser::SelectComboItem(HWND dialog, HWND combo, const ScriptedAction& action) {
   bool byText = action.kind == ScriptedAction::kSelectComboText;
   LRESULT index = byText ? SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
                                         reinterpret_cast<LPARAM>(action.text.c_str()))
@@ -322,7 +338,7 @@ void ScriptedUser::SelectComboItem(HWND dialog, HWND combo, const ScriptedAction
 }
 
 // Typing replaces the whole text, and the box's limit applies as to a user.
-void ScriptedUser::TypeInto(HWND dialog, HWND edit, const ScriptedAction &action) {
+void ScriptedUser::TypeInto(HWND dialog, HWND edit, const ScriptedAction& action) {
   if (GetWindowLongA(edit, GWL_STYLE) & ES_READONLY) {
     Fail(dialog, "edit box " + std::to_string(action.control) + " is read-only");
     return;
@@ -331,7 +347,7 @@ void ScriptedUser::TypeInto(HWND dialog, HWND edit, const ScriptedAction &action
   SendMessageA(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(action.text.c_str()));
 }
 
-void ScriptedUser::Fail(HWND dialog, const std::string &what) {
-  failures_.push_back("action " + std::to_string(static_cast<long>(next_) - 1) + " in \"" + WindowText(dialog) +
-                      "\": " + what);
+void ScriptedUser::Fail(HWND dialog, const std::string& what) {
+  failures_.push_back("action " + std::to_string(static_cast<long>(next_) - 1) + " in \"" +
+                      WindowText(dialog) + "\": " + what);
 }

@@ -44,7 +44,7 @@ struct ScriptedAction {
     kAnswerMessageBox,  // value: IDOK, IDYES, IDNO, IDCANCEL
     kFillFileDialog,    // text: the file name typed into the dialog
     kCancelFileDialog,
-    kCallWithDialog,    // call: runs with the dialog
+    kCallWithDialog,  // call: runs with the dialog
   };
   Kind kind;
   int control = 0;
@@ -64,24 +64,24 @@ class ScriptedUser {
  public:
   // Returns the button to press in a box that no AnswerMessageBox action
   // covers, or 0 for the box's default button.
-  using BoxAnswerer = std::function<int(const MessageBoxRecord &box)>;
+  using BoxAnswerer = std::function<int(const MessageBoxRecord& box)>;
 
   ScriptedUser() = default;
   ~ScriptedUser();
-  ScriptedUser(const ScriptedUser &) = delete;
-  ScriptedUser &operator=(const ScriptedUser &) = delete;
+  ScriptedUser(const ScriptedUser&) = delete;
+  ScriptedUser& operator=(const ScriptedUser&) = delete;
 
-  void SelectComboText(int control, const std::string &text);
+  void SelectComboText(int control, const std::string& text);
   void SelectComboIndex(int control, int index);
-  void TypeText(int control, const std::string &text);
+  void TypeText(int control, const std::string& text);
   void MoveSlider(int control, int position);
   void SetCheck(int control, bool checked);
   void ClickButton(int control);
   void AnswerMessageBox(int button);
-  void FillFileDialog(const std::string &name);
+  void FillFileDialog(const std::string& name);
   void CancelFileDialog();
   void CallWithDialog(std::function<void(HWND dialog)> call);
-  void Add(const ScriptedAction &action);
+  void Add(const ScriptedAction& action);
   void SetBoxAnswerer(BoxAnswerer answerer);
   // 0 turns the give-up off.
   void GiveUpAfter(UINT milliseconds) { giveUpMs_ = milliseconds; }
@@ -93,10 +93,10 @@ class ScriptedUser {
 
   size_t ActionsDone() const { return next_; }
   bool Finished() const { return next_ >= actions_.size(); }
-  const std::vector<MessageBoxRecord> &MessageBoxes() const { return boxes_; }
-  const std::vector<std::string> &Failures() const { return failures_; }
+  const std::vector<MessageBoxRecord>& MessageBoxes() const { return boxes_; }
+  const std::vector<std::string>& Failures() const { return failures_; }
   // Every "#32770" window seen, in the order of first activation.
-  const std::vector<HWND> &WindowsSeen() const { return seen_; }
+  const std::vector<HWND>& WindowsSeen() const { return seen_; }
 
  private:
   enum class WindowKind { kDialog, kMessageBox, kFileDialog };
@@ -111,15 +111,15 @@ class ScriptedUser {
   void ActOnDialog(HWND dialog);
   void ActOnMessageBox(HWND box);
   void ActOnFileDialog(HWND dialog);
-  bool Perform(HWND dialog, const ScriptedAction &action);
-  void SelectComboItem(HWND dialog, HWND combo, const ScriptedAction &action);
-  void TypeInto(HWND dialog, HWND edit, const ScriptedAction &action);
-  void Fail(HWND dialog, const std::string &what);
+  bool Perform(HWND dialog, const ScriptedAction& action);
+  void SelectComboItem(HWND dialog, HWND combo, const ScriptedAction& action);
+  void TypeInto(HWND dialog, HWND edit, const ScriptedAction& action);
+  void Fail(HWND dialog, const std::string& what);
   void Done() { doneAt_ = GetTickCount(); }
   void ArmGiveUp(HWND window);
   void GiveUpOn(HWND window);
   bool IsBusy(HWND window) const;
-  const ScriptedAction *NextAction() const { return Finished() ? nullptr : &actions_[next_]; }
+  const ScriptedAction* NextAction() const { return Finished() ? nullptr : &actions_[next_]; }
   void ForgetClosedWindows();
   bool IsOpenAndKnown(HWND window) const;
 
@@ -132,8 +132,8 @@ class ScriptedUser {
   std::vector<HWND> open_;  // seen and not yet closed
   HHOOK hook_ = nullptr;
   UINT giveUpMs_ = 0;
-  DWORD doneAt_ = 0;          // when the last action was done
-  std::vector<HWND> busy_;    // dialogs whose action is still running, innermost last
+  DWORD doneAt_ = 0;        // when the last action was done
+  std::vector<HWND> busy_;  // dialogs whose action is still running, innermost last
 };
 
 #endif

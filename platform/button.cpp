@@ -9,7 +9,7 @@ using namespace morfel_platform;
 
 namespace {
 
-void ToggleAutomaticState(Window &button) {
+void ToggleAutomaticState(Window& button) {
   if ((button.style & BS_TYPEMASK) == BS_AUTOCHECKBOX)
     button.check = button.check == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED;
 }
@@ -19,7 +19,7 @@ void ToggleAutomaticState(Window &button) {
 namespace morfel_platform {
 
 LRESULT CALLBACK ButtonProc(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
-  Window *window = FindWindowRecord(handle);
+  Window* window = FindWindowRecord(handle);
   if (!window) return 0;
   switch (message) {
     case BM_GETCHECK:

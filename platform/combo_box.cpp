@@ -15,13 +15,13 @@ using namespace morfel_platform;
 
 namespace {
 
-bool IsDropDownList(const Window &combo) { return (combo.style & 3) == CBS_DROPDOWNLIST; }
+bool IsDropDownList(const Window& combo) { return (combo.style & 3) == CBS_DROPDOWNLIST; }
 
-bool ValidIndex(const ComboState &combo, WPARAM index) { return index < combo.items.size(); }
+bool ValidIndex(const ComboState& combo, WPARAM index) { return index < combo.items.size(); }
 
 // Searches from the item after start to the end and then from the beginning,
 // as Windows does; start -1 searches the whole list from the first item.
-LRESULT FindExactItem(const ComboState &combo, WPARAM start, const char *text) {
+LRESULT FindExactItem(const ComboState& combo, WPARAM start, const char* text) {
   if (!text) return CB_ERR;
   size_t count = combo.items.size();
   size_t first = ValidIndex(combo, start) ? start + 1 : 0;
@@ -32,20 +32,21 @@ LRESULT FindExactItem(const ComboState &combo, WPARAM start, const char *text) {
   return CB_ERR;
 }
 
-LRESULT Select(Window &window, WPARAM index) {
-  ComboState &combo = window.combo;
+LRESULT Select(Window& window, WPARAM index) {
+  ComboState& combo = window.combo;
   combo.selection = ValidIndex(combo, index) ? static_cast<int>(index) : -1;
-  if (!IsDropDownList(window)) window.text = combo.selection >= 0 ? combo.items[combo.selection] : "";
+  if (!IsDropDownList(window))
+    window.text = combo.selection >= 0 ? combo.items[combo.selection] : "";
   window.invalid = true;
   return combo.selection >= 0 ? combo.selection : CB_ERR;
 }
 
-LRESULT Append(ComboState &combo, const char *text) {
+LRESULT Append(ComboState& combo, const char* text) {
   combo.items.push_back(text ? text : "");
   return static_cast<LRESULT>(combo.items.size() - 1);
 }
 
-LRESULT Reset(Window &window) {
+LRESULT Reset(Window& window) {
   window.combo.items.clear();
   window.combo.selection = -1;
   if (!IsDropDownList(window)) window.text.clear();
@@ -53,7 +54,7 @@ LRESULT Reset(Window &window) {
 }
 
 // The caller's buffer has no stated size: it must hold CB_GETLBTEXTLEN + 1.
-LRESULT CopyItem(const ComboState &combo, WPARAM index, char *buffer) {
+LRESULT CopyItem(const ComboState& combo, WPARAM index, char* buffer) {
   if (!ValidIndex(combo, index) || !buffer) return CB_ERR;
   size_t copied = 0;
   CopyText(combo.items[index], buffer, combo.items[index].size() + 1, &copied);
@@ -61,14 +62,14 @@ LRESULT CopyItem(const ComboState &combo, WPARAM index, char *buffer) {
 }
 
 // A drop-down list shows its selected item and takes only a text it holds.
-const std::string &ShownText(const Window &window) {
+const std::string& ShownText(const Window& window) {
   static const std::string kNone;
-  const ComboState &combo = window.combo;
+  const ComboState& combo = window.combo;
   if (!IsDropDownList(window)) return window.text;
   return combo.selection >= 0 ? combo.items[combo.selection] : kNone;
 }
 
-LRESULT SetText(Window &window, const char *text) {
+LRESULT SetText(Window& window, const char* text) {
   if (!IsDropDownList(window)) {
     window.text = text ? text : "";
     return TRUE;
@@ -79,7 +80,7 @@ LRESULT SetText(Window &window, const char *text) {
   return TRUE;
 }
 
-LRESULT GetText(const Window &window, WPARAM capacity, char *buffer) {
+LRESULT GetText(const Window& window, WPARAM capacity, char* buffer) {
   size_t copied = 0;
   CopyText(ShownText(window), buffer, capacity, &copied);
   return static_cast<LRESULT>(copied);
@@ -90,10 +91,10 @@ LRESULT GetText(const Window &window, WPARAM capacity, char *buffer) {
 namespace morfel_platform {
 
 LRESULT CALLBACK ComboBoxProc(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
-  Window *window = FindWindowRecord(handle);
+  Window* window = FindWindowRecord(handle);
   if (!window) return 0;
-  ComboState &combo = window->combo;
-  const char *text = reinterpret_cast<const char *>(lParam);
+  ComboState& combo = window->combo;
+  const char* text = reinterpret_cast<const char*>(lParam);
   switch (message) {
     case CB_ADDSTRING:
       return Append(combo, text);
@@ -108,13 +109,13 @@ LRESULT CALLBACK ComboBoxProc(HWND handle, UINT message, WPARAM wParam, LPARAM l
     case CB_GETLBTEXTLEN:
       return ValidIndex(combo, wParam) ? static_cast<LRESULT>(combo.items[wParam].size()) : CB_ERR;
     case CB_GETLBTEXT:
-      return CopyItem(combo, wParam, reinterpret_cast<char *>(lParam));
+      return CopyItem(combo, wParam, reinterpret_cast<char*>(lParam));
     case CB_FINDSTRINGEXACT:
       return FindExactItem(combo, wParam, text);
     case WM_SETTEXT:
       return SetText(*window, text);
     case WM_GETTEXT:
-      return GetText(*window, wParam, reinterpret_cast<char *>(lParam));
+      return GetText(*window, wParam, reinterpret_cast<char*>(lParam));
     case WM_GETTEXTLENGTH:
       return static_cast<LRESULT>(ShownText(*window).size());
     default:

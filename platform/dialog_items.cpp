@@ -8,13 +8,14 @@ using namespace morfel_platform;
 
 extern "C" HWND WINAPI GetDlgItem(HWND dialog, int id) {
   for (HWND child : ChildrenOf(dialog)) {
-    Window *window = FindWindowRecord(child);
+    Window* window = FindWindowRecord(child);
     if (window && window->id == id) return child;
   }
   return nullptr;
 }
 
-extern "C" LRESULT WINAPI SendDlgItemMessageA(HWND dialog, int id, UINT message, WPARAM wParam, LPARAM lParam) {
+extern "C" LRESULT WINAPI SendDlgItemMessageA(HWND dialog, int id, UINT message, WPARAM wParam,
+                                              LPARAM lParam) {
   HWND control = GetDlgItem(dialog, id);
   return control ? SendMessageA(control, message, wParam, lParam) : 0;
 }

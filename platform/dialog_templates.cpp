@@ -18,7 +18,7 @@ constexpr int kBaseUnitY = 12;
 
 struct Module {
   HINSTANCE instance;
-  const MorfelDialogTemplate *templates;
+  const MorfelDialogTemplate* templates;
   int count;
 };
 
@@ -27,7 +27,7 @@ struct ModuleState {
   uintptr_t nextInstance = 0x400000;  // where Windows maps a module's image
 };
 
-ModuleState &State() {
+ModuleState& State() {
   static ModuleState state;
   return state;
 }
@@ -39,9 +39,9 @@ int MulDivRound(int a, int b, int c) {
   return static_cast<int>(product >= 0 ? (product + half) / c : (product - half) / c);
 }
 
-const MorfelDialogTemplate *FindIn(const Module &module, const char *name) {
+const MorfelDialogTemplate* FindIn(const Module& module, const char* name) {
   for (int i = 0; i < module.count; ++i) {
-    const char *candidate = module.templates[i].name;
+    const char* candidate = module.templates[i].name;
     if (candidate && strcasecmp(candidate, name) == 0) return &module.templates[i];
   }
   return nullptr;
@@ -54,20 +54,20 @@ namespace morfel_platform {
 int DialogUnitsToPixelsX(int units) { return MulDivRound(units, kBaseUnitX, 4); }
 int DialogUnitsToPixelsY(int units) { return MulDivRound(units, kBaseUnitY, 8); }
 
-const MorfelDialogTemplate *FindDialogTemplate(HINSTANCE instance, const char *name) {
+const MorfelDialogTemplate* FindDialogTemplate(HINSTANCE instance, const char* name) {
   if (!name || IS_INTRESOURCE(name)) return nullptr;
-  for (const Module &module : State().modules) {
+  for (const Module& module : State().modules) {
     if (instance && module.instance != instance) continue;
-    if (const MorfelDialogTemplate *found = FindIn(module, name)) return found;
+    if (const MorfelDialogTemplate* found = FindIn(module, name)) return found;
   }
   return nullptr;
 }
 
 }  // namespace morfel_platform
 
-extern "C" HINSTANCE MorfelRegisterModule(const MorfelDialogTemplate *templates, int count) {
+extern "C" HINSTANCE MorfelRegisterModule(const MorfelDialogTemplate* templates, int count) {
   if (!templates || count < 0) return nullptr;
-  ModuleState &state = State();
+  ModuleState& state = State();
   HINSTANCE instance = reinterpret_cast<HINSTANCE>(state.nextInstance);
   state.nextInstance += 0x10000;
   state.modules.push_back(Module{instance, templates, count});
@@ -75,7 +75,7 @@ extern "C" HINSTANCE MorfelRegisterModule(const MorfelDialogTemplate *templates,
 }
 
 extern "C" BOOL MorfelUnregisterModule(HINSTANCE instance) {
-  auto &modules = State().modules;
+  auto& modules = State().modules;
   for (auto it = modules.begin(); it != modules.end(); ++it) {
     if (it->instance == instance) {
       modules.erase(it);

@@ -9,17 +9,18 @@ using namespace morfel_platform;
 
 namespace {
 
-HWND CreateControl(const MorfelControlTemplate &control, HWND dialog) {
+HWND CreateControl(const MorfelControlTemplate& control, HWND dialog) {
   DWORD style = control.style | WS_CHILD;
-  return CreateWindowExA(control.exStyle, control.className, control.text ? control.text : "", style,
-                         DialogUnitsToPixelsX(control.x), DialogUnitsToPixelsY(control.y),
+  return CreateWindowExA(control.exStyle, control.className, control.text ? control.text : "",
+                         style, DialogUnitsToPixelsX(control.x), DialogUnitsToPixelsY(control.y),
                          DialogUnitsToPixelsX(control.cx), DialogUnitsToPixelsY(control.cy), dialog,
-                         reinterpret_cast<HMENU>(static_cast<intptr_t>(control.id)), nullptr, nullptr);
+                         reinterpret_cast<HMENU>(static_cast<intptr_t>(control.id)), nullptr,
+                         nullptr);
 }
 
 HWND FirstTabStop(HWND dialog) {
   for (HWND child : ChildrenOf(dialog)) {
-    Window *window = FindWindowRecord(child);
+    Window* window = FindWindowRecord(child);
     if (window && (window->style & WS_TABSTOP)) return child;
   }
   return nullptr;
@@ -29,14 +30,16 @@ HWND FirstTabStop(HWND dialog) {
 
 namespace morfel_platform {
 
-HWND CreateDialogFromTemplate(const MorfelDialogTemplate &dialog, HWND owner, DLGPROC proc, LPARAM initParam) {
+HWND CreateDialogFromTemplate(const MorfelDialogTemplate& dialog, HWND owner, DLGPROC proc,
+                              LPARAM initParam) {
   HWND topOwner = TopLevelOf(owner);
   POINT origin = topOwner ? ClientOrigin(topOwner) : POINT{0, 0};
   DWORD style = (dialog.style & ~static_cast<DWORD>(WS_VISIBLE | WS_CHILD)) | WS_POPUP;
-  HWND handle = CreateWindowExA(dialog.exStyle, kDialogClass, dialog.caption ? dialog.caption : "", style,
-                                origin.x + DialogUnitsToPixelsX(dialog.x), origin.y + DialogUnitsToPixelsY(dialog.y),
-                                0, 0, topOwner, nullptr, nullptr, nullptr);
-  Window *window = FindWindowRecord(handle);
+  HWND handle = CreateWindowExA(dialog.exStyle, kDialogClass, dialog.caption ? dialog.caption : "",
+                                style, origin.x + DialogUnitsToPixelsX(dialog.x),
+                                origin.y + DialogUnitsToPixelsY(dialog.y), 0, 0, topOwner, nullptr,
+                                nullptr, nullptr);
+  Window* window = FindWindowRecord(handle);
   if (!window) return nullptr;
   // The template gives the client area; the window adds its frame and caption.
   window->width = DialogUnitsToPixelsX(dialog.cx) + window->insets.left + window->insets.right;
@@ -53,7 +56,7 @@ HWND CreateDialogFromTemplate(const MorfelDialogTemplate &dialog, HWND owner, DL
 }
 
 LRESULT CALLBACK DialogWindowProc(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
-  Window *window = FindWindowRecord(handle);
+  Window* window = FindWindowRecord(handle);
   if (!window) return 0;
   if (DLGPROC proc = window->dialog.proc) {
     INT_PTR handled = proc(handle, message, wParam, lParam);
@@ -61,7 +64,8 @@ LRESULT CALLBACK DialogWindowProc(HWND handle, UINT message, WPARAM wParam, LPAR
   }
   switch (message) {
     case WM_CLOSE:  // closing a dialog is its Cancel command
-      PostMessageA(handle, WM_COMMAND, IDCANCEL, reinterpret_cast<LPARAM>(GetDlgItem(handle, IDCANCEL)));
+      PostMessageA(handle, WM_COMMAND, IDCANCEL,
+                   reinterpret_cast<LPARAM>(GetDlgItem(handle, IDCANCEL)));
       return 0;
     case WM_INITDIALOG:
     case WM_COMMAND:
@@ -73,10 +77,10 @@ LRESULT CALLBACK DialogWindowProc(HWND handle, UINT message, WPARAM wParam, LPAR
 
 }  // namespace morfel_platform
 
-extern "C" INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND owner, DLGPROC dialogProc,
-                                          LPARAM initParam) {
+extern "C" INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND owner,
+                                          DLGPROC dialogProc, LPARAM initParam) {
   if (owner && !IsWindow(owner)) return 0;
-  const MorfelDialogTemplate *found = FindDialogTemplate(instance, templateName);
+  const MorfelDialogTemplate* found = FindDialogTemplate(instance, templateName);
   if (!found) return -1;
   HWND dialog = CreateDialogFromTemplate(*found, owner, dialogProc, initParam);
   if (!dialog) return -1;
@@ -84,7 +88,7 @@ extern "C" INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateNam
 }
 
 extern "C" BOOL WINAPI EndDialog(HWND dialog, INT_PTR result) {
-  Window *window = FindWindowRecord(dialog);
+  Window* window = FindWindowRecord(dialog);
   if (!window || window->className != kDialogClass) return FALSE;
   window->dialog.ended = true;
   window->dialog.result = result;

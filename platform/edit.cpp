@@ -17,16 +17,16 @@ namespace {
 // EM_LIMITTEXT 0 means "as much as the system allows".
 constexpr size_t kLargestLimit = 0x7FFFFFFE;
 
-void ClampSelection(Window &window) {
-  EditState &edit = window.edit;
+void ClampSelection(Window& window) {
+  EditState& edit = window.edit;
   size_t size = window.text.size();
   if (edit.selectionStart > size) edit.selectionStart = size;
   if (edit.selectionEnd > size) edit.selectionEnd = size;
   if (edit.selectionStart > edit.selectionEnd) std::swap(edit.selectionStart, edit.selectionEnd);
 }
 
-void SetSelection(Window &window, WPARAM start, LPARAM end) {
-  EditState &edit = window.edit;
+void SetSelection(Window& window, WPARAM start, LPARAM end) {
+  EditState& edit = window.edit;
   size_t size = window.text.size();
   if (static_cast<intptr_t>(start) == -1) {  // -1 removes the selection
     edit.selectionStart = edit.selectionEnd;
@@ -38,9 +38,9 @@ void SetSelection(Window &window, WPARAM start, LPARAM end) {
 }
 
 // Replaces the selection with as much of the text as the limit allows.
-void ReplaceSelection(HWND handle, Window &window, const char *text) {
+void ReplaceSelection(HWND handle, Window& window, const char* text) {
   ClampSelection(window);
-  EditState &edit = window.edit;
+  EditState& edit = window.edit;
   std::string inserted = text ? text : "";
   size_t kept = window.text.size() - (edit.selectionEnd - edit.selectionStart);
   size_t room = edit.limit > kept ? edit.limit - kept : 0;
@@ -56,11 +56,11 @@ void ReplaceSelection(HWND handle, Window &window, const char *text) {
 namespace morfel_platform {
 
 LRESULT CALLBACK EditProc(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
-  Window *window = FindWindowRecord(handle);
+  Window* window = FindWindowRecord(handle);
   if (!window) return 0;
   switch (message) {
     case WM_SETTEXT:
-      window->text = lParam ? reinterpret_cast<const char *>(lParam) : "";
+      window->text = lParam ? reinterpret_cast<const char*>(lParam) : "";
       window->edit.selectionStart = window->edit.selectionEnd = 0;
       window->invalid = true;
       if (!(window->style & ES_MULTILINE)) NotifyParent(handle, EN_CHANGE);
@@ -72,7 +72,7 @@ LRESULT CALLBACK EditProc(HWND handle, UINT message, WPARAM wParam, LPARAM lPara
       SetSelection(*window, wParam, lParam);
       return 0;
     case EM_REPLACESEL:
-      ReplaceSelection(handle, *window, reinterpret_cast<const char *>(lParam));
+      ReplaceSelection(handle, *window, reinterpret_cast<const char*>(lParam));
       return 0;
     default:
       return DefWindowProcA(handle, message, wParam, lParam);

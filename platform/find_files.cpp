@@ -25,17 +25,17 @@ struct Search {
   size_t next = 0;
 };
 
-std::set<Search *> &OpenSearches() {
-  static std::set<Search *> searches;
+std::set<Search*>& OpenSearches() {
+  static std::set<Search*> searches;
   return searches;
 }
 
-bool NameOrder(const std::string &a, const std::string &b) {
+bool NameOrder(const std::string& a, const std::string& b) {
   int byCase = strcasecmp(a.c_str(), b.c_str());
   return byCase != 0 ? byCase < 0 : a < b;
 }
 
-void SplitPattern(const char *pattern, std::string *folder, std::string *wildcard) {
+void SplitPattern(const char* pattern, std::string* folder, std::string* wildcard) {
   std::string path(pattern);
   std::replace(path.begin(), path.end(), '\\', '/');
   size_t slash = path.rfind('/');
@@ -43,7 +43,7 @@ void SplitPattern(const char *pattern, std::string *folder, std::string *wildcar
   *wildcard = slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-void Describe(const Search &search, const std::string &name, WIN32_FIND_DATAA *data) {
+void Describe(const Search& search, const std::string& name, WIN32_FIND_DATAA* data) {
   *data = WIN32_FIND_DATAA{};
   std::memcpy(data->cFileName, name.c_str(), name.size() + 1);  // length checked when listed
   struct stat info;
@@ -52,7 +52,8 @@ void Describe(const Search &search, const std::string &name, WIN32_FIND_DATAA *d
     data->dwFileAttributes = FILE_ATTRIBUTE_NORMAL;
     return;
   }
-  data->dwFileAttributes = S_ISDIR(info.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
+  data->dwFileAttributes =
+      S_ISDIR(info.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
   uint64_t size = S_ISDIR(info.st_mode) ? 0 : static_cast<uint64_t>(info.st_size);
   data->nFileSizeLow = static_cast<DWORD>(size);
   data->nFileSizeHigh = static_cast<DWORD>(size >> 32);
@@ -65,10 +66,10 @@ extern "C" HANDLE WINAPI FindFirstFileA(LPCSTR pattern, LPWIN32_FIND_DATAA findD
   std::string folder, wildcard;
   SplitPattern(pattern, &folder, &wildcard);
   if (wildcard.empty()) return INVALID_HANDLE_VALUE;
-  DIR *directory = opendir(folder.c_str());
+  DIR* directory = opendir(folder.c_str());
   if (!directory) return INVALID_HANDLE_VALUE;
   auto search = new Search{folder, {}, 0};
-  while (struct dirent *entry = readdir(directory)) {
+  while (struct dirent* entry = readdir(directory)) {
     if (std::strlen(entry->d_name) < MAX_PATH && MatchesWildcard(wildcard.c_str(), entry->d_name))
       search->names.push_back(entry->d_name);
   }
@@ -84,14 +85,15 @@ extern "C" HANDLE WINAPI FindFirstFileA(LPCSTR pattern, LPWIN32_FIND_DATAA findD
 }
 
 extern "C" BOOL WINAPI FindNextFileA(HANDLE find, LPWIN32_FIND_DATAA findData) {
-  auto search = static_cast<Search *>(find);
-  if (!findData || !OpenSearches().count(search) || search->next >= search->names.size()) return FALSE;
+  auto search = static_cast<Search*>(find);
+  if (!findData || !OpenSearches().count(search) || search->next >= search->names.size())
+    return FALSE;
   Describe(*search, search->names[search->next++], findData);
   return TRUE;
 }
 
 extern "C" BOOL WINAPI FindClose(HANDLE find) {
-  auto search = static_cast<Search *>(find);
+  auto search = static_cast<Search*>(find);
   if (!OpenSearches().erase(search)) return FALSE;
   delete search;
   return TRUE;

@@ -7,7 +7,7 @@
 using namespace morfel_platform;
 
 extern "C" BOOL WINAPI GetWindowRect(HWND handle, LPRECT rect) {
-  Window *window = FindWindowRecord(handle);
+  Window* window = FindWindowRecord(handle);
   if (!window || !rect) return FALSE;
   POINT origin = {window->x, window->y};
   if (IsChildWindow(*window)) {
@@ -20,7 +20,7 @@ extern "C" BOOL WINAPI GetWindowRect(HWND handle, LPRECT rect) {
 }
 
 extern "C" BOOL WINAPI GetClientRect(HWND handle, LPRECT rect) {
-  Window *window = FindWindowRecord(handle);
+  Window* window = FindWindowRecord(handle);
   if (!window || !rect) return FALSE;
   *rect = RECT{0, 0, ClientWidth(*window), ClientHeight(*window)};
   return TRUE;
@@ -28,8 +28,9 @@ extern "C" BOOL WINAPI GetClientRect(HWND handle, LPRECT rect) {
 
 // The z-order is not modelled: windows never overlap on a screen nobody sees.
 // SWP_NOSIZE and SWP_SHOWWINDOW are the flags in use, and the ones honoured.
-extern "C" BOOL WINAPI SetWindowPos(HWND handle, HWND, int x, int y, int width, int height, UINT flags) {
-  Window *window = FindWindowRecord(handle);
+extern "C" BOOL WINAPI SetWindowPos(HWND handle, HWND, int x, int y, int width, int height,
+                                    UINT flags) {
+  Window* window = FindWindowRecord(handle);
   if (!window) return FALSE;
   window->x = x;
   window->y = y;

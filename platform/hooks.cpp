@@ -27,16 +27,18 @@ struct HookState {
   HWND active = nullptr;
 };
 
-HookState &State() {
+HookState& State() {
   static HookState state;
   return state;
 }
 
-bool AppliesHere(const Hook &hook) { return hook.threadId == 0 || hook.threadId == GetCurrentThreadId(); }
+bool AppliesHere(const Hook& hook) {
+  return hook.threadId == 0 || hook.threadId == GetCurrentThreadId();
+}
 
 // Calls the first hook at or after position start that applies to this thread.
 LRESULT CallFrom(size_t start, int code, WPARAM wParam, LPARAM lParam) {
-  auto &chain = State().chain;
+  auto& chain = State().chain;
   for (size_t i = start; i < chain.size(); ++i)
     if (AppliesHere(chain[i])) return chain[i].proc(code, wParam, lParam);
   return 0;
@@ -57,7 +59,7 @@ void ActivateWindow(HWND window) {
 
 extern "C" HHOOK WINAPI SetWindowsHookExA(int idHook, HOOKPROC proc, HINSTANCE, DWORD threadId) {
   if (idHook != WH_CBT || !proc) return nullptr;
-  HookState &state = State();
+  HookState& state = State();
   HHOOK handle = reinterpret_cast<HHOOK>(state.nextHandle);
   state.nextHandle += 4;
   state.chain.insert(state.chain.begin(), Hook{handle, proc, threadId});
@@ -65,15 +67,16 @@ extern "C" HHOOK WINAPI SetWindowsHookExA(int idHook, HOOKPROC proc, HINSTANCE, 
 }
 
 extern "C" BOOL WINAPI UnhookWindowsHookEx(HHOOK hook) {
-  auto &chain = State().chain;
-  auto found = std::find_if(chain.begin(), chain.end(), [hook](const Hook &h) { return h.handle == hook; });
+  auto& chain = State().chain;
+  auto found =
+      std::find_if(chain.begin(), chain.end(), [hook](const Hook& h) { return h.handle == hook; });
   if (found == chain.end()) return FALSE;
   chain.erase(found);
   return TRUE;
 }
 
 extern "C" LRESULT WINAPI CallNextHookEx(HHOOK hook, int code, WPARAM wParam, LPARAM lParam) {
-  auto &chain = State().chain;
+  auto& chain = State().chain;
   for (size_t i = 0; i < chain.size(); ++i)
     if (chain[i].handle == hook) return CallFrom(i + 1, code, wParam, lParam);
   return 0;

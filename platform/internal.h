@@ -11,7 +11,7 @@
 namespace morfel_platform {
 
 // Window classes (window_classes.cpp). Names compare ignoring case, as on Windows.
-WNDPROC FindClassProc(const char *name, std::string *registeredName);
+WNDPROC FindClassProc(const char* name, std::string* registeredName);
 
 // Built-in window procedures of the controls and of dialogs.
 LRESULT CALLBACK ButtonProc(HWND, UINT, WPARAM, LPARAM);
@@ -20,7 +20,7 @@ LRESULT CALLBACK EditProc(HWND, UINT, WPARAM, LPARAM);
 LRESULT CALLBACK StaticProc(HWND, UINT, WPARAM, LPARAM);
 LRESULT CALLBACK TrackbarProc(HWND, UINT, WPARAM, LPARAM);
 LRESULT CALLBACK DialogWindowProc(HWND, UINT, WPARAM, LPARAM);
-constexpr const char *kDialogClass = "#32770";
+constexpr const char* kDialogClass = "#32770";
 
 // Sends WM_COMMAND with the control's id and a notification code to its parent.
 void NotifyParent(HWND control, WORD code);
@@ -28,9 +28,10 @@ void NotifyParent(HWND control, WORD code);
 // Dialogs (dialogs.cpp): creates a dialog and its controls from a template and
 // sends WM_INITDIALOG; null on failure. RunModal shows it, runs the modal loop
 // until it ends, destroys it, and returns its result.
-HWND CreateDialogFromTemplate(const MorfelDialogTemplate &dialog, HWND owner, DLGPROC proc, LPARAM initParam);
+HWND CreateDialogFromTemplate(const MorfelDialogTemplate& dialog, HWND owner, DLGPROC proc,
+                              LPARAM initParam);
 INT_PTR RunModal(HWND dialog, HWND owner);
-const MorfelDialogTemplate *FindDialogTemplate(HINSTANCE instance, const char *name);
+const MorfelDialogTemplate* FindDialogTemplate(HINSTANCE instance, const char* name);
 int DialogUnitsToPixelsX(int units);
 int DialogUnitsToPixelsY(int units);
 

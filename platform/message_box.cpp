@@ -22,7 +22,7 @@ constexpr short kIconSpace = 28;
 
 struct Answer {
   int id;
-  const char *label;
+  const char* label;
 };
 
 std::vector<Answer> AnswersFor(UINT type) {
@@ -31,9 +31,9 @@ std::vector<Answer> AnswersFor(UINT type) {
 }
 
 // Size of the text in dialog units: 4 per character, 8 per line.
-void MeasureText(const char *text, short *width, short *height) {
+void MeasureText(const char* text, short* width, short* height) {
   int longest = 0, lines = 1, current = 0;
-  for (const char *c = text; *c; ++c) {
+  for (const char* c = text; *c; ++c) {
     if (*c == '\n') {
       ++lines;
       current = 0;
@@ -53,29 +53,33 @@ struct BoxLayout {
   short width, height;
 };
 
-BoxLayout LayOut(const char *body, size_t buttons, bool icon) {
+BoxLayout LayOut(const char* body, size_t buttons, bool icon) {
   BoxLayout layout;
   MeasureText(body, &layout.textWidth, &layout.textHeight);
   layout.textLeft = static_cast<short>(kMargin + (icon ? kIconSpace : 0));
   int buttonsWidth = static_cast<int>(buttons) * (kButtonWidth + 4);
   int textRight = layout.textLeft + layout.textWidth + kMargin;
   layout.width = static_cast<short>(std::max<int>(textRight, buttonsWidth + 2 * kMargin));
-  layout.buttonsTop = static_cast<short>(kMargin + std::max<int>(layout.textHeight, icon ? 20 : 0) + kMargin);
+  layout.buttonsTop =
+      static_cast<short>(kMargin + std::max<int>(layout.textHeight, icon ? 20 : 0) + kMargin);
   layout.height = static_cast<short>(layout.buttonsTop + kButtonHeight + kMargin);
   return layout;
 }
 
-std::vector<MorfelControlTemplate> BoxControls(const char *body, const std::vector<Answer> &answers,
-                                               size_t defaultIndex, bool icon, const BoxLayout &layout) {
+std::vector<MorfelControlTemplate> BoxControls(const char* body, const std::vector<Answer>& answers,
+                                               size_t defaultIndex, bool icon,
+                                               const BoxLayout& layout) {
   std::vector<MorfelControlTemplate> controls;
-  if (icon) controls.push_back({"STATIC", "", kIconId, WS_VISIBLE | SS_ICON, 0, kMargin, kMargin, 20, 20});
-  controls.push_back({"STATIC", body, kTextId, WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0, layout.textLeft, kMargin,
-                      layout.textWidth, layout.textHeight});
+  if (icon)
+    controls.push_back({"STATIC", "", kIconId, WS_VISIBLE | SS_ICON, 0, kMargin, kMargin, 20, 20});
+  controls.push_back({"STATIC", body, kTextId, WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0,
+                      layout.textLeft, kMargin, layout.textWidth, layout.textHeight});
   for (size_t i = 0; i < answers.size(); ++i) {
     DWORD style = WS_VISIBLE | WS_TABSTOP | (i == defaultIndex ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
-    short left = static_cast<short>(layout.width - kMargin - (answers.size() - i) * (kButtonWidth + 4));
-    controls.push_back({"BUTTON", answers[i].label, answers[i].id, style, 0, left, layout.buttonsTop, kButtonWidth,
-                        kButtonHeight});
+    short left =
+        static_cast<short>(layout.width - kMargin - (answers.size() - i) * (kButtonWidth + 4));
+    controls.push_back({"BUTTON", answers[i].label, answers[i].id, style, 0, left,
+                        layout.buttonsTop, kButtonWidth, kButtonHeight});
   }
   return controls;
 }
@@ -99,15 +103,25 @@ extern "C" int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT 
   std::vector<Answer> answers = AnswersFor(type);
   size_t defaultIndex = (type & MB_DEFMASK) >> 8;
   if (defaultIndex >= answers.size()) defaultIndex = 0;
-  const char *body = text ? text : "";
+  const char* body = text ? text : "";
   bool icon = (type & MB_ICONMASK) != 0;
   BoxLayout layout = LayOut(body, answers.size(), icon);
-  std::vector<MorfelControlTemplate> controls = BoxControls(body, answers, defaultIndex, icon, layout);
-  MorfelDialogTemplate box = {"", caption ? caption : "Error", WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME,
-                              0, 0, 0, layout.width, layout.height,
-                              "MS Sans Serif", 8, controls.data(), static_cast<int>(controls.size())};
+  std::vector<MorfelControlTemplate> controls =
+      BoxControls(body, answers, defaultIndex, icon, layout);
+  MorfelDialogTemplate box = {"",
+                              caption ? caption : "Error",
+                              WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME,
+                              0,
+                              0,
+                              0,
+                              layout.width,
+                              layout.height,
+                              "MS Sans Serif",
+                              8,
+                              controls.data(),
+                              static_cast<int>(controls.size())};
   HWND handle = CreateDialogFromTemplate(box, owner, MessageBoxProc, 0);
-  Window *window = FindWindowRecord(handle);
+  Window* window = FindWindowRecord(handle);
   if (!window) return 0;
   window->dialog.idleCommand = answers[defaultIndex].id;
   window->dialog.idleResult = answers[defaultIndex].id;

@@ -18,7 +18,7 @@ struct PostedMessage {
   LPARAM lParam;
 };
 
-std::deque<PostedMessage> &Queue() {
+std::deque<PostedMessage>& Queue() {
   static std::deque<PostedMessage> queue;
   return queue;
 }
@@ -36,20 +36,22 @@ bool DispatchNextPostedMessage() {
 }
 
 void RemovePostedMessagesOf(HWND window) {
-  auto &queue = Queue();
-  for (auto it = queue.begin(); it != queue.end();) it = it->window == window ? queue.erase(it) : it + 1;
+  auto& queue = Queue();
+  for (auto it = queue.begin(); it != queue.end();)
+    it = it->window == window ? queue.erase(it) : it + 1;
 }
 
 void NotifyParent(HWND control, WORD code) {
-  Window *window = FindWindowRecord(control);
+  Window* window = FindWindowRecord(control);
   if (!window || !IsChildWindow(*window)) return;
-  SendMessageA(window->parent, WM_COMMAND, MAKEWPARAM(window->id, code), reinterpret_cast<LPARAM>(control));
+  SendMessageA(window->parent, WM_COMMAND, MAKEWPARAM(window->id, code),
+               reinterpret_cast<LPARAM>(control));
 }
 
 }  // namespace morfel_platform
 
 extern "C" LRESULT WINAPI SendMessageA(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
-  Window *window = FindWindowRecord(handle);
+  Window* window = FindWindowRecord(handle);
   if (!window || !window->proc) return 0;
   return window->proc(handle, message, wParam, lParam);
 }

@@ -22,11 +22,12 @@ bool RunOneItem(uint64_t startedAt) {
 // Nothing is left to run and the dialog still runs: there is no user. First do
 // what a user leaving would do; if even that does not end it, end it.
 void EndWithoutUser(HWND dialog) {
-  Window *window = FindWindowRecord(dialog);
+  Window* window = FindWindowRecord(dialog);
   if (!window) return;
   int command = window->dialog.idleCommand;
   if (window->dialog.idleRounds++ == 0) {
-    SendMessageA(dialog, WM_COMMAND, static_cast<WPARAM>(command), reinterpret_cast<LPARAM>(GetDlgItem(dialog, command)));
+    SendMessageA(dialog, WM_COMMAND, static_cast<WPARAM>(command),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, command)));
     return;
   }
   EndDialog(dialog, window->dialog.idleResult);
@@ -40,7 +41,7 @@ INT_PTR RunModal(HWND dialog, HWND owner) {
   HWND topOwner = TopLevelOf(owner);
   BOOL ownerWasDisabled = topOwner ? EnableWindow(topOwner, FALSE) : TRUE;
   // A dialog that ended while it was set up is never shown.
-  Window *created = FindWindowRecord(dialog);
+  Window* created = FindWindowRecord(dialog);
   if (created && !created->dialog.ended) {
     ShowWindow(dialog, SW_SHOW);
     ActivateWindow(dialog);
@@ -48,7 +49,7 @@ INT_PTR RunModal(HWND dialog, HWND owner) {
   uint64_t startedAt = VirtualNow();
   INT_PTR result = 0;
   for (;;) {
-    Window *window = FindWindowRecord(dialog);
+    Window* window = FindWindowRecord(dialog);
     if (!window) break;  // destroyed without EndDialog
     if (window->dialog.ended) {
       result = window->dialog.result;

@@ -30,24 +30,25 @@ struct TimerState {
   UINT_PTR nextThreadTimerId = 1;
 };
 
-TimerState &State() {
+TimerState& State() {
   static TimerState state;
   return state;
 }
 
 int FindTimer(HWND window, UINT_PTR id) {
-  auto &timers = State().timers;
+  auto& timers = State().timers;
   for (size_t i = 0; i < timers.size(); ++i)
     if (timers[i].window == window && timers[i].id == id) return static_cast<int>(i);
   return -1;
 }
 
 int EarliestTimer() {
-  auto &timers = State().timers;
+  auto& timers = State().timers;
   int best = -1;
   for (size_t i = 0; i < timers.size(); ++i) {
-    const Timer &t = timers[i];
-    if (best < 0 || t.due < timers[best].due || (t.due == timers[best].due && t.order < timers[best].order))
+    const Timer& t = timers[i];
+    if (best < 0 || t.due < timers[best].due ||
+        (t.due == timers[best].due && t.order < timers[best].order))
       best = static_cast<int>(i);
   }
   return best;
@@ -60,10 +61,10 @@ namespace morfel_platform {
 uint64_t VirtualNow() { return State().now; }
 
 bool FireNextTimer() {
-  TimerState &state = State();
+  TimerState& state = State();
   int index = EarliestTimer();
   if (index < 0) return false;
-  Timer &timer = state.timers[index];
+  Timer& timer = state.timers[index];
   if (timer.due > state.now) state.now = timer.due;
   timer.due = state.now + timer.elapse;
   timer.order = state.nextOrder++;
@@ -76,14 +77,15 @@ bool FireNextTimer() {
 }
 
 void RemoveTimersOf(HWND window) {
-  auto &timers = State().timers;
-  for (auto it = timers.begin(); it != timers.end();) it = it->window == window ? timers.erase(it) : it + 1;
+  auto& timers = State().timers;
+  for (auto it = timers.begin(); it != timers.end();)
+    it = it->window == window ? timers.erase(it) : it + 1;
 }
 
 }  // namespace morfel_platform
 
 extern "C" UINT_PTR WINAPI SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC proc) {
-  TimerState &state = State();
+  TimerState& state = State();
   if (window && !FindWindowRecord(window)) return 0;
   if (!window) id = state.nextThreadTimerId++;
   if (elapse < kMinimumElapse) elapse = kMinimumElapse;

@@ -10,7 +10,7 @@ using namespace morfel_platform;
 
 namespace {
 
-int Clamp(const TrackbarState &bar, LONG position) {
+int Clamp(const TrackbarState& bar, LONG position) {
   if (position > bar.maximum) position = bar.maximum;
   if (position < bar.minimum) position = bar.minimum;
   return position;
@@ -21,9 +21,9 @@ int Clamp(const TrackbarState &bar, LONG position) {
 namespace morfel_platform {
 
 LRESULT CALLBACK TrackbarProc(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
-  Window *window = FindWindowRecord(handle);
+  Window* window = FindWindowRecord(handle);
   if (!window) return 0;
-  TrackbarState &bar = window->trackbar;
+  TrackbarState& bar = window->trackbar;
   switch (message) {
     case TBM_GETPOS:
       return bar.position;

@@ -12,12 +12,12 @@ bool SameLetter(char a, char b) {
 
 }  // namespace
 
-bool MatchesWildcard(const char *pattern, const char *name) {
+bool MatchesWildcard(const char* pattern, const char* name) {
   if (std::strcmp(pattern, "*.*") == 0) return true;
   // Iterative matching with one backtrack point: linear in practice, and no
   // recursion depth for a hostile pattern of many stars.
-  const char *star = nullptr;
-  const char *resume = nullptr;
+  const char* star = nullptr;
+  const char* resume = nullptr;
   while (*name) {
     if (*pattern == '*') {
       star = pattern++;

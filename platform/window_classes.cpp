@@ -18,22 +18,25 @@ struct WindowClass {
   bool builtin;
 };
 
-std::string Key(const char *name) {
+std::string Key(const char* name) {
   std::string key(name);
-  for (char &c : key) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+  for (char& c : key) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
   return key;
 }
 
-std::map<std::string, WindowClass> &Classes() {
+std::map<std::string, WindowClass>& Classes() {
   static std::map<std::string, WindowClass> classes = [] {
     std::map<std::string, WindowClass> builtins;
     const WindowClass table[] = {
-        {"Button", ButtonProc, true},          {"ComboBox", ComboBoxProc, true},
-        {"Edit", EditProc, true},              {"Static", StaticProc, true},
-        {"msctls_trackbar32", TrackbarProc, true}, {kDialogClass, DialogWindowProc, true},
+        {"Button", ButtonProc, true},
+        {"ComboBox", ComboBoxProc, true},
+        {"Edit", EditProc, true},
+        {"Static", StaticProc, true},
+        {"msctls_trackbar32", TrackbarProc, true},
+        {kDialogClass, DialogWindowProc, true},
         {"#32769", DefWindowProcA, true},
     };
-    for (const WindowClass &entry : table) builtins[Key(entry.name.c_str())] = entry;
+    for (const WindowClass& entry : table) builtins[Key(entry.name.c_str())] = entry;
     return builtins;
   }();
   return classes;
@@ -41,7 +44,7 @@ std::map<std::string, WindowClass> &Classes() {
 
 }  // namespace
 
-WNDPROC FindClassProc(const char *name, std::string *registeredName) {
+WNDPROC FindClassProc(const char* name, std::string* registeredName) {
   if (!name || IS_INTRESOURCE(name)) return nullptr;
   auto found = Classes().find(Key(name));
   if (found == Classes().end()) return nullptr;
@@ -53,8 +56,9 @@ WNDPROC FindClassProc(const char *name, std::string *registeredName) {
 
 using namespace morfel_platform;
 
-extern "C" ATOM WINAPI RegisterClassA(const WNDCLASSA *wndClass) {
-  if (!wndClass || !wndClass->lpfnWndProc || !wndClass->lpszClassName || IS_INTRESOURCE(wndClass->lpszClassName))
+extern "C" ATOM WINAPI RegisterClassA(const WNDCLASSA* wndClass) {
+  if (!wndClass || !wndClass->lpfnWndProc || !wndClass->lpszClassName ||
+      IS_INTRESOURCE(wndClass->lpszClassName))
     return 0;
   if (wndClass->lpszClassName[0] == '\0') return 0;
   std::string key = Key(wndClass->lpszClassName);

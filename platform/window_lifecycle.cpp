@@ -28,15 +28,15 @@ RECT InsetsFor(DWORD style) {
 
 }  // namespace
 
-extern "C" HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
-                                       int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
-                                       LPVOID param) {
+extern "C" HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName,
+                                       DWORD style, int x, int y, int width, int height,
+                                       HWND parent, HMENU menu, HINSTANCE instance, LPVOID param) {
   std::string registeredName;
   WNDPROC proc = FindClassProc(className, &registeredName);
   if (!proc) return nullptr;
   if ((style & WS_CHILD) && !FindWindowRecord(parent)) return nullptr;
   if (parent && !FindWindowRecord(parent)) return nullptr;
-  Window *window = AddWindowRecord();
+  Window* window = AddWindowRecord();
   window->className = registeredName;
   window->proc = proc;
   window->text = windowName && !IS_INTRESOURCE(windowName) ? windowName : "";
@@ -52,8 +52,10 @@ extern "C" HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR w
   window->invalid = true;
   HWND handle = window->handle;
 
-  CREATESTRUCTA create = {param,         instance, menu,  parent,     window->height, window->width,
-                          window->y,     window->x, static_cast<LONG>(style), windowName, className, exStyle};
+  CREATESTRUCTA create = {param,      instance,       menu,
+                          parent,     window->height, window->width,
+                          window->y,  window->x,      static_cast<LONG>(style),
+                          windowName, className,      exStyle};
   if (SendMessageA(handle, WM_CREATE, 0, reinterpret_cast<LPARAM>(&create)) == -1) {
     DestroyWindow(handle);
     return nullptr;
@@ -62,7 +64,7 @@ extern "C" HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR w
 }
 
 extern "C" BOOL WINAPI DestroyWindow(HWND handle) {
-  Window *window = FindWindowRecord(handle);
+  Window* window = FindWindowRecord(handle);
   if (!window || window->destroying || handle == GetDesktopWindow()) return FALSE;
   // A procedure that destroys its window again while it goes (from
   // WM_DESTROY, say) must not start the teardown over and over.
@@ -71,7 +73,7 @@ extern "C" BOOL WINAPI DestroyWindow(HWND handle) {
   for (HWND child : ChildrenOf(handle)) DestroyWindow(child);
   // Owned top-level windows go with their owner, as on Windows.
   for (HWND other : AllWindows()) {
-    Window *owned = FindWindowRecord(other);
+    Window* owned = FindWindowRecord(other);
     if (owned && owned->parent == handle) DestroyWindow(other);
   }
   SendMessageA(handle, WM_NCDESTROY, 0, 0);
@@ -83,15 +85,15 @@ extern "C" BOOL WINAPI DestroyWindow(HWND handle) {
 }
 
 extern "C" LRESULT WINAPI DefWindowProcA(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
-  Window *window = FindWindowRecord(handle);
+  Window* window = FindWindowRecord(handle);
   if (!window) return 0;
   switch (message) {
     case WM_SETTEXT:
-      window->text = lParam ? reinterpret_cast<const char *>(lParam) : "";
+      window->text = lParam ? reinterpret_cast<const char*>(lParam) : "";
       return TRUE;
     case WM_GETTEXT: {
       size_t copied = 0;
-      CopyText(window->text, reinterpret_cast<char *>(lParam), wParam, &copied);
+      CopyText(window->text, reinterpret_cast<char*>(lParam), wParam, &copied);
       return static_cast<LRESULT>(copied);
     }
     case WM_GETTEXTLENGTH:
@@ -115,7 +117,7 @@ extern "C" LRESULT WINAPI DefWindowProcA(HWND handle, UINT message, WPARAM wPara
 
 extern "C" HWND WINAPI GetDesktopWindow(void) {
   static HWND desktop = [] {
-    Window *window = AddWindowRecord();
+    Window* window = AddWindowRecord();
     window->className = "#32769";
     window->proc = DefWindowProcA;
     window->style = WS_POPUP | WS_VISIBLE;

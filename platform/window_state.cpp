@@ -9,12 +9,12 @@ using namespace morfel_platform;
 extern "C" BOOL WINAPI IsWindow(HWND handle) { return FindWindowRecord(handle) != nullptr; }
 
 extern "C" HWND WINAPI GetParent(HWND handle) {
-  Window *window = FindWindowRecord(handle);
+  Window* window = FindWindowRecord(handle);
   return window ? window->parent : nullptr;
 }
 
 extern "C" BOOL WINAPI EnableWindow(HWND handle, BOOL enable) {
-  Window *window = FindWindowRecord(handle);
+  Window* window = FindWindowRecord(handle);
   if (!window) return FALSE;
   BOOL wasDisabled = (window->style & WS_DISABLED) != 0;
   if (enable)
@@ -25,12 +25,12 @@ extern "C" BOOL WINAPI EnableWindow(HWND handle, BOOL enable) {
 }
 
 extern "C" BOOL WINAPI IsWindowEnabled(HWND handle) {
-  Window *window = FindWindowRecord(handle);
+  Window* window = FindWindowRecord(handle);
   return window && !(window->style & WS_DISABLED);
 }
 
 extern "C" BOOL WINAPI ShowWindow(HWND handle, int command) {
-  Window *window = FindWindowRecord(handle);
+  Window* window = FindWindowRecord(handle);
   if (!window) return FALSE;
   BOOL wasVisible = (window->style & WS_VISIBLE) != 0;
   bool show = command != SW_HIDE;
@@ -43,7 +43,8 @@ extern "C" BOOL WINAPI ShowWindow(HWND handle, int command) {
 }
 
 extern "C" BOOL WINAPI IsWindowVisible(HWND handle) {
-  for (Window *window = FindWindowRecord(handle); window; window = FindWindowRecord(window->parent)) {
+  for (Window* window = FindWindowRecord(handle); window;
+       window = FindWindowRecord(window->parent)) {
     if (!(window->style & WS_VISIBLE)) return FALSE;
     if (!IsChildWindow(*window)) return TRUE;
   }
@@ -54,17 +55,20 @@ extern "C" int WINAPI GetWindowTextA(HWND handle, LPSTR text, int maxCount) {
   if (!text || maxCount <= 0) return 0;
   text[0] = '\0';
   if (!FindWindowRecord(handle)) return 0;
-  return static_cast<int>(SendMessageA(handle, WM_GETTEXT, static_cast<WPARAM>(maxCount), reinterpret_cast<LPARAM>(text)));
+  return static_cast<int>(SendMessageA(handle, WM_GETTEXT, static_cast<WPARAM>(maxCount),
+                                       reinterpret_cast<LPARAM>(text)));
 }
 
 extern "C" BOOL WINAPI SetWindowTextA(HWND handle, LPCSTR text) {
   if (!FindWindowRecord(handle)) return FALSE;
   // Combo boxes answer CB_ERR (-1) when they refuse a text.
-  return SendMessageA(handle, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text ? text : "")) > 0 ? TRUE : FALSE;
+  return SendMessageA(handle, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text ? text : "")) > 0
+             ? TRUE
+             : FALSE;
 }
 
 extern "C" int WINAPI GetClassNameA(HWND handle, LPSTR className, int maxCount) {
-  Window *window = FindWindowRecord(handle);
+  Window* window = FindWindowRecord(handle);
   if (!window || !className || maxCount <= 0) return 0;
   size_t copied = 0;
   CopyText(window->className, className, static_cast<size_t>(maxCount), &copied);
@@ -72,12 +76,12 @@ extern "C" int WINAPI GetClassNameA(HWND handle, LPSTR className, int maxCount) 
 }
 
 extern "C" LONG WINAPI GetWindowLongA(HWND handle, int index) {
-  Window *window = FindWindowRecord(handle);
+  Window* window = FindWindowRecord(handle);
   if (!window) return 0;
   return index == GWL_STYLE ? static_cast<LONG>(window->style) : 0;
 }
 
 extern "C" int WINAPI GetDlgCtrlID(HWND handle) {
-  Window *window = FindWindowRecord(handle);
+  Window* window = FindWindowRecord(handle);
   return window && IsChildWindow(*window) ? window->id : 0;
 }

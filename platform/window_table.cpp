@@ -17,72 +17,74 @@ struct Table {
   uintptr_t nextHandle = kFirstHandle;
 };
 
-Table &TheTable() {
+Table& TheTable() {
   static Table table;
   return table;
 }
 
 }  // namespace
 
-Window *FindWindowRecord(HWND window) {
-  auto &windows = TheTable().windows;
+Window* FindWindowRecord(HWND window) {
+  auto& windows = TheTable().windows;
   auto found = windows.find(reinterpret_cast<uintptr_t>(window));
   return found == windows.end() ? nullptr : found->second.get();
 }
 
-Window *AddWindowRecord() {
-  Table &table = TheTable();
+Window* AddWindowRecord() {
+  Table& table = TheTable();
   uintptr_t value = table.nextHandle;
   table.nextHandle += kHandleStep;
   auto window = std::make_unique<Window>();
   window->handle = reinterpret_cast<HWND>(value);
-  Window *record = window.get();
+  Window* record = window.get();
   table.windows[value] = std::move(window);
   return record;
 }
 
-void RemoveWindowRecord(HWND window) { TheTable().windows.erase(reinterpret_cast<uintptr_t>(window)); }
+void RemoveWindowRecord(HWND window) {
+  TheTable().windows.erase(reinterpret_cast<uintptr_t>(window));
+}
 
 std::vector<HWND> AllWindows() {
   std::vector<HWND> handles;
-  for (auto &entry : TheTable().windows) handles.push_back(entry.second->handle);
+  for (auto& entry : TheTable().windows) handles.push_back(entry.second->handle);
   return handles;
 }
 
 std::vector<HWND> ChildrenOf(HWND parent) {
   std::vector<HWND> handles;
-  for (auto &entry : TheTable().windows) {
-    const Window &window = *entry.second;
+  for (auto& entry : TheTable().windows) {
+    const Window& window = *entry.second;
     if (window.parent == parent && IsChildWindow(window)) handles.push_back(window.handle);
   }
   return handles;
 }
 
-bool IsChildWindow(const Window &window) { return (window.style & WS_CHILD) != 0; }
+bool IsChildWindow(const Window& window) { return (window.style & WS_CHILD) != 0; }
 
 HWND TopLevelOf(HWND handle) {
-  Window *window = FindWindowRecord(handle);
+  Window* window = FindWindowRecord(handle);
   while (window && IsChildWindow(*window)) {
-    Window *parent = FindWindowRecord(window->parent);
+    Window* parent = FindWindowRecord(window->parent);
     if (!parent) break;
     window = parent;
   }
   return window ? window->handle : nullptr;
 }
 
-int ClientWidth(const Window &window) {
+int ClientWidth(const Window& window) {
   int width = window.width - window.insets.left - window.insets.right;
   return width > 0 ? width : 0;
 }
 
-int ClientHeight(const Window &window) {
+int ClientHeight(const Window& window) {
   int height = window.height - window.insets.top - window.insets.bottom;
   return height > 0 ? height : 0;
 }
 
 POINT ClientOrigin(HWND handle) {
   POINT origin = {0, 0};
-  Window *window = FindWindowRecord(handle);
+  Window* window = FindWindowRecord(handle);
   if (!window) return origin;
   if (IsChildWindow(*window)) origin = ClientOrigin(window->parent);
   origin.x += window->x + window->insets.left;
@@ -90,7 +92,7 @@ POINT ClientOrigin(HWND handle) {
   return origin;
 }
 
-void CopyText(const std::string &text, char *buffer, size_t capacity, size_t *copied) {
+void CopyText(const std::string& text, char* buffer, size_t capacity, size_t* copied) {
   size_t count = 0;
   if (buffer && capacity > 0) {
     count = text.size() < capacity - 1 ? text.size() : capacity - 1;

@@ -33,7 +33,7 @@ struct DialogState {
   DLGPROC proc = nullptr;
   bool ended = false;
   INT_PTR result = 0;
-  int idleCommand = IDCANCEL;   // sent when the loop runs dry: what no user does
+  int idleCommand = IDCANCEL;     // sent when the loop runs dry: what no user does
   INT_PTR idleResult = IDCANCEL;  // forced result when even that did not end it
   int idleRounds = 0;
 };
@@ -52,7 +52,7 @@ struct Window {
   int x = 0, y = 0, width = 0, height = 0;
   RECT insets = {0, 0, 0, 0};  // non-client widths: frame and caption
   bool invalid = false;
-  bool destroying = false;  // DestroyWindow has begun: a second call does nothing
+  bool destroying = false;             // DestroyWindow has begun: a second call does nothing
   std::vector<unsigned char> surface;  // client pixels, top-down BGR
   int surfaceWidth = 0, surfaceHeight = 0;
   UINT check = BST_UNCHECKED;
@@ -63,20 +63,20 @@ struct Window {
 };
 
 // Null for a handle that is not a live window.
-Window *FindWindowRecord(HWND window);
+Window* FindWindowRecord(HWND window);
 // Adds a window and returns its new handle.
-Window *AddWindowRecord();
+Window* AddWindowRecord();
 void RemoveWindowRecord(HWND window);
 // Live windows in order of creation; children therefore follow their parents.
 std::vector<HWND> AllWindows();
 std::vector<HWND> ChildrenOf(HWND parent);
-bool IsChildWindow(const Window &window);
+bool IsChildWindow(const Window& window);
 HWND TopLevelOf(HWND window);
 
-int ClientWidth(const Window &window);
-int ClientHeight(const Window &window);
+int ClientWidth(const Window& window);
+int ClientHeight(const Window& window);
 // Screen position of the top-left corner of a window's client area.
 POINT ClientOrigin(HWND window);
-void CopyText(const std::string &text, char *buffer, size_t capacity, size_t *copied);
+void CopyText(const std::string& text, char* buffer, size_t capacity, size_t* copied);
 
 }  // namespace morfel_platform

@@ -18,7 +18,7 @@
 extern "C" {
 #endif
 
-typedef UINT_PTR (CALLBACK *LPOFNHOOKPROC)(HWND, UINT, WPARAM, LPARAM);
+typedef UINT_PTR(CALLBACK* LPOFNHOOKPROC)(HWND, UINT, WPARAM, LPARAM);
 
 typedef struct tagOFNA {
   DWORD lStructSize;
@@ -41,7 +41,7 @@ typedef struct tagOFNA {
   LPARAM lCustData;
   LPOFNHOOKPROC lpfnHook;
   LPCSTR lpTemplateName;
-  void *pvReserved;
+  void* pvReserved;
   DWORD dwReserved;
   DWORD FlagsEx;
 } OPENFILENAMEA, *LPOPENFILENAMEA;

@@ -34,8 +34,8 @@ extern "C" {
 
 /* One control of a dialog template; places are in dialog units. */
 typedef struct MorfelControlTemplate {
-  const char *className; /* "BUTTON", "EDIT", "STATIC", "COMBOBOX", "msctls_trackbar32" */
-  const char *text;
+  const char* className; /* "BUTTON", "EDIT", "STATIC", "COMBOBOX", "msctls_trackbar32" */
+  const char* text;
   int id;
   DWORD style; /* complete style, WS_CHILD included */
   DWORD exStyle;
@@ -44,14 +44,14 @@ typedef struct MorfelControlTemplate {
 
 /* One dialog template; the tables are static data owned by the module. */
 typedef struct MorfelDialogTemplate {
-  const char *name;
-  const char *caption;
+  const char* name;
+  const char* caption;
   DWORD style;
   DWORD exStyle;
   short x, y, cx, cy;
-  const char *fontName;
+  const char* fontName;
   int fontSize;
-  const MorfelControlTemplate *controls;
+  const MorfelControlTemplate* controls;
   int controlCount;
 } MorfelDialogTemplate;
 
@@ -62,7 +62,7 @@ __attribute__((visibility("hidden"))) HINSTANCE MorfelModuleInstance(void);
 
 /* Registers a module's templates (kept by address, not copied) and returns the
  * module's new instance handle; null when the table is null or count < 0. */
-WINUSERAPI HINSTANCE MorfelRegisterModule(const MorfelDialogTemplate *templates, int count);
+WINUSERAPI HINSTANCE MorfelRegisterModule(const MorfelDialogTemplate* templates, int count);
 
 /* Forgets a module's templates; FALSE when the handle is unknown. */
 WINUSERAPI BOOL MorfelUnregisterModule(HINSTANCE instance);
@@ -72,7 +72,8 @@ WINUSERAPI BOOL MorfelUnregisterModule(HINSTANCE instance);
  * number of bytes of the whole picture (width * height * 3), copying only when
  * capacity is at least that; -1 for an invalid window. width and height may be
  * null. Pixels never drawn read as the dialog face colour (240, 240, 240). */
-WINUSERAPI long MorfelReadWindowPixels(HWND window, unsigned char *bgr, long capacity, int *width, int *height);
+WINUSERAPI long MorfelReadWindowPixels(HWND window, unsigned char* bgr, long capacity, int* width,
+                                       int* height);
 
 #ifdef __cplusplus
 }

@@ -53,12 +53,16 @@ typedef UINT_PTR WPARAM;
 typedef LONG_PTR LPARAM;
 typedef LONG_PTR LRESULT;
 typedef WORD ATOM;
-typedef void *LPVOID;
-typedef void *HANDLE;
-typedef CHAR *LPSTR;
-typedef const CHAR *LPCSTR;
+typedef void* LPVOID;
+typedef void* HANDLE;
+typedef CHAR* LPSTR;
+typedef const CHAR* LPCSTR;
 
-#define DECLARE_HANDLE(name) struct name##__ { int unused; }; typedef struct name##__ *name
+#define DECLARE_HANDLE(name) \
+  struct name##__ {          \
+    int unused;              \
+  };                         \
+  typedef struct name##__* name
 DECLARE_HANDLE(HWND);
 DECLARE_HANDLE(HINSTANCE);
 DECLARE_HANDLE(HDC);
@@ -71,7 +75,8 @@ typedef HINSTANCE HMODULE;
 
 #define LOWORD(l) ((WORD)(((DWORD_PTR)(l)) & 0xffff))
 #define HIWORD(l) ((WORD)((((DWORD_PTR)(l)) >> 16) & 0xffff))
-#define MAKELONG(a, b) ((LONG)(((WORD)(((DWORD_PTR)(a)) & 0xffff)) | ((DWORD)((WORD)(((DWORD_PTR)(b)) & 0xffff))) << 16))
+#define MAKELONG(a, b) \
+  ((LONG)(((WORD)(((DWORD_PTR)(a)) & 0xffff)) | ((DWORD)((WORD)(((DWORD_PTR)(b)) & 0xffff))) << 16))
 #define MAKEWPARAM(l, h) ((WPARAM)(DWORD)MAKELONG(l, h))
 #define MAKELPARAM(l, h) ((LPARAM)(DWORD)MAKELONG(l, h))
 #define MAKEINTRESOURCEA(i) ((LPSTR)((ULONG_PTR)((WORD)(i))))
@@ -84,13 +89,21 @@ typedef HINSTANCE HMODULE;
 /* Library entry point reasons. */
 #define DLL_PROCESS_ATTACH 1
 
-typedef struct tagPOINT { LONG x; LONG y; } POINT;
-typedef struct tagRECT { LONG left; LONG top; LONG right; LONG bottom; } RECT, *LPRECT;
+typedef struct tagPOINT {
+  LONG x;
+  LONG y;
+} POINT;
+typedef struct tagRECT {
+  LONG left;
+  LONG top;
+  LONG right;
+  LONG bottom;
+} RECT, *LPRECT;
 
-typedef LRESULT (CALLBACK *WNDPROC)(HWND, UINT, WPARAM, LPARAM);
-typedef INT_PTR (CALLBACK *DLGPROC)(HWND, UINT, WPARAM, LPARAM);
-typedef void (CALLBACK *TIMERPROC)(HWND, UINT, UINT_PTR, DWORD);
-typedef LRESULT (CALLBACK *HOOKPROC)(int, WPARAM, LPARAM);
+typedef LRESULT(CALLBACK* WNDPROC)(HWND, UINT, WPARAM, LPARAM);
+typedef INT_PTR(CALLBACK* DLGPROC)(HWND, UINT, WPARAM, LPARAM);
+typedef void(CALLBACK* TIMERPROC)(HWND, UINT, UINT_PTR, DWORD);
+typedef LRESULT(CALLBACK* HOOKPROC)(int, WPARAM, LPARAM);
 
 /* Window messages. */
 #define WM_CREATE 0x0001
@@ -126,7 +139,8 @@ typedef LRESULT (CALLBACK *HOOKPROC)(int, WPARAM, LPARAM);
 #define WS_TABSTOP 0x00010000L
 #define WS_MINIMIZEBOX 0x00020000L
 #define WS_MAXIMIZEBOX 0x00010000L
-#define WS_OVERLAPPEDWINDOW (WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX)
+#define WS_OVERLAPPEDWINDOW \
+  (WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX)
 
 /* Dialog styles. */
 #define DS_SETFONT 0x40L
@@ -209,7 +223,10 @@ typedef LRESULT (CALLBACK *HOOKPROC)(int, WPARAM, LPARAM);
 /* Hooks. */
 #define WH_CBT 5
 #define HCBT_ACTIVATE 5
-typedef struct tagCBTACTIVATESTRUCT { BOOL fMouse; HWND hWndActive; } CBTACTIVATESTRUCT;
+typedef struct tagCBTACTIVATESTRUCT {
+  BOOL fMouse;
+  HWND hWndActive;
+} CBTACTIVATESTRUCT;
 
 /* Painting and device-independent bitmaps. */
 #define BI_RGB 0L
@@ -235,8 +252,16 @@ typedef struct tagBITMAPINFOHEADER {
   DWORD biClrUsed;
   DWORD biClrImportant;
 } BITMAPINFOHEADER;
-typedef struct tagRGBQUAD { BYTE rgbBlue; BYTE rgbGreen; BYTE rgbRed; BYTE rgbReserved; } RGBQUAD;
-typedef struct tagBITMAPINFO { BITMAPINFOHEADER bmiHeader; RGBQUAD bmiColors[1]; } BITMAPINFO;
+typedef struct tagRGBQUAD {
+  BYTE rgbBlue;
+  BYTE rgbGreen;
+  BYTE rgbRed;
+  BYTE rgbReserved;
+} RGBQUAD;
+typedef struct tagBITMAPINFO {
+  BITMAPINFOHEADER bmiHeader;
+  RGBQUAD bmiColors[1];
+} BITMAPINFO;
 
 /* Window classes. */
 typedef struct tagWNDCLASSA {
@@ -270,7 +295,10 @@ typedef struct tagCREATESTRUCTA {
 #define FILE_ATTRIBUTE_DIRECTORY 0x00000010
 #define FILE_ATTRIBUTE_ARCHIVE 0x00000020
 #define FILE_ATTRIBUTE_NORMAL 0x00000080
-typedef struct _FILETIME { DWORD dwLowDateTime; DWORD dwHighDateTime; } FILETIME;
+typedef struct _FILETIME {
+  DWORD dwLowDateTime;
+  DWORD dwHighDateTime;
+} FILETIME;
 typedef struct _WIN32_FIND_DATAA {
   DWORD dwFileAttributes;
   FILETIME ftCreationTime;
@@ -285,10 +313,11 @@ typedef struct _WIN32_FIND_DATAA {
 } WIN32_FIND_DATAA, *LPWIN32_FIND_DATAA;
 
 /* Windows and classes. */
-WINUSERAPI ATOM WINAPI RegisterClassA(const WNDCLASSA *wndClass);
+WINUSERAPI ATOM WINAPI RegisterClassA(const WNDCLASSA* wndClass);
 WINUSERAPI BOOL WINAPI UnregisterClassA(LPCSTR className, HINSTANCE instance);
-WINUSERAPI HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
-                                       int width, int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param);
+WINUSERAPI HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName,
+                                       DWORD style, int x, int y, int width, int height,
+                                       HWND parent, HMENU menu, HINSTANCE instance, LPVOID param);
 WINUSERAPI BOOL WINAPI DestroyWindow(HWND window);
 WINUSERAPI LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 WINUSERAPI BOOL WINAPI IsWindow(HWND window);
@@ -300,7 +329,8 @@ WINUSERAPI BOOL WINAPI ShowWindow(HWND window, int command);
 WINUSERAPI BOOL WINAPI IsWindowVisible(HWND window);
 WINUSERAPI BOOL WINAPI GetWindowRect(HWND window, LPRECT rect);
 WINUSERAPI BOOL WINAPI GetClientRect(HWND window, LPRECT rect);
-WINUSERAPI BOOL WINAPI SetWindowPos(HWND window, HWND insertAfter, int x, int y, int width, int height, UINT flags);
+WINUSERAPI BOOL WINAPI SetWindowPos(HWND window, HWND insertAfter, int x, int y, int width,
+                                    int height, UINT flags);
 WINUSERAPI int WINAPI GetWindowTextA(HWND window, LPSTR text, int maxCount);
 WINUSERAPI BOOL WINAPI SetWindowTextA(HWND window, LPCSTR text);
 WINUSERAPI int WINAPI GetClassNameA(HWND window, LPSTR className, int maxCount);
@@ -314,11 +344,12 @@ WINUSERAPI LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wParam,
 WINUSERAPI BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 /* Dialogs. */
-WINUSERAPI INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND owner, DLGPROC dialogProc,
-                                          LPARAM initParam);
+WINUSERAPI INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND owner,
+                                          DLGPROC dialogProc, LPARAM initParam);
 WINUSERAPI BOOL WINAPI EndDialog(HWND dialog, INT_PTR result);
 WINUSERAPI HWND WINAPI GetDlgItem(HWND dialog, int id);
-WINUSERAPI LRESULT WINAPI SendDlgItemMessageA(HWND dialog, int id, UINT message, WPARAM wParam, LPARAM lParam);
+WINUSERAPI LRESULT WINAPI SendDlgItemMessageA(HWND dialog, int id, UINT message, WPARAM wParam,
+                                              LPARAM lParam);
 WINUSERAPI BOOL WINAPI SetDlgItemTextA(HWND dialog, int id, LPCSTR text);
 WINUSERAPI UINT WINAPI GetDlgItemTextA(HWND dialog, int id, LPSTR text, int maxCount);
 WINUSERAPI BOOL WINAPI CheckDlgButton(HWND dialog, int id, UINT check);
@@ -326,19 +357,20 @@ WINUSERAPI UINT WINAPI IsDlgButtonChecked(HWND dialog, int id);
 WINUSERAPI int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 
 /* Painting. */
-WINUSERAPI BOOL WINAPI InvalidateRect(HWND window, const RECT *rect, BOOL erase);
+WINUSERAPI BOOL WINAPI InvalidateRect(HWND window, const RECT* rect, BOOL erase);
 WINUSERAPI HDC WINAPI BeginPaint(HWND window, LPPAINTSTRUCT paint);
-WINUSERAPI BOOL WINAPI EndPaint(HWND window, const PAINTSTRUCT *paint);
+WINUSERAPI BOOL WINAPI EndPaint(HWND window, const PAINTSTRUCT* paint);
 WINUSERAPI HDC WINAPI GetDC(HWND window);
 WINUSERAPI int WINAPI ReleaseDC(HWND window, HDC dc);
-WINUSERAPI int WINAPI SetDIBitsToDevice(HDC dc, int xDest, int yDest, DWORD width, DWORD height, int xSrc, int ySrc,
-                                        UINT startScan, UINT scanLines, const void *bits, const BITMAPINFO *info,
-                                        UINT colorUse);
+WINUSERAPI int WINAPI SetDIBitsToDevice(HDC dc, int xDest, int yDest, DWORD width, DWORD height,
+                                        int xSrc, int ySrc, UINT startScan, UINT scanLines,
+                                        const void* bits, const BITMAPINFO* info, UINT colorUse);
 
 /* Timers and hooks. */
 WINUSERAPI UINT_PTR WINAPI SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC timerProc);
 WINUSERAPI BOOL WINAPI KillTimer(HWND window, UINT_PTR id);
-WINUSERAPI HHOOK WINAPI SetWindowsHookExA(int idHook, HOOKPROC proc, HINSTANCE module, DWORD threadId);
+WINUSERAPI HHOOK WINAPI SetWindowsHookExA(int idHook, HOOKPROC proc, HINSTANCE module,
+                                          DWORD threadId);
 WINUSERAPI BOOL WINAPI UnhookWindowsHookEx(HHOOK hook);
 WINUSERAPI LRESULT WINAPI CallNextHookEx(HHOOK hook, int code, WPARAM wParam, LPARAM lParam);
 

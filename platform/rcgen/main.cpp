@@ -12,10 +12,12 @@
 
 namespace {
 
-bool IsIdentifier(const std::string &name) { return std::regex_match(name, std::regex("[A-Za-z_][A-Za-z0-9_]*")); }
+bool IsIdentifier(const std::string& name) {
+  return std::regex_match(name, std::regex("[A-Za-z_][A-Za-z0-9_]*"));
+}
 
 // Writes only when the text changed, so that an unchanged script rebuilds nothing.
-bool WriteIfChanged(const std::string &path, const std::string &text) {
+bool WriteIfChanged(const std::string& path, const std::string& text) {
   std::ifstream old(path, std::ios::binary);
   if (old) {
     std::string current((std::istreambuf_iterator<char>(old)), std::istreambuf_iterator<char>());
@@ -28,7 +30,7 @@ bool WriteIfChanged(const std::string &path, const std::string &text) {
 
 }  // namespace
 
-int main(int argc, char **argv) {
+int main(int argc, char** argv) {
   if (argc < 3 || argc > 4) {
     std::fprintf(stderr, "usage: morfel_rcgen SCRIPT.rc OUTPUT.cpp [ACCESSOR]\n");
     return 2;

@@ -40,21 +40,22 @@ struct Token {
 // Reads a script into tokens, following #include "file" (angle-bracket
 // includes name system headers, whose constants rcgen knows itself) and
 // collecting #define lines. False with a message on failure.
-bool TokenizeScript(const std::string &path, std::vector<Token> *tokens,
-                    std::vector<std::pair<std::string, std::string>> *defines, std::string *error);
+bool TokenizeScript(const std::string& path, std::vector<Token>* tokens,
+                    std::vector<std::pair<std::string, std::string>>* defines, std::string* error);
 
 // Tokenizes one line of text (a #define's value).
-bool TokenizeText(const std::string &text, const std::string &file, int line, std::vector<Token> *tokens,
-                  std::string *error);
+bool TokenizeText(const std::string& text, const std::string& file, int line,
+                  std::vector<Token>* tokens, std::string* error);
 
 // The value of a Windows constant that may appear in a script, by its name.
-bool LookUpConstant(const std::string &name, long *value);
+bool LookUpConstant(const std::string& name, long* value);
 
-bool ParseDialogs(const std::vector<Token> &tokens, const std::vector<std::pair<std::string, std::string>> &defines,
-                  std::vector<RcDialog> *dialogs, std::string *error);
+bool ParseDialogs(const std::vector<Token>& tokens,
+                  const std::vector<std::pair<std::string, std::string>>& defines,
+                  std::vector<RcDialog>* dialogs, std::string* error);
 
 // C++ source that holds the dialogs as tables and registers them at load time.
-std::string WriteTemplates(const std::vector<RcDialog> &dialogs, const std::string &source,
-                           const std::string &accessor);
+std::string WriteTemplates(const std::vector<RcDialog>& dialogs, const std::string& source,
+                           const std::string& accessor);
 
 }  // namespace rcgen

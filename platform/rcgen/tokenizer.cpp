@@ -15,13 +15,15 @@ namespace {
 constexpr int kMaxIncludeDepth = 8;
 constexpr size_t kMaxLineLength = 4096;
 
-std::string Where(const std::string &file, int line) { return file + ":" + std::to_string(line) + ": "; }
+std::string Where(const std::string& file, int line) {
+  return file + ":" + std::to_string(line) + ": ";
+}
 
 bool IsNameStart(char c) { return std::isalpha(static_cast<unsigned char>(c)) || c == '_'; }
 bool IsNameChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
 
 // A string literal: "" stands for one quote, and \n \t \\ \" are escapes.
-bool ReadString(const std::string &text, size_t *at, std::string *out) {
+bool ReadString(const std::string& text, size_t* at, std::string* out) {
   size_t i = *at + 1;
   while (i < text.size()) {
     char c = text[i];
@@ -46,21 +48,23 @@ bool ReadString(const std::string &text, size_t *at, std::string *out) {
   return false;
 }
 
-bool ReadNumber(const std::string &text, size_t *at, long *value) {
-  const char *start = text.c_str() + *at;
-  char *end = nullptr;
+bool ReadNumber(const std::string& text, size_t* at, long* value) {
+  const char* start = text.c_str() + *at;
+  char* end = nullptr;
   errno = 0;
   unsigned long parsed = std::strtoul(start, &end, 0);
   if (end == start || errno == ERANGE || parsed > 0xFFFFFFFFul) return false;
   *at += static_cast<size_t>(end - start);
-  while (*at < text.size() && (text[*at] == 'L' || text[*at] == 'l' || text[*at] == 'U' || text[*at] == 'u')) ++*at;
+  while (*at < text.size() &&
+         (text[*at] == 'L' || text[*at] == 'l' || text[*at] == 'U' || text[*at] == 'u'))
+    ++*at;
   *value = static_cast<long>(parsed);
   return true;
 }
 
 // Removes /* */ comments, which may span lines, and // comments; quoted
 // strings are left alone.
-std::string StripComments(const std::string &line, bool *inComment) {
+std::string StripComments(const std::string& line, bool* inComment) {
   std::string kept;
   bool inString = false;
   for (size_t i = 0; i < line.size(); ++i) {
@@ -88,21 +92,21 @@ std::string StripComments(const std::string &line, bool *inComment) {
   return kept;
 }
 
-std::string Folder(const std::string &path) {
+std::string Folder(const std::string& path) {
   size_t slash = path.rfind('/');
   return slash == std::string::npos ? "." : path.substr(0, slash);
 }
 
 struct Reader {
-  std::vector<Token> *tokens;
-  std::vector<std::pair<std::string, std::string>> *defines;
-  std::string *error;
+  std::vector<Token>* tokens;
+  std::vector<std::pair<std::string, std::string>>* defines;
+  std::string* error;
 
-  bool ReadFile(const std::string &path, int depth);
-  bool Directive(const std::string &line, const std::string &path, int number, int depth);
+  bool ReadFile(const std::string& path, int depth);
+  bool Directive(const std::string& line, const std::string& path, int number, int depth);
 };
 
-bool Reader::Directive(const std::string &line, const std::string &path, int number, int depth) {
+bool Reader::Directive(const std::string& line, const std::string& path, int number, int depth) {
   std::istringstream words(line.substr(line.find('#') + 1));
   std::string word;
   words >> word;
@@ -128,7 +132,7 @@ bool Reader::Directive(const std::string &line, const std::string &path, int num
   return ReadFile(Folder(path) + "/" + rest.substr(open + 1, close - open - 1), depth + 1);
 }
 
-bool Reader::ReadFile(const std::string &path, int depth) {
+bool Reader::ReadFile(const std::string& path, int depth) {
   if (depth > kMaxIncludeDepth) {
     *error = path + ": includes nested too deeply";
     return false;
@@ -159,8 +163,8 @@ bool Reader::ReadFile(const std::string &path, int depth) {
 
 }  // namespace
 
-bool TokenizeText(const std::string &text, const std::string &file, int line, std::vector<Token> *tokens,
-                  std::string *error) {
+bool TokenizeText(const std::string& text, const std::string& file, int line,
+                  std::vector<Token>* tokens, std::string* error) {
   size_t i = 0;
   while (i < text.size()) {
     char c = text[i];
@@ -200,8 +204,8 @@ bool TokenizeText(const std::string &text, const std::string &file, int line, st
   return true;
 }
 
-bool TokenizeScript(const std::string &path, std::vector<Token> *tokens,
-                    std::vector<std::pair<std::string, std::string>> *defines, std::string *error) {
+bool TokenizeScript(const std::string& path, std::vector<Token>* tokens,
+                    std::vector<std::pair<std::string, std::string>>* defines, std::string* error) {
   Reader reader{tokens, defines, error};
   if (!reader.ReadFile(path, 0)) return false;
   Token end;
