@@ -21,7 +21,7 @@ void FillLibrary(ProgramLibrary* library, int count) {
   }
 }
 
-std::string SerializedText(const ProgramLibrary& library) {
+std::string SerializedText(const KeyValueDocument& library) {
   std::string text(library.SerializedLength() + 1, '\0');
   library.Serialize(&text[0], text.size());
   text.resize(text.size() - 1);
@@ -78,5 +78,50 @@ void BM_SaveAndLoadLibrary(benchmark::State& state) {
   std::filesystem::remove_all(base, ignored);
 }
 BENCHMARK(BM_SaveAndLoadLibrary)->Arg(1000)->Unit(benchmark::kMillisecond);
+
+// A hand-grown document of many short keys, about 1 MB: reading and writing
+// must stay linear in its size (a native copy of the text is the baseline).
+std::string ManyKeysText(int keys) {
+  KeyValueDocument document;
+  for (int i = 0; i < keys; i++) {
+    std::string key = "Key" + std::to_string(i);
+    document.Set(key.c_str(), "value", i % 2 == 0 ? "Default" : nullptr);
+  }
+  return SerializedText(document);
+}
+
+void BM_ParseManyKeys(benchmark::State& state) {
+  std::string text = ManyKeysText(static_cast<int>(state.range(0)));
+  for (auto _ : state) {
+    KeyValueDocument document;
+    benchmark::DoNotOptimize(document.Parse(text.data(), text.size()));
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
+  state.counters["bytes"] = static_cast<double>(text.size());
+}
+BENCHMARK(BM_ParseManyKeys)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+void BM_SerializeManyKeys(benchmark::State& state) {
+  std::string text = ManyKeysText(static_cast<int>(state.range(0)));
+  KeyValueDocument document;
+  document.Parse(text.data(), text.size());
+  std::string buffer(document.SerializedLength() + 1, '\0');
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(document.Serialize(&buffer[0], buffer.size()));
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
+}
+BENCHMARK(BM_SerializeManyKeys)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// Baseline: copying the same text once, the least any reader must do.
+void BM_CopyManyKeysText(benchmark::State& state) {
+  std::string text = ManyKeysText(static_cast<int>(state.range(0)));
+  for (auto _ : state) {
+    std::string copy(text);
+    benchmark::DoNotOptimize(copy.data());
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
+}
+BENCHMARK(BM_CopyManyKeysText)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 }  // namespace

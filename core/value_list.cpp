@@ -5,9 +5,12 @@
 
 namespace {
 
-// Compares a stored name with a looked-up one as far as names are significant.
-bool SameName(const char* stored, const char* name) {
-  return std::strncmp(stored, name, kValueNameMax) == 0;
+// A name as far as it is significant.
+std::string_view Significant(const char* name) {
+  if (name == nullptr) name = "";
+  size_t length = 0;
+  while (length < static_cast<size_t>(kValueNameMax) && name[length] != '\0') ++length;
+  return std::string_view(name, length);
 }
 
 void ReleaseValue(ValueEntry* entry) {
@@ -31,11 +34,16 @@ char* CopyText(const char* text) {
 void* CellOf(ValueEntry* entry) {
   if (entry == nullptr) return nullptr;
   switch (entry->type) {
-    case kNumber: return &entry->value.number;
-    case kInteger: return &entry->value.integer;
-    case kString: return entry->value.text;
-    case kList: return entry->value.list;
-    default: return nullptr;
+    case kNumber:
+      return &entry->value.number;
+    case kInteger:
+      return &entry->value.integer;
+    case kString:
+      return entry->value.text;
+    case kList:
+      return entry->value.list;
+    default:
+      return nullptr;
   }
 }
 
@@ -44,16 +52,21 @@ void* CellOf(ValueEntry* entry) {
 ValueList::~ValueList() { Clear(); }
 
 ValueEntry* ValueList::Find(const char* name) const {
-  for (ValueEntry* entry = head_; entry != nullptr; entry = entry->next) {
-    if (SameName(entry->name, name)) return entry;
-  }
-  return nullptr;
+  auto found = index_.find(Significant(name));
+  return found == index_.end() ? nullptr : found->second;
 }
 
 ValueEntry* ValueList::EntryAt(int index) const {
   if (index < 0 || index >= count_) return nullptr;
   ValueEntry* entry = head_;
-  while (index-- > 0) entry = entry->next;
+  int32_t at = 0;
+  if (cursor_ != nullptr && cursorIndex_ <= index) {
+    entry = cursor_;
+    at = cursorIndex_;
+  }
+  for (; at < index; ++at) entry = entry->next;
+  cursor_ = entry;
+  cursorIndex_ = index;
   return entry;
 }
 
@@ -64,8 +77,9 @@ ValueEntry* ValueList::FindOrAppend(const char* name) {
     return entry;
   }
   entry = new ValueEntry();
-  std::strncpy(entry->name, name, kValueNameMax);
-  entry->name[kValueNameMax] = '\0';
+  std::string_view significant = Significant(name);
+  std::memcpy(entry->name, significant.data(), significant.size());
+  entry->name[significant.size()] = '\0';
   entry->type = kNoValue;
   entry->next = nullptr;
   if (tail_ == nullptr) {
@@ -75,6 +89,7 @@ ValueEntry* ValueList::FindOrAppend(const char* name) {
   }
   tail_ = entry;
   ++count_;
+  index_.emplace(std::string_view(entry->name, significant.size()), entry);
   return entry;
 }
 
@@ -148,11 +163,11 @@ const char* ValueList::NameAt(int index) const {
 }
 
 int ValueList::IndexOf(const char* name) const {
+  const ValueEntry* wanted = Find(name);
+  if (wanted == nullptr) return -1;
   int index = 0;
-  for (ValueEntry* entry = head_; entry != nullptr; entry = entry->next, ++index) {
-    if (SameName(entry->name, name)) return index;
-  }
-  return -1;
+  for (ValueEntry* entry = head_; entry != wanted; entry = entry->next) ++index;
+  return index;
 }
 
 int ValueList::TypeOf(const char* name, int fallbackIndex) const {
@@ -164,16 +179,17 @@ int ValueList::TypeOf(const char* name, int fallbackIndex) const {
 }
 
 void ValueList::Remove(const char* name) {
+  ValueEntry* removed = Find(name);
+  if (removed == nullptr) return;
   ValueEntry* previous = nullptr;
-  for (ValueEntry* entry = head_; entry != nullptr; previous = entry, entry = entry->next) {
-    if (!SameName(entry->name, name)) continue;
-    (previous == nullptr ? head_ : previous->next) = entry->next;
-    if (tail_ == entry) tail_ = previous;
-    ReleaseValue(entry);
-    delete entry;
-    --count_;
-    return;
-  }
+  for (ValueEntry* entry = head_; entry != removed; entry = entry->next) previous = entry;
+  (previous == nullptr ? head_ : previous->next) = removed->next;
+  if (tail_ == removed) tail_ = previous;
+  index_.erase(std::string_view(removed->name));
+  cursor_ = nullptr;  // later entries move down one place
+  ReleaseValue(removed);
+  delete removed;
+  --count_;
 }
 
 void ValueList::Clear() {
@@ -186,6 +202,8 @@ void ValueList::Clear() {
   }
   head_ = tail_ = nullptr;
   count_ = 0;
+  index_.clear();
+  cursor_ = nullptr;
 }
 
 void ValueList::CopyFrom(const ValueList& other) {
@@ -193,11 +211,20 @@ void ValueList::CopyFrom(const ValueList& other) {
   Clear();
   for (ValueEntry* entry = other.head_; entry != nullptr; entry = entry->next) {
     switch (entry->type) {
-      case kNumber: SetNumber(entry->name, entry->value.number); break;
-      case kInteger: SetInteger(entry->name, entry->value.integer); break;
-      case kString: SetString(entry->name, entry->value.text); break;
-      case kList: SetList(entry->name, *entry->value.list); break;
-      default: break;
+      case kNumber:
+        SetNumber(entry->name, entry->value.number);
+        break;
+      case kInteger:
+        SetInteger(entry->name, entry->value.integer);
+        break;
+      case kString:
+        SetString(entry->name, entry->value.text);
+        break;
+      case kList:
+        SetList(entry->name, *entry->value.list);
+        break;
+      default:
+        break;
     }
   }
 }

@@ -13,11 +13,17 @@
 //   to its first kValueNameMax (255) characters: longer names are cut to that
 //   length when stored AND when looked up, so every operation agrees on which
 //   entry a long name denotes.
+// - Lookups by name take constant time (a hash index beside the list) and a
+//   walk by rising index (NameAt, ValueAt with 0, 1, 2, ...) constant time a
+//   step, so building or walking a list of n entries costs O(n): documents
+//   of many thousands of keys load and save in linear time.
 // - Memory exhaustion is not handled.
 #ifndef MORFEL_CORE_VALUE_LIST_H
 #define MORFEL_CORE_VALUE_LIST_H
 
 #include <cstdint>
+#include <string_view>
+#include <unordered_map>
 
 constexpr int kValueNameMax = 255;
 
@@ -53,7 +59,7 @@ class ValueList {
   // Stores: replace the value of an existing name in place, else append.
   void SetNumber(const char* name, double value);
   void SetInteger(const char* name, int32_t value);
-  void SetString(const char* name, const char* text);  // copies the text
+  void SetString(const char* name, const char* text);     // copies the text
   void SetList(const char* name, const ValueList& list);  // deep copy
 
   // Typed reads: 1 when found with the right type, else 0.
@@ -88,6 +94,12 @@ class ValueList {
   ValueEntry* head_ = nullptr;
   ValueEntry* tail_ = nullptr;
   int32_t count_ = 0;
+  // Entries by name; the keys view the entries' own name fields.
+  std::unordered_map<std::string_view, ValueEntry*> index_;
+  // The entry last reached by index, so that a walk by rising index goes on
+  // from there instead of from the head.
+  mutable ValueEntry* cursor_ = nullptr;
+  mutable int32_t cursorIndex_ = 0;
 };
 
 #endif

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
+#include <utility>
+#include <vector>
 
 TEST(ValueList, EmptyListAnswersAbsence) {
   ValueList list;
@@ -153,4 +156,48 @@ TEST(ValueList, LongNamesAreSignificantTo255Characters) {
   std::string other = std::string(255, 'n') + "different tail";
   list.SetNumber(other.c_str(), 2);
   EXPECT_EQ(list.count(), 1) << "names equal in their first 255 characters are one entry";
+}
+
+// The indexed list against a plain model (a vector of name and value pairs)
+// under a random mix of stores, removals and reads in random order, so that
+// the name index and the walking cursor never disagree with the list itself.
+TEST(ValueList, AgreesWithAPlainModelUnderRandomEdits) {
+  std::mt19937 random(7);
+  ValueList list;
+  std::vector<std::pair<std::string, double>> model;
+  auto modelIndex = [&](const std::string& name) {
+    for (size_t i = 0; i < model.size(); ++i) {
+      if (model[i].first == name) return static_cast<int>(i);
+    }
+    return -1;
+  };
+  for (int step = 0; step < 4000; ++step) {
+    const std::string name = "n" + std::to_string(random() % 40);
+    const int found = modelIndex(name);
+    switch (random() % 4) {
+      case 0:
+      case 1:
+        list.SetNumber(name.c_str(), step);
+        if (found < 0) model.emplace_back(name, step);
+        if (found >= 0) model[found].second = step;
+        break;
+      case 2:
+        list.Remove(name.c_str());
+        if (found >= 0) model.erase(model.begin() + found);
+        break;
+      default: {
+        const int index = static_cast<int>(random() % (model.size() + 2));
+        const char* listName = list.NameAt(index);
+        if (index < static_cast<int>(model.size())) {
+          ASSERT_NE(listName, nullptr);
+          EXPECT_EQ(listName, model[index].first);
+          EXPECT_EQ(*static_cast<double*>(list.ValueAt(index)), model[index].second);
+        } else {
+          EXPECT_EQ(listName, nullptr);
+        }
+      }
+    }
+    ASSERT_EQ(list.count(), static_cast<int>(model.size()));
+    ASSERT_EQ(list.IndexOf(name.c_str()), modelIndex(name));
+  }
 }
