@@ -1,6 +1,8 @@
 // Reading the key=value text format. Lines end at LF; a CR before it is
 // tolerated, so texts written on either platform read the same. Lines may be
-// of any length: splitting a long value line would lose a program.
+// of any length: splitting a long value line would lose a program. A line
+// holding a NUL byte is malformed: names and values are NUL-terminated texts,
+// so such a line could only be read cut, and written back as something else.
 #include <cstring>
 #include <string>
 
@@ -79,6 +81,7 @@ int KeyValueDocument::Parse(const char* text, size_t length) {
   size_t position = 0;
   LineSpan line;
   while (text != nullptr && NextLine(text, length, &position, &line)) {
+    if (std::memchr(line.start, '\0', line.length) != nullptr) return lineNumber;
     const void* equals = std::memchr(line.start, '=', line.length);
     size_t keyLength = equals != nullptr ? static_cast<const char*>(equals) - line.start : 0;
     if (keyLength > 0) {

@@ -22,17 +22,43 @@ struct TextSink {
   }
 };
 
-// LF becomes backslash-"n"; CR is dropped, since every line break is
-// written as LF-escaped and read back as CR LF.
+// Every line break, CR LF, LF or a lone CR, becomes backslash-"n", which
+// reads back as CR LF: a lone CR is a break too, not dropped, since dropping
+// it would join the words on either side.
 void PutEscaped(TextSink* sink, const char* value) {
   for (; *value != '\0'; value++) {
-    if (*value == '\n') {
+    if (*value == '\r' && value[1] == '\n') continue;  // the LF writes the break
+    if (*value == '\n' || *value == '\r') {
       sink->Put('\\');
       sink->Put('n');
-    } else if (*value != '\r') {
+    } else {
       sink->Put(*value);
     }
   }
+}
+
+bool HasAny(const char* text, const char* characters) {
+  return std::strpbrk(text, characters) != nullptr;
+}
+
+// A key line "key=value" reads back its key only when the key is not empty
+// and holds no "=" or line break.
+bool IsStorableKey(const char* key) { return key[0] != '\0' && !HasAny(key, "=\r\n"); }
+
+// A header "[name]" reads back its name only when the name holds none of the
+// characters the reader drops or splits at, and no "=" (the line would be a key line).
+bool IsStorableSectionName(const char* name) { return !HasAny(name, "[]=\r\n"); }
+
+// The first entry of list whose key or value would read back differently.
+const char* FirstUnstorableEntry(const ValueList& list) {
+  for (int i = 0; list.NameAt(i) != nullptr; i++) {
+    const char* key = list.NameAt(i);
+    if (list.TypeOf(key, i) != kString) continue;
+    if (!IsStorableKey(key) || !IsStorableText(static_cast<const char*>(list.ValueAt(i)))) {
+      return key;
+    }
+  }
+  return nullptr;
 }
 
 void PutKeyLine(TextSink* sink, const char* key, const char* value) {
@@ -72,6 +98,26 @@ void PutDocument(TextSink* sink, const ValueList& root) {
 
 }  // namespace
 
+bool IsStorableText(const char* text) {
+  return text == nullptr || std::strstr(text, "\\n") == nullptr;
+}
+
+int KeyValueDocument::FindUnstorable(const char** section, const char** key) const {
+  *section = nullptr;
+  *key = FirstUnstorableEntry(*root_);
+  if (*key != nullptr) return 1;
+  for (int i = 0; root_->NameAt(i) != nullptr; i++) {
+    const char* name = root_->NameAt(i);
+    if (root_->TypeOf(name, i) != kList) continue;
+    *section = name;
+    if (!IsStorableSectionName(name)) return 1;
+    *key = FirstUnstorableEntry(*static_cast<const ValueList*>(root_->ValueAt(i)));
+    if (*key != nullptr) return 1;
+  }
+  *section = nullptr;
+  return 0;
+}
+
 size_t KeyValueDocument::SerializedLength() const {
   TextSink sink{nullptr, 0, 0};
   PutDocument(&sink, *root_);
@@ -80,6 +126,12 @@ size_t KeyValueDocument::SerializedLength() const {
 
 long KeyValueDocument::Serialize(char* buffer, size_t size) const {
   if (buffer == nullptr || size == 0) return -1;
+  const char* section = nullptr;
+  const char* key = nullptr;
+  if (FindUnstorable(&section, &key)) {
+    buffer[0] = '\0';
+    return -1;
+  }
   TextSink sink{buffer, size, 0};
   PutDocument(&sink, *root_);
   if (sink.length + 1 > size) {

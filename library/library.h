@@ -9,10 +9,16 @@
 //   kProgramTextSize (2048) byte buffers; every copy into them is bounded.
 // - Multi-line texts use CR LF in memory. Files are written with CR LF on
 //   every platform and read accepting CR LF or LF.
-// - A stored value line is "key=" followed by the escaped value: LF becomes
-//   backslash-"n", CR is dropped. Readers of the format accept lines of at
+// - A stored value line is "key=" followed by the escaped value: every line
+//   break (CR LF, LF or a lone CR) becomes backslash-"n", which reads back as
+//   CR LF. A backslash is stored as it is, so a text holding a backslash
+//   followed by "n" cannot be stored faithfully: it is refused, never
+//   written (IsStorableText). No other escape can be added without changing
+//   what existing files read as. Readers of the format accept lines of at
 //   most kMaxStoredLine (2047) characters, so a program whose line would be
 //   longer must not be saved (see CheckProgramTexts).
+// - What is read is written back so that it reads the same: parse,
+//   serialise and parse again give the same document.
 // - Saving never loses the old file: the text goes to a temporary file in
 //   the same folder (the target's name + ".new"), which replaces the old file
 //   only once written and flushed whole. A failed save returns 0 and leaves
@@ -29,6 +35,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 class ValueList;
 
@@ -39,7 +46,7 @@ constexpr int kNameTextSize = 128;      // 127 characters + NUL
 constexpr int kProgramTextSize = 2048;  // 2047 characters + NUL
 constexpr int kMaxStoredLine = 2047;    // longest line a reader accepts, LF excluded
 constexpr int kMaxPrograms = 1000;
-constexpr int kSectionNameSize = 8;     // "Prog%03d" + NUL
+constexpr int kSectionNameSize = 8;  // "Prog%03d" + NUL
 // The serialized library, with its terminating NUL, must fit this many bytes
 // so that every reader of the format can take it in.
 constexpr long kMaxLibraryBytes = 1048575;
@@ -120,16 +127,24 @@ class KeyValueDocument {
   // Empties the document and reads text into it. Lines may be of any
   // length. Returns 0 when the whole text was read, otherwise the number
   // (from 1; empty lines not counted) of the malformed line that stopped it;
-  // what came before that line stays in the document.
+  // what came before that line stays in the document. A line holding a NUL
+  // byte is malformed. Linear in the length of the text.
   int Parse(const char* text);
   int Parse(const char* text, size_t length);
 
   // Length of the serialized text, NUL excluded.
   size_t SerializedLength() const;
   // Writes the document as CR LF text into buffer, NUL-terminated. Returns
-  // the length written, or -1 when it doesn't fit in size bytes (the buffer
-  // then holds an empty text): a document is never written cut short.
+  // the length written, or -1 when it doesn't fit in size bytes or holds a
+  // name or value that would read back differently (the buffer then holds
+  // an empty text): a document is never written cut short or changed.
   long Serialize(char* buffer, size_t size) const;
+  // The first name or value that would read back differently once written:
+  // a value that is not IsStorableText, a key that is empty or holds "=" or
+  // a line break, a section name holding "[", "]", "=" or a line break.
+  // Returns 1 with *section (null: the root) and *key (null: the section's
+  // own name) naming it; 0 when the whole document can be stored.
+  int FindUnstorable(const char** section, const char** key) const;
 
   // The value of key in section (null: the root), or null when missing or
   // not a text. The pointer stays valid until that entry changes.
@@ -138,8 +153,7 @@ class KeyValueDocument {
   // characters. Returns the full length of the stored value (a result of
   // destinationSize or more means it was cut), or -1 when it is missing
   // (destination then empty).
-  int CopyValue(const char* key, const char* section, char* destination,
-                int destinationSize) const;
+  int CopyValue(const char* key, const char* section, char* destination, int destinationSize) const;
   // Sets key in section (null: the root), appending the section when new.
   void Set(const char* key, const char* value, const char* section = nullptr);
   // Removes key; a section left empty is removed too. Missing is no error.
@@ -150,6 +164,11 @@ class KeyValueDocument {
  private:
   ValueList* root_;
 };
+
+// Whether a value text reads back as it is once stored: false when it holds
+// a backslash followed by "n", which the reader takes for a line break.
+// Line breaks of any form are stored and read back as CR LF.
+bool IsStorableText(const char* text);
 
 // ---------------------------------------------------------------- library
 
@@ -162,8 +181,12 @@ int ProgramSectionName(int index, char name[kSectionNameSize]);
 class ProgramLibrary : public KeyValueDocument {
  public:
   // Number of programs seen by readers: sections 0, 1, ... up to the first
-  // one without "Group".
+  // one without "Group", at most kMaxPrograms.
   int ProgramCount() const;
+  // Programs a hand-edited file holds beyond the kMaxPrograms shown
+  // ("Prog1000", "Prog1001", ... up to the first without "Group"); they are
+  // kept in the file but never shown, and the user should be told.
+  int HiddenProgramCount() const;
   // A key ("Group", "Name", "Init", "Prog") of program index; null when
   // missing.
   const char* ProgramField(int index, const char* key) const;
@@ -188,18 +211,66 @@ class ProgramLibrary : public KeyValueDocument {
   int incompleteLoad() const { return incompleteLoad_; }
   void SetIncompleteLoad(int line) { incompleteLoad_ = line; }
 
+  // Keeps a refusal text that names this library's contents, for
+  // LibrarySaveRefusal; valid until the next one.
+  const char* RememberRefusal(const std::string& text) const {
+    refusal_ = text;
+    return refusal_.c_str();
+  }
+
  private:
   int incompleteLoad_ = 0;
+  mutable std::string refusal_;
 };
 
-// Which text of a program would not fit a stored line.
+// "The library holds N more program(s) than the 1000 that can be shown;
+// they are not shown." into buffer. Returns its length, or 0 (buffer
+// emptied) when every program is shown.
+int FormatHiddenProgramsNotice(const ProgramLibrary& library, char* buffer, int size);
+
+// What is wrong with a program's texts or names, with the text the user is
+// shown; one list, so the outcomes and their messages stay in step.
+#define MORFEL_PROGRAM_TEXT_CHECKS(X)                                                          \
+  X(kProgramTextsFit, "")                                                                      \
+  X(kInitTextTooLong,                                                                          \
+    "The Initialize program is too long to be saved: it may hold at most 2042 characters, "    \
+    "each line break counting as two.")                                                        \
+  X(kTransformTextTooLong,                                                                     \
+    "The Transform program is too long to be saved: it may hold at most 2042 characters, "     \
+    "each line break counting as two.")                                                        \
+  X(kInitTextTooLongToRun,                                                                     \
+    "The Initialize program is longer than 2047 characters, the most a program may hold.")     \
+  X(kTransformTextTooLongToRun,                                                                \
+    "The Transform program is longer than 2047 characters, the most a program may hold.")      \
+  X(kInitTextNotStorable,                                                                      \
+    "The Initialize program holds a backslash followed by \"n\", which the library file "      \
+    "would read back as a line break. Write it another way, for example a path with \"/\" in " \
+    "place of \"\\\".")                                                                        \
+  X(kTransformTextNotStorable,                                                                 \
+    "The Transform program holds a backslash followed by \"n\", which the library file "       \
+    "would read back as a line break. Write it another way, for example a path with \"/\" in " \
+    "place of \"\\\".")                                                                        \
+  X(kGroupNotStorable,                                                                         \
+    "The group name holds a backslash followed by \"n\", which the library file would read "   \
+    "back as a line break.")                                                                   \
+  X(kNameNotStorable,                                                                          \
+    "The program name holds a backslash followed by \"n\", which the library file would "      \
+    "read back as a line break.")
+
 enum ProgramTextCheck {
-  kProgramTextsFit = 0,
-  kInitTextTooLong = 1,
-  kTransformTextTooLong = 2,
+#define MORFEL_CHECK_ENUM(name, message) name,
+  MORFEL_PROGRAM_TEXT_CHECKS(MORFEL_CHECK_ENUM)
+#undef MORFEL_CHECK_ENUM
 };
-// Says whether "Init=" and "Prog=" with the escaped texts fit a stored line.
+// Whether the texts can be saved: each fits a program buffer and a stored
+// line ("Init=" or "Prog=" with the escaped text), and reads back as it is.
 ProgramTextCheck CheckProgramTexts(const char* initText, const char* transformText);
+// Whether group and name read back as they are once stored.
+ProgramTextCheck CheckProgramNames(const char* group, const char* name);
+// Whether the texts fit the program buffers the engine compiles from (at
+// most kProgramTextSize - 1 characters each). Every way of running a program
+// refuses one that does not, with this check's message, and never cuts it.
+ProgramTextCheck CheckRunnableTexts(const char* initText, const char* transformText);
 // A text for the user explaining a failed check; "" for kProgramTextsFit.
 const char* ProgramTextCheckMessage(ProgramTextCheck check);
 
@@ -212,7 +283,9 @@ const char* ProgramTextCheckMessage(ProgramTextCheck check);
 int LoadSettings(const char* baseFolder, FilterSettings* settings, CurrentProgram* program,
                  ParamSlot slots[kParamSlotCount]);
 // Writes GroupNo, FuncNo, Interp (Bezier stored as Linear), Preview and the
-// twelve value texts. Returns 1 when written, 0 otherwise.
+// twelve value texts. Returns 1 when written, 0 otherwise; a value text that
+// would read back changed (IsStorableText) is refused with the whole save,
+// the old file kept.
 int SaveSettings(const char* baseFolder, const FilterSettings& settings,
                  const ParamSlot slots[kParamSlotCount]);
 
@@ -282,8 +355,8 @@ enum ImportOutcome {
 // any other is appended. Updates counters. For the two outcomes that the
 // user should hear of, writes a text into message (else it is emptied).
 ImportOutcome ImportProgramFile(const char* baseFolder, const char* fileName,
-                                ProgramLibrary* library, ImportCounters* counters,
-                                char* message, int messageSize);
+                                ProgramLibrary* library, ImportCounters* counters, char* message,
+                                int messageSize);
 // "%d new program(s) are added. %d program(s) are overwritten." Returns the
 // length written (cut to size - 1).
 int FormatImportSummary(const ImportCounters& counters, char* buffer, int size);

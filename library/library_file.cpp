@@ -1,4 +1,5 @@
 // The library file "Morfel.ini" in the data folder.
+#include <cstdio>
 #include <string>
 
 #include "library/library.h"
@@ -20,6 +21,30 @@ int LoadLibrary(const char* baseFolder, ProgramLibrary* library, int* stoppedAtL
   return 1;
 }
 
+namespace {
+
+// Names the program and the text of an entry that would read back changed.
+const char* DescribeUnstorable(const ProgramLibrary& library, const char* section,
+                               const char* key) {
+  std::string where = section != nullptr ? std::string("the section ") + section : "the file";
+  for (int i = 0; section != nullptr && i < library.ProgramCount(); i++) {
+    char name[kSectionNameSize];
+    ProgramSectionName(i, name);
+    if (std::string(name) != section) continue;
+    const char* group = library.ProgramField(i, "Group");
+    const char* program = library.ProgramField(i, "Name");
+    where = std::string("the program ") + (group ? group : "") + "/" + (program ? program : "");
+  }
+  std::string text =
+      key != nullptr ? "The text \"" + std::string(key) + "\" of " + where : "The name of " + where;
+  text +=
+      " holds a backslash followed by \"n\" or a character the library file cannot hold, "
+      "so it would read back changed; the library is not saved.";
+  return library.RememberRefusal(text);
+}
+
+}  // namespace
+
 const char* LibrarySaveRefusal(const ProgramLibrary& library) {
   if (library.incompleteLoad() < 0) {
     return "The library file could not be read, so it is not written over.";
@@ -33,6 +58,9 @@ const char* LibrarySaveRefusal(const ProgramLibrary& library) {
   if (library.SerializedLength() + 1 > static_cast<size_t>(kMaxLibraryBytes)) {
     return "The library is too large to be saved.";
   }
+  const char* section = nullptr;
+  const char* key = nullptr;
+  if (library.FindUnstorable(&section, &key)) return DescribeUnstorable(library, section, key);
   return nullptr;
 }
 

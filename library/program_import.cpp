@@ -34,6 +34,8 @@ const char* RefusalReason(const char* group, const char* name, const char* initT
              "break counting as two); the file is not imported.";
     case kProgramTextsFit:
       break;
+    default:  // a parsed text always reads back as it is
+      return "a text would not read back as it is; the file is not imported.";
   }
   return nullptr;
 }
@@ -43,8 +45,8 @@ const char* TextOrEmpty(const char* text) { return text != nullptr ? text : ""; 
 }  // namespace
 
 ImportOutcome ImportProgramFile(const char* baseFolder, const char* fileName,
-                                ProgramLibrary* library, ImportCounters* counters,
-                                char* message, int messageSize) {
+                                ProgramLibrary* library, ImportCounters* counters, char* message,
+                                int messageSize) {
   if (message != nullptr && messageSize > 0) message[0] = '\0';
   char path[kPathBufferSize];
   std::string text;
@@ -78,10 +80,10 @@ ImportOutcome ImportProgramFile(const char* baseFolder, const char* fileName,
 
 int FormatImportSummary(const ImportCounters& counters, char* buffer, int size) {
   if (buffer == nullptr || size <= 0) return 0;
-  int written = std::snprintf(buffer, static_cast<size_t>(size),
-                              "%d new program(s) are added. %d program(s) are overwritten.",
-                              static_cast<int>(counters.added),
-                              static_cast<int>(counters.overwritten));
+  int written =
+      std::snprintf(buffer, static_cast<size_t>(size),
+                    "%d new program(s) are added. %d program(s) are overwritten.",
+                    static_cast<int>(counters.added), static_cast<int>(counters.overwritten));
   if (written < 0) return 0;
   return written < size ? written : size - 1;
 }

@@ -32,6 +32,29 @@ int ProgramLibrary::ProgramCount() const {
   return index;
 }
 
+int ProgramLibrary::HiddenProgramCount() const {
+  if (ProgramCount() < kMaxPrograms) return 0;
+  int hidden = 0;
+  for (;; hidden++) {
+    char section[32];
+    std::snprintf(section, sizeof section, "Prog%03d", kMaxPrograms + hidden);
+    if (Get("Group", section) == nullptr) return hidden;
+  }
+}
+
+int FormatHiddenProgramsNotice(const ProgramLibrary& library, char* buffer, int size) {
+  if (buffer == nullptr || size <= 0) return 0;
+  buffer[0] = '\0';
+  const int hidden = library.HiddenProgramCount();
+  if (hidden == 0) return 0;
+  int written = std::snprintf(buffer, static_cast<size_t>(size),
+                              "The library holds %d more program(s) than the %d that can be "
+                              "shown; they are not shown.",
+                              hidden, kMaxPrograms);
+  if (written < 0) return 0;
+  return written < size ? written : size - 1;
+}
+
 int ProgramLibrary::FindProgram(const char* group, const char* name, int startIndex) const {
   if (startIndex < 0) startIndex = 0;
   for (int index = startIndex; index < kMaxPrograms; index++) {
@@ -99,27 +122,44 @@ size_t StoredLineLength(const char* key, const char* text) {
   return line.SerializedLength() - lineEnd;
 }
 
-bool FitsStoredLine(const char* key, const char* text) {
-  return std::strlen(text) < static_cast<size_t>(kProgramTextSize) &&
-         StoredLineLength(key, text) <= static_cast<size_t>(kMaxStoredLine);
+bool FitsBuffer(const char* text) {
+  return std::strlen(text) < static_cast<size_t>(kProgramTextSize);
 }
+
+bool FitsStoredLine(const char* key, const char* text) {
+  return FitsBuffer(text) && StoredLineLength(key, text) <= static_cast<size_t>(kMaxStoredLine);
+}
+
+const char* const kCheckMessages[] = {
+#define MORFEL_CHECK_MESSAGE(name, message) message,
+    MORFEL_PROGRAM_TEXT_CHECKS(MORFEL_CHECK_MESSAGE)
+#undef MORFEL_CHECK_MESSAGE
+};
 
 }  // namespace
 
 ProgramTextCheck CheckProgramTexts(const char* initText, const char* transformText) {
   if (!FitsStoredLine("Init", initText)) return kInitTextTooLong;
   if (!FitsStoredLine("Prog", transformText)) return kTransformTextTooLong;
+  if (!IsStorableText(initText)) return kInitTextNotStorable;
+  if (!IsStorableText(transformText)) return kTransformTextNotStorable;
+  return kProgramTextsFit;
+}
+
+ProgramTextCheck CheckProgramNames(const char* group, const char* name) {
+  if (!IsStorableText(group)) return kGroupNotStorable;
+  if (!IsStorableText(name)) return kNameNotStorable;
+  return kProgramTextsFit;
+}
+
+ProgramTextCheck CheckRunnableTexts(const char* initText, const char* transformText) {
+  if (initText != nullptr && !FitsBuffer(initText)) return kInitTextTooLongToRun;
+  if (transformText != nullptr && !FitsBuffer(transformText)) return kTransformTextTooLongToRun;
   return kProgramTextsFit;
 }
 
 const char* ProgramTextCheckMessage(ProgramTextCheck check) {
-  switch (check) {
-    case kInitTextTooLong:
-      return "The Initialize program is too long to be saved: it may hold at most 2042 characters, each line break counting as two.";
-    case kTransformTextTooLong:
-      return "The Transform program is too long to be saved: it may hold at most 2042 characters, each line break counting as two.";
-    case kProgramTextsFit:
-      break;
-  }
-  return "";
+  const size_t count = sizeof kCheckMessages / sizeof kCheckMessages[0];
+  const size_t index = static_cast<size_t>(check);
+  return index < count ? kCheckMessages[index] : "";
 }

@@ -8,6 +8,11 @@ void SaveProgram(HWND dialog) {
   const CurrentProgram& program = EditorProgram();
   ProgramLibrary& library = EditorLibrary();
   if (!ProgramTextsFit(dialog, program)) return;
+  const ProgramTextCheck namesCheck = CheckProgramNames(names.group, names.name);
+  if (namesCheck != kProgramTextsFit) {
+    ShowErrorMessage(dialog, ProgramTextCheckMessage(namesCheck));
+    return;
+  }
 
   int index = library.FindProgram(names.group, names.name);
   if (index >= 0) {

@@ -14,7 +14,7 @@ struct ParseCase {
   int result;
   const char* section;  // null: the root
   const char* key;
-  const char* value;    // null: expected missing
+  const char* value;  // null: expected missing
 };
 
 TEST(KeyValueParse, ReadsKeysSectionsAndStops) {
@@ -52,6 +52,26 @@ TEST(KeyValueParse, ReadsKeysSectionsAndStops) {
       ASSERT_NE(value, nullptr) << c.name;
       EXPECT_STREQ(value, c.value) << c.name;
     }
+  }
+}
+
+// A NUL byte would cut a name or value short (a key line starting with one
+// read as an empty key, written back as "=value", which no reader accepts):
+// such a line is malformed, and reading stops there.
+TEST(KeyValueParse, LineHoldingANulByteStopsReading) {
+  struct Case {
+    std::string text;
+    int stoppedAt;
+  } cases[] = {
+      {std::string("\0note=hand edited\r\n[Prog000]\r\nGroup=Deform\r\n", 44), 1},
+      {std::string("[Prog000]\nGroup=De\0form\nName=x\n", 31), 2},
+      {std::string("[Prog\0]\nGroup=x\n", 16), 1},
+      {std::string("[Prog000]\nGroup=x\n\0\n", 20), 3},
+  };
+  for (const Case& c : cases) {
+    KeyValueDocument document;
+    EXPECT_EQ(document.Parse(c.text.data(), c.text.size()), c.stoppedAt);
+    EXPECT_EQ(document.Get(""), nullptr);
   }
 }
 

@@ -43,11 +43,11 @@ struct RoundTripCase {
 TEST(KeyValueSerialize, MultiLineValuesRoundTrip) {
   const RoundTripCase cases[] = {
       {"coord=2;\r\n?param,message,0,100,50;\r\n", "coord=2;\r\n?param,message,0,100,50;\r\n"},
-      {"a\nb", "a\r\nb"},      // a lone LF reads back as CR LF
-      {"a\rb", "ab"},          // a lone CR is lost
+      {"a\nb", "a\r\nb"},  // a lone LF reads back as CR LF
+      {"a\rb", "a\r\nb"},  // a lone CR is a line break too
       {"\r\n\r\n", "\r\n\r\n"},
       {"", ""},
-      {"c:\\new", "c:\r\new"},  // backslash-n is not escaped and reads as a break
+      {"c:\\\r\nnew", "c:\\\r\nnew"},  // a backslash before a break stays a backslash
   };
   for (const RoundTripCase& c : cases) {
     KeyValueDocument document;
@@ -75,6 +75,42 @@ TEST(KeyValueSerialize, RefusesABufferTooSmallInsteadOfCutting) {
   buffer.resize(length + 1);
   EXPECT_EQ(document.Serialize(buffer.data(), buffer.size()), static_cast<long>(length));
   EXPECT_EQ(document.Serialize(nullptr, 0), -1);
+}
+
+// What would read back changed is never written: Serialize refuses the
+// document and FindUnstorable says where.
+TEST(KeyValueSerialize, RefusesNamesAndValuesThatWouldReadBackChanged) {
+  struct Case {
+    const char* section;
+    const char* key;
+    const char* value;
+    bool named;  // FindUnstorable names the key (else the section)
+  } cases[] = {
+      {"Prog000", "Prog", "LoadBmp(\"sub\\new\",0);", true},
+      {nullptr, "k", "\\n", true},
+      {"s", "a=b", "v", true},
+      {"s", "", "v", true},
+      {"s", "a\nb", "v", true},
+      {"a]b", "k", "v", false},
+      {"a=b", "k", "v", false},
+  };
+  for (const Case& c : cases) {
+    KeyValueDocument document;
+    document.Set("fine", "1", "first");
+    document.Set(c.key, c.value, c.section);
+    std::vector<char> buffer(document.SerializedLength() + 1, 'x');
+    EXPECT_EQ(document.Serialize(buffer.data(), buffer.size()), -1) << c.key;
+    EXPECT_EQ(buffer[0], '\0');
+    const char* section = nullptr;
+    const char* key = nullptr;
+    ASSERT_EQ(document.FindUnstorable(&section, &key), 1) << c.key;
+    EXPECT_STREQ(section, c.section);
+    if (c.named) {
+      EXPECT_STREQ(key, c.key);
+    } else {
+      EXPECT_EQ(key, nullptr);
+    }
+  }
 }
 
 }  // namespace

@@ -68,16 +68,43 @@ TEST(LibraryFile, ReportsTheLineThatStoppedReading) {
 }
 
 TEST(LibraryFile, LibraryReadOnlyUpToABadLineIsNotWrittenOver) {
+  struct Case {
+    std::string text;
+    int stoppedAt;
+  } cases[] = {
+      {"[Prog000]\r\nGroup=a\r\nName=b\r\n \r\n[Prog001]\r\nGroup=c\r\n", 4},
+      // A hand-edited file starting with a NUL byte: once read as an empty key
+      // and written back as "=...", which lost every program.
+      {std::string("\0note=hand edited\r\n[Prog000]\r\nGroup=Deform\r\nName=Twirl\r\n", 56), 1},
+  };
+  for (const Case& c : cases) {
+    TempFolder folder;
+    TempFolder::Write(folder.DataFile("Morfel.ini"), c.text);
+    ProgramLibrary library;
+    ASSERT_EQ(LoadLibrary(folder.base(), &library), 1);
+    EXPECT_EQ(library.incompleteLoad(), c.stoppedAt);
+    ASSERT_NE(LibrarySaveRefusal(library), nullptr);
+    library.AppendProgram("new", "program", "", "");
+    EXPECT_EQ(SaveLibrary(folder.base(), library), 0);
+    EXPECT_EQ(TempFolder::Read(folder.DataFile("Morfel.ini")), c.text);
+  }
+}
+
+// A text that would read back changed is refused with the library's reason,
+// naming the program, and the file keeps what it held.
+TEST(LibraryFile, TextThatWouldReadBackChangedIsNotSaved) {
   TempFolder folder;
-  const std::string text = "[Prog000]\r\nGroup=a\r\nName=b\r\n \r\n[Prog001]\r\nGroup=c\r\n";
-  TempFolder::Write(folder.DataFile("Morfel.ini"), text);
   ProgramLibrary library;
-  ASSERT_EQ(LoadLibrary(folder.base(), &library), 1);
-  EXPECT_EQ(library.incompleteLoad(), 4);
-  ASSERT_NE(LibrarySaveRefusal(library), nullptr);
-  library.AppendProgram("new", "program", "", "");
+  library.AppendProgram("Deform", "Sample", kSampleInit, kSampleTransform);
+  ASSERT_EQ(SaveLibrary(folder.base(), library), 1);
+  const std::string before = TempFolder::Read(folder.DataFile("Morfel.ini"));
+  library.AppendProgram("Stencil", "Sub", "LoadBmp(\"sub\\new\",0);", "");
   EXPECT_EQ(SaveLibrary(folder.base(), library), 0);
-  EXPECT_EQ(TempFolder::Read(folder.DataFile("Morfel.ini")), text);
+  const char* refusal = LibrarySaveRefusal(library);
+  ASSERT_NE(refusal, nullptr);
+  EXPECT_NE(std::string(refusal).find("\"Init\" of the program Stencil/Sub"), std::string::npos)
+      << refusal;
+  EXPECT_EQ(TempFolder::Read(folder.DataFile("Morfel.ini")), before);
 }
 
 TEST(LibraryFile, LibraryThatCannotBeReadIsNotWrittenOver) {
@@ -180,12 +207,34 @@ TEST_F(InterruptedSave, TemporaryFileThatCannotBeCreatedKeepsTheOldLibrary) {
 }
 
 TEST_F(InterruptedSave, ReadOnlyTargetIsNotReplaced) {
-  fs::permissions(folder.DataFile("Morfel.ini"), fs::perms::owner_write | fs::perms::group_write |
-                                                     fs::perms::others_write,
+  fs::permissions(folder.DataFile("Morfel.ini"),
+                  fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                   fs::perm_options::remove);
   EXPECT_EQ(SaveLibrary(folder.base(), changed), 0);
   EXPECT_EQ(TempFolder::Read(folder.DataFile("Morfel.ini")), before);
   EXPECT_FALSE(fs::exists(folder.DataFile("Morfel.ini.new")));
+}
+
+// The last step of every save is a rename over the old file; when it fails
+// (here onto a folder that is not empty, which fails even for root) the save
+// says so and leaves nothing behind.
+TEST_F(InterruptedSave, FailedFinalRenameIsAFailure) {
+  ParamSlot slots[kParamSlotCount] = {};
+  ParameterSet set = {};
+  const std::string targets[] = {folder.DataFile("Morfel.ini"), folder.BaseFile("Morfel.dat"),
+                                 folder.DataFile("set.mfp")};
+  for (const std::string& target : targets) {
+    fs::remove(target);
+    fs::create_directory(target);
+    TempFolder::Write(target + "/kept", "x");
+  }
+  EXPECT_EQ(SaveLibrary(folder.base(), changed), 0);
+  EXPECT_EQ(SaveSettings(folder.base(), FilterSettings{}, slots), 0);
+  EXPECT_EQ(WriteParameterSet(targets[2].c_str(), set), 0);
+  for (const std::string& target : targets) {
+    EXPECT_EQ(TempFolder::Read(target + "/kept"), "x");
+    EXPECT_FALSE(fs::exists(target + ".new")) << target;
+  }
 }
 
 TEST_F(InterruptedSave, MissingDataFolderFailsWithoutWriting) {

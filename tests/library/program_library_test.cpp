@@ -84,12 +84,8 @@ struct CloseGapCase {
 
 TEST(ProgramLibrary, CloseGapKeepsTheNumberingDense) {
   const CloseGapCase cases[] = {
-      {3, 0, 1, "P1,P2"},
-      {3, 1, 1, "P0,P2"},
-      {3, 2, 1, "P0,P1"},
-      {1, 0, 1, ""},
-      {2, 2, 0, "P0,P1"},
-      {2, -1, 0, "P0,P1"},
+      {3, 0, 1, "P1,P2"}, {3, 1, 1, "P0,P2"}, {3, 2, 1, "P0,P1"},
+      {1, 0, 1, ""},      {2, 2, 0, "P0,P1"}, {2, -1, 0, "P0,P1"},
   };
   for (const CloseGapCase& c : cases) {
     ProgramLibrary library;
@@ -140,8 +136,8 @@ std::string TextOfStoredLength(size_t storedLength) {
 TEST(CheckProgramTexts, SaysWhichTextDoesNotFitAStoredLine) {
   std::string fits = TextOfStoredLength(kMaxStoredLine);
   std::string tooLong = TextOfStoredLength(kMaxStoredLine + 1);
-  // Each CR LF is stored as two characters, a lone CR as none.
-  std::string breaks = std::string(1021, 'a') + "\r" + std::string(1021, 'b');
+  // Each line break, CR LF or a lone CR, is stored as two characters.
+  std::string breaks = std::string(1020, 'a') + "\r" + std::string(1020, 'b');
   std::string manyBreaks;
   for (int i = 0; i < 1021; i++) manyBreaks += "\r\n";
   EXPECT_EQ(CheckProgramTexts("", ""), kProgramTextsFit);
@@ -152,11 +148,38 @@ TEST(CheckProgramTexts, SaysWhichTextDoesNotFitAStoredLine) {
   EXPECT_EQ(CheckProgramTexts(manyBreaks.c_str(), ""), kProgramTextsFit);
   EXPECT_EQ(CheckProgramTexts((manyBreaks + "a").c_str(), ""), kInitTextTooLong);
   EXPECT_EQ(CheckProgramTexts(breaks.c_str(), ""), kProgramTextsFit);
+  EXPECT_EQ(CheckProgramTexts((breaks + "b").c_str(), ""), kInitTextTooLong);
   EXPECT_STREQ(ProgramTextCheckMessage(kProgramTextsFit), "");
   EXPECT_NE(std::string(ProgramTextCheckMessage(kInitTextTooLong)).find("Initialize"),
             std::string::npos);
   EXPECT_NE(std::string(ProgramTextCheckMessage(kTransformTextTooLong)).find("Transform"),
             std::string::npos);
+}
+
+// A text that would read back changed is refused, not stored; the run
+// check looks only at the length the engine takes.
+TEST(CheckProgramTexts, RefusesWhatWouldReadBackChangedAndWhatCannotRun) {
+  const std::string longest(kProgramTextSize - 1, 'a');
+  const std::string tooLong(kProgramTextSize, 'a');
+  struct Case {
+    ProgramTextCheck got;
+    ProgramTextCheck expected;
+  } cases[] = {
+      {CheckProgramTexts("LoadBmp(\"sub\\new\",0);", ""), kInitTextNotStorable},
+      {CheckProgramTexts("", "x\\n"), kTransformTextNotStorable},
+      {CheckProgramTexts("\\\r\nn", "a\\b\\\\"), kProgramTextsFit},
+      {CheckProgramNames("Sub\\new", "x"), kGroupNotStorable},
+      {CheckProgramNames("Deform", "a\\n"), kNameNotStorable},
+      {CheckProgramNames("Deform", "Twirl"), kProgramTextsFit},
+      {CheckRunnableTexts(longest.c_str(), longest.c_str()), kProgramTextsFit},
+      {CheckRunnableTexts(tooLong.c_str(), ""), kInitTextTooLongToRun},
+      {CheckRunnableTexts("", tooLong.c_str()), kTransformTextTooLongToRun},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(c.got, c.expected);
+    EXPECT_EQ(std::string(ProgramTextCheckMessage(c.expected)).empty(),
+              c.expected == kProgramTextsFit);
+  }
 }
 
 }  // namespace
