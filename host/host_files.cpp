@@ -184,12 +184,16 @@ int ScratchBase::Create(const std::string& userBaseFolder, const AdHocProgram* p
   fs::create_directories(DataFile(folder_, ""), fsError);
   LinkImages(userBaseFolder, folder_);
   if (program == nullptr) return 1;
+  // The texts go through a library file only the plug-in reads, so its
+  // line limit does not apply; what must hold is that the engine takes them
+  // whole and that they read back as they are.
   ProgramTextCheck check =
-      CheckProgramTexts(program->initText.c_str(), program->transformText.c_str());
-  if (program->initText.size() >= kProgramTextSize ||
-      program->transformText.size() >= kProgramTextSize) {
-    *error = "a program text is longer than 2047 characters";
-    return 0;
+      CheckRunnableTexts(program->initText.c_str(), program->transformText.c_str());
+  if (check == kProgramTextsFit && !IsStorableText(program->initText.c_str())) {
+    check = kInitTextNotStorable;
+  }
+  if (check == kProgramTextsFit && !IsStorableText(program->transformText.c_str())) {
+    check = kTransformTextNotStorable;
   }
   if (check != kProgramTextsFit) {
     *error = ProgramTextCheckMessage(check);

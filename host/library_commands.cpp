@@ -15,6 +15,12 @@ int LoadUserLibrary(const std::string& baseFolder, ProgramLibrary* library) {
   if (!LoadLibrary(baseFolder.c_str(), library)) {
     return Fail("cannot read the library " + DataFile(baseFolder, "Morfel.ini"));
   }
+  if (library->incompleteLoad() > 0) {
+    Fail("the library " + DataFile(baseFolder, "Morfel.ini") + " cannot be read past line " +
+         std::to_string(library->incompleteLoad()) +
+         "; the programs after it are not shown, and it is not written over until that line "
+         "is mended");
+  }
   return 0;
 }
 
@@ -108,7 +114,9 @@ int ListCommand(const Options& options) {
   for (int i = 0; i < library.ProgramCount(); ++i) {
     std::printf("%s/%s\n", Field(library, i, "Group").c_str(), Field(library, i, "Name").c_str());
   }
-  return 0;
+  char notice[256];
+  if (FormatHiddenProgramsNotice(library, notice, sizeof notice) > 0) Fail(notice);
+  return library.incompleteLoad() > 0 ? 1 : 0;
 }
 
 int ShowCommand(const Options& options) {

@@ -203,6 +203,14 @@ int ApplyCommand(const Options& options) {
 int CheckCommand(const Options& options) {
   AdHocProgram program;
   if (ReadAdHocProgram(options, &program) != 0) return 1;
+  // The editor's boxes take no more than a program holds, so a longer text
+  // would be checked cut: it is refused as choosing and applying refuse it.
+  ProgramTextCheck runnable =
+      CheckRunnableTexts(program.initText.c_str(), program.transformText.c_str());
+  if (runnable != kProgramTextsFit) {
+    std::printf("%s\n", ProgramTextCheckMessage(runnable));
+    return 1;
+  }
   std::string error;
   ScratchBase scratch;
   if (!scratch.Create(DefaultBaseFolder(), nullptr, &error)) return Fail(error);

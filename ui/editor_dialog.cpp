@@ -45,6 +45,7 @@ void InitializeEditor(HWND dialog) {
   CompileCurrentProgram(dialog);
   ShowProgramInEditor(dialog);
   WarnOfUnreadableLibraryLine(dialog);
+  WarnOfHiddenPrograms(dialog);
 }
 
 void ProgramChosen(HWND dialog) {
@@ -83,14 +84,10 @@ struct ButtonCommand {
 };
 
 const ButtonCommand kEditorButtons[] = {
-    {IDC_EDIT_CHECK, CheckFromButton},
-    {IDC_EDIT_CLEAR, ClearEditor},
-    {IDC_EDIT_SAVE, SaveProgram},
-    {IDC_EDIT_DELETE, DeleteProgram},
-    {IDC_EDIT_MOVE, MoveProgramToEnd},
-    {IDC_EDIT_FUNCTION, ImportProgramFiles},
-    {IDC_EDIT_HELP, ShowHelp},
-    {IDOK, ConfirmEditor},
+    {IDC_EDIT_CHECK, CheckFromButton}, {IDC_EDIT_CLEAR, ClearEditor},
+    {IDC_EDIT_SAVE, SaveProgram},      {IDC_EDIT_DELETE, DeleteProgram},
+    {IDC_EDIT_MOVE, MoveProgramToEnd}, {IDC_EDIT_FUNCTION, ImportProgramFiles},
+    {IDC_EDIT_HELP, ShowHelp},         {IDOK, ConfirmEditor},
     {IDCANCEL, CancelEditor},
 };
 

@@ -9,9 +9,12 @@ namespace {
 const char* const kInterpolationNames[] = {"Round", "Linear", "Bezier"};
 
 const ControlText kStartTexts[] = {
-    {kMainPreviewButton, "Preview"},   {kMainSaveButton, "Save"},
-    {kMainLoadButton, "Load Parameter"}, {kMainAutoPreview, "Auto Preview"},
-    {kMainInterpLabel, "Interpolation"}, {kMainOk, "OK"},
+    {kMainPreviewButton, "Preview"},
+    {kMainSaveButton, "Save"},
+    {kMainLoadButton, "Load Parameter"},
+    {kMainAutoPreview, "Auto Preview"},
+    {kMainInterpLabel, "Interpolation"},
+    {kMainOk, "OK"},
     {kMainCancel, "Cancel"},
 };
 
@@ -28,14 +31,14 @@ void InitialiseDialog(HWND dialog, FilterContext& context) {
   CheckDlgButton(dialog, kMainAutoPreview,
                  context.settings.Preview != 0 ? BST_CHECKED : BST_UNCHECKED);
   for (const char* name : kInterpolationNames) {
-    SendDlgItemMessageA(dialog, kMainInterpCombo, CB_ADDSTRING, 0,
-                        reinterpret_cast<LPARAM>(name));
+    SendDlgItemMessageA(dialog, kMainInterpCombo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
   }
   SendDlgItemMessageA(dialog, kMainInterpCombo, CB_SETCURSEL,
                       static_cast<WPARAM>(context.settings.Interp), 0);
   CenterOnDesktop(dialog);
   FillGroupCombo(dialog, nullptr);
   FillFunctionCombo(dialog, nullptr);
+  WarnOfHiddenPrograms(dialog);
   CompileCurrentProgram(dialog);
   context.paramCount = 0;
   ShowDeclaredParams(dialog, kDeclareKeepValues);

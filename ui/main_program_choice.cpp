@@ -74,9 +74,9 @@ void FillGroupCombo(HWND dialog, const char* name) {
     const DialogName group = ProgramGroup(*context->library, i);
     // The combo box's own search ignores letter case: the first spelling of
     // a group stands for every spelling.
-    const LRESULT found = SendDlgItemMessageA(dialog, kGroupComboId, CB_FINDSTRINGEXACT,
-                                              static_cast<WPARAM>(-1),
-                                              reinterpret_cast<LPARAM>(group.text));
+    const LRESULT found =
+        SendDlgItemMessageA(dialog, kGroupComboId, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                            reinterpret_cast<LPARAM>(group.text));
     if (found == CB_ERR) AppendToCombo(groups, group.text);
   }
   SelectInCombo(groups, name, &context->settings.GroupNo);
@@ -96,9 +96,9 @@ void FillFunctionCombo(HWND dialog, const char* name) {
   SelectInCombo(functions, name, &context->settings.FuncNo);
 }
 
-void SelectCurrentProgram(HWND dialog) {
+ProgramTextCheck SelectCurrentProgram(HWND dialog) {
   FilterContext* context = ActiveFilterContext();
-  if (context == nullptr) return;
+  if (context == nullptr) return kProgramTextsFit;
   // Copies: refilling the combo boxes below empties the lists they live in.
   const DialogName group = CutName(NameAt(*context->groupList, context->settings.GroupNo));
   const DialogName program = CutName(NameAt(*context->functionList, context->settings.FuncNo));
@@ -107,9 +107,11 @@ void SelectCurrentProgram(HWND dialog) {
   for (int32_t i = 0; i < programs && i < kMaxPrograms; ++i) {
     if (std::strcmp(ProgramGroup(library, i).text, group.text) != 0) continue;
     if (std::strcmp(ProgramName(library, i).text, program.text) != 0) continue;
-    CopyProgramText(context->program->initText, library.ProgramField(i, "Init"));
-    CopyProgramText(context->program->transformText, library.ProgramField(i, "Prog"));
-    return;
+    const char* initText = library.ProgramField(i, "Init");
+    const char* transformText = library.ProgramField(i, "Prog");
+    CopyProgramText(context->program->initText, initText);
+    CopyProgramText(context->program->transformText, transformText);
+    return CheckRunnableTexts(initText, transformText);
   }
   std::snprintf(context->program->initText, kProgramTextSize,
                 "The function is not found.\r\nGroup Num = %d (%s)\r\nFunction Num = %d (%s)\r\n",
@@ -118,15 +120,23 @@ void SelectCurrentProgram(HWND dialog) {
   context->program->transformText[0] = '\0';
   FillGroupCombo(dialog, group.text);
   FillFunctionCombo(dialog, program.text);
+  return kProgramTextsFit;
 }
 
 int32_t CompileCurrentProgram(HWND dialog) {
   FilterContext* context = ActiveFilterContext();
   if (context == nullptr) return 0;
-  SelectCurrentProgram(dialog);
+  ScriptEngine& engine = *context->engine;
+  const ProgramTextCheck runnable = SelectCurrentProgram(dialog);
+  if (runnable != kProgramTextsFit) {
+    // A program cut to fit would run as some other program: nothing runs.
+    engine.Compile("", 0);
+    engine.Compile("", 1);
+    ShowErrorMessage(dialog, ProgramTextCheckMessage(runnable));
+    return 0;
+  }
   char initCode[kProgramTextSize];
   StripDeclarationLines(context->program->initText, "?", initCode, sizeof initCode);
-  ScriptEngine& engine = *context->engine;
   // An empty text compiles to nothing, which is no error.
   if (engine.Compile(initCode, 0) == 0 && initCode[0] != '\0') {
     ShowErrorMessage(dialog, "Initialization error.");
@@ -138,6 +148,15 @@ int32_t CompileCurrentProgram(HWND dialog) {
     return 0;
   }
   return 1;
+}
+
+void WarnOfHiddenPrograms(HWND dialog) {
+  FilterContext* context = ActiveFilterContext();
+  if (context == nullptr) return;
+  char notice[256];
+  if (FormatHiddenProgramsNotice(*context->library, notice, sizeof notice) > 0) {
+    ShowErrorMessage(dialog, notice);
+  }
 }
 
 void MessageBoxErrors::ShowError(void* owner, const char* text) {

@@ -49,11 +49,16 @@ void FillFunctionCombo(HWND dialog, const char* name);
 // Copies the texts of the program chosen by GroupNo and FuncNo into the
 // current program (a missing key reads as empty). When no program matches,
 // the Init text becomes a diagnostic and the combo boxes are refilled.
-void SelectCurrentProgram(HWND dialog);
+// Returns whether the library's texts fit the program buffers
+// (CheckRunnableTexts); a text that does not is copied cut, for showing only.
+ProgramTextCheck SelectCurrentProgram(HWND dialog);
 // SelectCurrentProgram, then compiles Init (declaration lines stripped) into
 // slot 0 and Transform into slot 1. 1 when both compiled; else 0 after
-// showing "Initialization error." or "Program compilation error.".
+// showing "Initialization error.", "Program compilation error." or, for a
+// text too long to run, its check's message (both slots then empty).
 int32_t CompileCurrentProgram(HWND dialog);
+// Tells the user when the library holds more programs than the lists show.
+void WarnOfHiddenPrograms(HWND dialog);
 // Runs the current program on the reduced image (always Round) and draws the
 // result into the preview area; after a failed run shows the reduced source.
 void RenderPreview(HWND dialog);

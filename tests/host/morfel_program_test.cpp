@@ -161,8 +161,8 @@ TEST_F(MorfelProgram, AdHocProgramInvertsAndParametersReachIt) {
 TEST_F(MorfelProgram, ProgramFileRunsLikeTheLibrary) {
   std::string input = MakeImage("in.png", 8, 6);
   std::ofstream(Path("prog.txt")) << "Group=Files\nName=Shift\nInit=coord=2;\\n\nProg=x=x+1;\\n\n";
-  Outcome outcome = Run({"apply", "--base", base_, "--file", Path("prog.txt"), "--quiet", input,
-                         Path("out.png")});
+  Outcome outcome = Run(
+      {"apply", "--base", base_, "--file", Path("prog.txt"), "--quiet", input, Path("out.png")});
   ASSERT_EQ(outcome.status, 0) << outcome.err;
   Picture before = Read("in.png");
   Picture after = Read("out.png");
@@ -173,8 +173,8 @@ TEST_F(MorfelProgram, ProgramFileRunsLikeTheLibrary) {
 
 TEST_F(MorfelProgram, TransparencyMakesTheRoundTripThroughPngAlpha) {
   std::string input = MakeImage("in.png", 10, 4, true);
-  Outcome outcome = Run({"apply", "--base", base_, "--transform", "coord=2;", "--quiet", input,
-                         Path("out.png")});
+  Outcome outcome =
+      Run({"apply", "--base", base_, "--transform", "coord=2;", "--quiet", input, Path("out.png")});
   ASSERT_EQ(outcome.status, 0) << outcome.err;
   Picture after = Read("out.png");
   EXPECT_EQ(after.t[0], 64);
@@ -183,8 +183,8 @@ TEST_F(MorfelProgram, TransparencyMakesTheRoundTripThroughPngAlpha) {
 
 TEST_F(MorfelProgram, CompileErrorFailsWithItsMessageAndWritesNothing) {
   std::string input = MakeImage("in.png", 8, 6);
-  Outcome outcome = Run({"apply", "--base", base_, "--transform", "x = = 1;", "--quiet", input,
-                         Path("out.png")});
+  Outcome outcome =
+      Run({"apply", "--base", base_, "--transform", "x = = 1;", "--quiet", input, Path("out.png")});
   EXPECT_EQ(outcome.status, 1);
   EXPECT_NE(outcome.err.find("morfel: Program compilation error."), std::string::npos)
       << outcome.err;
@@ -196,8 +196,7 @@ TEST_F(MorfelProgram, ParameterErrorFailsAndWritesNothing) {
   Outcome outcome = Run({"apply", "--base", base_, "--program", "Deform/Twirl", "--param", "1+",
                          "--quiet", input, Path("out.png")});
   EXPECT_EQ(outcome.status, 1);
-  EXPECT_NE(outcome.err.find("morfel: Parameter error at Twirl angle."),
-            std::string::npos)
+  EXPECT_NE(outcome.err.find("morfel: Parameter error at Twirl angle."), std::string::npos)
       << outcome.err;
   EXPECT_FALSE(fs::exists(Path("out.png")));
 }
@@ -224,7 +223,7 @@ TEST_F(MorfelProgram, CheckSaysOkOrTheEditorsMessage) {
 TEST_F(MorfelProgram, ImportAddsThenOverwrites) {
   ASSERT_EQ(Run({"list", "--base", base_}).status, 0);
   std::ofstream(base_ + "/Tarvo/extra.txt") << "Group=Extra\r\nName=One\r\nInit=coord=0;\\n\r\n"
-                                                "Prog=R=0;\\n\r\n";
+                                               "Prog=R=0;\\n\r\n";
   Outcome first = Run({"import", "--base", base_, "--yes"});
   ASSERT_EQ(first.status, 0) << first.err;
   EXPECT_EQ(first.out, "1 new program(s) are added. 0 program(s) are overwritten.\n");
@@ -243,8 +242,8 @@ TEST_F(MorfelProgram, EveryStarterProgramRunsWithoutAnErrorMessage) {
   std::string name;
   int programs = 0;
   while (std::getline(names, name)) {
-    Outcome outcome = Run({"apply", "--base", base_, "--program", name, "--quiet", input,
-                           Path("starter.png")});
+    Outcome outcome =
+        Run({"apply", "--base", base_, "--program", name, "--quiet", input, Path("starter.png")});
     EXPECT_EQ(outcome.status, 0) << name << ": " << outcome.err;
     EXPECT_EQ(outcome.err, "") << name;
     ++programs;
@@ -254,9 +253,9 @@ TEST_F(MorfelProgram, EveryStarterProgramRunsWithoutAnErrorMessage) {
 
 TEST_F(MorfelProgram, AdHocProgramsLoadImagesFromTheUsersDataFolder) {
   std::string input = MakeImage("in.png", 6, 4);
-  Outcome outcome = Run({"apply", "--base", base_, "--init", "ok=LoadBmp(\"star\",0);\ncoord=0;",
-                         "--transform", "R=ok*255;\nG=xs(0);\nB=0;", "--quiet", input,
-                         Path("out.png")});
+  Outcome outcome =
+      Run({"apply", "--base", base_, "--init", "ok=LoadBmp(\"star\",0);\ncoord=0;", "--transform",
+           "R=ok*255;\nG=xs(0);\nB=0;", "--quiet", input, Path("out.png")});
   ASSERT_EQ(outcome.status, 0) << outcome.err;
   Picture after = Read("out.png");
   EXPECT_EQ(after.bgr[2], 255) << "LoadBmp found the starter library's star";
@@ -272,6 +271,62 @@ TEST_F(MorfelProgram, MoreParametersThanDeclaredIsAnError) {
             std::string::npos)
       << outcome.err;
   EXPECT_FALSE(fs::exists(Path("out.png")));
+}
+
+// A hand-edited library whose Transform text is longer than a program holds
+// (2047 characters): choosing it, checking it and applying it as given text
+// all refuse it with one message, and nothing is written.
+TEST_F(MorfelProgram, TextTooLongToRunIsRefusedAlikeEverywhere) {
+  std::string transform = "R=0;G=0;B=0;";
+  while (transform.size() < 2100) transform += "\nx=x;";
+  std::string stored = transform;
+  for (size_t at = stored.find('\n'); at != std::string::npos; at = stored.find('\n', at)) {
+    stored.replace(at, 1, "\\n");
+  }
+  fs::create_directories(base_ + "/Tarvo");
+  std::ofstream(base_ + "/Tarvo/Morfel.ini")
+      << "[Prog000]\r\nGroup=T\r\nName=White\r\nInit=coord=0;\r\nProg=" << stored << "\r\n";
+  const std::string message =
+      "The Transform program is longer than 2047 characters, the most a program may hold.";
+  std::string input = MakeImage("in.png", 8, 6);
+  Outcome chosen =
+      Run({"apply", "--base", base_, "--program", "T/White", "--quiet", input, Path("out.png")});
+  EXPECT_EQ(chosen.status, 1);
+  EXPECT_NE(chosen.err.find("morfel: " + message), std::string::npos) << chosen.err;
+  Outcome given =
+      Run({"apply", "--base", base_, "--transform", transform, "--quiet", input, Path("out.png")});
+  EXPECT_EQ(given.status, 1);
+  EXPECT_NE(given.err.find("morfel: " + message), std::string::npos) << given.err;
+  EXPECT_FALSE(fs::exists(Path("out.png")));
+  Outcome checked = Run({"check", "--transform", transform});
+  EXPECT_EQ(checked.status, 1);
+  EXPECT_EQ(checked.out, message + "\n");
+}
+
+// A library that cannot be listed whole says so: programs beyond the 1000
+// shown, and a malformed line (here a NUL byte) that stopped the reading.
+TEST_F(MorfelProgram, ListSaysWhatItCannotShow) {
+  fs::create_directories(base_ + "/Tarvo");
+  {
+    std::ofstream library(base_ + "/Tarvo/Morfel.ini", std::ios::binary);
+    for (int i = 0; i < 1002; ++i) {
+      char section[16];
+      std::snprintf(section, sizeof section, "Prog%03d", i);
+      library << "[" << section << "]\r\nGroup=G\r\nName=P" << i << "\r\nInit=\r\nProg=\r\n";
+    }
+  }
+  Outcome many = Run({"list", "--base", base_});
+  EXPECT_EQ(many.status, 0) << many.err;
+  EXPECT_NE(many.out.find("G/P999\n"), std::string::npos);
+  EXPECT_EQ(many.out.find("G/P1000"), std::string::npos);
+  EXPECT_NE(many.err.find("holds 2 more program(s) than the 1000 that can be shown"),
+            std::string::npos)
+      << many.err;
+  std::ofstream(base_ + "/Tarvo/Morfel.ini", std::ios::binary)
+      << std::string("\0note=x\r\n[Prog000]\r\nGroup=G\r\nName=P\r\n", 37);
+  Outcome stopped = Run({"list", "--base", base_});
+  EXPECT_EQ(stopped.status, 1);
+  EXPECT_NE(stopped.err.find("cannot be read past line 1"), std::string::npos) << stopped.err;
 }
 
 #endif  // _WIN32
