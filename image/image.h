@@ -99,8 +99,8 @@ class RgbtImage {
   // Copies a w x h block of n channels from source (sx, sy) channel sc to
   // this image's (dx, dy) channel dc; w, h, n of 0 mean the source's full
   // extent. Clipped against both images; source may be this image.
-  void Blit(const RgbtImage& source, int32_t sx, int32_t sy, int32_t sc, int32_t w,
-            int32_t h, int32_t dx, int32_t dy, int32_t dc, int32_t n);
+  void Blit(const RgbtImage& source, int32_t sx, int32_t sy, int32_t sc, int32_t w, int32_t h,
+            int32_t dx, int32_t dy, int32_t dc, int32_t n);
 
   // Reverses the pixel order within each row (horizontal) and/or the row
   // order (vertical).
@@ -146,8 +146,7 @@ class RgbtImage {
   virtual int32_t ReadAlongLineTo(int32_t x, int32_t y, uint8_t* buffer, int32_t capacity);
   // The point `distance` pixels from the pen towards (x, y), measured along
   // the longer axis.
-  virtual void StepTowards(int32_t x, int32_t y, int32_t distance, int32_t* outX,
-                           int32_t* outY);
+  virtual void StepTowards(int32_t x, int32_t y, int32_t distance, int32_t* outX, int32_t* outY);
   // 4-connected fill of the region of bytes equal to the one at (x, y) in
   // `channel`, painting it with `value`; fills `region`; returns the count.
   virtual int32_t FloodFill(int32_t x, int32_t y, int32_t channel, int32_t value);
@@ -262,6 +261,29 @@ struct BmpHeader {
 
 constexpr int32_t kBmpHeaderBytes = 52;
 
+// Why LoadBmpFile refused a file; callers may ignore it. One list, so the
+// codes and their texts stay in step.
+#define MORFEL_BMP_LOAD_RESULTS(X)                                              \
+  X(kBmpLoaded, "loaded")                                                       \
+  X(kBmpCannotOpen, "the file cannot be opened")                                \
+  X(kBmpNotRegularFile, "not a regular file")                                   \
+  X(kBmpNotBmp, "not a BMP file")                                               \
+  X(kBmpHeaderCut, "the header is cut short")                                   \
+  X(kBmpBadSize, "the width or height is below 1 (top-down files included)")    \
+  X(kBmpUnsupportedDepth, "fewer than 8 bits or more than 4 bytes per pixel")   \
+  X(kBmpCompressed, "the pixel data are compressed")                            \
+  X(kBmpTooLarge, "the image would be larger than kMaxImageBytes")              \
+  X(kBmpTruncated, "the file is shorter than the pixel rows its header claims") \
+  X(kBmpNoMemory, "the image could not be allocated")
+
+enum BmpLoadResult : int32_t {
+#define MORFEL_BMP_ENUM(name, text) name,
+  MORFEL_BMP_LOAD_RESULTS(MORFEL_BMP_ENUM)
+#undef MORFEL_BMP_ENUM
+};
+// A short English text for a result.
+const char* BmpLoadResultText(BmpLoadResult result);
+
 // 1 when the file opens, starts with "BM" and holds a whole header; else 0.
 int32_t ReadBmpHeader(const char* path, BmpHeader* header);
 // Reads the rows, bottom row first as stored, into `image` (already sized to
@@ -270,7 +292,13 @@ int32_t ReadBmpHeader(const char* path, BmpHeader* header);
 // not match the header.
 int32_t ReadBmpPixels(const char* path, const BmpHeader& header, RgbtImage& image);
 // Header, sizing (bits / 8 bytes per pixel: an 8-bit file gives palette
-// indices) and rows. 1 on success; 0 on any failure, with the image untouched
-// when the file is unreadable and empty when the header is refused. The rows
-// stay bottom-up: the caller mirrors vertically.
-int32_t LoadBmpFile(const char* path, RgbtImage& image);
+// indices) and rows, from one opening of the file. 1 on success; 0 on any
+// failure, with the image untouched when the file is unreadable and empty
+// when the header is refused; *why (when given) says which. Only regular
+// files are opened (a FIFO or a device is refused without blocking), and
+// every header field is checked before anything is allocated: the file must
+// hold every pixel row its header claims (the last row's filler excepted),
+// so an image never costs more memory than its file has bytes, and a damaged
+// file is refused rather than loaded with rows of zeros. The rows stay
+// bottom-up: the caller mirrors vertically.
+int32_t LoadBmpFile(const char* path, RgbtImage& image, BmpLoadResult* why = nullptr);

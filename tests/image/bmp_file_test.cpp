@@ -1,3 +1,4 @@
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <climits>
@@ -173,10 +174,15 @@ TEST_F(BmpFileTest, UnreadableFilesLeaveTheImageUntouched) {
       Write({'B'}, "one.bmp"),
       Write({'B', 'M', 1, 2, 3}, "cut.bmp"),  // header cut short
   };
-  for (const std::string& path : paths) {
+  const BmpLoadResult reasons[] = {kBmpCannotOpen, kBmpNotBmp, kBmpNotBmp, kBmpNotBmp,
+                                   kBmpHeaderCut};
+  for (size_t i = 0; i < paths.size(); ++i) {
+    const std::string& path = paths[i];
     RgbtImage image(2, 2, 1);
     image.Fill(5, -1);
-    EXPECT_EQ(LoadBmpFile(path.c_str(), image), 0) << path;
+    BmpLoadResult why = kBmpLoaded;
+    EXPECT_EQ(LoadBmpFile(path.c_str(), image, &why), 0) << path;
+    EXPECT_EQ(why, reasons[i]) << path << ": " << BmpLoadResultText(why);
     ASSERT_EQ(image.width, 2) << path;
     EXPECT_EQ(image.data[3], 5) << path;
   }
@@ -192,21 +198,22 @@ TEST_F(BmpFileTest, HostileHeadersAreRefusedWithAnEmptyImage) {
     int32_t width, height;
     int16_t bits;
     uint32_t compression;
+    BmpLoadResult why;
   } cases[] = {
-      {"top-down (negative height)", 4, -4, 24, 0},
-      {"zero width", 0, 4, 24, 0},
-      {"negative width", -4, 4, 24, 0},
-      {"one bit", 8, 4, 1, 0},
-      {"four bits", 8, 4, 4, 0},
-      {"negative bits", 4, 4, -24, 0},
-      {"more bytes per pixel than an image holds", 4, 4, 48, 0},
-      {"row size overflows 32 bits", INT_MAX, 2, 32, 0},
-      {"image size overflows 32 bits", 65536, 65536, 8, 0},
-      {"image size wraps to small", 0x40000001, 4, 32, 0},
-      {"over the memory limit", 30000, 30000, 24, 0},
-      {"extremes", INT_MAX, INT_MAX, 32, 0},
-      {"run-length 8", 4, 4, 8, 1},
-      {"run-length 4", 4, 4, 4, 2},
+      {"top-down (negative height)", 4, -4, 24, 0, kBmpBadSize},
+      {"zero width", 0, 4, 24, 0, kBmpBadSize},
+      {"negative width", -4, 4, 24, 0, kBmpBadSize},
+      {"one bit", 8, 4, 1, 0, kBmpUnsupportedDepth},
+      {"four bits", 8, 4, 4, 0, kBmpUnsupportedDepth},
+      {"negative bits", 4, 4, -24, 0, kBmpUnsupportedDepth},
+      {"more bytes per pixel than an image holds", 4, 4, 48, 0, kBmpUnsupportedDepth},
+      {"row size overflows 32 bits", INT_MAX, 2, 32, 0, kBmpTooLarge},
+      {"image size overflows 32 bits", 65536, 65536, 8, 0, kBmpTooLarge},
+      {"image size wraps to small", 0x40000001, 4, 32, 0, kBmpTooLarge},
+      {"over the memory limit", 30000, 30000, 24, 0, kBmpTooLarge},
+      {"extremes", INT_MAX, INT_MAX, 32, 0, kBmpTooLarge},
+      {"run-length 8", 4, 4, 8, 1, kBmpCompressed},
+      {"run-length 4", 4, 4, 4, 2, kBmpUnsupportedDepth},
   };
   for (const Case& c : cases) {
     BmpLayout layout;
@@ -216,44 +223,72 @@ TEST_F(BmpFileTest, HostileHeadersAreRefusedWithAnEmptyImage) {
     layout.compression = c.compression;
     const std::string path = Write(MakeBmp(layout));
     RgbtImage image(3, 3, 3);
-    EXPECT_EQ(LoadBmpFile(path.c_str(), image), 0) << c.what;
+    BmpLoadResult why = kBmpLoaded;
+    EXPECT_EQ(LoadBmpFile(path.c_str(), image, &why), 0) << c.what;
+    EXPECT_EQ(why, c.why) << c.what;
     EXPECT_EQ(image.data, nullptr) << c.what;
     EXPECT_EQ(image.width, 0) << c.what;
   }
 }
 
-TEST_F(BmpFileTest, ShortFileFillsMissingRowsWithZero) {
+// A file must hold every row its header claims: a damaged file is refused
+// before anything is allocated, so a header can never ask for more memory
+// than its file has bytes. Only the last row's filler may be missing.
+TEST_F(BmpFileTest, FileShorterThanItsRowsIsRefusedBeforeAllocating) {
   BmpLayout layout;
   layout.width = 3;
   layout.height = 4;
-  std::vector<uint8_t> bytes = MakeBmp(layout);
-  bytes.resize(54 + 2 * 12 + 5);  // two whole rows and part of the third
-  const std::string path = Write(bytes);
-  RgbtImage image(3, 4, 3);
-  image.Fill(0xAB, -1);  // leftovers must not survive
-  ASSERT_EQ(LoadBmpFile(path.c_str(), image), 1);
-  for (int32_t i = 0; i < 18; ++i) EXPECT_EQ(image.data[i], Pattern(i / 9, i % 9)) << i;
-  for (int32_t i = 0; i < 5; ++i) EXPECT_EQ(image.data[18 + i], Pattern(2, i)) << i;
-  for (int32_t i = 18 + 5; i < 36; ++i) EXPECT_EQ(image.data[i], 0) << i;
-}
-
-TEST_F(BmpFileTest, DataOffsetBeyondTheFileGivesZeros) {
-  for (int64_t offset : {int64_t{100000}, int64_t{0x7FFFFFFF}, int64_t{0xFFFFFFFF}}) {
-    BmpLayout layout;
-    layout.width = 2;
-    layout.height = 2;
-    std::vector<uint8_t> bytes = MakeBmp(layout);
-    bytes[10] = static_cast<uint8_t>(offset);
-    bytes[11] = static_cast<uint8_t>(offset >> 8);
-    bytes[12] = static_cast<uint8_t>(offset >> 16);
-    bytes[13] = static_cast<uint8_t>(offset >> 24);
-    const std::string path = Write(bytes);
-    RgbtImage image(2, 2, 3);
-    image.Fill(0xAB, -1);
-    ASSERT_EQ(LoadBmpFile(path.c_str(), image), 1) << offset;
-    ExpectRowsAsStored(image, 0);
+  const std::vector<uint8_t> whole = MakeBmp(layout);  // 54 + 4 rows of 12 bytes
+  struct Case {
+    const char* what;
+    std::vector<uint8_t> bytes;
+    int32_t loaded;
+  } cases[] = {
+      {"whole", whole, 1},
+      {"last filler missing", std::vector<uint8_t>(whole.begin(), whole.end() - 3), 1},
+      {"last row cut", std::vector<uint8_t>(whole.begin(), whole.end() - 4), 0},
+      {"two and a half rows", std::vector<uint8_t>(whole.begin(), whole.begin() + 54 + 29), 0},
+      {"rows beyond the offset", whole, 0},
+      // The reproducers: 54 bytes claiming 16384 x 16384 x 32 bits (1 GiB),
+      // 198 bytes claiming 8 x 16,384,006 x 24 bits.
+      {"16384 x 16384 x 32 in 54 bytes", MakeBmp({16384, 16384, 32}), 0},
+      {"8 x 16384006 in 198 bytes", MakeBmp({8, 16384006, 24}), 0},
+  };
+  cases[4].bytes[10] = 0xFF;  // offset 255, past the end of the rows
+  cases[6].bytes.resize(198, 0x7F);
+  for (const Case& c : cases) {
+    const std::string path = Write(c.bytes);
+    RgbtImage image(3, 3, 3);
+    BmpLoadResult why = kBmpLoaded;
+    EXPECT_EQ(LoadBmpFile(path.c_str(), image, &why), c.loaded) << c.what;
+    EXPECT_EQ(why, c.loaded ? kBmpLoaded : kBmpTruncated) << c.what;
+    if (c.loaded) {
+      ExpectRowsAsStored(image, 4);
+    } else {
+      EXPECT_EQ(image.data, nullptr) << c.what;
+    }
   }
 }
+
+#ifndef _WIN32
+// Only regular files are read: a FIFO must not block the reader waiting for
+// a writer, and a folder is no image either.
+TEST_F(BmpFileTest, FifoAndFolderAreRefusedWithoutBlocking) {
+  const std::string fifo = folder + "/pipe.bmp";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  written.push_back(fifo);
+  const std::string sub = folder + "/sub.bmp";
+  ASSERT_EQ(mkdir(sub.c_str(), 0700), 0);
+  for (const std::string& path : {fifo, sub}) {
+    RgbtImage image(2, 2, 1);
+    BmpLoadResult why = kBmpLoaded;
+    EXPECT_EQ(LoadBmpFile(path.c_str(), image, &why), 0) << path;
+    EXPECT_EQ(why, kBmpNotRegularFile) << path;
+    EXPECT_EQ(image.width, 2) << "untouched";
+  }
+  rmdir(sub.c_str());
+}
+#endif
 
 TEST_F(BmpFileTest, DataOffsetInsideTheHeaderReadsWhatIsThere) {
   BmpLayout layout;
