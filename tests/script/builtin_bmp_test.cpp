@@ -43,7 +43,8 @@ void WriteBmp(const fs::path& path, int32_t width, int32_t height, int32_t bits)
   PutLittleEndian(file, 2835, 4);
   PutLittleEndian(file, bits == 8 ? 256 : 0, 4);
   PutLittleEndian(file, bits == 8 ? 256 : 0, 4);
-  for (uint32_t entry = 0; entry < palette / 4; ++entry) PutLittleEndian(file, entry * 0x010101u, 4);
+  for (uint32_t entry = 0; entry < palette / 4; ++entry)
+    PutLittleEndian(file, entry * 0x010101u, 4);
   for (int32_t fileRow = 0; fileRow < absHeight; ++fileRow) {
     int32_t y = absHeight - 1 - fileRow;
     for (int32_t x = 0; x < width; ++x)
@@ -113,6 +114,38 @@ TEST_F(LoadBmpTest, FailuresYieldZero) {
   for (const RgbtImage& slot : engine.imageSlot) EXPECT_EQ(slot.data, nullptr);
 }
 
+// Names stay inside the data folder and its subfolders: a parent component
+// or an absolute name yields 0 as for a missing file, even where the file
+// exists; "/" and "\\" both separate.
+TEST_F(LoadBmpTest, NamesLeavingTheDataFolderYieldZero) {
+  fs::create_directories(data / "sub");
+  WriteBmp(data / "sub" / "in.bmp", 2, 2, 24);
+  WriteBmp(base / "out.bmp", 3, 3, 24);
+  WriteBmp(data / "...bmp", 3, 3, 24);
+  const std::string outside = (base / "out").string();
+  const struct {
+    std::string name;
+    double loaded;
+  } cases[] = {
+      {"sub/in", 1.0},
+      {"sub\\\\..\\\\sub/in", 0.0},
+      {"../out", 0.0},
+      {"..\\\\out", 0.0},
+      {"sub/../../out", 0.0},
+      {"sub/.. /../out", 0.0},
+      {"/" + outside, 0.0},
+      {outside, 0.0},
+      {"c:out", 0.0},
+      {"\\\\\\\\x\\\\out", 0.0},
+      {"..", 0.0},
+      {"./sub/in", 1.0},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Eval("LoadBmp(\"" + c.name + "\", 1)"), c.loaded) << c.name;
+    EXPECT_EQ(Eval("LoadBmpNum(\"" + c.name + "\", 2, -1)"), c.loaded) << c.name;
+  }
+}
+
 struct FrameCase {
   const char* number;
   const char* file;
@@ -133,13 +166,11 @@ TEST_P(LoadBmpNumTest, NamesTheNumberedFile) {
   EXPECT_EQ(Eval("xs(5)"), GetParam().width) << call;
 }
 
-INSTANTIATE_TEST_SUITE_P(Frames, LoadBmpNumTest,
-                         ::testing::Values(FrameCase{"7", "frame07.bmp", 7},
-                                           FrameCase{"7.9", "frame07.bmp", 7},
-                                           FrameCase{"123", "frame123.bmp", 12},
-                                           FrameCase{"-1", "frame.bmp", 4},
-                                           FrameCase{"-0.5", "frame00.bmp", 2},
-                                           FrameCase{"0", "frame00.bmp", 2}));
+INSTANTIATE_TEST_SUITE_P(
+    Frames, LoadBmpNumTest,
+    ::testing::Values(FrameCase{"7", "frame07.bmp", 7}, FrameCase{"7.9", "frame07.bmp", 7},
+                      FrameCase{"123", "frame123.bmp", 12}, FrameCase{"-1", "frame.bmp", 4},
+                      FrameCase{"-0.5", "frame00.bmp", 2}, FrameCase{"0", "frame00.bmp", 2}));
 
 TEST_F(LoadBmpTest, ALaterLoadReplacesTheSlotImage) {
   WriteBmp(data / "a.bmp", 3, 2, 24);
