@@ -99,7 +99,7 @@ void BM_ParseManyKeys(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
   state.counters["bytes"] = static_cast<double>(text.size());
 }
-BENCHMARK(BM_ParseManyKeys)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ParseManyKeys)->Arg(10000)->Arg(63000)->Unit(benchmark::kMillisecond);
 
 void BM_SerializeManyKeys(benchmark::State& state) {
   std::string text = ManyKeysText(static_cast<int>(state.range(0)));
@@ -111,7 +111,7 @@ void BM_SerializeManyKeys(benchmark::State& state) {
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
 }
-BENCHMARK(BM_SerializeManyKeys)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SerializeManyKeys)->Arg(10000)->Arg(63000)->Unit(benchmark::kMillisecond);
 
 // Baseline: copying the same text once, the least any reader must do.
 void BM_CopyManyKeysText(benchmark::State& state) {
@@ -122,6 +122,6 @@ void BM_CopyManyKeysText(benchmark::State& state) {
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
 }
-BENCHMARK(BM_CopyManyKeysText)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CopyManyKeysText)->Arg(63000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
