@@ -58,9 +58,14 @@ int ReadParameterSet(const char* path, ParameterSet* set) {
     size_t end = text.find('\n', position);
     size_t next = end == std::string::npos ? text.size() : end + 1;
     if (end == std::string::npos) end = text.size();
-    // Only a line break ends a line: a last line without one keeps all of it.
-    size_t length = end - position;
-    if (end < text.size() && length > 0 && text[end - 1] == '\r') length--;
+    // A line's text ends at its first CR, as the writer ends a value there,
+    // so that a set read and saved again reads the same; a last line without
+    // a line break keeps all the rest.
+    const void* carriageReturn = std::memchr(text.data() + position, '\r', end - position);
+    size_t length = carriageReturn != nullptr
+                        ? static_cast<size_t>(static_cast<const char*>(carriageReturn) -
+                                              (text.data() + position))
+                        : end - position;
     char* field = FieldOfLine(set, line);
     if (field != nullptr) CopyField(field, text.data() + position, length);
     position = next;
@@ -72,8 +77,8 @@ int ProposeParameterFileName(const char* programName, char* buffer, int size) {
   if (buffer == nullptr || size <= 0) return 0;
   int length = 0;
   for (const char* c = programName; c != nullptr && *c != '\0'; c++) {
-    bool kept = (*c >= 'a' && *c <= 'z') || (*c >= 'A' && *c <= 'Z') ||
-                (*c >= '0' && *c <= '9') || *c == '-';
+    bool kept = (*c >= 'a' && *c <= 'z') || (*c >= 'A' && *c <= 'Z') || (*c >= '0' && *c <= '9') ||
+                *c == '-';
     if (kept && length < size - 1) buffer[length++] = *c;
   }
   buffer[length] = '\0';

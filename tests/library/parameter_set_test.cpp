@@ -54,14 +54,16 @@ TEST(ParameterSet, ReadsShortLongAndUnterminatedFilesSafely) {
   const ReadCase cases[] = {
       {"LF lines", "#ver 0.07\nG\nN\n1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n11\n12\n", "G", "N", "1", "12"},
       {"no final line break", "x\nG\nN\n1\n\n\n\n\n\n\n\n\n\n\n12", "G", "N", "1", "12"},
-      {"no final break after CR", "x\nG\nN\n1\n\n\n\n\n\n\n\n\n\n\n12\r", "G", "N", "1", "12\r"},
+      {"no final break after CR", "x\nG\nN\n1\n\n\n\n\n\n\n\n\n\n\n12\r", "G", "N", "1", "12"},
+      // A CR ends a line's text, as the writer ends it there: what is read
+      // is what a save writes back.
+      {"CR inside a line", "v\r;\nDe\rx\nN\n1\r2\n", "De", "N", "1", ""},
       {"only the version line", "#ver 0.07\r\n", "", "", "", ""},
       {"three lines", "#ver 0.07\r\nG\r\nN", "G", "N", "", ""},
       {"empty file", "", "", "", "", ""},
       {"other version line", "#ver 9\nG\nN\n1\n", "G", "N", "1", ""},
       {"long value is cut, not shifted",
-       "v\nG\nN\n" + longValue + "\n2\n3\n4\n5\n6\n7\n8\n9\n10\n11\n12\n", "G", "N",
-       nullptr, "12"},
+       "v\nG\nN\n" + longValue + "\n2\n3\n4\n5\n6\n7\n8\n9\n10\n11\n12\n", "G", "N", nullptr, "12"},
       {"extra lines ignored", "v\nG\nN\n1\n\n\n\n\n\n\n\n\n\n\n12\n13\n14\n", "G", "N", "1", "12"},
   };
   for (const ReadCase& c : cases) {
