@@ -42,8 +42,8 @@ bool HasAny(const char* text, const char* characters) {
 }
 
 // A key line "key=value" reads back its key only when the key is not empty
-// and holds no "=" or line break.
-bool IsStorableKey(const char* key) { return key[0] != '\0' && !HasAny(key, "=\r\n"); }
+// and holds no "=" or LF (a CR is read as part of the key).
+bool IsStorableKey(const char* key) { return key[0] != '\0' && !HasAny(key, "=\n"); }
 
 // A header "[name]" reads back its name only when the name holds none of the
 // characters the reader drops or splits at, and no "=" (the line would be a key line).

@@ -141,7 +141,7 @@ class KeyValueDocument {
   long Serialize(char* buffer, size_t size) const;
   // The first name or value that would read back differently once written:
   // a value that is not IsStorableText, a key that is empty or holds "=" or
-  // a line break, a section name holding "[", "]", "=" or a line break.
+  // LF, a section name holding "[", "]", "=", CR or LF.
   // Returns 1 with *section (null: the root) and *key (null: the section's
   // own name) naming it; 0 when the whole document can be stored.
   int FindUnstorable(const char** section, const char** key) const;
