@@ -8,4 +8,8 @@ morfel_need_packages "${MORFEL_BUILD_PACKAGES[@]}"
 cmake --preset debug >/dev/null
 cmake --build --preset debug -j "$(nproc)"
 ctest --preset debug -j "$(nproc)"
+# Each fuzz target of fuzz/ for a short run (tools/fuzz.sh for longer ones).
+if morfel_need_packages "${MORFEL_FUZZ_PACKAGES[@]}"; then
+  for source in fuzz/*_fuzz.cpp; do tools/fuzz.sh "$(basename "$source" _fuzz.cpp)" 20; done
+fi
 tools/wine-stage.sh  # the Windows builds and their tests under wine

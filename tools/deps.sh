@@ -19,3 +19,5 @@ morfel_need_packages() {
 }
 
 MORFEL_BUILD_PACKAGES=(cmake make g++ pkg-config libgtest-dev libbenchmark-dev libstb-dev)
+# The fuzz targets of fuzz/: Debian's clang with its libFuzzer runtime.
+MORFEL_FUZZ_PACKAGES=(clang libclang-rt-dev)
