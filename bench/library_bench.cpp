@@ -72,7 +72,7 @@ void BM_SaveAndLoadLibrary(benchmark::State& state) {
   for (auto _ : state) {
     SaveLibrary(baseFolder.c_str(), library);
     ProgramLibrary loaded;
-    benchmark::DoNotOptimize(LoadLibrary(baseFolder.c_str(), &loaded));
+    benchmark::DoNotOptimize(LoadProgramLibrary(baseFolder.c_str(), &loaded));
   }
   std::error_code ignored;
   std::filesystem::remove_all(base, ignored);

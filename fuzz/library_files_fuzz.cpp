@@ -33,7 +33,7 @@ void LibraryRoundTrip(const uint8_t* data, size_t size) {
   WriteBytes(path, data, size);
   const char* base = ScratchBaseFolder().c_str();
   ProgramLibrary first;
-  FUZZ_CHECK(LoadLibrary(base, &first) == 1);
+  FUZZ_CHECK(LoadProgramLibrary(base, &first) == 1);
   first.AppendProgram("Fuzz", "Added", "coord=0;\r\n", "R=255-R;\r\n");
   if (first.incompleteLoad() != 0) {
     FUZZ_CHECK(SaveLibrary(base, first) == 0);
@@ -45,7 +45,7 @@ void LibraryRoundTrip(const uint8_t* data, size_t size) {
     return;
   }
   ProgramLibrary second;
-  FUZZ_CHECK(LoadLibrary(base, &second) == 1);
+  FUZZ_CHECK(LoadProgramLibrary(base, &second) == 1);
   FUZZ_CHECK(second.incompleteLoad() == 0);
   FUZZ_CHECK(Serialized(second) == Serialized(first));
   FUZZ_CHECK(second.ProgramCount() == first.ProgramCount());

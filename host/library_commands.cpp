@@ -12,7 +12,7 @@
 namespace {
 
 int LoadUserLibrary(const std::string& baseFolder, ProgramLibrary* library) {
-  if (!LoadLibrary(baseFolder.c_str(), library)) {
+  if (!LoadProgramLibrary(baseFolder.c_str(), library)) {
     return Fail("cannot read the library " + DataFile(baseFolder, "Morfel.ini"));
   }
   if (library->incompleteLoad() > 0) {

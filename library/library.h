@@ -204,8 +204,8 @@ class ProgramLibrary : public KeyValueDocument {
   int CloseGap(int index);
 
   // Whether the library file on disk holds programs this library lacks:
-  // the number of the malformed line at which LoadLibrary stopped, -1 when
-  // the file exists but could not be read, 0 when it was read whole (or not
+  // the number of the malformed line at which LoadProgramLibrary stopped,
+  // -1 when the file exists but could not be read, 0 when it was read whole (or not
   // loaded at all). SaveLibrary refuses to write over such a file, since
   // that would destroy the programs that could not be read.
   int incompleteLoad() const { return incompleteLoad_; }
@@ -294,19 +294,8 @@ int SaveSettings(const char* baseFolder, const FilterSettings& settings,
 // a malformed line, reading stops there and *stoppedAtLine (if given)
 // receives its number, else 0. Either way short of a whole read or a missing
 // file is remembered in library->incompleteLoad().
-// <windows.h> #defines LoadLibrary as its module loader LoadLibraryA: the
-// file loader keeps its name when that header came first, and calls written
-// after it (which read LoadLibraryA) still reach the file loader.
-#ifdef LoadLibrary
-#undef LoadLibrary
-#endif
-int LoadLibrary(const char* baseFolder, ProgramLibrary* library, int* stoppedAtLine = nullptr);
-#ifdef _WIN32
-inline int LoadLibraryA(const char* baseFolder, ProgramLibrary* library,
-                        int* stoppedAtLine = nullptr) {
-  return LoadLibrary(baseFolder, library, stoppedAtLine);
-}
-#endif
+int LoadProgramLibrary(const char* baseFolder, ProgramLibrary* library,
+                       int* stoppedAtLine = nullptr);
 // Writes the library file. Returns 1 when written; 0 when the file could not
 // be written, the library would exceed kMaxLibraryBytes, or the library was
 // loaded incomplete (the old file is kept in every case).

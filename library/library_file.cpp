@@ -5,7 +5,7 @@
 #include "library/library.h"
 #include "library/text_file.h"
 
-int LoadLibrary(const char* baseFolder, ProgramLibrary* library, int* stoppedAtLine) {
+int LoadProgramLibrary(const char* baseFolder, ProgramLibrary* library, int* stoppedAtLine) {
   if (stoppedAtLine != nullptr) *stoppedAtLine = 0;
   char path[kPathBufferSize];
   if (!LibraryPath(path, sizeof path, baseFolder)) return 0;

@@ -3,9 +3,6 @@
 // over the whole image and hand the result back.
 #include <windows.h>
 #include <commctrl.h>
-// <windows.h> maps the name LoadLibrary onto its module loader; here it must
-// stay the program library's loader, declared by the headers below.
-#undef LoadLibrary
 
 #include <cstring>
 
@@ -35,7 +32,7 @@ FilterContext* StartCall(const char* baseFolder) {
   Module().baseFolder = baseFolder != nullptr ? baseFolder : "";
   context->engine->SetBaseFolder(Module().baseFolder);
   LoadSettings(Module().baseFolder, &context->settings, context->program, context->slots);
-  LoadLibrary(Module().baseFolder, context->library);
+  LoadProgramLibrary(Module().baseFolder, context->library);
   return context;
 }
 

@@ -5,9 +5,6 @@
 #define MORFEL_UI_EDITOR_INTERNAL_H
 
 #include <windows.h>
-// <windows.h> maps the name LoadLibrary onto its module loader; here it must
-// stay the program library's loader, declared by library.h.
-#undef LoadLibrary
 
 #include "library/library.h"
 #include "ui/resource.h"

@@ -29,7 +29,7 @@ TEST(LibraryFile, MissingFileLeavesTheLibraryEmpty) {
   TempFolder folder;
   ProgramLibrary library;
   int stopped = -1;
-  EXPECT_EQ(LoadLibrary(folder.base(), &library, &stopped), 0);
+  EXPECT_EQ(LoadProgramLibrary(folder.base(), &library, &stopped), 0);
   EXPECT_EQ(stopped, 0);
   EXPECT_EQ(library.ProgramCount(), 0);
 }
@@ -47,7 +47,7 @@ TEST(LibraryFile, SaveAndLoadRoundTrip) {
             "[Prog001]\r\nGroup=Colour\r\nName=Gray\r\nInit=\r\nProg=R=G=B=(R+G+B)/3;\r\n");
   ProgramLibrary loaded;
   int stopped = -1;
-  ASSERT_EQ(LoadLibrary(folder.base(), &loaded, &stopped), 1);
+  ASSERT_EQ(LoadProgramLibrary(folder.base(), &loaded, &stopped), 1);
   EXPECT_EQ(stopped, 0);
   EXPECT_EQ(loaded.ProgramCount(), 2);
   EXPECT_STREQ(loaded.ProgramField(0, "Init"), kSampleInit);
@@ -62,7 +62,7 @@ TEST(LibraryFile, ReportsTheLineThatStoppedReading) {
                     "[Prog000]\r\nGroup=a\r\nName=b\r\noops\r\n[Prog001]\r\nGroup=c\r\n");
   ProgramLibrary library;
   int stopped = 0;
-  EXPECT_EQ(LoadLibrary(folder.base(), &library, &stopped), 1);
+  EXPECT_EQ(LoadProgramLibrary(folder.base(), &library, &stopped), 1);
   EXPECT_EQ(stopped, 4);
   EXPECT_EQ(library.ProgramCount(), 1);
 }
@@ -81,7 +81,7 @@ TEST(LibraryFile, LibraryReadOnlyUpToABadLineIsNotWrittenOver) {
     TempFolder folder;
     TempFolder::Write(folder.DataFile("Morfel.ini"), c.text);
     ProgramLibrary library;
-    ASSERT_EQ(LoadLibrary(folder.base(), &library), 1);
+    ASSERT_EQ(LoadProgramLibrary(folder.base(), &library), 1);
     EXPECT_EQ(library.incompleteLoad(), c.stoppedAt);
     ASSERT_NE(LibrarySaveRefusal(library), nullptr);
     library.AppendProgram("new", "program", "", "");
@@ -111,7 +111,7 @@ TEST(LibraryFile, LibraryThatCannotBeReadIsNotWrittenOver) {
   TempFolder folder;
   fs::create_directory(folder.DataFile("Morfel.ini"));
   ProgramLibrary library;
-  EXPECT_EQ(LoadLibrary(folder.base(), &library), 0);
+  EXPECT_EQ(LoadProgramLibrary(folder.base(), &library), 0);
   EXPECT_EQ(library.incompleteLoad(), -1);
   EXPECT_NE(LibrarySaveRefusal(library), nullptr);
   library.AppendProgram("new", "program", "", "");
@@ -122,12 +122,12 @@ TEST(LibraryFile, LibraryThatCannotBeReadIsNotWrittenOver) {
 TEST(LibraryFile, MissingOrWholeLibraryMaySave) {
   TempFolder folder;
   ProgramLibrary library;
-  EXPECT_EQ(LoadLibrary(folder.base(), &library), 0);
+  EXPECT_EQ(LoadProgramLibrary(folder.base(), &library), 0);
   EXPECT_EQ(LibrarySaveRefusal(library), nullptr);
   library.AppendProgram("g", "n", "", "");
   ASSERT_EQ(SaveLibrary(folder.base(), library), 1);
   ProgramLibrary reloaded;
-  ASSERT_EQ(LoadLibrary(folder.base(), &reloaded), 1);
+  ASSERT_EQ(LoadProgramLibrary(folder.base(), &reloaded), 1);
   EXPECT_EQ(reloaded.incompleteLoad(), 0);
   EXPECT_EQ(SaveLibrary(folder.base(), reloaded), 1);
 }
@@ -150,7 +150,7 @@ TEST(LibraryFile, LargeFilesAndLongLinesAreReadWhole) {
   TempFolder::Write(folder.DataFile("Morfel.ini"), text);
   ProgramLibrary library;
   int stopped = -1;
-  ASSERT_EQ(LoadLibrary(folder.base(), &library, &stopped), 1);
+  ASSERT_EQ(LoadProgramLibrary(folder.base(), &library, &stopped), 1);
   EXPECT_EQ(stopped, 0);
   EXPECT_EQ(library.ProgramCount(), 1000);
   EXPECT_EQ(std::string(library.ProgramField(999, "Init")), longLine);

@@ -175,7 +175,7 @@ TEST_F(ProgramImport, ImportedLibrarySavesAndLoadsBack) {
   ASSERT_EQ(Import("lf.txt"), kImportAdded);
   ASSERT_EQ(SaveLibrary(folder.base(), library), 1);
   ProgramLibrary loaded;
-  ASSERT_EQ(LoadLibrary(folder.base(), &loaded), 1);
+  ASSERT_EQ(LoadProgramLibrary(folder.base(), &loaded), 1);
   EXPECT_STREQ(loaded.ProgramField(0, "Init"), "?a,angle,0,360,90;\r\n");
 }
 

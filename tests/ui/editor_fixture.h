@@ -86,7 +86,7 @@ class EditorTest : public ::testing::Test {
   std::vector<StoredProgram> ReadLibrary() const {
     ProgramLibrary library;
     std::vector<StoredProgram> programs;
-    if (!LoadLibrary(base(), &library)) return programs;
+    if (!LoadProgramLibrary(base(), &library)) return programs;
     const int count = library.ProgramCount();
     for (int i = 0; i < count; ++i) {
       programs.push_back({Field(library, i, "Group"), Field(library, i, "Name"),
