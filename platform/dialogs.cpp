@@ -30,15 +30,15 @@ HWND FirstTabStop(HWND dialog) {
 
 namespace morfel_platform {
 
-HWND CreateDialogFromTemplate(const MorfelDialogTemplate& dialog, HWND owner, DLGPROC proc,
-                              LPARAM initParam) {
+HWND CreateDialogFromTemplate(const MorfelDialogTemplate& dialog, HINSTANCE instance, HWND owner,
+                              DLGPROC proc, LPARAM initParam) {
   HWND topOwner = TopLevelOf(owner);
   POINT origin = topOwner ? ClientOrigin(topOwner) : POINT{0, 0};
   DWORD style = (dialog.style & ~static_cast<DWORD>(WS_VISIBLE | WS_CHILD)) | WS_POPUP;
   HWND handle = CreateWindowExA(dialog.exStyle, kDialogClass, dialog.caption ? dialog.caption : "",
                                 style, origin.x + DialogUnitsToPixelsX(dialog.x),
                                 origin.y + DialogUnitsToPixelsY(dialog.y), 0, 0, topOwner, nullptr,
-                                nullptr, nullptr);
+                                instance, nullptr);
   Window* window = FindWindowRecord(handle);
   if (!window) return nullptr;
   // The template gives the client area; the window adds its frame and caption.
@@ -82,7 +82,7 @@ extern "C" INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateNam
   if (owner && !IsWindow(owner)) return 0;
   const MorfelDialogTemplate* found = FindDialogTemplate(instance, templateName);
   if (!found) return -1;
-  HWND dialog = CreateDialogFromTemplate(*found, owner, dialogProc, initParam);
+  HWND dialog = CreateDialogFromTemplate(*found, instance, owner, dialogProc, initParam);
   if (!dialog) return -1;
   return RunModal(dialog, owner);
 }

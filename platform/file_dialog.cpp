@@ -147,7 +147,7 @@ HWND CreateFileDialog(FileDialogRun& run) {
                                  8,
                                  controls,
                                  static_cast<int>(sizeof controls / sizeof controls[0])};
-  HWND handle = CreateDialogFromTemplate(dialog, ofn.hwndOwner, FileDialogProc, 0);
+  HWND handle = CreateDialogFromTemplate(dialog, nullptr, ofn.hwndOwner, FileDialogProc, 0);
   if (!handle) return nullptr;
   size_t initialLength = strnlen(ofn.lpstrFile, ofn.nMaxFile);
   SetDlgItemTextA(handle, cmb13, std::string(ofn.lpstrFile, initialLength).c_str());

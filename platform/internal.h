@@ -28,8 +28,8 @@ void NotifyParent(HWND control, WORD code);
 // Dialogs (dialogs.cpp): creates a dialog and its controls from a template and
 // sends WM_INITDIALOG; null on failure. RunModal shows it, runs the modal loop
 // until it ends, destroys it, and returns its result.
-HWND CreateDialogFromTemplate(const MorfelDialogTemplate& dialog, HWND owner, DLGPROC proc,
-                              LPARAM initParam);
+HWND CreateDialogFromTemplate(const MorfelDialogTemplate& dialog, HINSTANCE instance, HWND owner,
+                              DLGPROC proc, LPARAM initParam);
 INT_PTR RunModal(HWND dialog, HWND owner);
 const MorfelDialogTemplate* FindDialogTemplate(HINSTANCE instance, const char* name);
 int DialogUnitsToPixelsX(int units);

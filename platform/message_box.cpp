@@ -120,7 +120,7 @@ extern "C" int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT 
                               8,
                               controls.data(),
                               static_cast<int>(controls.size())};
-  HWND handle = CreateDialogFromTemplate(box, owner, MessageBoxProc, 0);
+  HWND handle = CreateDialogFromTemplate(box, nullptr, owner, MessageBoxProc, 0);
   Window* window = FindWindowRecord(handle);
   if (!window) return 0;
   window->dialog.idleCommand = answers[defaultIndex].id;

@@ -38,6 +38,7 @@ extern "C" HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR w
   if (parent && !FindWindowRecord(parent)) return nullptr;
   Window* window = AddWindowRecord();
   window->className = registeredName;
+  window->instance = instance;
   window->proc = proc;
   window->text = windowName && !IS_INTRESOURCE(windowName) ? windowName : "";
   window->style = style;

@@ -81,6 +81,39 @@ extern "C" LONG WINAPI GetWindowLongA(HWND handle, int index) {
   return index == GWL_STYLE ? static_cast<LONG>(window->style) : 0;
 }
 
+namespace {
+
+// The cell of a window that an index names, or null when the window has no
+// such cell: the application's value lives in the extra bytes of the dialog
+// class, so only dialog windows have it.
+LONG_PTR* DialogCell(Window& window, int index) {
+  if (window.className != kDialogClass) return nullptr;
+  if (index == static_cast<int>(DWLP_USER)) return &window.dialog.user;
+  return nullptr;
+}
+
+}  // namespace
+
+extern "C" LONG_PTR WINAPI GetWindowLongPtrA(HWND handle, int index) {
+  Window* window = FindWindowRecord(handle);
+  if (!window) return 0;
+  // The style is a LONG, widened with its sign as Windows widens it.
+  if (index == GWL_STYLE) return static_cast<LONG>(window->style);
+  if (index == GWLP_HINSTANCE) return reinterpret_cast<LONG_PTR>(window->instance);
+  LONG_PTR* cell = DialogCell(*window, index);
+  return cell ? *cell : 0;
+}
+
+extern "C" LONG_PTR WINAPI SetWindowLongPtrA(HWND handle, int index, LONG_PTR value) {
+  Window* window = FindWindowRecord(handle);
+  if (!window) return 0;
+  LONG_PTR* cell = DialogCell(*window, index);
+  if (!cell) return 0;
+  const LONG_PTR previous = *cell;
+  *cell = value;
+  return previous;
+}
+
 extern "C" int WINAPI GetDlgCtrlID(HWND handle) {
   Window* window = FindWindowRecord(handle);
   return window && IsChildWindow(*window) ? window->id : 0;

@@ -36,11 +36,13 @@ struct DialogState {
   int idleCommand = IDCANCEL;     // sent when the loop runs dry: what no user does
   INT_PTR idleResult = IDCANCEL;  // forced result when even that did not end it
   int idleRounds = 0;
+  LONG_PTR user = 0;  // DWLP_USER
 };
 
 struct Window {
   HWND handle = nullptr;
   std::string className;  // as registered
+  HINSTANCE instance = nullptr;
   WNDPROC proc = nullptr;
   std::string text;
   DWORD style = 0;

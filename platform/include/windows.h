@@ -206,6 +206,12 @@ typedef LRESULT(CALLBACK* HOOKPROC)(int, WPARAM, LPARAM);
 #define SWP_SHOWWINDOW 0x0040
 #define HWND_TOP ((HWND)0)
 #define GWL_STYLE (-16)
+#define GWLP_HINSTANCE (-6)
+/* A dialog window's extra bytes: the message result, the dialog procedure
+ * and one value of the application's own. */
+#define DWLP_MSGRESULT 0
+#define DWLP_DLGPROC DWLP_MSGRESULT + sizeof(LRESULT)
+#define DWLP_USER DWLP_DLGPROC + sizeof(DLGPROC)
 
 /* Message boxes. */
 #define MB_OK 0x00000000L
@@ -335,6 +341,12 @@ WINUSERAPI int WINAPI GetWindowTextA(HWND window, LPSTR text, int maxCount);
 WINUSERAPI BOOL WINAPI SetWindowTextA(HWND window, LPCSTR text);
 WINUSERAPI int WINAPI GetClassNameA(HWND window, LPSTR className, int maxCount);
 WINUSERAPI LONG WINAPI GetWindowLongA(HWND window, int index);
+/* Get reads GWL_STYLE, GWLP_HINSTANCE (the instance the window was created
+ * with) and, on dialogs, DWLP_USER (0 until set); Set sets DWLP_USER on
+ * dialogs and returns the previous value. Any other index, or DWLP_USER on
+ * a window that is not a dialog, fails: 0, and nothing changes. */
+WINUSERAPI LONG_PTR WINAPI GetWindowLongPtrA(HWND window, int index);
+WINUSERAPI LONG_PTR WINAPI SetWindowLongPtrA(HWND window, int index, LONG_PTR value);
 WINUSERAPI int WINAPI GetDlgCtrlID(HWND window);
 WINUSERAPI DWORD WINAPI GetCurrentThreadId(void);
 WINUSERAPI DWORD WINAPI GetTickCount(void);

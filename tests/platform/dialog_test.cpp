@@ -177,4 +177,24 @@ TEST(DialogTest, CenteringMovesTheWindowOnTheDesktop) {
   });
 }
 
+// A dialog keeps one value of the application's own (DWLP_USER), as a
+// dialog procedure keeps the state it works on; plain windows have none.
+TEST(DialogTest, KeepsAValueOfItsOwnAndKnowsItsModule) {
+  LookAtDialog("testdlg", TestDialogsInstance(), [](HWND window) {
+    EXPECT_EQ(GetWindowLongPtrA(window, DWLP_USER), 0);
+    EXPECT_EQ(SetWindowLongPtrA(window, DWLP_USER, 1234), 0);
+    EXPECT_EQ(SetWindowLongPtrA(window, DWLP_USER, -5), 1234);
+    EXPECT_EQ(GetWindowLongPtrA(window, DWLP_USER), -5);
+    EXPECT_EQ(GetWindowLongPtrA(window, GWLP_HINSTANCE),
+              reinterpret_cast<LONG_PTR>(TestDialogsInstance()));
+    EXPECT_EQ(GetWindowLongPtrA(window, GWL_STYLE),
+              static_cast<LONG_PTR>(GetWindowLongA(window, GWL_STYLE)));
+    HWND control = GetDlgItem(window, IDOK);
+    EXPECT_EQ(SetWindowLongPtrA(control, DWLP_USER, 7), 0);
+    EXPECT_EQ(GetWindowLongPtrA(control, DWLP_USER), 0);
+    EXPECT_EQ(SetWindowLongPtrA(window, 4242, 7), 0);
+    EXPECT_EQ(GetWindowLongPtrA(nullptr, DWLP_USER), 0);
+  });
+}
+
 }  // namespace
