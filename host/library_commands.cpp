@@ -1,13 +1,13 @@
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "host/commands.h"
 #include "host/host_files.h"
 #include "library/library.h"
-#include "script/script.h"
-#include "transform/transform.h"
+#include "session/session.h"
 
 namespace {
 
@@ -87,20 +87,19 @@ int FindLibraryProgram(const std::string& baseFolder, const std::string& group,
 }
 
 int DeclaredParameters(const std::string& initText, std::vector<std::string>* lines) {
-  ScriptEngine engine;
-  ParamSlot slots[kParamSlotCount + 1] = {};
-  int32_t count = 0;
-  ParamTable table{slots, &count};
-  if (!ParseParamDeclarations(engine, initText.c_str(), table, kDeclareDefaults, nullptr)) {
-    return -1;
-  }
+  // Read as the main dialog reads them when the program is chosen.
+  std::unique_ptr<FilterContext> context = CreateFilterContext("");
+  if (context == nullptr) return -1;
+  context->TakeProgramTexts(initText.c_str(), "");
+  if (!context->ReadDeclarations(kDeclareDefaults, nullptr)) return -1;
+  const int count = context->DeclaredRows();
   if (lines != nullptr) {
     for (int i = 0; i < count; ++i) {
-      std::string name = slots[i].name;
+      const ParamSlot& slot = context->slots[i];
+      std::string name = slot.name;
       if (name.size() < 12) name.resize(12, ' ');
-      lines->push_back("  " + name + " " + slots[i].message + " (" +
-                       std::to_string(slots[i].minimum) + " to " +
-                       std::to_string(slots[i].maximum) + ", default " + slots[i].value + ")");
+      lines->push_back("  " + name + " " + slot.message + " (" + std::to_string(slot.minimum) +
+                       " to " + std::to_string(slot.maximum) + ", default " + slot.value + ")");
     }
   }
   return count;

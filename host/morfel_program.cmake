@@ -18,8 +18,9 @@ set(morfel_host_sources
     plugin_loader.cpp host_window.cpp row_exchange.cpp dialog_session.cpp stb_codecs.cpp)
 list(TRANSFORM morfel_host_sources PREPEND ${CMAKE_CURRENT_SOURCE_DIR}/)
 add_library(morfel_host_lib STATIC ${morfel_host_sources} ${morfel_starter_source})
-target_link_libraries(morfel_host_lib PUBLIC morfel_options morfel_scripted_user morfel_transform
-                                             morfel_library morfel_script morfel_image morfel_core)
+target_link_libraries(morfel_host_lib PUBLIC morfel_options morfel_scripted_user morfel_session
+                                             morfel_transform morfel_library morfel_script
+                                             morfel_image morfel_core)
 if(WIN32)
   target_include_directories(morfel_host_lib SYSTEM PUBLIC /usr/include/stb)
   target_link_libraries(morfel_host_lib PUBLIC comctl32 comdlg32 gdi32)

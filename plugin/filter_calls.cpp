@@ -1,13 +1,13 @@
 // The three exports and the work of the two that do something: load the
-// state, show a dialog, and after a confirmed main dialog run the program
-// over the whole image and hand the result back.
+// state, show a dialog over it, and after a confirmed main dialog run the
+// program over the whole image and hand the result back.
 #include <windows.h>
 #include <commctrl.h>
 
 #include <cstring>
+#include <memory>
 
-#include "script/script.h"
-#include "transform/transform.h"
+#include "plugin/plugin.h"
 #include "ui/ui.h"
 
 namespace {
@@ -23,23 +23,20 @@ void RegisterCommonControls() {
   InitCommonControlsEx(&controls);
 }
 
-// Steps shared by both working exports: a fresh context, the base folder,
-// then the settings and the library from it. Null when no context could be
-// created.
-FilterContext* StartCall(const char* baseFolder) {
-  FilterContext* context = CreateFilterContext();
-  if (context == nullptr) return nullptr;
-  Module().baseFolder = baseFolder != nullptr ? baseFolder : "";
-  context->engine->SetBaseFolder(Module().baseFolder);
-  LoadSettings(Module().baseFolder, &context->settings, context->program, context->slots);
-  LoadProgramLibrary(Module().baseFolder, context->library);
+// Steps shared by both working exports: a fresh context for the base
+// folder, then the settings and the library from it. Null when no context
+// could be created.
+std::unique_ptr<FilterContext> StartCall(const char* baseFolder) {
+  std::unique_ptr<FilterContext> context = CreateFilterContext(baseFolder);
+  if (context != nullptr) context->LoadSettingsAndLibrary();
   return context;
 }
 
-void EndCall() {
-  DestroyFilterContext();
-  // The host's text is valid only during its call.
-  Module().baseFolder = "";
+// The dialog works on the context it is given as its initialisation value.
+INT_PTR ShowDialog(const char* name, HWND owner, DLGPROC procedure, FilterContext& context) {
+  RegisterCommonControls();
+  return DialogBoxParamA(Module().instance, name, owner, procedure,
+                         reinterpret_cast<LPARAM>(&context));
 }
 
 // A dialog that could not be created reports -1: that is no confirmation.
@@ -60,51 +57,40 @@ extern "C" int32_t MORFEL_CDECL FilterProc(HWND parentWindow, const int32_t* ima
                                            const RowCallbackTable* writeTable,
                                            const RowCallbackTable* readTable,
                                            const char* baseFolder) {
-  FilterContext* context = StartCall(baseFolder);
+  std::unique_ptr<FilterContext> context = StartCall(baseFolder);
   if (context == nullptr) return 1;
-  if (ReadHostImage(parentWindow, imageSize, readTable)) {
-    Module().hostWindow = parentWindow;
-    RegisterCommonControls();
-    const INT_PTR result = DialogBoxParamA(Module().instance, kMainDialogTemplate, parentWindow,
-                                           MainDialogProc, 0);
-    if (Confirmed(result)) {
-      SaveSettings(Module().baseFolder, context->settings, context->slots);
-      WriteBackResult(parentWindow, writeTable);
-    }
+  ReadHostImage(*context, imageSize, readTable);
+  Module().hostWindow = parentWindow;
+  if (Confirmed(ShowDialog(kMainDialogTemplate, parentWindow, MainDialogProc, *context))) {
+    context->SaveSettings();
+    WriteBackResult(*context, parentWindow, writeTable);
   }
-  EndCall();
   return 1;
 }
 
 extern "C" int32_t MORFEL_CDECL FilterOption(HWND parentWindow, const char* baseFolder) {
-  FilterContext* context = StartCall(baseFolder);
+  std::unique_ptr<FilterContext> context = StartCall(baseFolder);
   if (context == nullptr) return 1;
   Module().hostWindow = parentWindow;
-  RegisterCommonControls();
-  const INT_PTR result = DialogBoxParamA(Module().instance, kEditorDialogTemplate, parentWindow,
-                                         EditorDialogProc, 0);
-  if (Confirmed(result)) SaveSettings(Module().baseFolder, context->settings, context->slots);
-  EndCall();
+  if (Confirmed(ShowDialog(kEditorDialogTemplate, parentWindow, EditorDialogProc, *context))) {
+    context->SaveSettings();
+  }
   return 1;
 }
 
-int32_t WriteBackResult(HWND hostWindow, const RowCallbackTable* writeTable) {
-  FilterContext* context = ActiveFilterContext();
-  if (context == nullptr || context->sourceRgb == nullptr) return 1;
+void ReadHostImage(FilterContext& context, const int32_t* imageSize,
+                   const RowCallbackTable* readTable) {
+  ReadHostRows(readTable, imageSize, context.sourceRgb, context.sourceT);
+}
+
+int32_t WriteBackResult(FilterContext& context, HWND hostWindow,
+                        const RowCallbackTable* writeTable) {
   ProgressImage resultRgb;
   RgbtImage resultT;
-  resultRgb.CreateLike(*context->sourceRgb, 0);
-  resultT.CreateLike(*context->sourceT, 0);
-  // The result starts as the source, so pixels a run leaves alone (skipped
-  // pixels, a pass ended early, no pass at all, a parameter error) give back
-  // the host's own pixels instead of uninitialised memory.
-  resultRgb.Blit(*context->sourceRgb, 0, 0, 0, 0, 0, 0, 0, 0, 0);
-  resultT.Blit(*context->sourceT, 0, 0, 0, 0, 0, 0, 0, 0, 0);
-  resultRgb.progress = ReportProgress;
-  MessageBoxErrors errors;
-  const RunEnvironment environment = {context->engine, context->slots, &errors, hostWindow};
-  RunTransform(environment, *context->sourceRgb, *context->sourceT, resultRgb, resultT,
-               context->settings.Interp, nullptr);
+  RunOptions options;
+  options.progress = ReportProgress;
+  const RunReport report = context.ApplyToImage(resultRgb, resultT, options);
+  ShowMessages(hostWindow, report.messages);
   WriteHostImage(writeTable, resultRgb, resultT);
   return 1;
 }

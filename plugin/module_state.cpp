@@ -3,7 +3,7 @@
 #include "plugin/plugin.h"
 
 namespace {
-ModuleState moduleState = {nullptr, nullptr, ""};
+ModuleState moduleState = {nullptr, nullptr};
 }  // namespace
 
 ModuleState& Module() { return moduleState; }

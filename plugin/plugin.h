@@ -1,6 +1,8 @@
 // Plug-in frame: the host interface (the three exports, the row callbacks,
-// the messages to the host window), the module state shared by every call
-// and the filter context that one export call creates and destroys.
+// the messages to the host window) and the module state shared by every
+// call. Each working export creates the session of its call (a
+// FilterContext, session/session.h), hands it to its dialog and destroys it
+// before it returns.
 //
 // Contracts
 // - Host rows: an RGB row is width pixels of 3 bytes (blue, green, red), a T
@@ -13,12 +15,12 @@
 // - Messages to the host window: (kHostMessage, kProgressReport, percent)
 //   after each row of the final run, (kHostMessage, 0, 0) once the result has
 //   been written back. They are sent, never posted.
-// - Module state: hostWindow and baseFolder are remembered (not copied) by
-//   each export call and are valid only during it. The base folder ends with
-//   a path separator; files are named by appending to it.
-// - FilterContext: exactly one exists during FilterProc or FilterOption,
-//   none between calls (ActiveFilterContext() is then null). It owns every
-//   object of the call; nothing of it survives the call.
+// - Module state: the instance handle is kept from load; hostWindow is
+//   remembered by each export call and valid only during it.
+// - The base folder the host passes ends with a path separator; the
+//   session copies it and names files by appending to it.
+// - A FilterContext exists only during FilterProc or FilterOption and owns
+//   every object of the call; nothing of it survives the call.
 // - Everything runs on the host's calling thread; the exports are not
 //   re-entrant.
 #ifndef MORFEL_PLUGIN_PLUGIN_H
@@ -29,9 +31,7 @@
 #include <cstdint>
 
 #include "image/image.h"
-#include "library/library.h"
-
-class ScriptEngine;
+#include "session/session.h"
 
 #if defined(_WIN32) && !defined(_WIN64)
 #define MORFEL_CDECL __cdecl
@@ -83,9 +83,8 @@ MORFEL_EXPORT int32_t MORFEL_CDECL FilterOption(HWND parentWindow, const char* b
 // ---------------------------------------------------------------- module state
 
 struct ModuleState {
-  HINSTANCE instance;      // resource module of the dialogs, set at load
-  HWND hostWindow;         // the current call's host window
-  const char* baseFolder;  // the current call's base folder ("" outside a call)
+  HINSTANCE instance;  // resource module of the dialogs, set at load
+  HWND hostWindow;     // the current call's host window
 };
 
 ModuleState& Module();
@@ -105,62 +104,17 @@ void ReadHostRows(const RowCallbackTable* readTable, const int32_t* imageSize, R
 void WriteHostImage(const RowCallbackTable* writeTable, RgbtImage& rgb, RgbtImage& t);
 // The progress callback of the final run: sends row * 100 / total.
 void ReportProgress(int32_t row, int32_t total);
-// Moves window to the middle of the desktop (right and bottom edges halved),
-// on top and shown. Returns 0.
-int32_t CenterOnDesktop(HWND window);
 
-// ---------------------------------------------------------------- filter context
+// ---------------------------------------------------------------- the calls
 
-// Names in combo box order: position i is item i of the matching combo box.
-// Unlike a keyed list it keeps duplicates, so positions never fall out of
-// step with the combo box.
-struct NameList {
-  int32_t count;
-  char names[kMaxPrograms][kNameTextSize];
-};
-
-// The name at position, or "" when there is none.
-const char* NameAt(const NameList& list, int32_t position);
-// Position of the first exact (case-sensitive) match, or -1.
-int32_t FindName(const NameList& list, const char* name);
-// Appends a copy cut to kNameTextSize - 1 characters. 0 when full.
-int32_t AppendName(NameList& list, const char* name);
-
-// Slots allocated: one more than the twelve used, so a reader that looks one
-// past the last used slot still finds an empty name.
-constexpr int kParamSlotBlock = kParamSlotCount + 1;
-
-struct FilterContext {
-  CurrentProgram* program;
-  ParamSlot* slots;  // kParamSlotBlock slots, 0 .. 11 used
-  ProgramLibrary* library;
-  ProgressImage* sourceRgb;  // absent (null) until ReadHostImage
-  RgbtImage* sourceT;
-  ScriptEngine* engine;
-  ProgressImage* previewSourceRgb;
-  RgbtImage* previewSourceT;
-  ProgressImage* previewResultRgb;
-  ProgressImage* previewResultT;
-  NameList* groupList;
-  NameList* functionList;
-  FilterSettings settings;
-  int32_t paramCount;  // declared parameters shown in the main dialog
-};
-
-// Creates the process-wide context: every member but the six images, which
-// stay absent. Returns it, or null when memory could not be had (nothing is
-// then left behind).
-FilterContext* CreateFilterContext();
-// Frees the context and every member that exists. Safe when none exists.
-void DestroyFilterContext();
-// The context of the current export call, or null between calls.
-FilterContext* ActiveFilterContext();
-// Creates the six images empty and reads the host's image into sourceRgb
-// and sourceT. Returns 1, or 0 when the images could not be created.
-int32_t ReadHostImage(HWND parentWindow, const int32_t* imageSize,
-                      const RowCallbackTable* readTable);
+// Reads the host's image (imageSize: width, height) into the context's
+// full-size source planes.
+void ReadHostImage(FilterContext& context, const int32_t* imageSize,
+                   const RowCallbackTable* readTable);
 // The final run over the full image into fresh result planes (which start as
-// a copy of the source), then every row back to the host. Returns 1.
-int32_t WriteBackResult(HWND hostWindow, const RowCallbackTable* writeTable);
+// a copy of the source), its messages shown over the host window, then
+// every row back to the host. Returns 1.
+int32_t WriteBackResult(FilterContext& context, HWND hostWindow,
+                        const RowCallbackTable* writeTable);
 
 #endif

@@ -30,5 +30,7 @@ INT_PTR CALLBACK HelpDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
 }
 
 void ShowHelp(HWND owner) {
-  DialogBoxParamA(EditorModuleInstance(), "helpdlg", owner, HelpDialogProc, 0);
+  // The help template lives in the module that made its owner's dialog.
+  HINSTANCE module = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(owner, GWLP_HINSTANCE));
+  DialogBoxParamA(module, "helpdlg", owner, HelpDialogProc, 0);
 }

@@ -22,8 +22,12 @@ int32_t SelectedItem(HWND dialog, int id) {
   return static_cast<int32_t>(SendDlgItemMessageA(dialog, id, CB_GETCURSEL, 0, 0));
 }
 
-void RenderPreviewIfAuto(HWND dialog, const FilterContext& context) {
-  if (context.settings.Preview != 0) RenderPreview(dialog);
+void RenderPreviewIfAuto(HWND dialog, FilterContext& context) {
+  if (context.settings.Preview != 0) RenderPreview(dialog, context);
+}
+
+void CompileChosenProgram(HWND dialog, FilterContext& context) {
+  ShowReport(dialog, context, context.CompileCurrentProgram());
 }
 
 void InitialiseDialog(HWND dialog, FilterContext& context) {
@@ -36,20 +40,21 @@ void InitialiseDialog(HWND dialog, FilterContext& context) {
   SendDlgItemMessageA(dialog, kMainInterpCombo, CB_SETCURSEL,
                       static_cast<WPARAM>(context.settings.Interp), 0);
   CenterOnDesktop(dialog);
-  FillGroupCombo(dialog, nullptr);
-  FillFunctionCombo(dialog, nullptr);
-  WarnOfHiddenPrograms(dialog);
-  CompileCurrentProgram(dialog);
-  context.paramCount = 0;
-  ShowDeclaredParams(dialog, kDeclareKeepValues);
-  SizePreviewImages(dialog);
+  context.ListGroups(nullptr);
+  context.ListPrograms(nullptr);
+  FillGroupCombo(dialog, context);
+  FillFunctionCombo(dialog, context);
+  ShowMessages(dialog, context.HiddenProgramsWarning());
+  CompileChosenProgram(dialog, context);
+  ShowDeclaredParamsOnOpening(dialog, context);
+  SizePreviewImages(dialog, context);
   RenderPreviewIfAuto(dialog, context);
 }
 
 // Another program was chosen: its parameters start from their defaults.
 void ProgramChanged(HWND dialog, FilterContext& context) {
-  CompileCurrentProgram(dialog);
-  ShowDeclaredParams(dialog, kDeclareDefaults);
+  CompileChosenProgram(dialog, context);
+  ShowDeclaredParams(dialog, context, kDeclareDefaults);
   RenderPreviewIfAuto(dialog, context);
 }
 
@@ -57,38 +62,38 @@ void HandleCommand(HWND dialog, FilterContext& context, int id, int code) {
   switch (id) {
     case kMainFunctionCombo:
       if (code != CBN_SELCHANGE) return;
-      context.settings.FuncNo = SelectedItem(dialog, kMainFunctionCombo);
+      context.ChooseProgram(SelectedItem(dialog, kMainFunctionCombo));
       ProgramChanged(dialog, context);
       return;
     case kMainGroupCombo:
       if (code != CBN_SELCHANGE) return;
-      context.settings.GroupNo = SelectedItem(dialog, kMainGroupCombo);
-      context.settings.FuncNo = 0;
-      FillFunctionCombo(dialog, nullptr);
+      context.ChooseGroup(SelectedItem(dialog, kMainGroupCombo));
+      FillFunctionCombo(dialog, context);
       ProgramChanged(dialog, context);
       return;
     case kMainInterpCombo:
       // Only the final run uses it: the preview always samples with Round.
-      if (code == CBN_SELCHANGE) context.settings.Interp = SelectedItem(dialog, kMainInterpCombo);
+      if (code != CBN_SELCHANGE) return;
+      context.ChooseInterpolation(SelectedItem(dialog, kMainInterpCombo));
       return;
     case kMainAutoPreview:
       if (code != BN_CLICKED) return;
-      context.settings.Preview = IsDlgButtonChecked(dialog, kMainAutoPreview) == BST_CHECKED;
+      context.SetAutoPreview(IsDlgButtonChecked(dialog, kMainAutoPreview) == BST_CHECKED);
       return;
     case kMainPreviewButton:
       if (code != BN_CLICKED) return;
-      ValueTextsToSliders(dialog);
-      RenderPreview(dialog);
+      ValueTextsToSliders(dialog, context);
+      RenderPreview(dialog, context);
       return;
     case kMainSaveButton:
-      if (code == BN_CLICKED) SaveParameterSet(dialog);
+      if (code == BN_CLICKED) SaveParameterSet(dialog, context);
       return;
     case kMainLoadButton:
-      if (code == BN_CLICKED) LoadParameterSet(dialog);
+      if (code == BN_CLICKED) LoadParameterSet(dialog, context);
       return;
     case kMainOk:
       if (code != BN_CLICKED) return;
-      EditTextsToSlots(dialog);
+      EditTextsToSlots(dialog, context);
       EndDialog(dialog, 1);
       return;
     case kMainCancel:
@@ -99,18 +104,25 @@ void HandleCommand(HWND dialog, FilterContext& context, int id, int code) {
   }
 }
 
-void Paint(HWND dialog) {
+void Paint(HWND dialog, const FilterContext& context) {
   PAINTSTRUCT paint;
   BeginPaint(dialog, &paint);
   EndPaint(dialog, &paint);
-  DrawPreview(dialog);
+  DrawPreview(dialog, context);
 }
 
 }  // namespace
 
+void ShowReport(HWND dialog, const FilterContext& context, const SessionReport& report) {
+  if (report.choiceChanged) {
+    FillGroupCombo(dialog, context);
+    FillFunctionCombo(dialog, context);
+  }
+  ShowMessages(dialog, report.messages);
+}
+
 INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-  (void)lParam;
-  FilterContext* context = ActiveFilterContext();
+  FilterContext* context = DialogContext(dialog, message, lParam);
   if (context == nullptr) {
     if (message == WM_INITDIALOG) EndDialog(dialog, 0);
     return FALSE;
@@ -127,11 +139,11 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
       HandleCommand(dialog, *context, LOWORD(wParam), HIWORD(wParam));
       return TRUE;
     case WM_HSCROLL:
-      SlidersToValueTexts(dialog);
+      SlidersToValueTexts(dialog, *context);
       RenderPreviewIfAuto(dialog, *context);
       return TRUE;
     case WM_PAINT:
-      Paint(dialog);
+      Paint(dialog, *context);
       return TRUE;
     default:
       return FALSE;

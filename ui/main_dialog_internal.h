@@ -8,8 +8,7 @@
 
 #include <cstdint>
 
-#include "plugin/plugin.h"
-#include "transform/transform.h"
+#include "session/session.h"
 #include "ui/resource.h"
 
 // Control ids of the "sampledlg" template, from the resource script's header.
@@ -33,31 +32,39 @@ enum MainDialogControl {
 // Rows of parameter controls in the dialog.
 constexpr int32_t kParamRows = kParamSlotCount;
 
-// ---- parameter rows (param_rows.cpp)
+// ---- parameter rows (main_param_rows.cpp)
 
-// Shows the rows of the current Init text's declarations (mode
-// kDeclareDefaults or kDeclareKeepValues); returns ParseParamDeclarations'
-// result.
-int32_t ShowDeclaredParams(HWND dialog, DeclarationMode mode);
+// Reads the current program's declarations (mode kDeclareDefaults or
+// kDeclareKeepValues) and shows their rows.
+void ShowDeclaredParams(HWND dialog, FilterContext& context, DeclarationMode mode);
+// The same when the dialog opens, keeping the values loaded with the settings.
+void ShowDeclaredParamsOnOpening(HWND dialog, FilterContext& context);
 // Every declared row's edit box := its slider's position as "%d".
-void SlidersToValueTexts(HWND dialog);
+void SlidersToValueTexts(HWND dialog, const FilterContext& context);
 // Every declared row's slider := its edit text evaluated.
-void ValueTextsToSliders(HWND dialog);
+void ValueTextsToSliders(HWND dialog, FilterContext& context);
 // The texts of all twelve edit boxes into the slots' value texts.
-void EditTextsToSlots(HWND dialog);
+void EditTextsToSlots(HWND dialog, FilterContext& context);
 
-// ---- preview (preview.cpp)
+// ---- preview (main_preview.cpp)
 
-// Sizes the four preview images from the preview area and the source, and
-// fills them with the reduced image unchanged (black for an image without
-// pixels), which the area shows until a preview runs.
-void SizePreviewImages(HWND dialog);
-// Draws previewResultRgb (already bottom-up) into the preview area.
-void DrawPreview(HWND dialog);
+// Sizes the preview images from the preview area and shows the reduced
+// image unchanged until a preview runs.
+void SizePreviewImages(HWND dialog, FilterContext& context);
+// Runs the current program on the reduced image and draws the result into
+// the preview area; a failed run shows the reduced image and its message.
+void RenderPreview(HWND dialog, FilterContext& context);
+// Draws the last preview into the preview area.
+void DrawPreview(HWND dialog, const FilterContext& context);
 
-// ---- parameter set files (param_set_files.cpp)
+// ---- parameter set files (main_param_set_files.cpp)
 
-void SaveParameterSet(HWND dialog);
-void LoadParameterSet(HWND dialog);
+void SaveParameterSet(HWND dialog, FilterContext& context);
+void LoadParameterSet(HWND dialog, FilterContext& context);
+
+// ---- program choice (main_dialog.cpp)
+
+// Shows the lists again when report says so, then report's messages.
+void ShowReport(HWND dialog, const FilterContext& context, const SessionReport& report);
 
 #endif

@@ -2,7 +2,6 @@
 // per declared parameter, and the two-way link between slider and text.
 #include <cstdio>
 
-#include "script/script.h"
 #include "ui/main_dialog_internal.h"
 
 namespace {
@@ -58,27 +57,20 @@ class DialogRowView : public ParamRowView {
 
 constexpr int kSliderTextSize = kNameTextSize - 1;
 
-// Rows currently shown, never more than the dialog has.
-int32_t DeclaredRows(const FilterContext& context) {
-  if (context.paramCount < 0) return 0;
-  return context.paramCount < kParamRows ? context.paramCount : kParamRows;
-}
-
 }  // namespace
 
-int32_t ShowDeclaredParams(HWND dialog, DeclarationMode mode) {
-  FilterContext* context = ActiveFilterContext();
-  if (context == nullptr) return 0;
+void ShowDeclaredParams(HWND dialog, FilterContext& context, DeclarationMode mode) {
   DialogRowView view(dialog);
-  const ParamTable table = {context->slots, &context->paramCount};
-  return ParseParamDeclarations(*context->engine, context->program->initText, table, mode,
-                                &view);
+  context.ReadDeclarations(mode, &view);
 }
 
-void SlidersToValueTexts(HWND dialog) {
-  FilterContext* context = ActiveFilterContext();
-  if (context == nullptr) return;
-  for (int32_t row = 0; row < DeclaredRows(*context); ++row) {
+void ShowDeclaredParamsOnOpening(HWND dialog, FilterContext& context) {
+  DialogRowView view(dialog);
+  context.ReadDeclarationsOnOpening(&view);
+}
+
+void SlidersToValueTexts(HWND dialog, const FilterContext& context) {
+  for (int32_t row = 0; row < context.DeclaredRows(); ++row) {
     const LRESULT position = SendMessageA(Slider(dialog, row), TBM_GETPOS, 0, 0);
     char text[kNameTextSize];
     std::snprintf(text, sizeof text, "%d", static_cast<int>(position));
@@ -86,23 +78,21 @@ void SlidersToValueTexts(HWND dialog) {
   }
 }
 
-void ValueTextsToSliders(HWND dialog) {
-  FilterContext* context = ActiveFilterContext();
-  if (context == nullptr) return;
-  for (int32_t row = 0; row < DeclaredRows(*context); ++row) {
+void ValueTextsToSliders(HWND dialog, FilterContext& context) {
+  for (int32_t row = 0; row < context.DeclaredRows(); ++row) {
     // A slider is placed from at most the first 126 characters of its text,
     // one fewer than a slot keeps, as it always has been.
     char text[kSliderTextSize];
     GetWindowTextA(EditBox(dialog, row), text, sizeof text);
-    const int32_t position = EvaluateParamText(*context->engine, text);
+    const int32_t position = context.EvaluateParameterText(text);
     SendMessageA(Slider(dialog, row), TBM_SETPOS, TRUE, static_cast<LPARAM>(position));
   }
 }
 
-void EditTextsToSlots(HWND dialog) {
-  FilterContext* context = ActiveFilterContext();
-  if (context == nullptr) return;
+void EditTextsToSlots(HWND dialog, FilterContext& context) {
   for (int32_t row = 0; row < kParamRows; ++row) {
-    GetWindowTextA(EditBox(dialog, row), context->slots[row].value, kNameTextSize);
+    char text[kNameTextSize];
+    GetWindowTextA(EditBox(dialog, row), text, sizeof text);
+    context.SetParameterText(row, text);
   }
 }

@@ -23,8 +23,10 @@ struct FileDialogSetup {
 
 // Fills the request shared by the open and the save dialog; the parameter
 // folder under the data folder is where such files live by default.
-void PrepareFileDialog(HWND dialog, FileDialogSetup& setup, DWORD flags) {
-  DataPath(setup.initialFolder, sizeof setup.initialFolder, Module().baseFolder, "Param");
+void PrepareFileDialog(HWND dialog, const FilterContext& context, FileDialogSetup& setup,
+                       DWORD flags) {
+  std::snprintf(setup.initialFolder, sizeof setup.initialFolder, "%s",
+                context.ParameterFolder().c_str());
   OPENFILENAMEA& request = setup.request;
   std::memset(&request, 0, sizeof request);
   request.lStructSize = sizeof request;
@@ -38,45 +40,30 @@ void PrepareFileDialog(HWND dialog, FileDialogSetup& setup, DWORD flags) {
   request.Flags = flags;
 }
 
-void CopyText(char* destination, const char* text) {
-  std::snprintf(destination, kNameTextSize, "%s", text);
-}
-
 }  // namespace
 
-void SaveParameterSet(HWND dialog) {
-  FilterContext* context = ActiveFilterContext();
-  if (context == nullptr) return;
-  const char* group = NameAt(*context->groupList, context->settings.GroupNo);
-  const char* program = NameAt(*context->functionList, context->settings.FuncNo);
+void SaveParameterSet(HWND dialog, FilterContext& context) {
   FileDialogSetup setup = {};
-  ProposeParameterFileName(program, setup.fileName, kFileNameSize);
-  PrepareFileDialog(dialog, setup, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT);
+  std::snprintf(setup.fileName, sizeof setup.fileName, "%s",
+                context.ProposedParameterFileName().c_str());
+  PrepareFileDialog(dialog, context, setup, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT);
   if (!GetSaveFileNameA(&setup.request)) return;
-  ParameterSet set = {};
-  CopyText(set.group, group);
-  CopyText(set.name, program);
+  char texts[kParamRows][kNameTextSize];
+  const char* values[kParamRows];
   for (int32_t row = 0; row < kParamRows; ++row) {
-    GetDlgItemTextA(dialog, kMainParamEditFirst + row, set.values[row], kNameTextSize);
+    GetDlgItemTextA(dialog, kMainParamEditFirst + row, texts[row], kNameTextSize);
+    values[row] = texts[row];
   }
-  // The slots follow the boxes only once the file holds them, so a file
-  // that cannot be written leaves the dialog's state as it was.
-  if (!WriteParameterSet(setup.fileName, set)) return;
-  for (int32_t row = 0; row < kParamRows; ++row) CopyText(context->slots[row].value, set.values[row]);
+  context.SaveParameterSet(setup.fileName, values);
 }
 
-void LoadParameterSet(HWND dialog) {
-  FilterContext* context = ActiveFilterContext();
-  if (context == nullptr) return;
+void LoadParameterSet(HWND dialog, FilterContext& context) {
   FileDialogSetup setup = {};
-  PrepareFileDialog(dialog, setup, OFN_HIDEREADONLY | OFN_FILEMUSTEXIST);
+  PrepareFileDialog(dialog, context, setup, OFN_HIDEREADONLY | OFN_FILEMUSTEXIST);
   if (!GetOpenFileNameA(&setup.request)) return;
-  ParameterSet set = {};
-  if (!ReadParameterSet(setup.fileName, &set)) return;
-  FillGroupCombo(dialog, set.group);
-  FillFunctionCombo(dialog, set.name);
-  for (int32_t row = 0; row < kParamRows; ++row) CopyText(context->slots[row].value, set.values[row]);
-  CompileCurrentProgram(dialog);
-  ShowDeclaredParams(dialog, kDeclareKeepValues);
-  if (context->settings.Preview != 0) RenderPreview(dialog);
+  const CompileReport report = context.LoadParameterSet(setup.fileName);
+  if (!report.choiceChanged) return;  // the file could not be read
+  ShowReport(dialog, context, report);
+  ShowDeclaredParams(dialog, context, kDeclareKeepValues);
+  if (context.settings.Preview != 0) RenderPreview(dialog, context);
 }

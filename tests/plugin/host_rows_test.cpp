@@ -194,41 +194,4 @@ TEST_F(HostRowsTest, ProgressIsRowTimesHundredOverTotal) {
   EXPECT_TRUE(events.empty());
 }
 
-TEST(FilterContext, StartsEmptyWithImagesAbsentAndEndsWithoutTrace) {
-  FilterContext* context = CreateFilterContext();
-  ASSERT_NE(context, nullptr);
-  EXPECT_EQ(ActiveFilterContext(), context);
-  for (int i = 0; i < kParamSlotBlock; ++i) {
-    EXPECT_STREQ(context->slots[i].message, "");
-    EXPECT_STREQ(context->slots[i].name, "");
-    EXPECT_STREQ(context->slots[i].value, "");
-    EXPECT_EQ(context->slots[i].minimum, 0);
-    EXPECT_EQ(context->slots[i].maximum, 0);
-  }
-  EXPECT_EQ(context->sourceRgb, nullptr);
-  EXPECT_EQ(context->previewResultT, nullptr);
-  EXPECT_EQ(context->library->ProgramCount(), 0);
-  EXPECT_EQ(context->groupList->count, 0);
-  EXPECT_STREQ(context->program->initText, "");
-  DestroyFilterContext();
-  EXPECT_EQ(ActiveFilterContext(), nullptr);
-  DestroyFilterContext();  // nothing left to destroy
-}
-
-TEST(FilterContext, ReadHostImageCreatesAllSixImages) {
-  ASSERT_NE(CreateFilterContext(), nullptr);
-  const int32_t size[2] = {3, 2};
-  ASSERT_EQ(ReadHostImage(nullptr, size, &kReadTable), 1);
-  FilterContext* context = ActiveFilterContext();
-  EXPECT_EQ(context->sourceRgb->width, 3);
-  EXPECT_EQ(context->sourceT->height, 2);
-  EXPECT_EQ(context->sourceRgb->progress, nullptr);
-  EXPECT_NE(context->previewSourceRgb, nullptr);
-  EXPECT_NE(context->previewSourceT, nullptr);
-  EXPECT_NE(context->previewResultRgb, nullptr);
-  ASSERT_NE(context->previewResultT, nullptr);
-  EXPECT_EQ(context->previewResultT->height, 0);
-  DestroyFilterContext();
-}
-
 }  // namespace

@@ -76,7 +76,7 @@ LRESULT CALLBACK WatchActivation(int code, WPARAM wParam, LPARAM lParam) {
 INT_PTR OpenHelp(HelpVisit* observed) {
   visit = observed;
   hook = SetWindowsHookExA(WH_CBT, WatchActivation, nullptr, GetCurrentThreadId());
-  INT_PTR result = DialogBoxParamA(EditorModuleInstance(), "helpdlg", nullptr, HelpDialogProc, 0);
+  INT_PTR result = DialogBoxParamA(Module().instance, "helpdlg", nullptr, HelpDialogProc, 0);
   UnhookWindowsHookEx(hook);
   visit = nullptr;
   return result;

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "ui/ui.h"
+#include "session/session.h"
 
 namespace {
 
@@ -31,8 +31,8 @@ const PreviewSizeCase kPreviewSizeCases[] = {
 
 TEST(PreviewSize, FollowsTheImageProportionsInsideTheArea) {
   for (const PreviewSizeCase& c : kPreviewSizeCases) {
-    const PreviewSize size = ComputePreviewSize(c.areaWidth, c.areaHeight, c.imageWidth,
-                                                c.imageHeight);
+    const PreviewSize size =
+        ComputePreviewSize(c.areaWidth, c.areaHeight, c.imageWidth, c.imageHeight);
     EXPECT_EQ(size.width, c.width) << c.what;
     EXPECT_EQ(size.height, c.height) << c.what;
   }

@@ -1,7 +1,7 @@
 // Positional name lists behind the group and program combo boxes.
 #include <cstring>
 
-#include "plugin/plugin.h"
+#include "session/session.h"
 
 const char* NameAt(const NameList& list, int32_t position) {
   if (position < 0 || position >= list.count) return "";

@@ -1,7 +1,7 @@
 // Window placement shared by the main and the editor dialog.
-#include "plugin/plugin.h"
+#include "ui/dialog_common.h"
 
-int32_t CenterOnDesktop(HWND window) {
+void CenterOnDesktop(HWND window) {
   RECT desktop;
   RECT own;
   GetWindowRect(GetDesktopWindow(), &desktop);
@@ -12,5 +12,4 @@ int32_t CenterOnDesktop(HWND window) {
   const int32_t x = (desktop.right - width) / 2;
   const int32_t y = (desktop.bottom - height) / 2;
   SetWindowPos(window, HWND_TOP, x, y, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
-  return 0;
 }

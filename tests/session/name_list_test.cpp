@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "plugin/plugin.h"
+#include "session/session.h"
 
 namespace {
 

@@ -1,0 +1,45 @@
+// "Function" in the editor: every program file of the data folder merged
+// into the library.
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "session/session.h"
+
+SessionReport FilterContext::ImportProgramFiles(FrontEnd& frontEnd) {
+  SessionReport report;
+  if (!frontEnd.Ask("Do you want to add new functions?")) return report;
+  char pattern[kPathBufferSize];
+  if (DataPath(pattern, sizeof pattern, baseFolder.c_str(), "*.txt") == 0) {
+    report.messages.push_back({MessageKind::kError, "The data folder's path is too long."});
+    return report;
+  }
+  std::vector<std::string> fileNames;
+  if (!frontEnd.ListFiles(pattern, &fileNames)) {
+    report.messages.push_back({MessageKind::kError, "No file founds."});
+    return report;
+  }
+  ImportCounters counters = {0, 0};
+  for (const std::string& fileName : fileNames) {
+    char message[kPathBufferSize + 128];
+    const ImportOutcome outcome = ::ImportProgramFile(baseFolder.c_str(), fileName.c_str(),
+                                                      &library, &counters, message, sizeof message);
+    // The user hears of a file that could not be taken.
+    if (outcome == kImportCannotOpen || outcome == kImportTextTooLong) {
+      report.messages.push_back({MessageKind::kError, message});
+    }
+  }
+  for (UserMessage& message : WriteLibraryFile()) report.messages.push_back(std::move(message));
+  // Back to the first program of the first group, which the import may have
+  // changed; the editor's texts stay those of the current program.
+  settings.FuncNo = 0;
+  settings.GroupNo = 0;
+  ListGroups(nullptr);
+  ListPrograms(nullptr);
+  report.choiceChanged = true;
+  report.programShown = true;
+  char summary[128];
+  FormatImportSummary(counters, summary, sizeof summary);
+  report.messages.push_back({MessageKind::kResult, summary});
+  return report;
+}

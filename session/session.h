@@ -1,0 +1,308 @@
+// Session: the state of one export call (the filter context) and the work
+// the dialogs do with it, in the words of the user who does it: choose a
+// group and a program, compile it, read its parameter declarations, run a
+// preview, apply it to the image, save and load parameter sets, and the
+// editor's check, save, delete, move and import on the library.
+//
+// Contracts
+// - Nothing here knows a window. The front end (the Win32 dialogs, or any
+//   other) reads the members of FilterContext to fill its controls, hands
+//   the contents of its controls to the operations below, and shows what an
+//   operation returns. It changes the context only through these operations.
+// - Messages for the user are data: each operation returns the system's
+//   texts, with the kind of box they belong in, in the order to show them.
+//   Questions that decide how an operation goes on (Yes or No) are asked
+//   through the FrontEnd given to it, while it runs.
+// - An operation that returns choiceChanged has refilled groupList and
+//   functionList or moved GroupNo or FuncNo: the front end shows both lists
+//   again, with items GroupNo and FuncNo selected.
+// - The six images, the engine, the library, the settings, the program texts
+//   and the parameter slots are members held by value: a context is created
+//   and destroyed whole. Its size (the two name lists take 128 KiB each)
+//   calls for the heap, which CreateFilterContext takes care of.
+// - Everything runs on the caller's thread; a run blocks until it ends.
+#ifndef MORFEL_SESSION_SESSION_H
+#define MORFEL_SESSION_SESSION_H
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "image/image.h"
+#include "library/library.h"
+#include "script/script.h"
+#include "transform/transform.h"
+
+// ---------------------------------------------------------------- name lists
+
+// Names in combo box order: position i is item i of the matching list the
+// front end shows. Unlike a keyed list it keeps duplicates, so positions
+// never fall out of step with the list shown.
+struct NameList {
+  int32_t count;
+  char names[kMaxPrograms][kNameTextSize];
+};
+
+// The name at position, or "" when there is none.
+const char* NameAt(const NameList& list, int32_t position);
+// Position of the first exact (case-sensitive) match, or -1.
+int32_t FindName(const NameList& list, const char* name);
+// Appends a copy cut to kNameTextSize - 1 characters. 0 when full.
+int32_t AppendName(NameList& list, const char* name);
+
+// ---------------------------------------------------------------- talking to the user
+
+// The three kinds of box the dialogs show.
+enum class MessageKind : int32_t {
+  kError,   // title "error", stop icon
+  kNotice,  // title "message", stop icon: an operation found nothing to work on
+  kResult,  // title "message", no icon
+};
+
+struct UserMessage {
+  MessageKind kind;
+  std::string text;
+};
+
+using UserMessages = std::vector<UserMessage>;
+
+// What an operation needs of the front end while it runs.
+class FrontEnd {
+ public:
+  virtual ~FrontEnd() = default;
+  // A question with Yes and No, No the default (title "message", question
+  // icon). True when the user answered Yes.
+  virtual bool Ask(const char* question) = 0;
+  // The names of the files that match pattern (a folder followed by a
+  // wildcard such as "*.txt"), in the order the file system gives them,
+  // folders left out. False when the search found no entry at all.
+  virtual bool ListFiles(const char* pattern, std::vector<std::string>* names) = 0;
+};
+
+// ---------------------------------------------------------------- outcomes
+
+// What an operation did, for the front end to show.
+struct SessionReport {
+  UserMessages messages;       // to show, in this order
+  bool choiceChanged = false;  // show the group and program lists again
+  bool programShown = false;   // the editor shows the chosen program again
+};
+
+enum class CompileStatus : int32_t {
+  kCompiled,         // both programs compiled (an empty text counts as compiled)
+  kInitFailed,       // "Initialization error."; the Transform text was not compiled
+  kTransformFailed,  // "Program compilation error."
+  kTooLongToRun,     // a text longer than a program may hold: both slots emptied
+};
+
+struct CompileReport : SessionReport {
+  CompileStatus status = CompileStatus::kCompiled;
+};
+
+// How a run over the image or the preview ended.
+enum class RunStatus : int32_t {
+  kFinished,    // every pass ran
+  kNotStarted,  // a parameter error (its message returned) or images that do not fit
+};
+
+// Room for what a later run may be given (a time budget, a way to stop it).
+struct RunOptions {
+  ProgressCallback progress = nullptr;  // told each finished row of the result
+};
+
+struct RunReport {
+  RunStatus status = RunStatus::kNotStarted;
+  RunFlags flags = 0;  // the view flags the run reported
+  UserMessages messages;
+};
+
+// ---------------------------------------------------------------- preview size
+
+// Size of the preview images for a preview area of areaWidth x areaHeight
+// pixels and a source of imageWidth x imageHeight: the largest size of the
+// image's proportions inside the area, width a multiple of 4, both at least
+// 1 (at least 4 wide).
+struct PreviewSize {
+  int32_t width;
+  int32_t height;
+};
+PreviewSize ComputePreviewSize(int32_t areaWidth, int32_t areaHeight, int32_t imageWidth,
+                               int32_t imageHeight);
+
+// ---------------------------------------------------------------- the editor's program
+
+// The editor's four boxes as the user typed them.
+struct EditedProgram {
+  char group[kNameTextSize];
+  char name[kNameTextSize];
+  CurrentProgram texts;
+};
+
+// What "Clear" puts into the editor: a small working program with one
+// parameter, so that every part of a program is shown once.
+extern const EditedProgram kClearedProgram;
+
+// ---------------------------------------------------------------- the filter context
+
+// Slots allocated: one more than the twelve used, so a reader that looks one
+// past the last used slot still finds an empty name.
+constexpr int kParamSlotBlock = kParamSlotCount + 1;
+
+class FilterContext {
+ public:
+  explicit FilterContext(const char* baseFolder);
+  FilterContext(const FilterContext&) = delete;
+  FilterContext& operator=(const FilterContext&) = delete;
+
+  // ---- state, read by the front end
+
+  std::string baseFolder;  // ends with a path separator (the host's text, copied)
+  CurrentProgram program;
+  ParamSlot slots[kParamSlotBlock];  // 0 .. 11 used
+  ProgramLibrary library;
+  ProgressImage sourceRgb;  // the host's image, full size (empty without one)
+  RgbtImage sourceT;
+  ScriptEngine engine;             // slot 0 the compiled Init program, slot 1 the Transform
+  ProgressImage previewSourceRgb;  // the image reduced to the preview size
+  RgbtImage previewSourceT;
+  ProgressImage previewResultRgb;  // the last preview, top row first
+  ProgressImage previewResultT;
+  NameList groupList;     // position i: item i of the group list
+  NameList functionList;  // the programs of the chosen group
+  FilterSettings settings;
+  int32_t paramCount = 0;  // declared parameters shown in the main dialog
+
+  // ---- the start and the end of a call
+
+  // Reads the settings file, then the library file, from the base folder.
+  void LoadSettingsAndLibrary();
+  // Writes the settings file. 1 when written.
+  int32_t SaveSettings() const;
+  // Tells, when the library file could not be read whole, that no change
+  // can be saved to it. No message when it was.
+  UserMessages LibraryReadWarning() const;
+  // Tells when the library holds more programs than the lists can show.
+  UserMessages HiddenProgramsWarning() const;
+
+  // ---- choosing a program
+
+  // Refills groupList with the library's distinct group names (the first
+  // spelling of a name stands for every spelling that differs only in
+  // letter case). name null: GroupNo stays; otherwise GroupNo := position of
+  // name (exact), or 0 when it is not there.
+  void ListGroups(const char* name);
+  // Refills functionList with the programs of the group at GroupNo, in
+  // library order. name null: FuncNo stays; otherwise FuncNo := position of
+  // name, or 0.
+  void ListPrograms(const char* name);
+  // The user chose item position of the group list: its first program.
+  void ChooseGroup(int32_t position);
+  // The user chose item position of the program list.
+  void ChooseProgram(int32_t position);
+  // Item position of the interpolation list (InterpolationChoice), for the
+  // final run only: the preview always samples with Round.
+  void ChooseInterpolation(int32_t position);
+  // "Auto Preview" checked or not: a preview follows every change.
+  void SetAutoPreview(bool on);
+  const char* ChosenGroupName() const;
+  const char* ChosenProgramName() const;
+  // Copies the texts of the chosen program into the current program (a
+  // missing key reads as empty); a text too long to run is copied cut, for
+  // showing only, and its message returned. When no program matches, the
+  // Init text becomes a text that says what was looked for, the lists are
+  // refilled by the names looked for and choiceChanged is set.
+  SessionReport SelectCurrentProgram();
+  // SelectCurrentProgram, then compiles Init (declaration lines stripped)
+  // into slot 0 and Transform into slot 1.
+  CompileReport CompileCurrentProgram();
+
+  // ---- parameters
+
+  // Reads the current Init text's declarations into the parameter slots
+  // (ParseParamDeclarations in that mode, with paramCount), showing the
+  // rows through view when given. 1 when they are well formed.
+  int32_t ReadDeclarations(DeclarationMode mode, ParamRowView* view);
+  // The main dialog opens: no rows are shown yet, and the declarations are
+  // read keeping the values loaded with the settings.
+  int32_t ReadDeclarationsOnOpening(ParamRowView* view);
+  // Declared rows shown, never more than kParamSlotCount.
+  int32_t DeclaredRows() const;
+  // A parameter text evaluated as a slider position (EvaluateParamText).
+  int32_t EvaluateParameterText(const char* text);
+  // The value text of parameter row, cut to kNameTextSize - 1 characters.
+  void SetParameterText(int32_t row, const char* text);
+  // The texts the user typed become the current program's texts.
+  void TakeProgramTexts(const char* initText, const char* transformText);
+
+  // ---- parameter set files
+
+  // Where parameter set files live by default (the data folder's "Param"),
+  // and a file name proposed from the chosen program's name.
+  std::string ParameterFolder() const;
+  std::string ProposedParameterFileName() const;
+  // Writes the chosen group and program and the twelve value texts to path;
+  // once written the texts become the slots' values. 1 when written; a file
+  // that cannot be written changes nothing and says nothing.
+  int32_t SaveParameterSet(const char* path, const char* const values[kParamSlotCount]);
+  // Reads path and chooses its group and program (or the first ones where
+  // they are unknown), takes its value texts and compiles the program. The
+  // result's choiceChanged says whether the file was read; a file that
+  // cannot be read changes nothing and says nothing.
+  CompileReport LoadParameterSet(const char* path);
+
+  // ---- runs
+
+  // Sizes the four preview images for a preview area of that many pixels
+  // and fills them with the reduced image unchanged (black for an image
+  // without pixels), which the area shows until a preview runs.
+  void SizePreview(int32_t areaWidth, int32_t areaHeight);
+  // Runs the current program on the reduced image (always Round) into
+  // previewResultRgb and previewResultT. When the run asks for the full
+  // scale, the image's real pixels tiled from the top-left corner over an
+  // area of that many pixels are run instead; when it asks for the T plane,
+  // the colours are darkened by it. After a failed run the result shows the
+  // reduced image unchanged.
+  RunReport RunPreview(int32_t areaWidth, int32_t areaHeight);
+  // The final run over the whole image with the chosen interpolation, into
+  // result planes that start as a copy of the source (so pixels a run
+  // leaves alone, or a run that stops, give back the host's own pixels).
+  RunReport ApplyToImage(ProgressImage& resultRgb, RgbtImage& resultT, const RunOptions& options);
+
+  // ---- the program editor
+
+  // Compiles the texts on an engine of its own (the compiled programs stay
+  // as they were) and checks the declarations; messages name the first
+  // fault and its line. The texts become the current program's.
+  SessionReport CheckProgram(const CurrentProgram& texts);
+  // Stores the edited program: in place when its group and name exist (after
+  // "Do you overwrite?"), otherwise as a new last program.
+  SessionReport SaveProgram(const EditedProgram& edited, FrontEnd& frontEnd);
+  // Removes the first program with the edited group and name (after a
+  // question); the library file and the lists are refreshed either way.
+  SessionReport DeleteProgram(const EditedProgram& edited, FrontEnd& frontEnd);
+  // Makes the edited program the last one of the library: every copy with
+  // its group and name is removed, each after a question, and one copy with
+  // the edited texts is appended.
+  SessionReport MoveProgramToEnd(const EditedProgram& edited, FrontEnd& frontEnd);
+  // Merges every program file of the data folder into the library (after a
+  // question) and chooses the first program of the first group.
+  SessionReport ImportProgramFiles(FrontEnd& frontEnd);
+  // "OK" in the editor: the slots get the declared defaults of the current
+  // program, so the settings saved next carry them.
+  void KeepDeclaredDefaults();
+
+ private:
+  RunReport RunPreviewOnce();
+  void TileFullScale(int32_t areaWidth, int32_t areaHeight);
+  void ShowReducedImage();
+  UserMessages WriteLibraryFile();
+  UserMessages RefuseUnstorableTexts(const CurrentProgram& texts) const;
+  void TakeEditedProgram(const EditedProgram& edited);
+};
+
+// A fresh context for the base folder (null is taken as ""): empty texts and
+// slots, an empty library, empty images. Null when memory could not be had.
+std::unique_ptr<FilterContext> CreateFilterContext(const char* baseFolder);
+
+#endif

@@ -1,0 +1,205 @@
+// The session used as a front end uses it, without any window: choices,
+// compiles, runs and the editor's operations, with the user's answers and
+// the file search played by a recording front end.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "session/session.h"
+#include "tests/library/temp_folder.h"
+
+namespace {
+
+struct Stored {
+  const char* group;
+  const char* name;
+  const char* init;
+  const char* transform;
+};
+
+class RecordingFrontEnd : public FrontEnd {
+ public:
+  std::deque<bool> answers;  // No once they run out
+  std::vector<std::string> questions;
+  std::vector<std::string> files;
+
+  bool Ask(const char* question) override {
+    questions.push_back(question);
+    if (answers.empty()) return false;
+    const bool answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
+  bool ListFiles(const char* pattern, std::vector<std::string>* names) override {
+    EXPECT_NE(std::strstr(pattern, "*.txt"), nullptr);
+    *names = files;
+    return !files.empty();
+  }
+};
+
+std::unique_ptr<FilterContext> OpenSession(const TempFolder& folder,
+                                           const std::vector<Stored>& programs) {
+  ProgramLibrary library;
+  for (const Stored& p : programs) library.AppendProgram(p.group, p.name, p.init, p.transform);
+  if (!programs.empty()) {
+    EXPECT_EQ(SaveLibrary(folder.base(), library), 1);
+  }
+  std::unique_ptr<FilterContext> context = CreateFilterContext(folder.base());
+  context->LoadSettingsAndLibrary();
+  context->ListGroups(nullptr);
+  context->ListPrograms(nullptr);
+  return context;
+}
+
+std::vector<std::string> Texts(const UserMessages& messages) {
+  std::vector<std::string> texts;
+  for (const UserMessage& message : messages) texts.push_back(message.text);
+  return texts;
+}
+
+std::vector<std::string> Names(const NameList& list) {
+  return std::vector<std::string>(list.names, list.names + list.count);
+}
+
+TEST(FilterContext, StartsEmpty) {
+  std::unique_ptr<FilterContext> context = CreateFilterContext(nullptr);
+  ASSERT_NE(context, nullptr);
+  for (const ParamSlot& slot : context->slots) {
+    EXPECT_STREQ(slot.name, "");
+    EXPECT_STREQ(slot.value, "");
+    EXPECT_EQ(slot.maximum, 0);
+  }
+  EXPECT_EQ(context->sourceRgb.data, nullptr);
+  EXPECT_EQ(context->previewResultT.height, 0);
+  EXPECT_EQ(context->library.ProgramCount(), 0);
+  EXPECT_EQ(context->groupList.count, 0);
+  EXPECT_STREQ(context->program.initText, "");
+  EXPECT_EQ(context->baseFolder, "");
+}
+
+TEST(FilterContext, ChoosesAndCompilesWithItsMessagesAsData) {
+  TempFolder folder;
+  std::unique_ptr<FilterContext> context =
+      OpenSession(folder, {{"Colour", "Invert", "", "R=255-R;"},
+                           {"colour", "Grey", "", "R=128;"},
+                           {"Deform", "Bad", "a=1;\r\n", "x=;"}});
+  EXPECT_EQ(Names(context->groupList), (std::vector<std::string>{"Colour", "Deform"}));
+  const struct {
+    int32_t group;
+    CompileStatus status;
+    std::vector<std::string> messages;
+  } cases[] = {
+      {1, CompileStatus::kTransformFailed, {"Program compilation error."}},
+      {0, CompileStatus::kCompiled, {}},
+  };
+  for (const auto& c : cases) {
+    context->ChooseGroup(c.group);
+    const CompileReport report = context->CompileCurrentProgram();
+    EXPECT_EQ(report.status, c.status) << c.group;
+    EXPECT_EQ(Texts(report.messages), c.messages) << c.group;
+    EXPECT_FALSE(report.choiceChanged);
+  }
+  EXPECT_EQ(Names(context->functionList), std::vector<std::string>{"Invert"});
+  // A choice beyond the lists: the lists fall back to the first program.
+  context->settings.GroupNo = 7;
+  const CompileReport lost = context->CompileCurrentProgram();
+  EXPECT_EQ(lost.status, CompileStatus::kInitFailed);
+  EXPECT_EQ(Texts(lost.messages), std::vector<std::string>{"Initialization error."});
+  EXPECT_TRUE(lost.choiceChanged);
+  EXPECT_EQ(context->settings.GroupNo, 0);
+  EXPECT_EQ(std::string(context->program.initText).rfind("The function is not found.\r\n", 0), 0u);
+}
+
+// A preview area the size of the image runs the program on the image
+// itself: it must give what the final run gives with Round.
+TEST(FilterContext, APreviewOfFullSizeEqualsTheFinalRun) {
+  TempFolder folder;
+  std::unique_ptr<FilterContext> context =
+      OpenSession(folder, {{"Deform", "Turn", "?k,Turn,0,100,30;\r\ncoord=1;\r\n",
+                            "t=t+k/50;\r\nif (r>2) T=r*20;\r\n"}});
+  context->sourceRgb.Create(8, 4, 3);
+  context->sourceT.Create(8, 4, 1);
+  for (int32_t i = 0; i < 8 * 4 * 3; ++i) context->sourceRgb.data[i] = static_cast<uint8_t>(i * 7);
+  for (int32_t i = 0; i < 8 * 4; ++i) context->sourceT.data[i] = static_cast<uint8_t>(255 - i);
+  ASSERT_EQ(context->CompileCurrentProgram().status, CompileStatus::kCompiled);
+  ASSERT_EQ(context->ReadDeclarations(kDeclareDefaults, nullptr), 1);
+  context->SizePreview(8, 4);
+  ASSERT_EQ(context->previewResultRgb.width, 8);
+  ASSERT_EQ(context->RunPreview(8, 4).status, RunStatus::kFinished);
+  ProgressImage resultRgb;
+  RgbtImage resultT;
+  const RunReport final = context->ApplyToImage(resultRgb, resultT, RunOptions());
+  ASSERT_EQ(final.status, RunStatus::kFinished);
+  EXPECT_EQ(std::memcmp(resultRgb.data, context->previewResultRgb.data, 8 * 4 * 3), 0);
+  EXPECT_EQ(std::memcmp(resultT.data, context->previewResultT.data, 8 * 4), 0);
+
+  // A value that does not compile stops the run before it starts; the
+  // preview then shows the image unchanged.
+  context->SetParameterText(0, "(");
+  const RunReport failed = context->RunPreview(8, 4);
+  EXPECT_EQ(failed.status, RunStatus::kNotStarted);
+  EXPECT_EQ(Texts(failed.messages), std::vector<std::string>{"Parameter error at Turn."});
+  EXPECT_EQ(std::memcmp(context->previewResultRgb.data, context->sourceRgb.data, 8 * 4 * 3), 0);
+}
+
+EditedProgram Edited(const char* group, const char* name, const char* transform) {
+  EditedProgram edited = {};
+  std::snprintf(edited.group, sizeof edited.group, "%s", group);
+  std::snprintf(edited.name, sizeof edited.name, "%s", name);
+  std::snprintf(edited.texts.transformText, kProgramTextSize, "%s", transform);
+  return edited;
+}
+
+TEST(FilterContext, EditorOperationsAskThroughTheFrontEndAndReportAsData) {
+  TempFolder folder;
+  std::unique_ptr<FilterContext> context = OpenSession(folder, {{"Deform", "Wave", "", "x=x;"}});
+  RecordingFrontEnd user;
+  user.answers = {true, true, true};
+  const SessionReport saved = context->SaveProgram(Edited("Deform", "Ripple", "y=y;"), user);
+  const SessionReport moved = context->MoveProgramToEnd(Edited("Deform", "Wave", "x=1;"), user);
+  const SessionReport missing = context->MoveProgramToEnd(Edited("No", "Such", ""), user);
+  const SessionReport deleted = context->DeleteProgram(Edited("Deform", "Ripple", ""), user);
+  EXPECT_EQ(user.questions, (std::vector<std::string>{"Do you save as a new program?",
+                                                      "Do you move this program at last?",
+                                                      "Do you delete this program?"}));
+  EXPECT_TRUE(saved.messages.empty() && saved.choiceChanged && saved.programShown);
+  EXPECT_TRUE(moved.messages.empty() && moved.choiceChanged);
+  ASSERT_EQ(missing.messages.size(), 1u);
+  EXPECT_EQ(missing.messages[0].kind, MessageKind::kNotice);
+  EXPECT_EQ(missing.messages[0].text, "Program cannot be found.");
+  EXPECT_TRUE(deleted.choiceChanged);
+  ProgramLibrary stored;
+  ASSERT_EQ(LoadProgramLibrary(folder.base(), &stored), 1);
+  ASSERT_EQ(stored.ProgramCount(), 1);
+  EXPECT_STREQ(stored.ProgramField(0, "Prog"), "x=1;");
+
+  CurrentProgram faulty = {};
+  std::snprintf(faulty.transformText, kProgramTextSize, "x=1;\r\nx=;\r\n");
+  EXPECT_EQ(Texts(context->CheckProgram(faulty).messages),
+            std::vector<std::string>{"Error in Transform program in line 2."});
+}
+
+TEST(FilterContext, ImportListsTheDataFolderThroughTheFrontEnd) {
+  TempFolder folder;
+  std::unique_ptr<FilterContext> context = OpenSession(folder, {});
+  TempFolder::Write(folder.DataFile("a.txt"), "Group=Colour\nName=Sepia\nInit=\nProg=R=G;\n");
+  RecordingFrontEnd user;
+  EXPECT_TRUE(context->ImportProgramFiles(user).messages.empty());  // answered No
+  user.answers = {true, true};
+  EXPECT_EQ(Texts(context->ImportProgramFiles(user).messages),
+            std::vector<std::string>{"No file founds."});
+  user.files = {"a.txt", "gone.txt"};
+  const SessionReport report = context->ImportProgramFiles(user);
+  ASSERT_EQ(report.messages.size(), 2u);
+  EXPECT_EQ(report.messages[0].kind, MessageKind::kError);
+  EXPECT_EQ(report.messages[0].text, "gone.txt");
+  EXPECT_EQ(report.messages[1].kind, MessageKind::kResult);
+  EXPECT_EQ(report.messages[1].text, "1 new program(s) are added. 0 program(s) are overwritten.");
+  EXPECT_EQ(Names(context->groupList), std::vector<std::string>{"Colour"});
+}
+
+}  // namespace
