@@ -8,16 +8,6 @@
 
 namespace {
 
-const EditedProgram MakeClearedProgram() {
-  EditedProgram cleared = {};
-  std::snprintf(cleared.group, sizeof cleared.group, "Deform");
-  std::snprintf(cleared.name, sizeof cleared.name, "Sample");
-  std::snprintf(cleared.texts.initText, kProgramTextSize,
-                "coord=2;\r\n?param,message,0,100,50;\r\n");
-  std::snprintf(cleared.texts.transformText, kProgramTextSize, "x=x+xs*param/100;\r\n");
-  return cleared;
-}
-
 // Compiles text on the private engine; on failure names the line with the
 // message format given. An empty text has nothing to check.
 bool CompilesForCheck(ScriptEngine& engine, const char* text, const char* failureFormat,
@@ -35,7 +25,8 @@ void Append(UserMessages* messages, UserMessages more) {
 
 }  // namespace
 
-const EditedProgram kClearedProgram = MakeClearedProgram();
+const EditedProgram kClearedProgram = {
+    "Deform", "Sample", {"coord=2;\r\n?param,message,0,100,50;\r\n", "x=x+xs*param/100;\r\n"}};
 
 void FilterContext::TakeEditedProgram(const EditedProgram& edited) {
   TakeProgramTexts(edited.texts.initText, edited.texts.transformText);
