@@ -8,7 +8,8 @@
 // - Nothing here knows a window. The front end (the Win32 dialogs, or any
 //   other) reads the members of FilterContext to fill its controls, hands
 //   the contents of its controls to the operations below, and shows what an
-//   operation returns. It changes the context only through these operations.
+//   operation returns. It changes the context only through these operations,
+//   apart from filling sourceRgb and sourceT with the image to work on.
 // - Messages for the user are data: each operation returns the system's
 //   texts, with the kind of box they belong in, in the order to show them.
 //   Questions that decide how an operation goes on (Yes or No) are asked
