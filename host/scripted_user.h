@@ -23,7 +23,8 @@
 // name) are skipped and reported in Failures().
 //
 // One scripted user may be started per thread at a time; it is not copyable.
-// Windows it has not been given actions for are left alone.
+// Windows it has not been given actions for are left alone, and so is every
+// window of another thread or process, even one the system reports to it.
 #ifndef MORFEL_HOST_SCRIPTED_USER_H
 #define MORFEL_HOST_SCRIPTED_USER_H
 
@@ -131,6 +132,7 @@ class ScriptedUser {
   std::vector<HWND> seen_;
   std::vector<HWND> open_;  // seen and not yet closed
   HHOOK hook_ = nullptr;
+  DWORD thread_ = 0;  // the thread it was started on, whose windows it plays
   UINT giveUpMs_ = 0;
   DWORD doneAt_ = 0;        // when the last action was done
   std::vector<HWND> busy_;  // dialogs whose action is still running, innermost last

@@ -1,6 +1,8 @@
 // Queries and changes of a window's state: enabled, shown, text, class, style.
 #include <windows.h>
 
+#include <unistd.h>
+
 #include "platform/internal.h"
 #include "platform/window_table.h"
 
@@ -22,6 +24,12 @@ extern "C" BOOL WINAPI EnableWindow(HWND handle, BOOL enable) {
   else
     window->style |= WS_DISABLED;
   return wasDisabled;
+}
+
+extern "C" DWORD WINAPI GetWindowThreadProcessId(HWND handle, LPDWORD processId) {
+  Window* window = FindWindowRecord(handle);
+  if (processId != nullptr) *processId = window ? static_cast<DWORD>(getpid()) : 0;
+  return window ? window->thread : 0;
 }
 
 extern "C" BOOL WINAPI IsWindowEnabled(HWND handle) {

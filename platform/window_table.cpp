@@ -36,6 +36,7 @@ Window* AddWindowRecord() {
   table.nextHandle += kHandleStep;
   auto window = std::make_unique<Window>();
   window->handle = reinterpret_cast<HWND>(value);
+  window->thread = GetCurrentThreadId();
   Window* record = window.get();
   table.windows[value] = std::move(window);
   return record;

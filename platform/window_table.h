@@ -41,6 +41,7 @@ struct DialogState {
 
 struct Window {
   HWND handle = nullptr;
+  DWORD thread = 0;       // the thread that created it
   std::string className;  // as registered
   HINSTANCE instance = nullptr;
   WNDPROC proc = nullptr;

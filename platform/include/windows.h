@@ -41,6 +41,7 @@ typedef int BOOL;
 typedef unsigned char BYTE;
 typedef unsigned short WORD;
 typedef uint32_t DWORD;
+typedef DWORD* LPDWORD;
 typedef int32_t LONG;
 typedef unsigned int UINT;
 typedef char CHAR;
@@ -331,6 +332,8 @@ WINUSERAPI HWND WINAPI GetParent(HWND window);
 WINUSERAPI HWND WINAPI GetDesktopWindow(void);
 WINUSERAPI BOOL WINAPI EnableWindow(HWND window, BOOL enable);
 WINUSERAPI BOOL WINAPI IsWindowEnabled(HWND window);
+// The creating thread's id; *processId (when given) the process's. 0 for no window.
+WINUSERAPI DWORD WINAPI GetWindowThreadProcessId(HWND window, LPDWORD processId);
 WINUSERAPI BOOL WINAPI ShowWindow(HWND window, int command);
 WINUSERAPI BOOL WINAPI IsWindowVisible(HWND window);
 WINUSERAPI BOOL WINAPI GetWindowRect(HWND window, LPRECT rect);

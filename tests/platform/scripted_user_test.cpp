@@ -5,7 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+#include <vector>
+
 #include "host/scripted_user.h"
+#include "platform/internal.h"
 #include "tests/platform/test_support.h"
 
 namespace {
@@ -341,3 +345,24 @@ TEST(ScriptedUserTest, OnlyOneUserAtATime) {
 }
 
 }  // namespace
+
+// Wine reports to a thread's hook a window of another process that one of
+// the thread's own closing windows hands the activation to: such a window is
+// none of the user's, and it must neither be recorded nor played.
+TEST(ScriptedUserTest, WindowsOfOtherThreadsAreLeftAlone) {
+  auto makeDialog = [](const char *caption) {
+    return CreateWindowExA(0, "#32770", caption, WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                           nullptr, nullptr);
+  };
+  HWND foreign = nullptr;
+  std::thread([&] { foreign = makeDialog("other"); }).join();
+  HWND own = makeDialog("own");
+  ScriptedUser user;
+  ASSERT_TRUE(user.Start());
+  morfel_platform::ActivateWindow(foreign);
+  morfel_platform::ActivateWindow(own);
+  user.Stop();
+  EXPECT_EQ(user.WindowsSeen(), std::vector<HWND>{own});
+  DestroyWindow(foreign);
+  DestroyWindow(own);
+}
