@@ -4,8 +4,20 @@
 #   morfel_wine_up FOLDER     exports DISPLAY, WINEPREFIX, WINEDEBUG
 #   morfel_wine_down
 
-# file: the host program check reads the size of the PNG it wrote.
-MORFEL_WINE_PACKAGES=(g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64 xvfb file)
+# file: the host program check reads the size of the PNG it wrote; wine32
+# runs the i686 build (Debian's, from the i386 architecture).
+MORFEL_WINE_PACKAGES=(g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64 wine32:i386 xvfb file)
+
+# wine32 comes from the i386 architecture, which apt must know of first.
+morfel_need_i386() {
+  dpkg --print-foreign-architectures | grep -qx i386 && return 0
+  if [ "$(id -u)" -eq 0 ]; then
+    dpkg --add-architecture i386
+  else
+    echo "The i386 architecture is missing. Run:  sudo dpkg --add-architecture i386" >&2
+    return 1
+  fi
+}
 
 morfel_wine_up() {
   rm -rf "$1"
