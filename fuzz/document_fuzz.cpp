@@ -6,28 +6,16 @@
 #include "core/value_list.h"
 #include "library/library.h"
 
-namespace {
-
-std::string Serialized(const KeyValueDocument& document) {
-  std::string text(document.SerializedLength() + 1, '\0');
-  long length = document.Serialize(&text[0], text.size());
-  FUZZ_CHECK(length >= 0);
-  text.resize(static_cast<size_t>(length));
-  return text;
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   KeyValueDocument first;
   first.Parse(reinterpret_cast<const char*>(data), size);
   const char* section = nullptr;
   const char* key = nullptr;
   FUZZ_CHECK(first.FindUnstorable(&section, &key) == 0);
-  const std::string text = Serialized(first);
+  const std::string text = SerializedText(first);
   KeyValueDocument second;
   FUZZ_CHECK(second.Parse(text.data(), text.size()) == 0);
-  FUZZ_CHECK(Serialized(second) == text);
+  FUZZ_CHECK(SerializedText(second) == text);
   FUZZ_CHECK(second.root().count() == first.root().count());
   return 0;
 }

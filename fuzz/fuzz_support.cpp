@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "library/library.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -47,6 +49,14 @@ void WriteBytes(const std::string& path, const uint8_t* data, size_t size) {
   if (file == nullptr) FuzzFailure("cannot write a scratch file");
   if (size > 0 && std::fwrite(data, 1, size, file) != size) FuzzFailure("short scratch write");
   std::fclose(file);
+}
+
+std::string SerializedText(const KeyValueDocument& document) {
+  std::string text(document.SerializedLength() + 1, '\0');
+  long length = document.Serialize(&text[0], text.size());
+  FUZZ_CHECK(length >= 0);
+  text.resize(static_cast<size_t>(length));
+  return text;
 }
 
 void FuzzFailure(const char* what) {

@@ -15,6 +15,10 @@ std::string ScratchDataFile(const char* name);
 std::string ScratchBaseFile(const char* name);
 // Writes bytes to path, replacing it.
 void WriteBytes(const std::string& path, const uint8_t* data, size_t size);
+class KeyValueDocument;
+// The document as it is written; a document that cannot be written is a
+// broken property.
+std::string SerializedText(const KeyValueDocument& document);
 // Reports a broken property and aborts, so the input is kept as a finding.
 [[noreturn]] void FuzzFailure(const char* what);
 #define FUZZ_CHECK(condition)                  \

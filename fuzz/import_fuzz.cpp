@@ -5,18 +5,6 @@
 #include "fuzz/fuzz_support.h"
 #include "library/library.h"
 
-namespace {
-
-std::string Serialized(const KeyValueDocument& document) {
-  std::string text(document.SerializedLength() + 1, '\0');
-  long length = document.Serialize(&text[0], text.size());
-  FUZZ_CHECK(length >= 0);
-  text.resize(static_cast<size_t>(length));
-  return text;
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   WriteBytes(ScratchDataFile("program.txt"), data, size);
   ProgramLibrary library;
@@ -29,10 +17,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FUZZ_CHECK(outcome != kImportCannotOpen);
   FUZZ_CHECK(library.ProgramCount() == 1 + counters.added);
   FUZZ_CHECK(counters.added + counters.overwritten <= 1);
-  const std::string text = Serialized(library);
+  const std::string text = SerializedText(library);
   ProgramLibrary reread;
   FUZZ_CHECK(reread.Parse(text.data(), text.size()) == 0);
-  FUZZ_CHECK(Serialized(reread) == text);
+  FUZZ_CHECK(SerializedText(reread) == text);
   for (int i = 0; i < library.ProgramCount(); ++i) {
     for (const char* key : {"Init", "Prog"}) {
       const char* value = library.ProgramField(i, key);
