@@ -43,7 +43,7 @@ morfel_wine_up build/windows-wine
 # the stage at once, with its output.
 for build in windows:x86_64 windows32:i686; do
   echo "== Windows ${build#*:}: tests under wine"
-  ctest --test-dir "build/${build%%:*}" --output-on-failure -j 1
+  ctest --test-dir "build/${build%%:*}" --output-on-failure --no-tests=error -j 1
 done
 
 echo "== Both DLLs: every starter program with every interpolation"
