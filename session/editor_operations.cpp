@@ -1,7 +1,9 @@
 // The program editor's work on the library: check, save, delete and move.
 // Every change is written to the library file at once.
 #include <cstdio>
+#include <cstring>
 #include <new>
+#include <string>
 #include <utility>
 
 #include "session/session.h"
@@ -11,12 +13,38 @@ namespace {
 // Compiles text on the private engine; on failure names the line with the
 // message format given. An empty text has nothing to check.
 bool CompilesForCheck(ScriptEngine& engine, const char* text, const char* failureFormat,
-                      UserMessages* messages) {
+                      ProgramFault fault, CheckReport* report) {
   if (text[0] == '\0' || engine.Compile(text, -1) != 0) return true;
   char message[96];
   std::snprintf(message, sizeof message, failureFormat, static_cast<int>(engine.errorLine));
-  messages->push_back({MessageKind::kError, message});
+  report->messages.push_back({MessageKind::kError, message});
+  report->fault = fault;
+  report->line = engine.errorLine;
   return false;
+}
+
+// The line (from 1, lines ended by LF) of the first declaration that is
+// malformed on its own, or of the thirteenth declaration; 0 when none is.
+// Each declaration line is read alone with its own line end, exactly as the
+// whole text's scan reads it.
+int32_t FaultyDeclarationLine(ScriptEngine& engine, const char* initText) {
+  int32_t lineNumber = 1;
+  int32_t declarations = 0;
+  for (const char* line = initText; *line != '\0'; ++lineNumber) {
+    const char* end = std::strchr(line, '\n');
+    const size_t length = end != nullptr ? static_cast<size_t>(end - line) + 1 : std::strlen(line);
+    if (line[0] == '?') {
+      if (++declarations > kParamSlotCount) return lineNumber;
+      const std::string alone(line, length);
+      ParamSlot slots[kParamSlotBlock] = {};
+      const ParamTable table = {slots, nullptr};
+      if (!ParseParamDeclarations(engine, alone.c_str(), table, kDeclareCheckOnly, nullptr)) {
+        return lineNumber;
+      }
+    }
+    line += length;
+  }
+  return 0;
 }
 
 void Append(UserMessages* messages, UserMessages more) {
@@ -51,9 +79,9 @@ UserMessages FilterContext::RefuseUnstorableTexts(const CurrentProgram& texts) c
   return {{MessageKind::kError, ProgramTextCheckMessage(check)}};
 }
 
-SessionReport FilterContext::CheckProgram(const CurrentProgram& texts) {
+CheckReport FilterContext::CheckProgram(const CurrentProgram& texts) {
   TakeProgramTexts(texts.initText, texts.transformText);
-  SessionReport report;
+  CheckReport report;
   // An engine of its own, so the programs the main dialog compiled stay.
   std::unique_ptr<ScriptEngine> checkEngine(new (std::nothrow) ScriptEngine());
   std::unique_ptr<RgbtImage> image(new (std::nothrow) RgbtImage(5, 5, 3));
@@ -67,12 +95,14 @@ SessionReport FilterContext::CheckProgram(const CurrentProgram& texts) {
   const ParamTable table = {slots, &paramCount};
   if (!ParseParamDeclarations(engine, program.initText, table, kDeclareCheckOnly, nullptr)) {
     report.messages.push_back({MessageKind::kError, "Error in Initial parameter setting."});
+    report.fault = ProgramFault::kDeclarations;
+    report.line = FaultyDeclarationLine(engine, program.initText);
     return report;
   }
   if (CompilesForCheck(*checkEngine, strippedInit, "Error in Initialize program in line %d.",
-                       &report.messages)) {
+                       ProgramFault::kInit, &report)) {
     CompilesForCheck(*checkEngine, program.transformText, "Error in Transform program in line %d.",
-                     &report.messages);
+                     ProgramFault::kTransform, &report);
   }
   return report;
 }

@@ -74,14 +74,18 @@ void FilterContext::ListGroups(const char* name) {
   ChooseByName(groupList, name, &settings.GroupNo);
 }
 
-void FilterContext::ListPrograms(const char* name) {
-  const ListedName chosenGroup = CutName(ChosenGroupName());
-  functionList.count = 0;
-  const int32_t programs = library.ProgramCount();
-  for (int32_t i = 0; i < programs && i < kMaxPrograms; ++i) {
-    if (std::strcmp(ProgramGroup(library, i).text, chosenGroup.text) != 0) continue;
-    AppendName(functionList, ProgramName(library, i).text);
+void FilterContext::ListProgramsOf(int32_t groupPosition, NameList* programs) const {
+  const ListedName group = CutName(NameAt(groupList, groupPosition));
+  programs->count = 0;
+  const int32_t count = library.ProgramCount();
+  for (int32_t i = 0; i < count && i < kMaxPrograms; ++i) {
+    if (std::strcmp(ProgramGroup(library, i).text, group.text) != 0) continue;
+    AppendName(*programs, ProgramName(library, i).text);
   }
+}
+
+void FilterContext::ListPrograms(const char* name) {
+  ListProgramsOf(settings.GroupNo, &functionList);
   ChooseByName(functionList, name, &settings.FuncNo);
 }
 
@@ -135,15 +139,23 @@ SessionReport FilterContext::SelectCurrentProgram() {
 }
 
 CompileReport FilterContext::CompileCurrentProgram() {
-  CompileReport report;
-  static_cast<SessionReport&>(report) = SelectCurrentProgram();
-  if (!report.messages.empty()) {
+  const SessionReport selected = SelectCurrentProgram();
+  if (!selected.messages.empty()) {
     // A program cut to fit would run as some other program: nothing runs.
     engine.Compile("", 0);
     engine.Compile("", 1);
+    CompileReport report;
+    static_cast<SessionReport&>(report) = selected;
     report.status = CompileStatus::kTooLongToRun;
     return report;
   }
+  CompileReport report = CompileProgramTexts();
+  report.choiceChanged = selected.choiceChanged;
+  return report;
+}
+
+CompileReport FilterContext::CompileProgramTexts() {
+  CompileReport report;
   char initCode[kProgramTextSize];
   StripDeclarationLines(program.initText, "?", initCode, sizeof initCode);
   // An empty text compiles to nothing, which is no error.

@@ -101,6 +101,22 @@ struct CompileReport : SessionReport {
   CompileStatus status = CompileStatus::kCompiled;
 };
 
+// Where the editor's check found the first fault of a program.
+enum class ProgramFault : int32_t {
+  kNone,
+  kDeclarations,  // "Error in Initial parameter setting."
+  kInit,          // "Error in Initialize program in line %d."
+  kTransform,     // "Error in Transform program in line %d."
+};
+
+struct CheckReport : SessionReport {
+  ProgramFault fault = ProgramFault::kNone;
+  // Line of the fault in its text, from 1: the compiler's error line, or for
+  // declarations the first malformed one (the thirteenth when there are too
+  // many); 0 when no line can be named.
+  int32_t line = 0;
+};
+
 // How a run over the image or the preview ended.
 enum class RunStatus : int32_t {
   kFinished,    // every pass ran
@@ -143,6 +159,13 @@ struct EditedProgram {
 // What "Clear" puts into the editor: a small working program with one
 // parameter, so that every part of a program is shown once.
 extern const EditedProgram kClearedProgram;
+
+// ---------------------------------------------------------------- help
+
+constexpr int kHelpReferenceTextLength = 802;
+// The language reference the help shows: kHelpReferenceTextLength
+// characters, every line ended by CR LF.
+extern const char kHelpReferenceText[];
 
 // ---------------------------------------------------------------- the filter context
 
@@ -197,6 +220,9 @@ class FilterContext {
   // library order. name null: FuncNo stays; otherwise FuncNo := position of
   // name, or 0.
   void ListPrograms(const char* name);
+  // The programs of the group at position groupPosition of groupList, as
+  // ListPrograms would list them were that group chosen; nothing changes.
+  void ListProgramsOf(int32_t groupPosition, NameList* programs) const;
   // The user chose item position of the group list: its first program.
   void ChooseGroup(int32_t position);
   // The user chose item position of the program list.
@@ -214,9 +240,12 @@ class FilterContext {
   // Init text becomes a text that says what was looked for, the lists are
   // refilled by the names looked for and choiceChanged is set.
   SessionReport SelectCurrentProgram();
-  // SelectCurrentProgram, then compiles Init (declaration lines stripped)
-  // into slot 0 and Transform into slot 1.
+  // SelectCurrentProgram, then CompileProgramTexts.
   CompileReport CompileCurrentProgram();
+  // Compiles the current program's texts as they stand (chosen, or taken
+  // with TakeProgramTexts): Init (declaration lines stripped) into slot 0,
+  // Transform into slot 1, with the messages of CompileCurrentProgram.
+  CompileReport CompileProgramTexts();
 
   // ---- parameters
 
@@ -274,8 +303,10 @@ class FilterContext {
 
   // Compiles the texts on an engine of its own (the compiled programs stay
   // as they were) and checks the declarations; messages name the first
-  // fault and its line. The texts become the current program's.
-  SessionReport CheckProgram(const CurrentProgram& texts);
+  // fault and its line, which the report also gives as data. The texts
+  // become the current program's, and the declared slots get their
+  // defaults.
+  CheckReport CheckProgram(const CurrentProgram& texts);
   // Stores the edited program: in place when its group and name exist (after
   // "Do you overwrite?"), otherwise as a new last program.
   SessionReport SaveProgram(const EditedProgram& edited, FrontEnd& frontEnd);

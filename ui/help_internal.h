@@ -1,10 +1,8 @@
-// Private to the help dialog.
+// Private to the help dialog. The reference text it shows is the session's
+// (kHelpReferenceText), shared with every front end.
 #ifndef MORFEL_UI_HELP_INTERNAL_H
 #define MORFEL_UI_HELP_INTERNAL_H
 
-constexpr int kHelpReferenceTextLength = 802;
-
-// The reference text, kHelpReferenceTextLength characters, CR LF line ends.
-extern const char kHelpReferenceText[];
+#include "session/session.h"
 
 #endif

@@ -203,3 +203,54 @@ TEST(FilterContext, ImportListsTheDataFolderThroughTheFrontEnd) {
 }
 
 }  // namespace
+
+// The check names where the first fault is, for an editor to mark the line.
+TEST(FilterContext, CheckNamesTheFaultyTextAndLine) {
+  struct Case {
+    const char* init;
+    const char* transform;
+    ProgramFault fault;
+    int32_t line;
+  };
+  std::string thirteen;
+  for (int i = 0; i < 13; ++i) thirteen += "?p" + std::to_string(i) + ",m,0,9,1;\r\n";
+  const Case cases[] = {
+      {"coord=2;\r\n?a,m,0,9,1;\r\n", "x=x*a;\r\n", ProgramFault::kNone, 0},
+      {"coord=2;\r\n?a,m,0,9,1;\r\nq=(;\r\n", "", ProgramFault::kInit, 3},
+      {"", "x=1;\r\n\r\nx=;\r\n", ProgramFault::kTransform, 3},
+      {"coord=2;\r\n?a,m,0,9,1;\r\n?b,,0,9,1;\r\n", "", ProgramFault::kDeclarations, 3},
+      {"?a,m,0,9,1;", "", ProgramFault::kDeclarations, 1},  // no line end after it
+      {thirteen.c_str(), "", ProgramFault::kDeclarations, 13},
+  };
+  std::unique_ptr<FilterContext> context = CreateFilterContext(nullptr);
+  for (const Case& c : cases) {
+    CurrentProgram texts = {};
+    std::snprintf(texts.initText, kProgramTextSize, "%s", c.init);
+    std::snprintf(texts.transformText, kProgramTextSize, "%s", c.transform);
+    const CheckReport report = context->CheckProgram(texts);
+    EXPECT_EQ(report.fault, c.fault) << c.init << c.transform;
+    EXPECT_EQ(report.line, c.line) << c.init << c.transform;
+    EXPECT_EQ(report.messages.size(), c.fault == ProgramFault::kNone ? 0u : 1u);
+  }
+}
+
+// Texts taken from an editor compile into the engine as a chosen program's
+// do, and every group's programs can be listed without choosing it.
+TEST(FilterContext, CompilesTakenTextsAndListsAnyGroup) {
+  TempFolder folder;
+  std::unique_ptr<FilterContext> context = OpenSession(folder, {{"Deform", "Twirl", "", "x=1;"},
+                                                                {"Colour", "Sepia", "", "R=G;"},
+                                                                {"Deform", "Wave", "", "y=1;"}});
+  NameList programs = {};
+  context->ListProgramsOf(0, &programs);
+  EXPECT_EQ(Names(programs), (std::vector<std::string>{"Twirl", "Wave"}));
+  context->ListProgramsOf(1, &programs);
+  EXPECT_EQ(Names(programs), (std::vector<std::string>{"Sepia"}));
+  EXPECT_EQ(context->settings.GroupNo, 0);
+  context->TakeProgramTexts("a=1;\r\n", "x=x+;\r\n");
+  const CompileReport failed = context->CompileProgramTexts();
+  EXPECT_EQ(failed.status, CompileStatus::kTransformFailed);
+  EXPECT_EQ(Texts(failed.messages), std::vector<std::string>{"Program compilation error."});
+  context->TakeProgramTexts("a=1;\r\n", "x=x+a;\r\n");
+  EXPECT_EQ(context->CompileProgramTexts().status, CompileStatus::kCompiled);
+}

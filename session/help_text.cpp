@@ -1,4 +1,4 @@
-#include "ui/help_internal.h"
+#include "session/session.h"
 
 // The language reference shown by the help dialog. Every line ends in CR LF,
 // as a multi-line edit box wants; the final CR LF leaves an empty last line.
