@@ -12,22 +12,34 @@ add_custom_command(
   COMMENT "Embedding the starter library"
   VERBATIM)
 
-# Everything but main() is a library, so the tests can reach it.
-set(morfel_host_sources
-    command_support.cpp options.cpp host_files.cpp image_files.cpp library_commands.cpp plugin_commands.cpp
-    plugin_loader.cpp host_window.cpp row_exchange.cpp dialog_session.cpp stb_codecs.cpp)
-list(TRANSFORM morfel_host_sources PREPEND ${CMAKE_CURRENT_SOURCE_DIR}/)
-add_library(morfel_host_lib STATIC ${morfel_host_sources} ${morfel_starter_source})
-target_link_libraries(morfel_host_lib PUBLIC morfel_options morfel_scripted_user morfel_session
-                                             morfel_transform morfel_library morfel_script
-                                             morfel_image morfel_core)
+# The host's files, a library of their own that knows no window, so that
+# every program of the host's kind (morfel, the studio) shares them: the base
+# folder seeded with the starter library, and the image files.
+set(morfel_host_file_sources host_files.cpp image_files.cpp stb_codecs.cpp)
+list(TRANSFORM morfel_host_file_sources PREPEND ${CMAKE_CURRENT_SOURCE_DIR}/)
+add_library(morfel_host_files STATIC ${morfel_host_file_sources} ${morfel_starter_source})
+target_link_libraries(morfel_host_files PUBLIC morfel_options morfel_library morfel_core)
 if(WIN32)
-  target_include_directories(morfel_host_lib SYSTEM PUBLIC /usr/include/stb)
-  target_link_libraries(morfel_host_lib PUBLIC comctl32 comdlg32 gdi32)
+  target_include_directories(morfel_host_files SYSTEM PUBLIC /usr/include/stb)
 else()
   find_package(PkgConfig REQUIRED)
   pkg_check_modules(STB REQUIRED IMPORTED_TARGET stb)
-  target_link_libraries(morfel_host_lib PUBLIC PkgConfig::STB morfel_win32 ${CMAKE_DL_LIBS})
+  target_link_libraries(morfel_host_files PUBLIC PkgConfig::STB)
+endif()
+
+# Everything but main() is a library, so the tests can reach it.
+set(morfel_host_sources
+    command_support.cpp options.cpp library_commands.cpp plugin_commands.cpp plugin_loader.cpp
+    host_window.cpp row_exchange.cpp dialog_session.cpp)
+list(TRANSFORM morfel_host_sources PREPEND ${CMAKE_CURRENT_SOURCE_DIR}/)
+add_library(morfel_host_lib STATIC ${morfel_host_sources})
+target_link_libraries(morfel_host_lib PUBLIC morfel_options morfel_host_files morfel_scripted_user
+                                             morfel_session morfel_transform morfel_library
+                                             morfel_script morfel_image morfel_core)
+if(WIN32)
+  target_link_libraries(morfel_host_lib PUBLIC comctl32 comdlg32 gdi32)
+else()
+  target_link_libraries(morfel_host_lib PUBLIC morfel_win32 ${CMAKE_DL_LIBS})
 endif()
 add_executable(morfel_host ${CMAKE_CURRENT_SOURCE_DIR}/main.cpp)
 target_link_libraries(morfel_host PRIVATE morfel_host_lib)

@@ -1,0 +1,66 @@
+// The image: fit to the window, zoomed with the wheel around the pointer,
+// panned by dragging, back to fit with a double click; shows the processed
+// image (preview or result) or, while "Show Original" is on, the original.
+// Every image is drawn over the same rectangle, the document's, so a reduced
+// preview and a whole-size result line up.
+#ifndef MORFEL_STUDIO_IMAGE_VIEW_H
+#define MORFEL_STUDIO_IMAGE_VIEW_H
+
+#include <QImage>
+#include <QPointF>
+#include <QString>
+#include <QWidget>
+
+class ImageView : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit ImageView(QWidget* parent = nullptr);
+
+  // A new document: its original, shown until a processed image comes.
+  void SetOriginal(const QImage& original);
+  // The processed image, with a word for what it is ("Preview", "Result").
+  void SetProcessed(const QImage& processed, const QString& caption);
+  void SetShowOriginal(bool on);
+  const QImage& Processed() const { return processed_; }
+  bool HasImage() const { return !original_.isNull(); }
+
+  void FitToWindow();
+  void ZoomBy(double factor);
+  // Size in pixels of the reduced copy a preview should be run on: the
+  // document as large as it is drawn, never larger than the document itself
+  // nor than twice its fitted size.
+  QSize PreviewArea() const;
+
+ Q_SIGNALS:
+  // The drawn size changed (resize or zoom): a preview may need a new size.
+  void scaleChanged();
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+ private:
+  double FitScale() const;
+  QRectF DocumentRect() const;
+  void ZoomAround(double factor, QPointF anchor);
+  void KeepInView();
+  void PaintCaption(class QPainter& painter, const QString& caption);
+
+  QImage original_;
+  QImage processed_;
+  QString processedCaption_;
+  bool showOriginal_ = false;
+  bool fitted_ = true;
+  double scale_ = 1.0;  // screen pixels per document pixel
+  QPointF origin_;      // where the document's top-left corner is drawn
+  QPointF dragFrom_;
+  bool dragging_ = false;
+};
+
+#endif

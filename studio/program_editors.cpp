@@ -1,0 +1,125 @@
+#include "studio/program_editors.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSplitter>
+#include <QStyle>
+#include <QVBoxLayout>
+#include <cstdio>
+
+#include "studio/code_editor.h"
+#include "studio/texts.h"
+
+namespace {
+
+QWidget* Titled(const QString& title, QWidget* editor, QWidget* parent) {
+  auto* box = new QWidget(parent);
+  auto* layout = new QVBoxLayout(box);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(3);
+  auto* label = new QLabel(title, box);
+  QFont font = label->font();
+  font.setBold(true);
+  label->setFont(font);
+  label->setBuddy(editor);
+  layout->addWidget(label);
+  layout->addWidget(editor, 1);
+  return box;
+}
+
+void CopyName(const QLineEdit* box, char destination[kNameTextSize]) {
+  std::snprintf(destination, kNameTextSize, "%s", SessionName(box->text()).c_str());
+}
+
+}  // namespace
+
+ProgramEditors::ProgramEditors(QWidget* parent) : QWidget(parent) {
+  group_ = new QLineEdit(this);
+  group_->setObjectName(QStringLiteral("programGroup"));
+  name_ = new QLineEdit(this);
+  name_->setObjectName(QStringLiteral("programName"));
+  for (QLineEdit* box : {group_, name_}) box->setMaxLength(kNameTextSize - 1);
+  init_ = new CodeEditor(this);
+  init_->setObjectName(QStringLiteral("initText"));
+  transform_ = new CodeEditor(this);
+  transform_->setObjectName(QStringLiteral("transformText"));
+
+  auto* names = new QHBoxLayout();
+  names->addWidget(new QLabel(tr("Group"), this));
+  names->addWidget(group_, 1);
+  names->addSpacing(12);
+  names->addWidget(new QLabel(tr("Title"), this));
+  names->addWidget(name_, 2);
+
+  auto* texts = new QSplitter(Qt::Horizontal, this);
+  texts->addWidget(Titled(tr("Initialize"), init_, texts));
+  texts->addWidget(Titled(tr("Transform"), transform_, texts));
+  texts->setChildrenCollapsible(false);
+
+  faultIcon_ = new QLabel(this);
+  faultIcon_->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxCritical).pixmap(16, 16));
+  fault_ = new QLabel(this);
+  fault_->setObjectName(QStringLiteral("programFault"));
+  auto* faultRow = new QHBoxLayout();
+  faultRow->addWidget(faultIcon_);
+  faultRow->addWidget(fault_, 1);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(8, 6, 8, 6);
+  layout->addLayout(names);
+  layout->addWidget(texts, 1);
+  layout->addLayout(faultRow);
+  ClearFault();
+
+  for (CodeEditor* editor : {init_, transform_}) {
+    connect(editor, &QPlainTextEdit::textChanged, this, [this] {
+      if (!showing_) Q_EMIT textsEdited();
+    });
+  }
+}
+
+void ProgramEditors::ShowProgram(const char* group, const char* name, const CurrentProgram& texts) {
+  showing_ = true;
+  group_->setText(ShownName(group));
+  name_->setText(ShownName(name));
+  const QString init = ShownText(texts.initText);
+  const QString transform = ShownText(texts.transformText);
+  if (init_->toPlainText() != init) init_->setPlainText(init);
+  if (transform_->toPlainText() != transform) transform_->setPlainText(transform);
+  showing_ = false;
+}
+
+void ProgramEditors::ReadNames(char group[kNameTextSize], char name[kNameTextSize]) const {
+  CopyName(group_, group);
+  CopyName(name_, name);
+}
+
+std::string ProgramEditors::InitText() const { return SessionText(init_->toPlainText()); }
+
+std::string ProgramEditors::TransformText() const { return SessionText(transform_->toPlainText()); }
+
+void ProgramEditors::TypeProgram(const EditedProgram& program) {
+  group_->setText(ShownName(program.group));
+  name_->setText(ShownName(program.name));
+  init_->ReplaceText(ShownText(program.texts.initText));
+  transform_->ReplaceText(ShownText(program.texts.transformText));
+}
+
+void ProgramEditors::ShowFault(ProgramFault fault, int line, const QString& message) {
+  const bool inTransform = fault == ProgramFault::kTransform;
+  init_->MarkLine(inTransform ? 0 : line);
+  transform_->MarkLine(inTransform ? line : 0);
+  fault_->setText(message);
+  fault_->setStyleSheet(QStringLiteral("color: #b3261e;"));
+  faultIcon_->setVisible(true);
+}
+
+void ProgramEditors::ClearFault() {
+  init_->MarkLine(0);
+  transform_->MarkLine(0);
+  fault_->setText(tr("No errors."));
+  fault_->setStyleSheet(QStringLiteral("color: #5f6b5f;"));
+  faultIcon_->setVisible(false);
+}

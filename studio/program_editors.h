@@ -1,0 +1,53 @@
+// The program being edited: its group and name, the Init and Transform
+// texts side by side, and the check's word on them. A change made by the
+// user is told (textsEdited) so that the window can check it as the user
+// types; texts shown by the window are not.
+#ifndef MORFEL_STUDIO_PROGRAM_EDITORS_H
+#define MORFEL_STUDIO_PROGRAM_EDITORS_H
+
+#include <QWidget>
+
+#include "session/session.h"
+
+class CodeEditor;
+class QLabel;
+class QLineEdit;
+
+class ProgramEditors : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit ProgramEditors(QWidget* parent = nullptr);
+
+  // Shows a program's names and texts; a text that is already shown is left
+  // alone, so its undo history stays.
+  void ShowProgram(const char* group, const char* name, const CurrentProgram& texts);
+  // The names as the user left them, cut to what a name may hold.
+  void ReadNames(char group[kNameTextSize], char name[kNameTextSize]) const;
+  // The texts as the session holds them (CR LF, 8-bit), not cut.
+  std::string InitText() const;
+  std::string TransformText() const;
+  // As typed by the user: one step to undo.
+  void TypeProgram(const EditedProgram& program);
+
+  // Marks the faulty line of a text with message, or clears every mark.
+  void ShowFault(ProgramFault fault, int line, const QString& message);
+  void ClearFault();
+
+  CodeEditor* InitEditor() const { return init_; }
+  CodeEditor* TransformEditor() const { return transform_; }
+
+ Q_SIGNALS:
+  void textsEdited();
+
+ private:
+  QLineEdit* group_;
+  QLineEdit* name_;
+  CodeEditor* init_;
+  CodeEditor* transform_;
+  QLabel* faultIcon_;
+  QLabel* fault_;
+  bool showing_ = false;
+};
+
+#endif

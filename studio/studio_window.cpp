@@ -1,0 +1,165 @@
+#include "studio/studio_window.h"
+
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QLabel>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QVBoxLayout>
+
+#include "studio/image_view.h"
+#include "studio/library_tree.h"
+#include "studio/parameter_panel.h"
+#include "studio/program_editors.h"
+#include "studio/qt_front_end.h"
+
+namespace {
+
+// The typing pause after which an edited program is checked and previewed.
+constexpr int kCheckPauseMs = 250;
+constexpr int kProgressTickMs = 50;
+
+QWidget* Titled(const QString& title, QWidget* content, QWidget* parent) {
+  auto* box = new QWidget(parent);
+  auto* layout = new QVBoxLayout(box);
+  layout->setContentsMargins(6, 6, 6, 0);
+  layout->setSpacing(4);
+  auto* label = new QLabel(title, box);
+  QFont font = label->font();
+  font.setBold(true);
+  label->setFont(font);
+  layout->addWidget(label);
+  layout->addWidget(content, 1);
+  return box;
+}
+
+}  // namespace
+
+StudioWindow::StudioWindow(const std::string& baseFolder)
+    : baseFolder_(baseFolder), context_(CreateFilterContext(baseFolder.c_str())) {
+  setWindowTitle(tr("Morfel Studio"));
+  setAcceptDrops(true);
+  context_->LoadSettingsAndLibrary();
+  context_->ListGroups(nullptr);
+  context_->ListPrograms(nullptr);
+  BuildLayout();
+  BuildActions();
+  worker_ = std::make_unique<PreviewWorker>(
+      baseFolder_, this, [this](const PreviewResult& result) { PreviewDelivered(result); });
+  ConnectParts();
+  tree_->Rebuild(*context_);
+  panel_->SetInterpolation(context_->settings.Interp);
+  // As the main dialog opens: the chosen program with the values last used.
+  const CompileReport opened = context_->CompileCurrentProgram();
+  if (opened.choiceChanged) tree_->Rebuild(*context_);
+  context_->ReadDeclarationsOnOpening(panel_);
+  ShowChosenProgram();
+  CheckEditedProgram();
+  UserMessages warnings = context_->LibraryReadWarning();
+  for (UserMessage& message : context_->HiddenProgramsWarning()) warnings.push_back(message);
+  if (!warnings.empty()) {
+    QTimer::singleShot(0, this, [this, warnings] { ShowMessages(this, warnings); });
+  }
+  Say(tr("Ready."));
+}
+
+StudioWindow::~StudioWindow() = default;
+
+void StudioWindow::BuildLayout() {
+  tree_ = new LibraryTree(this);
+  tree_->setObjectName(QStringLiteral("library"));
+  view_ = new ImageView(this);
+  view_->setObjectName(QStringLiteral("imageView"));
+  panel_ = new ParameterPanel(this);
+  panel_->setObjectName(QStringLiteral("parameters"));
+  auto* panelScroll = new QScrollArea(this);
+  panelScroll->setWidget(panel_);
+  panelScroll->setWidgetResizable(true);
+  panelScroll->setFrameShape(QFrame::NoFrame);
+  editors_ = new ProgramEditors(this);
+  editors_->setObjectName(QStringLiteral("editors"));
+
+  auto* top = new QSplitter(Qt::Horizontal, this);
+  top->addWidget(Titled(tr("Library"), tree_, top));
+  top->addWidget(view_);
+  top->addWidget(Titled(tr("Parameters"), panelScroll, top));
+  top->setStretchFactor(1, 1);
+  top->setSizes({210, 760, 290});
+  top->setChildrenCollapsible(false);
+
+  auto* whole = new QSplitter(Qt::Vertical, this);
+  whole->addWidget(top);
+  whole->addWidget(editors_);
+  whole->setStretchFactor(0, 3);
+  whole->setStretchFactor(1, 2);
+  whole->setSizes({500, 300});
+  whole->setChildrenCollapsible(false);
+  setCentralWidget(whole);
+
+  timing_ = new QLabel(this);
+  progress_ = new QProgressBar(this);
+  progress_->setObjectName(QStringLiteral("applyProgress"));
+  progress_->setMaximumWidth(220);
+  progress_->setFormat(tr("Applying %p%"));
+  cancel_ = new QPushButton(tr("Cancel"), this);
+  cancel_->setObjectName(QStringLiteral("cancelApply"));
+  progress_->hide();
+  cancel_->hide();
+  statusBar()->addPermanentWidget(progress_);
+  statusBar()->addPermanentWidget(cancel_);
+  statusBar()->addPermanentWidget(timing_);
+  resize(1280, 820);
+}
+
+void StudioWindow::ConnectParts() {
+  checkPause_.setSingleShot(true);
+  checkPause_.setInterval(kCheckPauseMs);
+  connect(&checkPause_, &QTimer::timeout, this, [this] { CheckEditedProgram(); });
+  progressTick_.setInterval(kProgressTickMs);
+  connect(&progressTick_, &QTimer::timeout, this, [this] { ShowApplyProgress(); });
+  connect(tree_, &LibraryTree::programChosen, this, &StudioWindow::ProgramChosen);
+  connect(editors_, &ProgramEditors::textsEdited, this, [this] { checkPause_.start(); });
+  connect(panel_, &ParameterPanel::sliderMoved, this, [this] { ParametersChanged(); });
+  connect(panel_, &ParameterPanel::valueEdited, this, [this] { ParametersChanged(); });
+  connect(panel_, &ParameterPanel::valueCommitted, this, [this] { ValueCommitted(); });
+  connect(panel_, &ParameterPanel::interpolationChosen, this, &StudioWindow::InterpolationChosen);
+  connect(view_, &ImageView::scaleChanged, this, [this] { RequestPreview(); });
+  connect(cancel_, &QPushButton::clicked, this, &StudioWindow::CancelApply);
+}
+
+void StudioWindow::Say(const QString& text, bool trouble) {
+  statusBar()->setStyleSheet(trouble ? QStringLiteral("QStatusBar { color: #b3261e; }")
+                                     : QString());
+  statusBar()->showMessage(text);
+}
+
+void StudioWindow::CheckNow() {
+  checkPause_.stop();
+  CheckEditedProgram();
+}
+
+// The last values and the chosen program are kept for the next start, as
+// the plug-in keeps them after OK.
+void StudioWindow::closeEvent(QCloseEvent* event) {
+  TextsToSlots();
+  context_->SaveSettings();
+  if (job_ != nullptr) CancelApply();
+  event->accept();
+}
+
+void StudioWindow::dragEnterEvent(QDragEnterEvent* event) {
+  const QList<QUrl> urls = event->mimeData()->urls();
+  if (!urls.isEmpty() && urls.first().isLocalFile()) event->acceptProposedAction();
+}
+
+void StudioWindow::dropEvent(QDropEvent* event) {
+  const QList<QUrl> urls = event->mimeData()->urls();
+  if (urls.isEmpty() || !urls.first().isLocalFile()) return;
+  event->acceptProposedAction();
+  OpenImage(urls.first().toLocalFile());
+}

@@ -1,0 +1,146 @@
+// The studio's one window: the library tree, the image view, the parameter
+// panel and the program editors around the interface's session; previews on
+// the worker, Apply as a job. Private to the studio and its tests.
+#ifndef MORFEL_STUDIO_STUDIO_WINDOW_H
+#define MORFEL_STUDIO_STUDIO_WINDOW_H
+
+#include <QMainWindow>
+#include <QTimer>
+#include <memory>
+#include <string>
+
+#include "session/session.h"
+#include "studio/apply_job.h"
+#include "studio/picture_planes.h"
+#include "studio/preview_worker.h"
+#include "studio/program_snapshot.h"
+
+class ImageView;
+class LibraryTree;
+class ParameterPanel;
+class ProgramEditors;
+class QAction;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+
+class StudioWindow : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  // baseFolder ends with a separator and holds a library (prepared).
+  explicit StudioWindow(const std::string& baseFolder);
+  ~StudioWindow() override;
+
+  // Reads an image file. True when open; a failure is said in a message box,
+  // or given in *error when error is not null.
+  bool OpenImage(const QString& path, QString* error = nullptr);
+  // Chooses a program of the library by its names. False when not listed.
+  bool ChooseProgramNamed(const QString& group, const QString& name);
+  // Saves the result to path, applying first when it is not up to date.
+  void SaveResultAs(const QString& path);
+
+  // ---- for the screenshot and the tests
+
+  ImageView* View() const { return view_; }
+  ParameterPanel* Panel() const { return panel_; }
+  ProgramEditors* Editors() const { return editors_; }
+  LibraryTree* Tree() const { return tree_; }
+  FilterContext& Session() { return *context_; }
+  SharedPicture Image() const { return picture_; }
+  const Picture& Result() const { return result_; }
+  bool ResultUpToDate() const { return resultUpToDate_; }
+  bool Applying() const { return job_ != nullptr; }
+  // The latest preview asked for has been shown (or none was asked for,
+  // or the program has a fault the editor shows).
+  bool PreviewSettled() const { return shownSerial_ == requestedSerial_; }
+  // Checks the edited texts now, without waiting for the typing pause.
+  void CheckNow();
+
+ public Q_SLOTS:
+  void Apply();
+  void CancelApply();
+
+ Q_SIGNALS:
+  void previewShown();
+  void applyEnded(bool finished);
+  void saved(const QString& path);
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+
+ private:
+  // ---- building (studio_window.cpp, studio_actions.cpp)
+  void BuildLayout();
+  void BuildActions();
+  void ConnectParts();
+  void Say(const QString& text, bool trouble = false);
+
+  // ---- the program and its parameters (window_program.cpp)
+  void ProgramChosen(int group, int program);
+  void ShowChosenProgram();
+  void CheckEditedProgram();
+  void ParametersChanged();
+  void ValueCommitted();
+  void InterpolationChosen(int position);
+  void TextsToSlots();
+  ProgramSnapshot Snapshot() const;
+  void ResultOutOfDate();
+  void RequestPreview();
+  void PreviewDelivered(const PreviewResult& result);
+  void ShowProcessed();
+
+  // ---- the library (window_library.cpp)
+  EditedProgram ReadEditor(bool* fits);
+  void ShowEditorReport(const SessionReport& report);
+  void SaveProgram();
+  void DeleteProgram();
+  void MoveProgram();
+  void ImportPrograms();
+  void ClearEditor();
+  void CheckProgram();
+  void SaveParameterSet();
+  void LoadParameterSet();
+  void ShowHelp();
+
+  // ---- the image (window_image.cpp)
+  void OpenImageChosen();
+  void SaveResultChosen();
+  void ApplyDelivered(const ApplyOutcome& outcome);
+  void ShowApplyProgress();
+  void WriteResult(const QString& path);
+  QString ProposedResultName() const;
+
+  std::string baseFolder_;
+  std::unique_ptr<FilterContext> context_;
+  std::unique_ptr<PreviewWorker> worker_;
+  std::unique_ptr<ApplyJob> job_;
+
+  SharedPicture picture_;
+  QString picturePath_;
+  QImage preview_;  // the latest preview shown
+  Picture result_;
+  bool resultUpToDate_ = false;
+  QString pendingSave_;  // written once the running Apply finishes
+  QString lastSavePath_;
+
+  bool programRuns_ = false;  // the edited program passed its check
+  uint64_t requestedSerial_ = 0;
+  uint64_t shownSerial_ = 0;
+  QTimer checkPause_;    // the typing pause before a check
+  QTimer progressTick_;  // Apply's progress bar
+
+  LibraryTree* tree_ = nullptr;
+  ImageView* view_ = nullptr;
+  ParameterPanel* panel_ = nullptr;
+  ProgramEditors* editors_ = nullptr;
+  QLabel* timing_ = nullptr;
+  QProgressBar* progress_ = nullptr;
+  QPushButton* cancel_ = nullptr;
+  QAction* applyAction_ = nullptr;
+  QAction* showOriginal_ = nullptr;
+};
+
+#endif

@@ -1,0 +1,195 @@
+// The image: open, Apply with its progress and Cancel, Save of the result
+// through the host's image files.
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStandardPaths>
+
+#include "studio/image_view.h"
+#include "studio/qt_front_end.h"
+#include "studio/studio_window.h"
+#include "studio/texts.h"
+
+namespace {
+
+const char kOpenFilter[] =
+    "Images (*.png *.jpg *.jpeg *.jpe *.jfif *.webp *.tif *.tiff *.bmp *.dib *.tga *.gif);;"
+    "All files (*)";
+const char kSaveFilter[] = "PNG (*.png);;JPEG (*.jpg *.jpeg);;BMP (*.bmp);;All files (*)";
+
+QString Reason(const std::string& error) { return QString::fromLocal8Bit(error.c_str()); }
+
+// "chelsea-twirl" from "chelsea.png" and the program "Twirl".
+QString FileWord(const QString& text) {
+  QString word;
+  for (const QChar c : text.toLower()) {
+    if (c.isLetterOrNumber()) {
+      word += c;
+    } else if (!word.isEmpty() && !word.endsWith(QLatin1Char('-'))) {
+      word += QLatin1Char('-');
+    }
+  }
+  while (word.endsWith(QLatin1Char('-'))) word.chop(1);
+  return word;
+}
+
+}  // namespace
+
+bool StudioWindow::OpenImage(const QString& path, QString* error) {
+  auto picture = std::make_shared<Picture>();
+  std::string reason;
+  if (!ReadPicture(path.toLocal8Bit().toStdString(), picture.get(), &reason)) {
+    if (error != nullptr) {
+      *error = Reason(reason);
+    } else {
+      ShowMessages(this, {{MessageKind::kError, reason}});
+    }
+    return false;
+  }
+  if (job_ != nullptr) CancelApply();
+  picture_ = std::move(picture);
+  picturePath_ = path;
+  result_ = Picture();
+  resultUpToDate_ = false;
+  preview_ = QImage();
+  lastSavePath_.clear();
+  view_->SetOriginal(PictureToImage(*picture_));
+  setWindowTitle(tr("%1 — Morfel Studio").arg(QFileInfo(path).fileName()));
+  Say(tr("Opened %1 (%2 × %3).")
+          .arg(QDir::toNativeSeparators(path))
+          .arg(picture_->width)
+          .arg(picture_->height));
+  RequestPreview();
+  return true;
+}
+
+void StudioWindow::OpenImageChosen() {
+  const QString folder = picturePath_.isEmpty()
+                             ? QStandardPaths::writableLocation(QStandardPaths::PicturesLocation)
+                             : QFileInfo(picturePath_).absolutePath();
+  const QString path = QFileDialog::getOpenFileName(this, tr("Open Image"), folder,
+                                                    QString::fromLatin1(kOpenFilter));
+  if (!path.isEmpty()) OpenImage(path);
+}
+
+void StudioWindow::Apply() {
+  if (job_ != nullptr) return;
+  if (picture_ == nullptr) {
+    Say(tr("Open an image first."), true);
+    return;
+  }
+  if (!programRuns_) {
+    Say(tr("The program has an error; mend it before applying."), true);
+    return;
+  }
+  job_ =
+      std::make_unique<ApplyJob>(baseFolder_, picture_, Snapshot(), this,
+                                 [this](const ApplyOutcome& outcome) { ApplyDelivered(outcome); });
+  progress_->setRange(0, 0);
+  progress_->show();
+  cancel_->show();
+  applyAction_->setEnabled(false);
+  progressTick_.start();
+  Say(tr("Applying %1/%2 to the whole image...")
+          .arg(ShownName(context_->ChosenGroupName()), ShownName(context_->ChosenProgramName())));
+}
+
+// The image and the result stay as they were; a save waiting for this run
+// is dropped.
+void StudioWindow::CancelApply() {
+  if (job_ == nullptr) return;
+  job_->Cancel();
+  job_.reset();
+  pendingSave_.clear();
+  progressTick_.stop();
+  progress_->hide();
+  cancel_->hide();
+  applyAction_->setEnabled(true);
+  Say(tr("Apply cancelled; the image is unchanged."));
+  Q_EMIT applyEnded(false);
+}
+
+void StudioWindow::ShowApplyProgress() {
+  if (job_ == nullptr) return;
+  const ApplyProgress progress = job_->Progress();
+  if (progress.total <= 0) return;
+  progress_->setRange(0, progress.total);
+  progress_->setValue(progress.rows);
+}
+
+void StudioWindow::ApplyDelivered(const ApplyOutcome& outcome) {
+  job_.reset();
+  progressTick_.stop();
+  progress_->hide();
+  cancel_->hide();
+  applyAction_->setEnabled(true);
+  const QString waitingSave = pendingSave_;
+  pendingSave_.clear();
+  if (!outcome.finished) {
+    ShowMessages(this, outcome.messages);
+    Say(tr("The program could not be applied."), true);
+    Q_EMIT applyEnded(false);
+    return;
+  }
+  result_ = outcome.result;
+  resultUpToDate_ = true;
+  ShowProcessed();
+  Say(tr("Applied %1/%2 in %3 s.")
+          .arg(ShownName(context_->ChosenGroupName()), ShownName(context_->ChosenProgramName()))
+          .arg(outcome.milliseconds / 1000.0, 0, 'f', 2));
+  Q_EMIT applyEnded(true);
+  if (!waitingSave.isEmpty()) WriteResult(waitingSave);
+}
+
+QString StudioWindow::ProposedResultName() const {
+  const QFileInfo source(picturePath_);
+  const QString name = FileWord(source.completeBaseName()) + QLatin1Char('-') +
+                       FileWord(ShownName(context_->ChosenProgramName())) + QStringLiteral(".png");
+  return source.absoluteDir().filePath(name);
+}
+
+void StudioWindow::SaveResultChosen() {
+  if (picture_ == nullptr) {
+    Say(tr("Open an image first."), true);
+    return;
+  }
+  const QString path = QFileDialog::getSaveFileName(
+      this, tr("Save Result"), lastSavePath_.isEmpty() ? ProposedResultName() : lastSavePath_,
+      QString::fromLatin1(kSaveFilter));
+  if (!path.isEmpty()) SaveResultAs(path);
+}
+
+void StudioWindow::SaveResultAs(const QString& path) {
+  if (picture_ == nullptr) return;
+  if (!OutputFormatKnown(path.toLocal8Bit().toStdString())) {
+    ShowMessages(this, {{MessageKind::kError,
+                         tr("%1: the file name's extension names no format that can be written "
+                            "(png, jpg, bmp).")
+                             .arg(QDir::toNativeSeparators(path))
+                             .toLatin1()
+                             .toStdString()}});
+    return;
+  }
+  if (resultUpToDate_) {
+    WriteResult(path);
+    return;
+  }
+  pendingSave_ = path;  // written once the result is there
+  Apply();
+  if (job_ == nullptr) pendingSave_.clear();
+}
+
+void StudioWindow::WriteResult(const QString& path) {
+  std::string error;
+  if (!WritePicture(path.toLocal8Bit().toStdString(), result_, &error)) {
+    ShowMessages(this, {{MessageKind::kError, error}});
+    return;
+  }
+  lastSavePath_ = path;
+  Say(tr("Saved %1.").arg(QDir::toNativeSeparators(path)));
+  Q_EMIT saved(path);
+}

@@ -1,0 +1,166 @@
+// The chosen program, its live check and its parameters, and the previews
+// that follow every change.
+#include <QLabel>
+#include <cstring>
+
+#include "studio/code_editor.h"
+#include "studio/image_view.h"
+#include "studio/library_tree.h"
+#include "studio/parameter_panel.h"
+#include "studio/program_editors.h"
+#include "studio/studio_window.h"
+#include "studio/texts.h"
+
+namespace {
+
+// Which text a failed runnable-size check is about.
+ProgramFault TooLongText(const std::string& init) {
+  return init.size() >= static_cast<size_t>(kProgramTextSize) ? ProgramFault::kInit
+                                                              : ProgramFault::kTransform;
+}
+
+}  // namespace
+
+void StudioWindow::ProgramChosen(int group, int program) {
+  context_->ChooseGroup(group);
+  context_->ChooseProgram(program);
+  const CompileReport report = context_->CompileCurrentProgram();
+  if (report.choiceChanged) tree_->Rebuild(*context_);
+  // Another program: its parameters start from their defaults.
+  context_->ReadDeclarations(kDeclareDefaults, panel_);
+  ShowChosenProgram();
+  CheckEditedProgram();
+  if (report.status == CompileStatus::kTooLongToRun && !report.messages.empty()) {
+    Say(ShownName(report.messages.front().text.c_str()), true);
+  }
+}
+
+bool StudioWindow::ChooseProgramNamed(const QString& group, const QString& name) {
+  int32_t groupPosition = 0;
+  int32_t programPosition = 0;
+  if (!tree_->Find(group, name, &groupPosition, &programPosition)) return false;
+  tree_->Select(groupPosition, programPosition);
+  ProgramChosen(groupPosition, programPosition);
+  return true;
+}
+
+void StudioWindow::ShowChosenProgram() {
+  editors_->ShowProgram(context_->ChosenGroupName(), context_->ChosenProgramName(),
+                        context_->program);
+}
+
+// The texts as they stand now: checked as the editor's Check does, the
+// fault marked at its line; a program that passes becomes the current one,
+// its declarations the parameter rows, and the preview follows.
+void StudioWindow::CheckEditedProgram() {
+  checkPause_.stop();
+  const std::string init = editors_->InitText();
+  const std::string transform = editors_->TransformText();
+  programRuns_ = false;
+  const ProgramTextCheck runnable = CheckRunnableTexts(init.c_str(), transform.c_str());
+  if (runnable != kProgramTextsFit) {
+    const QString message = ShownName(ProgramTextCheckMessage(runnable));
+    editors_->ShowFault(TooLongText(init), 0, message);
+    Say(message, true);
+    return;
+  }
+  CurrentProgram texts = {};
+  std::memcpy(texts.initText, init.c_str(), init.size() + 1);
+  std::memcpy(texts.transformText, transform.c_str(), transform.size() + 1);
+  const CheckReport report = context_->CheckProgram(texts);
+  // The check leaves the declared defaults in the slots; the boxes hold the
+  // values the user has.
+  TextsToSlots();
+  if (report.fault != ProgramFault::kNone) {
+    const QString message = ShownName(report.messages.front().text.c_str());
+    editors_->ShowFault(report.fault, report.line, message);
+    Say(message, true);
+    requestedSerial_ = shownSerial_;  // nothing more to wait for
+    return;
+  }
+  editors_->ClearFault();
+  context_->ReadDeclarations(kDeclareKeepValues, panel_);
+  programRuns_ = true;
+  ResultOutOfDate();
+  RequestPreview();
+}
+
+void StudioWindow::ParametersChanged() {
+  ResultOutOfDate();
+  RequestPreview();
+}
+
+// A value committed in its box places the slider, as "Preview" does in the
+// dialog; the run takes the text itself, not the slider's position.
+void StudioWindow::ValueCommitted() {
+  panel_->TextsToSliders(
+      [this](const char* text) { return context_->EvaluateParameterText(text); });
+  ParametersChanged();
+}
+
+void StudioWindow::InterpolationChosen(int position) {
+  context_->ChooseInterpolation(position);
+  ResultOutOfDate();
+  ShowProcessed();
+}
+
+void StudioWindow::TextsToSlots() {
+  const auto values = panel_->Values();
+  for (int32_t row = 0; row < kParamSlotCount; ++row) {
+    context_->SetParameterText(row, values[row].c_str());
+  }
+}
+
+ProgramSnapshot StudioWindow::Snapshot() const {
+  ProgramSnapshot snapshot;
+  snapshot.texts = context_->program;
+  snapshot.values = panel_->Values();
+  snapshot.interpolation = context_->settings.Interp;
+  return snapshot;
+}
+
+void StudioWindow::ResultOutOfDate() {
+  if (!resultUpToDate_) return;
+  resultUpToDate_ = false;
+  ShowProcessed();
+}
+
+void StudioWindow::RequestPreview() {
+  if (picture_ == nullptr || !programRuns_) return;
+  const QSize area = view_->PreviewArea();
+  PreviewRequest request;
+  request.serial = ++requestedSerial_;
+  request.picture = picture_;
+  request.program = Snapshot();
+  request.areaWidth = area.width();
+  request.areaHeight = area.height();
+  worker_->Request(std::move(request));
+}
+
+void StudioWindow::PreviewDelivered(const PreviewResult& result) {
+  if (result.serial <= shownSerial_ || result.serial > requestedSerial_) return;
+  shownSerial_ = result.serial;
+  preview_ = result.image;
+  ShowProcessed();
+  timing_->setText(tr("Preview %1 × %2 · %3 ms")
+                       .arg(result.image.width())
+                       .arg(result.image.height())
+                       .arg(result.milliseconds, 0, 'f', 0));
+  if (!result.messages.empty()) {
+    Say(ShownName(result.messages.front().text.c_str()), true);
+  } else if (programRuns_) {
+    Say(tr("%1/%2").arg(ShownName(context_->ChosenGroupName()),
+                        ShownName(context_->ChosenProgramName())));
+  }
+  if (shownSerial_ == requestedSerial_) Q_EMIT previewShown();
+}
+
+// The view shows the whole-size result while it matches the program, else
+// the latest preview.
+void StudioWindow::ShowProcessed() {
+  if (resultUpToDate_) {
+    view_->SetProcessed(PictureToImage(result_), tr("Result"));
+  } else {
+    view_->SetProcessed(preview_, tr("Preview"));
+  }
+}
