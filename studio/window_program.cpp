@@ -75,8 +75,7 @@ void StudioWindow::CheckEditedProgram() {
     const QString message = ShownName(report.messages.front().text.c_str());
     editors_->ShowFault(report.fault, report.line, message);
     Say(message, true);
-    requestedSerial_ = shownSerial_;  // nothing more to wait for
-    return;
+    return;  // the view keeps the last good program's preview
   }
   editors_->ClearFault();
   context_->ReadDeclarations(kDeclareKeepValues, panel_);

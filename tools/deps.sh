@@ -18,6 +18,9 @@ morfel_need_packages() {
   fi
 }
 
-MORFEL_BUILD_PACKAGES=(cmake make g++ pkg-config libgtest-dev libbenchmark-dev libstb-dev)
+# Qt 6 Widgets for morfel-studio, and a font for its windows (the offscreen
+# platform of its tests and screenshots draws with fontconfig's fonts).
+MORFEL_BUILD_PACKAGES=(cmake make g++ pkg-config libgtest-dev libbenchmark-dev libstb-dev
+                       qt6-base-dev fonts-dejavu-core)
 # The fuzz targets of fuzz/: Debian's clang with its libFuzzer runtime.
 MORFEL_FUZZ_PACKAGES=(clang libclang-rt-dev)

@@ -1,0 +1,256 @@
+// The studio driven as a user drives it, headless: the preview against the
+// engine's own result, the live check's marks, Apply and Cancel, Save read
+// back through the image files, and the library file after the editor's
+// operations.
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <memory>
+
+#include "host/host_files.h"
+#include "library/library.h"
+#include "studio/code_editor.h"
+#include "studio/image_view.h"
+#include "studio/parameter_panel.h"
+#include "studio/program_editors.h"
+#include "studio/studio_window.h"
+
+namespace {
+
+// Answers the message boxes the session raises, in order, as the user would:
+// Yes or No to a question, OK to anything else. Returns what they said.
+class BoxAnswerer : public QObject {
+ public:
+  explicit BoxAnswerer(std::vector<bool> answers) : answers_(std::move(answers)) {
+    connect(&timer_, &QTimer::timeout, this, [this] { Answer(); });
+    timer_.start(20);
+  }
+  QStringList seen;
+
+ private:
+  void Answer() {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr) return;
+    seen << box->text();
+    if (box->button(QMessageBox::Yes) != nullptr) {
+      const bool yes = next_ < answers_.size() && answers_[next_];
+      ++next_;
+      box->button(yes ? QMessageBox::Yes : QMessageBox::No)->click();
+    } else {
+      box->button(QMessageBox::Ok)->click();
+    }
+  }
+  std::vector<bool> answers_;
+  size_t next_ = 0;
+  QTimer timer_;
+};
+
+// Types text as keys, Return for each line break.
+void Type(QWidget* editor, const QString& text) {
+  const QStringList lines = text.split(QLatin1Char('\n'));
+  for (int i = 0; i < lines.size(); ++i) {
+    if (i > 0) QTest::keyClick(editor, Qt::Key_Return);
+    QTest::keyClicks(editor, lines[i]);
+  }
+}
+
+void Trigger(QWidget* window, const char* action) {
+  QAction* found = window->findChild<QAction*>(QString::fromLatin1(action));
+  QVERIFY2(found != nullptr, action);
+  found->trigger();
+}
+
+}  // namespace
+
+class StudioTest : public QObject {
+  Q_OBJECT
+
+ private:
+  QTemporaryDir folder_;
+  std::string base_;
+  std::unique_ptr<StudioWindow> window_;
+
+  // A window over a fresh base folder (seeded with the starter library),
+  // with the sample photograph open and program GROUP/NAME chosen.
+  void OpenWindow(const QString& group, const QString& name) {
+    base_ = WithSeparator(folder_.filePath(QStringLiteral("base")).toStdString());
+    std::string error;
+    QVERIFY2(PrepareBaseFolder(base_, &error), error.c_str());
+    window_ = std::make_unique<StudioWindow>(base_);
+    window_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+    QVERIFY(window_->OpenImage(QStringLiteral(MORFEL_SAMPLE)));
+    QVERIFY(window_->ChooseProgramNamed(group, name));
+    QTRY_VERIFY(window_->PreviewSettled());
+  }
+
+  // The library file as morfel and the plug-in read it: "GROUP/NAME" each.
+  QStringList StoredPrograms() {
+    ProgramLibrary library;
+    if (!LoadProgramLibrary(base_.c_str(), &library)) return {};
+    QStringList names;
+    for (int32_t i = 0; i < library.ProgramCount(); ++i) {
+      names << QString::fromLatin1(library.ProgramField(i, "Group")) + QLatin1Char('/') +
+                   QString::fromLatin1(library.ProgramField(i, "Name"));
+    }
+    return names;
+  }
+
+ private Q_SLOTS:
+  void cleanup() { window_.reset(); }
+
+  // The preview is the session's own RunPreview of the reduced copy the
+  // view asks for, pixel for pixel, after the user moved a slider.
+  void previewMatchesTheEngine() {
+    OpenWindow(QStringLiteral("Deform"), QStringLiteral("Twirl"));
+    QSlider* angle = window_->Panel()->Slider(0);
+    angle->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    angle->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    QCOMPARE(window_->Panel()->ValueBox(0)->text(), QString::number(angle->value()));
+    QCOMPARE_NE(angle->value(), 180);
+    QTRY_VERIFY(window_->PreviewSettled());
+
+    std::unique_ptr<FilterContext> engine = CreateFilterContext(base_.c_str());
+    engine->LoadSettingsAndLibrary();
+    QVERIFY(LoadSourcePlanes(*engine, *window_->Image()));
+    engine->ListGroups("Deform");
+    engine->ListPrograms("Twirl");
+    QCOMPARE(engine->CompileCurrentProgram().status, CompileStatus::kCompiled);
+    engine->ReadDeclarations(kDeclareDefaults, nullptr);
+    engine->SetParameterText(0, QByteArray::number(angle->value()).constData());
+    const QSize area = window_->View()->PreviewArea();
+    engine->SizePreview(area.width(), area.height());
+    QCOMPARE(engine->RunPreview(area.width(), area.height()).status, RunStatus::kFinished);
+    const QImage expected = PlaneToImage(engine->previewResultRgb);
+    QVERIFY(!expected.isNull());
+    QCOMPARE(window_->View()->Processed(), expected);
+    QVERIFY(expected != PictureToImage(*window_->Image()).scaled(expected.size()));
+  }
+
+  void syntaxErrorMarksItsLine_data() {
+    QTest::addColumn<bool>("inTransform");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("line");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("transform") << true << "x=x;\ny=y+;\n"
+                               << 2 << "Error in Transform program in line 2.";
+    QTest::newRow("init after a declaration") << false << "coord=2;\n?p,message,0,9,1;\nq=(;\n"
+                                              << 3 << "Error in Initialize program in line 3.";
+    QTest::newRow("declaration") << false << "coord=2;\n?p,,0,9,1;\n"
+                                 << 2 << "Error in Initial parameter setting.";
+  }
+
+  // Typing a fault marks its line with the editor's message; mending it
+  // clears the mark and the preview follows.
+  void syntaxErrorMarksItsLine() {
+    QFETCH(bool, inTransform);
+    QFETCH(QString, typed);
+    QFETCH(int, line);
+    QFETCH(QString, message);
+    OpenWindow(QStringLiteral("Deform"), QStringLiteral("Sample"));
+    ProgramEditors* editors = window_->Editors();
+    CodeEditor* editor = inTransform ? editors->TransformEditor() : editors->InitEditor();
+    editor->selectAll();
+    Type(editor, typed);
+    QTRY_COMPARE(editor->MarkedLine(), line);
+    QCOMPARE(editors->findChild<QLabel*>(QStringLiteral("programFault"))->text(), message);
+    // Ctrl+Z back to the program as it was chosen, which has no fault.
+    while (editor->document()->isUndoAvailable()) {
+      QTest::keyClick(editor, Qt::Key_Z, Qt::ControlModifier);
+    }
+    QTRY_COMPARE(editor->MarkedLine(), 0);
+    QTRY_VERIFY(window_->PreviewSettled());
+  }
+
+  // Cancel leaves the result and the image as they were; the same Apply
+  // left to run gives a result of the image's size.
+  void applyThenCancelChangesNothing() {
+    OpenWindow(QStringLiteral("Deform"), QStringLiteral("Twirl"));
+    const Picture before = *window_->Image();
+    QSignalSpy ended(window_.get(), &StudioWindow::applyEnded);
+    Trigger(window_.get(), "apply");
+    QVERIFY(window_->Applying());
+    QTest::mouseClick(window_->findChild<QPushButton*>(QStringLiteral("cancelApply")),
+                      Qt::LeftButton);
+    QCOMPARE(ended.count(), 1);
+    QCOMPARE(ended.at(0).at(0).toBool(), false);
+    QTest::qWait(300);  // the cancelled run must not come back
+    QVERIFY(!window_->ResultUpToDate());
+    QCOMPARE(window_->Result().width, 0);
+    QCOMPARE(window_->Image()->bgr, before.bgr);
+
+    Trigger(window_.get(), "apply");
+    QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 2, 30000);
+    QCOMPARE(ended.at(1).at(0).toBool(), true);
+    QVERIFY(window_->ResultUpToDate());
+    QCOMPARE(window_->Result().width, before.width);
+    QVERIFY(window_->Result().bgr != before.bgr);
+    QCOMPARE(window_->Image()->bgr, before.bgr);
+  }
+
+  // Save applies when the result is not up to date, then writes through the
+  // host's image files, which read back the very planes.
+  void savedResultReadsBackIdentically() {
+    OpenWindow(QStringLiteral("Colour"), QStringLiteral("Sepia"));
+    QSignalSpy saved(window_.get(), &StudioWindow::saved);
+    const QString path = folder_.filePath(QStringLiteral("sepia.png"));
+    window_->SaveResultAs(path);
+    QTRY_COMPARE_WITH_TIMEOUT(saved.count(), 1, 30000);
+    Picture read;
+    std::string error;
+    QVERIFY2(ReadPicture(path.toStdString(), &read, &error), error.c_str());
+    QCOMPARE(read.width, window_->Result().width);
+    QCOMPARE(read.height, window_->Result().height);
+    QVERIFY(read.bgr == window_->Result().bgr);
+    QVERIFY(read.t == window_->Result().t);
+  }
+
+  // Save, Move and Delete ask the session's questions and reach the library
+  // file that morfel and the plug-in read.
+  void libraryChangesReachTheFile() {
+    OpenWindow(QStringLiteral("Deform"), QStringLiteral("Twirl"));
+    window_->findChild<QLineEdit*>(QStringLiteral("programGroup"))->setText("Mine");
+    window_->findChild<QLineEdit*>(QStringLiteral("programName"))->setText("Spin");
+    {
+      BoxAnswerer user({true});
+      Trigger(window_.get(), "saveProgram");
+      QCOMPARE(user.seen, QStringList{"Do you save as a new program?"});
+    }
+    QStringList stored = StoredPrograms();
+    QCOMPARE(stored.last(), QStringLiteral("Mine/Spin"));
+    const int count = stored.size();
+    window_->findChild<QLineEdit*>(QStringLiteral("programGroup"))->setText("Deform");
+    window_->findChild<QLineEdit*>(QStringLiteral("programName"))->setText("Twirl");
+    {
+      BoxAnswerer user({true});
+      Trigger(window_.get(), "moveProgram");
+      QCOMPARE(user.seen, QStringList{"Do you move this program at last?"});
+    }
+    stored = StoredPrograms();
+    QCOMPARE(stored.size(), count);
+    QCOMPARE(stored.last(), QStringLiteral("Deform/Twirl"));
+    window_->findChild<QLineEdit*>(QStringLiteral("programGroup"))->setText("Mine");
+    window_->findChild<QLineEdit*>(QStringLiteral("programName"))->setText("Spin");
+    {
+      BoxAnswerer user({false, true});
+      Trigger(window_.get(), "deleteProgram");  // answered No: kept
+      QVERIFY(StoredPrograms().contains(QStringLiteral("Mine/Spin")));
+      Trigger(window_.get(), "deleteProgram");
+      QCOMPARE(user.seen,
+               (QStringList{"Do you delete this program?", "Do you delete this program?"}));
+    }
+    QVERIFY(!StoredPrograms().contains(QStringLiteral("Mine/Spin")));
+    QCOMPARE(StoredPrograms().size(), count - 1);
+  }
+};
+
+QTEST_MAIN(StudioTest)
+#include "studio_test.moc"
