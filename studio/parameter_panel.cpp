@@ -74,13 +74,7 @@ void ParameterPanel::ResetRow(int32_t row) {
   r.value->clear();
   r.slider->setRange(0, 1);
   r.slider->setValue(0);
-  for (QWidget* widget : {static_cast<QWidget*>(r.label), static_cast<QWidget*>(r.slider),
-                          static_cast<QWidget*>(r.value)}) {
-    widget->setEnabled(false);
-    widget->hide();
-  }
-  r.shown = false;
-  UpdateEmptyNote();
+  ShowRowWidgets(r, false);
 }
 
 void ParameterPanel::ShowRow(int32_t row, const ParamSlot& slot, int32_t sliderPosition) {
@@ -91,13 +85,7 @@ void ParameterPanel::ShowRow(int32_t row, const ParamSlot& slot, int32_t sliderP
   r.value->setModified(false);
   r.slider->setRange(SliderEnd(slot.minimum), SliderEnd(slot.maximum));
   r.slider->setValue(sliderPosition);
-  for (QWidget* widget : {static_cast<QWidget*>(r.label), static_cast<QWidget*>(r.slider),
-                          static_cast<QWidget*>(r.value)}) {
-    widget->setEnabled(true);
-    widget->show();
-  }
-  r.shown = true;
-  UpdateEmptyNote();
+  ShowRowWidgets(r, true);
 }
 
 std::array<std::string, kParamSlotCount> ParameterPanel::Values() const {
@@ -132,6 +120,16 @@ void ParameterPanel::SlidersToTexts() {
   for (Row& r : rows_) {
     if (r.shown) r.value->setText(QString::number(r.slider->value()));
   }
+}
+
+void ParameterPanel::ShowRowWidgets(Row& row, bool shown) {
+  for (QWidget* widget : {static_cast<QWidget*>(row.label), static_cast<QWidget*>(row.slider),
+                          static_cast<QWidget*>(row.value)}) {
+    widget->setEnabled(shown);
+    widget->setVisible(shown);
+  }
+  row.shown = shown;
+  UpdateEmptyNote();
 }
 
 void ParameterPanel::UpdateEmptyNote() {

@@ -55,6 +55,7 @@ class ParameterPanel : public QWidget, public ParamRowView {
     bool shown = false;
   };
   void SlidersToTexts();
+  void ShowRowWidgets(Row& row, bool shown);
   void UpdateEmptyNote();
 
   std::array<Row, kParamSlotCount> rows_;

@@ -11,23 +11,9 @@
 
 #include "studio/code_editor.h"
 #include "studio/texts.h"
+#include "studio/titled_box.h"
 
 namespace {
-
-QWidget* Titled(const QString& title, QWidget* editor, QWidget* parent) {
-  auto* box = new QWidget(parent);
-  auto* layout = new QVBoxLayout(box);
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->setSpacing(3);
-  auto* label = new QLabel(title, box);
-  QFont font = label->font();
-  font.setBold(true);
-  label->setFont(font);
-  label->setBuddy(editor);
-  layout->addWidget(label);
-  layout->addWidget(editor, 1);
-  return box;
-}
 
 void CopyName(const QLineEdit* box, char destination[kNameTextSize]) {
   std::snprintf(destination, kNameTextSize, "%s", SessionName(box->text()).c_str());
@@ -54,8 +40,8 @@ ProgramEditors::ProgramEditors(QWidget* parent) : QWidget(parent) {
   names->addWidget(name_, 2);
 
   auto* texts = new QSplitter(Qt::Horizontal, this);
-  texts->addWidget(Titled(tr("Initialize"), init_, texts));
-  texts->addWidget(Titled(tr("Transform"), transform_, texts));
+  texts->addWidget(TitledBox(tr("Initialize"), init_, texts));
+  texts->addWidget(TitledBox(tr("Transform"), transform_, texts));
   texts->setChildrenCollapsible(false);
 
   faultIcon_ = new QLabel(this);

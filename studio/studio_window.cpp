@@ -17,26 +17,13 @@
 #include "studio/parameter_panel.h"
 #include "studio/program_editors.h"
 #include "studio/qt_front_end.h"
+#include "studio/titled_box.h"
 
 namespace {
 
 // The typing pause after which an edited program is checked and previewed.
 constexpr int kCheckPauseMs = 250;
 constexpr int kProgressTickMs = 50;
-
-QWidget* Titled(const QString& title, QWidget* content, QWidget* parent) {
-  auto* box = new QWidget(parent);
-  auto* layout = new QVBoxLayout(box);
-  layout->setContentsMargins(6, 6, 6, 0);
-  layout->setSpacing(4);
-  auto* label = new QLabel(title, box);
-  QFont font = label->font();
-  font.setBold(true);
-  label->setFont(font);
-  layout->addWidget(label);
-  layout->addWidget(content, 1);
-  return box;
-}
 
 }  // namespace
 
@@ -85,9 +72,9 @@ void StudioWindow::BuildLayout() {
   editors_->setObjectName(QStringLiteral("editors"));
 
   auto* top = new QSplitter(Qt::Horizontal, this);
-  top->addWidget(Titled(tr("Library"), tree_, top));
+  top->addWidget(TitledBox(tr("Library"), tree_, top, QMargins(6, 6, 6, 0)));
   top->addWidget(view_);
-  top->addWidget(Titled(tr("Parameters"), panelScroll, top));
+  top->addWidget(TitledBox(tr("Parameters"), panelScroll, top, QMargins(6, 6, 6, 0)));
   top->setStretchFactor(1, 1);
   top->setSizes({210, 760, 290});
   top->setChildrenCollapsible(false);

@@ -94,6 +94,9 @@ class StudioWindow : public QMainWindow {
 
   // ---- the library (window_library.cpp)
   EditedProgram ReadEditor(bool* fits);
+  // Runs one of the session's operations on the editor's program.
+  using EditorOperation = SessionReport (FilterContext::*)(const EditedProgram&, FrontEnd&);
+  void OnEditedProgram(EditorOperation operation);
   void ShowEditorReport(const SessionReport& report);
   void SaveProgram();
   void DeleteProgram();

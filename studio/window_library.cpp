@@ -46,29 +46,19 @@ void StudioWindow::ShowEditorReport(const SessionReport& report) {
   if (report.choiceChanged || report.programShown) CheckEditedProgram();
 }
 
-void StudioWindow::SaveProgram() {
+void StudioWindow::OnEditedProgram(EditorOperation operation) {
   bool fits = false;
   const EditedProgram edited = ReadEditor(&fits);
   if (!fits) return;
   QtFrontEnd frontEnd(this);
-  ShowEditorReport(context_->SaveProgram(edited, frontEnd));
+  ShowEditorReport((context_.get()->*operation)(edited, frontEnd));
 }
 
-void StudioWindow::DeleteProgram() {
-  bool fits = false;
-  const EditedProgram edited = ReadEditor(&fits);
-  if (!fits) return;
-  QtFrontEnd frontEnd(this);
-  ShowEditorReport(context_->DeleteProgram(edited, frontEnd));
-}
+void StudioWindow::SaveProgram() { OnEditedProgram(&FilterContext::SaveProgram); }
 
-void StudioWindow::MoveProgram() {
-  bool fits = false;
-  const EditedProgram edited = ReadEditor(&fits);
-  if (!fits) return;
-  QtFrontEnd frontEnd(this);
-  ShowEditorReport(context_->MoveProgramToEnd(edited, frontEnd));
-}
+void StudioWindow::DeleteProgram() { OnEditedProgram(&FilterContext::DeleteProgram); }
+
+void StudioWindow::MoveProgram() { OnEditedProgram(&FilterContext::MoveProgramToEnd); }
 
 void StudioWindow::ImportPrograms() {
   QtFrontEnd frontEnd(this);
