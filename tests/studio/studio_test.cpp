@@ -187,7 +187,10 @@ class StudioTest : public QObject {
     QCOMPARE(window_->Result().width, 0);
     QCOMPARE(window_->Image()->bgr, before.bgr);
 
-    Trigger(window_.get(), "apply");
+    // Ctrl+Enter applies from wherever the user is, the editors included.
+    window_->Editors()->TransformEditor()->setFocus();
+    QTest::keyClick(window_->Editors()->TransformEditor(), Qt::Key_Return, Qt::ControlModifier);
+    QVERIFY(window_->Applying());
     QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 2, 30000);
     QCOMPARE(ended.at(1).at(0).toBool(), true);
     QVERIFY(window_->ResultUpToDate());
