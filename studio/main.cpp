@@ -8,34 +8,42 @@
 
 namespace {
 
-// A screenshot needs no screen: without a display the window is drawn
-// offscreen.
-void DrawOffscreenWithoutDisplay(int argc, char** argv) {
-  if (std::getenv("DISPLAY") != nullptr || std::getenv("WAYLAND_DISPLAY") != nullptr ||
-      std::getenv("QT_QPA_PLATFORM") != nullptr) {
-    return;
-  }
+bool HasArgument(int argc, char** argv, const char* wanted) {
   for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--screenshot") == 0) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    if (std::strcmp(argv[i], wanted) == 0) return true;
   }
+  return false;
+}
+
+bool HasDisplay() {
+  return std::getenv("DISPLAY") != nullptr || std::getenv("WAYLAND_DISPLAY") != nullptr ||
+         std::getenv("QT_QPA_PLATFORM") != nullptr;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  DrawOffscreenWithoutDisplay(argc, argv);
+  if (HasArgument(argc, argv, "--help") || HasArgument(argc, argv, "-h")) {
+    std::printf("%s", StudioUsage().toLocal8Bit().constData());
+    return 0;
+  }
+  if (!HasDisplay()) {
+    // A screenshot needs no screen: it is drawn offscreen.
+    if (!HasArgument(argc, argv, "--screenshot")) {
+      std::fprintf(stderr,
+                   "morfel-studio: no display to open a window on (DISPLAY is not set); "
+                   "--screenshot works without one\n");
+      return 1;
+    }
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  }
   QApplication application(argc, argv);
   QApplication::setStyle(QStringLiteral("Fusion"));
   QApplication::setApplicationName(QStringLiteral("Morfel Studio"));
   QApplication::setOrganizationName(QStringLiteral("Morfel"));
   StudioOptions options;
   QString error;
-  const QStringList arguments = QApplication::arguments();
-  if (arguments.contains(QStringLiteral("--help")) || arguments.contains(QStringLiteral("-h"))) {
-    std::printf("%s", StudioUsage().toLocal8Bit().constData());
-    return 0;
-  }
-  if (!ParseStudioArguments(arguments, &options, &error)) {
+  if (!ParseStudioArguments(QApplication::arguments(), &options, &error)) {
     std::fprintf(stderr, "morfel-studio: %s\n%s", error.toLocal8Bit().constData(),
                  StudioUsage().toLocal8Bit().constData());
     return 2;
