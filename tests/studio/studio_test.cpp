@@ -4,9 +4,11 @@
 // operations.
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSlider>
@@ -200,11 +202,15 @@ class StudioTest : public QObject {
   }
 
   // Save applies when the result is not up to date, then writes through the
-  // host's image files, which read back the very planes.
+  // host's image files, which read back the very planes; and they are the
+  // planes morfel gives for the same program through the plug-in's dialogs.
   void savedResultReadsBackIdentically() {
-    OpenWindow(QStringLiteral("Colour"), QStringLiteral("Sepia"));
+    OpenWindow(QStringLiteral("Deform"), QStringLiteral("Twirl"));
+    auto* interpolation = window_->findChild<QComboBox*>(QStringLiteral("interpolation"));
+    QTest::keyClick(interpolation, Qt::Key_Down);  // Linear
+    QCOMPARE(window_->Session().settings.Interp, 1);
     QSignalSpy saved(window_.get(), &StudioWindow::saved);
-    const QString path = folder_.filePath(QStringLiteral("sepia.png"));
+    const QString path = folder_.filePath(QStringLiteral("twirl.png"));
     window_->SaveResultAs(path);
     QTRY_COMPARE_WITH_TIMEOUT(saved.count(), 1, 30000);
     Picture read;
@@ -214,6 +220,17 @@ class StudioTest : public QObject {
     QCOMPARE(read.height, window_->Result().height);
     QVERIFY(read.bgr == window_->Result().bgr);
     QVERIFY(read.t == window_->Result().t);
+
+    const QString byMorfel = folder_.filePath(QStringLiteral("morfel.png"));
+    QProcess morfel;
+    morfel.start(QStringLiteral(MORFEL_BINARY),
+                 {"apply", "--base", QString::fromStdString(base_), "--program", "Deform/Twirl",
+                  "--interp", "linear", "--quiet", QStringLiteral(MORFEL_SAMPLE), byMorfel});
+    QVERIFY(morfel.waitForFinished(60000));
+    QCOMPARE(morfel.exitCode(), 0);
+    Picture fromMorfel;
+    QVERIFY2(ReadPicture(byMorfel.toStdString(), &fromMorfel, &error), error.c_str());
+    QVERIFY(fromMorfel.bgr == read.bgr);
   }
 
   // Save, Move and Delete ask the session's questions and reach the library
