@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "host/host_files.h"
 #include "host/options.h"
 
 int ListCommand(const Options& options);
@@ -15,6 +16,7 @@ int ApplyCommand(const Options& options);
 int CheckCommand(const Options& options);
 int ImportCommand(const Options& options);
 int TitleCommand(const Options& options);
+int FunctionsCommand(const Options& options);
 
 // Prints "morfel: " and the text on standard error; returns 1.
 int Fail(const std::string& text);
@@ -33,6 +35,9 @@ struct LibraryProgram {
 // reporting the closest names.
 int FindLibraryProgram(const std::string& baseFolder, const std::string& group,
                        const std::string& name, LibraryProgram* program);
+// The program of --file, or of --init and --transform. Warnings about the
+// program file are reported. Returns 0, or 1 after reporting a failure.
+int ReadAdHocProgram(const Options& options, AdHocProgram* program);
 // Number of parameters the Init text declares; -1 when its declarations are
 // malformed.
 int DeclaredParameters(const std::string& initText, std::vector<std::string>* lines);

@@ -7,6 +7,7 @@
 #include <random>
 #include <sstream>
 
+#include "host/output_file.h"
 #include "library/library.h"
 
 #ifdef _WIN32
@@ -170,6 +171,7 @@ ScratchBase::~ScratchBase() {
   if (folder_.empty()) return;
   std::error_code error;
   fs::remove_all(folder_, error);
+  cleanup_.reset();  // only once the folder is gone
 }
 
 int ScratchBase::Create(const std::string& userBaseFolder, const AdHocProgram* program,
@@ -180,6 +182,7 @@ int ScratchBase::Create(const std::string& userBaseFolder, const AdHocProgram* p
     return 0;
   }
   folder_ = WithSeparator(folder);
+  cleanup_ = std::make_unique<InterruptCleanup>(folder);
   std::error_code fsError;
   fs::create_directories(DataFile(folder_, ""), fsError);
   LinkImages(userBaseFolder, folder_);
@@ -210,14 +213,9 @@ int ScratchBase::Create(const std::string& userBaseFolder, const AdHocProgram* p
 }
 
 int ReadTextFile(const std::string& path, std::string* text, std::string* error) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    *error = "cannot open " + path + ": " + std::strerror(errno);
-    return 0;
-  }
-  std::ostringstream content;
-  content << in.rdbuf();
-  *text = content.str();
+  std::vector<uint8_t> bytes;
+  if (!ReadInputFile(path, &bytes, error)) return 0;
+  text->assign(bytes.begin(), bytes.end());
   return 1;
 }
 

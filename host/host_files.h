@@ -4,8 +4,11 @@
 #ifndef MORFEL_HOST_HOST_FILES_H
 #define MORFEL_HOST_HOST_FILES_H
 
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "host/interrupts.h"
 
 // One program of the starter library, or its stencil image.
 struct StarterFile {
@@ -43,7 +46,8 @@ struct AdHocProgram {
 
 // A temporary base folder holding a library of exactly one program, whose
 // data folder links to the images of the user's data folder so that LoadBmp
-// still finds them. Removed with everything in it on destruction.
+// still finds them. Removed with everything in it on destruction, or when
+// the process is interrupted.
 class ScratchBase {
  public:
   ScratchBase() = default;
@@ -56,9 +60,11 @@ class ScratchBase {
 
  private:
   std::string folder_;
+  std::unique_ptr<InterruptCleanup> cleanup_;
 };
 
-// Reads a whole text file. Returns 1, or 0 with a reason.
+// Reads a whole text file (a regular file only). Returns 1, or 0 with a
+// reason.
 int ReadTextFile(const std::string& path, std::string* text, std::string* error);
 // Gives every line break the CR LF form the editor's boxes hold.
 std::string WithCrLf(const std::string& text);

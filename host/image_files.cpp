@@ -1,126 +1,235 @@
-#include "host/image_files.h"
-
-#include <stb_image.h>
-#include <stb_image_write.h>
-
+// The image formats: names and extensions, recognising a file by its first
+// bytes, the codec of each, and decoding and encoding whole files with the
+// notes a user should see.
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
+#include <new>
+#include <sstream>
+
+#include "host/codecs.h"
+#include "host/image_files.h"
+#include "host/output_file.h"
 
 namespace {
 
-enum Format { kUnknown = 0, kPng, kJpeg, kBmp };
+struct FormatRow {
+  ImageFormat format;
+  const char* name;
+  const char* extensions;  // the first is the one to suggest
+  bool alpha;
+};
 
-Format FormatOf(const std::string& path) {
-  size_t dot = path.find_last_of('.');
-  size_t slash = path.find_last_of("/\\");
-  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return kUnknown;
-  std::string ext = path.substr(dot + 1);
-  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  if (ext == "png") return kPng;
-  if (ext == "jpg" || ext == "jpeg") return kJpeg;
-  if (ext == "bmp") return kBmp;
-  return kUnknown;
+const FormatRow kFormats[] = {
+#define MORFEL_FORMAT_ROW(format, name, extensions, alpha) \
+  {ImageFormat::format, name, extensions, alpha},
+    MORFEL_IMAGE_FORMATS(MORFEL_FORMAT_ROW)
+#undef MORFEL_FORMAT_ROW
+};
+
+const FormatRow* RowOf(ImageFormat format) {
+  for (const FormatRow& row : kFormats) {
+    if (row.format == format) return &row;
+  }
+  return nullptr;
+}
+
+std::string Lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+bool StartsWith(const Bytes& file, const char* magic, size_t at = 0) {
+  size_t length = std::strlen(magic);
+  return file.size() >= at + length && std::memcmp(file.data() + at, magic, length) == 0;
+}
+
+// The format by the file's first bytes; TGA has no signature and is taken
+// by its name alone.
+ImageFormat Recognise(const Bytes& file, const std::string& name) {
+  if (StartsWith(file, "\x89PNG\r\n\x1a\n")) return ImageFormat::kPng;
+  if (StartsWith(file, "\xff\xd8\xff")) return ImageFormat::kJpeg;
+  if (StartsWith(file, "RIFF") && StartsWith(file, "WEBP", 8)) return ImageFormat::kWebp;
+  if (StartsWith(file, "II*") || StartsWith(file, "MM")) {
+    if (file.size() >= 4 && (file[2] == 42 || file[3] == 42)) return ImageFormat::kTiff;
+  }
+  if (StartsWith(file, "BM")) return ImageFormat::kBmp;
+  if (StartsWith(file, "GIF87a") || StartsWith(file, "GIF89a")) return ImageFormat::kGif;
+  if (FormatByName(name) == ImageFormat::kTga) return ImageFormat::kTga;
+  return ImageFormat::kUnknown;
+}
+
+std::string TraitsNote(const std::string& name, const SourceTraits& traits) {
+  if (traits.bitsPerSample <= 8 && !traits.grey) return "";
+  std::string kind = traits.bitsPerSample > 8 ? std::to_string(traits.bitsPerSample) + "-bit " : "";
+  kind += traits.grey ? "grey" : "colour";
+  return name + ": read as 8-bit RGB (the file has " + kind + " samples)";
 }
 
 bool HasTransparency(const Picture& picture) {
   return std::any_of(picture.t.begin(), picture.t.end(), [](uint8_t v) { return v != 255; });
 }
 
-// Interleaves the planes into the codec's RGB or RGBA order.
-std::vector<uint8_t> Interleave(const Picture& picture, int components) {
-  size_t pixels = static_cast<size_t>(picture.width) * static_cast<size_t>(picture.height);
-  std::vector<uint8_t> out(pixels * components);
-  for (size_t i = 0; i < pixels; ++i) {
-    uint8_t* dst = &out[i * components];
-    dst[0] = picture.bgr[i * 3 + 2];
-    dst[1] = picture.bgr[i * 3 + 1];
-    dst[2] = picture.bgr[i * 3 + 0];
-    if (components == 4) dst[3] = picture.t[i];
-  }
-  return out;
-}
-
-int Encode(Format format, const char* path, const Picture& picture) {
-  int components = (format != kJpeg && HasTransparency(picture)) ? 4 : 3;
-  std::vector<uint8_t> pixels = Interleave(picture, components);
-  int w = picture.width;
-  int h = picture.height;
-  switch (format) {
-    case kPng:
-      return stbi_write_png(path, w, h, components, pixels.data(), w * components);
-    case kJpeg:
-      return stbi_write_jpg(path, w, h, components, pixels.data(), 95);
-    case kBmp:
-      return stbi_write_bmp(path, w, h, components, pixels.data());
-    default:
-      return 0;
-  }
+void AddNote(ImageNotes* notes, const std::string& line) {
+  if (notes != nullptr && !line.empty()) notes->lines.push_back(line);
 }
 
 }  // namespace
 
-int ReadPicture(const std::string& path, Picture* picture, std::string* error) {
-  FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) {
-    *error = "cannot open " + path + ": " + std::strerror(errno);
+Codec CodecFor(ImageFormat format) {
+  switch (format) {
+#if defined(_WIN32)
+    case ImageFormat::kPng:
+      return {DecodeWithStb, EncodePngWithStb};
+    case ImageFormat::kJpeg:
+      return {DecodeWithStb, EncodeJpegWithStb};
+    case ImageFormat::kGif:
+      return {DecodeWithStb, nullptr};
+#else
+    case ImageFormat::kPng:
+      return {DecodePng, EncodePng};
+    case ImageFormat::kJpeg:
+      return {DecodeJpeg, EncodeJpeg};
+    case ImageFormat::kWebp:
+      return {DecodeWebp, EncodeWebp};
+    case ImageFormat::kTiff:
+      return {DecodeTiff, EncodeTiff};
+    case ImageFormat::kGif:
+      return {DecodeGif, nullptr};
+#endif
+    case ImageFormat::kBmp:
+      return {DecodeWithStb, EncodeBmp};
+    case ImageFormat::kTga:
+      return {DecodeWithStb, EncodeTga};
+    default:
+      return {};
+  }
+}
+
+ImageFormat FormatByName(const std::string& pathOrWord) {
+  size_t dot = pathOrWord.find_last_of('.');
+  size_t slash = pathOrWord.find_last_of("/\\");
+  std::string word = pathOrWord;
+  if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) {
+    word = pathOrWord.substr(dot + 1);
+  } else if (slash != std::string::npos) {
+    return ImageFormat::kUnknown;
+  }
+  word = Lower(word);
+  for (const FormatRow& row : kFormats) {
+    std::istringstream extensions(row.extensions);
+    std::string extension;
+    while (extensions >> extension) {
+      if (extension == word) return row.format;
+    }
+  }
+  return ImageFormat::kUnknown;
+}
+
+const char* FormatName(ImageFormat format) {
+  const FormatRow* row = RowOf(format);
+  return row != nullptr ? row->name : "unknown";
+}
+
+std::string FormatExtension(ImageFormat format) {
+  const FormatRow* row = RowOf(format);
+  if (row == nullptr) return "";
+  return std::string(row->extensions, std::strcspn(row->extensions, " "));
+}
+
+bool CanWrite(ImageFormat format, std::string* reason) {
+  if (format == ImageFormat::kUnknown) {
+    *reason = "use a file name ending in ." + WritableExtensions() + " (or --format)";
+    return false;
+  }
+  if (CodecFor(format).encode == nullptr) {
+    *reason = std::string("this build cannot write ") + FormatName(format) + " files";
+    return false;
+  }
+  return true;
+}
+
+std::string WritableExtensions() {
+  std::string list;
+  for (const FormatRow& row : kFormats) {
+    if (CodecFor(row.format).encode == nullptr) continue;
+    list += (list.empty() ? "" : ", .") + FormatExtension(row.format);
+  }
+  return list;
+}
+
+int DecodePicture(const std::string& name, const Bytes& file, const ReadSettings& settings,
+                  Picture* picture, ImageNotes* notes, std::string* error) {
+  ImageFormat format = Recognise(file, name);
+  Codec codec = CodecFor(format);
+  if (codec.decode == nullptr) {
+    *error = format == ImageFormat::kUnknown
+                 ? "cannot read " + name + ": not an image in a known format"
+                 : "cannot read " + name + ": this build cannot read " + FormatName(format);
     return 0;
   }
-  int width = 0, height = 0, components = 0;
-  if (!stbi_info_from_file(file, &width, &height, &components)) {
-    std::fclose(file);
-    *error = "cannot read " + path + ": not an image in a known format";
+  SourceTraits traits;
+  std::string reason;
+  bool ok = false;
+  try {
+    ok = codec.decode(file, settings, picture, &traits, &reason);
+    if (ok) OrientPicture(picture, traits.orientation);
+  } catch (const std::bad_alloc&) {
+    reason = "not enough memory for a " + std::to_string(picture->width) + " x " +
+             std::to_string(picture->height) + " image";
+    ok = false;
+  }
+  if (!ok) {
+    *picture = Picture();
+    *error = "cannot read " + name + ": " + reason;
     return 0;
   }
-  if (static_cast<int64_t>(width) * height > kMaxPicturePixels) {
-    std::fclose(file);
-    *error = "cannot read " + path + ": the image is too large";
-    return 0;
-  }
-  uint8_t* rgba = stbi_load_from_file(file, &width, &height, &components, 4);
-  std::fclose(file);
-  if (rgba == nullptr) {
-    *error = "cannot decode " + path + ": " + stbi_failure_reason();
-    return 0;
-  }
-  size_t pixels = static_cast<size_t>(width) * static_cast<size_t>(height);
-  picture->width = width;
-  picture->height = height;
-  picture->bgr.resize(pixels * 3);
-  picture->t.resize(pixels);
-  bool hasAlpha = components == 2 || components == 4;
-  for (size_t i = 0; i < pixels; ++i) {
-    picture->bgr[i * 3 + 0] = rgba[i * 4 + 2];
-    picture->bgr[i * 3 + 1] = rgba[i * 4 + 1];
-    picture->bgr[i * 3 + 2] = rgba[i * 4 + 0];
-    picture->t[i] = hasAlpha ? rgba[i * 4 + 3] : 255;
-  }
-  stbi_image_free(rgba);
+  AddNote(notes, TraitsNote(name, traits));
   return 1;
 }
 
-int OutputFormatKnown(const std::string& path) { return FormatOf(path) != kUnknown; }
+int EncodePicture(const std::string& name, ImageFormat format, const Picture& picture,
+                  const WriteSettings& settings, Bytes* file, ImageNotes* notes,
+                  std::string* error) {
+  std::string reason;
+  if (!CanWrite(format, &reason)) {
+    *error = "cannot write " + name + ": " + reason;
+    return 0;
+  }
+  bool transparent = HasTransparency(picture);
+  bool alpha = transparent && RowOf(format)->alpha;
+  if (transparent && !alpha) {
+    AddNote(notes,
+            name + ": " + FormatName(format) + " has no transparency; the T plane is dropped");
+  }
+  bool ok = false;
+  try {
+    ok = CodecFor(format).encode(picture, alpha, settings, file, &reason);
+  } catch (const std::bad_alloc&) {
+    reason = "not enough memory";
+  }
+  if (!ok) *error = "cannot write " + name + ": " + reason;
+  return ok ? 1 : 0;
+}
 
-int WritePicture(const std::string& path, const Picture& picture, std::string* error) {
-  Format format = FormatOf(path);
-  if (format == kUnknown) {
-    *error = "cannot write " + path + ": use a .png, .jpg or .bmp file name";
-    return 0;
-  }
-  // Keep the extension last: nothing reads it from the temporary name, but a
-  // leftover after a crash is then recognisable as an image.
-  std::string temporary = path + ".part";
-  if (!Encode(format, temporary.c_str(), picture)) {
-    std::remove(temporary.c_str());
-    *error = "cannot write " + path;
-    return 0;
-  }
-  if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-    *error = "cannot write " + path + ": " + std::strerror(errno);
-    std::remove(temporary.c_str());
-    return 0;
-  }
-  return 1;
+int ReadPicture(const std::string& path, Picture* picture, std::string* error,
+                const ReadSettings& settings, ImageNotes* notes) {
+  Bytes file;
+  if (!ReadInputFile(path, &file, error)) return 0;
+  return DecodePicture(path == "-" ? "standard input" : path, file, settings, picture, notes,
+                       error);
+}
+
+int OutputFormatKnown(const std::string& path) {
+  std::string reason;
+  return CanWrite(FormatByName(path), &reason) ? 1 : 0;
+}
+
+int WritePicture(const std::string& path, const Picture& picture, std::string* error,
+                 ImageFormat format, const WriteSettings& settings, ImageNotes* notes) {
+  if (format == ImageFormat::kUnknown) format = FormatByName(path);
+  std::string name = path == "-" ? "standard output" : path;
+  Bytes file;
+  if (!EncodePicture(name, format, picture, settings, &file, notes, error)) return 0;
+  return WriteOutputFile(path, file, error);
 }

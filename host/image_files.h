@@ -1,9 +1,21 @@
-// Image files for the morfel host: decoding PNG, JPEG, BMP, TGA (whatever the
-// codec reads) into the plug-in's plane layout, and encoding the result.
+// Image files for the morfel host: decoding PNG, JPEG, WebP, TIFF, BMP, TGA
+// and GIF into the plug-in's plane layout, and encoding the result.
 //
 // Layout: `bgr` holds width x height pixels of 3 bytes (blue, green, red),
 // rows packed top row first, exactly as the plug-in's row callbacks exchange
 // them; `t` holds one transparency byte per pixel (alpha; 255 is opaque).
+//
+// Contracts
+// - Reading refuses an image whose header claims more pixels than the limit
+//   before anything of its size is allocated, and a file that holds fewer
+//   bytes than its header claims before it is decoded, where the format
+//   tells; the planes are reserved untouched and filled as rows arrive.
+//   Running out of memory is an error with a reason, never an abort.
+// - Every input becomes 8-bit RGB plus T; a JPEG comes out upright by its
+//   EXIF orientation. What was lost on the way is listed in `notes`.
+// - Writing never leaves a partial file: the bytes go to "OUTPUT.part" in the
+//   same folder, are flushed and synced, and the file is renamed over the
+//   output only once it is complete (see output_file.h).
 #ifndef MORFEL_HOST_IMAGE_FILES_H
 #define MORFEL_HOST_IMAGE_FILES_H
 
@@ -16,23 +28,80 @@ struct Picture {
   int32_t height = 0;
   std::vector<uint8_t> bgr;
   std::vector<uint8_t> t;
+  std::vector<uint8_t> icc;  // the colour profile of the file, carried to the output
 };
 
 // The plug-in sizes its planes with signed 32-bit byte counts, so the RGB
 // plane of a picture must stay below 2^31 bytes.
 constexpr int64_t kMaxPicturePixels = (int64_t{1} << 31) / 3 - 1;
+// The default limit of a file's pixel count (16384 x 16384).
+constexpr int64_t kDefaultMaxPixels = int64_t{1} << 28;
 
-// Reads an image file. Returns 1, or 0 with a reason in `error`.
-int ReadPicture(const std::string& path, Picture* picture, std::string* error);
+#define MORFEL_IMAGE_FORMATS(X)                \
+  /* format, name, extensions, has alpha */    \
+  X(kPng, "PNG", "png", true)                  \
+  X(kJpeg, "JPEG", "jpg jpeg jpe jfif", false) \
+  X(kWebp, "WebP", "webp", true)               \
+  X(kTiff, "TIFF", "tif tiff", true)           \
+  X(kBmp, "BMP", "bmp dib", true)              \
+  X(kTga, "TGA", "tga", true)                  \
+  X(kGif, "GIF", "gif", true)
 
-// Output format chosen by the file name's extension: "png", "jpg"/"jpeg"
-// (quality 95), "bmp"; 0 for an extension we cannot write.
+enum class ImageFormat {
+  kUnknown,
+#define MORFEL_FORMAT_ENUM(format, name, extensions, alpha) format,
+  MORFEL_IMAGE_FORMATS(MORFEL_FORMAT_ENUM)
+#undef MORFEL_FORMAT_ENUM
+};
+
+// The format a file name's extension or a --format word names, kUnknown for
+// none.
+ImageFormat FormatByName(const std::string& pathOrWord);
+// The format's display name ("PNG") and its usual extension ("png").
+const char* FormatName(ImageFormat format);
+std::string FormatExtension(ImageFormat format);
+// Whether this build writes the format; with the reason when not.
+bool CanWrite(ImageFormat format, std::string* reason);
+// The formats this build writes, as a list for messages: "png, jpg, ...".
+std::string WritableExtensions();
+
+struct ReadSettings {
+  int64_t maxPixels = kDefaultMaxPixels;
+};
+
+struct WriteSettings {
+  int quality = 92;       // JPEG and lossy WebP, 1 to 100
+  int compression = 1;    // PNG and TIFF: 0 stores, 1 fastest, 9 smallest
+  bool lossless = false;  // WebP
+};
+
+// Remarks about an input or an output that are worth a line on standard
+// error but are no failure: reduced samples, a dropped T plane.
+struct ImageNotes {
+  std::vector<std::string> lines;
+};
+
+// Decodes a whole image file held in memory; `name` is used in messages.
+// Returns 1, or 0 with a reason in `error`.
+int DecodePicture(const std::string& name, const std::vector<uint8_t>& file,
+                  const ReadSettings& settings, Picture* picture, ImageNotes* notes,
+                  std::string* error);
+// Encodes the picture in the format. Alpha is written only when some T byte
+// is not 255 and the format carries alpha (a note says when it cannot).
+int EncodePicture(const std::string& name, ImageFormat format, const Picture& picture,
+                  const WriteSettings& settings, std::vector<uint8_t>* file, ImageNotes* notes,
+                  std::string* error);
+
+// A file by path, or standard input and output for "-". Returns 1, or 0 with
+// a reason in `error`.
+int ReadPicture(const std::string& path, Picture* picture, std::string* error,
+                const ReadSettings& settings = ReadSettings(), ImageNotes* notes = nullptr);
+// Output format chosen by the file name's extension; 0 for an extension we
+// cannot write.
 int OutputFormatKnown(const std::string& path);
-
-// Writes the picture by the extension of `path`. Alpha is written only when
-// some T byte is not 255 and the format carries alpha. The file is written
-// under a temporary name in the same folder and renamed over `path`, so a
-// failure never leaves a partial file. Returns 1, or 0 with a reason.
-int WritePicture(const std::string& path, const Picture& picture, std::string* error);
+// Writes by the extension of `path`, or in `format` when it is given.
+int WritePicture(const std::string& path, const Picture& picture, std::string* error,
+                 ImageFormat format = ImageFormat::kUnknown,
+                 const WriteSettings& settings = WriteSettings(), ImageNotes* notes = nullptr);
 
 #endif

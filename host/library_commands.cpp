@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cstring>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -6,10 +7,36 @@
 
 #include "host/commands.h"
 #include "host/host_files.h"
+#include "host/program_file.h"
 #include "library/library.h"
 #include "session/session.h"
 
 namespace {
+
+// Program sections beyond the first gap in their numbering, which readers
+// stop at.
+int SectionsAfterGap(const ProgramLibrary& library) {
+  int sections = 0;
+  const ValueList& root = library.root();
+  for (int i = 0; i < root.count(); ++i) {
+    const char* name = root.NameAt(i);
+    if (name != nullptr && std::strncmp(name, "Prog", 4) == 0) ++sections;
+  }
+  return sections - library.ProgramCount();
+}
+
+// Readers stop at the first gap in the numbering of the program sections:
+// what follows is not shown.
+void WarnOfNumberingGap(const std::string& baseFolder, const ProgramLibrary& library) {
+  std::string file = DataFile(baseFolder, "Morfel.ini");
+  int hidden = SectionsAfterGap(library);
+  if (hidden > 0) {
+    char section[kSectionNameSize];
+    ProgramSectionName(library.ProgramCount(), section);
+    Fail("warning: " + file + " has no complete program " + section + "; the " +
+         std::to_string(hidden) + " program(s) after it are not shown");
+  }
+}
 
 int LoadUserLibrary(const std::string& baseFolder, ProgramLibrary* library) {
   if (!LoadProgramLibrary(baseFolder.c_str(), library)) {
@@ -21,6 +48,7 @@ int LoadUserLibrary(const std::string& baseFolder, ProgramLibrary* library) {
          "; the programs after it are not shown, and it is not written over until that line "
          "is mended");
   }
+  WarnOfNumberingGap(baseFolder, *library);
   return 0;
 }
 
@@ -123,6 +151,12 @@ int ShowCommand(const Options& options) {
   if (!ResolveBaseFolder(options, &baseFolder)) return 1;
   LibraryProgram program;
   if (!FindLibraryProgram(baseFolder, options.group, options.name, &program)) return 1;
+  if (options.asFile) {
+    std::fputs(ProgramFileText(options.group, options.name, program.initText, program.transformText)
+                   .c_str(),
+               stdout);
+    return 0;
+  }
   std::vector<std::string> parameters;
   int count = DeclaredParameters(program.initText, &parameters);
   std::printf("%s/%s\n\nInit:\n%s\nTransform:\n%s\n", options.group.c_str(), options.name.c_str(),

@@ -2,17 +2,29 @@
 // loads the plug-in through its three exports, exactly as an image editor
 // does, and works its dialogs as a user would.
 #include <cstdio>
+#include <new>
 #include <string>
 
 #include "host/commands.h"
+#include "host/interrupts.h"
 #include "host/options.h"
+#include "host/usage.h"
 
-int main(int argc, char** argv) {
-  Options options;
-  std::string error;
-  if (ParseOptions(argc, argv, &options, &error) != kParsedOk) {
-    std::fprintf(stderr, "morfel: %s\n%s", error.c_str(), UsageText());
-    return 2;
+namespace {
+
+int HelpCommand(const Options& options) {
+  std::string text = options.manPage                         ? ManPage()
+                     : options.completion                    ? BashCompletion()
+                     : options.helpCommand == Command::kNone ? OverviewText()
+                                                             : CommandHelpText(options.helpCommand);
+  std::fputs(text.c_str(), stdout);
+  return 0;
+}
+
+int Run(const Options& options) {
+  if (options.version) {
+    std::printf("morfel %s\n", kMorfelVersion);
+    return 0;
   }
   switch (options.command) {
     case Command::kApply:
@@ -25,13 +37,31 @@ int main(int argc, char** argv) {
       return CheckCommand(options);
     case Command::kImport:
       return ImportCommand(options);
+    case Command::kFunctions:
+      return FunctionsCommand(options);
     case Command::kTitle:
       return TitleCommand(options);
     case Command::kHelp:
-      std::printf("%s", UsageText());
-      return 0;
+      return HelpCommand(options);
     default:
-      std::fprintf(stderr, "%s", UsageText());
-      return 2;
+      return HelpCommand(Options());
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  WatchInterrupts();
+  Options options;
+  std::string error;
+  if (ParseOptions(argc, argv, &options, &error) != kParsedOk) {
+    std::fprintf(stderr, "morfel: %s\n%s\n", error.c_str(), UsageHint(options.command).c_str());
+    return 2;
+  }
+  try {
+    return Run(options);
+  } catch (const std::bad_alloc&) {
+    std::fprintf(stderr, "morfel: not enough memory\n");
+    return 1;
   }
 }

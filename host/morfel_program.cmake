@@ -14,8 +14,16 @@ add_custom_command(
 
 # The host's files, a library of their own that knows no window, so that
 # every program of the host's kind (morfel, the studio) shares them: the base
-# folder seeded with the starter library, and the image files.
-set(morfel_host_file_sources host_files.cpp image_files.cpp stb_codecs.cpp)
+# folder seeded with the starter library, the image files and their codecs,
+# whole-file writes and the cleanup on an interrupt.
+set(morfel_host_file_sources host_files.cpp image_files.cpp picture_rows.cpp codec_stb.cpp
+                             output_file.cpp interrupts.cpp)
+# Codec libraries from Debian's packages; the Windows build reads and writes
+# through stb alone.
+if(NOT WIN32)
+  list(APPEND morfel_host_file_sources codec_png.cpp codec_jpeg.cpp codec_webp.cpp codec_tiff.cpp
+       codec_gif.cpp)
+endif()
 list(TRANSFORM morfel_host_file_sources PREPEND ${CMAKE_CURRENT_SOURCE_DIR}/)
 add_library(morfel_host_files STATIC ${morfel_host_file_sources} ${morfel_starter_source})
 target_link_libraries(morfel_host_files PUBLIC morfel_options morfel_library morfel_core)
@@ -23,14 +31,16 @@ if(WIN32)
   target_include_directories(morfel_host_files SYSTEM PUBLIC /usr/include/stb)
 else()
   find_package(PkgConfig REQUIRED)
-  pkg_check_modules(STB REQUIRED IMPORTED_TARGET stb)
-  target_link_libraries(morfel_host_files PUBLIC PkgConfig::STB)
+  pkg_check_modules(CODECS REQUIRED IMPORTED_TARGET stb spng zlib libjpeg libwebp libtiff-4 libgif)
+  find_package(Threads REQUIRED)
+  target_link_libraries(morfel_host_files PUBLIC PkgConfig::CODECS Threads::Threads)
 endif()
 
 # Everything but main() is a library, so the tests can reach it.
 set(morfel_host_sources
     command_support.cpp options.cpp library_commands.cpp plugin_commands.cpp plugin_loader.cpp
-    host_window.cpp row_exchange.cpp dialog_session.cpp)
+    host_window.cpp row_exchange.cpp dialog_session.cpp apply_command.cpp parameters.cpp
+    program_file.cpp usage.cpp functions_command.cpp)
 list(TRANSFORM morfel_host_sources PREPEND ${CMAKE_CURRENT_SOURCE_DIR}/)
 add_library(morfel_host_lib STATIC ${morfel_host_sources})
 target_link_libraries(morfel_host_lib PUBLIC morfel_options morfel_host_files morfel_scripted_user

@@ -2,60 +2,73 @@
 
 #include <getopt.h>
 
+#include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 #include "host/host_files.h"
 
 namespace {
 
-enum LongOnly {
-  kOptBase = 1000,
-  kOptPlugin,
-  kOptProgram,
-  kOptGroup,
-  kOptName,
-  kOptInit,
-  kOptInitFile,
-  kOptTransform,
-  kOptTransformFile,
-  kOptFile,
-  kOptParam,
-  kOptInterp,
-  kOptQuiet,
-  kOptTimings,
-  kOptYes,
-  kOptHelp,
+constexpr unsigned kApply = CommandBit(Command::kApply);
+constexpr unsigned kList = CommandBit(Command::kList);
+constexpr unsigned kShow = CommandBit(Command::kShow);
+constexpr unsigned kCheck = CommandBit(Command::kCheck);
+constexpr unsigned kImport = CommandBit(Command::kImport);
+constexpr unsigned kTitle = CommandBit(Command::kTitle);
+constexpr unsigned kHelpBit = CommandBit(Command::kHelp);
+constexpr unsigned kEvery = ~0u;
+
+// The options in the order the usage texts list them; the parser takes its
+// table from the same list, so the two cannot disagree.
+#define MORFEL_OPTIONS(X)                                                                        \
+  X(kOptProgram, "program", 0, "GROUP/NAME", kApply, "a program of the library")                 \
+  X(kOptGroup, "group", 0, "GROUP", kApply, "the library program's group (with --name)")         \
+  X(kOptName, "name", 0, "NAME", kApply, "the library program's name (with --group)")            \
+  X(kOptInit, "init", 0, "TEXT", kApply | kCheck, "an Init text")                                \
+  X(kOptInitFile, "init-file", 0, "FILE", kApply | kCheck, "the Init text from a file")          \
+  X(kOptTransform, "transform", 0, "TEXT", kApply | kCheck, "a Transform text")                  \
+  X(kOptTransformFile, "transform-file", 0, "FILE", kApply | kCheck,                             \
+    "the Transform text from a file")                                                            \
+  X(kOptFile, "file", 0, "PROGRAM.txt", kApply | kCheck, "a program file (as import reads)")     \
+  X(kOptParam, "param", 0, "[NAME=]VALUE", kApply,                                               \
+    "a parameter by its variable name, or else the next parameter row")                          \
+  X(kOptInterp, "interp", 0, "round|linear|bezier", kApply,                                      \
+    "how source colours are sampled (default round)")                                            \
+  X(kOptOutputDir, "output-dir", 'o', "DIR", kApply,                                             \
+    "write DIR/<each input's name>; every other word is an input")                               \
+  X(kOptFormat, "format", 0, "FORMAT", kApply,                                                   \
+    "the output format: png, jpg, webp, tif, bmp, tga (default: by the output's name)")          \
+  X(kOptQuality, "quality", 0, "1-100", kApply, "JPEG and lossy WebP quality (default 92)")      \
+  X(kOptCompression, "compression", 0, "0-9", kApply,                                            \
+    "PNG and TIFF: 0 stores, 1 is fastest (default), 9 smallest")                                \
+  X(kOptLossless, "lossless", 0, nullptr, kApply, "WebP: lossless instead of lossy")             \
+  X(kOptMaxPixels, "max-pixels", 0, "N", kApply,                                                 \
+    "refuse an input of more pixels (default 268435456, 16384 x 16384)")                         \
+  X(kOptQuiet, "quiet", 0, nullptr, kApply, "no progress bar, notes or \"wrote\" lines")         \
+  X(kOptTimings, "timings", 0, nullptr, kApply, "say where the time went")                       \
+  X(kOptAsFile, "as-file", 0, nullptr, kShow, "print the program as a program file")             \
+  X(kOptYes, "yes", 0, nullptr, kImport, "answer the question with yes")                         \
+  X(kOptBase, "base", 0, "DIR", kApply | kList | kShow | kImport,                                \
+    "the base folder (default $XDG_DATA_HOME/morfel/, else ~/.local/share/morfel/)")             \
+  X(kOptPlugin, "plugin", 0, "PATH", kApply | kCheck | kImport | kTitle,                         \
+    "the plug-in library (default: the one beside morfel)")                                      \
+  X(kOptMan, "man", 0, nullptr, kHelpBit, "print the manual page (roff)")                        \
+  X(kOptCompletion, "bash-completion", 0, nullptr, kHelpBit, "print the bash completion script") \
+  X(kOptHelp, "help", 'h', nullptr, kEvery, "describe the command")                              \
+  X(kOptVersion, "version", 0, nullptr, kEvery, "print the version")
+
+enum OptionCode {
+  kOptFirst = 1000,
+#define MORFEL_OPTION_CODE(code, name, letter, argument, commands, text) code,
+  MORFEL_OPTIONS(MORFEL_OPTION_CODE)
+#undef MORFEL_OPTION_CODE
 };
 
-const option kLongOptions[] = {
-    {"base", required_argument, nullptr, kOptBase},
-    {"plugin", required_argument, nullptr, kOptPlugin},
-    {"program", required_argument, nullptr, kOptProgram},
-    {"group", required_argument, nullptr, kOptGroup},
-    {"name", required_argument, nullptr, kOptName},
-    {"init", required_argument, nullptr, kOptInit},
-    {"init-file", required_argument, nullptr, kOptInitFile},
-    {"transform", required_argument, nullptr, kOptTransform},
-    {"transform-file", required_argument, nullptr, kOptTransformFile},
-    {"file", required_argument, nullptr, kOptFile},
-    {"param", required_argument, nullptr, kOptParam},
-    {"interp", required_argument, nullptr, kOptInterp},
-    {"quiet", no_argument, nullptr, kOptQuiet},
-    {"timings", no_argument, nullptr, kOptTimings},
-    {"yes", no_argument, nullptr, kOptYes},
-    {"help", no_argument, nullptr, kOptHelp},
-    {nullptr, 0, nullptr, 0},
-};
-
-struct CommandWord {
-  const char* word;
-  Command command;
-};
-
-const CommandWord kCommands[] = {
-    {"apply", Command::kApply}, {"list", Command::kList},     {"show", Command::kShow},
-    {"check", Command::kCheck}, {"import", Command::kImport}, {"title", Command::kTitle},
-    {"help", Command::kHelp},
+const char* const kCommandWords[] = {"",
+#define MORFEL_COMMAND_WORD(command, word) word,
+                                     MORFEL_COMMANDS(MORFEL_COMMAND_WORD)
+#undef MORFEL_COMMAND_WORD
 };
 
 int SplitProgramName(const std::string& text, Options* options, std::string* error) {
@@ -89,8 +102,34 @@ int ParseInterpolation(const char* text, int* mode, std::string* error) {
   return 0;
 }
 
+// A whole number from minimum to maximum.
+int ParseNumber(const char* option, const char* text, int64_t minimum, int64_t maximum,
+                int64_t* value, std::string* error) {
+  char* end = nullptr;
+  errno = 0;
+  long long number = std::strtoll(text, &end, 10);
+  if (end == text || *end != '\0' || errno != 0 || number < minimum || number > maximum) {
+    *error = std::string("--") + option + " takes a whole number from " + std::to_string(minimum) +
+             " to " + std::to_string(maximum) + ", not " + text;
+    return 0;
+  }
+  *value = number;
+  return 1;
+}
+
+int ParseFormat(const char* text, ImageFormat* format, std::string* error) {
+  *format = FormatByName(text);
+  std::string reason;
+  if (CanWrite(*format, &reason)) return 1;
+  *error = *format == ImageFormat::kUnknown
+               ? std::string("--format takes ") + WritableExtensions() + ", not " + text
+               : reason;
+  return 0;
+}
+
 // Takes one option; 0 with a message on a bad one.
 int TakeOption(int code, const char* argument, Options* options, std::string* error) {
+  int64_t number = 0;
   switch (code) {
     case kOptBase:
       options->baseFolder = argument;
@@ -130,6 +169,26 @@ int TakeOption(int code, const char* argument, Options* options, std::string* er
       return 1;
     case kOptInterp:
       return ParseInterpolation(argument, &options->interpolation, error);
+    case kOptOutputDir:
+      options->outputFolder = argument;
+      return 1;
+    case kOptFormat:
+      return ParseFormat(argument, &options->format, error);
+    case kOptQuality:
+      if (!ParseNumber("quality", argument, 1, 100, &number, error)) return 0;
+      options->write.quality = static_cast<int>(number);
+      return 1;
+    case kOptCompression:
+      if (!ParseNumber("compression", argument, 0, 9, &number, error)) return 0;
+      options->write.compression = static_cast<int>(number);
+      return 1;
+    case kOptLossless:
+      options->write.lossless = true;
+      return 1;
+    case kOptMaxPixels:
+      if (!ParseNumber("max-pixels", argument, 1, INT64_MAX / 4, &number, error)) return 0;
+      options->read.maxPixels = number;
+      return 1;
     case kOptQuiet:
       options->quiet = true;
       return 1;
@@ -139,13 +198,66 @@ int TakeOption(int code, const char* argument, Options* options, std::string* er
     case kOptYes:
       options->yes = true;
       return 1;
+    case kOptAsFile:
+      options->asFile = true;
+      return 1;
     case kOptHelp:
-      options->command = Command::kHelp;
+      options->help = true;
+      return 1;
+    case kOptVersion:
+      options->version = true;
+      return 1;
+    case kOptMan:
+      options->manPage = true;
+      return 1;
+    case kOptCompletion:
+      options->completion = true;
       return 1;
     default:
       *error = "unknown option";
       return 0;
   }
+}
+
+int CheckApply(Options* options, std::string* error) {
+  bool adHoc = options->haveInit || options->haveTransform || !options->programFile.empty();
+  if (options->haveProgramName == adHoc) {
+    *error =
+        "apply needs one program: --program GROUP/NAME, --group and --name, --init/--transform, "
+        "or --file";
+    return 0;
+  }
+  if (!options->programFile.empty() && (options->haveInit || options->haveTransform)) {
+    *error = "--file cannot be combined with --init or --transform";
+    return 0;
+  }
+  if (options->haveProgramName && (options->group.empty() || options->name.empty())) {
+    *error = "a library program needs both a group and a name";
+    return 0;
+  }
+  const std::vector<std::string>& words = options->positional;
+  if (!options->outputFolder.empty()) {
+    if (words.empty()) {
+      *error = "apply -o DIR needs at least one INPUT";
+      return 0;
+    }
+    for (const std::string& word : words) {
+      if (word == "-") {
+        *error = "apply -o DIR reads files, not standard input";
+        return 0;
+      }
+    }
+    return 1;
+  }
+  if (words.size() != 2) {
+    *error = "apply needs an INPUT and an OUTPUT image (or -o DIR and the inputs)";
+    return 0;
+  }
+  if (words[1] == "-" && options->format == ImageFormat::kUnknown) {
+    *error = "apply writing to standard output needs --format";
+    return 0;
+  }
+  return 1;
 }
 
 // Checks that the options fit the command.
@@ -154,25 +266,7 @@ int CheckCombination(Options* options, std::string* error) {
   size_t positional = options->positional.size();
   switch (options->command) {
     case Command::kApply:
-      if (options->haveProgramName == adHoc) {
-        *error =
-            "apply needs one program: --program GROUP/NAME, --group and --name, "
-            "--init/--transform, or --file";
-        return 0;
-      }
-      if (!options->programFile.empty() && (options->haveInit || options->haveTransform)) {
-        *error = "--file cannot be combined with --init or --transform";
-        return 0;
-      }
-      if (options->haveProgramName && (options->group.empty() || options->name.empty())) {
-        *error = "a library program needs both a group and a name";
-        return 0;
-      }
-      if (positional != 2) {
-        *error = "apply needs an INPUT and an OUTPUT image";
-        return 0;
-      }
-      return 1;
+      return CheckApply(options, error);
     case Command::kShow:
       if (positional != 1) {
         *error = "show needs one GROUP/NAME";
@@ -186,6 +280,16 @@ int CheckCombination(Options* options, std::string* error) {
         return 0;
       }
       break;
+    case Command::kHelp:
+      if (positional > 1) break;
+      if (positional == 1) {
+        options->helpCommand = CommandNamed(options->positional[0]);
+        if (options->helpCommand == Command::kNone) {
+          *error = "no command " + options->positional[0];
+          return 0;
+        }
+      }
+      return 1;
     default:
       break;
   }
@@ -196,56 +300,102 @@ int CheckCombination(Options* options, std::string* error) {
   return 1;
 }
 
+std::vector<option> GetoptTable() {
+  std::vector<option> table;
+  for (size_t i = 0; i < OptionTable().size(); ++i) {
+    const OptionInfo& info = OptionTable()[i];
+    int code = kOptFirst + 1 + static_cast<int>(i);
+    table.push_back(
+        {info.name, info.argument != nullptr ? required_argument : no_argument, nullptr, code});
+  }
+  table.push_back({nullptr, 0, nullptr, 0});
+  return table;
+}
+
+// The table row of a getopt result: a long option's code or a short letter.
+const OptionInfo* OptionOfCode(int code) {
+  const std::vector<OptionInfo>& table = OptionTable();
+  if (code > kOptFirst && code <= kOptFirst + static_cast<int>(table.size())) {
+    return &table[code - kOptFirst - 1];
+  }
+  for (const OptionInfo& info : table) {
+    if (info.shortName != 0 && info.shortName == code) return &info;
+  }
+  return nullptr;
+}
+
+int CodeOf(const OptionInfo* info) {
+  return kOptFirst + 1 + static_cast<int>(info - OptionTable().data());
+}
+
 }  // namespace
+
+const std::vector<OptionInfo>& OptionTable() {
+  static const std::vector<OptionInfo> table = {
+#define MORFEL_OPTION_ROW(code, name, letter, argument, commands, text) \
+  {name, letter, argument, commands, text},
+      MORFEL_OPTIONS(MORFEL_OPTION_ROW)
+#undef MORFEL_OPTION_ROW
+  };
+  return table;
+}
+
+const char* CommandWord(Command command) { return kCommandWords[static_cast<int>(command)]; }
+
+Command CommandNamed(const std::string& word) {
+  for (size_t i = 1; i < sizeof kCommandWords / sizeof kCommandWords[0]; ++i) {
+    if (word == kCommandWords[i]) return static_cast<Command>(i);
+  }
+  return Command::kNone;
+}
 
 int ParseOptions(int argc, char** argv, Options* options, std::string* error) {
   if (argc < 2) {
     *error = "no command given";
     return kParseError;
   }
-  for (const CommandWord& word : kCommands) {
-    if (std::strcmp(argv[1], word.word) == 0) options->command = word.command;
-  }
-  if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
-    options->command = Command::kHelp;
+  std::string first = argv[1];
+  options->command = CommandNamed(first);
+  if (first == "--help" || first == "-h") options->command = Command::kHelp;
+  if (first == "--version") {
+    options->version = true;
+    return kParsedOk;
   }
   if (options->command == Command::kNone) {
-    *error = std::string("unknown command: ") + argv[1];
+    *error = "unknown command: " + first;
     return kParseError;
+  }
+  std::vector<option> table = GetoptTable();
+  std::string shortOptions;
+  for (const OptionInfo& info : OptionTable()) {
+    if (info.shortName == 0) continue;
+    shortOptions += info.shortName;
+    if (info.argument != nullptr) shortOptions += ':';
   }
   optind = 1;
   opterr = 0;
   int code;
-  while ((code = getopt_long(argc - 1, argv + 1, "h", kLongOptions, nullptr)) != -1) {
-    if (code == 'h') code = kOptHelp;
-    if (code == '?' || code == ':') {
+  while ((code = getopt_long(argc - 1, argv + 1, shortOptions.c_str(), table.data(), nullptr)) !=
+         -1) {
+    const OptionInfo* info = OptionOfCode(code);
+    if (code == '?' || code == ':' || info == nullptr) {
       // getopt has already stepped past the word it could not take.
       const char* word = argv[optind];
       *error = std::string("unknown option or missing value: ") + (word != nullptr ? word : "");
       return kParseError;
     }
-    if (!TakeOption(code, optarg, options, error)) return kParseError;
+    if ((info->commands & CommandBit(options->command)) == 0) {
+      *error = std::string("--") + info->name + " does not apply to " + first;
+      return kParseError;
+    }
+    if (!TakeOption(CodeOf(info), optarg, options, error)) return kParseError;
   }
   for (int i = optind + 1; i < argc; ++i) options->positional.push_back(argv[i]);
-  if (options->command == Command::kHelp) return kParsedOk;
+  if (options->help && options->command != Command::kHelp) {
+    options->helpCommand = options->command;
+    options->command = Command::kHelp;
+    return kParsedOk;
+  }
+  if (options->version) return kParsedOk;
   return CheckCombination(options, error) ? kParsedOk : kParseError;
-}
-
-const char* UsageText() {
-  return "usage:\n"
-         "  morfel apply [--base DIR] PROGRAM [--param TEXT]... [--interp round|linear|bezier]\n"
-         "               [--quiet] [--timings] [--plugin PATH] INPUT OUTPUT\n"
-         "      PROGRAM is one of:\n"
-         "        --program GROUP/NAME, or --group G --name N   a program of the library\n"
-         "        --init TEXT | --init-file F, and/or --transform TEXT | --transform-file F\n"
-         "        --file PROGRAM.txt                            a program file\n"
-         "      each --param fills the next parameter row; the others keep their defaults\n"
-         "  morfel list [--base DIR]              the programs of the library, GROUP/NAME\n"
-         "  morfel show [--base DIR] GROUP/NAME   a program's texts and parameters\n"
-         "  morfel check (--init.. --transform.. | --file F)\n"
-         "                                        \"ok\", or the editor's message with its line\n"
-         "  morfel import [--base DIR] [--yes]    merges the data folder's *.txt program files\n"
-         "  morfel title [--plugin PATH]          the plug-in's title\n"
-         "Images: PNG, JPEG, BMP, TGA in; PNG, JPEG, BMP out (by OUTPUT's extension).\n"
-         "The base folder defaults to $XDG_DATA_HOME/morfel/ (else ~/.local/share/morfel/).\n";
 }

@@ -2,13 +2,44 @@
 #ifndef MORFEL_HOST_OPTIONS_H
 #define MORFEL_HOST_OPTIONS_H
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
-enum class Command { kNone, kApply, kList, kShow, kCheck, kImport, kTitle, kHelp };
+#include "host/image_files.h"
+
+#define MORFEL_COMMANDS(X)   \
+  X(kApply, "apply")         \
+  X(kList, "list")           \
+  X(kShow, "show")           \
+  X(kCheck, "check")         \
+  X(kImport, "import")       \
+  X(kFunctions, "functions") \
+  X(kTitle, "title")         \
+  X(kHelp, "help")
+
+enum class Command {
+  kNone,
+#define MORFEL_COMMAND_ENUM(command, word) command,
+  MORFEL_COMMANDS(MORFEL_COMMAND_ENUM)
+#undef MORFEL_COMMAND_ENUM
+};
+
+// The command's word ("apply"), "" for kNone.
+const char* CommandWord(Command command);
+// The command a word names, kNone for none.
+Command CommandNamed(const std::string& word);
 
 struct Options {
   Command command = Command::kNone;
+  // `help COMMAND`, `COMMAND --help`: the command to describe (kNone: all).
+  bool help = false;
+  Command helpCommand = Command::kNone;
+  bool version = false;
+  // Generated files of `help`: the man page or the bash completion script.
+  bool manPage = false;
+  bool completion = false;
+
   std::string baseFolder;  // empty: the default
   std::string pluginPath;  // empty: beside the program
   // A library program, by group and name...
@@ -26,15 +57,33 @@ struct Options {
   bool quiet = false;
   bool timings = false;  // report where the time of apply went
   bool yes = false;
+  bool asFile = false;  // show: as a program file
+
+  // Image files.
+  std::string outputFolder;  // -o DIR: every positional word is an input
+  ImageFormat format = ImageFormat::kUnknown;
+  ReadSettings read;
+  WriteSettings write;
+
   std::vector<std::string> positional;
 };
 
+// The commands an option applies to, as bits of (1 << Command).
+constexpr unsigned CommandBit(Command command) { return 1u << static_cast<unsigned>(command); }
+
+// One option of the command line, for the parser and the usage texts.
+struct OptionInfo {
+  const char* name;      // long name without "--"
+  char shortName;        // 0 for none
+  const char* argument;  // its value's placeholder, null for a flag
+  unsigned commands;     // CommandBit of every command that takes it
+  const char* text;      // one line of help
+};
+const std::vector<OptionInfo>& OptionTable();
+
 enum ParseResult { kParsedOk = 0, kParseError = 2 };
 
-// Parses argv. On a usage error returns kParseError with a message.
+// Parses argv. On a usage error returns kParseError with a one-line message.
 int ParseOptions(int argc, char** argv, Options* options, std::string* error);
-
-// The usage text, printed for --help and after a usage error.
-const char* UsageText();
 
 #endif

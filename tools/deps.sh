@@ -19,8 +19,11 @@ morfel_need_packages() {
 }
 
 # Qt 6 Widgets for morfel-studio, and a font for its windows (the offscreen
-# platform of its tests and screenshots draws with fontconfig's fonts).
+# platform of its tests and screenshots draws with fontconfig's fonts); the
+# codec libraries of the host's image files: libspng (PNG), libjpeg-turbo,
+# libwebp, libtiff, giflib (stb reads BMP and TGA).
 MORFEL_BUILD_PACKAGES=(cmake make g++ pkg-config libgtest-dev libbenchmark-dev libstb-dev
-                       qt6-base-dev fonts-dejavu-core)
+                       qt6-base-dev fonts-dejavu-core zlib1g-dev libspng-dev libjpeg62-turbo-dev
+                       libwebp-dev libtiff-dev libgif-dev)
 # The fuzz targets of fuzz/: Debian's clang with its libFuzzer runtime.
 MORFEL_FUZZ_PACKAGES=(clang libclang-rt-dev)

@@ -1,0 +1,331 @@
+// morfel apply: one input and output, or a batch of inputs written to a
+// folder. The program is found, checked and its parameters resolved once;
+// then every picture goes through the plug-in's main dialog as a user would
+// apply it in an image editor.
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "host/commands.h"
+#include "host/dialog_session.h"
+#include "host/host_files.h"
+#include "host/host_window.h"
+#include "host/image_files.h"
+#include "host/parameters.h"
+#include "host/plugin_loader.h"
+#include "host/program_file.h"
+#include "host/row_exchange.h"
+#include "library/library.h"
+#include "ui/resource.h"
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Steps of the main dialog before the parameters: the group, then the
+// program. Boxes shown from the program's selection on are the program's.
+constexpr int kProgramChosenStep = 1;
+
+bool StandardErrorIsTerminal() {
+#ifdef _WIN32
+  return false;
+#else
+  return isatty(2) != 0;
+#endif
+}
+
+double Seconds() {
+  using namespace std::chrono;
+  return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
+// What is prepared once for every picture.
+struct ApplyPlan {
+  std::string pluginBase;  // the base folder the plug-in is given
+  std::string group;
+  std::string name;
+  std::string initText;
+  int groupPosition = 0;  // in the dialog's group list
+  int namePosition = 0;   // in its program list once the group is chosen
+  ParameterRows parameters;
+};
+
+std::string LibraryName(const ProgramLibrary& library, int index, const char* key) {
+  const char* value = library.ProgramField(index, key);
+  std::string text = value != nullptr ? value : "";
+  return text.substr(0, kNameTextSize - 1);  // as the dialog holds it
+}
+
+bool SameLetters(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (std::tolower(static_cast<unsigned char>(a[i])) !=
+        std::tolower(static_cast<unsigned char>(b[i]))) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// Where the dialog lists the program. Its group list holds each group once,
+// spelt as it first appears (the combo box's search ignores letter case);
+// its program list the programs of exactly that spelling. Choosing by
+// position picks exactly the program asked for, letter case included.
+int FindDialogPositions(const std::string& baseFolder, ApplyPlan* plan) {
+  ProgramLibrary library;
+  if (!LoadLibrary(baseFolder.c_str(), &library)) return Fail("cannot read the library");
+  int programs = std::min(library.ProgramCount(), kMaxPrograms);
+  std::vector<std::string> groups;
+  for (int i = 0; i < programs; ++i) {
+    std::string group = LibraryName(library, i, "Group");
+    bool listed = false;
+    for (const std::string& known : groups) listed = listed || SameLetters(known, group);
+    if (!listed) groups.push_back(group);
+  }
+  plan->groupPosition = -1;
+  for (size_t g = 0; g < groups.size(); ++g) {
+    if (groups[g] == plan->group) plan->groupPosition = static_cast<int>(g);
+  }
+  int position = 0;
+  for (int i = 0; i < programs && plan->groupPosition >= 0; ++i) {
+    if (LibraryName(library, i, "Group") != plan->group) continue;
+    if (LibraryName(library, i, "Name") == plan->name) {
+      plan->namePosition = position;
+      return 0;
+    }
+    ++position;
+  }
+  return Fail("the dialog does not list " + plan->group + "/" + plan->name +
+              " (its group is listed under another spelling, or it comes after the first " +
+              std::to_string(kMaxPrograms) + " programs)");
+}
+
+int PlanApply(const Options& options, const std::string& baseFolder, ScratchBase* scratch,
+              ApplyPlan* plan) {
+  if (options.haveProgramName) {
+    LibraryProgram program;
+    if (!FindLibraryProgram(baseFolder, options.group, options.name, &program)) return 1;
+    plan->pluginBase = baseFolder;
+    plan->group = options.group;
+    plan->name = options.name;
+    plan->initText = program.initText;
+  } else {
+    AdHocProgram program;
+    if (ReadAdHocProgram(options, &program) != 0) return 1;
+    std::string error;
+    if (!scratch->Create(baseFolder, &program, &error)) return Fail(error);
+    plan->pluginBase = scratch->folder();
+    plan->group = program.group;
+    plan->name = program.name;
+    plan->initText = program.initText;
+  }
+  std::string error;
+  if (!ResolveParameters(plan->initText, options.params, &plan->parameters, &error)) {
+    return Fail(error);
+  }
+  return FindDialogPositions(plan->pluginBase, plan);
+}
+
+void AddStep(DialogSession* session, DialogStep::Kind kind, int control, const std::string& text,
+             int index = 0) {
+  session->steps.push_back(DialogStep{kind, control, text, index});
+}
+
+DialogSession MainDialogSession(const Options& options, const ApplyPlan& plan) {
+  DialogSession session;
+  AddStep(&session, DialogStep::kSelectIndex, IDC_GROUP_COMBO, "", plan.groupPosition);
+  AddStep(&session, DialogStep::kSelectIndex, IDC_FUNCTION_COMBO, "", plan.namePosition);
+  const std::vector<std::string>& values = plan.parameters.values;
+  for (size_t i = 0; i < values.size(); ++i) {
+    if (values[i].empty()) continue;
+    AddStep(&session, DialogStep::kType, IDC_PARAM_EDIT_FIRST + static_cast<int>(i), values[i]);
+  }
+  AddStep(&session, DialogStep::kSelectIndex, IDC_INTERP_COMBO, "", options.interpolation);
+  AddStep(&session, DialogStep::kClick, IDOK, "");
+  return session;
+}
+
+// Where the time of an apply went. The plug-in's own steps are seen from
+// the row callbacks: reading ends with the last row read, the run (dialog
+// included) lasts until the first row comes back.
+struct ApplyTimes {
+  double start, decoded, pluginStart, pluginEnd, encoded;
+};
+
+void ReportTimes(const ApplyTimes& t, const RowExchange::Times& rows) {
+  auto ms = [](double from, double to) { return (to - from) * 1000.0; };
+  double readEnd = rows.lastRead != 0 ? rows.lastRead : t.pluginStart;
+  double writeStart = rows.firstWrite != 0 ? rows.firstWrite : t.pluginEnd;
+  std::fprintf(stderr,
+               "morfel: timings (ms): decode %.1f, rows in %.1f, run %.1f, rows out %.1f, "
+               "encode %.1f, total %.1f\n",
+               ms(t.start, t.decoded), ms(t.pluginStart, readEnd), ms(readEnd, writeStart),
+               ms(writeStart, t.pluginEnd), ms(t.pluginEnd, t.encoded), ms(t.start, t.encoded));
+}
+
+// Reports every box the program showed; returns how many there were.
+int ReportProgramMessages(const DialogSession& session, int fromStep) {
+  int count = 0;
+  for (const ShownMessage& message : session.shown) {
+    if (message.step < fromStep) continue;
+    Fail(message.text);
+    ++count;
+  }
+  return count;
+}
+
+// How one picture fared: a program fault fails every picture alike, so a
+// batch stops at the first.
+enum class PictureOutcome { kWritten, kPictureFailed, kProgramFailed };
+
+struct Job {
+  std::string input;
+  std::string output;
+};
+
+void Note(const Options& options, const ImageNotes& notes) {
+  if (options.quiet) return;
+  for (const std::string& line : notes.lines) std::fprintf(stderr, "morfel: %s\n", line.c_str());
+}
+
+PictureOutcome ApplyToPicture(const Options& options, const ApplyPlan& plan,
+                              const LoadedPlugin& plugin, const Job& job) {
+  ApplyTimes times{};
+  times.start = Seconds();
+  Picture input;
+  ImageNotes notes;
+  std::string error;
+  if (!ReadPicture(job.input, &input, &error, options.read, &notes)) {
+    Fail(error);
+    return PictureOutcome::kPictureFailed;
+  }
+  Note(options, notes);
+  times.decoded = Seconds();
+
+  HostMessageLog log;
+  log.showBar = !options.quiet && StandardErrorIsTerminal();
+  HWND hostWindow = CreateHostWindow(&log);
+  Picture output;
+  RowExchange exchange(input, &output);
+  DialogSession session = MainDialogSession(options, plan);
+  int32_t size[2] = {input.width, input.height};
+  times.pluginStart = Seconds();
+  RunWithScriptedUser(&session, [&] {
+    plugin.exports().proc(hostWindow, size, exchange.writeTable(), exchange.readTable(),
+                          plan.pluginBase.c_str());
+  });
+  times.pluginEnd = Seconds();
+  DestroyHostWindow(hostWindow);
+
+  for (const std::string& failure : session.failures) Fail(failure);
+  if (!session.failures.empty()) return PictureOutcome::kProgramFailed;
+  if (ReportProgramMessages(session, kProgramChosenStep) > 0) {
+    return PictureOutcome::kProgramFailed;
+  }
+  if (log.completions != 1 || exchange.rgbRowsWritten() != input.height) {
+    Fail("the program " + plan.group + "/" + plan.name + " could not be chosen or run");
+    return PictureOutcome::kProgramFailed;
+  }
+  output.icc = input.icc;
+  ImageNotes outputNotes;
+  if (!WritePicture(job.output, output, &error, options.format, options.write, &outputNotes)) {
+    Fail(error);
+    return PictureOutcome::kPictureFailed;
+  }
+  Note(options, outputNotes);
+  times.encoded = Seconds();
+  if (options.timings) ReportTimes(times, exchange.times());
+  if (!options.quiet && job.output != "-") {
+    std::fprintf(stderr, "morfel: wrote %s\n", job.output.c_str());
+  }
+  return PictureOutcome::kWritten;
+}
+
+// DIR/<the input's name>, its extension that of --format when given.
+std::string BatchOutput(const Options& options, const std::string& input) {
+  fs::path name = fs::path(input).filename();
+  if (options.format != ImageFormat::kUnknown) {
+    name.replace_extension(std::string(".") + FormatExtension(options.format));
+  }
+  return (fs::path(options.outputFolder) / name).string();
+}
+
+int PlanJobs(const Options& options, std::vector<Job>* jobs) {
+  if (options.outputFolder.empty()) {
+    Job job{options.positional[0], options.positional[1]};
+    std::string reason;
+    ImageFormat format =
+        options.format != ImageFormat::kUnknown ? options.format : FormatByName(job.output);
+    if (!CanWrite(format, &reason)) return Fail("cannot write " + job.output + ": " + reason);
+    jobs->push_back(job);
+    return 0;
+  }
+  std::error_code error;
+  fs::create_directories(options.outputFolder, error);
+  if (!fs::is_directory(options.outputFolder, error)) {
+    return Fail("cannot create the folder " + options.outputFolder);
+  }
+  std::set<std::string> outputs;
+  for (const std::string& input : options.positional) {
+    Job job{input, BatchOutput(options, input)};
+    if (!outputs.insert(job.output).second) {
+      return Fail("two inputs would both be written to " + job.output);
+    }
+    jobs->push_back(job);
+  }
+  return 0;
+}
+
+int LoadPlugin(const Options& options, LoadedPlugin* plugin) {
+  std::string path = options.pluginPath.empty() ? PluginBesideProgram() : options.pluginPath;
+  std::string error;
+  if (!plugin->Load(path, &error)) return Fail(error);
+  return 0;
+}
+
+}  // namespace
+
+int ReadAdHocProgram(const Options& options, AdHocProgram* program) {
+  program->initText = options.initText;
+  program->transformText = options.transformText;
+  if (options.programFile.empty()) return 0;
+  std::vector<std::string> warnings;
+  std::string error;
+  if (!ReadProgramFile(options.programFile, program, &warnings, &error)) return Fail(error);
+  for (const std::string& warning : warnings) Fail(warning);
+  return 0;
+}
+
+int ApplyCommand(const Options& options) {
+  std::vector<Job> jobs;
+  if (PlanJobs(options, &jobs) != 0) return 1;
+  std::string baseFolder;
+  if (!ResolveBaseFolder(options, &baseFolder)) return 1;
+  ScratchBase scratch;
+  ApplyPlan plan;
+  if (PlanApply(options, baseFolder, &scratch, &plan) != 0) return 1;
+  if (!options.quiet) {
+    for (const std::string& note : plan.parameters.notes) Fail(note);
+  }
+  LoadedPlugin plugin;
+  if (LoadPlugin(options, &plugin) != 0) return 1;
+  int failed = 0;
+  for (const Job& job : jobs) {
+    PictureOutcome outcome = ApplyToPicture(options, plan, plugin, job);
+    if (outcome == PictureOutcome::kWritten) continue;
+    ++failed;
+    if (outcome == PictureOutcome::kProgramFailed) break;
+  }
+  if (jobs.size() > 1 && failed > 0) {
+    Fail(std::to_string(failed) + " of " + std::to_string(jobs.size()) + " pictures failed");
+  }
+  return failed == 0 ? 0 : 1;
+}

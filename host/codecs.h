@@ -1,0 +1,77 @@
+// The codecs behind image_files.h, one file each, and the row helpers they
+// share. Private to the host's image files.
+#ifndef MORFEL_HOST_CODECS_H
+#define MORFEL_HOST_CODECS_H
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "host/image_files.h"
+
+using Bytes = std::vector<uint8_t>;
+
+// What a decoder learnt of the file besides its pixels.
+struct SourceTraits {
+  int bitsPerSample = 8;
+  bool grey = false;
+  int orientation = 1;  // EXIF: 1 upright ... 8
+};
+
+using DecodeFunction = bool (*)(const Bytes& file, const ReadSettings& settings, Picture* picture,
+                                SourceTraits* traits, std::string* error);
+// Encodes RGB, or RGBA when `alpha`.
+using EncodeFunction = bool (*)(const Picture& picture, bool alpha, const WriteSettings& settings,
+                                Bytes* file, std::string* error);
+
+struct Codec {
+  DecodeFunction decode = nullptr;
+  EncodeFunction encode = nullptr;
+};
+// The codec of this build for the format (members null where it has none).
+Codec CodecFor(ImageFormat format);
+
+// Checks a claimed size against the limits and reserves both planes without
+// touching them. Returns false with a reason.
+bool BeginPicture(int64_t width, int64_t height, const ReadSettings& settings, Picture* picture,
+                  std::string* error);
+
+enum class PixelOrder { kRgb, kRgba, kBgr, kBgra };
+int BytesPerPixel(PixelOrder order);
+// Appends one row of width pixels in the given order to a begun picture.
+void AppendRow(Picture* picture, const uint8_t* row, PixelOrder order);
+// Row y of the picture in the given order, width pixels.
+void InterleaveRow(const Picture& picture, int32_t y, PixelOrder order, uint8_t* out);
+
+// Rotates and mirrors the planes so that an image with this EXIF
+// orientation comes out upright.
+void OrientPicture(Picture* picture, int orientation);
+// The EXIF orientation (1 to 8) in the body of a JPEG APP1 segment, 1 when
+// there is none or it cannot be read.
+int ExifOrientation(const uint8_t* segment, size_t size);
+
+// The zlib settings behind WriteSettings::compression.
+struct DeflateSettings {
+  int level;
+  int strategy;
+  bool adaptiveFilters;  // PNG: choose a filter per row, else "average" for every row
+};
+DeflateSettings DeflateFor(int compression);
+
+bool DecodePng(const Bytes&, const ReadSettings&, Picture*, SourceTraits*, std::string*);
+bool EncodePng(const Picture&, bool, const WriteSettings&, Bytes*, std::string*);
+bool DecodeJpeg(const Bytes&, const ReadSettings&, Picture*, SourceTraits*, std::string*);
+bool EncodeJpeg(const Picture&, bool, const WriteSettings&, Bytes*, std::string*);
+bool DecodeWebp(const Bytes&, const ReadSettings&, Picture*, SourceTraits*, std::string*);
+bool EncodeWebp(const Picture&, bool, const WriteSettings&, Bytes*, std::string*);
+bool DecodeTiff(const Bytes&, const ReadSettings&, Picture*, SourceTraits*, std::string*);
+bool EncodeTiff(const Picture&, bool, const WriteSettings&, Bytes*, std::string*);
+bool DecodeGif(const Bytes&, const ReadSettings&, Picture*, SourceTraits*, std::string*);
+// stb: BMP and TGA everywhere; every format of the Windows build.
+bool DecodeWithStb(const Bytes&, const ReadSettings&, Picture*, SourceTraits*, std::string*);
+bool EncodeBmp(const Picture&, bool, const WriteSettings&, Bytes*, std::string*);
+bool EncodeTga(const Picture&, bool, const WriteSettings&, Bytes*, std::string*);
+bool EncodePngWithStb(const Picture&, bool, const WriteSettings&, Bytes*, std::string*);
+bool EncodeJpegWithStb(const Picture&, bool, const WriteSettings&, Bytes*, std::string*);
+
+#endif
