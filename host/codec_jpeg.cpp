@@ -30,8 +30,10 @@ void ExitWithMessage(j_common_ptr info) {
   std::longjmp(failure->jump, 1);
 }
 
+// Warnings that the data ran out: libjpeg would go on with grey rows.
 void EmitMessage(j_common_ptr info, int level) {
-  if (level < 0 && info->err->msg_code == JWRN_JPEG_EOF) ExitWithMessage(info);
+  int code = info->err->msg_code;
+  if (level < 0 && (code == JWRN_JPEG_EOF || code == JWRN_HIT_MARKER)) ExitWithMessage(info);
 }
 
 void InstallFailure(JpegFailure* failure) {

@@ -94,6 +94,59 @@ void KeepProfile(TIFF* tiff, Picture* picture) {
   }
 }
 
+// 8-bit RGB or RGBA in one plane, the layout morfel writes: read as stored.
+// libtiff's RGBA interface would premultiply an unassociated alpha.
+bool IsPlainRgb(TIFF* tiff) {
+  uint16_t bits = 0, samples = 0, planar = 0, photometric = 0;
+  TIFFGetFieldDefaulted(tiff, TIFFTAG_BITSPERSAMPLE, &bits);
+  TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLESPERPIXEL, &samples);
+  TIFFGetFieldDefaulted(tiff, TIFFTAG_PLANARCONFIG, &planar);
+  uint16_t orientation = ORIENTATION_TOPLEFT;
+  TIFFGetFieldDefaulted(tiff, TIFFTAG_ORIENTATION, &orientation);
+  return TIFFGetField(tiff, TIFFTAG_PHOTOMETRIC, &photometric) && photometric == PHOTOMETRIC_RGB &&
+         bits == 8 && (samples == 3 || samples == 4) && planar == PLANARCONFIG_CONTIG &&
+         orientation == ORIENTATION_TOPLEFT && !TIFFIsTiled(tiff);
+}
+
+bool ReadPlainRows(TIFF* tiff, Picture* picture, std::string* error) {
+  uint16_t samples = 3;
+  TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLESPERPIXEL, &samples);
+  Bytes row(static_cast<size_t>(TIFFScanlineSize(tiff)));
+  if (row.size() < static_cast<size_t>(picture->width) * samples) return Fail(error);
+  PixelOrder order = samples == 4 ? PixelOrder::kRgba : PixelOrder::kRgb;
+  for (int32_t y = 0; y < picture->height; ++y) {
+    if (TIFFReadScanline(tiff, row.data(), static_cast<uint32_t>(y), 0) != 1) return Fail(error);
+    AppendRow(picture, row.data(), order);
+  }
+  return true;
+}
+
+// Any other kind through the RGBA interface, the alpha taken back out of
+// the colours it was multiplied into.
+bool ReadRgbaImage(TIFF* tiff, Picture* picture, std::string* error) {
+  uint32_t width = static_cast<uint32_t>(picture->width);
+  uint32_t height = static_cast<uint32_t>(picture->height);
+  std::vector<uint32_t> raster(static_cast<size_t>(width) * height);
+  if (!TIFFReadRGBAImageOriented(tiff, width, height, raster.data(), ORIENTATION_TOPLEFT, 1)) {
+    return Fail(error);
+  }
+  Bytes row(static_cast<size_t>(width) * 4);
+  for (uint32_t y = 0; y < height; ++y) {
+    for (uint32_t x = 0; x < width; ++x) {
+      uint32_t pixel = raster[static_cast<size_t>(y) * width + x];
+      uint32_t alpha = TIFFGetA(pixel);
+      uint32_t rgb[3] = {TIFFGetR(pixel), TIFFGetG(pixel), TIFFGetB(pixel)};
+      for (int c = 0; c < 3; ++c) {
+        uint32_t value = alpha == 0 || alpha == 255 ? rgb[c] : (rgb[c] * 255 + alpha / 2) / alpha;
+        row[x * 4 + c] = static_cast<uint8_t>(value > 255 ? 255 : value);
+      }
+      row[x * 4 + 3] = static_cast<uint8_t>(alpha);
+    }
+    AppendRow(picture, row.data(), PixelOrder::kRgba);
+  }
+  return true;
+}
+
 }  // namespace
 
 bool DecodeTiff(const Bytes& file, const ReadSettings& settings, Picture* picture,
@@ -108,21 +161,8 @@ bool DecodeTiff(const Bytes& file, const ReadSettings& settings, Picture* pictur
   if (ok) {
     NoteTraits(tiff, traits);
     KeepProfile(tiff, picture);
-    std::vector<uint32_t> raster(static_cast<size_t>(width) * height);
-    ok = TIFFReadRGBAImageOriented(tiff, width, height, raster.data(), ORIENTATION_TOPLEFT, 1);
-    if (!ok) Fail(error);
-    Bytes row(static_cast<size_t>(width) * 4);
-    for (uint32_t y = 0; ok && y < height; ++y) {
-      for (uint32_t x = 0; x < width; ++x) {
-        uint32_t pixel = raster[static_cast<size_t>(y) * width + x];
-        uint8_t* out = &row[x * 4];
-        out[0] = static_cast<uint8_t>(TIFFGetR(pixel));
-        out[1] = static_cast<uint8_t>(TIFFGetG(pixel));
-        out[2] = static_cast<uint8_t>(TIFFGetB(pixel));
-        out[3] = static_cast<uint8_t>(TIFFGetA(pixel));
-      }
-      AppendRow(picture, row.data(), PixelOrder::kRgba);
-    }
+    ok = IsPlainRgb(tiff) ? ReadPlainRows(tiff, picture, error)
+                          : ReadRgbaImage(tiff, picture, error);
   }
   TIFFClose(tiff);
   return ok;

@@ -56,7 +56,7 @@ const Described kFunctions[] = {
     {"LoadBmp", "\"name\", n", "loads Tarvo/name.bmp into image slot n; 1 or 0"},
     {"LoadBmpNum", "\"name\", n, k", "loads Tarvo/nameKK.bmp (k as two digits) into slot n"},
     {"Conv", "n, x, y", "convolves the source with matrix n at (x, y) into R, G, B, T; gives G"},
-    {"_Conv", "n, x, y", "as Conv"},
+    {"_Conv", "n, x, y", "the same convolution of the source as Conv; gives G"},
     {"_Fill", "r, g, b", "blends the colour over the whole result with opacity T"},
     {"_FillT", "v", "sets the result's whole T plane to v"},
     {"_Copy", "mode",
