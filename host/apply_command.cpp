@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <new>
 #include <set>
 #include <string>
 #include <vector>
@@ -319,7 +320,12 @@ int ApplyCommand(const Options& options) {
   if (LoadPlugin(options, &plugin) != 0) return 1;
   int failed = 0;
   for (const Job& job : jobs) {
-    PictureOutcome outcome = ApplyToPicture(options, plan, plugin, job);
+    PictureOutcome outcome = PictureOutcome::kPictureFailed;
+    try {
+      outcome = ApplyToPicture(options, plan, plugin, job);
+    } catch (const std::bad_alloc&) {
+      Fail("not enough memory to apply the program to " + job.input);
+    }
     if (outcome == PictureOutcome::kWritten) continue;
     ++failed;
     if (outcome == PictureOutcome::kProgramFailed) break;
