@@ -107,12 +107,16 @@ bool DecodeJpeg(const Bytes& file, const ReadSettings& settings, Picture* pictur
   info.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGR;
   jpeg_start_decompress(&info);
   // The row lives in libjpeg's own pool, which a failure frees with the rest.
-  JSAMPARRAY row = (*info.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&info), JPOOL_IMAGE,
-                                             info.output_width * info.output_components, 1);
+  // Several rows a call: libjpeg makes a whole band of rows at once.
+  const JDIMENSION kBand = 16;
+  JSAMPARRAY rows = (*info.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&info), JPOOL_IMAGE,
+                                              info.output_width * info.output_components, kBand);
   while (info.output_scanline < info.output_height) {
-    jpeg_read_scanlines(&info, row, 1);
-    if (cmyk) CmykToBgr(row[0], picture->width);
-    AppendRow(picture, row[0], PixelOrder::kBgr);
+    JDIMENSION count = jpeg_read_scanlines(&info, rows, kBand);
+    for (JDIMENSION i = 0; i < count; ++i) {
+      if (cmyk) CmykToBgr(rows[i], picture->width);
+      AppendRow(picture, rows[i], PixelOrder::kBgr);
+    }
   }
   jpeg_finish_decompress(&info);
   jpeg_destroy_decompress(&info);

@@ -45,14 +45,24 @@ bool DecodeInterlaced(spng_ctx* context, Picture* picture, std::string* error) {
   return true;
 }
 
-bool DecodeRows(spng_ctx* context, Picture* picture, std::string* error) {
+// 8-bit colour without a transparent colour needs no alpha channel.
+bool IsPlainRgb(spng_ctx* context, const spng_ihdr& header) {
+  spng_trns transparent{};
+  return header.color_type == SPNG_COLOR_TYPE_TRUECOLOR && header.bit_depth == 8 &&
+         spng_get_trns(context, &transparent) != 0;
+}
+
+bool DecodeRows(spng_ctx* context, const spng_ihdr& header, Picture* picture, std::string* error) {
+  bool plain = IsPlainRgb(context, header);
+  int format = plain ? SPNG_FMT_RGB8 : SPNG_FMT_RGBA8;
+  PixelOrder order = plain ? PixelOrder::kRgb : PixelOrder::kRgba;
   int flags = SPNG_DECODE_TRNS | SPNG_DECODE_PROGRESSIVE;
-  if (Failed(spng_decode_image(context, nullptr, 0, SPNG_FMT_RGBA8, flags), error)) return false;
-  Bytes row(static_cast<size_t>(picture->width) * 4);
+  if (Failed(spng_decode_image(context, nullptr, 0, format, flags), error)) return false;
+  Bytes row(static_cast<size_t>(picture->width) * BytesPerPixel(order));
   for (int32_t y = 0; y < picture->height; ++y) {
     int code = spng_decode_row(context, row.data(), row.size());
     if (code != 0 && !(code == SPNG_EOI && y == picture->height - 1)) return !Failed(code, error);
-    AppendRow(picture, row.data(), PixelOrder::kRgba);
+    AppendRow(picture, row.data(), order);
   }
   return true;
 }
@@ -79,7 +89,6 @@ bool DecodePng(const Bytes& file, const ReadSettings& settings, Picture* picture
                SourceTraits* traits, std::string* error) {
   SpngContext context(spng_ctx_new(0));
   if (!context) return !Failed(SPNG_EMEM, error);
-  spng_set_crc_action(context.get(), SPNG_CRC_USE, SPNG_CRC_USE);
   // Ancillary chunks (profiles, text) are held in memory: keep them modest.
   spng_set_chunk_limits(context.get(), 64u << 20, 64u << 20);
   spng_set_png_buffer(context.get(), file.data(), file.size());
@@ -89,7 +98,7 @@ bool DecodePng(const Bytes& file, const ReadSettings& settings, Picture* picture
   NoteTraits(header, traits);
   KeepProfile(context.get(), picture);
   return header.interlace_method != 0 ? DecodeInterlaced(context.get(), picture, error)
-                                      : DecodeRows(context.get(), picture, error);
+                                      : DecodeRows(context.get(), header, picture, error);
 }
 
 bool EncodePng(const Picture& picture, bool alpha, const WriteSettings& settings, Bytes* file,

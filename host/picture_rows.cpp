@@ -36,45 +36,71 @@ int BytesPerPixel(PixelOrder order) {
   return order == PixelOrder::kRgb || order == PixelOrder::kBgr ? 3 : 4;
 }
 
+namespace {
+
+// One loop per layout, so that each compiles to straight-line byte moves.
+template <int kStep, bool kSwap>
+void SplitPixels(const uint8_t* row, int32_t width, uint8_t* bgr, uint8_t* t) {
+  for (int32_t x = 0; x < width; ++x, row += kStep, bgr += 3) {
+    bgr[0] = row[kSwap ? 2 : 0];
+    bgr[1] = row[1];
+    bgr[2] = row[kSwap ? 0 : 2];
+    if (kStep == 4) t[x] = row[3];
+  }
+}
+
+template <int kStep, bool kSwap>
+void JoinPixels(const uint8_t* bgr, const uint8_t* t, int32_t width, uint8_t* out) {
+  for (int32_t x = 0; x < width; ++x, bgr += 3, out += kStep) {
+    out[0] = bgr[kSwap ? 2 : 0];
+    out[1] = bgr[1];
+    out[2] = bgr[kSwap ? 0 : 2];
+    if (kStep == 4) out[3] = t[x];
+  }
+}
+
+}  // namespace
+
 void AppendRow(Picture* picture, const uint8_t* row, PixelOrder order) {
-  int step = BytesPerPixel(order);
-  bool swap = order == PixelOrder::kRgb || order == PixelOrder::kRgba;
-  bool alpha = step == 4;
-  size_t start = picture->bgr.size();
-  picture->bgr.resize(start + static_cast<size_t>(picture->width) * 3);
-  uint8_t* bgr = picture->bgr.data() + start;
-  if (!swap && !alpha) {
-    std::memcpy(bgr, row, static_cast<size_t>(picture->width) * 3);
-  } else {
-    const uint8_t* pixel = row;
-    for (int32_t x = 0; x < picture->width; ++x, pixel += step, bgr += 3) {
-      bgr[0] = pixel[swap ? 2 : 0];
-      bgr[1] = pixel[1];
-      bgr[2] = pixel[swap ? 0 : 2];
-    }
+  size_t width = static_cast<size_t>(picture->width);
+  size_t start = picture->t.size();
+  picture->bgr.resize((start + width) * 3);
+  picture->t.resize(start + width, 255);
+  uint8_t* bgr = picture->bgr.data() + start * 3;
+  uint8_t* t = picture->t.data() + start;
+  switch (order) {
+    case PixelOrder::kBgr:
+      std::memcpy(bgr, row, width * 3);
+      break;
+    case PixelOrder::kRgb:
+      SplitPixels<3, true>(row, picture->width, bgr, t);
+      break;
+    case PixelOrder::kBgra:
+      SplitPixels<4, false>(row, picture->width, bgr, t);
+      break;
+    case PixelOrder::kRgba:
+      SplitPixels<4, true>(row, picture->width, bgr, t);
+      break;
   }
-  if (!alpha) {
-    picture->t.insert(picture->t.end(), static_cast<size_t>(picture->width), 255);
-    return;
-  }
-  for (int32_t x = 0; x < picture->width; ++x) picture->t.push_back(row[x * 4 + 3]);
 }
 
 void InterleaveRow(const Picture& picture, int32_t y, PixelOrder order, uint8_t* out) {
-  int step = BytesPerPixel(order);
-  bool swap = order == PixelOrder::kRgb || order == PixelOrder::kRgba;
   size_t first = static_cast<size_t>(y) * static_cast<size_t>(picture.width);
   const uint8_t* bgr = picture.bgr.data() + first * 3;
   const uint8_t* t = picture.t.data() + first;
-  if (!swap && step == 3) {
-    std::memcpy(out, bgr, static_cast<size_t>(picture.width) * 3);
-    return;
-  }
-  for (int32_t x = 0; x < picture.width; ++x, bgr += 3, out += step) {
-    out[0] = bgr[swap ? 2 : 0];
-    out[1] = bgr[1];
-    out[2] = bgr[swap ? 0 : 2];
-    if (step == 4) out[3] = t[x];
+  switch (order) {
+    case PixelOrder::kBgr:
+      std::memcpy(out, bgr, static_cast<size_t>(picture.width) * 3);
+      break;
+    case PixelOrder::kRgb:
+      JoinPixels<3, true>(bgr, t, picture.width, out);
+      break;
+    case PixelOrder::kBgra:
+      JoinPixels<4, false>(bgr, t, picture.width, out);
+      break;
+    case PixelOrder::kRgba:
+      JoinPixels<4, true>(bgr, t, picture.width, out);
+      break;
   }
 }
 
