@@ -3,9 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <random>
-#include <sstream>
 
 #include "host/output_file.h"
 #include "library/library.h"
@@ -53,9 +51,8 @@ bool IsBmpName(const std::string& name) {
 }
 
 int WriteBinaryFile(const std::string& path, const unsigned char* data, unsigned long size) {
-  std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-  return out.good() ? 1 : 0;
+  std::string error;
+  return WriteOutputFile(path, std::vector<uint8_t>(data, data + size), &error);
 }
 
 // Adds one embedded program file to the library.
