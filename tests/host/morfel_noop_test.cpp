@@ -84,7 +84,7 @@ TEST_F(MorfelProgram, ProgramsAreChosenByExactGroupAndNameAndShownAsFilesThatRea
   EXPECT_EQ(Read("file.png").bgr, Read("library.png").bgr);
 }
 
-TEST_F(MorfelProgram, AnUnreadableLibraryLineIsNamedAndARefusedSaveClaimsNothing) {
+TEST_F(MorfelProgram, ARefusedImportClaimsNothingAndANumberingGapIsNamed) {
   ASSERT_EQ(Run({"list", "--base", base_}).status, 0);
   std::string library = Slurp(base_ + "/Tarvo/Morfel.ini");
   std::ofstream(base_ + "/Tarvo/Morfel.ini", std::ios::binary) << library << "no equals sign\r\n";
