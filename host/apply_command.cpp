@@ -82,7 +82,7 @@ bool SameLetters(const std::string& a, const std::string& b) {
 // position picks exactly the program asked for, letter case included.
 int FindDialogPositions(const std::string& baseFolder, ApplyPlan* plan) {
   ProgramLibrary library;
-  if (!LoadLibrary(baseFolder.c_str(), &library)) return Fail("cannot read the library");
+  if (!LoadProgramLibrary(baseFolder.c_str(), &library)) return Fail("cannot read the library");
   int programs = std::min(library.ProgramCount(), kMaxPrograms);
   std::vector<std::string> groups;
   for (int i = 0; i < programs; ++i) {
