@@ -165,14 +165,11 @@ int WriteOutputFile(const std::string& path, const std::vector<uint8_t>& bytes,
   }
   std::string part = path + ".part";
   InterruptCleanup cleanup(part);
-  bool ok;
-  {
-    std::ofstream out(part, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-    out.flush();
-    ok = out.good();
-  }
+  // Flushed, committed to the disk and closed, each result checked.
+  FILE* out = std::fopen(part.c_str(), "wb");
+  bool ok = out != nullptr && std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size() &&
+            std::fflush(out) == 0 && _commit(_fileno(out)) == 0;
+  if (out != nullptr && std::fclose(out) != 0) ok = false;
   std::error_code fsError;
   if (ok) fs::rename(part, path, fsError);
   if (!ok || fsError) {
