@@ -16,10 +16,49 @@
 
 namespace {
 
-const char kOpenFilter[] =
-    "Images (*.png *.jpg *.jpeg *.jpe *.jfif *.webp *.tif *.tiff *.bmp *.dib *.tga *.gif);;"
-    "All files (*)";
-const char kSaveFilter[] = "PNG (*.png);;JPEG (*.jpg *.jpeg);;BMP (*.bmp);;All files (*)";
+struct FormatEntry {
+  ImageFormat format;
+  const char* name;
+  const char* extensions;  // blank-separated
+};
+
+const FormatEntry kFormats[] = {
+#define MORFEL_FORMAT_ENTRY(format, name, extensions, alpha) \
+  {ImageFormat::format, name, extensions},
+    MORFEL_IMAGE_FORMATS(MORFEL_FORMAT_ENTRY)
+#undef MORFEL_FORMAT_ENTRY
+};
+
+QString Patterns(const char* extensions) {
+  QStringList patterns;
+  for (const QString& extension : QString::fromLatin1(extensions).split(QLatin1Char(' '))) {
+    patterns << QStringLiteral("*.") + extension;
+  }
+  return patterns.join(QLatin1Char(' '));
+}
+
+// Every format the image files read, in one entry and one by one.
+QString OpenFilter() {
+  QStringList all;
+  QStringList each;
+  for (const FormatEntry& entry : kFormats) {
+    all << Patterns(entry.extensions);
+    each << QStringLiteral("%1 (%2)").arg(QLatin1String(entry.name), Patterns(entry.extensions));
+  }
+  return QStringLiteral("Images (%1);;").arg(all.join(QLatin1Char(' '))) +
+         each.join(QStringLiteral(";;")) + QStringLiteral(";;All files (*)");
+}
+
+// The formats this build writes, PNG first.
+QString SaveFilter() {
+  QStringList each;
+  for (const FormatEntry& entry : kFormats) {
+    std::string refusal;
+    if (!CanWrite(entry.format, &refusal)) continue;
+    each << QStringLiteral("%1 (%2)").arg(QLatin1String(entry.name), Patterns(entry.extensions));
+  }
+  return each.join(QStringLiteral(";;"));
+}
 
 QString Reason(const std::string& error) { return QString::fromLocal8Bit(error.c_str()); }
 
@@ -71,8 +110,7 @@ void StudioWindow::OpenImageChosen() {
   const QString folder = picturePath_.isEmpty()
                              ? QStandardPaths::writableLocation(QStandardPaths::PicturesLocation)
                              : QFileInfo(picturePath_).absolutePath();
-  const QString path = QFileDialog::getOpenFileName(this, tr("Open Image"), folder,
-                                                    QString::fromLatin1(kOpenFilter));
+  const QString path = QFileDialog::getOpenFileName(this, tr("Open Image"), folder, OpenFilter());
   if (!path.isEmpty()) OpenImage(path);
 }
 
@@ -159,19 +197,23 @@ void StudioWindow::SaveResultChosen() {
   }
   const QString path = QFileDialog::getSaveFileName(
       this, tr("Save Result"), lastSavePath_.isEmpty() ? ProposedResultName() : lastSavePath_,
-      QString::fromLatin1(kSaveFilter));
+      SaveFilter());
   if (!path.isEmpty()) SaveResultAs(path);
 }
 
 void StudioWindow::SaveResultAs(const QString& path) {
   if (picture_ == nullptr) return;
-  if (!OutputFormatKnown(path.toLocal8Bit().toStdString())) {
-    ShowMessages(this, {{MessageKind::kError,
-                         tr("%1: the file name's extension names no format that can be written "
-                            "(png, jpg, bmp).")
-                             .arg(QDir::toNativeSeparators(path))
-                             .toLatin1()
-                             .toStdString()}});
+  const ImageFormat format = FormatByName(path.toLocal8Bit().toStdString());
+  std::string refusal;
+  if (format == ImageFormat::kUnknown || !CanWrite(format, &refusal)) {
+    if (format == ImageFormat::kUnknown) {
+      refusal =
+          QStringLiteral("%1: the name's extension is none of the formats written (%2).")
+              .arg(QDir::toNativeSeparators(path), QString::fromStdString(WritableExtensions()))
+              .toLocal8Bit()
+              .toStdString();
+    }
+    ShowMessages(this, {{MessageKind::kError, refusal}});
     return;
   }
   if (resultUpToDate_) {
