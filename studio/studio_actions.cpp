@@ -44,6 +44,7 @@ void StudioWindow::BuildActions() {
   save->setIcon(look->standardIcon(QStyle::SP_DialogSaveButton));
   AddAction(file, "saveResultAs", tr("Save Result &As..."), {QKeySequence::SaveAs}, this,
             [this] { SaveResultChosen(); });
+  AddAction(file, "saveOptions", tr("Save O&ptions..."), {}, this, [this] { ChooseSaveOptions(); });
   file->addSeparator();
   AddAction(file, "quit", tr("&Quit"), {QKeySequence::Quit}, this, [this] { close(); });
 

@@ -115,6 +115,7 @@ class StudioWindow : public QMainWindow {
   void ShowApplyProgress();
   void WriteResult(const QString& path);
   QString ProposedResultName() const;
+  void ChooseSaveOptions();
 
   std::string baseFolder_;
   std::unique_ptr<FilterContext> context_;
@@ -128,6 +129,7 @@ class StudioWindow : public QMainWindow {
   bool resultUpToDate_ = false;
   QString pendingSave_;  // written once the running Apply finishes
   QString lastSavePath_;
+  WriteSettings writeSettings_;  // as morfel's --quality, --compression, --lossless
 
   bool programRuns_ = false;  // the edited program passed its check
   uint64_t requestedSerial_ = 0;

@@ -11,6 +11,7 @@
 
 #include "studio/image_view.h"
 #include "studio/qt_front_end.h"
+#include "studio/save_options_dialog.h"
 #include "studio/studio_window.h"
 #include "studio/texts.h"
 
@@ -227,11 +228,17 @@ void StudioWindow::SaveResultAs(const QString& path) {
 
 void StudioWindow::WriteResult(const QString& path) {
   std::string error;
-  if (!WritePicture(path.toLocal8Bit().toStdString(), result_, &error)) {
+  if (!WritePicture(path.toLocal8Bit().toStdString(), result_, &error, ImageFormat::kUnknown,
+                    writeSettings_)) {
     ShowMessages(this, {{MessageKind::kError, error}});
     return;
   }
   lastSavePath_ = path;
   Say(tr("Saved %1.").arg(QDir::toNativeSeparators(path)));
   Q_EMIT saved(path);
+}
+
+void StudioWindow::ChooseSaveOptions() {
+  SaveOptionsDialog options(writeSettings_, this);
+  if (options.exec() == QDialog::Accepted) writeSettings_ = options.Settings();
 }
