@@ -28,7 +28,7 @@ void RunProgram(benchmark::State& state, const char* text, int64_t passes) {
   engine.PrepareRun(kRunStackSize);
   RgbtImage image(64, 64, 3);
   engine.InstallBuiltinVariables(image);
-  if (engine.Compile(text, 1) == 0) {
+  if (engine.Compile(text, ProgramSlot::kTransform).Failed()) {
     state.SkipWithError("program did not compile");
     return;
   }
@@ -37,7 +37,7 @@ void RunProgram(benchmark::State& state, const char* text, int64_t passes) {
   int64_t runs = 0;
   for (auto _ : state) {
     *x = static_cast<double>(runs & 63);
-    benchmark::DoNotOptimize(engine.Run(nullptr, 1));
+    benchmark::DoNotOptimize(engine.Run(ProgramSlot::kTransform));
     ++runs;
   }
   state.counters["records"] = static_cast<double>(records);
@@ -75,9 +75,9 @@ void CompileTypicalProgram(benchmark::State& state) {
   engine.InstallBuiltinVariables(image);
   int64_t characters = 0;
   for (auto _ : state) {
-    int32_t n = engine.Compile(text, 1);
-    benchmark::DoNotOptimize(n);
-    characters += n;
+    CompileOutcome outcome = engine.Compile(text, ProgramSlot::kTransform);
+    benchmark::DoNotOptimize(outcome);
+    characters += outcome.length;
   }
   state.counters["characters/s"] =
       benchmark::Counter(static_cast<double>(characters), benchmark::Counter::kIsRate);

@@ -29,13 +29,13 @@ const Workload kEscape = {
     "coord=0;\r\ni=0;a=0;b=0;\r\nwhile(i<32&&a*a+b*b<4){\r\nu=a*a-b*b+x/cx*1.5-0.5;\r\n"
     "b=2*a*b+y/cy*1.5;\r\na=u;\r\ni=i+1;\r\n}\r\nR=i*8;G=i*4;B=i*2;\r\n"};
 
-struct Planes {
+struct BenchImages {
   RgbtImage sourceRgb{kSide, kSide, 3};
   RgbtImage sourceT{kSide, kSide, 1};
   ProgressImage destinationRgb{kSide, kSide, 3};
   RgbtImage destinationT{kSide, kSide, 1};
 
-  Planes() {
+  BenchImages() {
     for (int32_t i = 0; i < sourceRgb.rowLength * kSide; ++i) {
       sourceRgb.data[i] = static_cast<uint8_t>(i * 37 + (i >> 11));
     }
@@ -43,8 +43,8 @@ struct Planes {
   }
 };
 
-Planes& SharedPlanes() {
-  static Planes planes;
+BenchImages& SharedPlanes() {
+  static BenchImages planes;
   return planes;
 }
 
@@ -54,18 +54,19 @@ void ReportPerPixel(benchmark::State& state) {
 }
 
 void RunScripted(benchmark::State& state, const Workload& workload) {
-  Planes& planes = SharedPlanes();
+  BenchImages& planes = SharedPlanes();
   ScriptEngine engine;
-  if ((workload.init[0] != '\0' && engine.Compile(workload.init, 0) == 0) ||
-      engine.Compile(workload.transform, 1) == 0) {
+  if (engine.Compile(workload.init, ProgramSlot::kInit).Failed() ||
+      engine.Compile(workload.transform, ProgramSlot::kTransform).status !=
+          CompileOutcome::Status::kCompiled) {
     state.SkipWithError("program does not compile");
     return;
   }
   RunEnvironment environment{&engine, nullptr, nullptr, nullptr};
-  const int32_t interpolation = static_cast<int32_t>(state.range(0));
+  const auto interpolation = static_cast<Interpolation>(state.range(0));
   for (auto _ : state) {
-    RunTransform(environment, planes.sourceRgb, planes.sourceT, planes.destinationRgb,
-                 planes.destinationT, interpolation, nullptr);
+    RunTransform(environment, {planes.sourceRgb, planes.sourceT},
+                 {planes.destinationRgb, planes.destinationT}, interpolation, nullptr);
   }
   ReportPerPixel(state);
 }
@@ -89,7 +90,7 @@ inline Axis Wrap(double position) {
   return {whole % kSide, shifted - whole};
 }
 
-inline void Fetch(const Planes& planes, int32_t interpolation, double posX, double posY,
+inline void Fetch(const BenchImages& planes, int32_t interpolation, double posX, double posY,
                   uint8_t* rgb, uint8_t* t) {
   Axis x = Wrap(posX);
   Axis y = Wrap(posY);
@@ -106,7 +107,7 @@ inline void Fetch(const Planes& planes, int32_t interpolation, double posX, doub
 
 template <typename PixelFunction>
 void RunNative(benchmark::State& state, PixelFunction pixel) {
-  Planes& planes = SharedPlanes();
+  BenchImages& planes = SharedPlanes();
   const int32_t interpolation = static_cast<int32_t>(state.range(0));
   const double cx = kSide * 0.5;
   const double cy = kSide * 0.5;
@@ -114,9 +115,9 @@ void RunNative(benchmark::State& state, PixelFunction pixel) {
     for (int32_t row = 0; row < kSide; ++row) {
       for (int32_t column = 0; column < kSide; ++column) {
         size_t n = static_cast<size_t>(row) * kSide + column;
-        pixel(planes, interpolation, column - cx, row - cy, cx, cy,
-              planes.sourceRgb.data + n * 3, planes.sourceT.data + n,
-              planes.destinationRgb.data + n * 3, planes.destinationT.data + n);
+        pixel(planes, interpolation, column - cx, row - cy, cx, cy, planes.sourceRgb.data + n * 3,
+              planes.sourceT.data + n, planes.destinationRgb.data + n * 3,
+              planes.destinationT.data + n);
       }
     }
     benchmark::ClobberMemory();
@@ -124,15 +125,16 @@ void RunNative(benchmark::State& state, PixelFunction pixel) {
   ReportPerPixel(state);
 }
 
-void NativeInvert(const Planes&, int32_t, double, double, double, double, const uint8_t* source,
-                  const uint8_t* sourceT, uint8_t* result, uint8_t* resultT) {
+void NativeInvert(const BenchImages&, int32_t, double, double, double, double,
+                  const uint8_t* source, const uint8_t* sourceT, uint8_t* result,
+                  uint8_t* resultT) {
   result[0] = ClampByte(255.0 - source[0]);
   result[1] = ClampByte(255.0 - source[1]);
   result[2] = ClampByte(255.0 - source[2]);
   *resultT = *sourceT;
 }
 
-void NativeTwirl(const Planes& planes, int32_t interpolation, double x, double y, double cx,
+void NativeTwirl(const BenchImages& planes, int32_t interpolation, double x, double y, double cx,
                  double cy, const uint8_t*, const uint8_t*, uint8_t* result, uint8_t* resultT) {
   double r = std::sqrt(x * x + y * y);
   double t = std::atan2(y, x);
@@ -140,14 +142,14 @@ void NativeTwirl(const Planes& planes, int32_t interpolation, double x, double y
   Fetch(planes, interpolation, r * std::cos(t) + cx, r * std::sin(t) + cy, result, resultT);
 }
 
-void NativeWave(const Planes& planes, int32_t interpolation, double x, double y, double cx,
+void NativeWave(const BenchImages& planes, int32_t interpolation, double x, double y, double cx,
                 double cy, const uint8_t*, const uint8_t*, uint8_t* result, uint8_t* resultT) {
   x = x + 10 * std::sin(y / 10);
   y = y + 10 * std::sin(x / 10);
   Fetch(planes, interpolation, x + cx, y + cy, result, resultT);
 }
 
-void NativeEscape(const Planes&, int32_t, double x, double y, double cx, double cy,
+void NativeEscape(const BenchImages&, int32_t, double x, double y, double cx, double cy,
                   const uint8_t*, const uint8_t* sourceT, uint8_t* result, uint8_t* resultT) {
   double i = 0, a = 0, b = 0;
   while (i < 32 && a * a + b * b < 4) {

@@ -52,7 +52,7 @@ struct ValueEntry {
 class ValueList {
  public:
   ValueList() = default;
-  virtual ~ValueList();
+  ~ValueList();
   ValueList(const ValueList&) = delete;
   ValueList& operator=(const ValueList&) = delete;
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "fuzz/fuzz_support.h"
+#include "image/image.h"
 #include "library/library.h"
 
 namespace {

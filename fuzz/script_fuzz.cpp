@@ -43,8 +43,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   engine.SetBaseFolder(ScratchBaseFolder().c_str());
   char initCode[kProgramTextSize];
   StripDeclarationLines(init.c_str(), "?", initCode, sizeof initCode);
-  const bool initCompiled = engine.Compile(initCode, 0) != 0 || initCode[0] == '\0';
-  const bool transformCompiled = engine.Compile(transform.c_str(), 1) != 0 || transform.empty();
+  const bool initCompiled = !engine.Compile(initCode, ProgramSlot::kInit).Failed();
+  const bool transformCompiled =
+      !engine.Compile(transform.c_str(), ProgramSlot::kTransform).Failed();
   if (mayLoop || !initCompiled || !transformCompiled) return 0;
   RgbtImage sourceRgb(4, 3, 3);
   RgbtImage sourceT(4, 3, 1);
@@ -53,8 +54,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FillSource(sourceRgb, sourceT);
   RunEnvironment environment{&engine, nullptr, nullptr, nullptr};
   RunFlags flags = 0;
-  const int32_t interpolation = static_cast<int32_t>(size % 3);
-  RunTransform(environment, sourceRgb, sourceT, destinationRgb, destinationT, interpolation,
+  const auto interpolation = static_cast<Interpolation>(size % 3);
+  RunTransform(environment, {sourceRgb, sourceT}, {destinationRgb, destinationT}, interpolation,
                &flags);
   return 0;
 }

@@ -2,11 +2,13 @@
 
 #include <getopt.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
 #include "host/host_files.h"
+#include "image/image.h"
 
 namespace {
 
@@ -90,10 +92,17 @@ int ReadProgramText(const char* path, std::string* text, std::string* error) {
   return 1;
 }
 
+// The interpolation's name as the option spells it: in lower case.
+bool NamesInterpolation(const char* text, const char* name) {
+  for (; *name != '\0'; ++text, ++name) {
+    if (*text != std::tolower(static_cast<unsigned char>(*name))) return false;
+  }
+  return *text == '\0';
+}
+
 int ParseInterpolation(const char* text, int* mode, std::string* error) {
-  static const char* const kNames[] = {"round", "linear", "bezier"};
-  for (int i = 0; i < 3; ++i) {
-    if (std::strcmp(text, kNames[i]) == 0) {
+  for (int i = 0; i < kInterpolationCount; ++i) {
+    if (NamesInterpolation(text, kInterpolationNames[i])) {
       *mode = i;
       return 1;
     }

@@ -53,7 +53,7 @@ struct Options {
   bool haveTransform = false;
   std::string programFile;
   std::vector<std::string> params;
-  int interpolation = 0;  // 0 round, 1 linear, 2 bezier
+  int interpolation = 0;  // an Interpolation: 0 round, 1 linear, 2 bezier
   bool quiet = false;
   bool timings = false;  // report where the time of apply went
   bool yes = false;

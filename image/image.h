@@ -131,28 +131,27 @@ class RgbtImage {
   // defaultValue; values use their low 8 bits; a channel outside the image
   // draws nothing. Lines step in 16.16 fixed point along the longer axis and
   // are not drawn (or read) when an end point lies outside the image.
-  virtual void DrawLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t channel,
-                        int32_t value);
-  virtual void DrawLineFromPen(int32_t x, int32_t y, int32_t channel, int32_t value);
-  virtual void LineTo(int32_t x, int32_t y, int32_t channel, int32_t value);
-  virtual void DrawRectangle(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t channel,
-                             int32_t value);
+  void DrawLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t channel, int32_t value);
+  void DrawLineFromPen(int32_t x, int32_t y, int32_t channel, int32_t value);
+  void LineTo(int32_t x, int32_t y, int32_t channel, int32_t value);
+  void DrawRectangle(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t channel,
+                     int32_t value);
   // Copies all channels of each pixel along the line, from the first point,
   // into buffer (capacity bytes); returns the number of pixels copied, 0 when
   // an end point is outside. Stops when the buffer is full.
-  virtual int32_t ReadAlongLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint8_t* buffer,
-                                int32_t capacity);
-  virtual int32_t ReadAlongLineFromPen(int32_t x, int32_t y, uint8_t* buffer, int32_t capacity);
-  virtual int32_t ReadAlongLineTo(int32_t x, int32_t y, uint8_t* buffer, int32_t capacity);
+  int32_t ReadAlongLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint8_t* buffer,
+                        int32_t capacity);
+  int32_t ReadAlongLineFromPen(int32_t x, int32_t y, uint8_t* buffer, int32_t capacity);
+  int32_t ReadAlongLineTo(int32_t x, int32_t y, uint8_t* buffer, int32_t capacity);
   // The point `distance` pixels from the pen towards (x, y), measured along
   // the longer axis.
-  virtual void StepTowards(int32_t x, int32_t y, int32_t distance, int32_t* outX, int32_t* outY);
+  void StepTowards(int32_t x, int32_t y, int32_t distance, int32_t* outX, int32_t* outY);
   // 4-connected fill of the region of bytes equal to the one at (x, y) in
   // `channel`, painting it with `value`; fills `region`; returns the count.
-  virtual int32_t FloodFill(int32_t x, int32_t y, int32_t channel, int32_t value);
+  int32_t FloodFill(int32_t x, int32_t y, int32_t channel, int32_t value);
   // The same traversal, membership and painting decided by `test` (see
   // FillTest); fills `region`; returns the count.
-  virtual int32_t FloodFillWith(int32_t x, int32_t y, FillTest test, void* context = nullptr);
+  int32_t FloodFillWith(int32_t x, int32_t y, FillTest test, void* context = nullptr);
 };
 
 // Receives the RGB result of a run; `progress` is told each finished row.
@@ -168,6 +167,28 @@ class ProgressImage : public RgbtImage {
 };
 
 // ---- Sampling ---------------------------------------------------------------
+// The interpolations a transform fetches source colours with, in the order of
+// the main dialog's list, with the names that list shows.
+#define MORFEL_INTERPOLATIONS(X)                                                \
+  X(Round, "Round")   /* the byte of the pixel whose cell holds the position */ \
+  X(Linear, "Linear") /* bilinear over the four neighbours */                   \
+  X(Bezier, "Bezier") /* bicubic Bezier over the 4x4 neighbourhood */
+
+// A stored or passed value other than Round and Linear selects Bezier.
+enum Interpolation : int32_t {
+#define MORFEL_INTERPOLATION_ENUMERATOR(name, text) kInterp##name,
+  MORFEL_INTERPOLATIONS(MORFEL_INTERPOLATION_ENUMERATOR)
+#undef MORFEL_INTERPOLATION_ENUMERATOR
+};
+
+constexpr const char* kInterpolationNames[] = {
+#define MORFEL_INTERPOLATION_NAME(name, text) text,
+    MORFEL_INTERPOLATIONS(MORFEL_INTERPOLATION_NAME)
+#undef MORFEL_INTERPOLATION_NAME
+};
+constexpr int32_t kInterpolationCount =
+    static_cast<int32_t>(sizeof kInterpolationNames / sizeof kInterpolationNames[0]);
+
 // Kernels turning a source position, already wrapped into the image and split
 // into a pixel (sx, sy) and fractions fx, fy in [0, 1), into one byte of
 // channel k. Out-of-range pixels or channels are clamped into the image.

@@ -64,19 +64,12 @@ struct ParamSlot {
   int32_t maximum;
 };
 
-// Interpolation choices, in the order of the main dialog's list.
-enum InterpolationChoice : int32_t {
-  kInterpRound = 0,
-  kInterpLinear = 1,
-  kInterpBezier = 2,
-};
-
 // The main dialog's last choices; the parameter value texts live in the
 // ParamSlots.
 struct FilterSettings {
   int32_t GroupNo;  // position in the group list
   int32_t FuncNo;   // position among the programs of that group
-  int32_t Interp;   // InterpolationChoice
+  int32_t Interp;   // Interpolation, as stored
   int32_t Preview;  // 1 when "Auto Preview" is checked
 };
 

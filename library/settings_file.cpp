@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "image/image.h"
 #include "library/library.h"
 #include "library/text_file.h"
 

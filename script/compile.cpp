@@ -30,36 +30,47 @@ void StartCompile(ScriptEngine& engine, const char* text) {
 
 // Copies the scratch code into a program slot; false when there is no such
 // slot or the memory for the copy cannot be had.
-bool CopyIntoSlot(ScriptEngine& engine, int32_t slot) {
+bool CopyIntoSlot(ScriptEngine& engine, ProgramSlot slot) {
   GrowArray<Instruction>* program = engine.ProgramAt(slot);
   return program != nullptr && program->CopyFrom(engine.scratchCode);
 }
 
+bool IsEmpty(const char* text) { return text == nullptr || text[0] == '\0'; }
+
+CompileOutcome Compiled(int32_t length) { return {CompileOutcome::Status::kCompiled, length, 0}; }
+
+CompileOutcome Empty() { return {CompileOutcome::Status::kEmpty, 0, 0}; }
+
+CompileOutcome Error(const ScriptEngine& engine) {
+  return {CompileOutcome::Status::kError, 0, engine.errorLine};
+}
+
 }  // namespace
 
-int32_t ScriptEngine::Compile(const char* text, int32_t slot) {
+CompileOutcome ScriptEngine::Compile(const char* text, ProgramSlot slot) {
   StartCompile(*this, text);
-  if (text == nullptr) return 0;
+  if (text == nullptr) return Empty();
   Parser parser(*this);
   int32_t n = parser.Sequence(text);
   // The slot gets the code before the check, so a failed compile leaves
   // the code of the statements that did compile there.
-  if ((slot == 0 || slot == 1) && !CopyIntoSlot(*this, slot)) parser.outOfMemory = true;
-  if (text[n] == '\0' && !parser.outOfMemory) return n;
+  const bool toSlot = slot == ProgramSlot::kInit || slot == ProgramSlot::kTransform;
+  if (toSlot && !CopyIntoSlot(*this, slot)) parser.outOfMemory = true;
+  if (text[n] == '\0' && !parser.outOfMemory) return IsEmpty(text) ? Empty() : Compiled(n);
   // The error lies where the first statement failed, at the deepest level
   // that got furthest, or where the nesting became too deep.
   const char* errorAt = Furthest(Furthest(text + n, furthestPoint), parser.tooDeepAt);
   errorLine = LineOf(text, errorAt);
-  return 0;
+  return Error(*this);
 }
 
-int32_t ScriptEngine::CompileList(const char* text, int32_t slot) {
+CompileOutcome ScriptEngine::CompileList(const char* text, ProgramSlot slot) {
   StartCompile(*this, text);
-  if (text == nullptr) return 0;
+  if (IsEmpty(text)) return Empty();
   Parser parser(*this);
   int32_t count = 0;
   int32_t n = parser.List(text, &count);
-  if (n == 0) return 0;
-  if (slot != -1 && !CopyIntoSlot(*this, slot)) return 0;
-  return text[n] == '\0' && !parser.outOfMemory ? n : 0;
+  if (n == 0) return Error(*this);
+  if (slot != ProgramSlot::kScratch && !CopyIntoSlot(*this, slot)) return Error(*this);
+  return text[n] == '\0' && !parser.outOfMemory ? Compiled(n) : Error(*this);
 }

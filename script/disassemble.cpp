@@ -5,25 +5,30 @@
 #include <cstdio>
 #include <cstring>
 
-#include "script/operators.h"
 #include "script/script.h"
 
 namespace {
 
-struct MarkerName {
+// How each OP code of instruction_set.h prints: operators with two
+// operands as "OP" and their token, the others by their name with '-' for
+// '_' ("IF-TEST").
+struct OpName {
   int32_t code;
   const char* name;
+  const char* token;
+  bool printsToken;
 };
 
-constexpr MarkerName kMarkerNames[] = {
-    {OP_END, "END"},
-    {OP_IF_TEST, "IF-TEST"},
-    {OP_ELSE, "ELSE"},
-    {OP_IF_END, "IF-END"},
-    {OP_LOOP_START, "LOOP-START"},
-    {OP_LOOP_TEST, "LOOP-TEST"},
-    {OP_LOOP_END, "LOOP-END"},
-    {OP_NEG, "NEG"},
+#define MORFEL_PRINTS_TOKEN_MARKER false
+#define MORFEL_PRINTS_TOKEN_TEST false
+#define MORFEL_PRINTS_TOKEN_UNARY false
+#define MORFEL_PRINTS_TOKEN_BINARY true
+#define MORFEL_PRINTS_TOKEN_ASSIGN true
+
+constexpr OpName kOpNames[] = {
+#define MORFEL_OPCODE(NAME, Name, code, form, token, level, nesting, takes, leaves) \
+  {code, #NAME, token, MORFEL_PRINTS_TOKEN_##form},
+#include "script/instruction_set.h"
 };
 
 // Appends formatted text to a bounded buffer, never past its end.
@@ -54,16 +59,25 @@ const char* VariableName(ScriptEngine& engine, const double* cell) {
   return "?";
 }
 
+void AppendName(TextSink& sink, const char* name) {
+  char printed[32];
+  size_t length = strnlen(name, sizeof printed - 1);
+  for (size_t k = 0; k < length; ++k) printed[k] = name[k] == '_' ? '-' : name[k];
+  printed[length] = '\0';
+  sink.Append("%s", printed);
+}
+
 void AppendOp(TextSink& sink, int32_t code) {
-  for (const MarkerName& marker : kMarkerNames) {
-    if (marker.code == code) {
-      sink.Append("%s", marker.name);
-      return;
+  for (const OpName& op : kOpNames) {
+    if (op.code != code) continue;
+    if (op.printsToken) {
+      sink.Append("OP %s", op.token);
+    } else {
+      AppendName(sink, op.name);
     }
+    return;
   }
-  if (const char* text = OperatorText(code)) {
-    sink.Append("OP %s", text);
-  } else if (const BuiltinEntry* builtin = FindBuiltinByCode(code)) {
+  if (const BuiltinEntry* builtin = FindBuiltinByCode(code)) {
     sink.Append("CALL %s", builtin->name);
   } else {
     sink.Append("OP #%d", code);

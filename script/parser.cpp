@@ -164,9 +164,10 @@ int32_t Parser::Assignment(const char* p) {
   int32_t index = -1;
   if (int32_t name = ParseVariable(p, engine.variableTable, &index)) {
     EmitVar(index);
-    if (int32_t equals = Token(p + name, kAssignmentOperator[0].token)) {
+    const OperatorToken& assign = OperatorsAt(Precedence::kAssignment)[0];
+    if (int32_t equals = Token(p + name, assign.token)) {
       if (int32_t value = Assignment(p + name + equals)) {
-        EmitOp(OP_ASSIGN);
+        EmitOp(assign.code);
         return name + equals + value;
       }
     }
@@ -199,7 +200,7 @@ int32_t Parser::LeftAssociative(const char* p, const OperatorToken* operators,
 
 // logical: relational { ('&&' | '||') relational }
 int32_t Parser::Logical(const char* p) {
-  return LeftAssociative(p, kLogicalOperators, &Parser::Relational);
+  return LeftAssociative(p, OperatorsAt(Precedence::kLogical), &Parser::Relational);
 }
 
 // relational: list [ ('<' | '>' | '<=' | '>=' | '==' | '!=') relational ]
@@ -210,7 +211,8 @@ int32_t Parser::Relational(const char* p) {
   int32_t n = List(p, &count);
   if (n == 0) return 0;
   int32_t mark = Mark();
-  for (const OperatorToken* row = kRelationalOperators; row->token != nullptr; ++row) {
+  for (const OperatorToken* row = OperatorsAt(Precedence::kRelational); row->token != nullptr;
+       ++row) {
     if (int32_t symbol = Token(p + n, row->token)) {
       if (int32_t right = Relational(p + n + symbol)) {
         EmitOp(row->code);
@@ -243,12 +245,12 @@ int32_t Parser::List(const char* p, int32_t* count) {
 
 // additive: multiplicative { ('+' | '-') multiplicative }
 int32_t Parser::Additive(const char* p) {
-  return LeftAssociative(p, kAdditiveOperators, &Parser::Multiplicative);
+  return LeftAssociative(p, OperatorsAt(Precedence::kAdditive), &Parser::Multiplicative);
 }
 
 // multiplicative: primary { ('*' | '/' | '%') primary }
 int32_t Parser::Multiplicative(const char* p) {
-  return LeftAssociative(p, kMultiplicativeOperators, &Parser::Primary);
+  return LeftAssociative(p, OperatorsAt(Precedence::kMultiplicative), &Parser::Primary);
 }
 
 // primary: hex | decimal | string | '-' primary | call | '(' logical ')'
@@ -260,6 +262,7 @@ int32_t Parser::Primary(const char* p) {
   NestingGuard guard(*this, p);
   if (!guard.ok()) return 0;
   int32_t mark = Mark();
+  const OperatorToken& prefix = OperatorsAt(Precedence::kPrefix)[0];
   int32_t n = 0;
   int32_t negations = 0;
   for (;;) {
@@ -267,7 +270,7 @@ int32_t Parser::Primary(const char* p) {
       n += used;
       break;
     }
-    if (int32_t minus = Token(p + n, "-")) {
+    if (int32_t minus = Token(p + n, prefix.token)) {
       n += minus;
       ++negations;
       continue;
@@ -282,7 +285,7 @@ int32_t Parser::Primary(const char* p) {
     n += used;
     break;
   }
-  for (; negations > 0; --negations) EmitOp(OP_NEG);
+  for (; negations > 0; --negations) EmitOp(prefix.code);
   return n;
 }
 

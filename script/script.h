@@ -13,13 +13,15 @@
 // - Texts are NUL-terminated 8-bit strings (program texts come from
 //   kScriptTextSize buffers); lines end in LF, CR is a blank. A name or
 //   string literal must end within 2047 characters of where it is scanned.
-// - Compile results: characters compiled, or 0 with `errorLine` set. An empty
-//   text also gives 0 (callers treat that as success).
-// - Run results: 1 value left (top written to *result), 0 empty stack (0.0
-//   written) or stopped at code it cannot execute (result untouched), n from
-//   exit(n). Run never writes outside the engine's stacks: every push is
-//   checked against the stack size given by Reset/PrepareRun and a full
-//   stack, a too deep while nesting or a missing operand stops the run with 0.
+// - Compile tells an empty text, which compiles to an empty program and is
+//   no error, from a text with an error, whose line it gives (CompileOutcome).
+// - Run tells how the program ended (RunOutcome): it finished with a value
+//   left on the stack or without one, it executed exit(n), or the engine
+//   stopped it and why. Run never writes outside the engine's stacks: every
+//   push is checked against the stack size given by Reset/PrepareRun, and a
+//   full stack, a too deep while nesting, a missing operand or a record it
+//   cannot execute stops the run. What the script sees is the same in every
+//   case: variables and images keep what the run stored up to its end.
 // - The compiler never recurses deeper than kMaxNesting levels (a statement
 //   or if/while body, an assignment, a comparison and an operand each take
 //   one; a parenthesis takes two, so about 125 nested parentheses, 250
@@ -46,7 +48,13 @@ constexpr int32_t kMaxNesting = 256;
 // Entries of the run-time stacks after Reset and for a library run.
 constexpr int32_t kResetStackSize = 200;
 constexpr int32_t kRunStackSize = 500;
-// Program slots: 0 the Init program, 1 the Transform program.
+// Where compiled code lives: the scratch code, filled by every compile,
+// and the two program slots.
+enum class ProgramSlot : int32_t {
+  kScratch = -1,   // scratch code only (parameter texts, checks)
+  kInit = 0,       // the Init program, run once per run
+  kTransform = 1,  // the Transform program, run for every pixel
+};
 constexpr int32_t kProgramSlots = 2;
 // While loops that may run inside each other.
 constexpr int32_t kMaxLoopNesting = 10;
@@ -72,41 +80,25 @@ inline int32_t TruncateToInt32(double value) {
 }
 
 // ---------------------------------------------------------------------------
-// Compiled instructions
+// Compiled instructions (one line each in instruction_set.h)
 
 enum InstructionKind : int32_t {
-  KIND_CONST = 0,  // pushes `value`; the address stack gets an empty entry
-  KIND_VAR = 1,    // pushes *cell; the address stack gets `cell`
-  KIND_OP = 2,     // marker, operator or built-in call, by `code`
-  KIND_STR = 3,    // copies `text` into the run's text register
+#define MORFEL_KIND(NAME, Name, kind) KIND_##NAME = kind,
+#include "script/instruction_set.h"
 };
 
-// OP codes. A two-character token takes the code of its first character
-// plus 256.
+// OP codes: the markers and operators, and exit, the one built-in that Run
+// carries out itself (its line is in builtin_list.h).
 enum OpCode : int32_t {
-  OP_END = ';',
-  OP_IF_TEST = '?',
-  OP_ELSE = '?' + 256,
-  OP_IF_END = '}',
-  OP_LOOP_START = '(',
-  OP_LOOP_TEST = '(' + 256,
-  OP_LOOP_END = ')',
-  OP_ADD = '+',
-  OP_SUB = '-',
-  OP_MUL = '*',
-  OP_DIV = '/',
-  OP_MOD = '%',
-  OP_LT = '<',
-  OP_GT = '>',
-  OP_LE = '<' + 256,
-  OP_GE = '>' + 256,
-  OP_EQ = '=' + 256,
-  OP_NE = '!' + 256,
-  OP_AND = '&',
-  OP_OR = '|',
-  OP_ASSIGN = '=',
-  OP_NEG = '-' + 256,
-  OP_EXIT = 0x71,  // the built-in exit(n), handled by Run itself
+#define MORFEL_OPCODE(NAME, Name, code, form, token, level, nesting, takes, leaves) \
+  OP_##NAME = code,
+#include "script/instruction_set.h"
+#define MORFEL_EXIT_CODE_CALL(code)
+#define MORFEL_EXIT_CODE_EXIT(code) OP_EXIT = code,
+#define MORFEL_BUILTIN(name, code, args, stackArgs, form, handler) MORFEL_EXIT_CODE_##form(code)
+#include "script/builtin_list.h"
+#undef MORFEL_EXIT_CODE_CALL
+#undef MORFEL_EXIT_CODE_EXIT
 };
 
 struct Instruction {
@@ -138,7 +130,7 @@ class GrowArray {
   // size and capacity to n. The previous storage is NOT released: callers
   // release it first (Release) or hand it on. On allocation failure the
   // array ends empty.
-  virtual void Allocate(int32_t n) {
+  void Allocate(int32_t n) {
     data = nullptr;
     size = 0;
     capacity = 0;
@@ -149,7 +141,7 @@ class GrowArray {
     capacity = n;
   }
 
-  virtual ~GrowArray() {
+  ~GrowArray() {
     delete[] data;
     Allocate(0);
   }
@@ -158,7 +150,7 @@ class GrowArray {
   // capacity: to 20 when i < 20, to i + 1 when i is at least twice the
   // capacity, else to twice the capacity plus 2. Null for a negative i or
   // when the storage cannot be had (more than kMaxArrayElements).
-  virtual T* SetAtGrow(int32_t i) {
+  T* SetAtGrow(int32_t i) {
     if (i < 0) return nullptr;
     if (i >= capacity && !Grow(GrownCapacity(i))) return nullptr;
     if (i >= size) size = i + 1;
@@ -227,7 +219,11 @@ struct BuiltinEntry {
   BuiltinHandler handler;  // null for exit, which Run handles itself
 };
 
-constexpr int32_t kBuiltinRows = 49;  // 48 functions + exit, closing row apart
+// 48 functions and exit, the closing row apart.
+constexpr int32_t kBuiltinRows =
+#define MORFEL_BUILTIN(name, code, args, stackArgs, form, handler) 1 +
+#include "script/builtin_list.h"
+    0;
 // The built-in functions in look-up order, closed by a row whose name is
 // null and whose code and counts are 0.
 extern const BuiltinEntry BuiltinTable[kBuiltinRows + 1];
@@ -236,12 +232,55 @@ extern const BuiltinEntry BuiltinTable[kBuiltinRows + 1];
 const BuiltinEntry* FindBuiltinByCode(int32_t code);
 
 // ---------------------------------------------------------------------------
+// Outcomes
+
+struct CompileOutcome {
+  enum class Status : uint8_t {
+    kCompiled,  // the whole text compiled
+    kEmpty,     // the text is empty (or null): an empty program, no error
+    kError,     // the text does not compile; `errorLine` says where
+  };
+  Status status;
+  int32_t length;     // characters compiled: the whole text unless kError
+  int32_t errorLine;  // kError: the line, from 1, where the error lies
+  bool Failed() const { return status == Status::kError; }
+};
+
+// Why the engine stopped a program.
+enum class StopReason : uint8_t {
+  kNone,
+  kStackFull,       // a value found the value stack full
+  kLoopNesting,     // a while loop started inside kMaxLoopNesting others
+  kMissingOperand,  // an operator or call found fewer values than it takes
+                    // (a string literal where a value belongs)
+  kBadRecord,       // a record it cannot execute: unknown kind or code, a
+                    // variable without a cell, a loop end without its start,
+                    // or no program in the slot asked for
+};
+
+struct RunOutcome {
+  enum class Status : uint8_t {
+    kFinishedWithValue,  // every record executed, a value left: see `value`
+    kFinished,           // every record executed (or none), the stack empty
+    kExited,             // exit(n) executed: see `exitCode`
+    kStopped,            // the engine stopped the program: see `stopReason`
+  };
+  Status status;
+  StopReason stopReason;  // kStopped; otherwise kNone
+  int32_t exitCode;       // kExited: exit's argument truncated; otherwise 0
+  double value;           // kFinishedWithValue: the top value; otherwise 0.0
+  bool HasValue() const { return status == Status::kFinishedWithValue; }
+  bool Exited() const { return status == Status::kExited; }
+  bool Stopped() const { return status == Status::kStopped; }
+};
+
+// ---------------------------------------------------------------------------
 // The engine
 
 class ScriptEngine {
  public:
   ScriptEngine();
-  virtual ~ScriptEngine();
+  ~ScriptEngine();
   ScriptEngine(const ScriptEngine&) = delete;
   ScriptEngine& operator=(const ScriptEngine&) = delete;
 
@@ -254,9 +293,9 @@ class ScriptEngine {
   // Line (from 1) of the last compile error.
   int32_t errorLine = 0;
   ValueList variableTable;
-  // Filled by every compile; run with slot -1.
+  // Filled by every compile; run as ProgramSlot::kScratch.
   GrowArray<Instruction> scratchCode;
-  // Owned array of two: slot 0 the Init program, slot 1 the Transform one.
+  // Owned array of two: ProgramSlot::kInit and ProgramSlot::kTransform.
   GrowArray<Instruction>* programSlots = nullptr;
   // Planes of the current run, borrowed, set by BindRun.
   RgbtImage* srcRgb = nullptr;
@@ -274,14 +313,15 @@ class ScriptEngine {
 
   // Stacks back to 200 entries, empty program slots, matrices cleared.
   void Reset();
-  // Compiles a statement sequence into scratchCode and, for slot 0 or 1,
-  // into that program slot (also when the compile fails). Characters
-  // compiled, or 0 with errorLine set.
-  int32_t Compile(const char* text, int32_t slot);
+  // Compiles a statement sequence into scratchCode and, for the Init or
+  // Transform slot, into that slot too (also when the compile fails, so a
+  // failed compile leaves the code of the statements that compiled). An
+  // error also sets errorLine.
+  CompileOutcome Compile(const char* text, ProgramSlot slot);
   // Compiles one comma-separated expression list (no statements, no END).
-  int32_t CompileList(const char* text, int32_t slot);
-  // Executes scratchCode (slot -1) or a program slot. See the contract above.
-  int32_t Run(double* result, int32_t slot);
+  CompileOutcome CompileList(const char* text, ProgramSlot slot);
+  // Executes the code of a slot. See the contract above.
+  RunOutcome Run(ProgramSlot slot);
 
   // Stores the 21 built-in variables for that image's size; existing cells
   // are kept and only get the new value.
@@ -295,12 +335,13 @@ class ScriptEngine {
   // Copies the folder LoadBmp reads from (truncated to fit).
   void SetBaseFolder(const char* folder);
 
-  // The code of a slot (-1 scratch, 0, 1), or null for any other slot.
+  // The code of a slot, or null for a value outside the enumeration.
   // Inline: Run asks for it once per pixel.
-  GrowArray<Instruction>* ProgramAt(int32_t slot) {
-    if (slot == -1) return &scratchCode;
-    if (slot < 0 || slot >= kProgramSlots || programSlots == nullptr) return nullptr;
-    return &programSlots[slot];
+  GrowArray<Instruction>* ProgramAt(ProgramSlot slot) {
+    if (slot == ProgramSlot::kScratch) return &scratchCode;
+    const int32_t index = static_cast<int32_t>(slot);
+    if (index < 0 || index >= kProgramSlots || programSlots == nullptr) return nullptr;
+    return &programSlots[index];
   }
 };
 

@@ -11,15 +11,16 @@
 namespace {
 
 // Compiles text on the private engine; on failure names the line with the
-// message format given. An empty text has nothing to check.
+// message format given. An empty text is no error.
 bool CompilesForCheck(ScriptEngine& engine, const char* text, const char* failureFormat,
                       ProgramFault fault, CheckReport* report) {
-  if (text[0] == '\0' || engine.Compile(text, -1) != 0) return true;
+  const CompileOutcome outcome = engine.Compile(text, ProgramSlot::kScratch);
+  if (!outcome.Failed()) return true;
   char message[96];
-  std::snprintf(message, sizeof message, failureFormat, static_cast<int>(engine.errorLine));
+  std::snprintf(message, sizeof message, failureFormat, static_cast<int>(outcome.errorLine));
   report->messages.push_back({MessageKind::kError, message});
   report->fault = fault;
-  report->line = engine.errorLine;
+  report->line = outcome.errorLine;
   return false;
 }
 

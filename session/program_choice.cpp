@@ -142,8 +142,8 @@ CompileReport FilterContext::CompileCurrentProgram() {
   const SessionReport selected = SelectCurrentProgram();
   if (!selected.messages.empty()) {
     // A program cut to fit would run as some other program: nothing runs.
-    engine.Compile("", 0);
-    engine.Compile("", 1);
+    engine.Compile("", ProgramSlot::kInit);
+    engine.Compile("", ProgramSlot::kTransform);
     CompileReport report;
     static_cast<SessionReport&>(report) = selected;
     report.status = CompileStatus::kTooLongToRun;
@@ -158,13 +158,12 @@ CompileReport FilterContext::CompileProgramTexts() {
   CompileReport report;
   char initCode[kProgramTextSize];
   StripDeclarationLines(program.initText, "?", initCode, sizeof initCode);
-  // An empty text compiles to nothing, which is no error.
-  if (engine.Compile(initCode, 0) == 0 && initCode[0] != '\0') {
+  if (engine.Compile(initCode, ProgramSlot::kInit).Failed()) {
     report.status = CompileStatus::kInitFailed;
     report.messages.push_back({MessageKind::kError, "Initialization error."});
     return report;
   }
-  if (engine.Compile(program.transformText, 1) == 0 && program.transformText[0] != '\0') {
+  if (engine.Compile(program.transformText, ProgramSlot::kTransform).Failed()) {
     report.status = CompileStatus::kTransformFailed;
     report.messages.push_back({MessageKind::kError, "Program compilation error."});
   }

@@ -111,8 +111,8 @@ RunReport FilterContext::RunPreviewOnce() {
   CollectedErrors errors(&report.messages);
   const RunEnvironment environment = {&engine, slots, &errors, nullptr};
   const int32_t finished =
-      RunTransform(environment, previewSourceRgb, previewSourceT, previewResultRgb, previewResultT,
-                   kTransformRound, &report.flags);
+      RunTransform(environment, {previewSourceRgb, previewSourceT},
+                   {previewResultRgb, previewResultT}, kInterpRound, &report.flags);
   report.status = finished ? RunStatus::kFinished : RunStatus::kNotStarted;
   return report;
 }
@@ -146,8 +146,8 @@ RunReport FilterContext::ApplyToImage(ProgressImage& resultRgb, RgbtImage& resul
   RunReport report;
   CollectedErrors errors(&report.messages);
   const RunEnvironment environment = {&engine, slots, &errors, nullptr};
-  const int32_t finished =
-      RunTransform(environment, sourceRgb, sourceT, resultRgb, resultT, settings.Interp, nullptr);
+  const int32_t finished = RunTransform(environment, {sourceRgb, sourceT}, {resultRgb, resultT},
+                                        static_cast<Interpolation>(settings.Interp), nullptr);
   report.status = finished ? RunStatus::kFinished : RunStatus::kNotStarted;
   return report;
 }

@@ -227,7 +227,7 @@ class FilterContext {
   void ChooseGroup(int32_t position);
   // The user chose item position of the program list.
   void ChooseProgram(int32_t position);
-  // Item position of the interpolation list (InterpolationChoice), for the
+  // Item position of the interpolation list (an Interpolation), for the
   // final run only: the preview always samples with Round.
   void ChooseInterpolation(int32_t position);
   // "Auto Preview" checked or not: a preview follows every change.

@@ -13,8 +13,6 @@
 
 namespace {
 
-const char* const kInterpolationNames[] = {"Round", "Linear", "Bezier"};
-
 // The range as the dialog's slider control takes it: each end is the low 16
 // bits of the declared one, read as a signed number.
 int SliderEnd(int32_t declared) { return static_cast<int16_t>(declared & 0xFFFF); }

@@ -8,7 +8,6 @@
 
 namespace {
 
-constexpr int32_t kScratchSlot = -1;
 // Size of the image the built-in variables describe while a parameter text
 // is evaluated, so "xs" and "ys" are 10 and "cx", "cy" 5.
 constexpr int32_t kEvaluationImageSize = 10;
@@ -45,10 +44,9 @@ double RunOnScratchPlanes(ScriptEngine& engine, RgbtImage& scratchRgb) {
   resultT.Fill(0, -1);
   BoundPlanes saved = SaveBoundPlanes(engine);
   engine.BindRun(&scratchRgb, &scratchT, &resultRgb, &resultT);
-  double result = 0.0;
-  engine.Run(&result, kScratchSlot);
+  RunOutcome outcome = engine.Run(ProgramSlot::kScratch);
   RestoreBoundPlanes(engine, saved);
-  return result;
+  return outcome.value;
 }
 
 int32_t StartsWith(const char* text, const char* prefix, size_t prefixLength) {
@@ -69,7 +67,7 @@ int32_t EvaluateParamText(ScriptEngine& engine, const char* text) {
   RgbtImage scratchRgb(kEvaluationImageSize, kEvaluationImageSize, 3);
   engine.PrepareRun(kRunStackSize);
   engine.InstallBuiltinVariables(scratchRgb);
-  if (engine.CompileList(text, kScratchSlot) == 0) return 0;
+  if (engine.CompileList(text, ProgramSlot::kScratch).status != CompileOutcome::Status::kCompiled) return 0;
   return TruncateToInt32(RunOnScratchPlanes(engine, scratchRgb));
 }
 

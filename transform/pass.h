@@ -60,7 +60,7 @@ struct PassSource {
   const RgbtImage* transparency;
   double tileOffsetX;
   double tileOffsetY;
-  int32_t interpolation;
+  Interpolation interpolation;
 };
 
 // Writes the source colour at (posX, posY) into the three bytes at rgbOut

@@ -13,7 +13,6 @@ using transform_pass::ColourByte;
 using transform_pass::FetchSourcePixel;
 using transform_pass::PassSource;
 
-constexpr int32_t kTransformSlot = 1;
 // The wrap offset is the image size shifted left by 8 bits: 256 tiles.
 constexpr double kTilesBeforeOrigin = 256.0;
 
@@ -39,10 +38,10 @@ struct PixelCellName {
 };
 
 constexpr PixelCellName kPixelCellNames[] = {
-    {"x", &PixelCells::x},       {"y", &PixelCells::y},         {"r", &PixelCells::r},
-    {"t", &PixelCells::t},       {"cx", &PixelCells::cx},       {"cy", &PixelCells::cy},
-    {"R", &PixelCells::red},     {"G", &PixelCells::green},     {"B", &PixelCells::blue},
-    {"T", &PixelCells::alpha},   {"coord", &PixelCells::coord},
+    {"x", &PixelCells::x},     {"y", &PixelCells::y},         {"r", &PixelCells::r},
+    {"t", &PixelCells::t},     {"cx", &PixelCells::cx},       {"cy", &PixelCells::cy},
+    {"R", &PixelCells::red},   {"G", &PixelCells::green},     {"B", &PixelCells::blue},
+    {"T", &PixelCells::alpha}, {"coord", &PixelCells::coord},
 };
 
 int32_t BindPixelCells(ScriptEngine& engine, PixelCells* cells) {
@@ -74,7 +73,7 @@ struct Pass {
 
 // 1 when the Transform program reads or writes r or t.
 bool ProgramNamesPolar(ScriptEngine& engine, const PixelCells& cells) {
-  const GrowArray<Instruction>* code = engine.ProgramAt(kTransformSlot);
+  const GrowArray<Instruction>* code = engine.ProgramAt(ProgramSlot::kTransform);
   if (code == nullptr) return false;
   for (int32_t i = 0; i < code->size; ++i) {
     const Instruction& instruction = code->data[i];
@@ -131,19 +130,22 @@ void StorePixelResult(const Pass& pass, PixelPosition loaded, uint8_t* destinati
   FetchSourcePixel(pass.source, posX, posY, destinationRgb, destinationT);
 }
 
+// True when the program's run ends the pass: exit with a negative argument.
+bool EndsPass(const RunOutcome& outcome) { return outcome.Exited() && outcome.exitCode < 0; }
+
 // Runs every pixel of one row. 0 when the program ended the pass.
-int32_t TransformRow(Pass& pass, int32_t row, RgbtImage& destinationRgb,
-                     RgbtImage& destinationT) {
+int32_t TransformRow(Pass& pass, int32_t row, RgbtImage& destinationRgb, RgbtImage& destinationT) {
   const RgbtImage& sourceRgb = *pass.source.rgb;
   const RgbtImage& sourceT = *pass.source.transparency;
   const uint8_t* sourceRgbPixel = sourceRgb.data + static_cast<size_t>(row) * sourceRgb.rowLength;
   const uint8_t* sourceTPixel = sourceT.data + static_cast<size_t>(row) * sourceT.rowLength;
   uint8_t* destinationRgbPixel =
       destinationRgb.data + static_cast<size_t>(row) * destinationRgb.rowLength;
-  uint8_t* destinationTPixel = destinationT.data + static_cast<size_t>(row) * destinationT.rowLength;
+  uint8_t* destinationTPixel =
+      destinationT.data + static_cast<size_t>(row) * destinationT.rowLength;
   for (int32_t column = 0; column < sourceRgb.width; ++column) {
     pass.last = LoadPixelVariables(pass, column, row, sourceRgbPixel, sourceTPixel);
-    if (pass.engine->Run(nullptr, kTransformSlot) < 0) return 0;
+    if (EndsPass(pass.engine->Run(ProgramSlot::kTransform))) return 0;
     StorePixelResult(pass, pass.last, destinationRgbPixel, destinationTPixel);
     sourceRgbPixel += 3;
     sourceTPixel += 1;
@@ -154,11 +156,11 @@ int32_t TransformRow(Pass& pass, int32_t row, RgbtImage& destinationRgb,
 }
 
 // Runs the rows in order, telling progress after each. Rows finished.
-int32_t TransformRows(Pass& pass, ProgressImage& destinationRgb, RgbtImage& destinationT) {
+int32_t TransformRows(Pass& pass, const ResultPlanes& destination) {
   const int32_t height = pass.source.rgb->height;
   for (int32_t row = 0; row < height; ++row) {
-    if (!TransformRow(pass, row, destinationRgb, destinationT)) return row;
-    if (destinationRgb.progress != nullptr) destinationRgb.progress(row, height);
+    if (!TransformRow(pass, row, destination.rgb, destination.t)) return row;
+    if (destination.rgb.progress != nullptr) destination.rgb.progress(row, height);
   }
   return height;
 }
@@ -171,24 +173,23 @@ int32_t PlaneFits(const RgbtImage& plane, const RgbtImage& shape, int32_t channe
 
 }  // namespace
 
-int32_t ImagesFitForRun(const RgbtImage& sourceRgb, const RgbtImage& sourceT,
-                        const RgbtImage& destinationRgb, const RgbtImage& destinationT) {
-  return PlaneFits(sourceRgb, sourceRgb, 3) && PlaneFits(sourceT, sourceRgb, 1) &&
-         PlaneFits(destinationRgb, sourceRgb, 3) && PlaneFits(destinationT, sourceRgb, 1);
+int32_t ImagesFitForRun(const Planes& source, const Planes& destination) {
+  const RgbtImage& shape = source.rgb;
+  return PlaneFits(source.rgb, shape, 3) && PlaneFits(source.t, shape, 1) &&
+         PlaneFits(destination.rgb, shape, 3) && PlaneFits(destination.t, shape, 1);
 }
 
-int32_t TransformPixels(ProgressImage& destinationRgb, RgbtImage& sourceRgb,
-                        ScriptEngine& engine, int32_t interpolation, RgbtImage& sourceT,
-                        RgbtImage& destinationT) {
-  if (!ImagesFitForRun(sourceRgb, sourceT, destinationRgb, destinationT)) return 0;
+int32_t TransformPixels(const Planes& source, const ResultPlanes& destination, ScriptEngine& engine,
+                        Interpolation interpolation) {
+  if (!ImagesFitForRun(source, destination)) return 0;
   Pass pass;
   pass.engine = &engine;
   if (!BindPixelCells(engine, &pass.cells)) return 0;
-  pass.source = {&sourceRgb, &sourceT, sourceRgb.width * kTilesBeforeOrigin,
-                 sourceRgb.height * kTilesBeforeOrigin, interpolation};
+  pass.source = {&source.rgb, &source.t, source.rgb.width * kTilesBeforeOrigin,
+                 source.rgb.height * kTilesBeforeOrigin, interpolation};
   pass.polarNamed = ProgramNamesPolar(engine, pass.cells);
   pass.last = {0.0, 0.0};
-  int32_t rows = TransformRows(pass, destinationRgb, destinationT);
+  int32_t rows = TransformRows(pass, destination);
   // The variables keep the last pixel's values, r and t included.
   if (!pass.polarNamed) StorePolar(pass.cells, pass.last);
   return rows;

@@ -7,8 +7,6 @@
 
 namespace {
 
-constexpr int32_t kScratchSlot = -1;
-constexpr int32_t kInitSlot = 0;
 // Room for "Parameter error at " + a 127-character message + ".".
 constexpr int32_t kParameterErrorSize = kNameTextSize + 32;
 
@@ -31,28 +29,28 @@ int32_t AssignParameters(const RunEnvironment& environment) {
     char assignment[kAssignmentTextSize];
     std::snprintf(assignment, sizeof assignment, "%.*s=%.*s;", kNameTextSize - 1, slot.name,
                   kNameTextSize - 1, slot.value);
-    if (engine.Compile(assignment, kScratchSlot) == 0) {
+    if (engine.Compile(assignment, ProgramSlot::kScratch).Failed()) {
       ShowParameterError(environment, slot);
       return 0;
     }
-    engine.Run(nullptr, kScratchSlot);
+    engine.Run(ProgramSlot::kScratch);
   }
   return 1;
 }
 
 // The passes: "loop" counts down from its value after Init to 1, so the
 // Transform program can tell which pass it is in.
-void RunPasses(ScriptEngine& engine, RgbtImage& sourceRgb, RgbtImage& sourceT,
-               ProgressImage& destinationRgb, RgbtImage& destinationT, int32_t interpolation) {
+void RunPasses(ScriptEngine& engine, const Planes& source, const ResultPlanes& destination,
+               Interpolation interpolation) {
   double* loop = engine.VariableCell("loop");
   double* keepImage = engine.VariableCell("keepImage");
   if (loop == nullptr || keepImage == nullptr) return;
   for (int32_t pass = TruncateToInt32(*loop); pass >= 1; --pass) {
     *loop = pass;
-    TransformPixels(destinationRgb, sourceRgb, engine, interpolation, sourceT, destinationT);
+    TransformPixels(source, destination, engine, interpolation);
     if (pass > 1 && *keepImage == 0.0) {
-      sourceRgb.Exchange(destinationRgb);
-      sourceT.Exchange(destinationT);
+      source.rgb.Exchange(destination.rgb);
+      source.t.Exchange(destination.t);
     }
   }
 }
@@ -71,20 +69,20 @@ RunFlags ReadViewFlags(ScriptEngine& engine) {
 
 }  // namespace
 
-int32_t RunTransform(const RunEnvironment& environment, RgbtImage& sourceRgb,
-                     RgbtImage& sourceT, ProgressImage& destinationRgb,
-                     RgbtImage& destinationT, int32_t interpolation, RunFlags* flags) {
+int32_t RunTransform(const RunEnvironment& environment, const Planes& source,
+                     const ResultPlanes& destination, Interpolation interpolation,
+                     RunFlags* flags) {
   if (flags != nullptr) *flags = 0;
   if (environment.engine == nullptr) return 0;
-  if (!ImagesFitForRun(sourceRgb, sourceT, destinationRgb, destinationT)) return 0;
+  if (!ImagesFitForRun(source, destination)) return 0;
   ScriptEngine& engine = *environment.engine;
   if (!engine.PrepareRun(kRunStackSize)) return 0;
-  engine.InstallBuiltinVariables(sourceRgb);
+  engine.InstallBuiltinVariables(source.rgb);
   if (!AssignParameters(environment)) return 0;
-  destinationT.Fill(255, -1);
-  engine.BindRun(&sourceRgb, &sourceT, &destinationRgb, &destinationT);
-  engine.Run(nullptr, kInitSlot);
-  RunPasses(engine, sourceRgb, sourceT, destinationRgb, destinationT, interpolation);
+  destination.t.Fill(255, -1);
+  engine.BindRun(&source.rgb, &source.t, &destination.rgb, &destination.t);
+  engine.Run(ProgramSlot::kInit);
+  RunPasses(engine, source, destination, interpolation);
   if (flags != nullptr) *flags = ReadViewFlags(engine);
   return 1;
 }

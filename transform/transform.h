@@ -10,8 +10,9 @@
 //   untouched, so a mismatched caller can never make the driver read or
 //   write outside a buffer. The images are borrowed for the call; the engine
 //   keeps pointers to them (BindRun) until the next run binds others.
-// - The engine must hold the compiled Init program in slot 0 and Transform
-//   program in slot 1; a run compiles only the parameter assignments.
+// - The engine must hold the compiled Init and Transform programs in their
+//   slots (ProgramSlot::kInit, kTransform); a run compiles only the
+//   parameter assignments.
 // - Positions computed by a script wrap around the image edges (the image
 //   tiles the plane). Any position, however far out, infinite or NaN, ends
 //   up on a pixel inside the image.
@@ -31,15 +32,23 @@
 
 class ScriptEngine;
 
-// ---------------------------------------------------------------- driver
+// ---------------------------------------------------------------- planes
 
-// Interpolation of fetched source colours (the main dialog's list order).
-// Any value other than Round and Linear selects Bezier.
-enum TransformInterpolation : int32_t {
-  kTransformRound = 0,
-  kTransformLinear = 1,
-  kTransformBezier = 2,
+// The two planes of an image: colour (3 channels) and transparency (1).
+struct Planes {
+  RgbtImage& rgb;
+  RgbtImage& t;
 };
+
+// The planes that receive a run's result: the colour plane tells its
+// progress.
+struct ResultPlanes {
+  ProgressImage& rgb;
+  RgbtImage& t;
+  operator Planes() const { return {rgb, t}; }
+};
+
+// ---------------------------------------------------------------- driver
 
 // One pass: for every destination pixel in row order sets x, y, r, t, R, G,
 // B, T, runs the Transform program (slot 1) and writes the pixel according
@@ -47,20 +56,17 @@ enum TransformInterpolation : int32_t {
 // source fetched at the polar position (r, t), 2 at (x, y); any other value
 // (or NaN) leaves the destination pixel as it was. T is copied from the
 // source pixel that contains the position, never interpolated. After each
-// finished row calls destinationRgb.progress(row, height) when set. A
-// negative result of the program (exit with a negative argument) ends the
-// pass at that pixel.
+// finished row calls destination.rgb.progress(row, height) when set. exit
+// with a negative argument ends the pass at that pixel.
 // Returns the number of rows finished: the height for a whole pass, fewer
 // when ended early, 0 when the images or the engine's variables are not fit
 // for a pass (nothing written).
-int32_t TransformPixels(ProgressImage& destinationRgb, RgbtImage& sourceRgb,
-                        ScriptEngine& engine, int32_t interpolation, RgbtImage& sourceT,
-                        RgbtImage& destinationT);
+int32_t TransformPixels(const Planes& source, const ResultPlanes& destination, ScriptEngine& engine,
+                        Interpolation interpolation);
 
 // 1 when the four planes fit together as the images of a pass (see the
 // contract above), else 0.
-int32_t ImagesFitForRun(const RgbtImage& sourceRgb, const RgbtImage& sourceT,
-                        const RgbtImage& destinationRgb, const RgbtImage& destinationT);
+int32_t ImagesFitForRun(const Planes& source, const Planes& destination);
 
 // ---------------------------------------------------------------- run
 
@@ -101,9 +107,8 @@ constexpr int32_t kAssignmentTextSize = 2 * (kNameTextSize - 1) + 3;
 // Returns 1 after the passes, 0 after a parameter error, or when the images
 // do not fit together or the engine cannot get its run-time stacks (then
 // nothing is shown and no image is touched).
-int32_t RunTransform(const RunEnvironment& environment, RgbtImage& sourceRgb,
-                     RgbtImage& sourceT, ProgressImage& destinationRgb,
-                     RgbtImage& destinationT, int32_t interpolation, RunFlags* flags);
+int32_t RunTransform(const RunEnvironment& environment, const Planes& source,
+                     const ResultPlanes& destination, Interpolation interpolation, RunFlags* flags);
 
 // ---------------------------------------------------------------- parameters
 
@@ -173,6 +178,5 @@ struct ParamTable {
 // or 0 for a malformed or a thirteenth declaration: the rows then stay
 // reset, *paramCount keeps its value and slots filled by earlier lines keep
 // them. view may be null.
-int32_t ParseParamDeclarations(ScriptEngine& engine, const char* initText,
-                               const ParamTable& table, DeclarationMode mode,
-                               ParamRowView* view);
+int32_t ParseParamDeclarations(ScriptEngine& engine, const char* initText, const ParamTable& table,
+                               DeclarationMode mode, ParamRowView* view);

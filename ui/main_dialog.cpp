@@ -6,8 +6,6 @@
 
 namespace {
 
-const char* const kInterpolationNames[] = {"Round", "Linear", "Bezier"};
-
 const ControlText kStartTexts[] = {
     {kMainPreviewButton, "Preview"},
     {kMainSaveButton, "Save"},

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "image/image.h"
 #include "library/library.h"
 #include "temp_folder.h"
 
@@ -102,8 +103,14 @@ TEST(Settings, EveryInterpolationFromBezierOnIsStoredAsLinear) {
 
 TEST(Settings, NumbersAreReadLikeADecimalScan) {
   const NumberCase cases[] = {
-      {"12", 12},          {"  7", 7},   {"-3", -3},    {"+4", 4},
-      {"5abc", 5},         {"abc", 0},   {"", 0},       {"99999999999", INT32_MAX},
+      {"12", 12},
+      {"  7", 7},
+      {"-3", -3},
+      {"+4", 4},
+      {"5abc", 5},
+      {"abc", 0},
+      {"", 0},
+      {"99999999999", INT32_MAX},
       {"-99999999999", INT32_MIN},
   };
   for (const NumberCase& c : cases) {

@@ -22,7 +22,7 @@ TEST_P(HlsBuiltinTest, SetsHueLightnessSaturationAndYieldsHue) {
 
 INSTANTIATE_TEST_SUITE_P(
     RedGreyBlack, HlsBuiltinTest,
-    ::testing::Values(HlsCase{"HLS(255, 0, 0)", 255.0, 127.5, 255.0},  // red at the top
+    ::testing::Values(HlsCase{"HLS(255, 0, 0)", 255.0, 127.5, 255.0},    // red at the top
                       HlsCase{"HLS(300, -20, 0)", 255.0, 127.5, 255.0},  // clamped
                       HlsCase{"HLS(0, 255, 0)", 85.0, 127.5, 255.0},
                       HlsCase{"HLS(0, 0, 255)", 170.0, 127.5, 255.0},
@@ -72,9 +72,10 @@ TEST_F(BuiltinTest, ColourConversionsLeaveTransparencyAlone) {
 // still the converted one.
 TEST(BuiltinUnboundTest, ColourConversionsYieldTheirValueBeforeBinding) {
   ScriptEngine engine;
-  ASSERT_GT(engine.Compile("h = HLS(0, 255, 0); g = RGB(0, 127.5, 255);", -1), 0);
-  double result = 0.0;
-  engine.Run(&result, -1);
+  ASSERT_GT(
+      engine.Compile("h = HLS(0, 255, 0); g = RGB(0, 127.5, 255);", ProgramSlot::kScratch).length,
+      0);
+  engine.Run(ProgramSlot::kScratch);
   double h = 0.0;
   double g = -1.0;
   engine.LookupNumber("h", &h);

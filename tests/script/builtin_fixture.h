@@ -76,13 +76,12 @@ class BuiltinTest : public ::testing::Test {
     engine.BindRun(&srcRgb, &srcT, &dstRgb, &dstT);
   }
 
-  // Compiles and runs a statement sequence; returns Run's result.
-  int32_t RunText(const std::string& text) {
-    int32_t compiled = engine.Compile(text.c_str(), -1);
-    EXPECT_GT(compiled, 0) << "does not compile: " << text << " (line " << engine.errorLine
-                           << ")";
-    double result = 0.0;
-    return engine.Run(&result, -1);
+  // Compiles and runs a statement sequence; returns Run's outcome.
+  RunOutcome RunText(const std::string& text) {
+    CompileOutcome compiled = engine.Compile(text.c_str(), ProgramSlot::kScratch);
+    EXPECT_EQ(compiled.status, CompileOutcome::Status::kCompiled)
+        << "does not compile: " << text << " (line " << compiled.errorLine << ")";
+    return engine.Run(ProgramSlot::kScratch);
   }
 
   double Var(const char* name) {

@@ -13,12 +13,10 @@ struct NumericCase {
   double expected;
 };
 
-class NumericBuiltinTest : public BuiltinTest,
-                           public ::testing::WithParamInterface<NumericCase> {};
+class NumericBuiltinTest : public BuiltinTest, public ::testing::WithParamInterface<NumericCase> {};
 
 TEST_P(NumericBuiltinTest, GivesExpectedValue) {
-  EXPECT_NEAR(Eval(GetParam().expression), GetParam().expected, 1e-12)
-      << GetParam().expression;
+  EXPECT_NEAR(Eval(GetParam().expression), GetParam().expected, 1e-12) << GetParam().expression;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -33,18 +31,19 @@ INSTANTIATE_TEST_SUITE_P(
                       NumericCase{"exp(0)", 1.0}, NumericCase{"sin(0)", 0.0},
                       NumericCase{"cos(0)", 1.0}, NumericCase{"tan(0)", 0.0}));
 
-INSTANTIATE_TEST_SUITE_P(
-    IntRoundsDownWithTolerance, NumericBuiltinTest,
-    ::testing::Values(NumericCase{"int(2.7)", 2.0}, NumericCase{"int(0)", 0.0},
-                      NumericCase{"int(-2.7)", -3.0}, NumericCase{"int(-0.5)", -1.0},
-                      NumericCase{"int(-1.0)", -1.0}, NumericCase{"int(-2.000001)", -2.0},
-                      NumericCase{"int(-2.0001)", -3.0},
-                      NumericCase{"int(2147483646.5)", 2147483646.0},
-                      NumericCase{"int(-2147483647.5)", -2147483648.0},
-                      // An int32 result: beyond that range it saturates.
-                      NumericCase{"int(3000000000.5)", 2147483647.0},
-                      NumericCase{"int(-3000000000.5)", -2147483648.0},
-                      NumericCase{"int(0 * 1e999)", 0.0}));
+INSTANTIATE_TEST_SUITE_P(IntRoundsDownWithTolerance, NumericBuiltinTest,
+                         ::testing::Values(NumericCase{"int(2.7)", 2.0}, NumericCase{"int(0)", 0.0},
+                                           NumericCase{"int(-2.7)", -3.0},
+                                           NumericCase{"int(-0.5)", -1.0},
+                                           NumericCase{"int(-1.0)", -1.0},
+                                           NumericCase{"int(-2.000001)", -2.0},
+                                           NumericCase{"int(-2.0001)", -3.0},
+                                           NumericCase{"int(2147483646.5)", 2147483646.0},
+                                           NumericCase{"int(-2147483647.5)", -2147483648.0},
+                                           // An int32 result: beyond that range it saturates.
+                                           NumericCase{"int(3000000000.5)", 2147483647.0},
+                                           NumericCase{"int(-3000000000.5)", -2147483648.0},
+                                           NumericCase{"int(0 * 1e999)", 0.0}));
 
 INSTANTIATE_TEST_SUITE_P(
     ComparisonsAndSigns, NumericBuiltinTest,
@@ -54,10 +53,10 @@ INSTANTIATE_TEST_SUITE_P(
                       NumericCase{"sgn(7)", 1.0}, NumericCase{"atan2(1, 0)", kPi / 2},
                       NumericCase{"atan2(0, -1)", kPi}, NumericCase{"atan2(-1, 0)", -kPi / 2}));
 
-INSTANTIATE_TEST_SUITE_P(
-    RandomNumbers, NumericBuiltinTest,
-    ::testing::Values(NumericCase{"rand(5, 5)", 5.0}, NumericCase{"srand(1) + 7", 7.0},
-                      NumericCase{"srand(12345)", 0.0}));
+INSTANTIATE_TEST_SUITE_P(RandomNumbers, NumericBuiltinTest,
+                         ::testing::Values(NumericCase{"rand(5, 5)", 5.0},
+                                           NumericCase{"srand(1) + 7", 7.0},
+                                           NumericCase{"srand(12345)", 0.0}));
 
 // min and max keep the first argument on a tie; a signed zero shows which
 // argument came back.
@@ -96,8 +95,9 @@ TEST_F(BuiltinTest, RandCountsDownFromMaxByTheLibraryGenerator) {
 }
 
 TEST_F(BuiltinTest, SrandRepeatsTheSequence) {
-  RunText("srand(42); a = rand(0, 100); b = rand(0, 100); srand(42); c = rand(0, 100);"
-          " d = rand(0, 100);");
+  RunText(
+      "srand(42); a = rand(0, 100); b = rand(0, 100); srand(42); c = rand(0, 100);"
+      " d = rand(0, 100);");
   EXPECT_EQ(Var("a"), Var("c"));
   EXPECT_EQ(Var("b"), Var("d"));
   RunText("srand(43); e = rand(0, 100); f = rand(0, 100);");
@@ -108,9 +108,9 @@ TEST_F(BuiltinTest, SrandRepeatsTheSequence) {
 // functions need nothing from a run.
 TEST(BuiltinUnboundTest, NumericFunctionsWorkBeforeBinding) {
   ScriptEngine engine;
-  ASSERT_GT(engine.Compile("v = sqrt(-16) + max(1, 2) + int(-0.5);", -1), 0);
-  double result = 0.0;
-  engine.Run(&result, -1);
+  ASSERT_GT(engine.Compile("v = sqrt(-16) + max(1, 2) + int(-0.5);", ProgramSlot::kScratch).length,
+            0);
+  engine.Run(ProgramSlot::kScratch);
   double v = 0.0;
   ASSERT_EQ(engine.LookupNumber("v", &v), 1);
   EXPECT_DOUBLE_EQ(v, 5.0);

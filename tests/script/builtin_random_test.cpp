@@ -12,9 +12,9 @@ namespace {
 
 // Values for every argument and variable: "nan" and "inf" are variables
 // the program sets first.
-const char* const kValues[] = {"0",   "1",    "-1",   "0.5",  "-0.5", "2.7",   "-3.2", "7",
-                               "255", "256",  "-256", "300",  "1e9",  "-1e9",  "1e300",
-                               "inf", "-inf", "nan",  "cx",   "-cx - 1", "xs",  "-ys"};
+const char* const kValues[] = {"0",    "1",   "-1",   "0.5",     "-0.5", "2.7",  "-3.2",  "7",
+                               "255",  "256", "-256", "300",     "1e9",  "-1e9", "1e300", "inf",
+                               "-inf", "nan", "cx",   "-cx - 1", "xs",   "-ys"};
 
 // The built-ins that touch images, with their argument counts.
 const char* const kCalls[][2] = {
@@ -75,19 +75,21 @@ class RandomImageCallTest : public BuiltinTest {
 
 TEST_F(RandomImageCallTest, NoCallReachesOutsideAnImage) {
   Random random(20261207);
-  ASSERT_GT(engine.Compile("SetMatrix3(1, 1, 2, 1, 2, 4, 2, 1, 2, 1, 0.0625);"
-                           "SetMatrix5(2, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,"
-                           " 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0.04);",
-                           -1),
+  ASSERT_GT(engine
+                .Compile("SetMatrix3(1, 1, 2, 1, 2, 4, 2, 1, 2, 1, 0.0625);"
+                         "SetMatrix5(2, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,"
+                         " 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0.04);",
+                         ProgramSlot::kScratch)
+                .length,
             0);
-  engine.Run(nullptr, -1);
+  engine.Run(ProgramSlot::kScratch);
   for (int round = 0; round < 1500; ++round) {
     RandomPlanes(random);
     RandomSlots(random);
     for (int program = 0; program < 5; ++program) {
       std::string text = RandomProgram(random);
-      ASSERT_GT(engine.Compile(text.c_str(), -1), 0) << text;
-      engine.Run(nullptr, -1);
+      ASSERT_GT(engine.Compile(text.c_str(), ProgramSlot::kScratch).length, 0) << text;
+      engine.Run(ProgramSlot::kScratch);
     }
   }
 }

@@ -9,11 +9,11 @@ namespace {
 
 // Every built-in that needs the planes or the bound variables of a run.
 const char* const kRunCalls[] = {
-    "R(0, 0)",      "G(1, 1)",      "B(-1, 0)",     "T(0, 2)",       "_R(0, 0)",
-    "_G(0, 0)",     "_B(0, 0)",     "_T(0, 0)",     "get(0, 0)",     "_get(0, 0)",
-    "add(0, 0, 1)", "_add(0, 0, 1)", "getb(0, 0, 0)", "clean(0)",     "Conv(0, 0, 0)",
-    "_Conv(0, 0, 0)", "_Fill(1, 2, 3)", "_FillT(9)",  "_Copy(-1)",     "_Copy(1)",
-    "_Copy(0)",     "_Draw(0, 0, 0)", "_DrawT(0, 0, 0)", "_Pset(0, 0)", "_Tset(0, 0)",
+    "R(0, 0)",        "G(1, 1)",        "B(-1, 0)",        "T(0, 2)",     "_R(0, 0)",
+    "_G(0, 0)",       "_B(0, 0)",       "_T(0, 0)",        "get(0, 0)",   "_get(0, 0)",
+    "add(0, 0, 1)",   "_add(0, 0, 1)",  "getb(0, 0, 0)",   "clean(0)",    "Conv(0, 0, 0)",
+    "_Conv(0, 0, 0)", "_Fill(1, 2, 3)", "_FillT(9)",       "_Copy(-1)",   "_Copy(1)",
+    "_Copy(0)",       "_Draw(0, 0, 0)", "_DrawT(0, 0, 0)", "_Pset(0, 0)", "_Tset(0, 0)",
 };
 
 class UnboundCallTest : public ::testing::TestWithParam<const char*> {
@@ -28,9 +28,8 @@ class UnboundCallTest : public ::testing::TestWithParam<const char*> {
 
   double Evaluate() {
     std::string text = std::string("v = ") + GetParam() + ";";
-    EXPECT_GT(engine.Compile(text.c_str(), -1), 0) << text;
-    double result = 0.0;
-    engine.Run(&result, -1);
+    EXPECT_GT(engine.Compile(text.c_str(), ProgramSlot::kScratch).length, 0) << text;
+    engine.Run(ProgramSlot::kScratch);
     double v = -1.0;
     engine.LookupNumber("v", &v);
     return v;
@@ -63,12 +62,13 @@ INSTANTIATE_TEST_SUITE_P(PixelAndImageBuiltins, UnboundCallTest, ::testing::Valu
 TEST(BuiltinUnboundTest, MatricesAndSlotSizesNeedNoRun) {
   ScriptEngine engine;
   ASSERT_GT(engine.imageSlot[1].Create(3, 5, 1), 0);
-  ASSERT_GT(engine.Compile("a = SetMatrix3(1, 1, 2, 3, 4, 5, 6, 7, 8, 9, 0.5); b = xs(1);"
-                           " c = ys(1);",
-                           -1),
+  ASSERT_GT(engine
+                .Compile("a = SetMatrix3(1, 1, 2, 3, 4, 5, 6, 7, 8, 9, 0.5); b = xs(1);"
+                         " c = ys(1);",
+                         ProgramSlot::kScratch)
+                .length,
             0);
-  double result = 0.0;
-  engine.Run(&result, -1);
+  engine.Run(ProgramSlot::kScratch);
   double a = 0.0, b = 0.0, c = 0.0;
   engine.LookupNumber("a", &a);
   engine.LookupNumber("b", &b);

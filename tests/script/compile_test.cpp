@@ -142,28 +142,32 @@ TEST(Compile, Rejections) {
   };
   for (const char* text : texts) {
     ScriptEngine engine;
-    EXPECT_EQ(engine.Compile(text, -1), 0) << text;
+    EXPECT_EQ(engine.Compile(text, ProgramSlot::kScratch).length, 0) << text;
   }
 }
 
 TEST(Compile, ResultsAndSlots) {
   ScriptEngine engine;
-  EXPECT_EQ(engine.Compile("", 0), 0);  // empty: 0, which callers accept
-  EXPECT_EQ(engine.errorLine, 1);
-  EXPECT_EQ(engine.Compile("\n\n", -1), 2);
+  // An empty text is an empty program, no error; blanks alone are no program.
+  EXPECT_EQ(engine.Compile("", ProgramSlot::kInit).status, CompileOutcome::Status::kEmpty);
+  EXPECT_EQ(engine.Compile(nullptr, ProgramSlot::kScratch).status, CompileOutcome::Status::kEmpty);
+  EXPECT_EQ(engine.Compile(" ", ProgramSlot::kScratch).status, CompileOutcome::Status::kError);
+  EXPECT_EQ(engine.Compile("\n\n", ProgramSlot::kScratch).length, 2);
   EXPECT_EQ(engine.scratchCode.size, 0);
-  EXPECT_EQ(engine.Compile("x = 1;", 1), 6);
+  EXPECT_EQ(engine.Compile("x = 1;", ProgramSlot::kTransform).length, 6);
   EXPECT_EQ(engine.programSlots[1].size, 4);
   // A failed compile leaves the code of the statements that compiled.
-  EXPECT_EQ(engine.Compile("y = 2;\nz = ;", 1), 0);
+  CompileOutcome failed = engine.Compile("y = 2;\nz = ;", ProgramSlot::kTransform);
+  EXPECT_TRUE(failed.Failed());
+  EXPECT_EQ(failed.errorLine, 2);
+  EXPECT_EQ(failed.length, 0);
   char out[256];
   DisassembleProgram(engine, engine.programSlots[1], out, sizeof(out));
   EXPECT_STREQ(out, "VAR y | CONST 2 | OP = | END");
   EXPECT_EQ(engine.programSlots[0].size, 0);
   // Slot -1 leaves the program slots alone.
-  EXPECT_EQ(engine.Compile("w = 3;", -1), 6);
+  EXPECT_EQ(engine.Compile("w = 3;", ProgramSlot::kScratch).length, 6);
   EXPECT_EQ(engine.programSlots[1].size, 4);
-  EXPECT_EQ(engine.Compile(nullptr, -1), 0);
 }
 
 struct ErrorLineCase {
@@ -188,23 +192,27 @@ TEST(Compile, ErrorLines) {
   };
   for (const ErrorLineCase& c : cases) {
     ScriptEngine engine;
-    EXPECT_EQ(engine.Compile(c.text, -1), 0) << c.text;
+    CompileOutcome outcome = engine.Compile(c.text, ProgramSlot::kScratch);
+    EXPECT_EQ(outcome.status, CompileOutcome::Status::kError) << c.text;
+    EXPECT_EQ(outcome.errorLine, c.line) << c.text;
     EXPECT_EQ(engine.errorLine, c.line) << c.text;
   }
 }
 
 TEST(CompileList, ParameterExpressions) {
   ScriptEngine engine;
-  EXPECT_EQ(engine.CompileList("1, 2 + 3, x", -1), 11);
+  EXPECT_EQ(engine.CompileList("1, 2 + 3, x", ProgramSlot::kScratch).length, 11);
   char out[256];
   DisassembleProgram(engine, engine.scratchCode, out, sizeof(out));
   EXPECT_STREQ(out, "CONST 1 | CONST 2 | CONST 3 | OP + | VAR x");
   EXPECT_EQ(engine.errorLine, 1);
-  EXPECT_EQ(engine.CompileList("1, 2;", -1), 0);  // no statements
-  EXPECT_EQ(engine.CompileList("a < b", -1), 0);  // no comparison outside parentheses
-  EXPECT_EQ(engine.CompileList("(a < b)", -1), 7);
-  EXPECT_EQ(engine.CompileList("", -1), 0);
-  EXPECT_EQ(engine.CompileList("7", 0), 1);
+  EXPECT_EQ(engine.CompileList("1, 2;", ProgramSlot::kScratch).length, 0);  // no statements
+  EXPECT_EQ(engine.CompileList("a < b", ProgramSlot::kScratch).length,
+            0);  // no comparison outside parentheses
+  EXPECT_EQ(engine.CompileList("(a < b)", ProgramSlot::kScratch).length, 7);
+  EXPECT_EQ(engine.CompileList("", ProgramSlot::kScratch).status, CompileOutcome::Status::kEmpty);
+  EXPECT_EQ(engine.CompileList("1, 2;", ProgramSlot::kScratch).status, CompileOutcome::Status::kError);
+  EXPECT_EQ(engine.CompileList("7", ProgramSlot::kInit).length, 1);
   EXPECT_EQ(engine.programSlots[0].size, 1);
 }
 

@@ -19,19 +19,19 @@ std::string Repeat(const std::string& piece, int count) {
 TEST(Nesting, TwoThousandParenthesesFailOnTheirLine) {
   ScriptEngine engine;
   std::string text = "x = 1;\ny = " + Repeat("(", 2000) + "1" + Repeat(")", 2000) + ";\n";
-  EXPECT_EQ(engine.Compile(text.c_str(), -1), 0);
+  EXPECT_EQ(engine.Compile(text.c_str(), ProgramSlot::kScratch).length, 0);
   EXPECT_EQ(engine.errorLine, 2);
   // Unbalanced ones too.
   std::string open = "\n\n" + Repeat("(", 2000);
-  EXPECT_EQ(engine.Compile(open.c_str(), -1), 0);
+  EXPECT_EQ(engine.Compile(open.c_str(), ProgramSlot::kScratch).length, 0);
   EXPECT_EQ(engine.errorLine, 3);
 }
 
 TEST(Nesting, ModerateParenthesesCompileAndRun) {
   ScriptEngine engine;
   std::string text = "x = " + Repeat("(", 60) + "1 + 2" + Repeat(")", 60) + ";";
-  EXPECT_GT(engine.Compile(text.c_str(), -1), 0);
-  EXPECT_EQ(engine.Run(nullptr, -1), 0);
+  EXPECT_GT(engine.Compile(text.c_str(), ProgramSlot::kScratch).length, 0);
+  EXPECT_EQ(engine.Run(ProgramSlot::kScratch).status, RunOutcome::Status::kFinished);
   EXPECT_EQ(Variable(engine, "x"), 3.0);
 }
 
@@ -39,18 +39,18 @@ TEST(Nesting, ThousandUnaryMinusSignsCompile) {
   ScriptEngine engine;
   std::string even = "x = " + Repeat("- ", 1000) + "y;";
   engine.DefineVariable("y", 4.0);
-  ASSERT_GT(engine.Compile(even.c_str(), -1), 0);
+  ASSERT_GT(engine.Compile(even.c_str(), ProgramSlot::kScratch).length, 0);
   EXPECT_EQ(engine.scratchCode.size, 1000 + 4);
-  engine.Run(nullptr, -1);
+  engine.Run(ProgramSlot::kScratch);
   EXPECT_EQ(Variable(engine, "x"), 4.0);
   std::string odd = "x = " + Repeat("-", 999) + "y;";
-  ASSERT_GT(engine.Compile(odd.c_str(), -1), 0);
-  engine.Run(nullptr, -1);
+  ASSERT_GT(engine.Compile(odd.c_str(), ProgramSlot::kScratch).length, 0);
+  engine.Run(ProgramSlot::kScratch);
   EXPECT_EQ(Variable(engine, "x"), -4.0);
   // The last sign belongs to the literal: 999 NEG of the constant -1.
   std::string literal = "x = " + Repeat("-", 1000) + "1;";
-  ASSERT_GT(engine.Compile(literal.c_str(), -1), 0);
-  engine.Run(nullptr, -1);
+  ASSERT_GT(engine.Compile(literal.c_str(), ProgramSlot::kScratch).length, 0);
+  engine.Run(ProgramSlot::kScratch);
   EXPECT_EQ(Variable(engine, "x"), 1.0);
 }
 
@@ -68,7 +68,7 @@ TEST(Nesting, DeepCallsBlocksAndBodies) {
   };
   for (const std::string& text : texts) {
     ScriptEngine engine;
-    int32_t n = engine.Compile(text.c_str(), -1);
+    int32_t n = engine.Compile(text.c_str(), ProgramSlot::kScratch).length;
     if (n == 0)
       EXPECT_GE(engine.errorLine, 1);
     else
@@ -79,7 +79,7 @@ TEST(Nesting, DeepCallsBlocksAndBodies) {
 TEST(Nesting, TooDeepBlockReportsTheLineWhereItHappened) {
   ScriptEngine engine;
   std::string text = Repeat("if (a) {\n", 400) + "x = 1;\n" + Repeat("}\n", 400);
-  ASSERT_EQ(engine.Compile(text.c_str(), -1), 0);
+  ASSERT_EQ(engine.Compile(text.c_str(), ProgramSlot::kScratch).length, 0);
   // The limit is reached inside the nest, well past the first line.
   EXPECT_GT(engine.errorLine, 50);
   EXPECT_LE(engine.errorLine, 401);
@@ -94,7 +94,8 @@ TEST(Nesting, ReasonableDepthsCompile) {
   };
   for (const std::string& text : texts) {
     ScriptEngine engine;
-    EXPECT_EQ(engine.Compile(text.c_str(), -1), static_cast<int32_t>(text.size()))
+    EXPECT_EQ(engine.Compile(text.c_str(), ProgramSlot::kScratch).length,
+              static_cast<int32_t>(text.size()))
         << text.substr(0, 40);
   }
 }
@@ -115,7 +116,7 @@ struct CompileJob {
 void* CompileOnThread(void* argument) {
   CompileJob* job = static_cast<CompileJob*>(argument);
   ScriptEngine engine;
-  job->result = engine.Compile(job->text.c_str(), -1);
+  job->result = engine.Compile(job->text.c_str(), ProgramSlot::kScratch).length;
   return nullptr;
 }
 

@@ -143,16 +143,17 @@ TEST(RandomTexts, TokenSoupNeverFaults) {
   for (int k = 0; k < 70000; ++k) {
     if (k % 2000 == 0) engine.reset(new ScriptEngine());  // keeps the table small
     std::string text = TokenSoup(random);
-    engine->Compile(text.c_str(), k % 3 - 1);
+    engine->Compile(text.c_str(), static_cast<ProgramSlot>(k % 3 - 1));
     ASSERT_GE(engine->errorLine, 1);
     // A failed compile leaves the statements that did compile, which a
     // caller may still run. Soup may form an endless loop: only loop-free
     // code is run.
     if (!HasLoop(engine->scratchCode)) {
-      engine->Run(nullptr, -1);
+      engine->Run(ProgramSlot::kScratch);
       ++runs;
     }
-    if (engine->CompileList(text.c_str(), -1) > 0) engine->Run(nullptr, -1);
+    if (engine->CompileList(text.c_str(), ProgramSlot::kScratch).length > 0)
+      engine->Run(ProgramSlot::kScratch);
   }
   EXPECT_GT(runs, 60000);
 }
@@ -169,11 +170,11 @@ TEST(RandomTexts, StructuredProgramsCompileAndRun) {
     }
     std::string text = writer.Program();
     if (text.size() > 2047) continue;
-    int32_t n = engine->Compile(text.c_str(), 1);
+    int32_t n = engine->Compile(text.c_str(), ProgramSlot::kTransform).length;
     EXPECT_EQ(n, static_cast<int32_t>(text.size())) << text;
     if (n > 0) {
       ++compiled;
-      engine->Run(nullptr, 1);
+      engine->Run(ProgramSlot::kTransform);
     }
   }
   EXPECT_GT(compiled, 25000);

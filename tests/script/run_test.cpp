@@ -50,26 +50,26 @@ TEST(Run, Operators) {
   };
   for (const ValueCase& c : cases) {
     ScriptEngine engine;
-    int outcome = 0;
+    RunOutcome outcome;
     // Parenthesised, a whole comparison or logical expression is one value.
     std::string text = std::string("(") + c.text + ")";
     double value = Evaluate(engine, text.c_str(), &outcome);
-    EXPECT_EQ(outcome, 1) << c.text;
+    EXPECT_TRUE(outcome.HasValue()) << c.text;
     EXPECT_EQ(value, c.value) << c.text;
   }
 }
 
 TEST(Run, StatementsLeaveNothing) {
   ScriptEngine engine;
-  int outcome = -5;
+  RunOutcome outcome;
   EXPECT_EQ(Evaluate(engine, "x = 5;", &outcome), 0.0);
-  EXPECT_EQ(outcome, 0);
+  EXPECT_EQ(outcome.status, RunOutcome::Status::kFinished);
   EXPECT_EQ(Variable(engine, "x"), 5.0);
   EXPECT_EQ(Evaluate(engine, "x = y = 3;", &outcome), 0.0);
   EXPECT_EQ(Variable(engine, "x"), 3.0);
   EXPECT_EQ(Variable(engine, "y"), 3.0);
   EXPECT_EQ(Evaluate(engine, "x + 1", &outcome), 4.0);  // a bare expression list
-  EXPECT_EQ(outcome, 1);
+  EXPECT_EQ(outcome.status, RunOutcome::Status::kFinishedWithValue);
 }
 
 TEST(Run, HandBuiltCode) {
@@ -83,28 +83,31 @@ TEST(Run, HandBuiltCode) {
   Instruction* op = engine.scratchCode.SetAtGrow(2);
   op->kind = KIND_OP;
   op->code = OP_ADD;
-  double result = 0.0;
-  EXPECT_EQ(engine.Run(&result, -1), 1);
-  EXPECT_EQ(result, 5.0);
-  EXPECT_EQ(engine.Run(nullptr, -1), 1);
+  RunOutcome outcome = engine.Run(ProgramSlot::kScratch);
+  EXPECT_EQ(outcome.status, RunOutcome::Status::kFinishedWithValue);
+  EXPECT_EQ(outcome.value, 5.0);
 
-  // Codes and kinds the loop does not know stop it without a result.
-  op->code = 0x7777;
-  result = 8.0;
-  EXPECT_EQ(engine.Run(&result, -1), 0);
-  EXPECT_EQ(result, 8.0);
-  op->kind = 9;
-  EXPECT_EQ(engine.Run(&result, -1), 0);
-  EXPECT_EQ(result, 8.0);
-  // A variable record that names no cell.
-  op->kind = KIND_VAR;
-  op->cell = nullptr;
-  EXPECT_EQ(engine.Run(&result, -1), 0);
-  EXPECT_EQ(result, 8.0);
-  // A loop end without its start.
-  op->kind = KIND_OP;
-  op->code = OP_LOOP_END;
-  EXPECT_EQ(engine.Run(&result, -1), 0);
+  // Codes and kinds the loop does not know, a variable record that names no
+  // cell, a loop end without its start: each stops the run as a bad record.
+  const auto unknownCode = [](Instruction* r) { r->code = 0x7777; };
+  const auto unknownKind = [](Instruction* r) { r->kind = 9; };
+  const auto noCell = [](Instruction* r) {
+    r->kind = KIND_VAR;
+    r->cell = nullptr;
+  };
+  const auto loopEnd = [](Instruction* r) {
+    r->kind = KIND_OP;
+    r->code = OP_LOOP_END;
+  };
+  for (void (*spoil)(Instruction*) : {+unknownCode, +unknownKind, +noCell, +loopEnd}) {
+    spoil(op);
+    outcome = engine.Run(ProgramSlot::kScratch);
+    EXPECT_EQ(outcome.status, RunOutcome::Status::kStopped);
+    EXPECT_EQ(outcome.stopReason, StopReason::kBadRecord);
+    EXPECT_EQ(outcome.value, 0.0);
+  }
+  // A slot outside the enumeration has no program.
+  EXPECT_EQ(engine.Run(static_cast<ProgramSlot>(2)).stopReason, StopReason::kBadRecord);
 }
 
 struct BranchCase {
@@ -127,9 +130,9 @@ TEST(Run, IfElseAndSkipping) {
   };
   for (const BranchCase& c : cases) {
     ScriptEngine engine;
-    int outcome = 0;
+    RunOutcome outcome;
     Evaluate(engine, c.text, &outcome);
-    EXPECT_EQ(outcome, 0) << c.text;
+    EXPECT_EQ(outcome.status, RunOutcome::Status::kFinished) << c.text;
     EXPECT_EQ(Variable(engine, "x"), c.x) << c.text;
   }
 }
@@ -159,8 +162,10 @@ TEST(Run, TenLoopsInsideEachOtherRunAndAnEleventhStops) {
     text += "done = 1; ";
     for (int k = 0; k < depth; ++k) text += "} ";
     ScriptEngine engine;
-    ASSERT_GT(engine.Compile(text.c_str(), -1), 0);
-    EXPECT_EQ(engine.Run(nullptr, -1), 0);
+    ASSERT_GT(engine.Compile(text.c_str(), ProgramSlot::kScratch).length, 0);
+    RunOutcome outcome = engine.Run(ProgramSlot::kScratch);
+    EXPECT_EQ(outcome.status, depth == 10 ? RunOutcome::Status::kFinished : RunOutcome::Status::kStopped);
+    EXPECT_EQ(outcome.stopReason, depth == 10 ? StopReason::kNone : StopReason::kLoopNesting);
     EXPECT_EQ(Variable(engine, "done"), depth == 10 ? 1.0 : 0.0) << depth;
   }
 }
@@ -168,7 +173,7 @@ TEST(Run, TenLoopsInsideEachOtherRunAndAnEleventhStops) {
 TEST(Run, Exit) {
   struct ExitCase {
     const char* text;
-    int32_t outcome;
+    int32_t code;
   } cases[] = {
       {"x = 1; exit(3); x = 5;", 3},
       {"exit(-1);", -1},
@@ -182,10 +187,11 @@ TEST(Run, Exit) {
   };
   for (const ExitCase& c : cases) {
     ScriptEngine engine;
-    double result = 77.0;
-    ASSERT_GT(engine.Compile(c.text, -1), 0) << c.text;
-    EXPECT_EQ(engine.Run(&result, -1), c.outcome) << c.text;
-    EXPECT_EQ(result, 77.0) << c.text;  // exit writes no result
+    ASSERT_GT(engine.Compile(c.text, ProgramSlot::kScratch).length, 0) << c.text;
+    RunOutcome outcome = engine.Run(ProgramSlot::kScratch);
+    EXPECT_EQ(outcome.status, RunOutcome::Status::kExited) << c.text;  // exit(0) too
+    EXPECT_EQ(outcome.exitCode, c.code) << c.text;
+    EXPECT_EQ(outcome.value, 0.0) << c.text;  // exit leaves no result
   }
   ScriptEngine engine;
   Evaluate(engine, "x = 1; exit(3); x = 5;");
@@ -219,9 +225,9 @@ TEST(Run, StringsWhereValuesAreNeededStop) {
   };
   for (const char* text : texts) {
     ScriptEngine engine;
-    int outcome = 5;
+    RunOutcome outcome;
     double value = Evaluate(engine, text, &outcome, 42.0);
-    EXPECT_EQ(outcome, 0) << text;
+    EXPECT_EQ(outcome.stopReason, StopReason::kMissingOperand) << text;
     EXPECT_EQ(value, 42.0) << text;  // stopped: result untouched
     EXPECT_EQ(Variable(engine, "x"), 0.0) << text;
   }
@@ -246,36 +252,40 @@ std::string NumberList(int count) {
 TEST(Run, DeepStatementsNeverLeaveTheStacks) {
   ScriptEngine engine;
   std::string wide = NumberList(300);
-  int outcome = 9;
+  RunOutcome outcome;
   // 300 pending values: too many for the 200 entries after Reset...
   EXPECT_EQ(Evaluate(engine, wide.c_str(), &outcome, 1.5), 1.5);
-  EXPECT_EQ(outcome, 0);
+  EXPECT_EQ(outcome.stopReason, StopReason::kStackFull);
   // ...and enough with the 500 of a run.
   engine.PrepareRun(kRunStackSize);
   EXPECT_EQ(Evaluate(engine, wide.c_str(), &outcome), 300.0);
-  EXPECT_EQ(outcome, 1);
+  EXPECT_EQ(outcome.status, RunOutcome::Status::kFinishedWithValue);
   std::string exact = NumberList(500);
   EXPECT_EQ(Evaluate(engine, exact.c_str(), &outcome), 500.0);
   std::string over = NumberList(501);
   EXPECT_EQ(Evaluate(engine, over.c_str(), &outcome, 1.5), 1.5);
-  EXPECT_EQ(outcome, 0);
+  EXPECT_EQ(outcome.stopReason, StopReason::kStackFull);
   engine.PrepareRun(0);
   EXPECT_EQ(Evaluate(engine, "1", &outcome, 1.5), 1.5);
-  EXPECT_EQ(outcome, 0);
+  EXPECT_EQ(outcome.stopReason, StopReason::kStackFull);
 }
 
 TEST(Run, ValuesPilingUpInALoopStopTheRun) {
   // Each pass leaves one value of the condition list behind and the body
   // holds no END to clear it: the stack fills and the run stops.
   ScriptEngine engine;
-  ASSERT_GT(engine.Compile("while (7, 1) { if (0) x = 1; }", -1), 0);
-  EXPECT_EQ(engine.Run(nullptr, -1), 0);
+  ASSERT_GT(engine.Compile("while (7, 1) { if (0) x = 1; }", ProgramSlot::kScratch).length, 0);
+  EXPECT_EQ(engine.Run(ProgramSlot::kScratch).stopReason, StopReason::kStackFull);
 }
 
 TEST(Run, TextRegisterHoldsTheLastString) {
   ScriptEngine engine;
-  ASSERT_GT(engine.Compile("\"first\"; \"0123456789012345678901234567890123456789\";", -1), 0);
-  EXPECT_EQ(engine.Run(nullptr, -1), 0);
+  ASSERT_GT(engine
+                .Compile("\"first\"; \"0123456789012345678901234567890123456789\";",
+                         ProgramSlot::kScratch)
+                .length,
+            0);
+  EXPECT_EQ(engine.Run(ProgramSlot::kScratch).status, RunOutcome::Status::kFinished);
 }
 
 }  // namespace

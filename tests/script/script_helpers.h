@@ -8,23 +8,28 @@
 // The disassembly of the scratch code after compiling `text`, or
 // "ERROR line n" when it did not compile.
 inline std::string Listing(ScriptEngine& engine, const char* text) {
-  if (engine.Compile(text, -1) == 0 && text[0] != '\0')
-    return "ERROR line " + std::to_string(engine.errorLine);
+  CompileOutcome outcome = engine.Compile(text, ProgramSlot::kScratch);
+  if (outcome.Failed()) return "ERROR line " + std::to_string(outcome.errorLine);
   char out[4096];
   DisassembleProgram(engine, engine.scratchCode, out, sizeof(out));
   return out;
 }
 
 // Compiles `text` (statements, or else a bare expression list) into scratch
-// code and runs it; *outcome gets Run's result (-999: did not compile).
-// Returns the value left, or the untouched start value.
-inline double Evaluate(ScriptEngine& engine, const char* text, int* outcome = nullptr,
+// code and runs it; *outcome gets Run's outcome (stopped with a bad record
+// when the text did not compile). Returns the value left, 0 when the run
+// finished without one, or `start` when it did not finish.
+inline double Evaluate(ScriptEngine& engine, const char* text, RunOutcome* outcome = nullptr,
                        double start = -12345.0) {
-  double result = start;
-  bool compiled = engine.Compile(text, -1) > 0 || engine.CompileList(text, -1) > 0;
-  int ran = compiled ? engine.Run(&result, -1) : -999;
+  bool compiled =
+      engine.Compile(text, ProgramSlot::kScratch).status == CompileOutcome::Status::kCompiled ||
+      engine.CompileList(text, ProgramSlot::kScratch).status == CompileOutcome::Status::kCompiled;
+  RunOutcome ran = {RunOutcome::Status::kStopped, StopReason::kBadRecord, 0, 0.0};
+  if (compiled) ran = engine.Run(ProgramSlot::kScratch);
   if (outcome != nullptr) *outcome = ran;
-  return result;
+  if (ran.status == RunOutcome::Status::kFinishedWithValue || ran.status == RunOutcome::Status::kFinished)
+    return ran.value;
+  return start;
 }
 
 inline double Variable(ScriptEngine& engine, const char* name) {

@@ -41,8 +41,8 @@ TEST(BuiltinVariables, ReinstallKeepsCellsAndResetsValues) {
   engine.DefineVariable("mine", 7.0);
   engine.InstallBuiltinVariables(small);
   double* cx = engine.VariableCell("cx");
-  ASSERT_EQ(engine.Compile("cx = 99; mine = mine + 1;", 0), 25);
-  EXPECT_EQ(engine.Run(nullptr, 0), 0);
+  ASSERT_EQ(engine.Compile("cx = 99; mine = mine + 1;", ProgramSlot::kInit).length, 25);
+  EXPECT_EQ(engine.Run(ProgramSlot::kInit).status, RunOutcome::Status::kFinished);
   EXPECT_EQ(*cx, 99.0);
   engine.InstallBuiltinVariables(large);
   EXPECT_EQ(engine.VariableCell("cx"), cx);
@@ -76,8 +76,8 @@ TEST(Variables, LookupOfAbsentNames) {
 
 TEST(Variables, CompilingTwiceReusesCells) {
   ScriptEngine engine;
-  ASSERT_GT(engine.Compile("alpha = beta + 1;", 0), 0);
-  ASSERT_GT(engine.Compile("alpha = beta + 1;", 1), 0);
+  ASSERT_GT(engine.Compile("alpha = beta + 1;", ProgramSlot::kInit).length, 0);
+  ASSERT_GT(engine.Compile("alpha = beta + 1;", ProgramSlot::kTransform).length, 0);
   EXPECT_EQ(engine.variableTable.count(), 2);
   EXPECT_EQ(engine.programSlots[0].data[0].cell, engine.programSlots[1].data[0].cell);
   EXPECT_EQ(engine.programSlots[0].data[1].cell, engine.VariableCell("beta"));
@@ -85,16 +85,16 @@ TEST(Variables, CompilingTwiceReusesCells) {
 
 TEST(Variables, FailedCompileStillCreatesNames) {
   ScriptEngine engine;
-  EXPECT_EQ(engine.Compile("fresh = ;", -1), 0);
+  EXPECT_EQ(engine.Compile("fresh = ;", ProgramSlot::kScratch).length, 0);
   EXPECT_NE(engine.VariableCell("fresh"), nullptr);
 }
 
 TEST(Variables, ValuesSurviveBetweenRuns) {
   ScriptEngine engine;
-  ASSERT_GT(engine.Compile("n = n + 1;", 0), 0);
-  engine.Run(nullptr, 0);
-  engine.Run(nullptr, 0);
-  engine.Run(nullptr, 0);
+  ASSERT_GT(engine.Compile("n = n + 1;", ProgramSlot::kInit).length, 0);
+  engine.Run(ProgramSlot::kInit);
+  engine.Run(ProgramSlot::kInit);
+  engine.Run(ProgramSlot::kInit);
   EXPECT_EQ(Variable(engine, "n"), 3.0);
 }
 
@@ -132,17 +132,15 @@ TEST(Engine, StartsEmptyAndResets) {
   ASSERT_NE(engine.programSlots, nullptr);
   EXPECT_EQ(engine.programSlots[0].size, 0);
   EXPECT_EQ(engine.programSlots[1].size, 0);
-  double result = 9.0;
-  EXPECT_EQ(engine.Run(&result, 0), 0);  // an empty program runs nothing
-  EXPECT_EQ(result, 0.0);
-  EXPECT_EQ(engine.Run(&result, 2), 0);  // no such slot
+  // An empty program runs nothing.
+  EXPECT_EQ(engine.Run(ProgramSlot::kInit).status, RunOutcome::Status::kFinished);
   EXPECT_EQ(engine.baseFolder[0], '\0');
 
   for (int32_t m = 0; m < kMatrixSlots; ++m) {
     for (int32_t k = 0; k < kMatrixCells; ++k) engine.matrixSlot[m][k] = 1.0;
     engine.matrixSize[m] = 5;
   }
-  ASSERT_GT(engine.Compile("x = 1;", 1), 0);
+  ASSERT_GT(engine.Compile("x = 1;", ProgramSlot::kTransform).length, 0);
   engine.PrepareRun(500);
   engine.Reset();
   EXPECT_EQ(engine.programSlots[1].size, 0);

@@ -14,9 +14,10 @@ TEST(EvaluateParamText, TruncatesTheLastValueOfTheList) {
     const char* text;
     int32_t value;
   } cases[] = {
-      {"50", 50},    {"2.9", 2},     {"-2.9", -2},        {"xs*3", 30}, {"cx+cy", 10},
-      {"1,7", 7},    {"3+", 0},      {"", 0},             {"(", 0},     {"5 junk", 0},
-      {"1e20", INT32_MAX}, {"-1e20", INT32_MIN}, {"exit(3)", 0},
+      {"50", 50},     {"2.9", 2},    {"-2.9", -2},        {"xs*3", 30},
+      {"cx+cy", 10},  {"1,7", 7},    {"3+", 0},           {"", 0},
+      {"(", 0},       {"5 junk", 0}, {"1e20", INT32_MAX}, {"-1e20", INT32_MIN},
+      {"exit(3)", 0},
   };
   ScriptEngine engine;
   for (const Case& c : cases) EXPECT_EQ(EvaluateParamText(engine, c.text), c.value) << c.text;
@@ -25,12 +26,12 @@ TEST(EvaluateParamText, TruncatesTheLastValueOfTheList) {
 
 TEST(EvaluateParamText, KeepsProgramsAndTheRunsImages) {
   ScriptEngine engine;
-  ASSERT_NE(engine.Compile("x=1;\r\n", 1), 0);
-  const int32_t transformSize = engine.ProgramAt(1)->size;
+  ASSERT_NE(engine.Compile("x=1;\r\n", ProgramSlot::kTransform).length, 0);
+  const int32_t transformSize = engine.ProgramAt(ProgramSlot::kTransform)->size;
   RgbtImage rgb(2, 2, 3), t(2, 2, 1), resultRgb(2, 2, 3), resultT(2, 2, 1);
   engine.BindRun(&rgb, &t, &resultRgb, &resultT);
   EXPECT_EQ(EvaluateParamText(engine, "ys+1"), 11);
-  EXPECT_EQ(engine.ProgramAt(1)->size, transformSize);
+  EXPECT_EQ(engine.ProgramAt(ProgramSlot::kTransform)->size, transformSize);
   EXPECT_EQ(engine.srcRgb, &rgb);
   EXPECT_EQ(engine.srcT, &t);
   EXPECT_EQ(engine.dstRgb, &resultRgb);
@@ -75,7 +76,7 @@ TEST(StripDeclarationLines, CompileErrorsKeepTheirLineNumbers) {
   char stripped[kProgramTextSize];
   StripDeclarationLines(init, "?", stripped, sizeof stripped);
   ScriptEngine engine;
-  EXPECT_EQ(engine.Compile(stripped, -1), 0);
+  EXPECT_EQ(engine.Compile(stripped, ProgramSlot::kScratch).length, 0);
   EXPECT_EQ(engine.errorLine, 3);
 }
 

@@ -38,9 +38,9 @@ TEST_F(PixelDriver, EveryModeOtherThanRoundAndLinearIsBezier) {
     EXPECT_EQ(Run(interpolation), 1);
     return std::vector<uint8_t>(destinationRgb.data, destinationRgb.data + 8 * 4 * 3);
   };
-  const std::vector<uint8_t> round = resultFor(kTransformRound);
-  const std::vector<uint8_t> linear = resultFor(kTransformLinear);
-  const std::vector<uint8_t> bezier = resultFor(kTransformBezier);
+  const std::vector<uint8_t> round = resultFor(kInterpRound);
+  const std::vector<uint8_t> linear = resultFor(kInterpLinear);
+  const std::vector<uint8_t> bezier = resultFor(kInterpBezier);
   EXPECT_EQ(Result(3, 1)[0], SampleBezier(sourceRgb, 3, 1, 0.5, 0.0, 0));
   EXPECT_NE(round, linear);
   EXPECT_NE(linear, bezier);
@@ -137,8 +137,13 @@ TEST_F(PixelDriver, OnlyCoordExactlyOneFetchesAtThePolarPosition) {
     const char* coord;
     int32_t fetchedColumn;  // -1: skipped
   } cases[] = {
-      {"1", 4},   {"1.0000001", 5}, {"0.9999999", 5},     {"0.5", 5},
-      {"1.5", 5}, {"2", 5},         {"exp(1000)-exp(1000)", -1},  // NaN is skipped
+      {"1", 4},
+      {"1.0000001", 5},
+      {"0.9999999", 5},
+      {"0.5", 5},
+      {"1.5", 5},
+      {"2", 5},
+      {"exp(1000)-exp(1000)", -1},  // NaN is skipped
   };
   for (const Case& c : cases) {
     MakeImages(6, 2);
@@ -257,9 +262,13 @@ TEST_F(PixelDriver, ReturnsRowsFinished) {
   ASSERT_EQ(engine.PrepareRun(kRunStackSize), 1);
   engine.InstallBuiltinVariables(sourceRgb);
   Load("", "coord=0;\r\nif (y+cy==4) exit(-2);\r\n");
-  EXPECT_EQ(TransformPixels(destinationRgb, sourceRgb, engine, 0, sourceT, destinationT), 4);
+  EXPECT_EQ(
+      TransformPixels({sourceRgb, sourceT}, {destinationRgb, destinationT}, engine, kInterpRound),
+      4);
   Load("", "coord=0;\r\n");
-  EXPECT_EQ(TransformPixels(destinationRgb, sourceRgb, engine, 0, sourceT, destinationT), 6);
+  EXPECT_EQ(
+      TransformPixels({sourceRgb, sourceT}, {destinationRgb, destinationT}, engine, kInterpRound),
+      6);
 }
 
 TEST_F(PixelDriver, RefusesImagesThatDoNotFitTogether) {
@@ -268,8 +277,10 @@ TEST_F(PixelDriver, RefusesImagesThatDoNotFitTogether) {
     int32_t width, height, channels;
     int which;  // 0 source T, 1 destination RGB, 2 destination T
   } cases[] = {
-      {"source T wider", 5, 3, 1, 0},       {"destination RGB shorter", 4, 2, 3, 1},
-      {"destination RGB one channel", 4, 3, 1, 1}, {"destination T three channels", 4, 3, 3, 2},
+      {"source T wider", 5, 3, 1, 0},
+      {"destination RGB shorter", 4, 2, 3, 1},
+      {"destination RGB one channel", 4, 3, 1, 1},
+      {"destination T three channels", 4, 3, 3, 2},
       {"destination T empty", 0, 0, 0, 2},
   };
   for (const Case& c : cases) {
@@ -279,7 +290,9 @@ TEST_F(PixelDriver, RefusesImagesThatDoNotFitTogether) {
     images[c.which]->Create(c.width, c.height, c.channels);
     if (images[c.which]->data != nullptr) images[c.which]->Fill(kUntouched, -1);
     EXPECT_EQ(Run(), 0) << c.what;
-    EXPECT_EQ(TransformPixels(destinationRgb, sourceRgb, engine, 0, sourceT, destinationT), 0)
+    EXPECT_EQ(
+        TransformPixels({sourceRgb, sourceT}, {destinationRgb, destinationT}, engine, kInterpRound),
+        0)
         << c.what;
     if (destinationRgb.data != nullptr) {
       EXPECT_EQ(destinationRgb.data[0], kUntouched) << c.what;

@@ -53,14 +53,16 @@ class RunFixture : public ::testing::Test {
 
   // Compiles Init (may be empty) into slot 0 and Transform into slot 1.
   void Load(const char* init, const char* transform) {
-    ASSERT_TRUE(engine.Compile(init, 0) != 0 || init[0] == '\0') << init;
-    ASSERT_NE(engine.Compile(transform, 1), 0) << transform;
+    ASSERT_FALSE(engine.Compile(init, ProgramSlot::kInit).Failed()) << init;
+    ASSERT_EQ(engine.Compile(transform, ProgramSlot::kTransform).status, CompileOutcome::Status::kCompiled)
+        << transform;
   }
 
-  int32_t Run(int32_t interpolation = kTransformRound, RunFlags* flags = nullptr) {
+  // Any number may stand for the interpolation, as a stored setting may.
+  int32_t Run(int32_t interpolation = kInterpRound, RunFlags* flags = nullptr) {
     RunEnvironment environment{&engine, slots, &errors, &owner};
-    return RunTransform(environment, sourceRgb, sourceT, destinationRgb, destinationT,
-                        interpolation, flags);
+    return RunTransform(environment, {sourceRgb, sourceT}, {destinationRgb, destinationT},
+                        static_cast<Interpolation>(interpolation), flags);
   }
 
   double Variable(const char* name) {

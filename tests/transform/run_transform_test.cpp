@@ -151,7 +151,7 @@ TEST_F(Orchestration, ParameterErrorNamesItsSlotAfterEarlierAssignments) {
   Declare(&slots[1], "Second value", "second", "3+");
   Load("", "coord=0;\r\n");
   RunFlags flags = 99;
-  EXPECT_EQ(Run(kTransformRound, &flags), 0);
+  EXPECT_EQ(Run(kInterpRound, &flags), 0);
   ASSERT_EQ(errors.texts.size(), 1u);
   EXPECT_EQ(errors.texts[0], "Parameter error at Second value.");
   EXPECT_EQ(errors.owners[0], &owner);
@@ -205,7 +205,7 @@ TEST_F(Orchestration, ViewFlagsComeFromTheirIntegerParts) {
     MakeImages(2, 2);
     Load("", c.transform);
     RunFlags flags = 99;
-    ASSERT_EQ(Run(kTransformRound, &flags), 1);
+    ASSERT_EQ(Run(kInterpRound, &flags), 1);
     EXPECT_EQ(flags, c.flags) << c.transform;
   }
 }
