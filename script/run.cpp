@@ -167,10 +167,13 @@ const Instruction* SkipBranch(const Instruction* from, const Instruction* end) {
 
 RunOutcome Stopped(StopReason reason) { return {RunOutcome::Status::kStopped, reason, 0, 0.0}; }
 
-RunOutcome Exited(int32_t code) { return {RunOutcome::Status::kExited, StopReason::kNone, code, 0.0}; }
+RunOutcome Exited(int32_t code) {
+  return {RunOutcome::Status::kExited, StopReason::kNone, code, 0.0};
+}
 
 RunOutcome Finished(const double* values, int32_t top) {
-  if (top > 0) return {RunOutcome::Status::kFinishedWithValue, StopReason::kNone, 0, values[top - 1]};
+  if (top > 0)
+    return {RunOutcome::Status::kFinishedWithValue, StopReason::kNone, 0, values[top - 1]};
   return {RunOutcome::Status::kFinished, StopReason::kNone, 0, 0.0};
 }
 
@@ -180,7 +183,8 @@ RunOutcome Finished(const double* values, int32_t top) {
 // to the next record's step, so the processor predicts each jump from the
 // step it leaves; elsewhere one switch in a loop serves (also when
 // MORFEL_SWITCH_DISPATCH is defined, to build and check that form). The
-// steps are written once, between DISPATCH's braces, for both forms.
+// steps are written once, between DISPATCH's braces, for both forms: each
+// STEP is a label or a case, followed by its block.
 #if defined(__GNUC__) && !defined(MORFEL_SWITCH_DISPATCH)
 #define MORFEL_THREADED_DISPATCH 1
 #define DISPATCH(step) goto* kStepTargets[static_cast<uint8_t>(step)];
@@ -232,63 +236,73 @@ RunOutcome ScriptEngine::Run(ProgramSlot slot) {
     if (record >= end) goto finished;
     current = record++;
     DISPATCH(StepOf(*current)) {
-      STEP(Const)
-      if (top >= stackLimit) return Stopped(StopReason::kStackFull);
-      values[top] = current->value;
-      cells[top++] = nullptr;
-      NEXT_STEP();
-      STEP(Var)
-      if (current->cell == nullptr) return Stopped(StopReason::kBadRecord);
-      if (top >= stackLimit) return Stopped(StopReason::kStackFull);
-      values[top] = *current->cell;
-      cells[top++] = current->cell;
-      NEXT_STEP();
+      STEP(Const) {
+        if (top >= stackLimit) return Stopped(StopReason::kStackFull);
+        values[top] = current->value;
+        cells[top++] = nullptr;
+        NEXT_STEP();
+      }
+      STEP(Var) {
+        if (current->cell == nullptr) return Stopped(StopReason::kBadRecord);
+        if (top >= stackLimit) return Stopped(StopReason::kStackFull);
+        values[top] = *current->cell;
+        cells[top++] = current->cell;
+        NEXT_STEP();
+      }
       STEP(Str) {
         size_t length = strnlen(current->text, sizeof(current->text) - 1);
         memcpy(textRegister, current->text, length);
         textRegister[length] = '\0';
         NEXT_STEP();
       }
-      STEP(BadKind)
-      return Stopped(StopReason::kBadRecord);
-      STEP(End)
-      top = 0;
-      NEXT_STEP();
-      STEP(LoopStart)
-      if (loops >= kMaxLoopNesting) return Stopped(StopReason::kLoopNesting);
-      loopStack[loops++] = record;
-      NEXT_STEP();
-      STEP(LoopEnd)
-      if (loops == 0) return Stopped(StopReason::kBadRecord);
-      record = loopStack[loops - 1];
-      NEXT_STEP();
-      STEP(IfEnd)
-      NEXT_STEP();  // reached while running: a then branch without else
-      STEP(Else)
-      record = SkipBranch(record, end);  // the then branch ran
-      NEXT_STEP();
-      STEP(IfTest)
-      if (top == 0) return Stopped(StopReason::kMissingOperand);
-      if (values[--top] == 0.0) record = SkipBranch(record, end);
-      NEXT_STEP();
-      STEP(LoopTest)
-      if (top == 0) return Stopped(StopReason::kMissingOperand);
-      if (values[--top] == 0.0) {
-        if (loops > 0) --loops;
-        record = SkipBranch(record, end);
+      STEP(BadKind) { return Stopped(StopReason::kBadRecord); }
+      STEP(End) {
+        top = 0;
+        NEXT_STEP();
       }
-      NEXT_STEP();
-      STEP(Exit)
-      if (top == 0) return Stopped(StopReason::kMissingOperand);
-      return Exited(TruncateToInt32(values[top - 1]));
-      STEP(Assign)
-      // The target is the cell under the value; a value that came from a
-      // constant (x = 1, 2;) names no variable and nothing is stored.
-      if (top < 2) return Stopped(StopReason::kMissingOperand);
-      --top;
-      values[top - 1] = values[top];
-      if (cells[top - 1] != nullptr) *cells[top - 1] = values[top];
-      NEXT_STEP();
+      STEP(LoopStart) {
+        if (loops >= kMaxLoopNesting) return Stopped(StopReason::kLoopNesting);
+        loopStack[loops++] = record;
+        NEXT_STEP();
+      }
+      STEP(LoopEnd) {
+        if (loops == 0) return Stopped(StopReason::kBadRecord);
+        record = loopStack[loops - 1];
+        NEXT_STEP();
+      }
+      STEP(IfEnd) {
+        NEXT_STEP();  // reached while running: a then branch without else
+      }
+      STEP(Else) {
+        record = SkipBranch(record, end);  // the then branch ran
+        NEXT_STEP();
+      }
+      STEP(IfTest) {
+        if (top == 0) return Stopped(StopReason::kMissingOperand);
+        if (values[--top] == 0.0) record = SkipBranch(record, end);
+        NEXT_STEP();
+      }
+      STEP(LoopTest) {
+        if (top == 0) return Stopped(StopReason::kMissingOperand);
+        if (values[--top] == 0.0) {
+          if (loops > 0) --loops;
+          record = SkipBranch(record, end);
+        }
+        NEXT_STEP();
+      }
+      STEP(Exit) {
+        if (top == 0) return Stopped(StopReason::kMissingOperand);
+        return Exited(TruncateToInt32(values[top - 1]));
+      }
+      STEP(Assign) {
+        // The target is the cell under the value; a value that came from a
+        // constant (x = 1, 2;) names no variable and nothing is stored.
+        if (top < 2) return Stopped(StopReason::kMissingOperand);
+        --top;
+        values[top - 1] = values[top];
+        if (cells[top - 1] != nullptr) *cells[top - 1] = values[top];
+        NEXT_STEP();
+      }
       // The operators: a line of instruction_set.h and its function in
       // operators.h make the step. Operators take b from the top; two-operand
       // ones then replace the value under it, a, by the result, whose address
@@ -296,15 +310,18 @@ RunOutcome ScriptEngine::Run(ProgramSlot slot) {
 #define MORFEL_STEP_MARKER(Name)
 #define MORFEL_STEP_TEST(Name)
 #define MORFEL_STEP_ASSIGN(Name)
-#define MORFEL_STEP_UNARY(Name)                               \
-  STEP(Name)                                                  \
-  if (!Transform<script_operators::Name>(values, cells, top)) \
-    return Stopped(StopReason::kMissingOperand);              \
-  NEXT_STEP();
-#define MORFEL_STEP_BINARY(Name)                                                                  \
-  STEP(Name)                                                                                      \
-  if (!Combine<script_operators::Name>(values, top)) return Stopped(StopReason::kMissingOperand); \
-  NEXT_STEP();
+#define MORFEL_STEP_UNARY(Name)                                 \
+  STEP(Name) {                                                  \
+    if (!Transform<script_operators::Name>(values, cells, top)) \
+      return Stopped(StopReason::kMissingOperand);              \
+    NEXT_STEP();                                                \
+  }
+#define MORFEL_STEP_BINARY(Name)                       \
+  STEP(Name) {                                         \
+    if (!Combine<script_operators::Name>(values, top)) \
+      return Stopped(StopReason::kMissingOperand);     \
+    NEXT_STEP();                                       \
+  }
 #define MORFEL_OPCODE(NAME, Name, code, form, token, level, nesting, takes, leaves) \
   MORFEL_STEP_##form(Name)
 #include "script/instruction_set.h"
