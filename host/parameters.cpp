@@ -61,7 +61,7 @@ bool Evaluates(const Declared& declared, const std::string& value, int32_t* numb
   engine.InstallBuiltinVariables(image);
   for (const ParamSlot& slot : declared.slots) engine.DefineVariable(slot.name, 0);
   int known = engine.variableTable.count();
-  int32_t compiled = engine.CompileList(value.c_str(), -1);
+  int32_t compiled = engine.CompileList(value.c_str(), ProgramSlot::kScratch).length;
   if (compiled == 0 || !OnlySpaces(value.c_str() + compiled)) return false;
   if (engine.variableTable.count() != known) return false;
   *number = EvaluateParamText(engine, value.c_str());
