@@ -76,6 +76,7 @@ double LoadSlotImage(ScriptEngine& engine, double slotNumber, const char* name, 
     return 0.0;
   }
   if (!LoadBmpFile(path, *slot)) return 0.0;
+  engine.ChargeWork(slot->height);
   // BMP rows run from the bottom up.
   slot->Mirror(false, true);
   return 1.0;

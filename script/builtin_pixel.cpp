@@ -124,6 +124,7 @@ double BuiltinClean(ScriptEngine& engine, const double* args, const char*) {
   int32_t width = rgb.width < alpha.width ? rgb.width : alpha.width;
   int32_t height = rgb.height < alpha.height ? rgb.height : alpha.height;
   int32_t bytes = rgb.channels < kColourBytes ? rgb.channels : kColourBytes;
+  engine.ChargeWork(height);
   for (int32_t y = 0; y < height; ++y) {
     uint8_t* colour = rgb.data + static_cast<int64_t>(y) * rgb.rowLength;
     const uint8_t* opacity = alpha.data + static_cast<int64_t>(y) * alpha.rowLength;

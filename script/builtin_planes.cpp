@@ -62,6 +62,7 @@ double BuiltinFill(ScriptEngine& engine, const double* args, const char*) {
   if (!HasBoundRun(engine)) return 0.0;
   RgbtImage& plane = *engine.dstRgb;
   if (plane.channels < kColourBytes) return 0.0;
+  engine.ChargeWork(plane.height);
   double a = ColourByte(BoundValue(engine, CELL_T)) * kByteToUnit;
   // Blue, green, red: the byte order of a pixel.
   const int32_t colour[kColourBytes] = {ColourByte(args[2]), ColourByte(args[1]),
@@ -80,6 +81,7 @@ double BuiltinFill(ScriptEngine& engine, const double* args, const char*) {
 // _FillT(v): every destination T byte becomes the low 8 bits of v.
 double BuiltinFillT(ScriptEngine& engine, const double* args, const char*) {
   if (!HasBoundRun(engine)) return 0.0;
+  engine.ChargeWork(engine.dstT->height);
   engine.dstT->Fill(TruncateToInt32(args[0]), -1);
   return 0.0;
 }
@@ -88,6 +90,7 @@ double BuiltinFillT(ScriptEngine& engine, const double* args, const char*) {
 double BuiltinCopy(ScriptEngine& engine, const double* args, const char*) {
   if (!HasBoundRun(engine)) return 0.0;
   int32_t mode = TruncateToInt32(args[0]);
+  engine.ChargeWork(2 * engine.dstRgb->height);
   CopyPlane(*engine.dstRgb, *engine.srcRgb, mode);
   CopyPlane(*engine.dstT, *engine.srcT, mode);
   return 0.0;

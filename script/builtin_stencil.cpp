@@ -69,6 +69,7 @@ double BuiltinDraw(ScriptEngine& engine, const double* args, const char*) {
   RgbtImage* stencil = SlotByNumber(engine, args[0]);
   RgbtImage& plane = *engine.dstRgb;
   if (!HasPixels(stencil) || plane.channels < kColourBytes) return 0.0;
+  engine.ChargeWork(stencil->height);
   double opacity = ClampColour(BoundValue(engine, CELL_T));
   // Blue, green, red: the byte order of a pixel.
   const double colour[kColourBytes] = {ClampColour(BoundValue(engine, CELL_B)),
@@ -95,6 +96,7 @@ double BuiltinDrawT(ScriptEngine& engine, const double* args, const char*) {
   RgbtImage* stencil = SlotByNumber(engine, args[0]);
   RgbtImage& plane = *engine.dstT;
   if (!HasPixels(stencil)) return 0.0;
+  engine.ChargeWork(stencil->height);
   double amount = BoundValue(engine, CELL_T);
   if (amount != amount) return 0.0;  // NaN raises nothing
   if (amount > kLargestRaise) amount = kLargestRaise;

@@ -60,8 +60,18 @@ CompileOutcome ScriptEngine::Compile(const char* text, ProgramSlot slot) {
   // The error lies where the first statement failed, at the deepest level
   // that got furthest, or where the nesting became too deep.
   const char* errorAt = Furthest(Furthest(text + n, furthestPoint), parser.tooDeepAt);
+  errorAt = Furthest(errorAt, parser.loopTooDeepAt);
   errorLine = LineOf(text, errorAt);
   return Error(*this);
+}
+
+CompileOutcome ScriptEngine::CompileValue(const char* text) {
+  StartCompile(*this, text);
+  if (IsEmpty(text)) return Empty();
+  Parser parser(*this);
+  int32_t n = parser.Logical(text);
+  if (n == 0 || text[n] != '\0' || parser.outOfMemory) return Error(*this);
+  return Compiled(n);
 }
 
 CompileOutcome ScriptEngine::CompileList(const char* text, ProgramSlot slot) {

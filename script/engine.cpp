@@ -41,3 +41,30 @@ void ScriptEngine::SetBaseFolder(const char* folder) {
   memcpy(baseFolder, folder, length);
   baseFolder[length] = '\0';
 }
+
+bool ScriptEngine::KeepGoing() {
+  if (budget.keepGoing != nullptr && !budget.keepGoing(budget.context)) {
+    workLeft = 0;
+    return false;
+  }
+  workLeft = kWorkBetweenChecks;
+  return true;
+}
+
+const char* StopReasonText(StopReason reason) {
+  switch (reason) {
+    case StopReason::kNone:
+      return "it was not stopped";
+    case StopReason::kStackFull:
+      return "the value stack is full";
+    case StopReason::kLoopNesting:
+      return "too many while loops run inside each other";
+    case StopReason::kMissingOperand:
+      return "an operator or a function has no value to work on";
+    case StopReason::kBadRecord:
+      return "it holds an instruction that cannot be carried out";
+    case StopReason::kInterrupted:
+      return "it was interrupted";
+  }
+  return "it was stopped";
+}

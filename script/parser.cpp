@@ -123,16 +123,25 @@ int32_t Parser::IfStatement(const char* p) {
 }
 
 // while_statement: 'while' '(' logical ')' '{' sequence '}'
+// A loop inside kMaxLoopNesting others is refused where its keyword stands:
+// the loops running at once must fit the execution loop's loop stack.
 int32_t Parser::WhileStatement(const char* p) {
   int32_t mark = Mark();
   int32_t keyword = Token(p, "while");
   if (keyword == 0) return 0;
+  if (loopDepth >= kMaxLoopNesting) {
+    const char* at = p + SkipBlanks(p, " \t\r\n");  // the keyword itself
+    if (loopTooDeepAt == nullptr || at < loopTooDeepAt) loopTooDeepAt = at;
+    return 0;
+  }
   EmitOp(OP_LOOP_START);
   int32_t condition = Parenthesised(p + keyword);
   int32_t n = keyword + condition;
   if (condition) EmitOp(OP_LOOP_TEST);
   int32_t open = condition ? Token(p + n, "{") : 0;
+  ++loopDepth;
   int32_t body = open ? Sequence(p + n + open) : 0;
+  --loopDepth;
   int32_t close = body ? Token(p + n + open + body, "}") : 0;
   if (close == 0) {
     CutBack(mark);

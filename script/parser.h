@@ -19,10 +19,15 @@ class Parser {
   int32_t Sequence(const char* p);
   // list: additive [ ',' list ]     (*count receives the element count)
   int32_t List(const char* p, int32_t* count);
+  // logical: relational { ('&&' | '||') relational }
+  int32_t Logical(const char* p);
 
   // Furthest position at which the nesting limit stopped the parser; null
   // when it never did.
   const char* tooDeepAt = nullptr;
+  // The while keyword of the first loop found nested more than
+  // kMaxLoopNesting deep; null when there was none.
+  const char* loopTooDeepAt = nullptr;
   // Set when code could not be stored; the compile then fails.
   bool outOfMemory = false;
 
@@ -35,7 +40,6 @@ class Parser {
   int32_t WhileStatement(const char* p);
   int32_t Body(const char* p);
   int32_t Assignment(const char* p);
-  int32_t Logical(const char* p);
   int32_t Relational(const char* p);
   int32_t Additive(const char* p);
   int32_t Multiplicative(const char* p);
@@ -58,6 +62,7 @@ class Parser {
 
   ScriptEngine& engine;
   int32_t depth = 0;
+  int32_t loopDepth = 0;  // while loops around the text being parsed
 };
 
 // Counts one level of recursion for as long as it lives; refuses (and

@@ -267,6 +267,8 @@ RunOutcome ScriptEngine::Run(ProgramSlot slot) {
       }
       STEP(LoopEnd) {
         if (loops == 0) return Stopped(StopReason::kBadRecord);
+        // Going round counts against the run budget.
+        if (--workLeft <= 0 && !KeepGoing()) return Stopped(StopReason::kInterrupted);
         record = loopStack[loops - 1];
         NEXT_STEP();
       }

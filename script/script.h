@@ -22,6 +22,17 @@
 //   full stack, a too deep while nesting, a missing operand or a record it
 //   cannot execute stops the run. What the script sees is the same in every
 //   case: variables and images keep what the run stored up to its end.
+// - Run budget: no program can keep its caller waiting for ever. Every unit
+//   of work (a while loop going round, a pixel of a pass, a row of a
+//   whole-plane built-in) counts `workLeft` down; when it reaches zero the
+//   engine asks `budget.keepGoing` and either stops the run
+//   (StopReason::kInterrupted) or counts kWorkBetweenChecks more. So the
+//   check costs a decrement and a branch per unit, and the caller's check
+//   (a clock, a key) runs only every few thousand units. A compiler to
+//   machine code keeps the same count: it decrements workLeft at every loop
+//   going round and calls KeepGoing when it reaches zero or below.
+// - While loops nest at most kMaxLoopNesting deep: a deeper loop is a
+//   compile error on its own line, so compiled code never stops for that.
 // - The compiler never recurses deeper than kMaxNesting levels (a statement
 //   or if/while body, an assignment, a comparison and an operand each take
 //   one; a parenthesis takes two, so about 125 nested parentheses, 250
@@ -58,6 +69,8 @@ enum class ProgramSlot : int32_t {
 constexpr int32_t kProgramSlots = 2;
 // While loops that may run inside each other.
 constexpr int32_t kMaxLoopNesting = 10;
+// Units of work (see the run budget above) between two checks.
+constexpr int32_t kWorkBetweenChecks = 4096;
 // Image slots and convolution matrices a script can use.
 constexpr int32_t kImageSlots = 8;
 constexpr int32_t kMatrixSlots = 8;
@@ -256,6 +269,17 @@ enum class StopReason : uint8_t {
   kBadRecord,       // a record it cannot execute: unknown kind or code, a
                     // variable without a cell, a loop end without its start,
                     // or no program in the slot asked for
+  kInterrupted,     // the run budget's check asked to stop
+};
+
+// What the reason means, for a message: "the value stack is full".
+const char* StopReasonText(StopReason reason);
+
+// Asked by the engine every kWorkBetweenChecks units of work: false stops
+// the run. A null keepGoing never stops it.
+struct RunBudget {
+  bool (*keepGoing)(void* context) = nullptr;
+  void* context = nullptr;
 };
 
 struct RunOutcome {
@@ -310,6 +334,10 @@ class ScriptEngine {
   int32_t matrixSize[kMatrixSlots] = {};  // 0 never set, 3 or 5
   // Folder from which LoadBmp reads (ends in a separator or is empty).
   char baseFolder[256] = {};
+  // The run budget (see the contract above): units of work left before the
+  // next check, and the check.
+  int32_t workLeft = kWorkBetweenChecks;
+  RunBudget budget;
 
   // Stacks back to 200 entries, empty program slots, matrices cleared.
   void Reset();
@@ -320,6 +348,10 @@ class ScriptEngine {
   CompileOutcome Compile(const char* text, ProgramSlot slot);
   // Compiles one comma-separated expression list (no statements, no END).
   CompileOutcome CompileList(const char* text, ProgramSlot slot);
+  // Compiles one value: a single expression as it may stand between
+  // parentheses (a comparison, a list), with nothing after it; no
+  // statement, no assignment. Into scratchCode only.
+  CompileOutcome CompileValue(const char* text);
   // Executes the code of a slot. See the contract above.
   RunOutcome Run(ProgramSlot slot);
 
@@ -334,6 +366,21 @@ class ScriptEngine {
   void BindRun(RgbtImage* sourceRgb, RgbtImage* sourceT, RgbtImage* destRgb, RgbtImage* destT);
   // Copies the folder LoadBmp reads from (truncated to fit).
   void SetBaseFolder(const char* folder);
+
+  // Counts units of work off the budget; false when the run must stop.
+  // Inline: the per-pixel driver spends one unit per pixel.
+  bool SpendWork(int32_t units) {
+    workLeft -= units;
+    return workLeft > 0 || KeepGoing();
+  }
+  // Counts the work of a built-in that covers a whole plane (a unit a row);
+  // the next loop turn or pixel then checks the budget sooner.
+  void ChargeWork(int32_t units) {
+    if (units > 0 && workLeft > -kWorkBetweenChecks) workLeft -= units;
+  }
+  // Asks the budget's check (workLeft has run out): true to go on, with
+  // kWorkBetweenChecks more units; false to stop.
+  bool KeepGoing();
 
   // The code of a slot, or null for a value outside the enumeration.
   // Inline: Run asks for it once per pixel.

@@ -88,7 +88,8 @@ TEST(Nesting, TooDeepBlockReportsTheLineWhereItHappened) {
 TEST(Nesting, ReasonableDepthsCompile) {
   const std::string texts[] = {
       Repeat("if (a) {\n", 60) + "x = 1;\n" + Repeat("}\n", 60),
-      Repeat("while (a) {", 60) + "x = 1;" + Repeat("}", 60),
+      Repeat("while (a) {", kMaxLoopNesting) + "x = 1;" + Repeat("}", kMaxLoopNesting),
+      Repeat("if (a) {", 60) + Repeat("while (a) {", 10) + "x = 1;" + Repeat("}", 70),
       "x = " + Repeat("sin(", 100) + "1" + Repeat(")", 100) + ";",
       "x = " + Repeat("a = ", 100) + "1;",
   };

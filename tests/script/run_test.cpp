@@ -154,20 +154,60 @@ TEST(Run, WhileLoops) {
   }
 }
 
-TEST(Run, TenLoopsInsideEachOtherRunAndAnEleventhStops) {
-  for (int depth : {10, 11}) {
+// Ten while loops may run inside each other. An eleventh is refused when
+// compiling, on its own line, whatever holds it; loops one after another are
+// no deeper. Code built by hand that nests deeper still stops the run.
+TEST(Run, TenLoopsInsideEachOtherRunAndAnEleventhDoesNotCompile) {
+  auto nest = [](int depth, const std::string& inside) {
     std::string text;
     for (int k = 0; k < depth; ++k)
-      text += "while (v" + std::to_string(k) + " < 1) { v" + std::to_string(k) + " = 1; ";
-    text += "done = 1; ";
-    for (int k = 0; k < depth; ++k) text += "} ";
+      text += "while (v" + std::to_string(k) + " < 1) { v" + std::to_string(k) + " = 1;\n";
+    text += inside + "done = 1;";
+    for (int k = 0; k < depth; ++k) text += " }";
+    return text;
+  };
+  const struct {
+    std::string text;
+    int32_t errorLine;  // 0: compiles, and runs to its end
+  } cases[] = {
+      {nest(10, ""), 0},
+      {nest(11, ""), 11},
+      {nest(10, "if (1) {\nwhile (w < 1) { w = 1; }\n}\n"), 12},
+      {nest(9, "while (a < 1) { a = 1; }\nwhile (b < 1) { b = 1; }\n"), 0},
+  };
+  for (const auto& c : cases) {
     ScriptEngine engine;
-    ASSERT_GT(engine.Compile(text.c_str(), ProgramSlot::kScratch).length, 0);
-    RunOutcome outcome = engine.Run(ProgramSlot::kScratch);
-    EXPECT_EQ(outcome.status, depth == 10 ? RunOutcome::Status::kFinished : RunOutcome::Status::kStopped);
-    EXPECT_EQ(outcome.stopReason, depth == 10 ? StopReason::kNone : StopReason::kLoopNesting);
-    EXPECT_EQ(Variable(engine, "done"), depth == 10 ? 1.0 : 0.0) << depth;
+    CompileOutcome compiled = engine.Compile(c.text.c_str(), ProgramSlot::kScratch);
+    if (c.errorLine != 0) {
+      EXPECT_TRUE(compiled.Failed()) << c.text;
+      EXPECT_EQ(compiled.errorLine, c.errorLine) << c.text;
+      continue;
+    }
+    ASSERT_EQ(compiled.status, CompileOutcome::Status::kCompiled) << c.text;
+    EXPECT_EQ(engine.Run(ProgramSlot::kScratch).status, RunOutcome::Status::kFinished);
+    EXPECT_EQ(Variable(engine, "done"), 1.0) << c.text;
   }
+  ScriptEngine engine;
+  for (int32_t i = 0; i <= kMaxLoopNesting; ++i) {
+    Instruction* start = engine.scratchCode.SetAtGrow(i);
+    start->kind = KIND_OP;
+    start->code = OP_LOOP_START;
+  }
+  EXPECT_EQ(engine.Run(ProgramSlot::kScratch).stopReason, StopReason::kLoopNesting);
+}
+
+// An endless loop asks the budget's check every kWorkBetweenChecks turns and
+// stops when it says so; without a check it would never end.
+TEST(Run, LoopsGoingRoundAskTheBudgetAndStopWhenItSaysSo) {
+  ScriptEngine engine;
+  ASSERT_FALSE(engine.Compile("i = 0; while (1) { i = i + 1; }", ProgramSlot::kScratch).Failed());
+  int asked = 0;
+  engine.budget = {[](void* count) { return ++*static_cast<int*>(count) < 3; }, &asked};
+  engine.workLeft = kWorkBetweenChecks;
+  const RunOutcome outcome = engine.Run(ProgramSlot::kScratch);
+  EXPECT_EQ(outcome.stopReason, StopReason::kInterrupted);
+  EXPECT_EQ(asked, 3);
+  EXPECT_EQ(Variable(engine, "i"), 3.0 * kWorkBetweenChecks);
 }
 
 TEST(Run, Exit) {
