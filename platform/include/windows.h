@@ -6,6 +6,8 @@
  *
  * Behaviour contracts of this headless implementation:
  * - Everything runs on one thread; windows, hooks and timers are process-wide.
+ *   The keyboard state is the exception: keybd_event may press and release a
+ *   key from any thread, and GetAsyncKeyState sees it at once.
  * - Handles are opaque numbers, never reused within a process, so a stale
  *   handle is simply invalid: calls on it fail and never touch freed memory.
  * - Time is a virtual clock in milliseconds (GetTickCount). Modal loops run
@@ -40,6 +42,7 @@ extern "C" {
 typedef int BOOL;
 typedef unsigned char BYTE;
 typedef unsigned short WORD;
+typedef short SHORT;
 typedef uint32_t DWORD;
 typedef DWORD* LPDWORD;
 typedef int32_t LONG;
@@ -380,6 +383,15 @@ WINUSERAPI int WINAPI ReleaseDC(HWND window, HDC dc);
 WINUSERAPI int WINAPI SetDIBitsToDevice(HDC dc, int xDest, int yDest, DWORD width, DWORD height,
                                         int xSrc, int ySrc, UINT startScan, UINT scanLines,
                                         const void* bits, const BITMAPINFO* info, UINT colorUse);
+
+/* Keyboard: the keys' state only. keybd_event presses a key (flags 0) or
+ * releases it (KEYEVENTF_KEYUP); no key message goes to any window.
+ * GetAsyncKeyState: bit 15 (0x8000) while the key is down, bit 0 when it was
+ * pressed since the previous call for that key. */
+#define VK_ESCAPE 0x1B
+#define KEYEVENTF_KEYUP 0x0002
+WINUSERAPI SHORT WINAPI GetAsyncKeyState(int key);
+WINUSERAPI void WINAPI keybd_event(BYTE key, BYTE scan, DWORD flags, ULONG_PTR extraInfo);
 
 /* Timers and hooks. */
 WINUSERAPI UINT_PTR WINAPI SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC timerProc);
