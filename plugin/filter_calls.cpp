@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 
@@ -42,6 +44,25 @@ INT_PTR ShowDialog(const char* name, HWND owner, DLGPROC procedure, FilterContex
 // A dialog that could not be created reports -1: that is no confirmation.
 bool Confirmed(INT_PTR dialogResult) { return dialogResult > 0; }
 
+// Esc stops the final run: the key's own state, whichever window has the
+// focus. It is looked at no more often than every few milliseconds, so that
+// asking costs a quick program nothing.
+class EscapeWatch {
+ public:
+  bool NotPressed() {
+    const auto now = std::chrono::steady_clock::now();
+    if (looked_ && now - lastLook_ < kInterval) return true;
+    looked_ = true;
+    lastLook_ = now;
+    return (GetAsyncKeyState(VK_ESCAPE) & 0x8000) == 0;
+  }
+
+ private:
+  static constexpr std::chrono::milliseconds kInterval{10};
+  bool looked_ = false;
+  std::chrono::steady_clock::time_point lastLook_;
+};
+
 }  // namespace
 
 extern "C" int32_t MORFEL_CDECL FilterGetTitle(void* reserved, char* title, int32_t* a,
@@ -59,8 +80,11 @@ extern "C" int32_t MORFEL_CDECL FilterProc(HWND parentWindow, const int32_t* ima
                                            const char* baseFolder) {
   std::unique_ptr<FilterContext> context = StartCall(baseFolder);
   if (context == nullptr) return 1;
-  ReadHostImage(*context, imageSize, readTable);
   Module().hostWindow = parentWindow;
+  if (!ReadHostImage(*context, imageSize, readTable)) {
+    ShowMessages(parentWindow, {ImageTooLargeMessage(imageSize)});
+    return 1;
+  }
   if (Confirmed(ShowDialog(kMainDialogTemplate, parentWindow, MainDialogProc, *context))) {
     context->SaveSettings();
     WriteBackResult(*context, parentWindow, writeTable);
@@ -78,9 +102,18 @@ extern "C" int32_t MORFEL_CDECL FilterOption(HWND parentWindow, const char* base
   return 1;
 }
 
-void ReadHostImage(FilterContext& context, const int32_t* imageSize,
+bool ReadHostImage(FilterContext& context, const int32_t* imageSize,
                    const RowCallbackTable* readTable) {
   ReadHostRows(readTable, imageSize, context.sourceRgb, context.sourceT);
+  const bool sized = imageSize != nullptr && imageSize[0] > 0 && imageSize[1] > 0;
+  return !sized || context.sourceRgb.data != nullptr;
+}
+
+UserMessage ImageTooLargeMessage(const int32_t* imageSize) {
+  char text[96];
+  std::snprintf(text, sizeof text, "The image is too large for the filter (%d x %d pixels).",
+                static_cast<int>(imageSize[0]), static_cast<int>(imageSize[1]));
+  return {MessageKind::kError, text};
 }
 
 int32_t WriteBackResult(FilterContext& context, HWND hostWindow,
@@ -89,7 +122,10 @@ int32_t WriteBackResult(FilterContext& context, HWND hostWindow,
   RgbtImage resultT;
   RunOptions options;
   options.progress = ReportProgress;
+  options.keepGoing = [watch = EscapeWatch()]() mutable { return watch.NotPressed(); };
   const RunReport report = context.ApplyToImage(resultRgb, resultT, options);
+  // Stopped with Esc: the host's image stays exactly as it was.
+  if (report.status == RunStatus::kStopped) return 1;
   ShowMessages(hostWindow, report.messages);
   WriteHostImage(writeTable, resultRgb, resultT);
   return 1;

@@ -108,12 +108,16 @@ void ReportProgress(int32_t row, int32_t total);
 // ---------------------------------------------------------------- the calls
 
 // Reads the host's image (imageSize: width, height) into the context's
-// full-size source planes.
-void ReadHostImage(FilterContext& context, const int32_t* imageSize,
+// full-size source planes. False when the image has pixels but is too large
+// to hold.
+bool ReadHostImage(FilterContext& context, const int32_t* imageSize,
                    const RowCallbackTable* readTable);
+// "The image is too large for the filter (<width> x <height> pixels)."
+UserMessage ImageTooLargeMessage(const int32_t* imageSize);
 // The final run over the full image into fresh result planes (which start as
 // a copy of the source), its messages shown over the host window, then
-// every row back to the host. Returns 1.
+// every row back to the host. Esc held down while it runs stops it: then no
+// message and no row goes to the host. Returns 1.
 int32_t WriteBackResult(FilterContext& context, HWND hostWindow,
                         const RowCallbackTable* writeTable);
 

@@ -1,6 +1,7 @@
 // Runs of the current program: the live preview on a reduced copy of the
 // image, always with Round interpolation, and the final run over the whole
 // image.
+#include <chrono>
 #include <cstring>
 
 #include "session/session.h"
@@ -34,6 +35,38 @@ void DarkenByTransparency(RgbtImage& rgb, const RgbtImage& t) {
       }
     }
   }
+}
+
+// The preview's budget: it may go on until the deadline by its clock.
+struct PreviewDeadline {
+  const std::function<double()>* clock;
+  double deadline;
+};
+
+bool BeforeDeadline(void* context) {
+  const PreviewDeadline& preview = *static_cast<const PreviewDeadline*>(context);
+  return (*preview.clock)() < preview.deadline;
+}
+
+bool CallerKeepsGoing(void* context) {
+  return (*static_cast<std::function<bool()>*>(context))();
+}
+
+RunStatus StatusOf(const TransformOutcome& outcome) {
+  switch (outcome.status) {
+    case TransformOutcome::Status::kFinished:
+      return RunStatus::kFinished;
+    case TransformOutcome::Status::kInterrupted:
+      return RunStatus::kStopped;
+    default:
+      return RunStatus::kNotStarted;
+  }
+}
+
+// A copy of an image, to be put back later.
+void Keep(const RgbtImage& image, RgbtImage& copy) {
+  copy.CreateLike(image, 0);
+  copy.Blit(image, 0, 0, 0, 0, 0, 0, 0, 0, 0);
 }
 
 // Fresh images hold leftover memory; an image without pixels leaves the
@@ -106,24 +139,45 @@ void FilterContext::TileFullScale(int32_t areaWidth, int32_t areaHeight) {
   }
 }
 
-RunReport FilterContext::RunPreviewOnce() {
+double SteadySeconds() {
+  using namespace std::chrono;
+  return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
+RunReport FilterContext::RunPreviewOnce(const RunBudget& budget) {
   RunReport report;
   CollectedErrors errors(&report.messages);
-  const RunEnvironment environment = {&engine, slots, &errors, nullptr};
-  const int32_t finished =
+  const RunEnvironment environment = {&engine, slots, &errors, nullptr, budget};
+  const TransformOutcome outcome =
       RunTransform(environment, {previewSourceRgb, previewSourceT},
                    {previewResultRgb, previewResultT}, kInterpRound, &report.flags);
-  report.status = finished ? RunStatus::kFinished : RunStatus::kNotStarted;
+  report.status = StatusOf(outcome);
   return report;
 }
 
 RunReport FilterContext::RunPreview(int32_t areaWidth, int32_t areaHeight) {
+  // What the preview shows now stays on show if this run takes too long.
+  RgbtImage shownRgb;
+  RgbtImage shownT;
+  Keep(previewResultRgb, shownRgb);
+  Keep(previewResultT, shownT);
   previewSourceRgb.ResampleNearest(sourceRgb);
   previewSourceT.ResampleNearest(sourceT);
-  RunReport report = RunPreviewOnce();
+  PreviewDeadline deadline = {&clock, clock() + previewSeconds};
+  const RunBudget budget = {BeforeDeadline, &deadline};
+  RunReport report = RunPreviewOnce(budget);
   if (report.status == RunStatus::kFinished && (report.flags & kRunFlagScale) != 0) {
     TileFullScale(areaWidth, areaHeight);
-    report = RunPreviewOnce();
+    report = RunPreviewOnce(budget);
+  }
+  if (report.status == RunStatus::kStopped) {
+    previewResultRgb.Blit(shownRgb, 0, 0, 0, 0, 0, 0, 0, 0, 0);
+    previewResultT.Blit(shownT, 0, 0, 0, 0, 0, 0, 0, 0, 0);
+    settings.Preview = 0;
+    report.autoPreviewSwitchedOff = true;
+    report.messages.push_back(
+        {MessageKind::kNotice, "The preview was stopped: the program takes too long."});
+    return report;
   }
   if (report.status != RunStatus::kFinished) {
     previewResultRgb.Blit(previewSourceRgb, 0, 0, 0, 0, 0, 0, 0, 0, 0);
@@ -145,9 +199,20 @@ RunReport FilterContext::ApplyToImage(ProgressImage& resultRgb, RgbtImage& resul
   resultRgb.progress = options.progress;
   RunReport report;
   CollectedErrors errors(&report.messages);
-  const RunEnvironment environment = {&engine, slots, &errors, nullptr};
-  const int32_t finished = RunTransform(environment, {sourceRgb, sourceT}, {resultRgb, resultT},
-                                        static_cast<Interpolation>(settings.Interp), nullptr);
-  report.status = finished ? RunStatus::kFinished : RunStatus::kNotStarted;
+  RunEnvironment environment = {&engine, slots, &errors, nullptr};
+  std::function<bool()> keepGoing = options.keepGoing;
+  if (keepGoing) environment.budget = {CallerKeepsGoing, &keepGoing};
+  const TransformOutcome outcome =
+      RunTransform(environment, {sourceRgb, sourceT}, {resultRgb, resultT},
+                   static_cast<Interpolation>(settings.Interp), nullptr);
+  report.status = StatusOf(outcome);
+  if (report.status == RunStatus::kStopped) {
+    report.messages.clear();
+    return report;
+  }
+  char stop[160];
+  if (DescribeStop(outcome.firstStop, stop, sizeof stop) > 0) {
+    report.messages.push_back({MessageKind::kError, stop});
+  }
   return report;
 }

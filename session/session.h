@@ -26,6 +26,7 @@
 #define MORFEL_SESSION_SESSION_H
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -120,19 +121,33 @@ struct CheckReport : SessionReport {
 // How a run over the image or the preview ended.
 enum class RunStatus : int32_t {
   kFinished,    // every pass ran
-  kNotStarted,  // a parameter error (its message returned) or images that do not fit
+  kNotStarted,  // a parameter error or too many passes (its message
+                // returned), or images that do not fit
+  kStopped,     // stopped before its end: the preview's time budget, or the
+                // caller's keepGoing
 };
 
-// Room for what a later run may be given (a time budget, a way to stop it).
 struct RunOptions {
   ProgressCallback progress = nullptr;  // told each finished row of the result
+  // Asked every few thousand units of work while the run goes on (pixels,
+  // loops going round): false stops the run. Empty: the run goes to its end.
+  std::function<bool()> keepGoing;
 };
 
 struct RunReport {
   RunStatus status = RunStatus::kNotStarted;
   RunFlags flags = 0;  // the view flags the run reported
   UserMessages messages;
+  // A preview stopped for taking too long switched "Auto Preview" off
+  // (settings.Preview is 0): the front end unchecks it.
+  bool autoPreviewSwitchedOff = false;
 };
+
+// Seconds a preview may take before it is stopped.
+constexpr double kPreviewSeconds = 2.0;
+
+// Seconds on a steady clock, from some fixed start.
+double SteadySeconds();
 
 // ---------------------------------------------------------------- preview size
 
@@ -196,6 +211,9 @@ class FilterContext {
   NameList functionList;  // the programs of the chosen group
   FilterSettings settings;
   int32_t paramCount = 0;  // declared parameters shown in the main dialog
+  // The preview's time budget, and the clock it is measured by (seconds).
+  double previewSeconds = kPreviewSeconds;
+  std::function<double()> clock = SteadySeconds;
 
   // ---- the start and the end of a call
 
@@ -292,11 +310,18 @@ class FilterContext {
   // scale, the image's real pixels tiled from the top-left corner over an
   // area of that many pixels are run instead; when it asks for the T plane,
   // the colours are darkened by it. After a failed run the result shows the
-  // reduced image unchanged.
+  // reduced image unchanged. A preview that takes longer than
+  // previewSeconds by `clock` is stopped (kStopped): the preview images keep
+  // what they held before it (the last good preview), "Auto Preview" is
+  // switched off and the notice "The preview was stopped: the program takes
+  // too long." returned. Programs the engine stopped are not reported.
   RunReport RunPreview(int32_t areaWidth, int32_t areaHeight);
   // The final run over the whole image with the chosen interpolation, into
   // result planes that start as a copy of the source (so pixels a run
   // leaves alone, or a run that stops, give back the host's own pixels).
+  // The first program run the engine stopped is reported as an error that
+  // names the pixel (DescribeStop). A run stopped by options.keepGoing is
+  // kStopped, with no messages.
   RunReport ApplyToImage(ProgressImage& resultRgb, RgbtImage& resultT, const RunOptions& options);
 
   // ---- the program editor
@@ -325,7 +350,7 @@ class FilterContext {
   void KeepDeclaredDefaults();
 
  private:
-  RunReport RunPreviewOnce();
+  RunReport RunPreviewOnce(const RunBudget& budget);
   void TileFullScale(int32_t areaWidth, int32_t areaHeight);
   void ShowReducedImage();
   UserMessages WriteLibraryFile();

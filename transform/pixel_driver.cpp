@@ -69,6 +69,8 @@ struct Pass {
   // only where a polar fetch or the end of the pass needs them.
   bool polarNamed;
   PixelPosition last;
+  bool interrupted;
+  StopRecord firstStop;
 };
 
 // 1 when the Transform program reads or writes r or t.
@@ -130,10 +132,20 @@ void StorePixelResult(const Pass& pass, PixelPosition loaded, uint8_t* destinati
   FetchSourcePixel(pass.source, posX, posY, destinationRgb, destinationT);
 }
 
-// True when the program's run ends the pass: exit with a negative argument.
-bool EndsPass(const RunOutcome& outcome) { return outcome.Exited() && outcome.exitCode < 0; }
+// Notes a stopped program run; true when it ends the pass: the budget's
+// check stopped it, or exit with a negative argument.
+bool EndsPass(Pass& pass, const RunOutcome& outcome, int32_t column, int32_t row) {
+  if (outcome.Exited()) return outcome.exitCode < 0;
+  if (!outcome.Stopped()) return false;
+  if (outcome.stopReason == StopReason::kInterrupted) {
+    pass.interrupted = true;
+    return true;
+  }
+  if (pass.firstStop.reason == StopReason::kNone) pass.firstStop = {outcome.stopReason, column, row};
+  return false;
+}
 
-// Runs every pixel of one row. 0 when the program ended the pass.
+// Runs every pixel of one row. 0 when the pass ends there.
 int32_t TransformRow(Pass& pass, int32_t row, RgbtImage& destinationRgb, RgbtImage& destinationT) {
   const RgbtImage& sourceRgb = *pass.source.rgb;
   const RgbtImage& sourceT = *pass.source.transparency;
@@ -144,8 +156,12 @@ int32_t TransformRow(Pass& pass, int32_t row, RgbtImage& destinationRgb, RgbtIma
   uint8_t* destinationTPixel =
       destinationT.data + static_cast<size_t>(row) * destinationT.rowLength;
   for (int32_t column = 0; column < sourceRgb.width; ++column) {
+    if (!pass.engine->SpendWork(1)) {
+      pass.interrupted = true;
+      return 0;
+    }
     pass.last = LoadPixelVariables(pass, column, row, sourceRgbPixel, sourceTPixel);
-    if (EndsPass(pass.engine->Run(ProgramSlot::kTransform))) return 0;
+    if (EndsPass(pass, pass.engine->Run(ProgramSlot::kTransform), column, row)) return 0;
     StorePixelResult(pass, pass.last, destinationRgbPixel, destinationTPixel);
     sourceRgbPixel += 3;
     sourceTPixel += 1;
@@ -179,18 +195,22 @@ int32_t ImagesFitForRun(const Planes& source, const Planes& destination) {
          PlaneFits(destination.rgb, shape, 3) && PlaneFits(destination.t, shape, 1);
 }
 
-int32_t TransformPixels(const Planes& source, const ResultPlanes& destination, ScriptEngine& engine,
-                        Interpolation interpolation) {
-  if (!ImagesFitForRun(source, destination)) return 0;
+PassOutcome TransformPixels(const Planes& source, const ResultPlanes& destination,
+                            ScriptEngine& engine, Interpolation interpolation) {
+  PassOutcome outcome{0, false, {}};
+  if (!ImagesFitForRun(source, destination)) return outcome;
   Pass pass;
   pass.engine = &engine;
-  if (!BindPixelCells(engine, &pass.cells)) return 0;
+  if (!BindPixelCells(engine, &pass.cells)) return outcome;
   pass.source = {&source.rgb, &source.t, source.rgb.width * kTilesBeforeOrigin,
                  source.rgb.height * kTilesBeforeOrigin, interpolation};
   pass.polarNamed = ProgramNamesPolar(engine, pass.cells);
   pass.last = {0.0, 0.0};
-  int32_t rows = TransformRows(pass, destination);
+  pass.interrupted = false;
+  outcome.rows = TransformRows(pass, destination);
   // The variables keep the last pixel's values, r and t included.
   if (!pass.polarNamed) StorePolar(pass.cells, pass.last);
-  return rows;
+  outcome.interrupted = pass.interrupted;
+  outcome.firstStop = pass.firstStop;
+  return outcome;
 }

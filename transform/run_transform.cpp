@@ -18,41 +18,61 @@ void ShowParameterError(const RunEnvironment& environment, const ParamSlot& slot
 }
 
 // Compiles and runs "name=value;" for every declared slot, in order. A
-// value that does not compile ends the assignments there (the earlier ones
-// stay done) with its error shown; returns 0 then, else 1.
-int32_t AssignParameters(const RunEnvironment& environment) {
-  if (environment.slots == nullptr) return 1;
+// value text that is not one expression, or whose assignment the engine
+// stops, ends the assignments there (the earlier ones stay done) with its
+// error shown; returns false then.
+bool AssignParameters(const RunEnvironment& environment) {
+  if (environment.slots == nullptr) return true;
   ScriptEngine& engine = *environment.engine;
   const int32_t count = DeclaredParamCount(environment.slots);
   for (int32_t i = 0; i < count; ++i) {
     const ParamSlot& slot = environment.slots[i];
+    char value[kNameTextSize];
+    std::snprintf(value, sizeof value, "%.*s", kNameTextSize - 1, slot.value);
     char assignment[kAssignmentTextSize];
-    std::snprintf(assignment, sizeof assignment, "%.*s=%.*s;", kNameTextSize - 1, slot.name,
-                  kNameTextSize - 1, slot.value);
-    if (engine.Compile(assignment, ProgramSlot::kScratch).Failed()) {
+    std::snprintf(assignment, sizeof assignment, "%.*s=%s;", kNameTextSize - 1, slot.name, value);
+    // Only a value is assigned: statements in a value text are never run.
+    const bool isValue = engine.CompileValue(value).status == CompileOutcome::Status::kCompiled;
+    if (!isValue || engine.Compile(assignment, ProgramSlot::kScratch).Failed() ||
+        engine.Run(ProgramSlot::kScratch).Stopped()) {
       ShowParameterError(environment, slot);
-      return 0;
+      return false;
     }
-    engine.Run(ProgramSlot::kScratch);
   }
-  return 1;
+  return true;
 }
 
-// The passes: "loop" counts down from its value after Init to 1, so the
-// Transform program can tell which pass it is in.
-void RunPasses(ScriptEngine& engine, const Planes& source, const ResultPlanes& destination,
-               Interpolation interpolation) {
+void ShowTooManyPasses(const RunEnvironment& environment, int32_t passes) {
+  if (environment.errors == nullptr) return;
+  char text[96];
+  std::snprintf(text, sizeof text, "The program asks for %d passes; a run takes at most %d.",
+                static_cast<int>(passes), static_cast<int>(kMaxPasses));
+  environment.errors->ShowError(environment.owner, text);
+}
+
+void NoteFirstStop(StopRecord* first, const StopRecord& stop) {
+  if (first->reason == StopReason::kNone) *first = stop;
+}
+
+// The passes: "loop" counts down from `passes` to 1, so the Transform program
+// can tell which pass it is in. False when the budget interrupted them.
+bool RunPasses(ScriptEngine& engine, int32_t passes, const Planes& source,
+               const ResultPlanes& destination, Interpolation interpolation,
+               StopRecord* firstStop) {
   double* loop = engine.VariableCell("loop");
   double* keepImage = engine.VariableCell("keepImage");
-  if (loop == nullptr || keepImage == nullptr) return;
-  for (int32_t pass = TruncateToInt32(*loop); pass >= 1; --pass) {
+  if (loop == nullptr || keepImage == nullptr) return true;
+  for (int32_t pass = passes; pass >= 1; --pass) {
     *loop = pass;
-    TransformPixels(source, destination, engine, interpolation);
+    const PassOutcome outcome = TransformPixels(source, destination, engine, interpolation);
+    NoteFirstStop(firstStop, outcome.firstStop);
+    if (outcome.interrupted) return false;
     if (pass > 1 && *keepImage == 0.0) {
       source.rgb.Exchange(destination.rgb);
       source.t.Exchange(destination.t);
     }
   }
+  return true;
 }
 
 int32_t FlagIsSet(ScriptEngine& engine, const char* name) {
@@ -67,22 +87,75 @@ RunFlags ReadViewFlags(ScriptEngine& engine) {
   return flags;
 }
 
-}  // namespace
+int32_t PassesAsked(ScriptEngine& engine) {
+  double loop = 0.0;
+  engine.LookupNumber("loop", &loop);
+  return TruncateToInt32(loop);
+}
 
-int32_t RunTransform(const RunEnvironment& environment, const Planes& source,
-                     const ResultPlanes& destination, Interpolation interpolation,
-                     RunFlags* flags) {
-  if (flags != nullptr) *flags = 0;
-  if (environment.engine == nullptr) return 0;
-  if (!ImagesFitForRun(source, destination)) return 0;
+// Init, then the passes, with the budget the engine holds.
+TransformOutcome RunPrograms(const RunEnvironment& environment, const Planes& source,
+                             const ResultPlanes& destination, Interpolation interpolation) {
+  using Status = TransformOutcome::Status;
   ScriptEngine& engine = *environment.engine;
-  if (!engine.PrepareRun(kRunStackSize)) return 0;
-  engine.InstallBuiltinVariables(source.rgb);
-  if (!AssignParameters(environment)) return 0;
+  TransformOutcome outcome;
+  if (!AssignParameters(environment)) {
+    outcome.status = Status::kParameterError;
+    return outcome;
+  }
   destination.t.Fill(255, -1);
   engine.BindRun(&source.rgb, &source.t, &destination.rgb, &destination.t);
-  engine.Run(ProgramSlot::kInit);
-  RunPasses(engine, source, destination, interpolation);
-  if (flags != nullptr) *flags = ReadViewFlags(engine);
-  return 1;
+  const RunOutcome init = engine.Run(ProgramSlot::kInit);
+  if (init.stopReason == StopReason::kInterrupted) {
+    outcome.status = Status::kInterrupted;
+    return outcome;
+  }
+  if (init.Stopped()) outcome.firstStop.reason = init.stopReason;
+  const int32_t passes = PassesAsked(engine);
+  if (passes > kMaxPasses) {
+    ShowTooManyPasses(environment, passes);
+    outcome.status = Status::kTooManyPasses;
+    return outcome;
+  }
+  const bool whole =
+      RunPasses(engine, passes, source, destination, interpolation, &outcome.firstStop);
+  outcome.status = whole ? Status::kFinished : Status::kInterrupted;
+  return outcome;
+}
+
+}  // namespace
+
+int32_t DescribeStop(const StopRecord& stop, char* out, int32_t outSize) {
+  if (out == nullptr || outSize <= 0) return 0;
+  out[0] = '\0';
+  if (stop.reason == StopReason::kNone) return 0;
+  int written = stop.x < 0 ? std::snprintf(out, static_cast<size_t>(outSize),
+                                           "The Init program was stopped: %s.",
+                                           StopReasonText(stop.reason))
+                           : std::snprintf(out, static_cast<size_t>(outSize),
+                                           "The program was stopped at pixel (%d, %d): %s.",
+                                           static_cast<int>(stop.x), static_cast<int>(stop.y),
+                                           StopReasonText(stop.reason));
+  if (written < 0) return 0;
+  return written < outSize ? written : outSize - 1;
+}
+
+TransformOutcome RunTransform(const RunEnvironment& environment, const Planes& source,
+                              const ResultPlanes& destination, Interpolation interpolation,
+                              RunFlags* flags) {
+  if (flags != nullptr) *flags = 0;
+  TransformOutcome outcome;
+  if (environment.engine == nullptr) return outcome;
+  if (!ImagesFitForRun(source, destination)) return outcome;
+  ScriptEngine& engine = *environment.engine;
+  if (!engine.PrepareRun(kRunStackSize)) return outcome;
+  engine.InstallBuiltinVariables(source.rgb);
+  engine.budget = environment.budget;
+  engine.workLeft = kWorkBetweenChecks;
+  outcome = RunPrograms(environment, source, destination, interpolation);
+  engine.budget = RunBudget{};
+  if (flags != nullptr && outcome.status != TransformOutcome::Status::kParameterError) {
+    *flags = ReadViewFlags(engine);
+  }
+  return outcome;
 }

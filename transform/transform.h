@@ -29,8 +29,8 @@
 
 #include "image/image.h"
 #include "library/library.h"
+#include "script/script.h"
 
-class ScriptEngine;
 
 // ---------------------------------------------------------------- planes
 
@@ -50,6 +50,21 @@ struct ResultPlanes {
 
 // ---------------------------------------------------------------- driver
 
+// The first program run of a run that the engine stopped (StopReason; the
+// budget's interruptions apart), and where: the destination pixel, or
+// x = y = -1 for the Init program.
+struct StopRecord {
+  StopReason reason = StopReason::kNone;
+  int32_t x = -1;
+  int32_t y = -1;
+};
+
+struct PassOutcome {
+  int32_t rows;       // rows finished
+  bool interrupted;   // the run budget's check stopped the pass
+  StopRecord firstStop;
+};
+
 // One pass: for every destination pixel in row order sets x, y, r, t, R, G,
 // B, T, runs the Transform program (slot 1) and writes the pixel according
 // to "coord": 0 the colour variables (clamped to 0..255, truncated), 1 the
@@ -57,12 +72,16 @@ struct ResultPlanes {
 // (or NaN) leaves the destination pixel as it was. T is copied from the
 // source pixel that contains the position, never interpolated. After each
 // finished row calls destination.rgb.progress(row, height) when set. exit
-// with a negative argument ends the pass at that pixel.
-// Returns the number of rows finished: the height for a whole pass, fewer
-// when ended early, 0 when the images or the engine's variables are not fit
-// for a pass (nothing written).
-int32_t TransformPixels(const Planes& source, const ResultPlanes& destination, ScriptEngine& engine,
-                        Interpolation interpolation);
+// with a negative argument ends the pass at that pixel. A pixel's program
+// that the engine stops leaves its pixel written as "coord" says, as any
+// other, and the pass goes on; the first such stop is noted. Every pixel
+// counts one unit of the engine's run budget: when its check says stop, the
+// pass ends there.
+// The outcome's rows: the height for a whole pass, fewer when ended early,
+// 0 when the images or the engine's variables are not fit for a pass
+// (nothing written).
+PassOutcome TransformPixels(const Planes& source, const ResultPlanes& destination,
+                            ScriptEngine& engine, Interpolation interpolation);
 
 // 1 when the four planes fit together as the images of a pass (see the
 // contract above), else 0.
@@ -89,26 +108,52 @@ struct RunEnvironment {
   const ParamSlot* slots;  // kParamSlotCount slots; null means no parameters
   ErrorDisplay* errors;    // null: errors are not shown, only returned
   void* owner;             // handed to ErrorDisplay::ShowError
+  RunBudget budget = {};   // asked now and then (see script.h); none: never stops
 };
+
+// Passes a run may take; a program that asks for more is refused whole
+// rather than left to run for days.
+constexpr int32_t kMaxPasses = 10000;
+
+struct TransformOutcome {
+  enum class Status : uint8_t {
+    kFinished,        // Init and every pass ran (programs the engine stopped:
+                      // see firstStop)
+    kNotRun,          // images that do not fit together, or no memory for
+                      // the stacks: nothing shown, no image touched
+    kParameterError,  // a parameter value is no value; its message shown
+    kTooManyPasses,   // "loop" asks for more than kMaxPasses; message shown
+    kInterrupted,     // the budget's check stopped the run
+  };
+  Status status = Status::kNotRun;
+  StopRecord firstStop;
+  bool Finished() const { return status == Status::kFinished; }
+};
+
+// "The program was stopped at pixel (x, y): <reason>." or "The Init program
+// was stopped: <reason>." into out (always terminated). 0 when nothing was
+// stopped (out is then empty), else the length.
+int32_t DescribeStop(const StopRecord& stop, char* out, int32_t outSize);
 
 // Longest composed parameter assignment: name "=" value ";" with both
 // texts at their full 127 characters, plus the terminator.
 constexpr int32_t kAssignmentTextSize = 2 * (kNameTextSize - 1) + 3;
 
 // A whole run: resets the built-in variables for the source size, assigns
-// each declared parameter by compiling "name=value;" (a value that does not
-// compile shows "Parameter error at <message>." and returns 0 before any
-// image is touched), fills destination T with 255, binds the four images,
-// runs Init once and then "loop" passes (the count read after Init,
-// truncated; none when below 1). Between passes, when "keepImage" is exactly
-// 0, source and destination exchange contents so the next pass reads this
-// pass's result. When flags is not null it receives kRunFlagScale and
-// kRunFlagTplane from "vScale" and "vTplane" (integer part non-zero).
-// Returns 1 after the passes, 0 after a parameter error, or when the images
-// do not fit together or the engine cannot get its run-time stacks (then
-// nothing is shown and no image is touched).
-int32_t RunTransform(const RunEnvironment& environment, const Planes& source,
-                     const ResultPlanes& destination, Interpolation interpolation, RunFlags* flags);
+// each declared parameter by compiling "name=value;" (a value text that is
+// not one expression, or whose assignment the engine stops, shows
+// "Parameter error at <message>." before any image is touched), fills
+// destination T with 255, binds the four images, runs Init once and then
+// "loop" passes (the count read after Init, truncated; none when below 1;
+// more than kMaxPasses shows "The program asks for <n> passes; a run takes
+// at most 10000." and runs none). Between passes, when "keepImage" is
+// exactly 0, source and destination exchange contents so the next pass
+// reads this pass's result. When flags is not null it receives
+// kRunFlagScale and kRunFlagTplane from "vScale" and "vTplane" (integer
+// part non-zero). The environment's budget holds for the whole run.
+TransformOutcome RunTransform(const RunEnvironment& environment, const Planes& source,
+                              const ResultPlanes& destination, Interpolation interpolation,
+                              RunFlags* flags);
 
 // ---------------------------------------------------------------- parameters
 

@@ -56,7 +56,9 @@ void RenderPreview(HWND dialog, FilterContext& context) {
   EditTextsToSlots(dialog, context);
   const RECT area = PreviewArea(dialog);
   const RunReport report = context.RunPreview(area.right, area.bottom);
-  TurnOverForDrawing(context);
+  // A preview stopped for taking too long left the last one as it was drawn.
+  if (report.status != RunStatus::kStopped) TurnOverForDrawing(context);
+  if (report.autoPreviewSwitchedOff) CheckDlgButton(dialog, kMainAutoPreview, BST_UNCHECKED);
   DrawPreview(dialog, context);
   InvalidateRect(GetDlgItem(dialog, kMainPreviewArea), nullptr, FALSE);
   ShowMessages(dialog, report.messages);

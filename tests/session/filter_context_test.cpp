@@ -146,6 +146,67 @@ TEST(FilterContext, APreviewOfFullSizeEqualsTheFinalRun) {
   EXPECT_EQ(std::memcmp(context->previewResultRgb.data, context->sourceRgb.data, 8 * 4 * 3), 0);
 }
 
+// A preview past its time budget (on a clock that moves a second at every
+// look) keeps the last good image, says so and switches Auto Preview off; the
+// final run stops when its caller says so, and reports a program the engine
+// stopped with the pixel where it happened.
+TEST(FilterContext, RunsThatTakeTooLongStopAndStoppedProgramsAreReported) {
+  TempFolder folder;
+  std::unique_ptr<FilterContext> context = OpenSession(
+      folder, {{"Slow", "Count", "?n,Turns,0,10,3;\r\ncoord=0;\r\n",
+                "i=0;\r\nwhile (i<n) { i=i+1; }\r\nR=i*10;\r\n"},
+               {"Slow", "Stops", "coord=0;\r\n", "if (x+cx==2 && y+cy==1) q=\"s\"+1;\r\n"}});
+  context->sourceRgb.Create(8, 4, 3);
+  context->sourceT.Create(8, 4, 1);
+  std::memset(context->sourceRgb.data, 90, 8 * 4 * 3);
+  std::memset(context->sourceT.data, 255, 8 * 4);
+  double now = 0.0;
+  int looks = 0;
+  context->clock = [&] {
+    ++looks;
+    return now += 1.0;
+  };
+  ASSERT_EQ(context->CompileCurrentProgram().status, CompileStatus::kCompiled);
+  ASSERT_EQ(context->ReadDeclarations(kDeclareDefaults, nullptr), 1);
+  context->SizePreview(8, 4);
+  ASSERT_EQ(context->RunPreview(8, 4).status, RunStatus::kFinished);
+  EXPECT_EQ(looks, 1);  // the deadline only: a short run never looks again
+  const std::vector<uint8_t> good(context->previewResultRgb.data,
+                                  context->previewResultRgb.data + 8 * 4 * 3);
+  EXPECT_EQ(good[2], 30);
+
+  context->settings.Preview = 1;
+  context->SetParameterText(0, "2000000000");
+  const RunReport stopped = context->RunPreview(8, 4);
+  EXPECT_EQ(stopped.status, RunStatus::kStopped);
+  EXPECT_EQ(Texts(stopped.messages),
+            std::vector<std::string>{"The preview was stopped: the program takes too long."});
+  EXPECT_TRUE(stopped.autoPreviewSwitchedOff);
+  EXPECT_EQ(context->settings.Preview, 0);
+  EXPECT_EQ(looks, 1 + 3);  // the deadline, then two seconds of looks
+  EXPECT_EQ(std::vector<uint8_t>(context->previewResultRgb.data,
+                                 context->previewResultRgb.data + 8 * 4 * 3),
+            good);
+
+  int asked = 0;
+  RunOptions options;
+  options.keepGoing = [&] { return ++asked < 3; };
+  ProgressImage resultRgb;
+  RgbtImage resultT;
+  const RunReport cancelled = context->ApplyToImage(resultRgb, resultT, options);
+  EXPECT_EQ(cancelled.status, RunStatus::kStopped);
+  EXPECT_TRUE(cancelled.messages.empty());
+  EXPECT_EQ(asked, 3);
+
+  context->ChooseProgram(1);
+  ASSERT_EQ(context->CompileCurrentProgram().status, CompileStatus::kCompiled);
+  const RunReport reported = context->ApplyToImage(resultRgb, resultT, RunOptions());
+  EXPECT_EQ(reported.status, RunStatus::kFinished);
+  EXPECT_EQ(Texts(reported.messages),
+            std::vector<std::string>{"The program was stopped at pixel (2, 1): an operator or a "
+                                     "function has no value to work on."});
+}
+
 EditedProgram Edited(const char* group, const char* name, const char* transform) {
   EditedProgram edited = {};
   std::snprintf(edited.group, sizeof edited.group, "%s", group);

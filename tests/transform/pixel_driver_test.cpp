@@ -263,11 +263,13 @@ TEST_F(PixelDriver, ReturnsRowsFinished) {
   engine.InstallBuiltinVariables(sourceRgb);
   Load("", "coord=0;\r\nif (y+cy==4) exit(-2);\r\n");
   EXPECT_EQ(
-      TransformPixels({sourceRgb, sourceT}, {destinationRgb, destinationT}, engine, kInterpRound),
+      TransformPixels({sourceRgb, sourceT}, {destinationRgb, destinationT}, engine, kInterpRound)
+          .rows,
       4);
   Load("", "coord=0;\r\n");
   EXPECT_EQ(
-      TransformPixels({sourceRgb, sourceT}, {destinationRgb, destinationT}, engine, kInterpRound),
+      TransformPixels({sourceRgb, sourceT}, {destinationRgb, destinationT}, engine, kInterpRound)
+          .rows,
       6);
 }
 
@@ -291,7 +293,8 @@ TEST_F(PixelDriver, RefusesImagesThatDoNotFitTogether) {
     if (images[c.which]->data != nullptr) images[c.which]->Fill(kUntouched, -1);
     EXPECT_EQ(Run(), 0) << c.what;
     EXPECT_EQ(
-        TransformPixels({sourceRgb, sourceT}, {destinationRgb, destinationT}, engine, kInterpRound),
+        TransformPixels({sourceRgb, sourceT}, {destinationRgb, destinationT}, engine, kInterpRound)
+            .rows,
         0)
         << c.what;
     if (destinationRgb.data != nullptr) {

@@ -54,15 +54,19 @@ class RunFixture : public ::testing::Test {
   // Compiles Init (may be empty) into slot 0 and Transform into slot 1.
   void Load(const char* init, const char* transform) {
     ASSERT_FALSE(engine.Compile(init, ProgramSlot::kInit).Failed()) << init;
-    ASSERT_EQ(engine.Compile(transform, ProgramSlot::kTransform).status, CompileOutcome::Status::kCompiled)
+    ASSERT_EQ(engine.Compile(transform, ProgramSlot::kTransform).status,
+              CompileOutcome::Status::kCompiled)
         << transform;
   }
 
   // Any number may stand for the interpolation, as a stored setting may.
+  // 1 when the run finished (see outcome), else 0.
   int32_t Run(int32_t interpolation = kInterpRound, RunFlags* flags = nullptr) {
     RunEnvironment environment{&engine, slots, &errors, &owner};
-    return RunTransform(environment, {sourceRgb, sourceT}, {destinationRgb, destinationT},
-                        static_cast<Interpolation>(interpolation), flags);
+    environment.budget = budget;
+    outcome = RunTransform(environment, {sourceRgb, sourceT}, {destinationRgb, destinationT},
+                           static_cast<Interpolation>(interpolation), flags);
+    return outcome.Finished() ? 1 : 0;
   }
 
   double Variable(const char* name) {
@@ -80,6 +84,8 @@ class RunFixture : public ::testing::Test {
   ProgressImage destinationRgb;
   RgbtImage destinationT;
   ParamSlot slots[kParamSlotCount] = {};
+  RunBudget budget;          // given to every Run
+  TransformOutcome outcome;  // of the last Run
   RecordingErrorDisplay errors;
   int owner = 0;
 };

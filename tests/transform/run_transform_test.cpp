@@ -161,6 +161,49 @@ TEST_F(Orchestration, ParameterErrorNamesItsSlotAfterEarlierAssignments) {
   EXPECT_EQ(ResultT(0, 0), kUntouched);
 }
 
+// A value text is a value: one expression, never statements to run.
+TEST_F(Orchestration, ParameterTextsThatAreNoValueAreRefusedUnrun) {
+  const struct {
+    const char* value;
+    bool accepted;
+  } cases[] = {
+      {"50", true},
+      {"-2.5", true},
+      {"xs*3", true},
+      {"(1<2)", true},
+      {"1, 2", true},
+      {"1;ran=1;", false},
+      {"1;while(1){x=x+1;}", false},
+      {"{1}", false},
+      {"ran=1", false},
+      {"1)", false},
+      {"\"text\"", false},
+  };
+  for (const auto& c : cases) {
+    MakeImages(2, 2);
+    errors.texts.clear();
+    engine.DefineVariable("ran", 0.0);
+    Declare(&slots[0], "Amount", "amount", c.value);
+    Load("", "coord=0;\r\n");
+    EXPECT_EQ(Run(), c.accepted ? 1 : 0) << c.value;
+    EXPECT_EQ(errors.texts.size(), c.accepted ? 0u : 1u) << c.value;
+    EXPECT_EQ(Variable("ran"), 0.0) << c.value;
+  }
+}
+
+TEST_F(Orchestration, MorePassesThanARunTakesAreRefused) {
+  MakeImages(2, 2);
+  Load("loop=1e12;\r\n", "coord=0;\r\nB=1;\r\n");
+  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(outcome.status, TransformOutcome::Status::kTooManyPasses);
+  ASSERT_EQ(errors.texts.size(), 1u);
+  EXPECT_EQ(errors.texts[0], "The program asks for 2147483647 passes; a run takes at most 10000.");
+  EXPECT_EQ(Result(0, 0)[0], kUntouched);
+  Load("loop=10000;\r\n", "coord=0;\r\nB=B+1;\r\nkeepImage=1;\r\n");
+  EXPECT_EQ(Run(), 1);
+  EXPECT_EQ(Result(0, 0)[0], SourceBlue(0) + 1);
+}
+
 TEST_F(Orchestration, EmptyValueIsAParameterError) {
   MakeImages(2, 2);
   Declare(&slots[0], "Size", "size", "");

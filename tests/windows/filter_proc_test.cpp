@@ -20,6 +20,9 @@ constexpr int32_t kHeight = 23;
 const TestProgram kPrograms[] = {
     {"Colour", "Invert", "coord=0;\r\n", "R=255-R;\r\nG=255-G;\r\nB=255-B;\r\n"},
     {"Deform", "Shift", "?dx,Shift,0,20,3;\r\ncoord=2;\r\n", "x=x-dx;\r\n"},
+    {"Slow", "Long", "coord=0;\r\n",
+     "if (y+cy==1 && x+cx==0) {\r\n"
+     "i=0; while (i<50000000) { i=i+1; }\r\n}\r\n"},
 };
 
 class FilterProcTest : public testing::Test {
@@ -27,7 +30,7 @@ class FilterProcTest : public testing::Test {
   void SetUp() override {
     ASSERT_EQ(plugin.Load("morfel.dll"), 1) << plugin.error();
     ASSERT_FALSE(base.path().empty());
-    ASSERT_EQ(base.WriteLibrary(kPrograms, 2), 1);
+    ASSERT_EQ(base.WriteLibrary(kPrograms, 3), 1);
   }
 
   // Shows the main dialog with the user choosing Colour / Invert and then
@@ -41,7 +44,8 @@ class FilterProcTest : public testing::Test {
     RunProc(1);
     EXPECT_EQ(user.WindowsSeen().size(), 1u);
     EXPECT_EQ(caption, kMainCaption);
-    for (const MessageBoxRecord& box : user.MessageBoxes()) ADD_FAILURE() << box.title << ": " << box.text;
+    for (const MessageBoxRecord& box : user.MessageBoxes())
+      ADD_FAILURE() << box.title << ": " << box.text;
   }
 
   // Calls FilterProc with the user's actions, which must all be possible.
@@ -131,11 +135,27 @@ TEST_F(FilterProcTest, ConfirmedSliderValueReachesTheFinalRun) {
   }
 }
 
+// Esc held during the final run stops it: no row goes back, no completion is
+// sent, and the settings are saved as OK saved them. The program takes long
+// on the first pixel of its second row.
+TEST_F(FilterProcTest, EscapeDuringTheFinalRunLeavesTheHostsImageAsItWas) {
+  host.PressEscapeAtFirstProgress();
+  user.SelectComboText(IDC_GROUP_COMBO, "Slow");
+  user.SelectComboText(IDC_FUNCTION_COMBO, "Long");
+  user.ClickButton(IDOK);
+  RunProc(1);
+  EXPECT_TRUE(host.writes().empty());
+  ASSERT_EQ(host.messages().size(), 1u);
+  EXPECT_EQ(host.messages()[0].first, kProgressReport);
+  EXPECT_TRUE(BaseFolder::Exists(base.SettingsFile())) << "OK did not save the settings";
+  for (const MessageBoxRecord& box : user.MessageBoxes()) ADD_FAILURE() << box.text;
+}
+
 TEST(FilterProcEmptyImage, ConfirmedSendsOnlyTheCompletion) {
   PluginDll plugin;
   ASSERT_EQ(plugin.Load("morfel.dll"), 1) << plugin.error();
   BaseFolder base;
-  ASSERT_EQ(base.WriteLibrary(kPrograms, 2), 1);
+  ASSERT_EQ(base.WriteLibrary(kPrograms, 3), 1);
   FakeHost host(kWidth, 0);
   ScriptedUser user;
   user.ClickButton(IDOK);

@@ -12,7 +12,8 @@
 struct HostCallbacks {
   static FakeHost* host;
 
-  static int MORFEL_CDECL ReadRgb(int32_t y, int32_t, int32_t last, uint8_t* row, int32_t minusOne) {
+  static int MORFEL_CDECL ReadRgb(int32_t y, int32_t, int32_t last, uint8_t* row,
+                                  int32_t minusOne) {
     host->Record({HostEvent::kReadRgb, y, last, minusOne, 0, 0});
     for (int32_t x = 0; x <= last; ++x) {
       for (int32_t k = 0; k < 3; ++k) row[3 * x + k] = FakeHost::SourceRgb(x, y, k);
@@ -46,8 +47,12 @@ struct HostCallbacks {
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     // Everything from WM_USER up is what a plug-in may send its host.
     if (message >= WM_USER && host != nullptr) {
-      host->Record({HostEvent::kMessage, static_cast<int32_t>(wParam),
-                    static_cast<int32_t>(lParam), 0, 0, message});
+      host->Record({HostEvent::kMessage, static_cast<int32_t>(wParam), static_cast<int32_t>(lParam),
+                    0, 0, message});
+      if (host->pressEscape_ && wParam == kProgressReport) {
+        keybd_event(VK_ESCAPE, 0, 0, 0);
+        host->pressEscape_ = false;
+      }
       return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
@@ -87,6 +92,7 @@ FakeHost::FakeHost(int32_t width, int32_t height) : size_{width, height} {
 }
 
 FakeHost::~FakeHost() {
+  keybd_event(VK_ESCAPE, 0, KEYEVENTF_KEYUP, 0);
   DestroyWindow(window_);
   UnregisterClassA(kHostClass, nullptr);
   HostCallbacks::host = nullptr;
@@ -102,6 +108,11 @@ uint8_t FakeHost::SourceT(int32_t x, int32_t y) { return static_cast<uint8_t>(x 
 
 int32_t FakeHost::FilterProcCall() {
   return FilterProc(window_, size_, &kWriteTable, &kReadTable, baseFolder_.c_str());
+}
+
+int32_t FakeHost::FilterProcCallClaiming(int32_t width, int32_t height) {
+  const int32_t claimed[2] = {width, height};
+  return FilterProc(window_, claimed, &kWriteTable, &kReadTable, baseFolder_.c_str());
 }
 
 int32_t FakeHost::FilterOptionCall() { return FilterOption(window_, baseFolder_.c_str()); }
@@ -130,9 +141,7 @@ void FakeHost::WriteLibrary(const std::string& text) const {
   WriteFile(DataPath("Morfel.ini"), text);
 }
 
-bool FakeHost::FileExists(const std::string& path) const {
-  return std::filesystem::exists(path);
-}
+bool FakeHost::FileExists(const std::string& path) const { return std::filesystem::exists(path); }
 
 std::string FakeHost::ReadFile(const std::string& path) const {
   std::ifstream in(path, std::ios::binary);

@@ -35,6 +35,12 @@ class FakeHost {
   static uint8_t SourceT(int32_t x, int32_t y);
 
   int32_t FilterProcCall();
+  // FilterProc told the image is width x height (the callbacks serve the
+  // host's own image, so none may be called).
+  int32_t FilterProcCallClaiming(int32_t width, int32_t height);
+  // The user presses Esc when the first progress report arrives, and keeps
+  // it down until the host goes.
+  void PressEscapeAtFirstProgress() { pressEscape_ = true; }
   int32_t FilterOptionCall();
 
   HWND window() const { return window_; }
@@ -57,6 +63,7 @@ class FakeHost {
   void Record(const HostEvent& event) { events_.push_back(event); }
 
   int32_t size_[2];
+  bool pressEscape_ = false;
   std::vector<uint8_t> resultRgb_;
   std::vector<uint8_t> resultT_;
   std::vector<HostEvent> events_;

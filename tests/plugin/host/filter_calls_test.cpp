@@ -83,7 +83,8 @@ TEST(FilterCalls, ClosingEitherDialogIsCancel) {
         EXPECT_EQ(editor ? host.FilterOptionCall() : host.FilterProcCall(), 1);
       }
       const char* dialog = editor ? "the editor" : "the main dialog";
-      EXPECT_FALSE(host.FileExists(host.baseFolder() + "Morfel.dat")) << closing.how << ", " << dialog;
+      EXPECT_FALSE(host.FileExists(host.baseFolder() + "Morfel.dat"))
+          << closing.how << ", " << dialog;
       EXPECT_TRUE(host.EventsOf(HostEvent::kWriteRgb).empty()) << closing.how << ", " << dialog;
       EXPECT_TRUE(host.EventsOf(HostEvent::kMessage).empty()) << closing.how << ", " << dialog;
     }
@@ -176,8 +177,8 @@ TEST(FilterProc, AnImageOfHeightZeroReadsAndWritesNoRowsButCompletes) {
 
 TEST(FilterProc, AParameterErrorInTheFinalRunGivesBackTheSourcePixels) {
   FakeHost host(4, 3);
-  host.WriteLibrary(LibraryText(
-      {{"Colour", "Level", "?level,Level,0,255,10;\r\n", "coord=0;\r\nR=level;\r\n"}}));
+  host.WriteLibrary(
+      LibraryText({{"Colour", "Level", "?level,Level,0,255,10;\r\n", "coord=0;\r\nR=level;\r\n"}}));
   ScriptedUser user;
   user.TypeText(IDC_PARAM_EDIT0, "1+");
   user.ClickButton(IDOK);
@@ -189,10 +190,45 @@ TEST(FilterProc, AParameterErrorInTheFinalRunGivesBackTheSourcePixels) {
   EXPECT_EQ(host.EventsOf(HostEvent::kWriteRgb).size(), 3u);
   for (int32_t y = 0; y < 3; ++y) {
     for (int32_t x = 0; x < 4; ++x) {
-      for (int32_t k = 0; k < 3; ++k) EXPECT_EQ(host.ResultRgb(x, y, k), FakeHost::SourceRgb(x, y, k));
+      for (int32_t k = 0; k < 3; ++k)
+        EXPECT_EQ(host.ResultRgb(x, y, k), FakeHost::SourceRgb(x, y, k));
       EXPECT_EQ(host.ResultT(x, y), FakeHost::SourceT(x, y));
     }
   }
+}
+
+// Esc held during the final run stops it: no row goes back and no completion
+// is sent, while the settings are saved as OK saved them. The program takes
+// long on the first pixel of its second row.
+TEST(FilterProc, EscapeDuringTheFinalRunLeavesTheHostsImageAsItWas) {
+  FakeHost host(4, 3);
+  host.WriteLibrary(LibraryText({{"Slow", "Long", "coord=0;\r\n",
+                                  "if (y+cy==1 && x+cx==0) {\r\n"
+                                  "i=0; while (i<50000000) { i=i+1; }\r\n}\r\n"}}));
+  host.PressEscapeAtFirstProgress();
+  ScriptedUser user;
+  user.ClickButton(IDOK);
+  RunScripted(user, [&] { EXPECT_EQ(host.FilterProcCall(), 1); });
+  EXPECT_TRUE(user.MessageBoxes().empty());
+  EXPECT_TRUE(host.EventsOf(HostEvent::kWriteRgb).empty());
+  EXPECT_TRUE(host.EventsOf(HostEvent::kWriteT).empty());
+  const std::vector<HostEvent> messages = host.EventsOf(HostEvent::kMessage);
+  ASSERT_EQ(messages.size(), 1u);  // the first row's progress, no completion
+  EXPECT_EQ(messages[0].row, kProgressReport);
+  EXPECT_TRUE(host.FileExists(host.baseFolder() + "Morfel.dat"));
+}
+
+TEST(FilterProc, AnImageTooLargeToHoldIsRefusedSayingSo) {
+  FakeHost host(2, 2);
+  host.WriteLibrary(LibraryText({kInvert}));
+  ScriptedUser user;
+  user.SetBoxAnswerer([](const MessageBoxRecord&) { return IDOK; });
+  RunScripted(user, [&] { EXPECT_EQ(host.FilterProcCallClaiming(20000, 20000), 1); });
+  ASSERT_EQ(user.MessageBoxes().size(), 1u);
+  EXPECT_EQ(user.MessageBoxes()[0].title, "error");
+  EXPECT_EQ(user.MessageBoxes()[0].text,
+            "The image is too large for the filter (20000 x 20000 pixels).");
+  EXPECT_TRUE(host.events().empty());
 }
 
 TEST(FilterProc, PixelsARunSkipsKeepTheSourceInsteadOfLeftoverMemory) {
@@ -204,7 +240,8 @@ TEST(FilterProc, PixelsARunSkipsKeepTheSourceInsteadOfLeftoverMemory) {
   RunScripted(user, [&] { host.FilterProcCall(); });
   for (int32_t y = 0; y < 4; ++y) {
     for (int32_t x = 0; x < 4; ++x) {
-      for (int32_t k = 0; k < 3; ++k) EXPECT_EQ(host.ResultRgb(x, y, k), FakeHost::SourceRgb(x, y, k));
+      for (int32_t k = 0; k < 3; ++k)
+        EXPECT_EQ(host.ResultRgb(x, y, k), FakeHost::SourceRgb(x, y, k));
     }
   }
 }
@@ -280,7 +317,8 @@ TEST(FilterOption, FollowedByFilterProcStartsFromAnEmptyContext) {
   user.ClickButton(IDOK);
   RunScripted(user, [&] { host.FilterProcCall(); });
   // Group 0, program 0 from the (absent) settings: the inverted image.
-  for (int32_t k = 0; k < 3; ++k) EXPECT_EQ(host.ResultRgb(1, 1, k), 255 - FakeHost::SourceRgb(1, 1, k));
+  for (int32_t k = 0; k < 3; ++k)
+    EXPECT_EQ(host.ResultRgb(1, 1, k), 255 - FakeHost::SourceRgb(1, 1, k));
   const std::string settings = host.ReadFile(host.baseFolder() + "Morfel.dat");
   EXPECT_NE(settings.find("GroupNo=0\r\n"), std::string::npos) << settings;
 }

@@ -38,6 +38,7 @@ FakeHost::FakeHost(int32_t width, int32_t height) : size_{width, height} {
 }
 
 FakeHost::~FakeHost() {
+  keybd_event(VK_ESCAPE, 0, KEYEVENTF_KEYUP, 0);
   if (window_ != nullptr) DestroyWindow(window_);
   currentHost = nullptr;
 }
@@ -97,6 +98,10 @@ int MORFEL_CDECL FakeHost::WriteT(int32_t y, int32_t first, int32_t last, uint8_
 LRESULT CALLBACK FakeHost::WindowProc(HWND window, UINT message, WPARAM first, LPARAM second) {
   if (message == kHostMessage && currentHost != nullptr) {
     currentHost->messages_.push_back({first, second});
+    if (currentHost->pressEscape_ && first == kProgressReport) {
+      keybd_event(VK_ESCAPE, 0, 0, 0);
+      currentHost->pressEscape_ = false;
+    }
     return 0;
   }
   return DefWindowProcA(window, message, first, second);

@@ -30,6 +30,10 @@ class FakeHost {
   FakeHost(const FakeHost&) = delete;
   FakeHost& operator=(const FakeHost&) = delete;
 
+  // The user presses Esc when the first progress report arrives, and keeps
+  // it down until the host goes.
+  void PressEscapeAtFirstProgress() { pressEscape_ = true; }
+
   // Replaces one source pixel, for a host that shows a real picture.
   void SetSourcePixel(int32_t x, int32_t y, const uint8_t bgr[3], uint8_t t);
 
@@ -53,8 +57,7 @@ class FakeHost {
   static int MORFEL_CDECL ReadRgb(int32_t y, int32_t first, int32_t last, uint8_t* row, int32_t m);
   static int MORFEL_CDECL ReadT(int32_t y, int32_t first, int32_t last, uint8_t* row, int32_t m,
                                 int32_t one);
-  static int MORFEL_CDECL WriteRgb(int32_t y, int32_t first, int32_t last, uint8_t* row,
-                                   int32_t m);
+  static int MORFEL_CDECL WriteRgb(int32_t y, int32_t first, int32_t last, uint8_t* row, int32_t m);
   static int MORFEL_CDECL WriteT(int32_t y, int32_t first, int32_t last, uint8_t* row, int32_t m,
                                  int32_t one);
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM first, LPARAM second);
@@ -70,6 +73,7 @@ class FakeHost {
   std::vector<RowCall> reads_, writes_;
   std::vector<HostMessage> messages_;
   int badCalls_ = 0;
+  bool pressEscape_ = false;
 };
 
 #endif
