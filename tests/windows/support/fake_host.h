@@ -74,6 +74,7 @@ class FakeHost {
   std::vector<HostMessage> messages_;
   int badCalls_ = 0;
   bool pressEscape_ = false;
+  bool escapeDown_ = false;
 };
 
 #endif
