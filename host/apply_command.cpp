@@ -16,6 +16,7 @@
 #include "host/host_files.h"
 #include "host/host_window.h"
 #include "host/image_files.h"
+#include "host/interrupts.h"
 #include "host/parameters.h"
 #include "host/plugin_loader.h"
 #include "host/program_file.h"
@@ -305,7 +306,17 @@ int ReadAdHocProgram(const Options& options, AdHocProgram* program) {
   return 0;
 }
 
+// --timeout's words: what ran out, and that the output under way is not there.
+std::string TimeoutMessage(double seconds) {
+  char shown[32];
+  std::snprintf(shown, sizeof shown, "%g", seconds);
+  return std::string("morfel: stopped after ") + shown +
+         " s (--timeout): the output being made was not written";
+}
+
 int ApplyCommand(const Options& options) {
+  if (options.timeoutSeconds > 0)
+    StopAfter(options.timeoutSeconds, TimeoutMessage(options.timeoutSeconds));
   std::vector<Job> jobs;
   if (PlanJobs(options, &jobs) != 0) return 1;
   std::string baseFolder;

@@ -1,6 +1,9 @@
 #include "host/interrupts.h"
 
 #include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <mutex>
 #include <thread>
@@ -59,6 +62,17 @@ void WatchInterrupts() {
     _exit(128 + signal);
   }).detach();
 #endif
+}
+
+void StopAfter(double seconds, const std::string& message) {
+  const auto wait = std::chrono::duration<double>(seconds);
+  std::thread([wait, message] {
+    std::this_thread::sleep_for(wait);
+    std::fprintf(stderr, "%s\n", message.c_str());
+    std::fflush(stderr);
+    RemoveRegistered();
+    std::_Exit(1);
+  }).detach();
 }
 
 InterruptCleanup::InterruptCleanup(const std::string& path) : path_(path) {

@@ -15,6 +15,11 @@
 
 void WatchInterrupts();
 
+// --timeout: once `seconds` have passed, says `message` on standard error,
+// removes what is registered, as an interrupt does, and exits with 1. Set
+// once, after WatchInterrupts; it covers the rest of the command.
+void StopAfter(double seconds, const std::string& message);
+
 // Removes the path (a folder with everything in it) on an interrupt while
 // the guard lives and is not released.
 class InterruptCleanup {

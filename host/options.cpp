@@ -47,6 +47,8 @@ constexpr unsigned kEvery = ~0u;
   X(kOptLossless, "lossless", 0, nullptr, kApply, "WebP: lossless instead of lossy")             \
   X(kOptMaxPixels, "max-pixels", 0, "N", kApply,                                                 \
     "refuse an input of more pixels (default 268435456, 16384 x 16384)")                         \
+  X(kOptTimeout, "timeout", 0, "SECONDS", kApply,                                                \
+    "give up after SECONDS: exit 1, nothing written")                                            \
   X(kOptQuiet, "quiet", 0, nullptr, kApply, "no progress bar, notes or \"wrote\" lines")         \
   X(kOptTimings, "timings", 0, nullptr, kApply, "say where the time went")                       \
   X(kOptAsFile, "as-file", 0, nullptr, kShow, "print the program as a program file")             \
@@ -109,6 +111,19 @@ int ParseInterpolation(const char* text, int* mode, std::string* error) {
   }
   *error = std::string("--interp takes round, linear or bezier, not ") + text;
   return 0;
+}
+
+// A time in seconds, more than none and at most a million.
+int ParseSeconds(const char* text, double* seconds, std::string* error) {
+  char* end = nullptr;
+  errno = 0;
+  const double number = std::strtod(text, &end);
+  if (end == text || *end != '\0' || errno != 0 || !(number > 0) || number > 1e6) {
+    *error = std::string("--timeout takes a number of seconds above 0, not ") + text;
+    return 0;
+  }
+  *seconds = number;
+  return 1;
 }
 
 // A whole number from minimum to maximum.
@@ -198,6 +213,8 @@ int TakeOption(int code, const char* argument, Options* options, std::string* er
       if (!ParseNumber("max-pixels", argument, 1, INT64_MAX / 4, &number, error)) return 0;
       options->read.maxPixels = number;
       return 1;
+    case kOptTimeout:
+      return ParseSeconds(argument, &options->timeoutSeconds, error);
     case kOptQuiet:
       options->quiet = true;
       return 1;

@@ -55,7 +55,8 @@ struct Options {
   std::vector<std::string> params;
   int interpolation = 0;  // an Interpolation: 0 round, 1 linear, 2 bezier
   bool quiet = false;
-  bool timings = false;  // report where the time of apply went
+  bool timings = false;       // report where the time of apply went
+  double timeoutSeconds = 0;  // --timeout: 0 for none
   bool yes = false;
   bool asFile = false;  // show: as a program file
 

@@ -110,4 +110,18 @@ TEST_F(MorfelProgram, InterruptsRemoveTheTemporaryFolderAndExitAsShellsExpect) {
   }
 }
 
+TEST_F(MorfelProgram, ATimeoutStopsAnEndlessProgramAndLeavesNothingBehind) {
+  std::string input = MakeImage("in.png", 4, 4);
+  fs::create_directories(Path("tmp"));
+  Outcome run = Run({"apply", "--base", base_, "--transform", "while(1){x=x+1;}", "--timeout",
+                     "0.5", "--quiet", input, Path("out.png")},
+                    "", "TMPDIR=" + Quote(Path("tmp")));
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("stopped after 0.5 s (--timeout)"), std::string::npos) << run.err;
+  EXPECT_TRUE(fs::is_empty(Path("tmp")));
+  EXPECT_FALSE(fs::exists(Path("out.png")));
+  EXPECT_EQ(Run({"apply", "--timeout", "0", "--transform", "x=1;", input, Path("o.png")}).status,
+            2);
+}
+
 #endif  // _WIN32
