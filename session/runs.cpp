@@ -37,20 +37,25 @@ void DarkenByTransparency(RgbtImage& rgb, const RgbtImage& t) {
   }
 }
 
-// The preview's budget: it may go on until the deadline by its clock.
+// The preview's budget: it may go on until the deadline by its clock, and
+// while the caller's keepGoing (if any) agrees.
 struct PreviewDeadline {
   const std::function<double()>* clock;
   double deadline;
+  const std::function<bool()>* keepGoing;
+  bool pastDeadline;
 };
 
 bool BeforeDeadline(void* context) {
-  const PreviewDeadline& preview = *static_cast<const PreviewDeadline*>(context);
-  return (*preview.clock)() < preview.deadline;
+  PreviewDeadline& preview = *static_cast<PreviewDeadline*>(context);
+  if ((*preview.clock)() >= preview.deadline) {
+    preview.pastDeadline = true;
+    return false;
+  }
+  return !*preview.keepGoing || (*preview.keepGoing)();
 }
 
-bool CallerKeepsGoing(void* context) {
-  return (*static_cast<std::function<bool()>*>(context))();
-}
+bool CallerKeepsGoing(void* context) { return (*static_cast<std::function<bool()>*>(context))(); }
 
 RunStatus StatusOf(const TransformOutcome& outcome) {
   switch (outcome.status) {
@@ -155,15 +160,16 @@ RunReport FilterContext::RunPreviewOnce(const RunBudget& budget) {
   return report;
 }
 
-RunReport FilterContext::RunPreview(int32_t areaWidth, int32_t areaHeight) {
-  // What the preview shows now stays on show if this run takes too long.
+RunReport FilterContext::RunPreview(int32_t areaWidth, int32_t areaHeight,
+                                    const RunOptions& options) {
+  // What the preview shows now stays on show if this run is stopped.
   RgbtImage shownRgb;
   RgbtImage shownT;
   Keep(previewResultRgb, shownRgb);
   Keep(previewResultT, shownT);
   previewSourceRgb.ResampleNearest(sourceRgb);
   previewSourceT.ResampleNearest(sourceT);
-  PreviewDeadline deadline = {&clock, clock() + previewSeconds};
+  PreviewDeadline deadline = {&clock, clock() + previewSeconds, &options.keepGoing, false};
   const RunBudget budget = {BeforeDeadline, &deadline};
   RunReport report = RunPreviewOnce(budget);
   if (report.status == RunStatus::kFinished && (report.flags & kRunFlagScale) != 0) {
@@ -173,6 +179,7 @@ RunReport FilterContext::RunPreview(int32_t areaWidth, int32_t areaHeight) {
   if (report.status == RunStatus::kStopped) {
     previewResultRgb.Blit(shownRgb, 0, 0, 0, 0, 0, 0, 0, 0, 0);
     previewResultT.Blit(shownT, 0, 0, 0, 0, 0, 0, 0, 0, 0);
+    if (!deadline.pastDeadline) return report;
     settings.Preview = 0;
     report.autoPreviewSwitchedOff = true;
     report.messages.push_back(

@@ -314,8 +314,11 @@ class FilterContext {
   // previewSeconds by `clock` is stopped (kStopped): the preview images keep
   // what they held before it (the last good preview), "Auto Preview" is
   // switched off and the notice "The preview was stopped: the program takes
-  // too long." returned. Programs the engine stopped are not reported.
-  RunReport RunPreview(int32_t areaWidth, int32_t areaHeight);
+  // too long." returned. options.keepGoing, when given, is asked as well: a
+  // preview it stops keeps the last preview too, with no notice and Auto
+  // Preview as it was. Programs the engine stopped are not reported.
+  RunReport RunPreview(int32_t areaWidth, int32_t areaHeight,
+                       const RunOptions& options = RunOptions());
   // The final run over the whole image with the chosen interpolation, into
   // result planes that start as a copy of the source (so pixels a run
   // leaves alone, or a run that stops, give back the host's own pixels).

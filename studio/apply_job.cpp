@@ -24,7 +24,7 @@ void CountFinishedRow(int32_t row, int32_t total) {
 }
 
 ApplyOutcome RunApply(const std::string& baseFolder, const Picture& picture,
-                      const ProgramSnapshot& program) {
+                      const ProgramSnapshot& program, const std::atomic<bool>& cancelled) {
   const auto start = std::chrono::steady_clock::now();
   ApplyOutcome outcome;
   std::unique_ptr<FilterContext> context = CreateFilterContext(baseFolder.c_str());
@@ -41,6 +41,7 @@ ApplyOutcome RunApply(const std::string& baseFolder, const Picture& picture,
   RgbtImage resultT;
   RunOptions options;
   options.progress = CountFinishedRow;
+  options.keepGoing = [&cancelled] { return !cancelled.load(std::memory_order_relaxed); };
   const RunReport run = context->ApplyToImage(resultRgb, resultT, options);
   outcome.messages = run.messages;
   outcome.finished = run.status == RunStatus::kFinished;
@@ -54,7 +55,7 @@ ApplyOutcome RunApply(const std::string& baseFolder, const Picture& picture,
 
 struct ApplyJob::Shared {
   std::mutex mutex;
-  bool cancelled = false;
+  std::atomic<bool> cancelled{false};  // the run stops soon after it is set
   RowCounters counters;
   QObject* receiver = nullptr;
   Delivery delivery;
@@ -67,7 +68,7 @@ ApplyJob::ApplyJob(const std::string& baseFolder, SharedPicture picture,
   shared_->delivery = std::move(delivery);
   std::thread([shared = shared_, baseFolder, picture, program] {
     tCounters = &shared->counters;
-    ApplyOutcome outcome = RunApply(baseFolder, *picture, program);
+    ApplyOutcome outcome = RunApply(baseFolder, *picture, program, shared->cancelled);
     tCounters = nullptr;
     std::lock_guard<std::mutex> lock(shared->mutex);
     if (shared->cancelled) return;
@@ -82,7 +83,7 @@ ApplyJob::~ApplyJob() { Cancel(); }
 
 void ApplyJob::Cancel() {
   std::lock_guard<std::mutex> lock(shared_->mutex);
-  shared_->cancelled = true;
+  shared_->cancelled.store(true);
 }
 
 ApplyProgress ApplyJob::Progress() const {

@@ -3,8 +3,9 @@
 //
 // Contracts
 // - Start returns at once; the outcome is delivered on the receiver's thread
-//   through its event loop, unless the job was cancelled first: then nothing
-//   is delivered and the caller's image and result stay as they were.
+//   through its event loop, unless the job was cancelled first: then the run
+//   stops soon after, nothing is delivered and the caller's image and result
+//   stay as they were.
 // - Progress is the rows finished of the pass going on, readable at any time.
 // - A job outlives its ApplyJob object: destroying one cancels it.
 #ifndef MORFEL_STUDIO_APPLY_JOB_H

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -27,7 +28,10 @@ struct WorkerSession {
   SharedPicture loaded;
 };
 
-PreviewResult Render(WorkerSession& session, const PreviewRequest& request) {
+// keepGoing: false once a newer request waits or the worker goes; the run
+// then stops and its result is superseded.
+PreviewResult Render(WorkerSession& session, const PreviewRequest& request,
+                     const std::function<bool()>& keepGoing) {
   const auto start = std::chrono::steady_clock::now();
   PreviewResult result;
   result.serial = request.serial;
@@ -43,13 +47,17 @@ PreviewResult Render(WorkerSession& session, const PreviewRequest& request) {
   const CompileReport compiled = PrepareProgram(context, request.program);
   context.SizePreview(request.areaWidth, request.areaHeight);
   if (compiled.status == CompileStatus::kCompiled) {
-    const RunReport run = context.RunPreview(request.areaWidth, request.areaHeight);
+    RunOptions options;
+    options.keepGoing = keepGoing;
+    const RunReport run = context.RunPreview(request.areaWidth, request.areaHeight, options);
     result.finished = run.status == RunStatus::kFinished;
+    result.stopped = run.status == RunStatus::kStopped;
+    result.superseded = result.stopped && !run.autoPreviewSwitchedOff;
     result.messages = run.messages;
   } else {
     result.messages = compiled.messages;
   }
-  result.image = PlaneToImage(context.previewResultRgb);
+  if (!result.stopped) result.image = PlaneToImage(context.previewResultRgb);
   const std::chrono::duration<double, std::milli> spent = std::chrono::steady_clock::now() - start;
   result.milliseconds = spent.count();
   return result;
@@ -66,10 +74,14 @@ void WorkerLoop(const std::shared_ptr<PreviewWorker::Shared>& shared, std::strin
     shared->pending.reset();
     shared->running = true;
     lock.unlock();
-    PreviewResult result = Render(session, request);
+    PreviewResult result = Render(session, request, [&shared] {
+      std::lock_guard<std::mutex> hold(shared->mutex);
+      return !shared->quit && !shared->pending.has_value();
+    });
     lock.lock();
     shared->running = false;
     if (shared->quit) break;
+    if (result.superseded) continue;
     // Posted under the lock: the owner clears quit's way only through it,
     // so the receiver is alive while the result is posted.
     PreviewWorker::Delivery deliver = shared->delivery;

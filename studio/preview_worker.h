@@ -7,6 +7,10 @@
 // - Request never blocks: it leaves the request for the worker and returns.
 //   A request not yet started is replaced by a newer one, so the worker
 //   always goes on with the latest wish.
+// - A run that takes longer than the session's preview budget is stopped
+//   by the session, so a program that never ends holds the worker up for
+//   that long only. A newer request stops the run going on at once, and the
+//   stopped run's result is not delivered.
 // - Results are delivered on the thread of the receiver given at creation,
 //   through its event loop, each with the serial of its request; none is
 //   delivered once the worker is destroyed.
@@ -33,8 +37,11 @@ struct PreviewRequest {
 
 struct PreviewResult {
   uint64_t serial = 0;
-  QImage image;           // the preview; the reduced image unchanged when the run failed
-  bool finished = false;  // the program compiled and ran every pass
+  QImage image;             // the preview; the reduced image unchanged when the run failed,
+                            // null when it was stopped (the last preview stands)
+  bool finished = false;    // the program compiled and ran every pass
+  bool stopped = false;     // it took longer than a preview may (the session's budget)
+  bool superseded = false;  // stopped for a newer request: never delivered
   UserMessages messages;
   double milliseconds = 0;
 };

@@ -177,6 +177,7 @@ void StudioWindow::ApplyDelivered(const ApplyOutcome& outcome) {
   result_ = outcome.result;
   resultUpToDate_ = true;
   ShowProcessed();
+  ShowMessages(this, outcome.messages);  // a run that ended but has something to say
   Say(tr("Applied %1/%2 in %3 s.")
           .arg(ShownName(context_->ChosenGroupName()), ShownName(context_->ChosenProgramName()))
           .arg(outcome.milliseconds / 1000.0, 0, 'f', 2));

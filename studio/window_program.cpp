@@ -139,7 +139,8 @@ void StudioWindow::RequestPreview() {
 void StudioWindow::PreviewDelivered(const PreviewResult& result) {
   if (result.serial <= shownSerial_ || result.serial > requestedSerial_) return;
   shownSerial_ = result.serial;
-  preview_ = result.image;
+  // A stopped run leaves the last preview; its notice says why.
+  if (!result.stopped) preview_ = result.image;
   ShowProcessed();
   timing_->setText(tr("Preview %1 × %2 · %3 ms")
                        .arg(result.image.width())

@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -12,6 +13,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSlider>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -170,6 +172,32 @@ class StudioTest : public QObject {
     }
     QTRY_COMPARE(editor->MarkedLine(), 0);
     QTRY_VERIFY(window_->PreviewSettled());
+  }
+
+  // A program that never ends is stopped within the preview's budget, with
+  // the session's notice; the window answers all the while, and the last
+  // preview stands until a good program replaces it.
+  void runawayIsStoppedAndTheWindowAnswers() {
+    OpenWindow(QStringLiteral("Deform"), QStringLiteral("Sample"));
+    const QImage good = window_->View()->Processed();
+    CodeEditor* editor = window_->Editors()->TransformEditor();
+    editor->selectAll();
+    Type(editor, QStringLiteral("while(1){x=x;}"));
+    window_->CheckNow();
+    QElapsedTimer answered;
+    answered.start();
+    QTest::qWait(500);  // the event loop runs while the program does
+    QVERIFY2(answered.elapsed() < 1500, "the window stopped answering");
+    QVERIFY(!window_->PreviewSettled());
+    QTRY_COMPARE_WITH_TIMEOUT(
+        window_->statusBar()->currentMessage(),
+        QStringLiteral("The preview was stopped: the program takes too long."), 10000);
+    QCOMPARE(window_->View()->Processed(), good);
+    while (editor->document()->isUndoAvailable()) {
+      QTest::keyClick(editor, Qt::Key_Z, Qt::ControlModifier);
+    }
+    QTRY_VERIFY(window_->PreviewSettled());
+    QCOMPARE(window_->View()->Processed(), good);
   }
 
   // Cancel leaves the result and the image as they were; the same Apply
