@@ -37,12 +37,12 @@
 #include <cstdint>
 #include <string>
 
+#include "transform/transform.h"
+
 class ValueList;
 
 // ---------------------------------------------------------------- limits
 
-constexpr int kParamSlotCount = 12;
-constexpr int kNameTextSize = 128;      // 127 characters + NUL
 constexpr int kProgramTextSize = 2048;  // 2047 characters + NUL
 constexpr int kMaxStoredLine = 2047;    // longest line a reader accepts, LF excluded
 constexpr int kMaxPrograms = 1000;
@@ -54,15 +54,6 @@ constexpr long kMaxSettingsBytes = 65535;
 constexpr int kPathBufferSize = 1024;
 
 // ---------------------------------------------------------------- records
-
-// One of the twelve parameter slots of the main dialog.
-struct ParamSlot {
-  char message[kNameTextSize];  // label text, also used in run error messages
-  char name[kNameTextSize];     // script variable; empty marks the end of the declared ones
-  char value[kNameTextSize];    // value text: an expression, as typed or defaulted
-  int32_t minimum;
-  int32_t maximum;
-};
 
 // The main dialog's last choices; the parameter value texts live in the
 // ParamSlots.
@@ -96,15 +87,6 @@ int DataPath(char* buffer, int size, const char* baseFolder, const char* fileNam
 int SettingsPath(char* buffer, int size, const char* baseFolder);
 // The library file "Morfel.ini" in the data folder. Length, or 0.
 int LibraryPath(char* buffer, int size, const char* baseFolder);
-
-// ---------------------------------------------------------------- lines
-
-// Reads one LF-separated line of text into line (at most lineSize - 1
-// characters, NUL-terminated). Empty lines are skipped. The LF is consumed,
-// not copied; a CR before it stays in the line. A line longer than
-// lineSize - 1 is delivered in pieces: its remainder comes as the next line.
-// Returns the number of characters of text consumed, 0 when no line is left.
-int ReadLine(const char* text, char* line, int lineSize);
 
 // ---------------------------------------------------------------- documents
 

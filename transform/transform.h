@@ -28,9 +28,30 @@
 #include <cstdint>
 
 #include "image/image.h"
-#include "library/library.h"
 #include "script/script.h"
 
+// ---------------------------------------------------------------- slots
+
+constexpr int kParamSlotCount = 12;
+constexpr int kNameTextSize = 128;  // 127 characters + NUL
+
+// One of the twelve parameter slots of the main dialog.
+struct ParamSlot {
+  char message[kNameTextSize];  // label text, also used in run error messages
+  char name[kNameTextSize];     // script variable; empty marks the end of the declared ones
+  char value[kNameTextSize];    // value text: an expression, as typed or defaulted
+  int32_t minimum;
+  int32_t maximum;
+};
+
+// ---------------------------------------------------------------- lines
+
+// Reads one LF-separated line of text into line (at most lineSize - 1
+// characters, NUL-terminated). Empty lines are skipped. The LF is consumed,
+// not copied; a CR before it stays in the line. A line longer than
+// lineSize - 1 is delivered in pieces: its remainder comes as the next line.
+// Returns the number of characters of text consumed, 0 when no line is left.
+int ReadLine(const char* text, char* line, int lineSize);
 
 // ---------------------------------------------------------------- planes
 
@@ -60,8 +81,8 @@ struct StopRecord {
 };
 
 struct PassOutcome {
-  int32_t rows;       // rows finished
-  bool interrupted;   // the run budget's check stopped the pass
+  int32_t rows;      // rows finished
+  bool interrupted;  // the run budget's check stopped the pass
   StopRecord firstStop;
 };
 

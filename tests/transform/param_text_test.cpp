@@ -73,7 +73,7 @@ TEST(StripDeclarationLines, StaysInsideASmallDestination) {
 
 TEST(StripDeclarationLines, CompileErrorsKeepTheirLineNumbers) {
   const char* init = "a=1;\r\n?p,m,0,1,2;\r\nb=;\r\n";
-  char stripped[kProgramTextSize];
+  char stripped[256];
   StripDeclarationLines(init, "?", stripped, sizeof stripped);
   ScriptEngine engine;
   EXPECT_EQ(engine.Compile(stripped, ProgramSlot::kScratch).length, 0);

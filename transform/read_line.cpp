@@ -1,6 +1,6 @@
-// The line reader shared by the document parser's callers and the
-// parameter-declaration scanner.
-#include "library/library.h"
+// The line reader shared by the parameter-declaration scanner and the
+// library documents.
+#include "transform/transform.h"
 
 int ReadLine(const char* text, char* line, int lineSize) {
   if (lineSize <= 0) return 0;
