@@ -41,6 +41,8 @@ FakeHost::~FakeHost() {
   if (escapeDown_) {
     // The key goes up, and neither its going down nor up may reach the
     // windows of a later test: under wine they are real input messages.
+    holdingEscape_ = false;
+    escapeHolder_.join();
     keybd_event(VK_ESCAPE, 0, KEYEVENTF_KEYUP, 0);
     for (int pause = 0; pause < 5; ++pause) {
       Sleep(10);
@@ -105,13 +107,28 @@ int MORFEL_CDECL FakeHost::WriteT(int32_t y, int32_t first, int32_t last, uint8_
   return 1;
 }
 
+// Held as a key that repeats: wine may take the state of a key pressed
+// only once back from the X server when the focus moves (as the dialog
+// closes), so the key is pressed again every few milliseconds until the
+// host goes.
+void FakeHost::HoldEscape() {
+  escapeDown_ = true;
+  holdingEscape_ = true;
+  keybd_event(VK_ESCAPE, 0, 0, 0);
+  escapeHolder_ = std::thread([this] {
+    while (holdingEscape_) {
+      Sleep(20);
+      keybd_event(VK_ESCAPE, 0, 0, 0);
+    }
+  });
+}
+
 LRESULT CALLBACK FakeHost::WindowProc(HWND window, UINT message, WPARAM first, LPARAM second) {
   if (message == kHostMessage && currentHost != nullptr) {
     currentHost->messages_.push_back({first, second});
     if (currentHost->pressEscape_ && first == kProgressReport) {
-      keybd_event(VK_ESCAPE, 0, 0, 0);
       currentHost->pressEscape_ = false;
-      currentHost->escapeDown_ = true;
+      currentHost->HoldEscape();
     }
     return 0;
   }

@@ -6,7 +6,9 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
+#include <thread>
 #include <vector>
 
 #include "plugin/plugin.h"
@@ -54,6 +56,7 @@ class FakeHost {
   uint8_t resultT(int32_t x, int32_t y) const { return resultT_[Index(x, y)]; }
 
  private:
+  void HoldEscape();
   static int MORFEL_CDECL ReadRgb(int32_t y, int32_t first, int32_t last, uint8_t* row, int32_t m);
   static int MORFEL_CDECL ReadT(int32_t y, int32_t first, int32_t last, uint8_t* row, int32_t m,
                                 int32_t one);
@@ -75,6 +78,8 @@ class FakeHost {
   int badCalls_ = 0;
   bool pressEscape_ = false;
   bool escapeDown_ = false;
+  std::atomic<bool> holdingEscape_{false};
+  std::thread escapeHolder_;
 };
 
 #endif
