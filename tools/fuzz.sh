@@ -22,6 +22,7 @@ seconds=$2
 shift 2
 [ -f "fuzz/${target}_fuzz.cpp" ] || { echo "no fuzz target $target" >&2; exit 2; }
 
+mkdir -p build
 cmake --preset fuzz >build/fuzz-configure.log 2>&1 || { cat build/fuzz-configure.log; exit 1; }
 cmake --build --preset fuzz --target "${target}_fuzz" -j "$(nproc)" >build/fuzz-build.log 2>&1 || {
   tail -n 40 build/fuzz-build.log
