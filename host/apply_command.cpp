@@ -4,6 +4,7 @@
 // apply it in an image editor.
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <new>
@@ -293,6 +294,15 @@ int LoadPlugin(const Options& options, LoadedPlugin* plugin) {
   return 0;
 }
 
+void SetThreadsVariable(int threads) {
+  const std::string value = std::to_string(threads);
+#ifdef _WIN32
+  _putenv_s("MORFEL_THREADS", value.c_str());
+#else
+  setenv("MORFEL_THREADS", value.c_str(), 1);
+#endif
+}
+
 }  // namespace
 
 int ReadAdHocProgram(const Options& options, AdHocProgram* program) {
@@ -327,6 +337,9 @@ int ApplyCommand(const Options& options) {
   if (!options.quiet) {
     for (const std::string& note : plan.parameters.notes) Fail(note);
   }
+  // The plug-in reads the thread count from the environment, as it does
+  // under any host.
+  if (options.threads > 0) SetThreadsVariable(options.threads);
   LoadedPlugin plugin;
   if (LoadPlugin(options, &plugin) != 0) return 1;
   int failed = 0;

@@ -20,6 +20,8 @@ constexpr unsigned kImport = CommandBit(Command::kImport);
 constexpr unsigned kTitle = CommandBit(Command::kTitle);
 constexpr unsigned kHelpBit = CommandBit(Command::kHelp);
 constexpr unsigned kEvery = ~0u;
+// The most threads the plug-in takes from MORFEL_THREADS.
+constexpr int64_t kMostThreads = 64;
 
 // The options in the order the usage texts list them; the parser takes its
 // table from the same list, so the two cannot disagree.
@@ -51,6 +53,9 @@ constexpr unsigned kEvery = ~0u;
     "give up after SECONDS: exit 1, nothing written")                                            \
   X(kOptQuiet, "quiet", 0, nullptr, kApply, "no progress bar, notes or \"wrote\" lines")         \
   X(kOptTimings, "timings", 0, nullptr, kApply, "say where the time went")                       \
+  X(kOptThreads, "threads", 0, "N", kApply,                                                      \
+    "threads a pass may use (default: MORFEL_THREADS, else all; 1 runs every pass on one)")      \
+  X(kOptExplain, "explain", 0, nullptr, kCheck, "say how the engine will run the program")       \
   X(kOptAsFile, "as-file", 0, nullptr, kShow, "print the program as a program file")             \
   X(kOptYes, "yes", 0, nullptr, kImport, "answer the question with yes")                         \
   X(kOptBase, "base", 0, "DIR", kApply | kList | kShow | kImport,                                \
@@ -220,6 +225,13 @@ int TakeOption(int code, const char* argument, Options* options, std::string* er
       return 1;
     case kOptTimings:
       options->timings = true;
+      return 1;
+    case kOptThreads:
+      if (!ParseNumber("threads", argument, 1, kMostThreads, &number, error)) return 0;
+      options->threads = static_cast<int>(number);
+      return 1;
+    case kOptExplain:
+      options->explain = true;
       return 1;
     case kOptYes:
       options->yes = true;

@@ -57,6 +57,8 @@ struct Options {
   bool quiet = false;
   bool timings = false;       // report where the time of apply went
   double timeoutSeconds = 0;  // --timeout: 0 for none
+  int threads = 0;            // threads a pass may use; 0: the plug-in's default
+  bool explain = false;       // check: say how the engine will run the program
   bool yes = false;
   bool asFile = false;  // show: as a program file
 

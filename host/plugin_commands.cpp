@@ -9,6 +9,8 @@
 #include "host/host_window.h"
 #include "host/plugin_loader.h"
 #include "library/library.h"
+#include "script/script.h"
+#include "transform/transform.h"
 #include "ui/resource.h"
 
 namespace {
@@ -29,6 +31,25 @@ void AddStep(DialogSession* session, DialogStep::Kind kind, int control, const s
 bool IsRefusedSave(const ShownMessage& message) {
   return message.title == "error" &&
          message.text.find("The change is not saved.") != std::string::npos;
+}
+
+// One line per decision the engine makes for the program, from its texts
+// compiled as the plug-in compiles them.
+void ExplainRun(const AdHocProgram& program) {
+  ScriptEngine engine;
+  RgbtImage image(10, 10, 3);
+  engine.InstallBuiltinVariables(image);
+  engine.PrepareRun(kRunStackSize);
+  std::vector<char> init(kScriptTextSize);
+  StripDeclarationLines(program.initText.c_str(), "?", init.data(), kScriptTextSize);
+  engine.Compile(init.data(), ProgramSlot::kInit);
+  engine.Compile(program.transformText.c_str(), ProgramSlot::kTransform);
+  char threads[256];
+  PassAnalysis analysis = AnalysePass(engine);
+  if (analysis.Independent() && ThreadsWanted() < 2)
+    analysis.reason = OneThreadReason::kOneThreadAsked;
+  DescribeThreads(analysis, threads, sizeof threads);
+  std::printf("threads: %s\n", threads);
 }
 
 }  // namespace
@@ -66,6 +87,7 @@ int CheckCommand(const Options& options) {
     ++problems;
   }
   if (problems == 0) std::printf("ok\n");
+  if (problems == 0 && options.explain) ExplainRun(program);
   return problems == 0 ? 0 : 1;
 }
 

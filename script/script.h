@@ -366,6 +366,14 @@ class ScriptEngine {
   void BindRun(RgbtImage* sourceRgb, RgbtImage* sourceT, RgbtImage* destRgb, RgbtImage* destT);
   // Copies the folder LoadBmp reads from (truncated to fit).
   void SetBaseFolder(const char* folder);
+  // Makes this engine a copy of `origin` that can run origin's Transform
+  // program on another thread while origin waits: every variable with its
+  // value, in cells of this engine's own table (the same names at the same
+  // indices), the Transform program with its VAR records pointing at those
+  // cells, stacks of origin's size, the matrices, the base folder and the
+  // planes origin has bound; the image slots too when withImageSlots. The
+  // budget is not copied. False when out of memory.
+  bool CopyForPass(const ScriptEngine& origin, bool withImageSlots);
 
   // Counts units of work off the budget; false when the run must stop.
   // Inline: the per-pixel driver spends one unit per pixel.

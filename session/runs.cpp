@@ -152,7 +152,7 @@ double SteadySeconds() {
 RunReport FilterContext::RunPreviewOnce(const RunBudget& budget) {
   RunReport report;
   CollectedErrors errors(&report.messages);
-  const RunEnvironment environment = {&engine, slots, &errors, nullptr, budget};
+  const RunEnvironment environment = {&engine, slots, &errors, nullptr, budget, &passThreads};
   const TransformOutcome outcome =
       RunTransform(environment, {previewSourceRgb, previewSourceT},
                    {previewResultRgb, previewResultT}, kInterpRound, &report.flags);
@@ -207,6 +207,7 @@ RunReport FilterContext::ApplyToImage(ProgressImage& resultRgb, RgbtImage& resul
   RunReport report;
   CollectedErrors errors(&report.messages);
   RunEnvironment environment = {&engine, slots, &errors, nullptr};
+  environment.threads = &passThreads;
   std::function<bool()> keepGoing = options.keepGoing;
   if (keepGoing) environment.budget = {CallerKeepsGoing, &keepGoing};
   const TransformOutcome outcome =

@@ -203,6 +203,7 @@ class FilterContext {
   ProgressImage sourceRgb;  // the host's image, full size (empty without one)
   RgbtImage sourceT;
   ScriptEngine engine;             // slot 0 the compiled Init program, slot 1 the Transform
+  PassThreads passThreads;         // every run's passes spread over them when they may be
   ProgressImage previewSourceRgb;  // the image reduced to the preview size
   RgbtImage previewSourceT;
   ProgressImage previewResultRgb;  // the last preview, top row first

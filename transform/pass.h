@@ -2,9 +2,12 @@
 // image, fetching a source pixel and storing the colour variables.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "image/image.h"
+#include "script/script.h"
+#include "transform/transform.h"
 
 // Kept in their own namespace: other subsystems have helpers of the same
 // names for their own rules.
@@ -67,5 +70,55 @@ struct PassSource {
 // and the source T byte of the containing pixel into *tOut.
 void FetchSourcePixel(const PassSource& source, double posX, double posY, uint8_t* rgbOut,
                       uint8_t* tOut);
+
+// What every engine running rows of one pass shares: the planes, how the
+// source is fetched, and for the one thread that calls it, the progress.
+struct PassFrame {
+  PassSource source;
+  RgbtImage* destinationRgb;
+  RgbtImage* destinationT;
+  ProgressCallback progress;  // after each finished row; null on workers
+};
+
+// Set by the engines running rows of one pass, read by all of them before
+// each row: the lowest pixel index (row * width + column) whose program
+// ended the pass with a negative exit, and whether the budget stopped it.
+struct PassStopFlags {
+  std::atomic<int64_t> exitPixel{INT64_MAX};
+  std::atomic<bool> interrupted{false};
+  // Budget checks the workers have come to; the calling thread, the only
+  // one that may ask the run's check, asks it once for each.
+  std::atomic<int32_t> checksWanted{0};
+};
+
+// How a run of rows ended.
+struct RowsOutcome {
+  enum class End : uint8_t {
+    kWhole,        // every row ran
+    kExited,       // exit with a negative argument at (exitColumn, row first + rows)
+    kInterrupted,  // the budget's check stopped it
+    kCutShort,     // the flags said an earlier pixel ended the pass, or the
+                   // budget stopped another engine
+  };
+  End end = End::kWhole;
+  int32_t rows = 0;         // rows finished, counted from the first
+  int32_t exitColumn = -1;  // kExited
+  int64_t lastPixel = -1;   // index of the last pixel loaded, -1 for none
+  StopRecord firstStop;
+};
+
+// Runs the pixels of rows [first, end) of the pass in order with one
+// engine: the interpreter's driver (a compiled driver offers the same).
+// Before each row it looks at flags (when given) and ends cut short when an
+// earlier pixel ended the pass or the budget stopped it; on its own exit or
+// interruption it sets them. Afterwards r and t hold the last loaded
+// pixel's polar position when the program never names them.
+RowsOutcome RunPassRows(ScriptEngine& engine, const PassFrame& frame, int32_t first, int32_t end,
+                        PassStopFlags* flags);
+
+// Runs a pass over the rows of several threads (pass_threads.cpp); false
+// when it cannot (then nothing was touched and one thread runs it).
+bool RunPassOnThreads(ScriptEngine& engine, const PassFrame& frame, PassThreads& threads,
+                      PassOutcome* outcome);
 
 }  // namespace transform_pass

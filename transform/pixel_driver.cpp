@@ -11,7 +11,10 @@ namespace {
 
 using transform_pass::ColourByte;
 using transform_pass::FetchSourcePixel;
+using transform_pass::PassFrame;
 using transform_pass::PassSource;
+using transform_pass::PassStopFlags;
+using transform_pass::RowsOutcome;
 
 // The wrap offset is the image size shifted left by 8 bits: 256 tiles.
 constexpr double kTilesBeforeOrigin = 256.0;
@@ -69,8 +72,8 @@ struct Pass {
   // only where a polar fetch or the end of the pass needs them.
   bool polarNamed;
   PixelPosition last;
-  bool interrupted;
-  StopRecord firstStop;
+  RowsOutcome outcome;
+  PassStopFlags* flags;
 };
 
 // 1 when the Transform program reads or writes r or t.
@@ -135,13 +138,19 @@ void StorePixelResult(const Pass& pass, PixelPosition loaded, uint8_t* destinati
 // Notes a stopped program run; true when it ends the pass: the budget's
 // check stopped it, or exit with a negative argument.
 bool EndsPass(Pass& pass, const RunOutcome& outcome, int32_t column, int32_t row) {
-  if (outcome.Exited()) return outcome.exitCode < 0;
-  if (!outcome.Stopped()) return false;
-  if (outcome.stopReason == StopReason::kInterrupted) {
-    pass.interrupted = true;
+  if (outcome.Exited()) {
+    if (outcome.exitCode >= 0) return false;
+    pass.outcome.end = RowsOutcome::End::kExited;
+    pass.outcome.exitColumn = column;
     return true;
   }
-  if (pass.firstStop.reason == StopReason::kNone) pass.firstStop = {outcome.stopReason, column, row};
+  if (!outcome.Stopped()) return false;
+  if (outcome.stopReason == StopReason::kInterrupted) {
+    pass.outcome.end = RowsOutcome::End::kInterrupted;
+    return true;
+  }
+  if (pass.outcome.firstStop.reason == StopReason::kNone)
+    pass.outcome.firstStop = {outcome.stopReason, column, row};
   return false;
 }
 
@@ -155,12 +164,14 @@ int32_t TransformRow(Pass& pass, int32_t row, RgbtImage& destinationRgb, RgbtIma
       destinationRgb.data + static_cast<size_t>(row) * destinationRgb.rowLength;
   uint8_t* destinationTPixel =
       destinationT.data + static_cast<size_t>(row) * destinationT.rowLength;
+  const int64_t rowPixel = static_cast<int64_t>(row) * sourceRgb.width;
   for (int32_t column = 0; column < sourceRgb.width; ++column) {
     if (!pass.engine->SpendWork(1)) {
-      pass.interrupted = true;
+      pass.outcome.end = RowsOutcome::End::kInterrupted;
       return 0;
     }
     pass.last = LoadPixelVariables(pass, column, row, sourceRgbPixel, sourceTPixel);
+    pass.outcome.lastPixel = rowPixel + column;
     if (EndsPass(pass, pass.engine->Run(ProgramSlot::kTransform), column, row)) return 0;
     StorePixelResult(pass, pass.last, destinationRgbPixel, destinationTPixel);
     sourceRgbPixel += 3;
@@ -171,14 +182,40 @@ int32_t TransformRow(Pass& pass, int32_t row, RgbtImage& destinationRgb, RgbtIma
   return 1;
 }
 
-// Runs the rows in order, telling progress after each. Rows finished.
-int32_t TransformRows(Pass& pass, const ResultPlanes& destination) {
-  const int32_t height = pass.source.rgb->height;
-  for (int32_t row = 0; row < height; ++row) {
-    if (!TransformRow(pass, row, destination.rgb, destination.t)) return row;
-    if (destination.rgb.progress != nullptr) destination.rgb.progress(row, height);
+// False when another engine's exit at an earlier pixel, or the budget, has
+// ended the pass before this row.
+bool RowMayStart(const Pass& pass, int32_t row) {
+  if (pass.flags == nullptr) return true;
+  if (pass.flags->interrupted.load(std::memory_order_relaxed)) return false;
+  const int64_t rowPixel = static_cast<int64_t>(row) * pass.source.rgb->width;
+  return rowPixel <= pass.flags->exitPixel.load(std::memory_order_relaxed);
+}
+
+// Lowers the flags' exit pixel to this one unless an earlier one is there.
+void NoteExit(PassStopFlags& flags, int64_t pixel) {
+  int64_t known = flags.exitPixel.load(std::memory_order_relaxed);
+  while (pixel < known && !flags.exitPixel.compare_exchange_weak(known, pixel)) {
   }
-  return height;
+}
+
+// Runs the rows in order, telling progress after each when asked.
+void TransformRows(Pass& pass, const PassFrame& frame, int32_t first, int32_t end) {
+  const int32_t height = pass.source.rgb->height;
+  for (int32_t row = first; row < end; ++row) {
+    if (!RowMayStart(pass, row)) {
+      pass.outcome.end = RowsOutcome::End::kCutShort;
+      return;
+    }
+    if (!TransformRow(pass, row, *frame.destinationRgb, *frame.destinationT)) {
+      if (pass.flags == nullptr) return;
+      if (pass.outcome.end == RowsOutcome::End::kExited)
+        NoteExit(*pass.flags, pass.outcome.lastPixel);
+      if (pass.outcome.end == RowsOutcome::End::kInterrupted) pass.flags->interrupted.store(true);
+      return;
+    }
+    ++pass.outcome.rows;
+    if (frame.progress != nullptr) frame.progress(row, height);
+  }
 }
 
 int32_t PlaneFits(const RgbtImage& plane, const RgbtImage& shape, int32_t channels) {
@@ -195,22 +232,47 @@ int32_t ImagesFitForRun(const Planes& source, const Planes& destination) {
          PlaneFits(destination.rgb, shape, 3) && PlaneFits(destination.t, shape, 1);
 }
 
-PassOutcome TransformPixels(const Planes& source, const ResultPlanes& destination,
-                            ScriptEngine& engine, Interpolation interpolation) {
-  PassOutcome outcome{0, false, {}};
-  if (!ImagesFitForRun(source, destination)) return outcome;
+namespace transform_pass {
+
+RowsOutcome RunPassRows(ScriptEngine& engine, const PassFrame& frame, int32_t first, int32_t end,
+                        PassStopFlags* flags) {
   Pass pass;
   pass.engine = &engine;
-  if (!BindPixelCells(engine, &pass.cells)) return outcome;
-  pass.source = {&source.rgb, &source.t, source.rgb.width * kTilesBeforeOrigin,
-                 source.rgb.height * kTilesBeforeOrigin, interpolation};
-  pass.polarNamed = ProgramNamesPolar(engine, pass.cells);
+  pass.source = frame.source;
+  pass.flags = flags;
   pass.last = {0.0, 0.0};
-  pass.interrupted = false;
-  outcome.rows = TransformRows(pass, destination);
+  if (!BindPixelCells(engine, &pass.cells)) {
+    pass.outcome.end = RowsOutcome::End::kCutShort;
+    return pass.outcome;
+  }
+  pass.polarNamed = ProgramNamesPolar(engine, pass.cells);
+  TransformRows(pass, frame, first, end);
   // The variables keep the last pixel's values, r and t included.
   if (!pass.polarNamed) StorePolar(pass.cells, pass.last);
-  outcome.interrupted = pass.interrupted;
-  outcome.firstStop = pass.firstStop;
+  return pass.outcome;
+}
+
+}  // namespace transform_pass
+
+PassOutcome TransformPixels(const Planes& source, const ResultPlanes& destination,
+                            ScriptEngine& engine, Interpolation interpolation,
+                            PassThreads* threads) {
+  PassOutcome outcome{0, false, {}};
+  if (!ImagesFitForRun(source, destination)) return outcome;
+  PixelCells cells;
+  if (!BindPixelCells(engine, &cells)) return outcome;
+  transform_pass::PassFrame frame;
+  frame.source = {&source.rgb, &source.t, source.rgb.width * kTilesBeforeOrigin,
+                  source.rgb.height * kTilesBeforeOrigin, interpolation};
+  frame.destinationRgb = &destination.rgb;
+  frame.destinationT = &destination.t;
+  frame.progress = destination.rgb.progress;
+  if (threads != nullptr && transform_pass::RunPassOnThreads(engine, frame, *threads, &outcome))
+    return outcome;
+  const RowsOutcome rows =
+      transform_pass::RunPassRows(engine, frame, 0, source.rgb.height, nullptr);
+  outcome.rows = rows.rows;
+  outcome.interrupted = rows.end == RowsOutcome::End::kInterrupted;
+  outcome.firstStop = rows.firstStop;
   return outcome;
 }

@@ -57,14 +57,15 @@ void NoteFirstStop(StopRecord* first, const StopRecord& stop) {
 // The passes: "loop" counts down from `passes` to 1, so the Transform program
 // can tell which pass it is in. False when the budget interrupted them.
 bool RunPasses(ScriptEngine& engine, int32_t passes, const Planes& source,
-               const ResultPlanes& destination, Interpolation interpolation,
+               const ResultPlanes& destination, Interpolation interpolation, PassThreads* threads,
                StopRecord* firstStop) {
   double* loop = engine.VariableCell("loop");
   double* keepImage = engine.VariableCell("keepImage");
   if (loop == nullptr || keepImage == nullptr) return true;
   for (int32_t pass = passes; pass >= 1; --pass) {
     *loop = pass;
-    const PassOutcome outcome = TransformPixels(source, destination, engine, interpolation);
+    const PassOutcome outcome =
+        TransformPixels(source, destination, engine, interpolation, threads);
     NoteFirstStop(firstStop, outcome.firstStop);
     if (outcome.interrupted) return false;
     if (pass > 1 && *keepImage == 0.0) {
@@ -117,8 +118,8 @@ TransformOutcome RunPrograms(const RunEnvironment& environment, const Planes& so
     outcome.status = Status::kTooManyPasses;
     return outcome;
   }
-  const bool whole =
-      RunPasses(engine, passes, source, destination, interpolation, &outcome.firstStop);
+  const bool whole = RunPasses(engine, passes, source, destination, interpolation,
+                               environment.threads, &outcome.firstStop);
   outcome.status = whole ? Status::kFinished : Status::kInterrupted;
   return outcome;
 }
@@ -129,13 +130,13 @@ int32_t DescribeStop(const StopRecord& stop, char* out, int32_t outSize) {
   if (out == nullptr || outSize <= 0) return 0;
   out[0] = '\0';
   if (stop.reason == StopReason::kNone) return 0;
-  int written = stop.x < 0 ? std::snprintf(out, static_cast<size_t>(outSize),
-                                           "The Init program was stopped: %s.",
-                                           StopReasonText(stop.reason))
-                           : std::snprintf(out, static_cast<size_t>(outSize),
-                                           "The program was stopped at pixel (%d, %d): %s.",
-                                           static_cast<int>(stop.x), static_cast<int>(stop.y),
-                                           StopReasonText(stop.reason));
+  int written =
+      stop.x < 0
+          ? std::snprintf(out, static_cast<size_t>(outSize), "The Init program was stopped: %s.",
+                          StopReasonText(stop.reason))
+          : std::snprintf(
+                out, static_cast<size_t>(outSize), "The program was stopped at pixel (%d, %d): %s.",
+                static_cast<int>(stop.x), static_cast<int>(stop.y), StopReasonText(stop.reason));
   if (written < 0) return 0;
   return written < outSize ? written : outSize - 1;
 }

@@ -26,6 +26,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "image/image.h"
 #include "script/script.h"
@@ -101,12 +102,95 @@ struct PassOutcome {
 // The outcome's rows: the height for a whole pass, fewer when ended early,
 // 0 when the images or the engine's variables are not fit for a pass
 // (nothing written).
+// With threads (see PassThreads), a program whose pixels are independent
+// (AnalysePass) has its rows spread over them; the planes, the variables,
+// the outcome and the progress calls (from the calling thread, in row order)
+// are exactly those of one thread. An interruption by the budget leaves the
+// rows after the last one reported in any state.
+class PassThreads;
 PassOutcome TransformPixels(const Planes& source, const ResultPlanes& destination,
-                            ScriptEngine& engine, Interpolation interpolation);
+                            ScriptEngine& engine, Interpolation interpolation,
+                            PassThreads* threads = nullptr);
 
 // 1 when the four planes fit together as the images of a pass (see the
 // contract above), else 0.
 int32_t ImagesFitForRun(const Planes& source, const Planes& destination);
+
+// ---------------------------------------------------------------- threads
+
+// Why a pass runs on one thread: the pixels of the program are not shown to
+// be independent of each other. Each text names the variable or built-in
+// in %s.
+#define MORFEL_ONE_THREAD_REASONS(X)                                                   \
+  X(kNone, "")                                                                         \
+  X(kCarriesVariable, "the variable %s keeps a value from one pixel for the next")     \
+  X(kRandom, "%s draws from one random sequence in pixel order")                       \
+  X(kReadsResult, "%s reads the result image while the pass writes it")                \
+  X(kWritesResult, "%s writes the result image beyond the pixel's own")                \
+  X(kLoadsImage, "%s loads an image")                                                  \
+  X(kSetsMatrix, "%s sets a matrix that later pixels read")                            \
+  X(kChangesSource, "%s changes the source image")                                     \
+  X(kUnknownBuiltin, "%s has no rule for running on several threads")                  \
+  X(kMayStop, "the engine may stop the program partway (a value missing or too many)") \
+  X(kOneThreadAsked, "one thread asked")
+
+enum class OneThreadReason : uint8_t {
+#define MORFEL_ONE_THREAD_REASON_NAME(name, text) name,
+  MORFEL_ONE_THREAD_REASONS(MORFEL_ONE_THREAD_REASON_NAME)
+#undef MORFEL_ONE_THREAD_REASON_NAME
+};
+
+// What the analysis of the Transform program found. Every pixel of an
+// accepted program (reason kNone) leaves its result and every variable it
+// writes as a function of its own position and colour and of the values
+// the parameters and the Init program left: no variable it writes is read
+// before this pixel wrote it on every path, counting the driver's reads
+// (cx, cy before the program, "coord" and the position and colour
+// variables after it), and no built-in keeps state across pixels.
+struct PassAnalysis {
+  OneThreadReason reason = OneThreadReason::kNone;
+  char name[64] = {};       // the variable or built-in the reason names
+  bool mayExit = false;     // the program calls exit
+  bool readsSlots = false;  // the program reads the image slots
+  // Cells the program may write (assignments and the built-ins' bound
+  // variables), each once.
+  std::vector<double*> written;
+  bool Independent() const { return reason == OneThreadReason::kNone; }
+};
+
+// Analyses the Transform program (slot kTransform) of the engine. Its
+// variables must be installed (a run's or InstallBuiltinVariables).
+PassAnalysis AnalysePass(ScriptEngine& engine);
+
+// "several" or "one (<reason>)" into out (always terminated): the line
+// `morfel check --explain` shows after "threads: ". Returns the length.
+int32_t DescribeThreads(const PassAnalysis& analysis, char* out, int32_t outSize);
+
+// Threads a pass may use: MORFEL_THREADS when it holds a whole number from
+// 1 to kMaxPassThreads, else every hardware thread (at most that many).
+constexpr int32_t kMaxPassThreads = 64;
+int32_t ThreadsWanted();
+
+// The worker threads of passes whose pixels are independent, each with an
+// engine of its own. Whoever keeps an engine from run to run owns one (the
+// filter context); the threads start at the first pass that uses them and
+// end, joined, with this object. One run uses it at a time.
+class PassThreads {
+ public:
+  explicit PassThreads(int32_t threads = ThreadsWanted());
+  ~PassThreads();
+  PassThreads(const PassThreads&) = delete;
+  PassThreads& operator=(const PassThreads&) = delete;
+
+  int32_t count() const { return count_; }
+
+  struct Pool;
+  Pool* pool() { return pool_; }
+
+ private:
+  int32_t count_;
+  Pool* pool_;
+};
 
 // ---------------------------------------------------------------- run
 
@@ -126,10 +210,11 @@ class ErrorDisplay {
 // What a run needs besides its images.
 struct RunEnvironment {
   ScriptEngine* engine;
-  const ParamSlot* slots;  // kParamSlotCount slots; null means no parameters
-  ErrorDisplay* errors;    // null: errors are not shown, only returned
-  void* owner;             // handed to ErrorDisplay::ShowError
-  RunBudget budget = {};   // asked now and then (see script.h); none: never stops
+  const ParamSlot* slots;          // kParamSlotCount slots; null means no parameters
+  ErrorDisplay* errors;            // null: errors are not shown, only returned
+  void* owner;                     // handed to ErrorDisplay::ShowError
+  RunBudget budget = {};           // asked now and then (see script.h); none: never stops
+  PassThreads* threads = nullptr;  // null: every pass on the calling thread
 };
 
 // Passes a run may take; a program that asks for more is refused whole
