@@ -132,6 +132,14 @@ TEST_F(MorfelProgram, CheckSaysOkOrTheEditorsMessage) {
   EXPECT_EQ(bad.out, "Error in Transform program in line 3.\n");
   Outcome init = Run({"check", "--init", "a=1;\n?p,P,0,1,0;\nq=(;", "--transform", ""});
   EXPECT_EQ(init.out, "Error in Initialize program in line 3.\n");
+  Outcome several =
+      Run({"check", "--explain", "--transform", "if (R>9) z=R; R=255-R;"}, "", "MORFEL_THREADS=2");
+  EXPECT_EQ(several.out, "ok\nthreads: several\n");
+  Outcome one = Run({"check", "--explain", "--transform", "z=z+1; R=z;"}, "", "MORFEL_THREADS=2");
+  EXPECT_EQ(one.out,
+            "ok\nthreads: one (the variable z keeps a value from one pixel for the next)\n");
+  Outcome asked = Run({"check", "--explain", "--transform", "R=1;"}, "", "MORFEL_THREADS=1");
+  EXPECT_EQ(asked.out, "ok\nthreads: one (one thread asked)\n");
 }
 
 TEST_F(MorfelProgram, ImportAddsThenOverwrites) {
@@ -244,3 +252,46 @@ TEST_F(MorfelProgram, ListSaysWhatItCannotShow) {
 }
 
 #endif  // _WIN32
+
+// The photograph through every starter program on one thread and on
+// several, as MORFEL_THREADS or --threads asks: the files must be the same.
+TEST_F(MorfelProgram, EveryStarterProgramGivesTheSameFileOnAnyNumberOfThreads) {
+  // The cat's face, 150 x 100, keeps the run short under the sanitizers.
+  Picture whole;
+  std::string error;
+  ASSERT_EQ(
+      ReadPicture(std::string(MORFEL_SOURCE_DIR) + "/docs/samples/chelsea.png", &whole, &error), 1)
+      << error;
+  Picture face;
+  face.width = 150;
+  face.height = 100;
+  for (int y = 40; y < 140; ++y) {
+    for (int x = 150; x < 300; ++x) {
+      const size_t pixel = static_cast<size_t>(y) * whole.width + x;
+      face.bgr.insert(face.bgr.end(), &whole.bgr[pixel * 3], &whole.bgr[pixel * 3 + 3]);
+      face.t.push_back(whole.t.empty() ? 255 : whole.t[pixel]);
+    }
+  }
+  const std::string photograph = Path("face.png");
+  ASSERT_EQ(WritePicture(photograph, face, &error), 1) << error;
+  Outcome list = Run({"list", "--base", base_});
+  ASSERT_EQ(list.status, 0);
+  std::istringstream names(list.out);
+  std::string name;
+  while (std::getline(names, name)) {
+    const std::string one = Path("one.png");
+    ASSERT_EQ(Run({"apply", "--base", base_, "--program", name, "--quiet", "--threads", "1",
+                   photograph, one})
+                  .status,
+              0)
+        << name;
+    for (const char* threads : {"2", "7"}) {
+      const std::string many = Path(std::string("threads-") + threads + ".png");
+      Outcome outcome =
+          Run({"apply", "--base", base_, "--program", name, "--quiet", photograph, many}, "",
+              std::string("MORFEL_THREADS=") + threads);
+      ASSERT_EQ(outcome.status, 0) << name << ": " << outcome.err;
+      EXPECT_EQ(Slurp(one), Slurp(many)) << name << " on " << threads << " threads";
+    }
+  }
+}
