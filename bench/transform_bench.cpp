@@ -1,6 +1,8 @@
 // Cost per pixel of one transform pass over a 2048 x 2048 image, for four
-// typical programs in each interpolation they fetch with, against the same
-// transforms written directly in C++ (the native baseline).
+// typical programs in each interpolation they fetch with, on one thread and
+// on two, against the same transforms written directly in C++ (the native
+// baseline); and a whole run on the preview's 164 x 120 image, where the
+// split of a pass into tasks costs the most for what it gains.
 #include <cmath>
 #include <cstdint>
 
@@ -30,17 +32,21 @@ const Workload kEscape = {
     "b=2*a*b+y/cy*1.5;\r\na=u;\r\ni=i+1;\r\n}\r\nR=i*8;G=i*4;B=i*2;\r\n"};
 
 struct BenchImages {
-  RgbtImage sourceRgb{kSide, kSide, 3};
-  RgbtImage sourceT{kSide, kSide, 1};
-  ProgressImage destinationRgb{kSide, kSide, 3};
-  RgbtImage destinationT{kSide, kSide, 1};
-
-  BenchImages() {
-    for (int32_t i = 0; i < sourceRgb.rowLength * kSide; ++i) {
+  explicit BenchImages(int32_t width = kSide, int32_t height = kSide)
+      : sourceRgb(width, height, 3),
+        sourceT(width, height, 1),
+        destinationRgb(width, height, 3),
+        destinationT(width, height, 1) {
+    for (int32_t i = 0; i < sourceRgb.rowLength * height; ++i) {
       sourceRgb.data[i] = static_cast<uint8_t>(i * 37 + (i >> 11));
     }
     sourceT.Fill(200, -1);
   }
+
+  RgbtImage sourceRgb;
+  RgbtImage sourceT;
+  ProgressImage destinationRgb;
+  RgbtImage destinationT;
 };
 
 BenchImages& SharedPlanes() {
@@ -48,13 +54,19 @@ BenchImages& SharedPlanes() {
   return planes;
 }
 
-void ReportPerPixel(benchmark::State& state) {
-  state.counters["per_pixel"] = benchmark::Counter(
-      state.iterations() * kPixels, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+// The preview's reduced image in the main dialog.
+BenchImages& PreviewPlanes() {
+  static BenchImages planes(164, 120);
+  return planes;
 }
 
-void RunScripted(benchmark::State& state, const Workload& workload) {
-  BenchImages& planes = SharedPlanes();
+void ReportPerPixel(benchmark::State& state, double pixels = kPixels) {
+  state.counters["per_pixel"] = benchmark::Counter(
+      state.iterations() * pixels, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+// Arguments: the interpolation, then the threads a pass may use.
+void RunScriptedOn(benchmark::State& state, const Workload& workload, BenchImages& planes) {
   ScriptEngine engine;
   if (engine.Compile(workload.init, ProgramSlot::kInit).Failed() ||
       engine.Compile(workload.transform, ProgramSlot::kTransform).status !=
@@ -62,13 +74,19 @@ void RunScripted(benchmark::State& state, const Workload& workload) {
     state.SkipWithError("program does not compile");
     return;
   }
+  PassThreads threads(static_cast<int32_t>(state.range(1)));
   RunEnvironment environment{&engine, nullptr, nullptr, nullptr};
+  environment.threads = &threads;
   const auto interpolation = static_cast<Interpolation>(state.range(0));
   for (auto _ : state) {
     RunTransform(environment, {planes.sourceRgb, planes.sourceT},
                  {planes.destinationRgb, planes.destinationT}, interpolation, nullptr);
   }
-  ReportPerPixel(state);
+  ReportPerPixel(state, static_cast<double>(planes.sourceRgb.width) * planes.sourceRgb.height);
+}
+
+void RunScripted(benchmark::State& state, const Workload& workload) {
+  RunScriptedOn(state, workload, SharedPlanes());
 }
 
 // ---- native baselines: the same transforms as plain C++ loops.
@@ -173,19 +191,44 @@ void BM_W1_Invert_Native(benchmark::State& state) { RunNative(state, NativeInver
 void BM_W2_Twirl_Native(benchmark::State& state) { RunNative(state, NativeTwirl); }
 void BM_W3_Wave_Native(benchmark::State& state) { RunNative(state, NativeWave); }
 void BM_W4_Escape_Native(benchmark::State& state) { RunNative(state, NativeEscape); }
+// A whole run on the preview's image: what splitting a pass costs where
+// passes are short.
+void BM_Preview_DriverOnly(benchmark::State& state) {
+  RunScriptedOn(state, kDriverOnly, PreviewPlanes());
+}
+void BM_Preview_Twirl(benchmark::State& state) { RunScriptedOn(state, kTwirl, PreviewPlanes()); }
 
-// Argument: the interpolation (0 Round, 1 Linear, 2 Bezier).
-#define TRANSFORM_BENCH(name, ...) \
+// Arguments: the interpolation (0 Round, 1 Linear, 2 Bezier) and, for the
+// scripted runs, the threads a pass may use (1 and 2).
+#define TRANSFORM_BENCH(name, ...)                 \
+  BENCHMARK(name)                                  \
+      ->ArgNames({"interp", "threads"})            \
+      ->__VA_ARGS__->Unit(benchmark::kMillisecond) \
+      ->MinTime(2.0)                               \
+      ->UseRealTime()
+#define NATIVE_BENCH(name, ...) \
   BENCHMARK(name)->ArgName("interp")->__VA_ARGS__->Unit(benchmark::kMillisecond)->MinTime(2.0)
 
-TRANSFORM_BENCH(BM_W0_DriverOnly, Arg(0));
-TRANSFORM_BENCH(BM_W1_Invert, Arg(0));
-TRANSFORM_BENCH(BM_W1_Invert_Native, Arg(0));
-TRANSFORM_BENCH(BM_W2_Twirl, DenseRange(0, 2));
-TRANSFORM_BENCH(BM_W2_Twirl_Native, DenseRange(0, 2));
-TRANSFORM_BENCH(BM_W3_Wave, DenseRange(0, 2));
-TRANSFORM_BENCH(BM_W3_Wave_Native, DenseRange(0, 2));
-TRANSFORM_BENCH(BM_W4_Escape, Arg(0));
-TRANSFORM_BENCH(BM_W4_Escape_Native, Arg(0));
+TRANSFORM_BENCH(BM_W0_DriverOnly, ArgsProduct({{0}, {1, 2}}));
+TRANSFORM_BENCH(BM_W1_Invert, ArgsProduct({{0}, {1, 2}}));
+NATIVE_BENCH(BM_W1_Invert_Native, Arg(0));
+TRANSFORM_BENCH(BM_W2_Twirl, ArgsProduct({{0, 1, 2}, {1, 2}}));
+NATIVE_BENCH(BM_W2_Twirl_Native, DenseRange(0, 2));
+TRANSFORM_BENCH(BM_W3_Wave, ArgsProduct({{0, 1, 2}, {1, 2}}));
+NATIVE_BENCH(BM_W3_Wave_Native, DenseRange(0, 2));
+TRANSFORM_BENCH(BM_W4_Escape, ArgsProduct({{0}, {1, 2}}));
+NATIVE_BENCH(BM_W4_Escape_Native, Arg(0));
+BENCHMARK(BM_Preview_DriverOnly)
+    ->ArgNames({"interp", "threads"})
+    ->ArgsProduct({{0}, {1, 2}})
+    ->Unit(benchmark::kMicrosecond)
+    ->MinTime(1.0)
+    ->UseRealTime();
+BENCHMARK(BM_Preview_Twirl)
+    ->ArgNames({"interp", "threads"})
+    ->ArgsProduct({{0}, {1, 2}})
+    ->Unit(benchmark::kMicrosecond)
+    ->MinTime(1.0)
+    ->UseRealTime();
 
 }  // namespace
