@@ -251,8 +251,6 @@ TEST_F(MorfelProgram, ListSaysWhatItCannotShow) {
   EXPECT_NE(stopped.err.find("cannot be read past line 1"), std::string::npos) << stopped.err;
 }
 
-#endif  // _WIN32
-
 // The photograph through every starter program on one thread and on
 // several, as MORFEL_THREADS or --threads asks: the files must be the same.
 TEST_F(MorfelProgram, EveryStarterProgramGivesTheSameFileOnAnyNumberOfThreads) {
@@ -295,3 +293,5 @@ TEST_F(MorfelProgram, EveryStarterProgramGivesTheSameFileOnAnyNumberOfThreads) {
     }
   }
 }
+
+#endif  // _WIN32
