@@ -78,6 +78,10 @@ struct PassFrame {
   RgbtImage* destinationRgb;
   RgbtImage* destinationT;
   ProgressCallback progress;  // after each finished row; null on workers
+  // Told after each finished row when set (the calling thread's tasks of a
+  // pass on several threads, which tell progress from it).
+  void (*rowFinished)(void* context, int32_t row) = nullptr;
+  void* rowContext = nullptr;
 };
 
 // Set by the engines running rows of one pass, read by all of them before

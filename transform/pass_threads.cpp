@@ -224,6 +224,11 @@ class ThreadedPass {
 
   // Takes tasks in row order until none is left.
   void Work(int32_t thread, bool caller) {
+    PassFrame frame = taskFrame_;
+    if (caller) {
+      frame.rowFinished = CallerFinishedRow;
+      frame.rowContext = this;
+    }
     ScriptEngine& engine = *engines_[static_cast<size_t>(thread)];
     std::vector<double*> cells;
     for (int index : tracked_)
@@ -231,8 +236,13 @@ class ThreadedPass {
     for (;;) {
       const int32_t task = nextTask_.fetch_add(1);
       if (task >= taskCount_) return;
-      RunTask(engine, cells, task);
+      if (caller) {
+        callerTask_ = task;
+        callerRows_ = 0;
+      }
+      RunTask(engine, frame, cells, task);
       if (!caller) continue;
+      callerTask_ = -1;
       TellProgress();
       AnswerChecks();
     }
@@ -265,7 +275,16 @@ class ThreadedPass {
   }
 
  private:
-  void RunTask(ScriptEngine& engine, const std::vector<double*>& cells, int32_t task) {
+  // A row of the calling thread's own task is done: progress goes on as far
+  // as the rows before it are done too.
+  static void CallerFinishedRow(void* context, int32_t) {
+    auto* pass = static_cast<ThreadedPass*>(context);
+    ++pass->callerRows_;
+    pass->TellProgress();
+  }
+
+  void RunTask(ScriptEngine& engine, const PassFrame& frame, const std::vector<double*>& cells,
+               int32_t task) {
     Task& record = tasks_[task];
     const int32_t first = task * rowsPerTask_;
     const int32_t end = first + rowsPerTask_ < height_ ? first + rowsPerTask_ : height_;
@@ -274,7 +293,7 @@ class ThreadedPass {
     if (!passEnded) {
       const double notWritten = NotWrittenValue();
       for (double* cell : cells) std::memcpy(cell, &notWritten, sizeof notWritten);
-      record.outcome = RunPassRows(engine, taskFrame_, first, end, &flags_);
+      record.outcome = RunPassRows(engine, frame, first, end, &flags_);
       record.started = true;
       double* values = &values_[static_cast<size_t>(task) * tracked_.size()];
       for (size_t k = 0; k < cells.size(); ++k) std::memcpy(&values[k], cells[k], sizeof(double));
@@ -297,7 +316,13 @@ class ThreadedPass {
     return rows;
   }
 
-  void TellProgress() { TellProgressUpTo(FinishedRows()); }
+  // The finished rows, with those of the task the calling thread is running
+  // when every row before it is finished.
+  void TellProgress() {
+    int32_t rows = FinishedRows();
+    if (callerTask_ >= 0 && rows == callerTask_ * rowsPerTask_) rows += callerRows_;
+    TellProgressUpTo(rows);
+  }
 
   // Asks the run's check once for each time a worker came to one, as one
   // thread would have asked it once for each of those spans of work.
@@ -397,6 +422,8 @@ class ThreadedPass {
   std::atomic<int32_t> nextTask_{0};
   PassStopFlags flags_;
   int32_t reported_ = 0;
+  int32_t callerTask_ = -1;  // the task the calling thread runs, -1 between
+  int32_t callerRows_ = 0;   // its rows finished
   RgbtImage savedRgb_;
   RgbtImage savedT_;
 };

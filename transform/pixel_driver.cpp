@@ -215,6 +215,7 @@ void TransformRows(Pass& pass, const PassFrame& frame, int32_t first, int32_t en
     }
     ++pass.outcome.rows;
     if (frame.progress != nullptr) frame.progress(row, height);
+    if (frame.rowFinished != nullptr) frame.rowFinished(frame.rowContext, row);
   }
 }
 
