@@ -4,6 +4,7 @@
 #include <string>
 
 #include "fuzz/fuzz_support.h"
+#include "library/library.h"
 #include "script/script.h"
 #include "transform/transform.h"
 
