@@ -32,6 +32,7 @@ void StartCompile(ScriptEngine& engine, const char* text) {
 // slot or the memory for the copy cannot be had.
 bool CopyIntoSlot(ScriptEngine& engine, ProgramSlot slot) {
   GrowArray<Instruction>* program = engine.ProgramAt(slot);
+  if (slot == ProgramSlot::kTransform) engine.DiscardNativeProgram();
   return program != nullptr && program->CopyFrom(engine.scratchCode);
 }
 

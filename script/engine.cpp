@@ -1,7 +1,10 @@
 // Construction, reset and destruction of the engine, and access to its
 // program slots.
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
+#include "script/native_code.h"
 #include "script/script.h"
 
 namespace {
@@ -15,6 +18,7 @@ constexpr int32_t kResetMatrixCells = 9;
 ScriptEngine::ScriptEngine() { Reset(); }
 
 ScriptEngine::~ScriptEngine() {
+  DiscardNativeProgram();
   // The program slots go first; the members then go in reverse order of
   // declaration: image slots, scratch code, variables, address and value
   // stacks.
@@ -23,6 +27,7 @@ ScriptEngine::~ScriptEngine() {
 }
 
 void ScriptEngine::Reset() {
+  DiscardNativeProgram();
   errorLine = 0;
   valueStack.Resize(kResetStackSize);
   addressStack.Resize(kResetStackSize);
@@ -40,6 +45,45 @@ void ScriptEngine::SetBaseFolder(const char* folder) {
   size_t length = strnlen(folder, sizeof(baseFolder) - 1);
   memcpy(baseFolder, folder, length);
   baseFolder[length] = '\0';
+}
+
+EngineKind EngineFromEnvironment() {
+  const char* wanted = std::getenv("MORFEL_ENGINE");
+  if (wanted != nullptr && std::strcmp(wanted, "interpreter") == 0) return EngineKind::kInterpreter;
+  return EngineKind::kCompiled;
+}
+
+void ScriptEngine::DiscardNativeProgram() {
+  native::Destroy(nativeProgram);
+  nativeProgram = nullptr;
+  nativeTriedData = nullptr;
+  nativeTriedSize = -1;
+  nativeTriedLimit = -1;
+  nativeReason[0] = '\0';
+}
+
+EngineChoice ScriptEngine::ChooseEngine() {
+  EngineChoice choice{EngineKind::kInterpreter, {}};
+  GrowArray<Instruction>* program = ProgramAt(ProgramSlot::kTransform);
+  if (engineWanted == EngineKind::kInterpreter || program == nullptr) {
+    std::snprintf(choice.reason, sizeof choice.reason, "%s", "asked for");
+    return choice;
+  }
+  const int32_t limit = StackLimit();
+  if (nativeProgram == nullptr || !native::BuiltFrom(*nativeProgram, *program, limit)) {
+    DiscardNativeProgram();
+    nativeProgram = native::Build(*this, *program, limit, nativeReason, sizeof nativeReason);
+    nativeTriedData = program->data;
+    nativeTriedSize = program->size;
+    nativeTriedLimit = limit;
+  }
+  if (nativeProgram == nullptr) {
+    std::snprintf(choice.reason, sizeof choice.reason, "%s", nativeReason);
+    return choice;
+  }
+  choice.kind = EngineKind::kCompiled;
+  native::Describe(*nativeProgram, *this, choice.reason, sizeof choice.reason);
+  return choice;
 }
 
 bool ScriptEngine::KeepGoing() {

@@ -15,6 +15,8 @@
 // the skip rule are made from instruction_set.h and builtin_list.h.
 #include <cstring>
 
+#include "script/native_code.h"
+#include "script/native_plan.h"
 #include "script/operators.h"
 #include "script/script.h"
 
@@ -138,11 +140,13 @@ inline bool Transform(double* values, double** cells, int32_t top) {
   return true;
 }
 
+}  // namespace
+
 // Passes over the records from `from` that a failed test or an ELSE skips:
 // only markers count, nesting from 1, so that the skip ends at this
 // construct's own ELSE, IF-END or LOOP-END. Returns the record after that
 // marker (the marker's work would only be to end the skip), or `end` when
-// the code ends first.
+// the code ends first. The code generator plans its jumps with it.
 const Instruction* SkipBranch(const Instruction* from, const Instruction* end) {
   int32_t depth = 1;
   for (; from < end; ++from) {
@@ -164,6 +168,8 @@ const Instruction* SkipBranch(const Instruction* from, const Instruction* end) {
   }
   return end;
 }
+
+namespace {
 
 RunOutcome Stopped(StopReason reason) { return {RunOutcome::Status::kStopped, reason, 0, 0.0}; }
 
@@ -204,14 +210,23 @@ RunOutcome Finished(const double* values, int32_t top) {
 RunOutcome ScriptEngine::Run(ProgramSlot slot) {
   GrowArray<Instruction>* program = ProgramAt(slot);
   if (program == nullptr) return Stopped(StopReason::kBadRecord);
+  if (slot == ProgramSlot::kTransform && engineWanted == EngineKind::kCompiled) {
+    const int32_t limit = StackLimit();
+    if (nativeProgram == nullptr || !native::StillFor(*nativeProgram, *program, limit)) {
+      if (program->data != nativeTriedData || program->size != nativeTriedSize ||
+          limit != nativeTriedLimit)
+        ChooseEngine();
+    }
+    if (nativeProgram != nullptr && native::StillFor(*nativeProgram, *program, limit))
+      return native::Run(*nativeProgram, *this);
+  }
   const Instruction* record = program->data;
   const Instruction* const end = record + (program->size > 0 ? program->size : 0);
 
   // Stack storage is fetched once; `top` counts the values held.
   double* const values = valueStack.data;
   double** const cells = addressStack.data;
-  const int32_t stackLimit =
-      valueStack.size < addressStack.size ? valueStack.size : addressStack.size;
+  const int32_t stackLimit = StackLimit();
   int32_t top = 0;
 
   char textRegister[kScriptTextSize];

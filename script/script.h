@@ -299,6 +299,26 @@ struct RunOutcome {
 };
 
 // ---------------------------------------------------------------------------
+// Engines
+
+// The Transform program runs on the interpreter (Run's own loop, the
+// reference) or as machine code made from the same records (x86-64 only),
+// which gives every pixel, variable, exit and stop the interpreter gives.
+enum class EngineKind : uint8_t { kInterpreter, kCompiled };
+
+struct EngineChoice {
+  EngineKind kind;
+  char reason[96];  // kInterpreter: why ("" never); kCompiled: what was made
+};
+
+// The engine the environment asks for: MORFEL_ENGINE=interpreter or
+// compiled; anything else, or nothing, is compiled.
+EngineKind EngineFromEnvironment();
+
+// Machine code of a Transform program (script/native_code.h).
+struct NativeProgram;
+
+// ---------------------------------------------------------------------------
 // The engine
 
 class ScriptEngine {
@@ -338,6 +358,9 @@ class ScriptEngine {
   // next check, and the check.
   int32_t workLeft = kWorkBetweenChecks;
   RunBudget budget;
+  // Which engine runs the Transform program; the compiled one falls back to
+  // the interpreter for a program it cannot run exactly (ChooseEngine).
+  EngineKind engineWanted = EngineFromEnvironment();
 
   // Stacks back to 200 entries, empty program slots, matrices cleared.
   void Reset();
@@ -390,6 +413,14 @@ class ScriptEngine {
   // kWorkBetweenChecks more units; false to stop.
   bool KeepGoing();
 
+  // Makes the machine code of the Transform program when it is wanted and
+  // missing or out of date (its records compared whole), and says which
+  // engine Run will use for it and why. Run does this by itself on first
+  // use; a pass calls it once before its pixels.
+  EngineChoice ChooseEngine();
+  // Drops the machine code (the Transform program changed).
+  void DiscardNativeProgram();
+
   // The code of a slot, or null for a value outside the enumeration.
   // Inline: Run asks for it once per pixel.
   GrowArray<Instruction>* ProgramAt(ProgramSlot slot) {
@@ -398,6 +429,20 @@ class ScriptEngine {
     if (index < 0 || index >= kProgramSlots || programSlots == nullptr) return nullptr;
     return &programSlots[index];
   }
+
+  // Values Run may hold on its stack.
+  int32_t StackLimit() const {
+    return valueStack.size < addressStack.size ? valueStack.size : addressStack.size;
+  }
+
+ private:
+  NativeProgram* nativeProgram = nullptr;
+  // The program storage, size and stack limit of the last attempt to make
+  // machine code, so a program that cannot have it is not tried per pixel.
+  const Instruction* nativeTriedData = nullptr;
+  int32_t nativeTriedSize = -1;
+  int32_t nativeTriedLimit = -1;
+  char nativeReason[96] = {};
 };
 
 // Writes a compiled program as text, e.g. "VAR x | CONST 1 | OP = | END",

@@ -22,7 +22,7 @@ morfel_need_packages() {
 # platform of its tests and screenshots draws with fontconfig's fonts); the
 # codec libraries of the host's image files: libspng (PNG), libjpeg-turbo,
 # libwebp, libtiff, giflib (stb reads BMP and TGA).
-MORFEL_BUILD_PACKAGES=(cmake make g++ pkg-config libgtest-dev libbenchmark-dev libstb-dev
+MORFEL_BUILD_PACKAGES=(cmake make g++ pkg-config libgtest-dev libbenchmark-dev libstb-dev libxbyak-dev
                        qt6-base-dev fonts-dejavu-core zlib1g-dev libspng-dev libjpeg62-turbo-dev
                        libwebp-dev libtiff-dev libgif-dev)
 # The fuzz targets of fuzz/: Debian's clang with its libFuzzer runtime.

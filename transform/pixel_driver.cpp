@@ -241,6 +241,9 @@ RowsOutcome RunPassRows(ScriptEngine& engine, const PassFrame& frame, int32_t fi
   pass.engine = &engine;
   pass.source = frame.source;
   pass.flags = flags;
+  // Machine code for the program, made or checked once per call, for the
+  // engine that runs these rows.
+  engine.ChooseEngine();
   pass.last = {0.0, 0.0};
   if (!BindPixelCells(engine, &pass.cells)) {
     pass.outcome.end = RowsOutcome::End::kCutShort;

@@ -1,0 +1,656 @@
+// The code generator for x86-64: a program's plan (native_plan.h) written
+// out as one function, `int32_t f(ScriptEngine* engine, double* value)`.
+//
+// Stack value k lives in xmm k while k < 6 and otherwise in its home in the
+// frame; every value has a home, where a built-in finds its arguments. The
+// most used variables live in xmm6..xmm12 for the whole run and are stored
+// back to their cells (and read again afterwards) around everything that can
+// see them: a built-in, the run budget's check and the end of the run.
+// xmm13..xmm15 are scratch. The double operations are the interpreter's, in
+// its order, so every result is the same to the bit.
+//
+// Code memory is mapped writable, written, then switched to read and
+// execute; it is never both writable and executable.
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "script/native_code.h"
+#include "script/native_plan.h"
+#include "script/operators.h"
+
+#if defined(__x86_64__) || defined(_M_X64)
+#define MORFEL_NATIVE_X64 1
+#endif
+
+#if defined(MORFEL_NATIVE_X64)
+#define XBYAK_NO_EXCEPTION
+#include <xbyak/xbyak.h>
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <sys/mman.h>
+#endif
+#endif
+
+struct NativeProgram {
+  using Function = int32_t (*)(ScriptEngine* engine, double* value);
+  Function function = nullptr;
+  void* memory = nullptr;
+  size_t mapped = 0;
+  size_t codeBytes = 0;
+  std::vector<Instruction> records;  // what it was built from
+  const Instruction* data = nullptr;
+  int32_t size = 0;
+  int32_t stackLimit = 0;
+  std::vector<double*> registerCells;  // variables kept in registers
+  // The text of each STR record as the text register receives it.
+  std::unique_ptr<char[][kStringOperandSize]> texts;
+};
+
+namespace native {
+namespace {
+
+#if defined(MORFEL_NATIVE_X64)
+
+using Xbyak::Label;
+using Xbyak::Reg64;
+using Xbyak::Xmm;
+
+// Code size bound: far above any program a 2048-character text makes.
+constexpr size_t kMaxCodeBytes = size_t{4} << 20;
+constexpr int32_t kSlotRegisters = 6;
+constexpr int32_t kFirstVariableRegister = 6;
+constexpr int32_t kVariableRegisters = 7;
+
+#if defined(_WIN32)
+constexpr bool kWindowsAbi = true;
+#else
+constexpr bool kWindowsAbi = false;
+#endif
+
+void* MapWritable(size_t size) {
+#if defined(_WIN32)
+  return VirtualAlloc(nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+#else
+  void* memory = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  return memory == MAP_FAILED ? nullptr : memory;
+#endif
+}
+
+bool MakeExecutable(void* memory, size_t size) {
+#if defined(_WIN32)
+  DWORD previous = 0;
+  return VirtualProtect(memory, size, PAGE_EXECUTE_READ, &previous) != 0;
+#else
+  return mprotect(memory, size, PROT_READ | PROT_EXEC) == 0;
+#endif
+}
+
+void Unmap(void* memory, size_t size) {
+  if (memory == nullptr) return;
+#if defined(_WIN32)
+  (void)size;
+  VirtualFree(memory, 0, MEM_RELEASE);
+#else
+  munmap(memory, size);
+#endif
+}
+
+bool KeepGoingFromCode(ScriptEngine* engine) { return engine->KeepGoing(); }
+
+double RemainderFromCode(ScriptEngine&, const double* args, const char*) {
+  return script_operators::Remainder(args[0], args[1]);
+}
+
+int32_t StoppedCode(StopReason reason) {
+  return static_cast<int32_t>(Ending::kStopped) | (static_cast<int32_t>(reason) << 8);
+}
+
+class Emitter : public Xbyak::CodeGenerator {
+ public:
+  Emitter(void* memory, size_t size, const Plan& plan, const NativeProgram& program,
+          ScriptEngine& engine)
+      : Xbyak::CodeGenerator(size, memory),
+        plan(plan),
+        program(program),
+        engine(engine),
+        count(static_cast<int32_t>(plan.steps.size())),
+        labels(new Label[static_cast<size_t>(count) + 1]),
+        finishes(new Label[static_cast<size_t>(plan.maxDepth) + 1]) {
+    const size_t hot = plan.hotCells.size();
+    variableCount = static_cast<int32_t>(hot < kVariableRegisters ? hot : kVariableRegisters);
+  }
+
+  void Generate() {
+    LayOutFrame();
+    Prologue();
+    for (int32_t i = 0; i < count; ++i) {
+      const Step& step = plan.steps[static_cast<size_t>(i)];
+      if (step.action == Action::kUnreached) continue;
+      L(labels[i]);
+      EmitStep(i, step);
+    }
+    EmitFinishes();
+    EmitEpilogue();
+    EmitConstants();
+  }
+
+  int32_t VariableCount() const { return variableCount; }
+
+ private:
+  // ---- frame and registers
+
+  void LayOutFrame() {
+    homeOffset = 40;  // shadow space (32), then the text register pointer
+    int32_t end = homeOffset + 8 * (plan.maxDepth > 0 ? plan.maxDepth : 1);
+    saveOffset = (end + 15) & ~15;
+    end = saveOffset + (kWindowsAbi ? 160 : 0);
+    // With the return address and two pushes, the calls find rsp aligned.
+    frameSize = ((end + 15) & ~15) + 8;
+  }
+
+  Xbyak::Address Home(int32_t k) { return qword[rsp + homeOffset + 8 * k]; }
+  static Xmm SlotRegister(int32_t k) { return Xmm(k); }
+  static Xmm VariableRegister(int32_t v) { return Xmm(kFirstVariableRegister + v); }
+
+  // The register of a variable kept in one, or -1.
+  int32_t VariableIndex(const double* cell) const {
+    for (int32_t v = 0; v < variableCount; ++v)
+      if (plan.hotCells[static_cast<size_t>(v)] == cell) return v;
+    return -1;
+  }
+
+  // Stack value k in a register: its own, or `scratch` loaded from its home.
+  Xmm Fetch(int32_t k, const Xmm& scratch) {
+    if (k < kSlotRegisters) return SlotRegister(k);
+    movsd(scratch, Home(k));
+    return scratch;
+  }
+
+  void Put(int32_t k, const Xmm& value) {
+    if (k < kSlotRegisters) {
+      if (value.getIdx() != k) movsd(SlotRegister(k), value);
+    } else {
+      movsd(Home(k), value);
+    }
+  }
+
+  void SpillSlots(int32_t depth) {
+    for (int32_t k = 0; k < depth && k < kSlotRegisters; ++k) movsd(Home(k), SlotRegister(k));
+  }
+
+  void ReloadSlots(int32_t from, int32_t to) {
+    for (int32_t k = from; k < to && k < kSlotRegisters; ++k) movsd(SlotRegister(k), Home(k));
+  }
+
+  void StoreVariables() {
+    for (int32_t v = 0; v < variableCount; ++v) {
+      mov(r11, reinterpret_cast<uint64_t>(plan.hotCells[static_cast<size_t>(v)]));
+      movsd(qword[r11], VariableRegister(v));
+    }
+  }
+
+  void LoadVariables() {
+    for (int32_t v = 0; v < variableCount; ++v) {
+      mov(r11, reinterpret_cast<uint64_t>(plan.hotCells[static_cast<size_t>(v)]));
+      movsd(VariableRegister(v), qword[r11]);
+    }
+  }
+
+  const Reg64& Argument(int32_t n) const {
+    static const Reg64 kWindows[] = {rcx, rdx, r8};
+    static const Reg64 kSystemV[] = {rdi, rsi, rdx};
+    return kWindowsAbi ? kWindows[n] : kSystemV[n];
+  }
+
+  void Prologue() {
+    push(rbx);
+    push(r12);
+    sub(rsp, frameSize);
+    if (kWindowsAbi)
+      for (int32_t k = 0; k < 10; ++k) movdqu(ptr[rsp + saveOffset + 16 * k], Xmm(6 + k));
+    mov(rbx, Argument(0));
+    mov(r12, Argument(1));
+    lea(rax, ptr[rip + emptyText]);
+    mov(qword[rsp + 32], rax);
+    LoadVariables();
+  }
+
+  // Every ending: eax holds the code; the variables go back to their cells.
+  void EmitEpilogue() {
+    L(epilogue);
+    StoreVariables();
+    if (kWindowsAbi)
+      for (int32_t k = 0; k < 10; ++k) movdqu(Xmm(6 + k), ptr[rsp + saveOffset + 16 * k]);
+    add(rsp, frameSize);
+    pop(r12);
+    pop(rbx);
+    ret();
+  }
+
+  void EndWith(int32_t code) {
+    mov(eax, code);
+    jmp(epilogue, T_NEAR);
+  }
+
+  void EndWithValue(int32_t depth, Ending ending) {
+    movsd(qword[r12], Fetch(depth - 1, xmm14));
+    EndWith(static_cast<int32_t>(ending));
+  }
+
+  void EmitFinishes() {
+    for (int32_t depth = 0; depth <= plan.maxDepth; ++depth) {
+      L(finishes[depth]);
+      if (depth == 0)
+        EndWith(static_cast<int32_t>(Ending::kFinished));
+      else
+        EndWithValue(depth, Ending::kFinishedWithValue);
+    }
+  }
+
+  // Where execution goes on at record `index` with `depth` values held.
+  const Label& Target(int32_t index, int32_t depth) {
+    return index >= count ? finishes[depth] : labels[index];
+  }
+
+  void GoOn(int32_t next, int32_t depth) {
+    if (next >= count) jmp(finishes[depth], T_NEAR);
+    // Otherwise the next record's code follows, or it is unreached and the
+    // plan has sent no path there.
+  }
+
+  // ---- constants
+
+  const Label& Constant(double value) {
+    uint64_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    for (auto& entry : constants)
+      if (entry.first == bits) return *entry.second;
+    constants.emplace_back(bits, std::make_unique<Label>());
+    return *constants.back().second;
+  }
+
+  void EmitConstants() {
+    align(16);
+    L(one);
+    dq(0x3FF0000000000000ull);
+    dq(0);
+    L(absMask);
+    dq(0x7FFFFFFFFFFFFFFFull);
+    dq(0);
+    L(signMask);
+    dq(0x8000000000000000ull);
+    dq(0);
+    for (auto& entry : constants) {
+      L(*entry.second);
+      dq(entry.first);
+    }
+    L(emptyText);
+    db(0);
+  }
+
+  // ---- steps
+
+  void EmitStep(int32_t index, const Step& step) {
+    const int32_t depth = step.depth;
+    switch (step.action) {
+      case Action::kUnreached:
+      case Action::kNothing:
+        break;
+      case Action::kEmpty:
+        return GoOn(index + 1, 0);
+      case Action::kConst: {
+        Xmm into = depth < kSlotRegisters ? SlotRegister(depth) : xmm13;
+        if (step.value == 0.0 && !std::signbit(step.value))
+          xorpd(into, into);
+        else
+          movsd(into, ptr[rip + Constant(step.value)]);
+        Put(depth, into);
+        return GoOn(index + 1, depth + 1);
+      }
+      case Action::kVar: {
+        const int32_t v = VariableIndex(step.cell);
+        if (v >= 0) {
+          Put(depth, VariableRegister(v));
+        } else {
+          Xmm into = depth < kSlotRegisters ? SlotRegister(depth) : xmm13;
+          mov(r11, reinterpret_cast<uint64_t>(step.cell));
+          movsd(into, qword[r11]);
+          Put(depth, into);
+        }
+        return GoOn(index + 1, depth + 1);
+      }
+      case Action::kText:
+        mov(r11, reinterpret_cast<uint64_t>(program.texts[static_cast<size_t>(index)]));
+        mov(qword[rsp + 32], r11);
+        return GoOn(index + 1, depth);
+      case Action::kJump:
+        jmp(Target(step.target, depth), T_NEAR);
+        return;
+      case Action::kTest: {
+        Xmm value = Fetch(depth - 1, xmm14);
+        Label goOn;
+        xorpd(xmm15, xmm15);
+        ucomisd(value, xmm15);
+        jp(goOn, T_NEAR);
+        je(Target(step.target, depth - 1), T_NEAR);
+        L(goOn);
+        return GoOn(index + 1, depth - 1);
+      }
+      case Action::kLoopBack:
+        return EmitLoopBack(step);
+      case Action::kAssign: {
+        Xmm value = Fetch(depth - 1, xmm14);
+        Put(depth - 2, value);
+        if (step.cell != nullptr) {
+          const int32_t v = VariableIndex(step.cell);
+          if (v >= 0) {
+            movsd(VariableRegister(v), value);
+          } else {
+            mov(r11, reinterpret_cast<uint64_t>(step.cell));
+            movsd(qword[r11], value);
+          }
+        }
+        return GoOn(index + 1, depth - 1);
+      }
+      case Action::kOperator:
+        EmitOperator(step);
+        return GoOn(index + 1, depth - step.takes + 1);
+      case Action::kCall:
+        EmitCall(depth, step.takes, step.handler);
+        return GoOn(index + 1, depth - step.takes + 1);
+      case Action::kExit:
+        return EndWithValue(depth, Ending::kExited);
+      case Action::kStop:
+        return EndWith(StoppedCode(step.stop));
+    }
+    GoOn(index + 1, depth);
+  }
+
+  // One unit of the run budget, as the interpreter counts it; its check
+  // sees the variables in their cells.
+  void EmitLoopBack(const Step& step) {
+    const int32_t workOffset = static_cast<int32_t>(reinterpret_cast<char*>(&engine.workLeft) -
+                                                    reinterpret_cast<char*>(&engine));
+    sub(dword[rbx + workOffset], 1);
+    jg(Target(step.target, step.depth), T_NEAR);
+    SpillSlots(step.depth);
+    StoreVariables();
+    mov(Argument(0), rbx);
+    mov(r10, reinterpret_cast<uint64_t>(&KeepGoingFromCode));
+    call(r10);
+    ReloadSlots(0, step.depth);
+    LoadVariables();
+    test(al, al);
+    jnz(Target(step.target, step.depth), T_NEAR);
+    EndWith(StoppedCode(StopReason::kInterrupted));
+  }
+
+  // A handler on the top `takes` values, read from their homes; the result
+  // takes the first argument's place.
+  void EmitCall(int32_t depth, int32_t takes, BuiltinHandler handler) {
+    const int32_t first = depth - takes;
+    SpillSlots(depth);
+    StoreVariables();
+    mov(Argument(0), rbx);
+    lea(Argument(1), ptr[rsp + homeOffset + 8 * first]);
+    mov(Argument(2), qword[rsp + 32]);
+    mov(r10, reinterpret_cast<uint64_t>(handler));
+    call(r10);
+    Put(first, xmm0);
+    ReloadSlots(0, first);
+    LoadVariables();
+  }
+
+  // The truth of `value` as a mask in `into`: |value| >= 1, NaN false,
+  // which is TruncateToInt32(value) != 0.
+  void TruthMask(const Xmm& into, const Xmm& value, const Xmm& scratch) {
+    movapd(scratch, value);
+    andpd(scratch, ptr[rip + absMask]);
+    movsd(into, ptr[rip + one]);
+    cmplesd(into, scratch);
+  }
+
+  void EmitOperator(const Step& step) {
+    const int32_t depth = step.depth;
+    if (step.op == Operator::kNegate) {
+      Xmm value = Fetch(depth - 1, xmm13);
+      xorpd(value, ptr[rip + signMask]);
+      return Put(depth - 1, value);
+    }
+    if (step.op == Operator::kRemainder) return EmitCall(depth, 2, &RemainderFromCode);
+    Xmm a = Fetch(depth - 2, xmm13);
+    Xmm b = Fetch(depth - 1, xmm14);
+    Xmm result = a;
+    switch (step.op) {
+      case Operator::kAdd:
+        addsd(a, b);
+        break;
+      case Operator::kSubtract:
+        subsd(a, b);
+        break;
+      case Operator::kMultiply:
+        mulsd(a, b);
+        break;
+      case Operator::kDivide: {
+        Label divide;
+        Label done;
+        xorpd(xmm15, xmm15);
+        ucomisd(b, xmm15);
+        jp(divide, T_NEAR);
+        jne(divide, T_NEAR);
+        xorpd(a, a);
+        jmp(done, T_NEAR);
+        L(divide);
+        divsd(a, b);
+        L(done);
+        break;
+      }
+      case Operator::kLess:
+        cmpltsd(a, b);
+        andpd(a, ptr[rip + one]);
+        break;
+      case Operator::kLessEqual:
+        cmplesd(a, b);
+        andpd(a, ptr[rip + one]);
+        break;
+      case Operator::kGreater:
+      case Operator::kGreaterEqual:
+        movsd(xmm15, b);
+        if (step.op == Operator::kGreater)
+          cmpltsd(xmm15, a);
+        else
+          cmplesd(xmm15, a);
+        andpd(xmm15, ptr[rip + one]);
+        result = xmm15;
+        break;
+      case Operator::kEqual:
+        cmpeqsd(a, b);
+        andpd(a, ptr[rip + one]);
+        break;
+      case Operator::kNotEqual:
+        cmpneqsd(a, b);  // unordered: true, as a != b is for NaN
+        andpd(a, ptr[rip + one]);
+        break;
+      case Operator::kAnd:
+      case Operator::kOr:
+        TruthMask(xmm15, a, xmm13);
+        TruthMask(xmm13, b, xmm14);
+        if (step.op == Operator::kAnd)
+          andpd(xmm15, xmm13);
+        else
+          orpd(xmm15, xmm13);
+        andpd(xmm15, ptr[rip + one]);
+        result = xmm15;
+        break;
+      case Operator::kRemainder:  // a call (above)
+      case Operator::kNegate:     // one operand (above)
+      // Markers and assignment are no operators here; the plan gives them
+      // actions of their own.
+      case Operator::kEnd:
+      case Operator::kIfTest:
+      case Operator::kElse:
+      case Operator::kIfEnd:
+      case Operator::kLoopStart:
+      case Operator::kLoopTest:
+      case Operator::kLoopEnd:
+      case Operator::kAssign:
+        break;
+    }
+    Put(depth - 2, result);
+  }
+
+  const Plan& plan;
+  const NativeProgram& program;
+  ScriptEngine& engine;
+  const int32_t count;
+  std::unique_ptr<Label[]> labels;
+  std::unique_ptr<Label[]> finishes;
+  Label epilogue;
+  Label one;
+  Label absMask;
+  Label signMask;
+  Label emptyText;
+  std::vector<std::pair<uint64_t, std::unique_ptr<Label>>> constants;
+  int32_t variableCount = 0;
+  int32_t homeOffset = 0;
+  int32_t saveOffset = 0;
+  int32_t frameSize = 0;
+};
+
+size_t CodeBound(int32_t records) {
+  const size_t bound = 4096 + static_cast<size_t>(records) * 512;
+  return bound < kMaxCodeBytes ? bound : kMaxCodeBytes;
+}
+
+#endif  // MORFEL_NATIVE_X64
+
+void Say(char* out, size_t size, const char* text) {
+  if (out != nullptr && size > 0) std::snprintf(out, size, "%s", text);
+}
+
+}  // namespace
+
+NativeProgram* Build(ScriptEngine& engine, const GrowArray<Instruction>& code, int32_t stackLimit,
+                     char* reason, size_t reasonSize) {
+  Say(reason, reasonSize, "");
+#if !defined(MORFEL_NATIVE_X64)
+  (void)engine;
+  (void)code;
+  (void)stackLimit;
+  Say(reason, reasonSize, "no code generator for this processor");
+  return nullptr;
+#else
+  const int32_t count = code.size > 0 ? code.size : 0;
+  Plan plan;
+  MakePlan(code.data, count, stackLimit, &plan);
+  if (!plan.ok) {
+    Say(reason, reasonSize, plan.reason);
+    return nullptr;
+  }
+  std::unique_ptr<NativeProgram> program(new (std::nothrow) NativeProgram);
+  if (program == nullptr) return nullptr;
+  program->records.assign(code.data, code.data + count);
+  program->data = code.data;
+  program->size = code.size;
+  program->stackLimit = stackLimit;
+  program->texts.reset(new (std::nothrow) char[static_cast<size_t>(count) + 1][kStringOperandSize]);
+  if (program->texts == nullptr) return nullptr;
+  for (int32_t i = 0; i < count; ++i) {
+    char* text = program->texts[static_cast<size_t>(i)];
+    text[0] = '\0';
+    if (code.data[i].kind != KIND_STR) continue;
+    const size_t length = strnlen(code.data[i].text, kStringOperandSize - 1);
+    std::memcpy(text, code.data[i].text, length);
+    text[length] = '\0';
+  }
+  const size_t bound = CodeBound(count);
+  program->memory = MapWritable(bound);
+  program->mapped = bound;
+  if (program->memory == nullptr) {
+    Say(reason, reasonSize, "no memory for machine code");
+    return nullptr;
+  }
+  Xbyak::ClearError();
+  int32_t variables = 0;
+  {
+    Emitter emitter(program->memory, bound, plan, *program, engine);
+    emitter.Generate();
+    variables = emitter.VariableCount();
+    program->codeBytes = emitter.getSize();
+    if (Xbyak::GetError() != 0 || emitter.hasUndefinedLabel()) {
+      Say(reason, reasonSize,
+          Xbyak::GetError() == Xbyak::ERR_CODE_IS_TOO_BIG ? "the machine code would be too long"
+                                                          : "the code generator failed");
+      Xbyak::ClearError();
+      Unmap(program->memory, program->mapped);
+      return nullptr;
+    }
+  }
+  if (!MakeExecutable(program->memory, program->mapped)) {
+    Say(reason, reasonSize, "no executable memory for machine code");
+    Unmap(program->memory, program->mapped);
+    return nullptr;
+  }
+  program->registerCells.assign(plan.hotCells.begin(), plan.hotCells.begin() + variables);
+  program->function = reinterpret_cast<NativeProgram::Function>(program->memory);
+  return program.release();
+#endif
+}
+
+void Destroy(NativeProgram* program) {
+  if (program == nullptr) return;
+#if defined(MORFEL_NATIVE_X64)
+  Unmap(program->memory, program->mapped);
+#endif
+  delete program;
+}
+
+bool BuiltFrom(const NativeProgram& program, const GrowArray<Instruction>& code,
+               int32_t stackLimit) {
+  if (!StillFor(program, code, stackLimit)) return false;
+  const size_t count = program.records.size();
+  return count == 0 ||
+         std::memcmp(program.records.data(), code.data, count * sizeof(Instruction)) == 0;
+}
+
+bool StillFor(const NativeProgram& program, const GrowArray<Instruction>& code,
+              int32_t stackLimit) {
+  return program.data == code.data && program.size == code.size && program.stackLimit == stackLimit;
+}
+
+RunOutcome Run(const NativeProgram& program, ScriptEngine& engine) {
+  double value = 0.0;
+  const int32_t code = program.function(&engine, &value);
+  switch (static_cast<Ending>(code & 0xFF)) {
+    case Ending::kFinished:
+      return {RunOutcome::Status::kFinished, StopReason::kNone, 0, 0.0};
+    case Ending::kFinishedWithValue:
+      return {RunOutcome::Status::kFinishedWithValue, StopReason::kNone, 0, value};
+    case Ending::kExited:
+      return {RunOutcome::Status::kExited, StopReason::kNone, TruncateToInt32(value), 0.0};
+    case Ending::kStopped:
+      break;
+  }
+  return {RunOutcome::Status::kStopped, static_cast<StopReason>(code >> 8), 0, 0.0};
+}
+
+void Describe(const NativeProgram& program, ScriptEngine& engine, char* out, size_t outSize) {
+  if (out == nullptr || outSize == 0) return;
+  int written = std::snprintf(out, outSize, "%zu bytes of machine code for %d records",
+                              program.codeBytes, static_cast<int>(program.size));
+  for (size_t v = 0; v < program.registerCells.size(); ++v) {
+    if (written < 0 || static_cast<size_t>(written) >= outSize) return;
+    const char* name = nullptr;
+    for (int k = 0; engine.variableTable.NameAt(k) != nullptr && name == nullptr; ++k)
+      if (engine.variableTable.ValueAt(k) == program.registerCells[v])
+        name = engine.variableTable.NameAt(k);
+    written += std::snprintf(out + written, outSize - static_cast<size_t>(written), "%s%s",
+                             v == 0 ? "; in registers: " : " ", name != nullptr ? name : "?");
+  }
+}
+
+}  // namespace native
