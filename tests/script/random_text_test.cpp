@@ -8,6 +8,7 @@
 #include <string>
 
 #include "script/script.h"
+#include "tests/script/program_writer.h"
 #include "tests/script/seeded_random.h"
 
 namespace {
@@ -29,16 +30,6 @@ const char* const kTokens[] = {
     "xs",
 };
 
-// Built-ins that need no images or files; the others are left to their own
-// tests.
-const char* const kSafeCalls[][2] = {
-    {"sin", "1"}, {"cos", "1"}, {"pow", "2"},  {"abs", "1"},  {"sqrt", "1"},
-    {"int", "1"}, {"min", "2"}, {"max", "2"},  {"sgn", "1"},  {"atan2", "2"},
-    {"log", "1"}, {"exp", "1"}, {"acos", "1"}, {"exit", "1"},
-};
-
-const char* const kNames[] = {"a", "b", "c", "x", "y", "R", "if", "sin", "_u1"};
-
 std::string TokenSoup(Random& random) {
   std::string text;
   int count = 1 + random.Below(40);
@@ -56,79 +47,6 @@ std::string TokenSoup(Random& random) {
   if (text.size() > 2047) text.resize(2047);
   return text;
 }
-
-class ProgramWriter {
- public:
-  explicit ProgramWriter(Random& random) : random(random) {}
-
-  std::string Program() {
-    std::string text;
-    int statements = 1 + random.Below(4);
-    for (int k = 0; k < statements; ++k) text += Statement(0);
-    return text;
-  }
-
- private:
-  std::string Expression(int depth) {
-    int shape = depth > 3 ? random.Below(3) : random.Below(9);
-    switch (shape) {
-      case 0:
-        return std::to_string(random.Below(2000) - 1000) + (random.Below(2) ? ".5" : "");
-      case 1:
-        return random.Pick(kNames);
-      case 2:
-        return "\"str\"";
-      case 3:
-        return "(" + Expression(depth + 1) + ")";
-      case 4:
-        return "-" + Expression(depth + 1);
-      case 5: {
-        static const char* const ops[] = {"+", "-", "*", "/", "%", "&&", "||"};
-        return Expression(depth + 1) + " " + random.Pick(ops) + " " + Expression(depth + 1);
-      }
-      case 6: {
-        static const char* const ops[] = {"<", ">", "<=", ">=", "==", "!="};
-        return "(" + Expression(depth + 1) + random.Pick(ops) + Expression(depth + 1) + ")";
-      }
-      case 7: {
-        const auto& call = random.Pick(kSafeCalls);
-        // Arguments are additive expressions: anything looser goes in parentheses.
-        std::string text = std::string(call[0]) + "((" + Expression(depth + 1) + ")";
-        if (call[1][0] == '2') text += ", (" + Expression(depth + 1) + ")";
-        return text + ")";
-      }
-      default:
-        return "(" + Expression(depth + 1) + ", " + Expression(depth + 1) + ")";
-    }
-  }
-
-  // A body must hold a statement of its own: an empty line after the
-  // condition's ")" is taken with the ")".
-  std::string Statement(int depth, bool body = false) {
-    int shape = depth > 3 ? random.Below(2) : random.Below(body ? 5 : 6);
-    switch (shape) {
-      case 0:
-        return std::string(random.Pick(kNames)) + " = " + Expression(depth) + ";\n";
-      case 1:
-        return Expression(depth) + ";\r\n";
-      case 2:
-        return "if (" + Expression(depth) + ") " + Statement(depth + 1, true);
-      case 3:
-        return "if (" + Expression(depth) + ") {\n" + Statement(depth + 1, true) + "} else " +
-               Statement(depth + 1, true);
-      case 4: {
-        // Counters are never assigned by other statements, so loops end.
-        std::string counter = "k" + std::to_string(depth);
-        return counter + " = 0;\nwhile (" + counter + " < " + std::to_string(random.Below(5)) +
-               ") {\n" + counter + " = " + counter + " + 1;\n" + Statement(depth + 1, true) + "}\n";
-      }
-      default:
-        return "\n";
-    }
-  }
-
-  Random& random;
-};
 
 bool HasLoop(const GrowArray<Instruction>& code) {
   for (int32_t i = 0; i < code.size; ++i)
