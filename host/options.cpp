@@ -56,6 +56,8 @@ constexpr int64_t kMostThreads = 64;
   X(kOptThreads, "threads", 0, "N", kApply,                                                      \
     "threads a pass may use (default: MORFEL_THREADS, else all; 1 runs every pass on one)")      \
   X(kOptExplain, "explain", 0, nullptr, kCheck, "say how the engine will run the program")       \
+  X(kOptEngine, "engine", 0, "interpreter|compiled", kApply,                                     \
+    "what runs the Transform program: the interpreter, or machine code (default)")               \
   X(kOptAsFile, "as-file", 0, nullptr, kShow, "print the program as a program file")             \
   X(kOptYes, "yes", 0, nullptr, kImport, "answer the question with yes")                         \
   X(kOptBase, "base", 0, "DIR", kApply | kList | kShow | kImport,                                \
@@ -229,6 +231,13 @@ int TakeOption(int code, const char* argument, Options* options, std::string* er
     case kOptThreads:
       if (!ParseNumber("threads", argument, 1, kMostThreads, &number, error)) return 0;
       options->threads = static_cast<int>(number);
+      return 1;
+    case kOptEngine:
+      if (std::string(argument) != "interpreter" && std::string(argument) != "compiled") {
+        *error = "--engine takes interpreter or compiled";
+        return 0;
+      }
+      options->engine = argument;
       return 1;
     case kOptExplain:
       options->explain = true;

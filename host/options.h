@@ -59,6 +59,9 @@ struct Options {
   double timeoutSeconds = 0;  // --timeout: 0 for none
   int threads = 0;            // threads a pass may use; 0: the plug-in's default
   bool explain = false;       // check: say how the engine will run the program
+  // The engine the plug-in runs the Transform program with ("interpreter",
+  // "compiled"; empty: its default), handed on as MORFEL_ENGINE.
+  std::string engine;
   bool yes = false;
   bool asFile = false;  // show: as a program file
 

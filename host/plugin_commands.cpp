@@ -1,4 +1,5 @@
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -15,7 +16,20 @@
 
 namespace {
 
+// The engine asked for goes to the plug-in through the environment, which
+// its engines read when they are made.
+void HandOnEngine(const Options& options) {
+  if (options.engine.empty()) return;
+#if defined(_WIN32)
+  SetEnvironmentVariableA("MORFEL_ENGINE", options.engine.c_str());
+  _putenv_s("MORFEL_ENGINE", options.engine.c_str());
+#else
+  setenv("MORFEL_ENGINE", options.engine.c_str(), 1);
+#endif
+}
+
 int LoadPluginFor(const Options& options, LoadedPlugin* plugin) {
+  HandOnEngine(options);
   std::string path = options.pluginPath.empty() ? PluginBesideProgram() : options.pluginPath;
   std::string error;
   if (!plugin->Load(path, &error)) return Fail(error);
@@ -44,6 +58,9 @@ void ExplainRun(const AdHocProgram& program) {
   StripDeclarationLines(program.initText.c_str(), "?", init.data(), kScriptTextSize);
   engine.Compile(init.data(), ProgramSlot::kInit);
   engine.Compile(program.transformText.c_str(), ProgramSlot::kTransform);
+  const EngineChoice choice = engine.ChooseEngine();
+  std::printf("engine: %s (%s)\n",
+              choice.kind == EngineKind::kCompiled ? "compiled" : "interpreter", choice.reason);
   char threads[256];
   PassAnalysis analysis = AnalysePass(engine);
   if (analysis.Independent() && ThreadsWanted() < 2)

@@ -6,7 +6,7 @@ _morfel() {
     return
   fi
   case ${COMP_WORDS[1]} in
-    apply) options="--program --group --name --init --init-file --transform --transform-file --file --param --interp --output-dir --format --quality --compression --lossless --max-pixels --timeout --quiet --timings --threads --base --plugin --help --version" ;;
+    apply) options="--program --group --name --init --init-file --transform --transform-file --file --param --interp --output-dir --format --quality --compression --lossless --max-pixels --timeout --quiet --timings --threads --engine --base --plugin --help --version" ;;
     list) options="--base --help --version" ;;
     show) options="--as-file --base --help --version" ;;
     check) options="--init --init-file --transform --transform-file --file --explain --plugin --help --version" ;;
