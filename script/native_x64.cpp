@@ -170,9 +170,11 @@ class Emitter : public Xbyak::CodeGenerator {
     return scratch;
   }
 
+  // Register copies move the whole register (movapd): movsd between
+  // registers would merge into the old contents and wait for them.
   void Put(int32_t k, const Xmm& value) {
     if (k < kSlotRegisters) {
-      if (value.getIdx() != k) movsd(SlotRegister(k), value);
+      if (value.getIdx() != k) movapd(SlotRegister(k), value);
     } else {
       movsd(Home(k), value);
     }
@@ -348,7 +350,7 @@ class Emitter : public Xbyak::CodeGenerator {
         if (step.cell != nullptr) {
           const int32_t v = VariableIndex(step.cell);
           if (v >= 0) {
-            movsd(VariableRegister(v), value);
+            movapd(VariableRegister(v), value);
           } else {
             mov(r11, reinterpret_cast<uint64_t>(step.cell));
             movsd(qword[r11], value);
@@ -459,7 +461,7 @@ class Emitter : public Xbyak::CodeGenerator {
         break;
       case Operator::kGreater:
       case Operator::kGreaterEqual:
-        movsd(xmm15, b);
+        movapd(xmm15, b);
         if (step.op == Operator::kGreater)
           cmpltsd(xmm15, a);
         else
