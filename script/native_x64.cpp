@@ -11,6 +11,7 @@
 //
 // Code memory is mapped writable, written, then switched to read and
 // execute; it is never both writable and executable.
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -34,21 +35,6 @@
 #include <sys/mman.h>
 #endif
 #endif
-
-struct NativeProgram {
-  using Function = int32_t (*)(ScriptEngine* engine, double* value);
-  Function function = nullptr;
-  void* memory = nullptr;
-  size_t mapped = 0;
-  size_t codeBytes = 0;
-  std::vector<Instruction> records;  // what it was built from
-  const Instruction* data = nullptr;
-  int32_t size = 0;
-  int32_t stackLimit = 0;
-  std::vector<double*> registerCells;  // variables kept in registers
-  // The text of each STR record as the text register receives it.
-  std::unique_ptr<char[][kStringOperandSize]> texts;
-};
 
 namespace native {
 namespace {
@@ -539,10 +525,12 @@ void Say(char* out, size_t size, const char* text) {
 NativeProgram* Build(ScriptEngine& engine, const GrowArray<Instruction>& code, int32_t stackLimit,
                      char* reason, size_t reasonSize) {
   Say(reason, reasonSize, "");
+  const auto started = std::chrono::steady_clock::now();
 #if !defined(MORFEL_NATIVE_X64)
   (void)engine;
   (void)code;
   (void)stackLimit;
+  (void)started;
   Say(reason, reasonSize, "no code generator for this processor");
   return nullptr;
 #else
@@ -599,6 +587,8 @@ NativeProgram* Build(ScriptEngine& engine, const GrowArray<Instruction>& code, i
   }
   program->registerCells.assign(plan.hotCells.begin(), plan.hotCells.begin() + variables);
   program->function = reinterpret_cast<NativeProgram::Function>(program->memory);
+  program->buildMilliseconds =
+      std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count();
   return program.release();
 #endif
 }
@@ -619,31 +609,11 @@ bool BuiltFrom(const NativeProgram& program, const GrowArray<Instruction>& code,
          std::memcmp(program.records.data(), code.data, count * sizeof(Instruction)) == 0;
 }
 
-bool StillFor(const NativeProgram& program, const GrowArray<Instruction>& code,
-              int32_t stackLimit) {
-  return program.data == code.data && program.size == code.size && program.stackLimit == stackLimit;
-}
-
-RunOutcome Run(const NativeProgram& program, ScriptEngine& engine) {
-  double value = 0.0;
-  const int32_t code = program.function(&engine, &value);
-  switch (static_cast<Ending>(code & 0xFF)) {
-    case Ending::kFinished:
-      return {RunOutcome::Status::kFinished, StopReason::kNone, 0, 0.0};
-    case Ending::kFinishedWithValue:
-      return {RunOutcome::Status::kFinishedWithValue, StopReason::kNone, 0, value};
-    case Ending::kExited:
-      return {RunOutcome::Status::kExited, StopReason::kNone, TruncateToInt32(value), 0.0};
-    case Ending::kStopped:
-      break;
-  }
-  return {RunOutcome::Status::kStopped, static_cast<StopReason>(code >> 8), 0, 0.0};
-}
-
 void Describe(const NativeProgram& program, ScriptEngine& engine, char* out, size_t outSize) {
   if (out == nullptr || outSize == 0) return;
-  int written = std::snprintf(out, outSize, "%zu bytes of machine code for %d records",
-                              program.codeBytes, static_cast<int>(program.size));
+  int written = std::snprintf(out, outSize, "%d bytes of machine code for %d records in %.3f ms",
+                              static_cast<int>(program.codeBytes), static_cast<int>(program.size),
+                              program.buildMilliseconds);
   for (size_t v = 0; v < program.registerCells.size(); ++v) {
     if (written < 0 || static_cast<size_t>(written) >= outSize) return;
     const char* name = nullptr;

@@ -29,6 +29,15 @@ struct Ending {
   double variables[kVariables];
 };
 
+// False where this build has no code generator (the 32-bit DLL, other
+// processors): every program then runs on the interpreter.
+bool MakesMachineCode() {
+  ScriptEngine engine;
+  engine.Compile("x = 1;", ProgramSlot::kTransform);
+  engine.engineWanted = EngineKind::kCompiled;
+  return engine.ChooseEngine().kind == EngineKind::kCompiled;
+}
+
 bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 Ending RunWith(ScriptEngine& engine, EngineKind kind, double* const* cells, const double* start) {
@@ -133,12 +142,15 @@ TEST(NativeEngine, RandomRecordsEndAsTheInterpreterEnds) {
     ExpectSame(interpreted, native, "case " + std::to_string(k) + ": " + listing);
     if (HasFailure()) break;
   }
-  EXPECT_GT(compiled, 20000);
+  if (MakesMachineCode()) {
+    EXPECT_GT(compiled, 20000);
+  }
 }
 
 // Programs the code generator leaves to the interpreter, each with its
 // reason, and run the same by both engines all the same.
 TEST(NativeEngine, ProgramsLeftToTheInterpreterSayWhy) {
+  if (!MakesMachineCode()) GTEST_SKIP() << "no code generator in this build";
   std::string deep = "x=1";
   for (int k = 0; k < 300; ++k) deep += ",1";
   deep += ";";
