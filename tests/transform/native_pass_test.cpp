@@ -39,6 +39,9 @@ RunResult RunOn(ScriptEngine& engine, const std::string& init, const std::string
     sourceRgb.data[i] = static_cast<uint8_t>(pattern * (i + 7) >> 3);
   for (int32_t i = 0; i < sourceT.rowLength * kHeight; ++i)
     sourceT.data[i] = static_cast<uint8_t>(pattern >> (i % 24));
+  // A "coord" outside 0..2 leaves the destination as it was.
+  destinationRgb.Fill(0xEE, -1);
+  destinationT.Fill(0xEE, -1);
   engine.Compile(init.c_str(), ProgramSlot::kInit);
   engine.Compile(transform.c_str(), ProgramSlot::kTransform);
   RunEnvironment environment{&engine, nullptr, nullptr, nullptr};
