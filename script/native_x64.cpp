@@ -27,7 +27,10 @@
 #endif
 
 #if defined(MORFEL_NATIVE_X64)
-#define XBYAK_NO_EXCEPTION
+// xbyak reports a failure (code too long for its buffer) by throwing; Build
+// catches it, so nothing is thrown beyond it. (Its other mode keeps the
+// error in thread-local storage, which the plug-in, a loaded library,
+// should not need.)
 #include <xbyak/xbyak.h>
 #if defined(_WIN32)
 #include <windows.h>
@@ -564,21 +567,25 @@ NativeProgram* Build(ScriptEngine& engine, const GrowArray<Instruction>& code, i
     Say(reason, reasonSize, "no memory for machine code");
     return nullptr;
   }
-  Xbyak::ClearError();
   int32_t variables = 0;
-  {
+  const char* failure = nullptr;
+  try {
     Emitter emitter(program->memory, bound, plan, *program, engine);
     emitter.Generate();
     variables = emitter.VariableCount();
     program->codeBytes = emitter.getSize();
-    if (Xbyak::GetError() != 0 || emitter.hasUndefinedLabel()) {
-      Say(reason, reasonSize,
-          Xbyak::GetError() == Xbyak::ERR_CODE_IS_TOO_BIG ? "the machine code would be too long"
-                                                          : "the code generator failed");
-      Xbyak::ClearError();
-      Unmap(program->memory, program->mapped);
-      return nullptr;
-    }
+    if (emitter.hasUndefinedLabel()) failure = "the code generator failed";
+  } catch (const Xbyak::Error& error) {
+    failure = static_cast<int>(error) == Xbyak::ERR_CODE_IS_TOO_BIG
+                  ? "the machine code would be too long"
+                  : "the code generator failed";
+  } catch (...) {
+    failure = "no memory for the code generator";
+  }
+  if (failure != nullptr) {
+    Say(reason, reasonSize, failure);
+    Unmap(program->memory, program->mapped);
+    return nullptr;
   }
   if (!MakeExecutable(program->memory, program->mapped)) {
     Say(reason, reasonSize, "no executable memory for machine code");
