@@ -42,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   transform = transform.c_str();
   ScriptEngine engine;
   engine.SetBaseFolder(ScratchBaseFolder().c_str());
-  char initCode[kProgramTextSize];
+  char initCode[kScriptTextSize];
   StripDeclarationLines(init.c_str(), "?", initCode, sizeof initCode);
   const bool initCompiled = !engine.Compile(initCode, ProgramSlot::kInit).Failed();
   const bool transformCompiled =
