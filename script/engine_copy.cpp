@@ -59,6 +59,9 @@ bool ScriptEngine::CopyForPass(const ScriptEngine& origin, bool withImageSlots) 
   std::memcpy(matrixSlot, origin.matrixSlot, sizeof matrixSlot);
   std::memcpy(matrixSize, origin.matrixSize, sizeof matrixSize);
   std::memcpy(baseFolder, origin.baseFolder, sizeof baseFolder);
+  // The same engine runs the program on every thread; each copy makes its
+  // own machine code, for its own cells.
+  engineWanted = origin.engineWanted;
   if (withImageSlots) {
     for (int32_t k = 0; k < kImageSlots; ++k) CopyImageSlot(imageSlot[k], origin.imageSlot[k]);
   }
