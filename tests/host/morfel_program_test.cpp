@@ -132,14 +132,18 @@ TEST_F(MorfelProgram, CheckSaysOkOrTheEditorsMessage) {
   EXPECT_EQ(bad.out, "Error in Transform program in line 3.\n");
   Outcome init = Run({"check", "--init", "a=1;\n?p,P,0,1,0;\nq=(;", "--transform", ""});
   EXPECT_EQ(init.out, "Error in Initialize program in line 3.\n");
-  Outcome several =
-      Run({"check", "--explain", "--transform", "if (R>9) z=R; R=255-R;"}, "", "MORFEL_THREADS=2");
-  EXPECT_EQ(several.out, "ok\nthreads: several\n");
-  Outcome one = Run({"check", "--explain", "--transform", "z=z+1; R=z;"}, "", "MORFEL_THREADS=2");
+  // The engine's line comes first (morfel_engine_test.cpp checks it).
+  const std::string engine = "ok\nengine: interpreter (asked for)\n";
+  Outcome several = Run({"check", "--explain", "--transform", "if (R>9) z=R; R=255-R;"}, "",
+                        "MORFEL_ENGINE=interpreter MORFEL_THREADS=2");
+  EXPECT_EQ(several.out, engine + "threads: several\n");
+  Outcome one = Run({"check", "--explain", "--transform", "z=z+1; R=z;"}, "",
+                    "MORFEL_ENGINE=interpreter MORFEL_THREADS=2");
   EXPECT_EQ(one.out,
-            "ok\nthreads: one (the variable z keeps a value from one pixel for the next)\n");
-  Outcome asked = Run({"check", "--explain", "--transform", "R=1;"}, "", "MORFEL_THREADS=1");
-  EXPECT_EQ(asked.out, "ok\nthreads: one (one thread asked)\n");
+            engine + "threads: one (the variable z keeps a value from one pixel for the next)\n");
+  Outcome asked = Run({"check", "--explain", "--transform", "R=1;"}, "",
+                      "MORFEL_ENGINE=interpreter MORFEL_THREADS=1");
+  EXPECT_EQ(asked.out, engine + "threads: one (one thread asked)\n");
 }
 
 TEST_F(MorfelProgram, ImportAddsThenOverwrites) {
