@@ -19,6 +19,23 @@ morfel_need_i386() {
   fi
 }
 
+# Some kernels are built without 32-bit x86 support: there no i386 program
+# starts (not even the i386 loader), so wine32 cannot run the i686 build.
+morfel_runs_i386() { /lib/ld-linux.so.2 --version >/dev/null 2>&1; }
+
+# Debian's wine command prefers wine32 whenever it is installed; where it
+# cannot start, a private wine command runs everything with wine64.
+morfel_wine64_only() {
+  mkdir -p "$1/bin"
+  local name
+  for name in wine wine-stable; do
+    printf '#!/bin/sh\nexec /usr/lib/wine/wine64 "$@"\n' >"$1/bin/$name"
+    chmod +x "$1/bin/$name"
+  done
+  export PATH="$1/bin:$PATH"
+  export WINELOADER=/usr/lib/wine/wine64
+}
+
 morfel_wine_up() {
   rm -rf "$1"
   mkdir -p "$1"
@@ -39,6 +56,7 @@ morfel_wine_up() {
     waited=$((waited + 1))
   done
   export DISPLAY=":$(cat "$folder/display")"
+  morfel_runs_i386 || morfel_wine64_only "$folder"
   export WINEPREFIX="$folder/prefix"
   export WINEDEBUG=-all
   export WINEDLLOVERRIDES="mscoree,mshtml="  # no .NET or Gecko installers in a fresh prefix
