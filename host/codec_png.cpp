@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "host/codecs.h"
+#include "image/image.h"
 
 namespace {
 
@@ -74,6 +75,23 @@ void KeepProfile(spng_ctx* context, Picture* picture) {
   picture->icc.assign(data, data + profile.profile_len);
 }
 
+// The encoder's output goes straight into the file's bytes, which are
+// reserved for the raw pixels' size: no growing buffer inside the library
+// to copy out of afterwards.
+int AppendToFile(spng_ctx*, void* user, void* data, size_t length) {
+  Bytes* file = static_cast<Bytes*>(user);
+  const uint8_t* bytes = static_cast<const uint8_t*>(data);
+  file->insert(file->end(), bytes, bytes + length);
+  return 0;
+}
+
+void ReserveForEncoding(const Picture& picture, int channels, Bytes* file) {
+  const size_t raw = (static_cast<size_t>(picture.width) * channels + 1) * picture.height;
+  file->clear();
+  file->reserve(raw);
+  AdviseHugePages(file->data(), raw);
+}
+
 }  // namespace
 
 DeflateSettings DeflateFor(int compression) {
@@ -107,7 +125,8 @@ bool EncodePng(const Picture& picture, bool alpha, const WriteSettings& settings
   if (!context) return !Failed(SPNG_EMEM, error);
   spng_ctx* png = context.get();
   DeflateSettings deflate = DeflateFor(settings.compression);
-  spng_set_option(png, SPNG_ENCODE_TO_BUFFER, 1);
+  ReserveForEncoding(picture, alpha ? 4 : 3, file);
+  spng_set_png_stream(png, AppendToFile, file);
   spng_set_option(png, SPNG_IMG_COMPRESSION_LEVEL, deflate.level);
   spng_set_option(png, SPNG_IMG_COMPRESSION_STRATEGY, deflate.strategy);
   spng_set_option(png, SPNG_FILTER_CHOICE,
@@ -136,12 +155,5 @@ bool EncodePng(const Picture& picture, bool alpha, const WriteSettings& settings
     int code = spng_encode_row(png, row.data(), row.size());
     if (code != 0 && !(code == SPNG_EOI && y == picture.height - 1)) return !Failed(code, error);
   }
-  size_t length = 0;
-  int code = 0;
-  void* buffer = spng_get_png_buffer(png, &length, &code);
-  if (buffer == nullptr) return !Failed(code != 0 ? code : SPNG_EMEM, error);
-  const uint8_t* bytes = static_cast<const uint8_t*>(buffer);
-  file->assign(bytes, bytes + length);
-  std::free(buffer);
   return true;
 }

@@ -9,6 +9,7 @@
 #include <iterator>
 
 #include "host/interrupts.h"
+#include "image/image.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -144,6 +145,7 @@ int ReadInputFile(const std::string& path, std::vector<uint8_t>* bytes, std::str
   } else {
     fcntl(descriptor, F_SETFL, fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
     bytes->reserve(static_cast<size_t>(info.st_size));
+    AdviseHugePages(bytes->data(), static_cast<size_t>(info.st_size));
     ReadAll(descriptor, bytes, &reason);
   }
   if (descriptor >= 0) close(descriptor);

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "host/codecs.h"
+#include "image/image.h"
 
 bool BeginPicture(int64_t width, int64_t height, const ReadSettings& settings, Picture* picture,
                   std::string* error) {
@@ -29,6 +30,8 @@ bool BeginPicture(int64_t width, int64_t height, const ReadSettings& settings, P
   picture->t.clear();
   picture->bgr.reserve(pixels * 3);
   picture->t.reserve(pixels);
+  AdviseHugePages(picture->bgr.data(), pixels * 3);
+  AdviseHugePages(picture->t.data(), pixels);
   return true;
 }
 

@@ -3,6 +3,8 @@
 #include <chrono>
 #include <cstring>
 
+#include "image/image.h"
+
 namespace {
 
 // The callbacks are plain functions: one exchange is active at a time.
@@ -87,6 +89,12 @@ RowExchange::RowExchange(const Picture& source, Picture* result) {
   active.result = result;
   result->width = source.width;
   result->height = source.height;
+  result->bgr.clear();
+  result->t.clear();
+  result->bgr.reserve(source.bgr.size());
+  result->t.reserve(source.t.size());
+  AdviseHugePages(result->bgr.data(), source.bgr.size());
+  AdviseHugePages(result->t.data(), source.t.size());
   result->bgr.assign(source.bgr.size(), 0);
   result->t.assign(source.t.size(), 255);
   readTable_ = {ReadRgbRow, ReadTRow};

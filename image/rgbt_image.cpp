@@ -53,6 +53,7 @@ int32_t RgbtImage::Create(int32_t newWidth, int32_t newHeight, int32_t newChanne
   const int64_t bytes = newRowLength * newHeight;
   data = new (std::nothrow) uint8_t[static_cast<size_t>(bytes)];
   if (data == nullptr) return 0;
+  AdviseHugePages(data, static_cast<size_t>(bytes));
   width = newWidth;
   height = newHeight;
   channels = newChannels;
