@@ -86,6 +86,27 @@ EngineChoice ScriptEngine::ChooseEngine() {
   return choice;
 }
 
+bool ScriptEngine::HasCompiledRow() {
+  if (engineWanted != EngineKind::kCompiled || nativeProgram == nullptr ||
+      nativeProgram->row == nullptr)
+    return false;
+  GrowArray<Instruction>* program = ProgramAt(ProgramSlot::kTransform);
+  return program != nullptr && native::StillFor(*nativeProgram, *program, StackLimit());
+}
+
+CompiledRowEnd ScriptEngine::RunCompiledRow(CompiledRowFrame* frame) {
+  double value = 0.0;
+  const int32_t code = nativeProgram->row(this, &value, frame);
+  switch (static_cast<native::Ending>(code & 0xFF)) {
+    case native::Ending::kRowDone:
+      return {CompiledRowEnd::Kind::kRowDone, {}};
+    case native::Ending::kOutOfBudget:
+      return {CompiledRowEnd::Kind::kOutOfBudget, {}};
+    default:
+      return {CompiledRowEnd::Kind::kProgramEnded, native::OutcomeOf(code, value)};
+  }
+}
+
 bool ScriptEngine::KeepGoing() {
   if (budget.keepGoing != nullptr && !budget.keepGoing(budget.context)) {
     workLeft = 0;

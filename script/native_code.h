@@ -12,7 +12,9 @@
 
 struct NativeProgram {
   using Function = int32_t (*)(ScriptEngine* engine, double* value);
+  using RowFunction = int32_t (*)(ScriptEngine* engine, double* value, CompiledRowFrame* frame);
   Function function = nullptr;
+  RowFunction row = nullptr;  // null when the program names r or t
   void* memory = nullptr;
   size_t mapped = 0;
   size_t codeBytes = 0;
@@ -35,6 +37,9 @@ enum class Ending : int32_t {
   kFinishedWithValue = 1,
   kExited = 2,
   kStopped = 3,  // the reason in bits 8 to 15
+  // A row function's own endings.
+  kRowDone = 4,
+  kOutOfBudget = 5,
 };
 
 // Machine code for `code` run by `engine` with a stack of `stackLimit`
@@ -55,9 +60,8 @@ inline bool StillFor(const NativeProgram& program, const GrowArray<Instruction>&
   return program.data == code.data && program.size == code.size && program.stackLimit == stackLimit;
 }
 
-inline RunOutcome Run(const NativeProgram& program, ScriptEngine& engine) {
-  double value = 0.0;
-  const int32_t code = program.function(&engine, &value);
+// The outcome of a run that ended with `code` and wrote `value`.
+inline RunOutcome OutcomeOf(int32_t code, double value) {
   switch (static_cast<Ending>(code & 0xFF)) {
     case Ending::kFinished:
       return {RunOutcome::Status::kFinished, StopReason::kNone, 0, 0.0};
@@ -66,9 +70,17 @@ inline RunOutcome Run(const NativeProgram& program, ScriptEngine& engine) {
     case Ending::kExited:
       return {RunOutcome::Status::kExited, StopReason::kNone, TruncateToInt32(value), 0.0};
     case Ending::kStopped:
+    case Ending::kRowDone:
+    case Ending::kOutOfBudget:
       break;
   }
   return {RunOutcome::Status::kStopped, static_cast<StopReason>(code >> 8), 0, 0.0};
+}
+
+inline RunOutcome Run(const NativeProgram& program, ScriptEngine& engine) {
+  double value = 0.0;
+  const int32_t code = program.function(&engine, &value);  // before value is read
+  return OutcomeOf(code, value);
 }
 
 // "412 bytes of machine code for 23 records in 0.021 ms; in registers: a b"

@@ -98,14 +98,56 @@ int32_t StoppedCode(StopReason reason) {
   return static_cast<int32_t>(Ending::kStopped) | (static_cast<int32_t>(reason) << 8);
 }
 
+// The cells the pixel driver writes and reads, for a row function.
+struct RowCells {
+  double* x;
+  double* y;
+  double* cx;
+  double* cy;
+  double* red;
+  double* green;
+  double* blue;
+  double* alpha;
+  double* coord;
+};
+
+// The row cells of `engine`, false when one is missing or the program names
+// r or t (a row function does not make the polar position).
+bool FindRowCells(ScriptEngine& engine, const Plan& plan, RowCells* cells) {
+  double* polar[] = {engine.VariableCell("r"), engine.VariableCell("t")};
+  for (const Step& step : plan.steps)
+    if (step.cell != nullptr && (step.cell == polar[0] || step.cell == polar[1])) return false;
+  const struct {
+    const char* name;
+    double** cell;
+  } names[] = {{"x", &cells->x},    {"y", &cells->y},     {"cx", &cells->cx},
+               {"cy", &cells->cy},  {"R", &cells->red},   {"G", &cells->green},
+               {"B", &cells->blue}, {"T", &cells->alpha}, {"coord", &cells->coord}};
+  for (const auto& entry : names) {
+    *entry.cell = engine.VariableCell(entry.name);
+    if (*entry.cell == nullptr) return false;
+  }
+  return true;
+}
+
+template <typename Field>
+int32_t FrameOffset(Field CompiledRowFrame::*field) {
+  static const CompiledRowFrame frame{};
+  return static_cast<int32_t>(reinterpret_cast<const char*>(&(frame.*field)) -
+                              reinterpret_cast<const char*>(&frame));
+}
+
 class Emitter : public Xbyak::CodeGenerator {
  public:
+  // With `row`, the function is a row function (CompiledRowFrame) with the
+  // program inside its pixel loop; otherwise the program alone.
   Emitter(void* memory, size_t size, const Plan& plan, const NativeProgram& program,
-          ScriptEngine& engine)
+          ScriptEngine& engine, const RowCells* row = nullptr)
       : Xbyak::CodeGenerator(size, memory),
         plan(plan),
         program(program),
         engine(engine),
+        row(row),
         count(static_cast<int32_t>(plan.steps.size())),
         labels(new Label[static_cast<size_t>(count) + 1]),
         finishes(new Label[static_cast<size_t>(plan.maxDepth) + 1]) {
@@ -116,6 +158,7 @@ class Emitter : public Xbyak::CodeGenerator {
   void Generate() {
     LayOutFrame();
     Prologue();
+    if (row != nullptr) EmitPixelStart();
     for (int32_t i = 0; i < count; ++i) {
       const Step& step = plan.steps[static_cast<size_t>(i)];
       if (step.action == Action::kUnreached) continue;
@@ -123,6 +166,7 @@ class Emitter : public Xbyak::CodeGenerator {
       EmitStep(i, step);
     }
     EmitFinishes();
+    if (row != nullptr) EmitPixelEnd();
     EmitEpilogue();
     EmitConstants();
   }
@@ -200,9 +244,16 @@ class Emitter : public Xbyak::CodeGenerator {
   void Prologue() {
     push(rbx);
     push(r12);
+    // Four more for a row function keep the frame's alignment.
+    if (row != nullptr)
+      for (const Reg64& saved : {r13, r14, r15, rbp}) push(saved);
     sub(rsp, frameSize);
     if (kWindowsAbi)
       for (int32_t k = 0; k < 10; ++k) movdqu(ptr[rsp + saveOffset + 16 * k], Xmm(6 + k));
+    if (row != nullptr) {
+      mov(r13, Argument(2));
+      mov(r14d, dword[r13 + FrameOffset(&CompiledRowFrame::column)]);
+    }
     mov(rbx, Argument(0));
     mov(r12, Argument(1));
     lea(rax, ptr[rip + emptyText]);
@@ -213,10 +264,13 @@ class Emitter : public Xbyak::CodeGenerator {
   // Every ending: eax holds the code; the variables go back to their cells.
   void EmitEpilogue() {
     L(epilogue);
+    if (row != nullptr) mov(dword[r13 + FrameOffset(&CompiledRowFrame::column)], r14d);
     StoreVariables();
     if (kWindowsAbi)
       for (int32_t k = 0; k < 10; ++k) movdqu(Xmm(6 + k), ptr[rsp + saveOffset + 16 * k]);
     add(rsp, frameSize);
+    if (row != nullptr)
+      for (const Reg64& saved : {rbp, r15, r14, r13}) pop(saved);
     pop(r12);
     pop(rbx);
     ret();
@@ -235,7 +289,9 @@ class Emitter : public Xbyak::CodeGenerator {
   void EmitFinishes() {
     for (int32_t depth = 0; depth <= plan.maxDepth; ++depth) {
       L(finishes[depth]);
-      if (depth == 0)
+      if (row != nullptr)  // a finished pixel's value is of no use
+        jmp(pixelDone, T_NEAR);
+      else if (depth == 0)
         EndWith(static_cast<int32_t>(Ending::kFinished));
       else
         EndWithValue(depth, Ending::kFinishedWithValue);
@@ -274,6 +330,9 @@ class Emitter : public Xbyak::CodeGenerator {
     dq(0);
     L(signMask);
     dq(0x8000000000000000ull);
+    dq(0);
+    L(byteMax);
+    dq(0x406FE00000000000ull);  // 255.0
     dq(0);
     for (auto& entry : constants) {
       L(*entry.second);
@@ -494,9 +553,138 @@ class Emitter : public Xbyak::CodeGenerator {
     Put(depth - 2, result);
   }
 
+  // ---- the row function's pixel loop (transform's pixel driver is the
+  // reference: the same values in the same cells in the same order)
+
+  // A variable's value: its register, or `scratch` loaded from its cell.
+  Xmm ReadVariable(double* cell, const Xmm& scratch) {
+    const int32_t v = VariableIndex(cell);
+    if (v >= 0) return VariableRegister(v);
+    mov(r11, reinterpret_cast<uint64_t>(cell));
+    movsd(scratch, qword[r11]);
+    return scratch;
+  }
+
+  void WriteVariable(double* cell, const Xmm& value) {
+    const int32_t v = VariableIndex(cell);
+    if (v >= 0) {
+      movapd(VariableRegister(v), value);
+    } else {
+      mov(r11, reinterpret_cast<uint64_t>(cell));
+      movsd(qword[r11], value);
+    }
+  }
+
+  // r10 = the row's `field` pointer advanced by `step` bytes a column.
+  void ColumnAddress(const uint8_t* CompiledRowFrame::*field, int32_t step) {
+    movsxd(r10, r14d);
+    if (step == 3) lea(r10, ptr[r10 + r10 * 2]);
+    add(r10, qword[r13 + FrameOffset(field)]);
+  }
+  void ColumnAddress(uint8_t* CompiledRowFrame::*field, int32_t step) {
+    movsxd(r10, r14d);
+    if (step == 3) lea(r10, ptr[r10 + r10 * 2]);
+    add(r10, qword[r13 + FrameOffset(field)]);
+  }
+
+  void LoadColour(int32_t offset, double* cell) {
+    movzx(eax, byte[r10 + offset]);
+    xorpd(xmm13, xmm13);
+    cvtsi2sd(xmm13, eax);
+    WriteVariable(cell, xmm13);
+  }
+
+  // The top of the pixel loop: the end of the row, a unit of the budget,
+  // then the pixel's variables.
+  void EmitPixelStart() {
+    L(pixelLoop);
+    cmp(r14d, dword[r13 + FrameOffset(&CompiledRowFrame::width)]);
+    jge(rowDone, T_NEAR);
+    const int32_t workOffset = static_cast<int32_t>(reinterpret_cast<char*>(&engine.workLeft) -
+                                                    reinterpret_cast<char*>(&engine));
+    Label budgetLeft;
+    sub(dword[rbx + workOffset], 1);
+    jg(budgetLeft, T_NEAR);
+    StoreVariables();
+    mov(Argument(0), rbx);
+    mov(r10, reinterpret_cast<uint64_t>(&KeepGoingFromCode));
+    call(r10);
+    LoadVariables();
+    test(al, al);
+    jnz(budgetLeft, T_NEAR);
+    EndWith(static_cast<int32_t>(Ending::kOutOfBudget));
+    L(budgetLeft);
+    // x and y from the column and row, measured from cx and cy.
+    xorpd(xmm13, xmm13);
+    cvtsi2sd(xmm13, r14d);
+    subsd(xmm13, ReadVariable(row->cx, xmm14));
+    movsd(xmm15, qword[r13 + FrameOffset(&CompiledRowFrame::row)]);
+    subsd(xmm15, ReadVariable(row->cy, xmm14));
+    movsd(qword[r13 + FrameOffset(&CompiledRowFrame::loadedX)], xmm13);
+    movsd(qword[r13 + FrameOffset(&CompiledRowFrame::loadedY)], xmm15);
+    WriteVariable(row->x, xmm13);
+    WriteVariable(row->y, xmm15);
+    ColumnAddress(&CompiledRowFrame::sourceRgb, 3);
+    LoadColour(0, row->blue);
+    LoadColour(1, row->green);
+    LoadColour(2, row->red);
+    ColumnAddress(&CompiledRowFrame::sourceT, 1);
+    LoadColour(0, row->alpha);
+    // Each run starts with an empty text register.
+    lea(rax, ptr[rip + emptyText]);
+    mov(qword[rsp + 32], rax);
+  }
+
+  // ColourByte: NaN and values up to 0 give 0, 255 and above 255, the rest
+  // their whole part; into the byte at r10 + offset.
+  void StoreColour(double* cell, int32_t offset) {
+    Xmm value = ReadVariable(cell, xmm13);
+    movapd(xmm15, value);
+    maxsd(xmm15, xmm14);  // xmm14 is 0: NaN gives the second operand
+    minsd(xmm15, ptr[rip + byteMax]);
+    cvttsd2si(eax, xmm15);
+    mov(byte[r10 + offset], al);
+  }
+
+  // The result by coord: 0 here, any other value by the driver's own code.
+  void EmitPixelEnd() {
+    L(pixelDone);
+    Label other;
+    Label next;
+    Xmm coord = ReadVariable(row->coord, xmm13);
+    xorpd(xmm14, xmm14);
+    ucomisd(coord, xmm14);
+    jp(other, T_NEAR);
+    jne(other, T_NEAR);
+    ColumnAddress(&CompiledRowFrame::destinationRgb, 3);
+    StoreColour(row->blue, 0);
+    StoreColour(row->green, 1);
+    StoreColour(row->red, 2);
+    ColumnAddress(&CompiledRowFrame::destinationT, 1);
+    StoreColour(row->alpha, 0);
+    jmp(next, T_NEAR);
+    L(other);
+    StoreVariables();
+    mov(Argument(0), qword[r13 + FrameOffset(&CompiledRowFrame::context)]);
+    mov(Argument(1).cvt32(), r14d);
+    call(qword[r13 + FrameOffset(&CompiledRowFrame::storeOther)]);
+    LoadVariables();
+    L(next);
+    add(r14d, 1);
+    jmp(pixelLoop, T_NEAR);
+    L(rowDone);
+    mov(eax, static_cast<int32_t>(Ending::kRowDone));
+    // on to the epilogue, which follows
+  }
+
   const Plan& plan;
   const NativeProgram& program;
   ScriptEngine& engine;
+  const RowCells* row;
+  Label pixelLoop;
+  Label pixelDone;
+  Label rowDone;
+  Label byteMax;
   const int32_t count;
   std::unique_ptr<Label[]> labels;
   std::unique_ptr<Label[]> finishes;
@@ -512,8 +700,9 @@ class Emitter : public Xbyak::CodeGenerator {
   int32_t frameSize = 0;
 };
 
+// The program alone and again inside the row function.
 size_t CodeBound(int32_t records) {
-  const size_t bound = 4096 + static_cast<size_t>(records) * 512;
+  const size_t bound = 2 * (4096 + static_cast<size_t>(records) * 512);
   return bound < kMaxCodeBytes ? bound : kMaxCodeBytes;
 }
 
@@ -568,6 +757,9 @@ NativeProgram* Build(ScriptEngine& engine, const GrowArray<Instruction>& code, i
     return nullptr;
   }
   int32_t variables = 0;
+  size_t rowStart = 0;
+  RowCells rowCells;
+  const bool withRow = FindRowCells(engine, plan, &rowCells);
   const char* failure = nullptr;
   try {
     Emitter emitter(program->memory, bound, plan, *program, engine);
@@ -575,6 +767,15 @@ NativeProgram* Build(ScriptEngine& engine, const GrowArray<Instruction>& code, i
     variables = emitter.VariableCount();
     program->codeBytes = emitter.getSize();
     if (emitter.hasUndefinedLabel()) failure = "the code generator failed";
+    if (withRow && failure == nullptr) {
+      rowStart = (program->codeBytes + 63) & ~size_t{63};
+      if (rowStart >= bound) throw Xbyak::Error(Xbyak::ERR_CODE_IS_TOO_BIG);
+      Emitter rowEmitter(static_cast<uint8_t*>(program->memory) + rowStart, bound - rowStart, plan,
+                         *program, engine, &rowCells);
+      rowEmitter.Generate();
+      program->codeBytes = rowStart + rowEmitter.getSize();
+      if (rowEmitter.hasUndefinedLabel()) failure = "the code generator failed";
+    }
   } catch (const Xbyak::Error& error) {
     failure = static_cast<int>(error) == Xbyak::ERR_CODE_IS_TOO_BIG
                   ? "the machine code would be too long"
@@ -594,6 +795,9 @@ NativeProgram* Build(ScriptEngine& engine, const GrowArray<Instruction>& code, i
   }
   program->registerCells.assign(plan.hotCells.begin(), plan.hotCells.begin() + variables);
   program->function = reinterpret_cast<NativeProgram::Function>(program->memory);
+  if (withRow)
+    program->row = reinterpret_cast<NativeProgram::RowFunction>(
+        static_cast<uint8_t*>(program->memory) + rowStart);
   program->buildMilliseconds =
       std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count();
   return program.release();

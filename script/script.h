@@ -318,6 +318,36 @@ EngineKind EngineFromEnvironment();
 // Machine code of a Transform program (script/native_code.h).
 struct NativeProgram;
 
+// One row of a pass run by machine code: for each column from `column` to
+// `width`, the pixel driver's work (transform's pixel driver is the
+// reference): a unit of the run budget, x and y from the column, the row and
+// cx, cy, R, G, B and T from the source bytes, the Transform program, and
+// the result written by coord: coord 0 clamped into the destination bytes,
+// any other coord by `storeOther` from the variables' cells. Made only for
+// programs that never name r or t, since those need the polar position.
+struct CompiledRowFrame {
+  const uint8_t* sourceRgb;  // the row's first pixel, 3 bytes a pixel
+  const uint8_t* sourceT;
+  uint8_t* destinationRgb;
+  uint8_t* destinationT;
+  void (*storeOther)(void* context, int32_t column);
+  void* context;
+  double row;
+  double loadedX;  // the position the last loaded pixel was given
+  double loadedY;
+  int32_t width;
+  int32_t column;  // in: the first column; out: where the row stopped
+};
+
+// How a compiled row ended: every column done, the budget's check refused
+// the next pixel before it was loaded, or the program at `column` exited or
+// was stopped (`outcome`), its result not yet written.
+struct CompiledRowEnd {
+  enum class Kind : uint8_t { kRowDone, kOutOfBudget, kProgramEnded };
+  Kind kind;
+  RunOutcome outcome;
+};
+
 // ---------------------------------------------------------------------------
 // The engine
 
@@ -420,6 +450,11 @@ class ScriptEngine {
   EngineChoice ChooseEngine();
   // Drops the machine code (the Transform program changed).
   void DiscardNativeProgram();
+  // True when the machine code made by the last ChooseEngine has a row
+  // function for the Transform program as it is now; RunCompiledRow may
+  // then be called.
+  bool HasCompiledRow();
+  CompiledRowEnd RunCompiledRow(CompiledRowFrame* frame);
 
   // The code of a slot, or null for a value outside the enumeration.
   // Inline: Run asks for it once per pixel.

@@ -71,6 +71,8 @@ struct Pass {
   // reach only cx, cy and the colour variables), so they are worked out
   // only where a polar fetch or the end of the pass needs them.
   bool polarNamed;
+  // The engine runs whole rows in machine code (ScriptEngine::RunCompiledRow).
+  bool compiledRows;
   PixelPosition last;
   RowsOutcome outcome;
   PassStopFlags* flags;
@@ -182,6 +184,62 @@ int32_t TransformRow(Pass& pass, int32_t row, RgbtImage& destinationRgb, RgbtIma
   return 1;
 }
 
+// The compiled row's result for a coord other than 0, written as a pixel
+// of TransformRow is.
+struct CompiledRow {
+  Pass* pass;
+  CompiledRowFrame frame;
+};
+
+void StoreOtherResult(void* context, int32_t column) {
+  CompiledRow& row = *static_cast<CompiledRow*>(context);
+  StorePixelResult(*row.pass, {row.frame.loadedX, row.frame.loadedY},
+                   row.frame.destinationRgb + static_cast<size_t>(column) * 3,
+                   row.frame.destinationT + column);
+}
+
+// TransformRow with the engine's machine code running the pixels; back here
+// for each pixel whose program exited or was stopped, as TransformRow
+// handles it.
+int32_t TransformRowCompiled(Pass& pass, int32_t rowIndex, RgbtImage& destinationRgb,
+                             RgbtImage& destinationT) {
+  const RgbtImage& sourceRgb = *pass.source.rgb;
+  const RgbtImage& sourceT = *pass.source.transparency;
+  CompiledRow row;
+  row.pass = &pass;
+  CompiledRowFrame& frame = row.frame;
+  frame.sourceRgb = sourceRgb.data + static_cast<size_t>(rowIndex) * sourceRgb.rowLength;
+  frame.sourceT = sourceT.data + static_cast<size_t>(rowIndex) * sourceT.rowLength;
+  frame.destinationRgb =
+      destinationRgb.data + static_cast<size_t>(rowIndex) * destinationRgb.rowLength;
+  frame.destinationT = destinationT.data + static_cast<size_t>(rowIndex) * destinationT.rowLength;
+  frame.storeOther = StoreOtherResult;
+  frame.context = &row;
+  frame.row = rowIndex;
+  frame.loadedX = pass.last.x;
+  frame.loadedY = pass.last.y;
+  frame.width = sourceRgb.width;
+  frame.column = 0;
+  const int64_t rowPixel = static_cast<int64_t>(rowIndex) * sourceRgb.width;
+  for (;;) {
+    const int32_t from = frame.column;
+    const CompiledRowEnd end = pass.engine->RunCompiledRow(&frame);
+    const int32_t column = frame.column;
+    pass.last = {frame.loadedX, frame.loadedY};
+    if (end.kind != CompiledRowEnd::Kind::kProgramEnded) {
+      if (column > from) pass.outcome.lastPixel = rowPixel + column - 1;
+      if (end.kind == CompiledRowEnd::Kind::kRowDone) return 1;
+      pass.outcome.end = RowsOutcome::End::kInterrupted;
+      return 0;
+    }
+    pass.outcome.lastPixel = rowPixel + column;
+    if (EndsPass(pass, end.outcome, column, rowIndex)) return 0;
+    StorePixelResult(pass, pass.last, frame.destinationRgb + static_cast<size_t>(column) * 3,
+                     frame.destinationT + column);
+    frame.column = column + 1;
+  }
+}
+
 // False when another engine's exit at an earlier pixel, or the budget, has
 // ended the pass before this row.
 bool RowMayStart(const Pass& pass, int32_t row) {
@@ -206,7 +264,11 @@ void TransformRows(Pass& pass, const PassFrame& frame, int32_t first, int32_t en
       pass.outcome.end = RowsOutcome::End::kCutShort;
       return;
     }
-    if (!TransformRow(pass, row, *frame.destinationRgb, *frame.destinationT)) {
+    const int32_t rowFinished =
+        pass.compiledRows
+            ? TransformRowCompiled(pass, row, *frame.destinationRgb, *frame.destinationT)
+            : TransformRow(pass, row, *frame.destinationRgb, *frame.destinationT);
+    if (!rowFinished) {
       if (pass.flags == nullptr) return;
       if (pass.outcome.end == RowsOutcome::End::kExited)
         NoteExit(*pass.flags, pass.outcome.lastPixel);
@@ -250,6 +312,7 @@ RowsOutcome RunPassRows(ScriptEngine& engine, const PassFrame& frame, int32_t fi
     return pass.outcome;
   }
   pass.polarNamed = ProgramNamesPolar(engine, pass.cells);
+  pass.compiledRows = !pass.polarNamed && engine.HasCompiledRow();
   TransformRows(pass, frame, first, end);
   // The variables keep the last pixel's values, r and t included.
   if (!pass.polarNamed) StorePolar(pass.cells, pass.last);
