@@ -157,12 +157,18 @@ class Emitter : public Xbyak::CodeGenerator {
 
   void Generate() {
     LayOutFrame();
+    FindJumpTargets();
     Prologue();
     if (row != nullptr) EmitPixelStart();
     for (int32_t i = 0; i < count; ++i) {
       const Step& step = plan.steps[static_cast<size_t>(i)];
       if (step.action == Action::kUnreached) continue;
       L(labels[i]);
+      if (FusesWithNext(i)) {
+        EmitFused(i);
+        ++i;  // the operator's code is written
+        continue;
+      }
       EmitStep(i, step);
     }
     EmitFinishes();
@@ -363,7 +369,9 @@ class Emitter : public Xbyak::CodeGenerator {
       }
       case Action::kVar: {
         const int32_t v = VariableIndex(step.cell);
-        if (v >= 0) {
+        if (OnlyAssignedTo(index)) {
+          // nothing to load: the value is never read
+        } else if (v >= 0) {
           Put(depth, VariableRegister(v));
         } else {
           Xmm into = depth < kSlotRegisters ? SlotRegister(depth) : xmm13;
@@ -394,7 +402,7 @@ class Emitter : public Xbyak::CodeGenerator {
         return EmitLoopBack(step);
       case Action::kAssign: {
         Xmm value = Fetch(depth - 1, xmm14);
-        Put(depth - 2, value);
+        if (!EmptiedNext(index)) Put(depth - 2, value);  // the statement's value
         if (step.cell != nullptr) {
           const int32_t v = VariableIndex(step.cell);
           if (v >= 0) {
@@ -418,6 +426,137 @@ class Emitter : public Xbyak::CodeGenerator {
         return EndWith(StoppedCode(step.stop));
     }
     GoOn(index + 1, depth);
+  }
+
+  // ---- a variable or constant that is the right operand of the next
+  // record's operator is used where it is, not copied onto the stack first
+
+  void FindJumpTargets() {
+    jumpTarget.assign(static_cast<size_t>(count) + 1, false);
+    for (const Step& step : plan.steps) {
+      if (step.action == Action::kJump || step.action == Action::kTest ||
+          step.action == Action::kLoopBack)
+        jumpTarget[static_cast<size_t>(step.target)] = true;
+    }
+  }
+
+  bool FusesWithNext(int32_t index) const {
+    const Step& step = plan.steps[static_cast<size_t>(index)];
+    if (step.action != Action::kConst && step.action != Action::kVar) return false;
+    if (index + 1 >= count || jumpTarget[static_cast<size_t>(index) + 1]) return false;
+    const Step& next = plan.steps[static_cast<size_t>(index) + 1];
+    if (next.action != Action::kOperator || next.takes != 2 || next.depth != step.depth + 1)
+      return false;
+    switch (next.op) {
+      case Operator::kAdd:
+      case Operator::kSubtract:
+      case Operator::kMultiply:
+      case Operator::kDivide:
+      case Operator::kLess:
+      case Operator::kLessEqual:
+      case Operator::kEqual:
+      case Operator::kNotEqual:
+        return true;
+      default:
+        return false;
+    }
+  }
+
+  // True when the variable record `index` pushes is read by nothing but the
+  // assignment into it, on the straight run of records that follows it.
+  bool OnlyAssignedTo(int32_t index) const {
+    const int32_t slot = plan.steps[static_cast<size_t>(index)].depth;
+    for (int32_t j = index + 1; j < count; ++j) {
+      if (jumpTarget[static_cast<size_t>(j)]) return false;
+      const Step& step = plan.steps[static_cast<size_t>(j)];
+      switch (step.action) {
+        case Action::kConst:
+        case Action::kVar:
+        case Action::kText:
+          continue;
+        case Action::kOperator:
+        case Action::kCall:
+          if (step.depth - step.takes <= slot) return false;
+          continue;
+        case Action::kAssign:
+          if (step.depth - 2 == slot) return true;
+          if (step.depth - 2 < slot) return false;
+          continue;
+        default:
+          return false;
+      }
+    }
+    return false;
+  }
+
+  // True when the record after `index` empties the stack, reached from
+  // nowhere else.
+  bool EmptiedNext(int32_t index) const {
+    const size_t next = static_cast<size_t>(index) + 1;
+    return next < plan.steps.size() && !jumpTarget[next] &&
+           plan.steps[next].action == Action::kEmpty;
+  }
+
+  void EmitFused(int32_t index) {
+    const Step& operand = plan.steps[static_cast<size_t>(index)];
+    const Step& step = plan.steps[static_cast<size_t>(index) + 1];
+    const int32_t depth = step.depth;  // the operand's place: depth - 1
+    Xmm a = Fetch(depth - 2, xmm13);
+    if (operand.action == Action::kConst) {
+      ApplyOperator(step.op, a, ptr[rip + Constant(operand.value)]);
+    } else {
+      const int32_t v = VariableIndex(operand.cell);
+      if (v >= 0) {
+        ApplyOperator(step.op, a, VariableRegister(v));
+      } else {
+        mov(r11, reinterpret_cast<uint64_t>(operand.cell));
+        ApplyOperator(step.op, a, qword[r11]);
+      }
+    }
+    Put(depth - 2, a);
+    GoOn(index + 2, depth - 1);
+  }
+
+  // a = a op b for the operators FusesWithNext takes, as EmitOperator does
+  // them.
+  void ApplyOperator(Operator op, const Xmm& a, const Xbyak::Operand& b) {
+    switch (op) {
+      case Operator::kAdd:
+        return addsd(a, b);
+      case Operator::kSubtract:
+        return subsd(a, b);
+      case Operator::kMultiply:
+        return mulsd(a, b);
+      case Operator::kDivide: {
+        Label divide;
+        Label done;
+        xorpd(xmm15, xmm15);
+        ucomisd(xmm15, b);  // equal or unordered either way round
+        jp(divide, T_NEAR);
+        jne(divide, T_NEAR);
+        xorpd(a, a);
+        jmp(done, T_NEAR);
+        L(divide);
+        divsd(a, b);
+        L(done);
+        return;
+      }
+      case Operator::kLess:
+        cmpltsd(a, b);
+        break;
+      case Operator::kLessEqual:
+        cmplesd(a, b);
+        break;
+      case Operator::kEqual:
+        cmpeqsd(a, b);
+        break;
+      case Operator::kNotEqual:
+        cmpneqsd(a, b);
+        break;
+      default:
+        return;
+    }
+    andpd(a, ptr[rip + one]);
   }
 
   // One unit of the run budget, as the interpreter counts it; its check
@@ -681,6 +820,7 @@ class Emitter : public Xbyak::CodeGenerator {
   const NativeProgram& program;
   ScriptEngine& engine;
   const RowCells* row;
+  std::vector<bool> jumpTarget;  // by record index, count included
   Label pixelLoop;
   Label pixelDone;
   Label rowDone;
