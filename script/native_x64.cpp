@@ -160,16 +160,22 @@ class Emitter : public Xbyak::CodeGenerator {
     FindJumpTargets();
     Prologue();
     if (row != nullptr) EmitPixelStart();
+    truthValue.assign(static_cast<size_t>(plan.maxDepth) + 1, false);
     for (int32_t i = 0; i < count; ++i) {
       const Step& step = plan.steps[static_cast<size_t>(i)];
+      if (step.action == Action::kUnreached || jumpTarget[static_cast<size_t>(i)])
+        truthValue.assign(truthValue.size(), false);  // other paths come here
       if (step.action == Action::kUnreached) continue;
       L(labels[i]);
       if (FusesWithNext(i)) {
         EmitFused(i);
+        const Step& fused = plan.steps[static_cast<size_t>(i) + 1];
+        truthValue[static_cast<size_t>(fused.depth) - 2] = GivesTruthValue(fused.op);
         ++i;  // the operator's code is written
         continue;
       }
       EmitStep(i, step);
+      NoteTruthValue(step);
     }
     EmitFinishes();
     if (row != nullptr) EmitPixelEnd();
@@ -462,6 +468,54 @@ class Emitter : public Xbyak::CodeGenerator {
     }
   }
 
+  // ---- values known to be exactly 0.0 or 1.0, on the straight run of code
+  // being written (comparisons and logical operators give nothing else)
+
+  static bool GivesTruthValue(Operator op) {
+    switch (op) {
+      case Operator::kLess:
+      case Operator::kLessEqual:
+      case Operator::kGreater:
+      case Operator::kGreaterEqual:
+      case Operator::kEqual:
+      case Operator::kNotEqual:
+      case Operator::kAnd:
+      case Operator::kOr:
+        return true;
+      default:
+        return false;
+    }
+  }
+
+  void NoteTruthValue(const Step& step) {
+    const size_t depth = static_cast<size_t>(step.depth);
+    switch (step.action) {
+      case Action::kConst:
+        truthValue[depth] = IsTruthValue(step.value);
+        break;
+      case Action::kVar:
+        truthValue[depth] = false;
+        break;
+      case Action::kAssign:
+        truthValue[depth - 2] = truthValue[depth - 1];
+        break;
+      case Action::kOperator:
+        truthValue[depth - static_cast<size_t>(step.takes)] = GivesTruthValue(step.op);
+        break;
+      case Action::kCall:
+        truthValue[depth - static_cast<size_t>(step.takes)] = false;
+        break;
+      default:
+        break;
+    }
+  }
+
+  static bool IsTruthValue(double value) {
+    uint64_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits == 0 || bits == 0x3FF0000000000000ull;
+  }
+
   // True when the variable record `index` pushes is read by nothing but the
   // assignment into it, on the straight run of records that follows it.
   bool OnlyAssignedTo(int32_t index) const {
@@ -666,6 +720,15 @@ class Emitter : public Xbyak::CodeGenerator {
         break;
       case Operator::kAnd:
       case Operator::kOr:
+        if (truthValue[static_cast<size_t>(depth) - 2] &&
+            truthValue[static_cast<size_t>(depth) - 1]) {
+          // Both are exactly 0.0 or 1.0, whose bits combine as the truths do.
+          if (step.op == Operator::kAnd)
+            andpd(a, b);
+          else
+            orpd(a, b);
+          break;
+        }
         TruthMask(xmm15, a, xmm13);
         TruthMask(xmm13, b, xmm14);
         if (step.op == Operator::kAnd)
@@ -821,6 +884,7 @@ class Emitter : public Xbyak::CodeGenerator {
   ScriptEngine& engine;
   const RowCells* row;
   std::vector<bool> jumpTarget;  // by record index, count included
+  std::vector<bool> truthValue;  // by stack slot, while writing the code
   Label pixelLoop;
   Label pixelDone;
   Label rowDone;
