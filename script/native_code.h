@@ -83,9 +83,8 @@ inline RunOutcome Run(const NativeProgram& program, ScriptEngine& engine) {
   return OutcomeOf(code, value);
 }
 
-// "412 bytes of machine code for 23 records in 0.021 ms; in registers: a b"
-// into
-// out (always terminated).
+// "412 bytes of machine code for 23 records and the pixel loop in 0.021 ms;
+// in registers: a b" into out (always terminated).
 void Describe(const NativeProgram& program, ScriptEngine& engine, char* out, size_t outSize);
 
 }  // namespace native

@@ -1026,9 +1026,11 @@ bool BuiltFrom(const NativeProgram& program, const GrowArray<Instruction>& code,
 
 void Describe(const NativeProgram& program, ScriptEngine& engine, char* out, size_t outSize) {
   if (out == nullptr || outSize == 0) return;
-  int written = std::snprintf(out, outSize, "%d bytes of machine code for %d records in %.3f ms",
-                              static_cast<int>(program.codeBytes), static_cast<int>(program.size),
-                              program.buildMilliseconds);
+  // Programs that name r or t are called pixel by pixel: say which it is.
+  int written =
+      std::snprintf(out, outSize, "%d bytes of machine code for %d records%s in %.3f ms",
+                    static_cast<int>(program.codeBytes), static_cast<int>(program.size),
+                    program.row != nullptr ? " and the pixel loop" : "", program.buildMilliseconds);
   for (size_t v = 0; v < program.registerCells.size(); ++v) {
     if (written < 0 || static_cast<size_t>(written) >= outSize) return;
     const char* name = nullptr;
