@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <cmath>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -179,6 +180,33 @@ TEST(NativeEngine, ProgramsLeftToTheInterpreterSayWhy) {
       engine.Compile("i = 0; while (i < 3) { i = i + 1; }", ProgramSlot::kTransform).Failed());
   engine.engineWanted = EngineKind::kCompiled;
   EXPECT_EQ(engine.ChooseEngine().kind, EngineKind::kCompiled);
+}
+
+// No text the editor takes makes this many records, but records are what
+// the generator is given: sin applied 150,000 times needs more code than it
+// may write, and the interpreter runs it.
+TEST(NativeEngine, CodeTooLongIsLeftToTheInterpreter) {
+  if (!MakesMachineCode()) GTEST_SKIP() << "no code generator in this build";
+  ScriptEngine engine;
+  engine.PrepareRun(kRunStackSize);
+  GrowArray<Instruction>& slot = *engine.ProgramAt(ProgramSlot::kTransform);
+  slot.Release();
+  constexpr int32_t kCalls = 150000;
+  slot.SetAtGrow(0)->value = 0.5;  // a new record is the constant 0
+  for (int32_t i = 1; i <= kCalls; ++i) {
+    Instruction* record = slot.SetAtGrow(i);
+    record->kind = KIND_OP;
+    record->code = 0x73;  // sin
+  }
+  engine.engineWanted = EngineKind::kCompiled;
+  const EngineChoice choice = engine.ChooseEngine();
+  EXPECT_EQ(choice.kind, EngineKind::kInterpreter);
+  EXPECT_NE(std::strstr(choice.reason, "too long"), nullptr) << choice.reason;
+  const RunOutcome outcome = engine.Run(ProgramSlot::kTransform);
+  double expected = 0.5;
+  for (int32_t i = 0; i < kCalls; ++i) expected = std::sin(expected);
+  ASSERT_TRUE(outcome.HasValue());
+  EXPECT_TRUE(SameBits(outcome.value, expected));
 }
 
 TEST(NativeEngine, TheEnvironmentChoosesTheEngine) {
