@@ -453,7 +453,12 @@ class Emitter : public Xbyak::CodeGenerator {
     const Step& next = plan.steps[static_cast<size_t>(index) + 1];
     if (next.action != Action::kOperator || next.takes != 2 || next.depth != step.depth + 1)
       return false;
-    switch (next.op) {
+    return AppliesDirectly(next.op);
+  }
+
+  // The operators ApplyOperator writes, with any register or memory operand.
+  static bool AppliesDirectly(Operator op) {
+    switch (op) {
       case Operator::kAdd:
       case Operator::kSubtract:
       case Operator::kMultiply:
@@ -571,8 +576,8 @@ class Emitter : public Xbyak::CodeGenerator {
     GoOn(index + 2, depth - 1);
   }
 
-  // a = a op b for the operators FusesWithNext takes, as EmitOperator does
-  // them.
+  // a = a op b for the arithmetic and the comparisons but > and >=, whose
+  // operands cmpsd takes the other way round (EmitOperator).
   void ApplyOperator(Operator op, const Xmm& a, const Xbyak::Operand& b) {
     switch (op) {
       case Operator::kAdd:
@@ -605,7 +610,7 @@ class Emitter : public Xbyak::CodeGenerator {
         cmpeqsd(a, b);
         break;
       case Operator::kNotEqual:
-        cmpneqsd(a, b);
+        cmpneqsd(a, b);  // unordered: true, as a != b is for NaN
         break;
       default:
         return;
@@ -668,38 +673,11 @@ class Emitter : public Xbyak::CodeGenerator {
     Xmm a = Fetch(depth - 2, xmm13);
     Xmm b = Fetch(depth - 1, xmm14);
     Xmm result = a;
+    if (AppliesDirectly(step.op)) {
+      ApplyOperator(step.op, a, b);
+      return Put(depth - 2, result);
+    }
     switch (step.op) {
-      case Operator::kAdd:
-        addsd(a, b);
-        break;
-      case Operator::kSubtract:
-        subsd(a, b);
-        break;
-      case Operator::kMultiply:
-        mulsd(a, b);
-        break;
-      case Operator::kDivide: {
-        Label divide;
-        Label done;
-        xorpd(xmm15, xmm15);
-        ucomisd(b, xmm15);
-        jp(divide, T_NEAR);
-        jne(divide, T_NEAR);
-        xorpd(a, a);
-        jmp(done, T_NEAR);
-        L(divide);
-        divsd(a, b);
-        L(done);
-        break;
-      }
-      case Operator::kLess:
-        cmpltsd(a, b);
-        andpd(a, ptr[rip + one]);
-        break;
-      case Operator::kLessEqual:
-        cmplesd(a, b);
-        andpd(a, ptr[rip + one]);
-        break;
       case Operator::kGreater:
       case Operator::kGreaterEqual:
         movapd(xmm15, b);
@@ -709,14 +687,6 @@ class Emitter : public Xbyak::CodeGenerator {
           cmplesd(xmm15, a);
         andpd(xmm15, ptr[rip + one]);
         result = xmm15;
-        break;
-      case Operator::kEqual:
-        cmpeqsd(a, b);
-        andpd(a, ptr[rip + one]);
-        break;
-      case Operator::kNotEqual:
-        cmpneqsd(a, b);  // unordered: true, as a != b is for NaN
-        andpd(a, ptr[rip + one]);
         break;
       case Operator::kAnd:
       case Operator::kOr:
@@ -738,6 +708,14 @@ class Emitter : public Xbyak::CodeGenerator {
         andpd(xmm15, ptr[rip + one]);
         result = xmm15;
         break;
+      case Operator::kAdd:  // ApplyOperator (above)
+      case Operator::kSubtract:
+      case Operator::kMultiply:
+      case Operator::kDivide:
+      case Operator::kLess:
+      case Operator::kLessEqual:
+      case Operator::kEqual:
+      case Operator::kNotEqual:
       case Operator::kRemainder:  // a call (above)
       case Operator::kNegate:     // one operand (above)
       // Markers and assignment are no operators here; the plan gives them
