@@ -708,26 +708,8 @@ class Emitter : public Xbyak::CodeGenerator {
         andpd(xmm15, ptr[rip + one]);
         result = xmm15;
         break;
-      case Operator::kAdd:  // ApplyOperator (above)
-      case Operator::kSubtract:
-      case Operator::kMultiply:
-      case Operator::kDivide:
-      case Operator::kLess:
-      case Operator::kLessEqual:
-      case Operator::kEqual:
-      case Operator::kNotEqual:
-      case Operator::kRemainder:  // a call (above)
-      case Operator::kNegate:     // one operand (above)
-      // Markers and assignment are no operators here; the plan gives them
-      // actions of their own.
-      case Operator::kEnd:
-      case Operator::kIfTest:
-      case Operator::kElse:
-      case Operator::kIfEnd:
-      case Operator::kLoopStart:
-      case Operator::kLoopTest:
-      case Operator::kLoopEnd:
-      case Operator::kAssign:
+      default:  // ApplyOperator, a call, one operand (above); markers and
+                // assignment have actions of their own in the plan
         break;
     }
     Put(depth - 2, result);
@@ -756,12 +738,8 @@ class Emitter : public Xbyak::CodeGenerator {
   }
 
   // r10 = the row's `field` pointer advanced by `step` bytes a column.
-  void ColumnAddress(const uint8_t* CompiledRowFrame::*field, int32_t step) {
-    movsxd(r10, r14d);
-    if (step == 3) lea(r10, ptr[r10 + r10 * 2]);
-    add(r10, qword[r13 + FrameOffset(field)]);
-  }
-  void ColumnAddress(uint8_t* CompiledRowFrame::*field, int32_t step) {
+  template <typename Pointer>
+  void ColumnAddress(Pointer CompiledRowFrame::*field, int32_t step) {
     movsxd(r10, r14d);
     if (step == 3) lea(r10, ptr[r10 + r10 * 2]);
     add(r10, qword[r13 + FrameOffset(field)]);
