@@ -1,0 +1,197 @@
+// The code generator's private header: the emitter that writes a program's
+// plan (native_plan.h) out as x86-64, shared by the files that make it up:
+//   native_x64.cpp            code memory, Build and its outcome
+//   native_x64_frame.cpp      the frame, registers, endings and constants
+//   native_x64_lookahead.cpp  what the records around one allow (fusing an
+//                             operand into its operator, truth values,
+//                             loads nobody reads)
+//   native_x64_steps.cpp      the code of each record
+//   native_x64_row.cpp        the row function's pixel loop
+//
+// Stack value k lives in xmm k while k < 6 and otherwise in its home in the
+// frame; every value has a home, where a built-in finds its arguments. The
+// most used variables live in xmm6..xmm12 for the whole run and are stored
+// back to their cells (and read again afterwards) around everything that can
+// see them: a built-in, the run budget's check and the end of the run.
+// xmm13..xmm15 are scratch. The double operations are the interpreter's, in
+// its order, so every result is the same to the bit.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "script/native_code.h"
+#include "script/native_plan.h"
+
+#if defined(__x86_64__) || defined(_M_X64)
+#define MORFEL_NATIVE_X64 1
+#endif
+
+#if defined(MORFEL_NATIVE_X64)
+// xbyak reports a failure (code too long for its buffer) by throwing; Build
+// catches it, so nothing is thrown beyond it. (Its other mode keeps the
+// error in thread-local storage, which the plug-in, a loaded library,
+// should not need.)
+#include <xbyak/xbyak.h>
+
+namespace native {
+namespace x64 {
+
+using Xbyak::Label;
+using Xbyak::Reg64;
+using Xbyak::Xmm;
+
+constexpr int32_t kSlotRegisters = 6;
+constexpr int32_t kFirstVariableRegister = 6;
+constexpr int32_t kVariableRegisters = 7;
+
+#if defined(_WIN32)
+constexpr bool kWindowsAbi = true;
+#else
+constexpr bool kWindowsAbi = false;
+#endif
+
+// What the code calls when the run budget's count runs out.
+bool KeepGoingFromCode(ScriptEngine* engine);
+
+inline int32_t StoppedCode(StopReason reason) {
+  return static_cast<int32_t>(Ending::kStopped) | (static_cast<int32_t>(reason) << 8);
+}
+
+// The cells the pixel driver writes and reads, for a row function.
+struct RowCells {
+  double* x;
+  double* y;
+  double* cx;
+  double* cy;
+  double* red;
+  double* green;
+  double* blue;
+  double* alpha;
+  double* coord;
+};
+
+// The row cells of `engine`, false when one is missing or the program names
+// r or t (a row function does not make the polar position).
+bool FindRowCells(ScriptEngine& engine, const Plan& plan, RowCells* cells);
+
+class Emitter : public Xbyak::CodeGenerator {
+ public:
+  // With `row`, the function is a row function (CompiledRowFrame) with the
+  // program inside its pixel loop; otherwise the program alone.
+  Emitter(void* memory, size_t size, const Plan& plan, const NativeProgram& program,
+          ScriptEngine& engine, const RowCells* row = nullptr)
+      : Xbyak::CodeGenerator(size, memory),
+        plan(plan),
+        program(program),
+        engine(engine),
+        row(row),
+        count(static_cast<int32_t>(plan.steps.size())),
+        labels(new Label[static_cast<size_t>(count) + 1]),
+        finishes(new Label[static_cast<size_t>(plan.maxDepth) + 1]) {
+    const size_t hot = plan.hotCells.size();
+    variableCount = static_cast<int32_t>(hot < kVariableRegisters ? hot : kVariableRegisters);
+  }
+
+  void Generate();
+
+  int32_t VariableCount() const { return variableCount; }
+
+ private:
+  // ---- frame, registers, endings and constants (native_x64_frame.cpp)
+  void LayOutFrame();
+  Xbyak::Address Home(int32_t k) { return qword[rsp + homeOffset + 8 * k]; }
+  static Xmm SlotRegister(int32_t k) { return Xmm(k); }
+  static Xmm VariableRegister(int32_t v) { return Xmm(kFirstVariableRegister + v); }
+  int32_t VariableIndex(const double* cell) const;
+  Xmm Fetch(int32_t k, const Xmm& scratch);
+  void Put(int32_t k, const Xmm& value);
+  void SpillSlots(int32_t depth);
+  void ReloadSlots(int32_t from, int32_t to);
+  void StoreVariables();
+  void LoadVariables();
+  const Reg64& Argument(int32_t n) const;
+  void Prologue();
+  void EmitEpilogue();
+  void EndWith(int32_t code);
+  void EndWithValue(int32_t depth, Ending ending);
+  void EmitFinishes();
+  const Label& Target(int32_t index, int32_t depth);
+  void GoOn(int32_t next, int32_t depth);
+  const Label& Constant(double value);
+  void EmitConstants();
+
+  // ---- the records around one (native_x64_lookahead.cpp)
+  void FindJumpTargets();
+  bool FusesWithNext(int32_t index) const;
+  static bool AppliesDirectly(Operator op);
+  static bool GivesTruthValue(Operator op);
+  void NoteTruthValue(const Step& step);
+  static bool IsTruthValue(double value);
+  bool OnlyAssignedTo(int32_t index) const;
+  bool EmptiedNext(int32_t index) const;
+
+  // ---- each record's code (native_x64_steps.cpp)
+  void EmitStep(int32_t index, const Step& step);
+  void EmitFused(int32_t index);
+  void ApplyOperator(Operator op, const Xmm& a, const Xbyak::Operand& b);
+  void EmitLoopBack(const Step& step);
+  void EmitCall(int32_t depth, int32_t takes, BuiltinHandler handler);
+  void TruthMask(const Xmm& into, const Xmm& value, const Xmm& scratch);
+  void EmitOperator(const Step& step);
+
+  // ---- the row function's pixel loop (native_x64_row.cpp)
+  Xmm ReadVariable(double* cell, const Xmm& scratch);
+  void WriteVariable(double* cell, const Xmm& value);
+  template <typename Pointer>
+  void ColumnAddress(Pointer CompiledRowFrame::*field, int32_t step);
+  void LoadColour(int32_t offset, double* cell);
+  void EmitPixelStart();
+  void StoreColour(double* cell, int32_t offset);
+  void EmitPixelEnd();
+
+  const Plan& plan;
+  const NativeProgram& program;
+  ScriptEngine& engine;
+  const RowCells* row;
+  std::vector<bool> jumpTarget;  // by record index, count included
+  std::vector<bool> truthValue;  // by stack slot, while writing the code
+  Label pixelLoop;
+  Label pixelDone;
+  Label rowDone;
+  Label byteMax;
+  const int32_t count;
+  std::unique_ptr<Label[]> labels;
+  std::unique_ptr<Label[]> finishes;
+  Label epilogue;
+  Label one;
+  Label absMask;
+  Label signMask;
+  Label emptyText;
+  std::vector<std::pair<uint64_t, std::unique_ptr<Label>>> constants;
+  int32_t variableCount = 0;
+  int32_t homeOffset = 0;
+  int32_t saveOffset = 0;
+  int32_t frameSize = 0;
+};
+
+// The offset of `field` in CompiledRowFrame, for addressing it from code.
+template <typename Field>
+int32_t FrameOffset(Field CompiledRowFrame::*field) {
+  static const CompiledRowFrame frame{};
+  return static_cast<int32_t>(reinterpret_cast<const char*>(&(frame.*field)) -
+                              reinterpret_cast<const char*>(&frame));
+}
+
+// The offset of the run budget's count in the engine.
+inline int32_t WorkLeftOffset(const ScriptEngine& engine) {
+  return static_cast<int32_t>(reinterpret_cast<const char*>(&engine.workLeft) -
+                              reinterpret_cast<const char*>(&engine));
+}
+
+}  // namespace x64
+}  // namespace native
+
+#endif  // MORFEL_NATIVE_X64

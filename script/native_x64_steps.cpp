@@ -1,0 +1,261 @@
+// The machine code of each record of a program's plan.
+#include "script/native_x64_emitter.h"
+
+#if defined(MORFEL_NATIVE_X64)
+#include <cmath>
+
+#include "script/operators.h"
+
+namespace native {
+namespace x64 {
+
+bool KeepGoingFromCode(ScriptEngine* engine) { return engine->KeepGoing(); }
+
+namespace {
+
+double RemainderFromCode(ScriptEngine&, const double* args, const char*) {
+  return script_operators::Remainder(args[0], args[1]);
+}
+
+}  // namespace
+
+void Emitter::EmitStep(int32_t index, const Step& step) {
+  const int32_t depth = step.depth;
+  switch (step.action) {
+    case Action::kUnreached:
+    case Action::kNothing:
+      break;
+    case Action::kEmpty:
+      return GoOn(index + 1, 0);
+    case Action::kConst: {
+      Xmm into = depth < kSlotRegisters ? SlotRegister(depth) : xmm13;
+      if (step.value == 0.0 && !std::signbit(step.value))
+        xorpd(into, into);
+      else
+        movsd(into, ptr[rip + Constant(step.value)]);
+      Put(depth, into);
+      return GoOn(index + 1, depth + 1);
+    }
+    case Action::kVar: {
+      const int32_t v = VariableIndex(step.cell);
+      if (OnlyAssignedTo(index)) {
+        // nothing to load: the value is never read
+      } else if (v >= 0) {
+        Put(depth, VariableRegister(v));
+      } else {
+        Xmm into = depth < kSlotRegisters ? SlotRegister(depth) : xmm13;
+        mov(r11, reinterpret_cast<uint64_t>(step.cell));
+        movsd(into, qword[r11]);
+        Put(depth, into);
+      }
+      return GoOn(index + 1, depth + 1);
+    }
+    case Action::kText:
+      mov(r11, reinterpret_cast<uint64_t>(program.texts[static_cast<size_t>(index)]));
+      mov(qword[rsp + 32], r11);
+      return GoOn(index + 1, depth);
+    case Action::kJump:
+      jmp(Target(step.target, depth), T_NEAR);
+      return;
+    case Action::kTest: {
+      Xmm value = Fetch(depth - 1, xmm14);
+      Label goOn;
+      xorpd(xmm15, xmm15);
+      ucomisd(value, xmm15);
+      jp(goOn, T_NEAR);
+      je(Target(step.target, depth - 1), T_NEAR);
+      L(goOn);
+      return GoOn(index + 1, depth - 1);
+    }
+    case Action::kLoopBack:
+      return EmitLoopBack(step);
+    case Action::kAssign: {
+      Xmm value = Fetch(depth - 1, xmm14);
+      if (!EmptiedNext(index)) Put(depth - 2, value);  // the statement's value
+      if (step.cell != nullptr) {
+        const int32_t v = VariableIndex(step.cell);
+        if (v >= 0) {
+          movapd(VariableRegister(v), value);
+        } else {
+          mov(r11, reinterpret_cast<uint64_t>(step.cell));
+          movsd(qword[r11], value);
+        }
+      }
+      return GoOn(index + 1, depth - 1);
+    }
+    case Action::kOperator:
+      EmitOperator(step);
+      return GoOn(index + 1, depth - step.takes + 1);
+    case Action::kCall:
+      EmitCall(depth, step.takes, step.handler);
+      return GoOn(index + 1, depth - step.takes + 1);
+    case Action::kExit:
+      return EndWithValue(depth, Ending::kExited);
+    case Action::kStop:
+      return EndWith(StoppedCode(step.stop));
+  }
+  GoOn(index + 1, depth);
+}
+
+void Emitter::EmitFused(int32_t index) {
+  const Step& operand = plan.steps[static_cast<size_t>(index)];
+  const Step& step = plan.steps[static_cast<size_t>(index) + 1];
+  const int32_t depth = step.depth;  // the operand's place: depth - 1
+  Xmm a = Fetch(depth - 2, xmm13);
+  if (operand.action == Action::kConst) {
+    ApplyOperator(step.op, a, ptr[rip + Constant(operand.value)]);
+  } else {
+    const int32_t v = VariableIndex(operand.cell);
+    if (v >= 0) {
+      ApplyOperator(step.op, a, VariableRegister(v));
+    } else {
+      mov(r11, reinterpret_cast<uint64_t>(operand.cell));
+      ApplyOperator(step.op, a, qword[r11]);
+    }
+  }
+  Put(depth - 2, a);
+  GoOn(index + 2, depth - 1);
+}
+
+// a = a op b for the arithmetic and the comparisons but > and >=, whose
+// operands cmpsd takes the other way round (EmitOperator).
+void Emitter::ApplyOperator(Operator op, const Xmm& a, const Xbyak::Operand& b) {
+  switch (op) {
+    case Operator::kAdd:
+      return addsd(a, b);
+    case Operator::kSubtract:
+      return subsd(a, b);
+    case Operator::kMultiply:
+      return mulsd(a, b);
+    case Operator::kDivide: {
+      Label divide;
+      Label done;
+      xorpd(xmm15, xmm15);
+      ucomisd(xmm15, b);  // equal or unordered either way round
+      jp(divide, T_NEAR);
+      jne(divide, T_NEAR);
+      xorpd(a, a);
+      jmp(done, T_NEAR);
+      L(divide);
+      divsd(a, b);
+      L(done);
+      return;
+    }
+    case Operator::kLess:
+      cmpltsd(a, b);
+      break;
+    case Operator::kLessEqual:
+      cmplesd(a, b);
+      break;
+    case Operator::kEqual:
+      cmpeqsd(a, b);
+      break;
+    case Operator::kNotEqual:
+      cmpneqsd(a, b);  // unordered: true, as a != b is for NaN
+      break;
+    default:
+      return;
+  }
+  andpd(a, ptr[rip + one]);
+}
+
+// One unit of the run budget, as the interpreter counts it; its check
+// sees the variables in their cells.
+void Emitter::EmitLoopBack(const Step& step) {
+  const int32_t workOffset = WorkLeftOffset(engine);
+  sub(dword[rbx + workOffset], 1);
+  jg(Target(step.target, step.depth), T_NEAR);
+  SpillSlots(step.depth);
+  StoreVariables();
+  mov(Argument(0), rbx);
+  mov(r10, reinterpret_cast<uint64_t>(&KeepGoingFromCode));
+  call(r10);
+  ReloadSlots(0, step.depth);
+  LoadVariables();
+  test(al, al);
+  jnz(Target(step.target, step.depth), T_NEAR);
+  EndWith(StoppedCode(StopReason::kInterrupted));
+}
+
+// A handler on the top `takes` values, read from their homes; the result
+// takes the first argument's place.
+void Emitter::EmitCall(int32_t depth, int32_t takes, BuiltinHandler handler) {
+  const int32_t first = depth - takes;
+  SpillSlots(depth);
+  StoreVariables();
+  mov(Argument(0), rbx);
+  lea(Argument(1), ptr[rsp + homeOffset + 8 * first]);
+  mov(Argument(2), qword[rsp + 32]);
+  mov(r10, reinterpret_cast<uint64_t>(handler));
+  call(r10);
+  Put(first, xmm0);
+  ReloadSlots(0, first);
+  LoadVariables();
+}
+
+// The truth of `value` as a mask in `into`: |value| >= 1, NaN false,
+// which is TruncateToInt32(value) != 0.
+void Emitter::TruthMask(const Xmm& into, const Xmm& value, const Xmm& scratch) {
+  movapd(scratch, value);
+  andpd(scratch, ptr[rip + absMask]);
+  movsd(into, ptr[rip + one]);
+  cmplesd(into, scratch);
+}
+
+void Emitter::EmitOperator(const Step& step) {
+  const int32_t depth = step.depth;
+  if (step.op == Operator::kNegate) {
+    Xmm value = Fetch(depth - 1, xmm13);
+    xorpd(value, ptr[rip + signMask]);
+    return Put(depth - 1, value);
+  }
+  if (step.op == Operator::kRemainder) return EmitCall(depth, 2, &RemainderFromCode);
+  Xmm a = Fetch(depth - 2, xmm13);
+  Xmm b = Fetch(depth - 1, xmm14);
+  Xmm result = a;
+  if (AppliesDirectly(step.op)) {
+    ApplyOperator(step.op, a, b);
+    return Put(depth - 2, result);
+  }
+  switch (step.op) {
+    case Operator::kGreater:
+    case Operator::kGreaterEqual:
+      movapd(xmm15, b);
+      if (step.op == Operator::kGreater)
+        cmpltsd(xmm15, a);
+      else
+        cmplesd(xmm15, a);
+      andpd(xmm15, ptr[rip + one]);
+      result = xmm15;
+      break;
+    case Operator::kAnd:
+    case Operator::kOr:
+      if (truthValue[static_cast<size_t>(depth) - 2] &&
+          truthValue[static_cast<size_t>(depth) - 1]) {
+        // Both are exactly 0.0 or 1.0, whose bits combine as the truths do.
+        if (step.op == Operator::kAnd)
+          andpd(a, b);
+        else
+          orpd(a, b);
+        break;
+      }
+      TruthMask(xmm15, a, xmm13);
+      TruthMask(xmm13, b, xmm14);
+      if (step.op == Operator::kAnd)
+        andpd(xmm15, xmm13);
+      else
+        orpd(xmm15, xmm13);
+      andpd(xmm15, ptr[rip + one]);
+      result = xmm15;
+      break;
+    default:  // ApplyOperator, a call, one operand (above); markers and
+              // assignment have actions of their own in the plan
+      break;
+  }
+  Put(depth - 2, result);
+}
+
+}  // namespace x64
+}  // namespace native
+
+#endif  // MORFEL_NATIVE_X64
