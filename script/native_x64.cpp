@@ -67,6 +67,59 @@ size_t CodeBound(int32_t records) {
   return bound < kMaxCodeBytes ? bound : kMaxCodeBytes;
 }
 
+// The text operands by record, each one ended, at addresses that stay put
+// while the program lives: its code points at them.
+bool CopyTexts(NativeProgram& program, const Instruction* records, int32_t count) {
+  program.texts.reset(new (std::nothrow) char[static_cast<size_t>(count) + 1][kStringOperandSize]);
+  if (program.texts == nullptr) return false;
+  for (int32_t i = 0; i < count; ++i) {
+    char* text = program.texts[static_cast<size_t>(i)];
+    text[0] = '\0';
+    if (records[i].kind != KIND_STR) continue;
+    const size_t length = strnlen(records[i].text, kStringOperandSize - 1);
+    std::memcpy(text, records[i].text, length);
+    text[length] = '\0';
+  }
+  return true;
+}
+
+// Where the functions start in the program's code memory and what they
+// keep in registers.
+struct Layout {
+  size_t rowStart = 0;  // 0: no row function
+  int32_t variables = 0;
+};
+
+// Writes the program's function and, when `row` is given, its row function
+// after it into the program's memory; nullptr, or why it could not.
+const char* WriteCode(NativeProgram& program, const Plan& plan, ScriptEngine& engine,
+                      const RowCells* row, Layout* layout) {
+  const size_t bound = program.mapped;
+  try {
+    Emitter emitter(program.memory, bound, plan, program, engine);
+    emitter.Generate();
+    layout->variables = emitter.VariableCount();
+    program.codeBytes = emitter.getSize();
+    if (emitter.hasUndefinedLabel()) return "the code generator failed";
+    if (row == nullptr) return nullptr;
+    const size_t rowStart = (program.codeBytes + 63) & ~size_t{63};
+    if (rowStart >= bound) return "the machine code would be too long";
+    Emitter rowEmitter(static_cast<uint8_t*>(program.memory) + rowStart, bound - rowStart, plan,
+                       program, engine, row);
+    rowEmitter.Generate();
+    program.codeBytes = rowStart + rowEmitter.getSize();
+    if (rowEmitter.hasUndefinedLabel()) return "the code generator failed";
+    layout->rowStart = rowStart;
+    return nullptr;
+  } catch (const Xbyak::Error& error) {
+    return static_cast<int>(error) == Xbyak::ERR_CODE_IS_TOO_BIG
+               ? "the machine code would be too long"
+               : "the code generator failed";
+  } catch (...) {
+    return "no memory for the code generator";
+  }
+}
+
 #endif  // MORFEL_NATIVE_X64
 
 void Say(char* out, size_t size, const char* text) {
@@ -95,70 +148,36 @@ NativeProgram* Build(ScriptEngine& engine, const GrowArray<Instruction>& code, i
     return nullptr;
   }
   std::unique_ptr<NativeProgram> program(new (std::nothrow) NativeProgram);
-  if (program == nullptr) return nullptr;
+  if (program == nullptr || !CopyTexts(*program, code.data, count)) {
+    Say(reason, reasonSize, "no memory for the code generator");
+    return nullptr;
+  }
   program->records.assign(code.data, code.data + count);
   program->data = code.data;
   program->size = code.size;
   program->stackLimit = stackLimit;
-  program->texts.reset(new (std::nothrow) char[static_cast<size_t>(count) + 1][kStringOperandSize]);
-  if (program->texts == nullptr) return nullptr;
-  for (int32_t i = 0; i < count; ++i) {
-    char* text = program->texts[static_cast<size_t>(i)];
-    text[0] = '\0';
-    if (code.data[i].kind != KIND_STR) continue;
-    const size_t length = strnlen(code.data[i].text, kStringOperandSize - 1);
-    std::memcpy(text, code.data[i].text, length);
-    text[length] = '\0';
-  }
-  const size_t bound = CodeBound(count);
-  program->memory = MapWritable(bound);
-  program->mapped = bound;
+  program->mapped = CodeBound(count);
+  program->memory = MapWritable(program->mapped);
   if (program->memory == nullptr) {
     Say(reason, reasonSize, "no memory for machine code");
     return nullptr;
   }
-  int32_t variables = 0;
-  size_t rowStart = 0;
   RowCells rowCells;
   const bool withRow = x64::FindRowCells(engine, plan, &rowCells);
-  const char* failure = nullptr;
-  try {
-    Emitter emitter(program->memory, bound, plan, *program, engine);
-    emitter.Generate();
-    variables = emitter.VariableCount();
-    program->codeBytes = emitter.getSize();
-    if (emitter.hasUndefinedLabel()) failure = "the code generator failed";
-    if (withRow && failure == nullptr) {
-      rowStart = (program->codeBytes + 63) & ~size_t{63};
-      if (rowStart >= bound) throw Xbyak::Error(Xbyak::ERR_CODE_IS_TOO_BIG);
-      Emitter rowEmitter(static_cast<uint8_t*>(program->memory) + rowStart, bound - rowStart, plan,
-                         *program, engine, &rowCells);
-      rowEmitter.Generate();
-      program->codeBytes = rowStart + rowEmitter.getSize();
-      if (rowEmitter.hasUndefinedLabel()) failure = "the code generator failed";
-    }
-  } catch (const Xbyak::Error& error) {
-    failure = static_cast<int>(error) == Xbyak::ERR_CODE_IS_TOO_BIG
-                  ? "the machine code would be too long"
-                  : "the code generator failed";
-  } catch (...) {
-    failure = "no memory for the code generator";
-  }
+  Layout layout;
+  const char* failure = WriteCode(*program, plan, engine, withRow ? &rowCells : nullptr, &layout);
+  if (failure == nullptr && !MakeExecutable(program->memory, program->mapped))
+    failure = "no executable memory for machine code";
   if (failure != nullptr) {
     Say(reason, reasonSize, failure);
     Unmap(program->memory, program->mapped);
     return nullptr;
   }
-  if (!MakeExecutable(program->memory, program->mapped)) {
-    Say(reason, reasonSize, "no executable memory for machine code");
-    Unmap(program->memory, program->mapped);
-    return nullptr;
-  }
-  program->registerCells.assign(plan.hotCells.begin(), plan.hotCells.begin() + variables);
+  program->registerCells.assign(plan.hotCells.begin(), plan.hotCells.begin() + layout.variables);
   program->function = reinterpret_cast<NativeProgram::Function>(program->memory);
-  if (withRow)
+  if (layout.rowStart != 0)
     program->row = reinterpret_cast<NativeProgram::RowFunction>(
-        static_cast<uint8_t*>(program->memory) + rowStart);
+        static_cast<uint8_t*>(program->memory) + layout.rowStart);
   program->buildMilliseconds =
       std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count();
   return program.release();
