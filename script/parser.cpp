@@ -56,7 +56,7 @@ void Parser::EmitOp(int32_t code) {
 void Parser::EmitStr(const char* text) {
   if (Instruction* record = Append(KIND_STR)) {
     memset(record->text, 0, sizeof(record->text));
-    strncpy(record->text, text, sizeof(record->text) - 1);
+    memcpy(record->text, text, strnlen(text, sizeof(record->text) - 1));
   }
 }
 
