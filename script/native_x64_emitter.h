@@ -140,6 +140,7 @@ class Emitter : public Xbyak::CodeGenerator {
   void EmitLoopBack(const Step& step);
   void EmitCall(int32_t depth, int32_t takes, BuiltinHandler handler);
   void TruthMask(const Xmm& into, const Xmm& value, const Xmm& scratch);
+  void CombineTruths(Operator op, const Xmm& a, const Xmm& b);
   void EmitOperator(const Step& step);
 
   // ---- the row function's pixel loop (native_x64_row.cpp)

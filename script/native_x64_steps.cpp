@@ -202,6 +202,14 @@ void Emitter::TruthMask(const Xmm& into, const Xmm& value, const Xmm& scratch) {
   cmplesd(into, scratch);
 }
 
+// a = a and b, or a = a or b, bit by bit: for truth values and masks.
+void Emitter::CombineTruths(Operator op, const Xmm& a, const Xmm& b) {
+  if (op == Operator::kAnd)
+    andpd(a, b);
+  else
+    orpd(a, b);
+}
+
 void Emitter::EmitOperator(const Step& step) {
   const int32_t depth = step.depth;
   if (step.op == Operator::kNegate) {
@@ -233,18 +241,12 @@ void Emitter::EmitOperator(const Step& step) {
       if (truthValue[static_cast<size_t>(depth) - 2] &&
           truthValue[static_cast<size_t>(depth) - 1]) {
         // Both are exactly 0.0 or 1.0, whose bits combine as the truths do.
-        if (step.op == Operator::kAnd)
-          andpd(a, b);
-        else
-          orpd(a, b);
+        CombineTruths(step.op, a, b);
         break;
       }
       TruthMask(xmm15, a, xmm13);
       TruthMask(xmm13, b, xmm14);
-      if (step.op == Operator::kAnd)
-        andpd(xmm15, xmm13);
-      else
-        orpd(xmm15, xmm13);
+      CombineTruths(step.op, xmm15, xmm13);
       andpd(xmm15, ptr[rip + one]);
       result = xmm15;
       break;
