@@ -44,6 +44,13 @@ void LibraryTree::Select(int32_t group, int32_t program) {
   if (item != nullptr) scrollToItem(item);
 }
 
+void LibraryTree::SelectNamed(const QString& group, const QString& name) {
+  int32_t groupPosition = -1;
+  int32_t programPosition = -1;
+  if (!Find(group, name, &groupPosition, &programPosition)) groupPosition = programPosition = -1;
+  Select(groupPosition, programPosition);
+}
+
 bool LibraryTree::Find(const QString& group, const QString& name, int32_t* groupPosition,
                        int32_t* programPosition) const {
   for (int g = 0; g < topLevelItemCount(); ++g) {
@@ -57,6 +64,14 @@ bool LibraryTree::Find(const QString& group, const QString& name, int32_t* group
     }
   }
   return false;
+}
+
+bool LibraryTree::Refind(const QString& group, const QString& name, int32_t* groupPosition,
+                         int32_t* programPosition) const {
+  const QTreeWidgetItem* groupItem = topLevelItem(*groupPosition);
+  const QTreeWidgetItem* item = groupItem != nullptr ? groupItem->child(*programPosition) : nullptr;
+  if (item != nullptr && groupItem->text(0) == group && item->text(0) == name) return true;
+  return Find(group, name, groupPosition, programPosition);
 }
 
 void LibraryTree::CurrentChanged(QTreeWidgetItem* item) {

@@ -18,9 +18,17 @@ class LibraryTree : public QTreeWidget {
   void Rebuild(const FilterContext& context);
   // Selects group position group, program position program, quietly.
   void Select(int32_t group, int32_t program);
+  // Selects the program of these names quietly, or nothing when it is not
+  // listed.
+  void SelectNamed(const QString& group, const QString& name);
   // Positions of a program by its names, false when it is not listed.
   bool Find(const QString& group, const QString& name, int32_t* groupPosition,
             int32_t* programPosition) const;
+  // Keeps the positions when they still hold that program (a duplicate
+  // name stays the copy chosen), else finds it again after the tree was
+  // rebuilt; false when it is no longer listed.
+  bool Refind(const QString& group, const QString& name, int32_t* groupPosition,
+              int32_t* programPosition) const;
 
  Q_SIGNALS:
   // The user chose a program.

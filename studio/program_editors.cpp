@@ -19,6 +19,36 @@ void CopyName(const QLineEdit* box, char destination[kNameTextSize]) {
   std::snprintf(destination, kNameTextSize, "%s", SessionName(box->text()).c_str());
 }
 
+// A name the library would store changed, or cut, is refused as typed.
+QString NameRefusal(const QString& what, const QString& name) {
+  const QString unstorable = UnstorableCharacters(name);
+  if (!unstorable.isEmpty()) {
+    return ProgramEditors::tr(
+               "The %1 holds characters the library cannot store: %2. Type it "
+               "without them.")
+        .arg(what, unstorable);
+  }
+  const size_t bytes = SessionName(name).size();
+  if (bytes >= static_cast<size_t>(kNameTextSize)) {
+    return ProgramEditors::tr(
+               "The %1 is too long: the library stores at most %2 bytes of a "
+               "name, and it takes %3. Shorten it.")
+        .arg(what)
+        .arg(kNameTextSize - 1)
+        .arg(bytes);
+  }
+  return {};
+}
+
+QString TextRefusal(const QString& what, const QString& text) {
+  const QString unstorable = UnstorableCharacters(text);
+  if (unstorable.isEmpty()) return {};
+  return ProgramEditors::tr(
+             "The %1 program holds characters the library cannot store: %2. "
+             "Write it without them.")
+      .arg(what, unstorable);
+}
+
 }  // namespace
 
 ProgramEditors::ProgramEditors(QWidget* parent) : QWidget(parent) {
@@ -68,6 +98,7 @@ ProgramEditors::ProgramEditors(QWidget* parent) : QWidget(parent) {
 
 void ProgramEditors::ShowProgram(const char* group, const char* name, const CurrentProgram& texts) {
   showing_ = true;
+  setEnabled(true);
   group_->setText(ShownName(group));
   name_->setText(ShownName(name));
   const QString init = ShownText(texts.initText);
@@ -75,6 +106,26 @@ void ProgramEditors::ShowProgram(const char* group, const char* name, const Curr
   if (init_->toPlainText() != init) init_->setPlainText(init);
   if (transform_->toPlainText() != transform) transform_->setPlainText(transform);
   showing_ = false;
+}
+
+void ProgramEditors::ShowNothing() {
+  showing_ = true;
+  group_->clear();
+  name_->clear();
+  init_->clear();
+  transform_->clear();
+  showing_ = false;
+  setEnabled(false);
+}
+
+QString ProgramEditors::StorageRefusal() const {
+  for (const QString& refusal : {NameRefusal(tr("group name"), group_->text()),
+                                 NameRefusal(tr("program name"), name_->text()),
+                                 TextRefusal(tr("Initialize"), init_->toPlainText()),
+                                 TextRefusal(tr("Transform"), transform_->toPlainText())}) {
+    if (!refusal.isEmpty()) return refusal;
+  }
+  return {};
 }
 
 void ProgramEditors::ReadNames(char group[kNameTextSize], char name[kNameTextSize]) const {
@@ -87,10 +138,20 @@ std::string ProgramEditors::InitText() const { return SessionText(init_->toPlain
 std::string ProgramEditors::TransformText() const { return SessionText(transform_->toPlainText()); }
 
 void ProgramEditors::TypeProgram(const EditedProgram& program) {
+  setEnabled(true);
   group_->setText(ShownName(program.group));
   name_->setText(ShownName(program.name));
   init_->ReplaceText(ShownText(program.texts.initText));
   transform_->ReplaceText(ShownText(program.texts.transformText));
+}
+
+bool ProgramEditors::Edited() const {
+  return unedited_ != QStringList{group_->text(), name_->text(), init_->toPlainText(),
+                                  transform_->toPlainText()};
+}
+
+void ProgramEditors::KeepAsUnedited() {
+  unedited_ = {group_->text(), name_->text(), init_->toPlainText(), transform_->toPlainText()};
 }
 
 void ProgramEditors::ShowFault(ProgramFault fault, int line, const QString& message) {

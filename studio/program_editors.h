@@ -5,6 +5,7 @@
 #ifndef MORFEL_STUDIO_PROGRAM_EDITORS_H
 #define MORFEL_STUDIO_PROGRAM_EDITORS_H
 
+#include <QStringList>
 #include <QWidget>
 
 #include "session/session.h"
@@ -22,13 +23,26 @@ class ProgramEditors : public QWidget {
   // Shows a program's names and texts; a text that is already shown is left
   // alone, so its undo history stays.
   void ShowProgram(const char* group, const char* name, const CurrentProgram& texts);
-  // The names as the user left them, cut to what a name may hold.
+  // Empties and disables the editors: no program could be loaded into them,
+  // and nothing in them may be stored over one.
+  void ShowNothing();
+  // Why the names or texts cannot be stored as the user typed them (a
+  // character the library's texts cannot hold, a name too long); empty when
+  // they can.
+  QString StorageRefusal() const;
+  // The names as the user left them; StorageRefusal says first whether they
+  // fit.
   void ReadNames(char group[kNameTextSize], char name[kNameTextSize]) const;
   // The texts as the session holds them (CR LF, 8-bit), not cut.
   std::string InitText() const;
   std::string TransformText() const;
   // As typed by the user: one step to undo.
   void TypeProgram(const EditedProgram& program);
+
+  // Whether the names or texts differ from what KeepAsUnedited last saw.
+  bool Edited() const;
+  // What the editors hold now is what the library holds.
+  void KeepAsUnedited();
 
   // Marks the faulty line of a text with message, or clears every mark.
   void ShowFault(ProgramFault fault, int line, const QString& message);
@@ -48,6 +62,7 @@ class ProgramEditors : public QWidget {
   QLabel* faultIcon_;
   QLabel* fault_;
   bool showing_ = false;
+  QStringList unedited_;  // group, name, Init and Transform as last kept
 };
 
 #endif

@@ -22,6 +22,11 @@ bool QtFrontEnd::ListFiles(const char* pattern, std::vector<std::string>* names)
   return !found.isEmpty();
 }
 
+void ShowError(QWidget* owner, const QString& text) {
+  QMessageBox box(QMessageBox::Critical, QStringLiteral("error"), text, QMessageBox::Ok, owner);
+  box.exec();
+}
+
 void ShowMessages(QWidget* owner, const UserMessages& messages) {
   for (const UserMessage& message : messages) {
     const bool error = message.kind == MessageKind::kError;

@@ -22,5 +22,7 @@ class QtFrontEnd : public FrontEnd {
 // with a stop icon, a notice titled "message" with a stop icon, a result
 // titled "message" without one.
 void ShowMessages(QWidget* owner, const UserMessages& messages);
+// A text of the studio's own in the error box.
+void ShowError(QWidget* owner, const QString& text);
 
 #endif

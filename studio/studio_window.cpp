@@ -42,17 +42,15 @@ StudioWindow::StudioWindow(const std::string& baseFolder)
   tree_->Rebuild(*context_);
   panel_->SetInterpolation(context_->settings.Interp);
   // As the main dialog opens: the chosen program with the values last used.
-  const CompileReport opened = context_->CompileCurrentProgram();
-  if (opened.choiceChanged) tree_->Rebuild(*context_);
-  context_->ReadDeclarationsOnOpening(panel_);
-  ShowChosenProgram();
-  CheckEditedProgram();
+  LoadChosenProgram(Declarations::kOnOpening);
   UserMessages warnings = context_->LibraryReadWarning();
   for (UserMessage& message : context_->HiddenProgramsWarning()) warnings.push_back(message);
   if (!warnings.empty()) {
     QTimer::singleShot(0, this, [this, warnings] { ShowMessages(this, warnings); });
   }
-  Say(tr("Ready."));
+  WatchLibrary();
+  // Why no program could be loaded stays in view.
+  if (programLoaded_) Say(tr("Ready."));
 }
 
 StudioWindow::~StudioWindow() = default;
@@ -131,8 +129,13 @@ void StudioWindow::CheckNow() {
 }
 
 // The last values and the chosen program are kept for the next start, as
-// the plug-in keeps them after OK.
+// the plug-in keeps them after OK; work not saved is asked about first.
 void StudioWindow::closeEvent(QCloseEvent* event) {
+  const SessionBusy busy(this);
+  if (!MayDropEdit(tr("quitting")) || !MayDropResult(tr("quitting"))) {
+    event->ignore();
+    return;
+  }
   TextsToSlots();
   context_->SaveSettings();
   if (job_ != nullptr) CancelApply();

@@ -5,21 +5,25 @@
 #define MORFEL_STUDIO_STUDIO_WINDOW_H
 
 #include <QMainWindow>
+#include <QStringList>
 #include <QTimer>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "session/session.h"
 #include "studio/apply_job.h"
 #include "studio/picture_planes.h"
 #include "studio/preview_worker.h"
 #include "studio/program_snapshot.h"
+#include "studio/unsaved_question.h"
 
 class ImageView;
 class LibraryTree;
 class ParameterPanel;
 class ProgramEditors;
 class QAction;
+class QFileSystemWatcher;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -56,15 +60,24 @@ class StudioWindow : public QMainWindow {
   bool PreviewSettled() const { return shownSerial_ == requestedSerial_; }
   // Checks the edited texts now, without waiting for the typing pause.
   void CheckNow();
+  // Whether the editors hold a program (false when the chosen one could not
+  // be loaded: nothing in them may be stored).
+  bool ProgramLoaded() const { return programLoaded_; }
+  // Who answers the question asked before unsaved work would be dropped.
+  void SetUnsavedAsker(UnsavedAsker asker) { asker_ = std::move(asker); }
 
  public Q_SLOTS:
   void Apply();
   void CancelApply();
+  // Reads the library file again, as another program left it: the tree
+  // follows, the editors keep what they hold. The file watcher calls it.
+  void RefreshLibrary();
 
  Q_SIGNALS:
   void previewShown();
   void applyEnded(bool finished);
   void saved(const QString& path);
+  void libraryRefreshed();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -79,7 +92,10 @@ class StudioWindow : public QMainWindow {
   void Say(const QString& text, bool trouble = false);
 
   // ---- the program and its parameters (window_program.cpp)
+  enum class Declarations { kOnOpening, kDefaults, kKeepValues };
   void ProgramChosen(int group, int program);
+  void LoadChosenProgram(Declarations declarations);
+  void ShowUnloadable(const QString& why);
   void ShowChosenProgram();
   void CheckEditedProgram();
   void ParametersChanged();
@@ -97,7 +113,6 @@ class StudioWindow : public QMainWindow {
   // Runs one of the session's operations on the editor's program.
   using EditorOperation = SessionReport (FilterContext::*)(const EditedProgram&, FrontEnd&);
   void OnEditedProgram(EditorOperation operation);
-  void ShowEditorReport(const SessionReport& report);
   void SaveProgram();
   void DeleteProgram();
   void MoveProgram();
@@ -107,6 +122,29 @@ class StudioWindow : public QMainWindow {
   void SaveParameterSet();
   void LoadParameterSet();
   void ShowHelp();
+
+  // ---- unsaved work and other writers (window_safety.cpp)
+  // While the interface's session works on its library (an operation or a
+  // question waiting for the user), a refresh waits for it to end.
+  class SessionBusy {
+   public:
+    explicit SessionBusy(StudioWindow* window);
+    ~SessionBusy();
+
+   private:
+    StudioWindow* window_;
+  };
+  // True when the edited program may be dropped: it is unchanged, or the
+  // user saved it (and the library holds it) or chose to discard it.
+  bool MayDropEdit(const QString& occasion);
+  // The same for an applied result that is not written to a file.
+  bool MayDropResult(const QString& occasion);
+  void WatchLibrary();
+  void LibraryFileTouched();
+  // Whether the library file holds a program of these names, and whether
+  // with exactly these texts.
+  bool StoredNamed(const EditedProgram& edited) const;
+  bool StoredAsEdited(const EditedProgram& edited) const;
 
   // ---- the image (window_image.cpp)
   void OpenImageChosen();
@@ -127,7 +165,8 @@ class StudioWindow : public QMainWindow {
   QImage preview_;  // the latest preview shown
   Picture result_;
   bool resultUpToDate_ = false;
-  QString pendingSave_;  // written once the running Apply finishes
+  bool resultSaved_ = false;  // the result was written to a file
+  QString pendingSave_;       // written once the running Apply finishes
   QString lastSavePath_;
   WriteSettings writeSettings_;  // as morfel's --quality, --compression, --lossless
 
@@ -136,6 +175,21 @@ class StudioWindow : public QMainWindow {
   uint64_t shownSerial_ = 0;
   QTimer checkPause_;    // the typing pause before a check
   QTimer progressTick_;  // Apply's progress bar
+
+  bool programLoaded_ = false;  // the editors hold a program, not nothing
+  // The library program the editors were filled from (or saved to), as the
+  // tree shows its names; empty when none.
+  QString loadedGroup_;
+  QString loadedName_;
+  // A program too long to load whole: only its start is shown, which must
+  // not be saved over it. {group, name}, or empty.
+  QStringList cutProgram_;
+  UnsavedAsker asker_;
+  QFileSystemWatcher* watcher_ = nullptr;
+  QString libraryPath_;
+  int sessionBusy_ = 0;
+  bool refreshWaiting_ = false;  // a refresh to run once the session is free
+  bool refreshQueued_ = false;   // the watcher's refresh is on its way
 
   LibraryTree* tree_ = nullptr;
   ImageView* view_ = nullptr;

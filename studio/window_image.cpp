@@ -90,6 +90,11 @@ bool StudioWindow::OpenImage(const QString& path, QString* error) {
     }
     return false;
   }
+  if (!MayDropResult(tr("opening another image"))) {
+    if (error != nullptr)
+      *error = tr("The result applied before is kept; %1 is not opened.").arg(path);
+    return false;
+  }
   if (job_ != nullptr) CancelApply();
   picture_ = std::move(picture);
   picturePath_ = path;
@@ -119,6 +124,10 @@ void StudioWindow::Apply() {
   if (job_ != nullptr) return;
   if (picture_ == nullptr) {
     Say(tr("Open an image first."), true);
+    return;
+  }
+  if (!programLoaded_) {
+    Say(tr("No program is loaded: choose one in the library."), true);
     return;
   }
   if (!programRuns_) {
@@ -176,6 +185,7 @@ void StudioWindow::ApplyDelivered(const ApplyOutcome& outcome) {
   }
   result_ = outcome.result;
   resultUpToDate_ = true;
+  resultSaved_ = false;
   ShowProcessed();
   ShowMessages(this, outcome.messages);  // a run that ended but has something to say
   Say(tr("Applied %1/%2 in %3 s.")
@@ -235,6 +245,7 @@ void StudioWindow::WriteResult(const QString& path) {
     return;
   }
   lastSavePath_ = path;
+  resultSaved_ = true;
   Say(tr("Saved %1.").arg(QDir::toNativeSeparators(path)));
   Q_EMIT saved(path);
 }

@@ -20,38 +20,71 @@ const char kParameterFilter[] = "Parameter (*.mfp);;All files (*)";
 
 }  // namespace
 
-// The editor's names and texts; *fits is false (after saying why) when a
-// text is longer than a program may hold, which would otherwise be cut.
+// The editor's names and texts; *fits is false (after saying why) when
+// they cannot be stored as typed, or when saving would cut a program that
+// is only partly shown.
 EditedProgram StudioWindow::ReadEditor(bool* fits) {
   EditedProgram edited = {};
+  *fits = false;
+  const QString refusal = editors_->StorageRefusal();
+  if (!refusal.isEmpty()) {
+    ShowError(this, refusal);
+    return edited;
+  }
   editors_->ReadNames(edited.group, edited.name);
+  if (!cutProgram_.isEmpty() &&
+      cutProgram_ == QStringList{ShownName(edited.group), ShownName(edited.name)}) {
+    ShowError(this, tr("%1/%2 is longer than a program may hold, so only its start is shown; "
+                       "saving that would cut the program in the library. Save it under "
+                       "another name.")
+                        .arg(cutProgram_.at(0), cutProgram_.at(1)));
+    return edited;
+  }
   const std::string init = editors_->InitText();
   const std::string transform = editors_->TransformText();
   const ProgramTextCheck runnable = CheckRunnableTexts(init.c_str(), transform.c_str());
-  *fits = runnable == kProgramTextsFit;
-  if (!*fits) {
+  if (runnable != kProgramTextsFit) {
     ShowMessages(this, {{MessageKind::kError, ProgramTextCheckMessage(runnable)}});
     return edited;
   }
+  *fits = true;
   std::memcpy(edited.texts.initText, init.c_str(), init.size() + 1);
   std::memcpy(edited.texts.transformText, transform.c_str(), transform.size() + 1);
   return edited;
 }
 
-// What an operation changed, then what it has to say, as the editor shows it.
-void StudioWindow::ShowEditorReport(const SessionReport& report) {
-  if (report.choiceChanged) tree_->Rebuild(*context_);
-  if (report.programShown) ShowChosenProgram();
-  ShowMessages(this, report.messages);
-  if (report.choiceChanged || report.programShown) CheckEditedProgram();
-}
-
+// The editors keep what the user typed whatever the operation did to the
+// session's choice (its lists may now point at another program, whose names
+// must not be put over these texts). A program the library now holds as
+// edited is saved; one it held and no longer holds was deleted, and the
+// program the session chose in its place is shown.
 void StudioWindow::OnEditedProgram(EditorOperation operation) {
+  if (!programLoaded_) {
+    Say(tr("No program is loaded, so there is nothing to store: choose one in the library, or "
+           "Program \u203a Clear to start a new one."),
+        true);
+    return;
+  }
   bool fits = false;
   const EditedProgram edited = ReadEditor(&fits);
   if (!fits) return;
+  const SessionBusy busy(this);
+  const bool wasStored = StoredNamed(edited);
   QtFrontEnd frontEnd(this);
-  ShowEditorReport((context_.get()->*operation)(edited, frontEnd));
+  const SessionReport report = (context_.get()->*operation)(edited, frontEnd);
+  tree_->Rebuild(*context_);
+  if (wasStored && !StoredNamed(edited)) {
+    LoadChosenProgram(Declarations::kDefaults);
+  } else {
+    if (StoredAsEdited(edited)) {
+      loadedGroup_ = ShownName(edited.group);
+      loadedName_ = ShownName(edited.name);
+      cutProgram_.clear();
+      editors_->KeepAsUnedited();
+    }
+    tree_->SelectNamed(loadedGroup_, loadedName_);
+  }
+  ShowMessages(this, report.messages);
 }
 
 void StudioWindow::SaveProgram() { OnEditedProgram(&FilterContext::SaveProgram); }
@@ -60,14 +93,26 @@ void StudioWindow::DeleteProgram() { OnEditedProgram(&FilterContext::DeleteProgr
 
 void StudioWindow::MoveProgram() { OnEditedProgram(&FilterContext::MoveProgramToEnd); }
 
+// The import chooses the library's first program, which the editors then
+// show: an edit not saved is asked about first.
 void StudioWindow::ImportPrograms() {
+  const SessionBusy busy(this);
+  if (!MayDropEdit(tr("importing program files"))) return;
   QtFrontEnd frontEnd(this);
-  ShowEditorReport(context_->ImportProgramFiles(frontEnd));
+  const SessionReport report = context_->ImportProgramFiles(frontEnd);
+  if (report.choiceChanged) {
+    tree_->Rebuild(*context_);
+    LoadChosenProgram(Declarations::kDefaults);
+  }
+  ShowMessages(this, report.messages);
 }
 
 // The small working program, typed in as one step the user can undo; the
 // library is not changed.
 void StudioWindow::ClearEditor() {
+  const SessionBusy busy(this);
+  if (!MayDropEdit(tr("clearing the editor"))) return;
+  programLoaded_ = true;
   editors_->TypeProgram(kClearedProgram);
   CheckNow();
 }
@@ -108,6 +153,8 @@ void StudioWindow::SaveParameterSet() {
 }
 
 void StudioWindow::LoadParameterSet() {
+  const SessionBusy busy(this);
+  if (!MayDropEdit(tr("loading a parameter set"))) return;
   const QString folder = QString::fromLocal8Bit(context_->ParameterFolder().c_str());
   const QString path = QFileDialog::getOpenFileName(this, tr("Load Parameter Set"), folder,
                                                     QString::fromLatin1(kParameterFilter));
@@ -119,9 +166,7 @@ void StudioWindow::LoadParameterSet() {
     return;
   }
   tree_->Rebuild(*context_);
-  context_->ReadDeclarations(kDeclareKeepValues, panel_);
-  ShowChosenProgram();
-  CheckEditedProgram();
+  LoadChosenProgram(Declarations::kKeepValues);
 }
 
 void StudioWindow::ShowHelp() {

@@ -1,6 +1,7 @@
 // The chosen program, its live check and its parameters, and the previews
 // that follow every change.
 #include <QLabel>
+#include <QTreeWidgetItem>
 #include <cstring>
 
 #include "studio/code_editor.h"
@@ -21,18 +22,24 @@ ProgramFault TooLongText(const std::string& init) {
 
 }  // namespace
 
+// The user chose a program in the tree. An edit not saved is not dropped
+// without asking; Cancel keeps the program shown selected.
 void StudioWindow::ProgramChosen(int group, int program) {
+  const SessionBusy busy(this);
+  const QTreeWidgetItem* groupItem = tree_->topLevelItem(group);
+  const QTreeWidgetItem* item = groupItem != nullptr ? groupItem->child(program) : nullptr;
+  if (item == nullptr) return;
+  const QString groupName = groupItem->text(0);
+  const QString name = item->text(0);
+  if (!MayDropEdit(tr("choosing another program")) ||
+      !tree_->Refind(groupName, name, &group, &program)) {
+    tree_->SelectNamed(loadedGroup_, loadedName_);
+    return;
+  }
+  tree_->Select(group, program);
   context_->ChooseGroup(group);
   context_->ChooseProgram(program);
-  const CompileReport report = context_->CompileCurrentProgram();
-  if (report.choiceChanged) tree_->Rebuild(*context_);
-  // Another program: its parameters start from their defaults.
-  context_->ReadDeclarations(kDeclareDefaults, panel_);
-  ShowChosenProgram();
-  CheckEditedProgram();
-  if (report.status == CompileStatus::kTooLongToRun && !report.messages.empty()) {
-    Say(ShownName(report.messages.front().text.c_str()), true);
-  }
+  LoadChosenProgram(Declarations::kDefaults);
 }
 
 bool StudioWindow::ChooseProgramNamed(const QString& group, const QString& name) {
@@ -42,6 +49,56 @@ bool StudioWindow::ChooseProgramNamed(const QString& group, const QString& name)
   tree_->Select(groupPosition, programPosition);
   ProgramChosen(groupPosition, programPosition);
   return true;
+}
+
+// The chosen program's stored texts into the editors, with its parameters:
+// defaults for another program, the values last used on opening.
+void StudioWindow::LoadChosenProgram(Declarations declarations) {
+  const CompileReport report = context_->CompileCurrentProgram();
+  // Set only when no program has the chosen names: the texts then hold the
+  // session's word on it, which is no program.
+  if (report.choiceChanged) {
+    ShowUnloadable(ShownText(context_->program.initText));
+    return;
+  }
+  programLoaded_ = true;
+  loadedGroup_ = ShownName(context_->ChosenGroupName());
+  loadedName_ = ShownName(context_->ChosenProgramName());
+  cutProgram_.clear();
+  if (report.status == CompileStatus::kTooLongToRun) cutProgram_ = {loadedGroup_, loadedName_};
+  if (declarations == Declarations::kOnOpening) {
+    context_->ReadDeclarationsOnOpening(panel_);
+  } else {
+    context_->ReadDeclarations(
+        declarations == Declarations::kDefaults ? kDeclareDefaults : kDeclareKeepValues, panel_);
+  }
+  ShowChosenProgram();
+  editors_->KeepAsUnedited();
+  tree_->SelectNamed(loadedGroup_, loadedName_);
+  CheckEditedProgram();
+  if (report.status == CompileStatus::kTooLongToRun && !report.messages.empty()) {
+    Say(ShownName(report.messages.front().text.c_str()), true);
+  }
+}
+
+// No program could be loaded (the settings name one the library lacks, or
+// the library could not be read): the editors stay empty and disabled, so
+// nothing can be stored over a real program, and why is said where
+// messages go.
+void StudioWindow::ShowUnloadable(const QString& why) {
+  programLoaded_ = false;
+  programRuns_ = false;
+  loadedGroup_.clear();
+  loadedName_.clear();
+  cutProgram_.clear();
+  context_->TakeProgramTexts("", "");
+  context_->CompileProgramTexts();
+  context_->ReadDeclarations(kDeclareDefaults, panel_);
+  tree_->Rebuild(*context_);
+  tree_->Select(-1, -1);
+  editors_->ShowNothing();
+  editors_->KeepAsUnedited();
+  Say(tr("%1 Choose a program in the library.").arg(why.simplified()), true);
 }
 
 void StudioWindow::ShowChosenProgram() {
