@@ -1,7 +1,8 @@
 // The studio driven as a user drives it, headless: the preview against the
 // engine's own result, the live check's marks, Apply and Cancel, Save read
-// back through the image files, and the library file after the editor's
-// operations.
+// back through the image files, the library file after the editor's
+// operations, and nothing the user typed lost to another writer, an
+// unanswered question, a name's characters or a program that is not there.
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -14,15 +15,18 @@
 #include <QSignalSpy>
 #include <QSlider>
 #include <QStatusBar>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QTreeWidget>
 #include <memory>
 
 #include "host/host_files.h"
 #include "library/library.h"
 #include "studio/code_editor.h"
 #include "studio/image_view.h"
+#include "studio/library_tree.h"
 #include "studio/parameter_panel.h"
 #include "studio/program_editors.h"
 #include "studio/studio_window.h"
@@ -82,18 +86,40 @@ class StudioTest : public QObject {
   std::string base_;
   std::unique_ptr<StudioWindow> window_;
 
-  // A window over a fresh base folder (seeded with the starter library),
-  // with the sample photograph open and program GROUP/NAME chosen.
-  void OpenWindow(const QString& group, const QString& name) {
-    base_ = WithSeparator(folder_.filePath(QStringLiteral("base")).toStdString());
+  // A fresh base folder, seeded with the starter library.
+  void PrepareBase() {
+    static int made = 0;
+    base_ = WithSeparator(folder_.filePath(QStringLiteral("base%1").arg(++made)).toStdString());
     std::string error;
     QVERIFY2(PrepareBaseFolder(base_, &error), error.c_str());
+  }
+
+  void ShowWindow() {
     window_ = std::make_unique<StudioWindow>(base_);
     window_->show();
     QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+  }
+
+  // A window over a fresh base folder with the sample photograph open and
+  // program GROUP/NAME chosen.
+  void OpenWindow(const QString& group, const QString& name) {
+    PrepareBase();
+    ShowWindow();
     QVERIFY(window_->OpenImage(QStringLiteral(MORFEL_SAMPLE)));
     QVERIFY(window_->ChooseProgramNamed(group, name));
     QTRY_VERIFY(window_->PreviewSettled());
+  }
+
+  QByteArray LibraryBytes() {
+    char path[kPathBufferSize];
+    LibraryPath(path, sizeof path, base_.c_str());
+    QFile file(QString::fromLocal8Bit(path));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+  }
+
+  void SetNames(const QString& group, const QString& name) {
+    window_->findChild<QLineEdit*>(QStringLiteral("programGroup"))->setText(group);
+    window_->findChild<QLineEdit*>(QStringLiteral("programName"))->setText(name);
   }
 
   // The library file as morfel and the plug-in read it: "GROUP/NAME" each.
@@ -102,8 +128,8 @@ class StudioTest : public QObject {
     if (!LoadProgramLibrary(base_.c_str(), &library)) return {};
     QStringList names;
     for (int32_t i = 0; i < library.ProgramCount(); ++i) {
-      names << QString::fromLatin1(library.ProgramField(i, "Group")) + QLatin1Char('/') +
-                   QString::fromLatin1(library.ProgramField(i, "Name"));
+      names << QString::fromUtf8(library.ProgramField(i, "Group")) + QLatin1Char('/') +
+                   QString::fromUtf8(library.ProgramField(i, "Name"));
     }
     return names;
   }
@@ -227,6 +253,18 @@ class StudioTest : public QObject {
     QCOMPARE(window_->Result().width, before.width);
     QVERIFY(window_->Result().bgr != before.bgr);
     QCOMPARE(window_->Image()->bgr, before.bgr);
+
+    // The applied result is not dropped on quitting without a word.
+    for (const UnsavedAnswer answer : {UnsavedAnswer::kCancel, UnsavedAnswer::kDiscard}) {
+      QStringList asked;
+      window_->SetUnsavedAsker([&asked, answer](const UnsavedQuestion& question) {
+        asked << question.title << question.discardButton;
+        return answer;
+      });
+      Trigger(window_.get(), "quit");
+      QCOMPARE(asked, (QStringList{"Save the result?", "Discard result"}));
+      QCOMPARE(window_->isVisible(), answer == UnsavedAnswer::kCancel);
+    }
   }
 
   // Save applies when the result is not up to date, then writes through the
@@ -297,6 +335,178 @@ class StudioTest : public QObject {
     }
     QVERIFY(!StoredPrograms().contains(QStringLiteral("Mine/Spin")));
     QCOMPARE(StoredPrograms().size(), count - 1);
+  }
+
+  // Another writer adds a program while the user edits one: the tree shows
+  // it, the edit stays, and the studio's next save keeps it. The watcher's
+  // own refresh is only checked to come at all.
+  void anotherWriterChangesTheLibrary() {
+    OpenWindow(QStringLiteral("Deform"), QStringLiteral("Twirl"));
+    CodeEditor* editor = window_->Editors()->TransformEditor();
+    editor->moveCursor(QTextCursor::End);
+    QTest::keyClicks(editor, QStringLiteral("y=y;"));
+    const QString edited = editor->toPlainText();
+    QSignalSpy refreshed(window_.get(), &StudioWindow::libraryRefreshed);
+    const auto add = [this](const char* name) {
+      ProgramLibrary library;
+      QVERIFY(LoadProgramLibrary(base_.c_str(), &library));
+      QVERIFY(library.AppendProgram("Elsewhere", name, "", "x=x;\r\n") >= 0);
+      QVERIFY(SaveLibrary(base_.c_str(), library));
+    };
+    add("Added");
+    window_->RefreshLibrary();
+    int32_t group = 0;
+    int32_t program = 0;
+    QVERIFY(window_->Tree()->Find(QStringLiteral("Elsewhere"), QStringLiteral("Added"), &group,
+                                  &program));
+    QCOMPARE(window_->Tree()->currentItem()->text(0), QStringLiteral("Twirl"));
+    QCOMPARE(editor->toPlainText(), edited);
+    {
+      BoxAnswerer user({true});
+      Trigger(window_.get(), "saveProgram");
+      QCOMPARE(user.seen, QStringList{"Do you overwrite?"});
+    }
+    QVERIFY(StoredPrograms().contains(QStringLiteral("Elsewhere/Added")));
+    QVERIFY(!window_->Editors()->Edited());
+
+    add("Later");
+    QVERIFY(refreshed.wait(20000));
+    QTRY_VERIFY_WITH_TIMEOUT(window_->Tree()->Find(QStringLiteral("Elsewhere"),
+                                                   QStringLiteral("Later"), &group, &program),
+                             20000);
+  }
+
+  void unsavedEditIsAskedAbout_data() {
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<bool>("edit");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("editKept");
+    const int cancel = static_cast<int>(UnsavedAnswer::kCancel);
+    const int discard = static_cast<int>(UnsavedAnswer::kDiscard);
+    const int save = static_cast<int>(UnsavedAnswer::kSave);
+    QTest::newRow("quit, cancelled") << "quit" << true << cancel << true;
+    QTest::newRow("quit, saved") << "quit" << true << save << false;
+    QTest::newRow("quit, nothing edited") << "quit" << false << cancel << false;
+    QTest::newRow("switch, cancelled") << "switch" << true << cancel << true;
+    QTest::newRow("switch, discarded") << "switch" << true << discard << false;
+    QTest::newRow("clear, cancelled") << "clearEditor" << true << cancel << true;
+    QTest::newRow("import, cancelled") << "importPrograms" << true << cancel << true;
+  }
+
+  // Quitting, choosing another program, Clear and Import ask before an
+  // edit would be dropped; Cancel keeps everything as it was, Save stores
+  // the edit first.
+  void unsavedEditIsAskedAbout() {
+    QFETCH(QString, action);
+    QFETCH(bool, edit);
+    QFETCH(int, answer);
+    QFETCH(bool, editKept);
+    OpenWindow(QStringLiteral("Deform"), QStringLiteral("Twirl"));
+    CodeEditor* editor = window_->Editors()->TransformEditor();
+    if (edit) {
+      editor->moveCursor(QTextCursor::End);
+      QTest::keyClicks(editor, QStringLiteral("y=y;"));
+    }
+    const QString before = editor->toPlainText();
+    QStringList asked;
+    window_->SetUnsavedAsker([&asked, answer](const UnsavedQuestion& question) {
+      asked << question.title << question.saveButton << question.discardButton;
+      return static_cast<UnsavedAnswer>(answer);
+    });
+    BoxAnswerer user({true});  // "Do you overwrite?" when saving
+    if (action == QLatin1String("switch")) {
+      int32_t group = 0;
+      int32_t program = 0;
+      QVERIFY(window_->Tree()->Find(QStringLiteral("Deform"), QStringLiteral("Sample"), &group,
+                                    &program));
+      window_->Tree()->setCurrentItem(window_->Tree()->topLevelItem(group)->child(program));
+    } else {
+      Trigger(window_.get(), action.toLatin1().constData());
+    }
+    const QStringList question = {"Save the edited program?", "Save to library", "Discard changes"};
+    QCOMPARE(asked, edit ? question : QStringList());
+    if (!edit) QVERIFY(!window_->isVisible());  // nothing to ask about
+    QCOMPARE(editor->toPlainText() == before,
+             !edit || editKept || answer == int(UnsavedAnswer::kSave));
+    if (editKept) {
+      QVERIFY(window_->isVisible());
+      QVERIFY(window_->Editors()->Edited());
+      QCOMPARE(window_->Tree()->currentItem()->text(0), QStringLiteral("Twirl"));
+    }
+    if (answer == int(UnsavedAnswer::kSave)) {
+      QVERIFY(!window_->isVisible());
+      ProgramLibrary library;
+      QVERIFY(LoadProgramLibrary(base_.c_str(), &library));
+      const int index = library.FindProgram("Deform", "Twirl");
+      QCOMPARE(QString::fromUtf8(library.ProgramField(index, "Prog")).replace("\r\n", "\n"),
+               before);
+    }
+  }
+
+  // Names are stored as typed, in UTF-8, and read back so by morfel; a
+  // name the library cannot hold is refused, naming the character.
+  void namesAreStoredAsTyped() {
+    OpenWindow(QStringLiteral("Deform"), QStringLiteral("Twirl"));
+    const QString group = QStringLiteral("Мои");
+    for (const QString& name : {QStringLiteral("Вихрь"), QStringLiteral("Воронка")}) {
+      SetNames(group, name);
+      BoxAnswerer user({true});
+      Trigger(window_.get(), "saveProgram");
+      QCOMPARE(user.seen, QStringList{"Do you save as a new program?"});
+    }
+    QVERIFY(StoredPrograms().contains(QStringLiteral("Мои/Вихрь")));
+    QVERIFY(StoredPrograms().contains(QStringLiteral("Мои/Воронка")));
+    QProcess morfel;
+    morfel.start(QStringLiteral(MORFEL_BINARY), {"list", "--base", QString::fromStdString(base_)});
+    QVERIFY(morfel.waitForFinished(60000));
+    const QString listed = QString::fromUtf8(morfel.readAllStandardOutput());
+    QVERIFY(listed.contains(QStringLiteral("Мои/Вихрь\n")));
+    QVERIFY(listed.contains(QStringLiteral("Мои/Воронка\n")));
+
+    const QByteArray library = LibraryBytes();
+    SetNames(group, QStringLiteral("Half") + QChar(0xD800));
+    BoxAnswerer user({true});
+    Trigger(window_.get(), "saveProgram");
+    QCOMPARE(user.seen.size(), 1);
+    QVERIFY2(user.seen.first().contains(QStringLiteral("U+D800")), qPrintable(user.seen.first()));
+    QCOMPARE(LibraryBytes(), library);
+  }
+
+  void unloadableProgramIsNoText_data() {
+    QTest::addColumn<bool>("libraryCorrupted");
+    QTest::newRow("the settings name a missing group") << false;
+    QTest::newRow("the library cannot be read") << true;
+  }
+
+  // When the chosen program cannot be loaded the editors stay empty, the
+  // reason is in the status bar, and nothing is saved over a program.
+  void unloadableProgramIsNoText() {
+    QFETCH(bool, libraryCorrupted);
+    PrepareBase();
+    if (libraryCorrupted) {
+      char path[kPathBufferSize];
+      LibraryPath(path, sizeof path, base_.c_str());
+      QFile file(QString::fromLocal8Bit(path));
+      QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+      file.write(QByteArray("[Prog000\0]\r\nGroup=Deform\r\n", 26));
+    } else {
+      FilterSettings settings = {};
+      ParamSlot slots[kParamSlotCount] = {};
+      LoadSettings(base_.c_str(), &settings, nullptr, slots);
+      settings.GroupNo = 999;
+      QVERIFY(SaveSettings(base_.c_str(), settings, slots));
+    }
+    const QByteArray library = LibraryBytes();
+    BoxAnswerer user({});  // the library's read warning
+    ShowWindow();
+    QVERIFY(!window_->ProgramLoaded());
+    QVERIFY(!window_->Editors()->isEnabled());
+    QCOMPARE(window_->Editors()->InitText(), std::string());
+    QCOMPARE(window_->Editors()->TransformText(), std::string());
+    QVERIFY2(window_->statusBar()->currentMessage().startsWith("The function is not found."),
+             qPrintable(window_->statusBar()->currentMessage()));
+    Trigger(window_.get(), "saveProgram");
+    QCOMPARE(LibraryBytes(), library);
   }
 };
 
