@@ -136,8 +136,11 @@ void StudioWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
-  TextsToSlots();
-  context_->SaveSettings();
+  // With no program loaded the settings keep the choice they name.
+  if (programLoaded_) {
+    TextsToSlots();
+    context_->SaveSettings();
+  }
   if (job_ != nullptr) CancelApply();
   event->accept();
 }

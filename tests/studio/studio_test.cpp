@@ -389,6 +389,7 @@ class StudioTest : public QObject {
     QTest::newRow("quit, nothing edited") << "quit" << false << cancel << false;
     QTest::newRow("switch, cancelled") << "switch" << true << cancel << true;
     QTest::newRow("switch, discarded") << "switch" << true << discard << false;
+    QTest::newRow("switch, saved") << "switch" << true << save << false;
     QTest::newRow("clear, cancelled") << "clearEditor" << true << cancel << true;
     QTest::newRow("import, cancelled") << "importPrograms" << true << cancel << true;
   }
@@ -426,15 +427,19 @@ class StudioTest : public QObject {
     const QStringList question = {"Save the edited program?", "Save to library", "Discard changes"};
     QCOMPARE(asked, edit ? question : QStringList());
     if (!edit) QVERIFY(!window_->isVisible());  // nothing to ask about
-    QCOMPARE(editor->toPlainText() == before,
-             !edit || editKept || answer == int(UnsavedAnswer::kSave));
+    const bool quit = action == QLatin1String("quit");
+    QCOMPARE(editor->toPlainText() == before, !edit || editKept || quit);
+    if (action == QLatin1String("switch") && !editKept) {
+      QCOMPARE(window_->Tree()->currentItem()->text(0), QStringLiteral("Sample"));
+      QVERIFY(!window_->Editors()->Edited());
+    }
     if (editKept) {
       QVERIFY(window_->isVisible());
       QVERIFY(window_->Editors()->Edited());
       QCOMPARE(window_->Tree()->currentItem()->text(0), QStringLiteral("Twirl"));
     }
     if (answer == int(UnsavedAnswer::kSave)) {
-      QVERIFY(!window_->isVisible());
+      QCOMPARE(window_->isVisible(), !quit);
       ProgramLibrary library;
       QVERIFY(LoadProgramLibrary(base_.c_str(), &library));
       const int index = library.FindProgram("Deform", "Twirl");
