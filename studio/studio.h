@@ -14,6 +14,14 @@
 // - Apply runs over the whole image with the chosen interpolation and gives
 //   the result that Save writes through the host's image files; a cancelled
 //   Apply changes nothing.
+// - Nothing the user made is dropped without asking: an edited program
+//   before quitting, choosing another, Clear, Import or loading a parameter
+//   set; an applied result not written before quitting or opening another
+//   image (Save, Discard or Cancel; Cancel leaves everything as it was).
+// - The library file is watched: another program's change refreshes the
+//   tree, never the editors. A program that cannot be loaded leaves the
+//   editors empty, with the reason in the status bar; nothing is stored
+//   changed (names and texts are the library's bytes, UTF-8 on Linux).
 #ifndef MORFEL_STUDIO_STUDIO_H
 #define MORFEL_STUDIO_STUDIO_H
 
