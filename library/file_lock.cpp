@@ -99,7 +99,7 @@ std::string BusyMessage(const std::string& target, const std::string& lockPath) 
 
 std::string CannotLockMessage(const std::string& target, const std::string& lockPath,
                               const std::string& reason) {
-  return "\"" + target + "\" cannot be written: its lock file \"" + lockPath +
+  return "\"" + target + "\" could not be written: its lock file \"" + lockPath +
          "\" cannot be made (" + reason +
          "). Writing needs a folder you may write to, with no link in place of the lock file.";
 }
