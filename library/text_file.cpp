@@ -125,10 +125,14 @@ bool IsReadOnly(const std::string& path) {
 
 // A name no other writer picks: random digits, tried until one is free.
 std::string TemporaryName(const std::string& target) {
-  static std::random_device device;
-  static thread_local std::mt19937_64 generator(
-      (static_cast<uint64_t>(device()) << 32) ^ device() ^
-      static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
+  // One generator per thread, each seeded on its own, so threads writing at
+  // once neither share state nor draw the same names.
+  static thread_local std::mt19937_64 generator = [] {
+    std::random_device device;
+    const uint64_t now =
+        static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+    return std::mt19937_64((static_cast<uint64_t>(device()) << 32) ^ device() ^ now);
+  }();
   char digits[kTemporarySuffixDigits + 1];
   uint64_t value = generator();
   for (size_t i = 0; i < kTemporarySuffixDigits; ++i) {
