@@ -19,10 +19,20 @@
 //   longer must not be saved (see CheckProgramTexts).
 // - What is read is written back so that it reads the same: parse,
 //   serialise and parse again give the same document.
-// - Saving never loses the old file: the text goes to a temporary file in
-//   the same folder (the target's name + ".new"), which replaces the old file
-//   only once written and flushed whole. A failed save returns 0 and leaves
-//   the old file as it was. A read-only target is not replaced.
+// - Saving never loses the old file: the text goes to a temporary file of a
+//   name no other writer uses, created new (never through an existing name
+//   or link) in the target's folder, which replaces the old file only once
+//   written and flushed whole. A failed save returns 0 and leaves the old
+//   file as it was. A read-only target is not replaced. A target that is a
+//   symbolic link stays one: the file it names is replaced.
+// - One writer at a time: every save holds the lock of its file (a file
+//   beside it, the target's name + ".lock") from before it reads what it
+//   changes until the new file is in place, waiting at most kLockWaitSeconds
+//   for another writer. The temporary files of writers that were killed are
+//   removed by the next writer, under the lock. Reading takes no lock, so a
+//   read-only folder still reads; it cannot be written.
+// - Only regular files are read: a FIFO, a device or a folder is refused at
+//   once, never waited on.
 // - Files are read whole and lines are never split. Only parameter set
 //   values are cut, to the 127 characters of a slot. A library file that was
 //   not read whole (a malformed line, an unreadable file) is never written
@@ -35,6 +45,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "transform/transform.h"
@@ -52,6 +63,8 @@ constexpr int kSectionNameSize = 8;  // "Prog%03d" + NUL
 constexpr long kMaxLibraryBytes = 1048575;
 constexpr long kMaxSettingsBytes = 65535;
 constexpr int kPathBufferSize = 1024;
+// How long a writer waits for another one to finish with a file.
+constexpr double kLockWaitSeconds = 5.0;
 
 // ---------------------------------------------------------------- records
 
@@ -273,11 +286,54 @@ int LoadProgramLibrary(const char* baseFolder, ProgramLibrary* library,
                        int* stoppedAtLine = nullptr);
 // Writes the library file. Returns 1 when written; 0 when the file could not
 // be written, the library would exceed kMaxLibraryBytes, or the library was
-// loaded incomplete (the old file is kept in every case).
+// loaded incomplete (the old file is kept in every case). The whole file
+// becomes this library: for a change to the library a user keeps, use
+// UpdateLibrary, which applies it to what the file holds now.
 int SaveLibrary(const char* baseFolder, const ProgramLibrary& library);
 // Why SaveLibrary would refuse this library before writing anything, as a
 // text for the user; null when it would try to write.
 const char* LibrarySaveRefusal(const ProgramLibrary& library);
+
+// ---------------------------------------------------------------- changing a file under its lock
+
+// How a change to a file a user keeps ended.
+enum class FileUpdateStatus : int32_t {
+  kWritten,      // the file holds the change
+  kUnchanged,    // the change left the file as it was: nothing written
+  kLockBusy,     // another writer held the file longer than kLockWaitSeconds
+  kCannotLock,   // the lock file could not be made (a read-only folder, a link in its place)
+  kRefused,      // the file was not read whole, or the result could not be stored as it is
+  kWriteFailed,  // the new file could not be written or put in place
+};
+
+struct FileUpdate {
+  FileUpdateStatus status = FileUpdateStatus::kWriteFailed;
+  // For the user, naming the file and what to do; empty when it succeeded.
+  std::string message;
+  bool Succeeded() const {
+    return status == FileUpdateStatus::kWritten || status == FileUpdateStatus::kUnchanged;
+  }
+};
+
+// What an edit did to the library it was handed.
+enum class LibraryEdit : int32_t { kChanged, kUnchanged };
+using LibraryEditor = std::function<LibraryEdit(ProgramLibrary& current)>;
+
+// The one way to change the library file: under its lock, reads the file as
+// it is now into *library (emptied first; a missing file reads as empty),
+// lets edit apply its one change to it and writes the result. The edit runs
+// at most once, under the lock, so it must not ask the user anything; it is
+// not run when the lock cannot be had or the file cannot be read whole
+// (kRefused, with LibrarySaveRefusal's text). On return *library holds what
+// was read, with the edit applied when it ran: when written, what the file
+// now holds.
+FileUpdate UpdateLibrary(const char* baseFolder, const LibraryEditor& edit,
+                         ProgramLibrary* library);
+
+// SaveSettings with the outcome and its message. The file is this writer's
+// whole: it is written under its lock as one piece.
+FileUpdate StoreSettings(const char* baseFolder, const FilterSettings& settings,
+                         const ParamSlot slots[kParamSlotCount]);
 
 // ---------------------------------------------------------------- parameter sets
 
@@ -291,6 +347,8 @@ struct ParameterSet {
 // Writes "#ver 0.07", group, name and the twelve values, CR LF after each.
 // Returns 1 when written, 0 otherwise (an existing file is kept).
 int WriteParameterSet(const char* path, const ParameterSet& set);
+// WriteParameterSet with the outcome and its message (see StoreSettings).
+FileUpdate StoreParameterSet(const char* path, const ParameterSet& set);
 // Reads a parameter set file. Missing lines read as empty, long lines are
 // cut to 127 characters. Returns 1 when read, 0 when it could not be opened.
 int ReadParameterSet(const char* path, ParameterSet* set);
@@ -312,11 +370,12 @@ enum ImportOutcome {
   kImportLibraryFull = 3,    // skipped silently
   kImportCannotOpen = 4,     // message: the file name
   kImportTextTooLong = 5,    // message: the file name and the reason
+  kImportNotAFile = 6,       // a folder, FIFO or device; message: its name, skipped
 };
 
 // Reads the program file fileName from the data folder and merges it into
 // library: a program with the same group and name gets the file's texts,
-// any other is appended. Updates counters. For the two outcomes that the
+// any other is appended. Updates counters. For the three outcomes that the
 // user should hear of, writes a text into message (else it is emptied).
 ImportOutcome ImportProgramFile(const char* baseFolder, const char* fileName,
                                 ProgramLibrary* library, ImportCounters* counters, char* message,

@@ -12,7 +12,9 @@ int LoadProgramLibrary(const char* baseFolder, ProgramLibrary* library, int* sto
   std::string text;
   ReadFileResult read = ReadWholeFile(path, &text);
   if (read != kFileRead) {
-    if (read == kFileUnreadable) library->SetIncompleteLoad(-1);
+    // Only a missing file may be written in place of; anything else there
+    // (an unreadable file, a folder, a FIFO) is the user's to mend.
+    if (read != kFileMissing) library->SetIncompleteLoad(-1);
     return 0;
   }
   int stopped = library->Parse(text.data(), text.size());
@@ -64,12 +66,55 @@ const char* LibrarySaveRefusal(const ProgramLibrary& library) {
   return nullptr;
 }
 
+namespace {
+
+// Writes library over the file at path; the caller holds its lock.
+FileUpdate WriteLibraryText(const char* path, const ProgramLibrary& library) {
+  const char* refusal = LibrarySaveRefusal(library);
+  if (refusal != nullptr) return {FileUpdateStatus::kRefused, refusal};
+  size_t length = library.SerializedLength();
+  std::string text(length + 1, '\0');
+  if (library.Serialize(&text[0], text.size()) < 0) {
+    return {FileUpdateStatus::kRefused, "The library could not be put into its file's form."};
+  }
+  std::string reason;
+  if (!ReplaceFileContents(path, text.data(), length, &reason)) {
+    return {FileUpdateStatus::kWriteFailed, WriteFailureMessage(path, reason)};
+  }
+  return {FileUpdateStatus::kWritten, ""};
+}
+
+FileUpdate PathTooLong() {
+  return {FileUpdateStatus::kWriteFailed, "The data folder's path is too long."};
+}
+
+}  // namespace
+
 int SaveLibrary(const char* baseFolder, const ProgramLibrary& library) {
   if (LibrarySaveRefusal(library) != nullptr) return 0;
   char path[kPathBufferSize];
   if (!LibraryPath(path, sizeof path, baseFolder)) return 0;
-  size_t length = library.SerializedLength();
-  std::string text(length + 1, '\0');
-  if (library.Serialize(&text[0], text.size()) < 0) return 0;
-  return ReplaceFileContents(path, text.data(), length);
+  FileLock lock(path);
+  if (!lock.held()) return 0;
+  return WriteLibraryText(path, library).status == FileUpdateStatus::kWritten;
+}
+
+FileUpdate UpdateLibrary(const char* baseFolder, const LibraryEditor& edit,
+                         ProgramLibrary* library) {
+  library->Parse("");
+  library->SetIncompleteLoad(0);
+  char path[kPathBufferSize];
+  if (!LibraryPath(path, sizeof path, baseFolder)) return PathTooLong();
+  FileLock lock(path);
+  if (!lock.held()) {
+    LoadProgramLibrary(baseFolder, library);  // what the file holds, for the caller to show
+    return {lock.status(), lock.failure()};
+  }
+  LoadProgramLibrary(baseFolder, library);
+  // A file read in part keeps the programs that could not be read only if
+  // nothing is written over it.
+  const char* refusal = LibrarySaveRefusal(*library);
+  if (refusal != nullptr) return {FileUpdateStatus::kRefused, refusal};
+  if (edit(*library) == LibraryEdit::kUnchanged) return {FileUpdateStatus::kUnchanged, ""};
+  return WriteLibraryText(path, *library);
 }

@@ -41,12 +41,16 @@ char* FieldOfLine(ParameterSet* set, int line) {
 }  // namespace
 
 int WriteParameterSet(const char* path, const ParameterSet& set) {
+  return StoreParameterSet(path, set).status == FileUpdateStatus::kWritten;
+}
+
+FileUpdate StoreParameterSet(const char* path, const ParameterSet& set) {
   std::string text;
   text.append(kVersionLine).append("\r\n");
   AppendLine(&text, set.group);
   AppendLine(&text, set.name);
   for (int i = 0; i < kParamSlotCount; i++) AppendLine(&text, set.values[i]);
-  return ReplaceFileContents(path, text.data(), text.size());
+  return WriteFileUnderLock(path, text.data(), text.size());
 }
 
 int ReadParameterSet(const char* path, ParameterSet* set) {

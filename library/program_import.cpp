@@ -50,8 +50,15 @@ ImportOutcome ImportProgramFile(const char* baseFolder, const char* fileName,
   if (message != nullptr && messageSize > 0) message[0] = '\0';
   char path[kPathBufferSize];
   std::string text;
-  if (!DataPath(path, sizeof path, baseFolder, fileName) ||
-      ReadWholeFile(path, &text) != kFileRead) {
+  const ReadFileResult read = DataPath(path, sizeof path, baseFolder, fileName) != 0
+                                  ? ReadWholeFile(path, &text)
+                                  : kFileMissing;
+  if (read == kFileNotRegular) {
+    SetMessage(message, messageSize, fileName,
+               "not a regular file (a folder, FIFO or device); it is skipped.");
+    return kImportNotAFile;
+  }
+  if (read != kFileRead) {
     SetMessage(message, messageSize, fileName, nullptr);
     return kImportCannotOpen;
   }

@@ -74,8 +74,15 @@ int LoadSettings(const char* baseFolder, FilterSettings* settings, CurrentProgra
 
 int SaveSettings(const char* baseFolder, const FilterSettings& settings,
                  const ParamSlot slots[kParamSlotCount]) {
+  return StoreSettings(baseFolder, settings, slots).status == FileUpdateStatus::kWritten;
+}
+
+FileUpdate StoreSettings(const char* baseFolder, const FilterSettings& settings,
+                         const ParamSlot slots[kParamSlotCount]) {
   char path[kPathBufferSize];
-  if (!SettingsPath(path, sizeof path, baseFolder)) return 0;
+  if (!SettingsPath(path, sizeof path, baseFolder)) {
+    return {FileUpdateStatus::kWriteFailed, "The settings file's path is too long."};
+  }
   KeyValueDocument document;
   for (const SettingsField& entry : kSettingsFields) {
     int32_t value = settings.*entry.field;
@@ -95,6 +102,11 @@ int SaveSettings(const char* baseFolder, const FilterSettings& settings,
   }
   std::string text(document.SerializedLength() + 1, '\0');
   long length = document.Serialize(&text[0], text.size());
-  if (length < 0 || length + 1 > kMaxSettingsBytes) return 0;
-  return ReplaceFileContents(path, text.data(), static_cast<size_t>(length));
+  if (length < 0 || length + 1 > kMaxSettingsBytes) {
+    return {FileUpdateStatus::kRefused,
+            "The settings are not saved to \"" + std::string(path) +
+                "\": a parameter value holds a backslash followed by \"n\", which would read "
+                "back as a line break."};
+  }
+  return WriteFileUnderLock(path, text.data(), static_cast<size_t>(length));
 }

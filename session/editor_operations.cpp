@@ -48,9 +48,8 @@ int32_t FaultyDeclarationLine(ScriptEngine& engine, const char* initText) {
   return 0;
 }
 
-void Append(UserMessages* messages, UserMessages more) {
-  for (UserMessage& message : more) messages->push_back(std::move(message));
-}
+const char kLibraryFullMessage[] =
+    "The library is full (1000 programs). Delete a program before saving a new one.";
 
 }  // namespace
 
@@ -61,15 +60,18 @@ void FilterContext::TakeEditedProgram(const EditedProgram& edited) {
   TakeProgramTexts(edited.texts.initText, edited.texts.transformText);
 }
 
-UserMessages FilterContext::WriteLibraryFile() {
-  if (SaveLibrary(baseFolder.c_str(), library)) return {};
-  // The change stays in memory; the user must know it is not on disk, and
-  // why, when the library itself is the reason.
-  const char* refusal = LibrarySaveRefusal(library);
-  char message[512];
-  std::snprintf(message, sizeof message, "%s The change is not saved.",
-                refusal != nullptr ? refusal : "The library file could not be written.");
-  return {{MessageKind::kError, message}};
+void FilterContext::ReloadLibrary() {
+  library.Parse("");
+  library.SetIncompleteLoad(0);
+  LoadProgramLibrary(baseFolder.c_str(), &library);
+}
+
+UserMessages FilterContext::ChangeLibraryFile(const LibraryEditor& edit) {
+  const FileUpdate update = UpdateLibrary(baseFolder.c_str(), edit, &library);
+  if (update.Succeeded()) return {};
+  // What is shown is what the file holds, not a change that never reached it.
+  ReloadLibrary();
+  return {{MessageKind::kError, update.message + " The change is not saved."}};
 }
 
 // Refuses program texts whose stored line the library could not read back,
@@ -118,21 +120,34 @@ SessionReport FilterContext::SaveProgram(const EditedProgram& edited, FrontEnd& 
     report.messages.push_back({MessageKind::kError, ProgramTextCheckMessage(namesCheck)});
     return report;
   }
-  const int index = library.FindProgram(edited.group, edited.name);
-  if (index >= 0) {
-    if (!frontEnd.Ask("Do you overwrite?")) return report;
-    library.SetProgramTexts(index, program.initText, program.transformText);
-  } else {
-    if (library.ProgramCount() >= kMaxPrograms) {
-      report.messages.push_back(
-          {MessageKind::kError,
-           "The library is full (1000 programs). Delete a program before saving a new one."});
-      return report;
-    }
-    if (!frontEnd.Ask("Do you save as a new program?")) return report;
-    library.AppendProgram(edited.group, edited.name, program.initText, program.transformText);
+  // The question is about the library as the file holds it now.
+  ReloadLibrary();
+  const bool existed = library.FindProgram(edited.group, edited.name) >= 0;
+  if (!existed && library.ProgramCount() >= kMaxPrograms) {
+    report.messages.push_back({MessageKind::kError, kLibraryFullMessage});
+    return report;
   }
-  report.messages = WriteLibraryFile();
+  if (!frontEnd.Ask(existed ? "Do you overwrite?" : "Do you save as a new program?")) return report;
+  std::string refusal;
+  report.messages = ChangeLibraryFile([&](ProgramLibrary& current) {
+    const int index = current.FindProgram(edited.group, edited.name);
+    if (index >= 0 && !existed) {
+      // Saved by another program while the user answered: never overwritten unasked.
+      refusal = std::string("Another program saved ") + edited.group + "/" + edited.name +
+                " in the meantime; it is kept. Save again to overwrite it. The change is not "
+                "saved.";
+      return LibraryEdit::kUnchanged;
+    }
+    if (index >= 0) {
+      current.SetProgramTexts(index, program.initText, program.transformText);
+    } else if (current.AppendProgram(edited.group, edited.name, program.initText,
+                                     program.transformText) < 0) {
+      refusal = kLibraryFullMessage;
+      return LibraryEdit::kUnchanged;
+    }
+    return LibraryEdit::kChanged;
+  });
+  if (!refusal.empty()) report.messages.push_back({MessageKind::kError, refusal});
   ListGroups(edited.group);
   ListPrograms(edited.name);
   report.choiceChanged = true;
@@ -142,10 +157,16 @@ SessionReport FilterContext::SaveProgram(const EditedProgram& edited, FrontEnd& 
 
 SessionReport FilterContext::DeleteProgram(const EditedProgram& edited, FrontEnd& frontEnd) {
   TakeEditedProgram(edited);
-  const int index = library.FindProgram(edited.group, edited.name);
-  if (index >= 0 && frontEnd.Ask("Do you delete this program?")) library.CloseGap(index);
+  ReloadLibrary();
+  const bool confirmed = library.FindProgram(edited.group, edited.name) >= 0 &&
+                         frontEnd.Ask("Do you delete this program?");
   SessionReport report;
-  report.messages = WriteLibraryFile();
+  // Written whatever the answer, so the lists show the file as it is now.
+  report.messages = ChangeLibraryFile([&](ProgramLibrary& current) {
+    const int index = current.FindProgram(edited.group, edited.name);
+    if (confirmed && index >= 0) current.CloseGap(index);
+    return LibraryEdit::kChanged;
+  });
   ListGroups(edited.group);
   settings.FuncNo = 0;
   ListPrograms(nullptr);
@@ -157,8 +178,13 @@ SessionReport FilterContext::DeleteProgram(const EditedProgram& edited, FrontEnd
 SessionReport FilterContext::MoveProgramToEnd(const EditedProgram& edited, FrontEnd& frontEnd) {
   TakeEditedProgram(edited);
   SessionReport report;
-  int index = library.FindProgram(edited.group, edited.name);
-  if (index < 0) {
+  ReloadLibrary();
+  int copies = 0;
+  for (int index = library.FindProgram(edited.group, edited.name); index >= 0;
+       index = library.FindProgram(edited.group, edited.name, index + 1)) {
+    ++copies;
+  }
+  if (copies == 0) {
     report.messages.push_back({MessageKind::kNotice, "Program cannot be found."});
     return report;
   }
@@ -166,27 +192,31 @@ SessionReport FilterContext::MoveProgramToEnd(const EditedProgram& edited, Front
   // never costs the user the copies already in the library.
   report.messages = RefuseUnstorableTexts(program);
   if (!report.messages.empty()) return report;
-  int removed = 0;
-  for (; index >= 0; index = library.FindProgram(edited.group, edited.name, index)) {
-    if (!frontEnd.Ask("Do you move this program at last?")) break;
-    library.CloseGap(index);  // the same index now holds the next program
-    ++removed;
-  }
-  if (index >= 0) {
-    // Cancelled part way: copies already removed stay removed, and the file
-    // is written so that it matches what the library now holds.
-    if (removed > 0) {
-      report.messages = WriteLibraryFile();
-      ListGroups(edited.group);
-      ListPrograms(edited.name);
-      report.choiceChanged = true;
+  int approved = 0;
+  while (approved < copies && frontEnd.Ask("Do you move this program at last?")) ++approved;
+  if (approved == 0) return report;
+  // Cancelled part way, the copies approved are removed all the same and
+  // nothing is appended; every copy approved, the one move is made on what
+  // the file holds now, whatever copies it holds.
+  const bool moved = approved == copies;
+  std::string refusal;
+  report.messages = ChangeLibraryFile([&](ProgramLibrary& current) {
+    int removed = 0;
+    for (int index = current.FindProgram(edited.group, edited.name);
+         index >= 0 && (moved || removed < approved);
+         index = current.FindProgram(edited.group, edited.name, index)) {
+      current.CloseGap(index);  // the same index now holds the next program
+      ++removed;
     }
-    return report;
-  }
-  library.AppendProgram(edited.group, edited.name, program.initText, program.transformText);
+    if (moved && current.AppendProgram(edited.group, edited.name, program.initText,
+                                       program.transformText) < 0) {
+      refusal = kLibraryFullMessage;
+    }
+    return LibraryEdit::kChanged;
+  });
+  if (!refusal.empty()) report.messages.push_back({MessageKind::kError, refusal});
   ListGroups(edited.group);
   ListPrograms(edited.name);
-  Append(&report.messages, WriteLibraryFile());
   report.choiceChanged = true;
   return report;
 }

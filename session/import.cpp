@@ -20,16 +20,26 @@ SessionReport FilterContext::ImportProgramFiles(FrontEnd& frontEnd) {
     return report;
   }
   ImportCounters counters = {0, 0};
-  for (const std::string& fileName : fileNames) {
-    char message[kPathBufferSize + 128];
-    const ImportOutcome outcome = ::ImportProgramFile(baseFolder.c_str(), fileName.c_str(),
-                                                      &library, &counters, message, sizeof message);
-    // The user hears of a file that could not be taken.
-    if (outcome == kImportCannotOpen || outcome == kImportTextTooLong) {
-      report.messages.push_back({MessageKind::kError, message});
+  UserMessages fileMessages;
+  // The files are merged into the library as the file holds it now, under
+  // its lock, so a program another writer added meanwhile stays.
+  UserMessages written = ChangeLibraryFile([&](ProgramLibrary& current) {
+    for (const std::string& fileName : fileNames) {
+      char message[kPathBufferSize + 128];
+      const ImportOutcome outcome = ::ImportProgramFile(
+          baseFolder.c_str(), fileName.c_str(), &current, &counters, message, sizeof message);
+      // The user hears of a file that could not be taken, and of one that is
+      // no program file at all (a folder, FIFO or device), which is skipped.
+      if (outcome == kImportCannotOpen || outcome == kImportTextTooLong) {
+        fileMessages.push_back({MessageKind::kError, message});
+      } else if (outcome == kImportNotAFile) {
+        fileMessages.push_back({MessageKind::kNotice, message});
+      }
     }
-  }
-  for (UserMessage& message : WriteLibraryFile()) report.messages.push_back(std::move(message));
+    return LibraryEdit::kChanged;
+  });
+  for (UserMessage& message : fileMessages) report.messages.push_back(std::move(message));
+  for (UserMessage& message : written) report.messages.push_back(std::move(message));
   // Back to the first program of the first group, which the import may have
   // changed; the editor's texts stay those of the current program.
   settings.FuncNo = 0;

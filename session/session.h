@@ -76,9 +76,11 @@ class FrontEnd {
   // A question with Yes and No, No the default (title "message", question
   // icon). True when the user answered Yes.
   virtual bool Ask(const char* question) = 0;
-  // The names of the files that match pattern (a folder followed by a
-  // wildcard such as "*.txt"), in the order the file system gives them,
-  // folders left out. False when the search found no entry at all.
+  // The names of the entries that match pattern (a folder followed by a
+  // wildcard such as "*.txt"), in the order the file system gives them.
+  // Folders, FIFOs and devices may be among them: the import skips what is
+  // not a regular file, with a note naming it. False when the search found
+  // no entry at all.
   virtual bool ListFiles(const char* pattern, std::vector<std::string>* names) = 0;
 };
 
@@ -336,8 +338,16 @@ class FilterContext {
   // become the current program's, and the declared slots get their
   // defaults.
   CheckReport CheckProgram(const CurrentProgram& texts);
+  // The editor's changes are each applied to the library file as it is when
+  // the change is made, under the file's lock (the questions are asked
+  // before, about the file as it is then), and the library and lists are
+  // refreshed from the result: a program another front end saved meanwhile
+  // is never lost.
+  //
   // Stores the edited program: in place when its group and name exist (after
-  // "Do you overwrite?"), otherwise as a new last program.
+  // "Do you overwrite?"), otherwise as a new last program. One that another
+  // program saved after "Do you save as a new program?" is kept, not
+  // overwritten unasked.
   SessionReport SaveProgram(const EditedProgram& edited, FrontEnd& frontEnd);
   // Removes the first program with the edited group and name (after a
   // question); the library file and the lists are refreshed either way.
@@ -347,7 +357,8 @@ class FilterContext {
   // the edited texts is appended.
   SessionReport MoveProgramToEnd(const EditedProgram& edited, FrontEnd& frontEnd);
   // Merges every program file of the data folder into the library (after a
-  // question) and chooses the first program of the first group.
+  // question) and chooses the first program of the first group. Entries
+  // that are not regular files are skipped with a notice naming them.
   SessionReport ImportProgramFiles(FrontEnd& frontEnd);
   // "OK" in the editor: the slots get the declared defaults of the current
   // program, so the settings saved next carry them.
@@ -357,7 +368,12 @@ class FilterContext {
   RunReport RunPreviewOnce(const RunBudget& budget);
   void TileFullScale(int32_t areaWidth, int32_t areaHeight);
   void ShowReducedImage();
-  UserMessages WriteLibraryFile();
+  // Reads the library file again: the lists show what it holds now.
+  void ReloadLibrary();
+  // Applies edit to the library file as it is now, under its lock; the
+  // library then holds the file's contents. An error message when the
+  // change did not reach the file.
+  UserMessages ChangeLibraryFile(const LibraryEditor& edit);
   UserMessages RefuseUnstorableTexts(const CurrentProgram& texts) const;
   void TakeEditedProgram(const EditedProgram& edited);
 };

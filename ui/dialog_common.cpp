@@ -35,8 +35,10 @@ bool DialogFrontEnd::ListFiles(const char* pattern, std::vector<std::string>* na
   WIN32_FIND_DATAA found;
   HANDLE search = FindFirstFileA(pattern, &found);
   if (search == INVALID_HANDLE_VALUE) return false;
+  // Folders are listed too: the import names what it skips rather than
+  // leaving the user to wonder why a "name.txt" was not taken.
   do {
-    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) names->push_back(found.cFileName);
+    names->push_back(found.cFileName);
   } while (FindNextFileA(search, &found));
   FindClose(search);
   return true;

@@ -108,9 +108,16 @@ TEST(ParameterSet, FailedWriteKeepsTheOldFile) {
   TempFolder folder;
   std::string path = folder.DataFile("set.mfp");
   TempFolder::Write(path, "old");
-  std::filesystem::create_directory(path + ".new");
-  EXPECT_EQ(WriteParameterSet(path.c_str(), SampleSet()), 0);
+#if defined(_WIN32)
+  GTEST_SKIP() << "a full disk is played with a file size limit";
+#else
+  {
+    FileSizeLimit full(8);
+    EXPECT_EQ(WriteParameterSet(path.c_str(), SampleSet()), 0);
+  }
   EXPECT_EQ(TempFolder::Read(path), "old");
+  EXPECT_TRUE(TempFolder::Temporaries(folder.data()).empty());
+#endif
 }
 
 struct ProposalCase {

@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
+
+#if !defined(_WIN32)
+#include <sys/stat.h>
+#endif
 
 #include "library/library.h"
 #include "temp_folder.h"
@@ -14,8 +19,7 @@ const char kTwirlCrLf[] =
 class ProgramImport : public ::testing::Test {
  protected:
   ImportOutcome Import(const char* fileName) {
-    return ImportProgramFile(folder.base(), fileName, &library, &counters, message,
-                             sizeof message);
+    return ImportProgramFile(folder.base(), fileName, &library, &counters, message, sizeof message);
   }
   void WriteFile(const char* fileName, const std::string& contents) {
     TempFolder::Write(folder.DataFile(fileName), contents);
@@ -94,11 +98,8 @@ TEST_F(ProgramImport, SectionWithoutANameIsPassedOverAndKept) {
 
 TEST_F(ProgramImport, FilesWithoutTopLevelGroupOrNameAreSkippedSilently) {
   const char* const files[] = {
-      "Name=x\nInit=\nProg=\n",
-      "Group=g\n",
-      "[Prog000]\nGroup=g\nName=x\n",
-      "oops\nGroup=g\nName=x\n",
-      "",
+      "Name=x\nInit=\nProg=\n",  "Group=g\n", "[Prog000]\nGroup=g\nName=x\n",
+      "oops\nGroup=g\nName=x\n", "",
   };
   for (const char* contents : files) {
     WriteFile("p.txt", contents);
@@ -120,6 +121,42 @@ TEST_F(ProgramImport, UnreadableFileNamesItself) {
   EXPECT_EQ(Import("absent.txt"), kImportCannotOpen);
   EXPECT_STREQ(message, "absent.txt");
   EXPECT_EQ(counters.added + counters.overwritten, 0);
+}
+
+// Only regular files are read: a FIFO (which would block a reader until a
+// writer came), a device and a folder named like a program file are skipped
+// at once, named in the message; a library file that is one is not read and
+// never written over.
+TEST_F(ProgramImport, WhatIsNoRegularFileIsSkippedWithoutWaiting) {
+  struct Case {
+    const char* name;
+    int kind;  // 0 folder, 1 FIFO, 2 link to a device
+  } cases[] = {{"folder.txt", 0}, {"fifo.txt", 1}, {"zero.txt", 2}};
+  for (const Case& c : cases) {
+    const std::string path = folder.DataFile(c.name);
+#if defined(_WIN32)
+    if (c.kind != 0) continue;
+#else
+    if (c.kind == 1) {
+      ASSERT_EQ(mkfifo(path.c_str(), 0644), 0);
+    }
+    if (c.kind == 2) std::filesystem::create_symlink("/dev/zero", path);
+#endif
+    if (c.kind == 0) std::filesystem::create_directory(path);
+    Watchdog watchdog("reading a FIFO or device");
+    EXPECT_EQ(Import(c.name), kImportNotAFile) << c.name;
+    EXPECT_EQ(std::string(message), std::string(c.name) +
+                                        ": not a regular file (a folder, FIFO or device); it "
+                                        "is skipped.");
+  }
+  EXPECT_EQ(counters.added + counters.overwritten, 0);
+#if !defined(_WIN32)
+  ASSERT_EQ(mkfifo(folder.DataFile("Morfel.ini").c_str(), 0644), 0);
+  Watchdog watchdog("reading a FIFO as the library");
+  EXPECT_EQ(LoadProgramLibrary(folder.base(), &library), 0);
+  EXPECT_EQ(library.incompleteLoad(), -1);
+  EXPECT_EQ(SaveLibrary(folder.base(), library), 0);
+#endif
 }
 
 TEST_F(ProgramImport, FileLongerThan2048BytesIsReadWhole) {

@@ -3,10 +3,14 @@
 // the file search played by a recording front end.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "session/session.h"
@@ -261,6 +265,139 @@ TEST(FilterContext, ImportListsTheDataFolderThroughTheFrontEnd) {
   EXPECT_EQ(report.messages[1].kind, MessageKind::kResult);
   EXPECT_EQ(report.messages[1].text, "1 new program(s) are added. 0 program(s) are overwritten.");
   EXPECT_EQ(Names(context->groupList), std::vector<std::string>{"Colour"});
+}
+
+// The programs of the library file, as "group/name" in order.
+std::vector<std::string> StoredNames(const TempFolder& folder) {
+  ProgramLibrary stored;
+  LoadProgramLibrary(folder.base(), &stored);
+  std::vector<std::string> names;
+  for (int i = 0; i < stored.ProgramCount(); ++i) {
+    names.push_back(std::string(stored.ProgramField(i, "Group")) + "/" +
+                    stored.ProgramField(i, "Name"));
+  }
+  return names;
+}
+
+// A user who, while a question is open, lets another front end change the
+// library file: the change asked about must apply to the file as it is then.
+class InterleavingFrontEnd : public RecordingFrontEnd {
+ public:
+  std::function<void()> meanwhile;
+  bool Ask(const char* question) override {
+    if (meanwhile) std::exchange(meanwhile, nullptr)();
+    return RecordingFrontEnd::Ask(question);
+  }
+};
+
+TEST(FilterContext, EditorOperationsApplyToTheFileAsItIsWhenTheyWrite) {
+  using Operation = std::function<SessionReport(FilterContext&, FrontEnd&)>;
+  struct Case {
+    const char* what;
+    Operation operation;
+    const char* otherSaves;  // the name the other front end saves meanwhile
+    std::vector<std::string> stored;
+    const char* error;  // part of the one error expected, or ""
+  };
+  const Case cases[] = {
+      {"save",
+       [](FilterContext& c, FrontEnd& u) { return c.SaveProgram(Edited("G", "Mine", "x=1;"), u); },
+       "Other",
+       {"G/Old", "G/Other", "G/Mine"},
+       ""},
+      {"save as new what another saved meanwhile",
+       [](FilterContext& c, FrontEnd& u) { return c.SaveProgram(Edited("G", "New", "x=1;"), u); },
+       "New",
+       {"G/Old", "G/New"},
+       "Another program saved G/New in the meantime; it is kept."},
+      {"delete",
+       [](FilterContext& c, FrontEnd& u) { return c.DeleteProgram(Edited("G", "Old", ""), u); },
+       "Other",
+       {"G/Other"},
+       ""},
+      {"move",
+       [](FilterContext& c, FrontEnd& u) {
+         return c.MoveProgramToEnd(Edited("G", "Old", "x=3;"), u);
+       },
+       "Other",
+       {"G/Other", "G/Old"},
+       ""},
+      {"import",
+       [](FilterContext& c, FrontEnd& u) { return c.ImportProgramFiles(u); },
+       "Other",
+       {"G/Old", "G/Other", "Colour/Sepia"},
+       ""},
+  };
+  for (const Case& c : cases) {
+    TempFolder folder;
+    TempFolder::Write(folder.DataFile("a.txt"), "Group=Colour\nName=Sepia\nInit=\nProg=R=G;\n");
+    std::unique_ptr<FilterContext> mine = OpenSession(folder, {{"G", "Old", "", "x=0;"}});
+    std::unique_ptr<FilterContext> other = OpenSession(folder, {});
+    InterleavingFrontEnd user;
+    user.answers = {true};
+    user.files = {"a.txt"};
+    user.meanwhile = [&] {
+      RecordingFrontEnd otherUser;
+      otherUser.answers = {true};
+      EXPECT_TRUE(
+          other->SaveProgram(Edited("G", c.otherSaves, "y=2;"), otherUser).messages.empty());
+    };
+    const SessionReport report = c.operation(*mine, user);
+    EXPECT_EQ(StoredNames(folder), c.stored) << c.what;
+    std::vector<std::string> errors;
+    for (const UserMessage& message : report.messages) {
+      if (message.kind == MessageKind::kError) errors.push_back(message.text);
+    }
+    EXPECT_EQ(errors.size(), *c.error != '\0' ? 1u : 0u) << c.what;
+    for (const std::string& error : errors) EXPECT_EQ(error.rfind(c.error, 0), 0u) << error;
+    EXPECT_EQ(mine->library.ProgramCount(), static_cast<int>(c.stored.size())) << c.what;
+  }
+}
+
+// Two front ends on one data folder, each saving or importing programs of
+// its own in a loop on its own thread: every change reported done is in the
+// file at the end.
+TEST(FilterContext, TwoFrontEndsWritingAtOnceLoseNoProgram) {
+  TempFolder folder;
+  constexpr int kRounds = 12;
+  for (int i = 0; i < kRounds; ++i) {
+    TempFolder::Write(folder.DataFile(("b" + std::to_string(i) + ".txt").c_str()),
+                      "Group=Imported\nName=b" + std::to_string(i) + "\nInit=\nProg=R=G;\n");
+  }
+  std::vector<std::string> failures[2];
+  auto work = [&](int who) {
+    std::unique_ptr<FilterContext> context = CreateFilterContext(folder.base());
+    context->LoadSettingsAndLibrary();
+    RecordingFrontEnd user;
+    for (int i = 0; i < kRounds; ++i) {
+      const std::string name = (who == 0 ? "a" : "b") + std::to_string(i);
+      user.answers = {true};
+      user.files = {name + ".txt"};
+      const SessionReport report =
+          who == 0 ? context->SaveProgram(Edited("Saved", name.c_str(), "x=1;"), user)
+                   : context->ImportProgramFiles(user);
+      for (const UserMessage& message : report.messages) {
+        if (message.kind == MessageKind::kError) failures[who].push_back(message.text);
+      }
+      if (context->library.FindProgram(who == 0 ? "Saved" : "Imported", name.c_str()) < 0) {
+        failures[who].push_back(name + " is not in the library after its change");
+      }
+    }
+  };
+  std::thread saving(work, 0);
+  std::thread importing(work, 1);
+  saving.join();
+  importing.join();
+  EXPECT_EQ(failures[0], std::vector<std::string>{});
+  EXPECT_EQ(failures[1], std::vector<std::string>{});
+  const std::vector<std::string> stored = StoredNames(folder);
+  EXPECT_EQ(stored.size(), static_cast<size_t>(2 * kRounds));
+  for (int i = 0; i < kRounds; ++i) {
+    for (const char* program : {"Saved/a", "Imported/b"}) {
+      const std::string name = program + std::to_string(i);
+      EXPECT_NE(std::find(stored.begin(), stored.end(), name), stored.end()) << name;
+    }
+  }
 }
 
 }  // namespace

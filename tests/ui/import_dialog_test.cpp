@@ -2,6 +2,11 @@
 #include <string>
 #include <vector>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
+#include "tests/library/temp_folder.h"
 #include "tests/ui/editor_fixture.h"
 
 namespace {
@@ -21,7 +26,8 @@ void ClickImport(ScriptedUser& user) {
 // A program file, each line ended by lineEnd.
 std::string RippleFile(const std::string& lineEnd) {
   std::string text;
-  for (const char* line : {"Group=Deform", "Name=Ripple", "Init=a=1;\\nb=2;\\n", "Prog=x=x+a;\\n"}) {
+  for (const char* line :
+       {"Group=Deform", "Name=Ripple", "Init=a=1;\\nb=2;\\n", "Prog=x=x+a;\\n"}) {
     text += line + lineEnd;
   }
   return text;
@@ -39,8 +45,8 @@ TEST_F(EditorTest, ImportOfTheSameFileTwiceAddsOnceThenOverwrites) {
   user.AnswerMessageBox(IDOK);
   user.ClickButton(IDCANCEL);
   RunEditor(user);
-  EXPECT_EQ(Boxes(user), (std::vector<std::string>{kQuestion, Summary(1, 0), kQuestion,
-                                                   Summary(0, 1)}));
+  EXPECT_EQ(Boxes(user),
+            (std::vector<std::string>{kQuestion, Summary(1, 0), kQuestion, Summary(0, 1)}));
   EXPECT_EQ(ReadLibrary(), (std::vector<StoredProgram>{
                                Program("Colour", "Grey"),
                                Program("Deform", "Ripple", "a=1;\r\nb=2;\r\n", "x=x+a;\r\n")}));
@@ -56,7 +62,8 @@ TEST_F(EditorTest, ACrLfProgramFileImportsLikeAnLfOne) {
     user.AnswerMessageBox(IDOK);
     user.ClickButton(IDCANCEL);
     RunEditor(user);
-    EXPECT_EQ(Boxes(user).back(), Summary(1, 0)) << "line end " << (lineEnd[0] == '\r' ? "CR LF" : "LF");
+    EXPECT_EQ(Boxes(user).back(), Summary(1, 0))
+        << "line end " << (lineEnd[0] == '\r' ? "CR LF" : "LF");
     results.push_back(ReadLibrary());
   }
   EXPECT_EQ(results[0], results[1]);
@@ -119,16 +126,31 @@ TEST_F(EditorTest, ImportNamesAFileItRefuses) {
   EXPECT_EQ(Boxes(user)[2], Summary(1, 0));
 }
 
+// A folder or a FIFO named like a program file is skipped with a note naming
+// it; the FIFO is never waited on.
 TEST_F(EditorTest, ImportSkipsAFolderNamedLikeAProgramFile) {
   WriteLibrary({Program("Colour", "Grey")});
+  std::vector<std::string> expected = {kQuestion};
+  std::vector<std::string> skipped = {"folder.txt"};
   std::filesystem::create_directories(DataFile("folder.txt"));
+#ifndef _WIN32
+  ASSERT_EQ(mkfifo(DataFile("fifo.txt").c_str(), 0644), 0);
+  skipped.insert(skipped.begin(), "fifo.txt");
+#endif
   WriteFile(DataFile("ripple.txt"), kWaveFile);
   ScriptedUser user;
   ClickImport(user);
+  for (const std::string& name : skipped) {
+    user.AnswerMessageBox(IDOK);
+    expected.push_back("message: " + name +
+                       ": not a regular file (a folder, FIFO or device); it is skipped.");
+  }
   user.AnswerMessageBox(IDOK);
   user.ClickButton(IDCANCEL);
+  Watchdog watchdog("an import with a FIFO in the data folder");
   RunEditor(user);
-  EXPECT_EQ(Boxes(user), (std::vector<std::string>{kQuestion, Summary(1, 0)}));
+  expected.push_back(Summary(1, 0));
+  EXPECT_EQ(Boxes(user), expected);
 }
 
 }  // namespace
