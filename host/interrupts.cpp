@@ -87,7 +87,7 @@ void EndAsClosedPipe() {
   raise(SIGPIPE);
   _exit(128 + SIGPIPE);
 #else
-  ExitProcess(1);
+  std::_Exit(1);
 #endif
 }
 

@@ -247,7 +247,6 @@ int WriteOutputFile(const std::string& path, const std::vector<uint8_t>& bytes,
   std::string reason;
 #ifdef _WIN32
   std::string target = path;
-  int mode = 0;
 #else
   std::string target = LinkTarget(path);
   mode_t mode = 0;
