@@ -77,9 +77,9 @@ void Grow(std::vector<uint8_t>* bytes, size_t adding, uint64_t maxBytes) {
 }
 
 // Reads to the end, never keeping more than the bound.
-bool ReadBounded(int descriptor, const InputBound& bound, std::vector<uint8_t>* bytes,
+bool ReadBounded(int descriptor, const InputBound& bound, bool stream, std::vector<uint8_t>* bytes,
                  std::string* reason) {
-  bool startSeen = !bound.acceptsStart;
+  bool startSeen = !stream || !bound.acceptsStart;
   uint8_t buffer[1 << 16];
   for (;;) {
     long count = ReadSome(descriptor, buffer, sizeof buffer);
@@ -123,7 +123,7 @@ bool ReadOpened(int descriptor, bool streamAllowed, const InputBound& bound,
   StopNonBlocking(descriptor);
   bytes->reserve(static_cast<size_t>(expected));
   AdviseHugePages(bytes->data(), static_cast<size_t>(expected));
-  return ReadBounded(descriptor, bound, bytes, reason);
+  return ReadBounded(descriptor, bound, !IsRegular(info), bytes, reason);
 }
 
 }  // namespace

@@ -7,9 +7,10 @@
 // - Nothing past `maxBytes` is kept: a regular file (standard input
 //   redirected from one included) is refused by its size before a byte is
 //   read; a pipe once it has given more than that.
-// - When `acceptsStart` is set, it sees the first `startBytes` bytes (or the
-//   whole input, when shorter) as soon as they arrive and may refuse them,
-//   so that a stream that is plainly no input of the kind ends at once.
+// - When `acceptsStart` is set, it sees the first `startBytes` bytes of a
+//   stream (or the whole stream, when shorter) as soon as they arrive and
+//   may refuse them, so that a stream that is plainly no input of the kind
+//   ends at once. A regular file, bounded by its size, is read whole.
 #ifndef MORFEL_HOST_INPUT_FILE_H
 #define MORFEL_HOST_INPUT_FILE_H
 
