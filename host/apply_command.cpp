@@ -211,6 +211,14 @@ PictureOutcome ApplyToPicture(const Options& options, const ApplyPlan& plan,
     return PictureOutcome::kPictureFailed;
   }
   Note(options, notes);
+  // The result has the input's size: a size the output's format cannot
+  // store is said now rather than after the run.
+  ImageFormat format =
+      options.format != ImageFormat::kUnknown ? options.format : FormatByName(job.output);
+  if (!FitsFormat(format, input.width, input.height, false, &error)) {
+    Fail("cannot write " + (job.output == "-" ? "standard output" : job.output) + ": " + error);
+    return PictureOutcome::kPictureFailed;
+  }
   times.decoded = Seconds();
 
   HostMessageLog log;

@@ -11,6 +11,9 @@
 
 #include "host/codecs.h"
 
+// format_limits.cpp refuses larger pictures before they come here.
+static_assert(JPEG_MAX_DIMENSION == 65500L, "libjpeg's largest side is in format_limits.cpp");
+
 namespace {
 
 // libjpeg reports errors by calling error_exit, which must not return: it

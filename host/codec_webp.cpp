@@ -4,6 +4,9 @@
 
 #include "host/codecs.h"
 
+// format_limits.cpp refuses larger pictures before they come here.
+static_assert(WEBP_MAX_DIMENSION == 16383, "WebP's largest side is in format_limits.cpp");
+
 namespace {
 
 const char* StatusText(VP8StatusCode status) {
@@ -61,10 +64,6 @@ bool DecodeWebp(const Bytes& file, const ReadSettings& settings, Picture* pictur
 
 bool EncodeWebp(const Picture& picture, bool alpha, const WriteSettings& settings, Bytes* file,
                 std::string* error) {
-  if (picture.width > WEBP_MAX_DIMENSION || picture.height > WEBP_MAX_DIMENSION) {
-    *error = "WebP takes at most " + std::to_string(WEBP_MAX_DIMENSION) + " pixels a side";
-    return false;
-  }
   const uint8_t* pixels = picture.bgr.data();
   Bytes bgra;
   int stride = picture.width * 3;

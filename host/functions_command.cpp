@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "host/standard_output.h"
 #include "host/commands.h"
 #include "script/script.h"
 
@@ -105,16 +106,16 @@ const Described* Describe(const char* name) {
 }  // namespace
 
 int FunctionsCommand(const Options&) {
-  std::printf("Built-in functions (positions are offsets from the centre cx, cy):\n");
+  PrintOut("Built-in functions (positions are offsets from the centre cx, cy):\n");
   for (int i = 0; BuiltinTable[i].name != nullptr; ++i) {
     const Described* function = Describe(BuiltinTable[i].name);
     std::string call = std::string(BuiltinTable[i].name) + "(" +
                        (function != nullptr ? function->arguments : "") + ")";
-    std::printf("  %-26s %s\n", call.c_str(), function != nullptr ? function->text : "");
+    PrintOut("  %-26s %s\n", call.c_str(), function != nullptr ? function->text : "");
   }
-  std::printf("\nBuilt-in variables (set before every run):\n");
+  PrintOut("\nBuilt-in variables (set before every run):\n");
   for (const Described& variable : kVariables) {
-    std::printf("  %-10s %s\n", variable.name, variable.text);
+    PrintOut("  %-10s %s\n", variable.name, variable.text);
   }
   return 0;
 }

@@ -3,8 +3,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <random>
 
+#include "host/input_file.h"
 #include "host/output_file.h"
 #include "library/library.h"
 
@@ -92,24 +92,6 @@ int SeedLibrary(const std::string& baseFolder, std::string* error) {
   return 1;
 }
 
-std::string MakeTemporaryFolder() {
-  fs::path parent = fs::temp_directory_path();
-#ifdef _WIN32
-  std::random_device random;
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    fs::path folder = parent / ("morfel-" + std::to_string(random()));
-    std::error_code error;
-    if (fs::create_directory(folder, error)) return folder.string();
-  }
-  return "";
-#else
-  std::string pattern = (parent / "morfel-XXXXXX").string();
-  std::vector<char> buffer(pattern.begin(), pattern.end());
-  buffer.push_back('\0');
-  return mkdtemp(buffer.data()) != nullptr ? std::string(buffer.data()) : std::string();
-#endif
-}
-
 // Makes the user's data folder images visible in the scratch data folder.
 void LinkImages(const std::string& userBase, const std::string& scratchBase) {
   std::error_code error;
@@ -173,7 +155,8 @@ ScratchBase::~ScratchBase() {
 
 int ScratchBase::Create(const std::string& userBaseFolder, const AdHocProgram* program,
                         std::string* error) {
-  std::string folder = MakeTemporaryFolder();
+  RemoveStaleRunFolders();
+  std::string folder = runFolder_.Create();
   if (folder.empty()) {
     *error = "cannot create a temporary folder";
     return 0;
@@ -210,8 +193,13 @@ int ScratchBase::Create(const std::string& userBaseFolder, const AdHocProgram* p
 }
 
 int ReadTextFile(const std::string& path, std::string* text, std::string* error) {
+  // Two texts of at most 2047 characters: a larger file is no program.
+  InputBound bound;
+  bound.maxBytes = 1 << 20;
+  bound.tooLarge =
+      "larger than any program file can be (" + std::to_string(bound.maxBytes) + " bytes)";
   std::vector<uint8_t> bytes;
-  if (!ReadInputFile(path, &bytes, error)) return 0;
+  if (!ReadInputFile(path, bound, &bytes, error)) return 0;
   text->assign(bytes.begin(), bytes.end());
   return 1;
 }

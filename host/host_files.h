@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "host/interrupts.h"
+#include "host/run_folders.h"
 
 // One program of the starter library, or its stencil image.
 struct StarterFile {
@@ -47,7 +48,8 @@ struct AdHocProgram {
 // A temporary base folder holding a library of exactly one program, whose
 // data folder links to the images of the user's data folder so that LoadBmp
 // still finds them. Removed with everything in it on destruction, or when
-// the process is interrupted.
+// the process is interrupted; a later run removes it when this process was
+// killed outright (see run_folders.h).
 class ScratchBase {
  public:
   ScratchBase() = default;
@@ -59,6 +61,7 @@ class ScratchBase {
   const std::string& folder() const { return folder_; }
 
  private:
+  RunFolder runFolder_;  // declared first: the lock outlives the folder
   std::string folder_;
   std::unique_ptr<InterruptCleanup> cleanup_;
 };

@@ -9,6 +9,7 @@
 
 #include "host/codecs.h"
 #include "host/image_files.h"
+#include "host/input_file.h"
 #include "host/output_file.h"
 
 namespace {
@@ -68,6 +69,27 @@ std::string TraitsNote(const std::string& name, const SourceTraits& traits) {
 
 bool HasTransparency(const Picture& picture) {
   return std::any_of(picture.t.begin(), picture.t.end(), [](uint8_t v) { return v != 255; });
+}
+
+// The most bytes a file of an image within the pixel limit can need:
+// 16-bit RGBA samples stored uncompressed (8 bytes a pixel), an eighth more
+// for row filters, strips and block framing, and 64 MB for colour profiles
+// and other metadata. Anything larger is refused before it is read whole.
+InputBound ImageFileBound(const ReadSettings& settings, const std::string& name) {
+  const uint64_t pixels = static_cast<uint64_t>(std::min(settings.maxPixels, kMaxPicturePixels));
+  InputBound bound;
+  bound.maxBytes = pixels * 9 + (uint64_t{64} << 20);
+  bound.tooLarge = "larger than any image of at most " + std::to_string(settings.maxPixels) +
+                   " pixels can be (" + std::to_string(bound.maxBytes) +
+                   " bytes); --max-pixels raises the limit";
+  // A stream that starts like no image ends at once, not at the bound.
+  bound.startBytes = 16;
+  bound.acceptsStart = [name](const Bytes& start, std::string* reason) {
+    if (Recognise(start, name) != ImageFormat::kUnknown) return true;
+    *reason = "not an image in a known format";
+    return false;
+  };
+  return bound;
 }
 
 void AddNote(ImageNotes* notes, const std::string& line) {
@@ -202,6 +224,10 @@ int EncodePicture(const std::string& name, ImageFormat format, const Picture& pi
     AddNote(notes,
             name + ": " + FormatName(format) + " has no transparency; the T plane is dropped");
   }
+  if (!FitsFormat(format, picture.width, picture.height, alpha, &reason)) {
+    *error = "cannot write " + name + ": " + reason;
+    return 0;
+  }
   bool ok = false;
   try {
     ok = CodecFor(format).encode(picture, alpha, settings, file, &reason);
@@ -215,7 +241,7 @@ int EncodePicture(const std::string& name, ImageFormat format, const Picture& pi
 int ReadPicture(const std::string& path, Picture* picture, std::string* error,
                 const ReadSettings& settings, ImageNotes* notes) {
   Bytes file;
-  if (!ReadInputFile(path, &file, error)) return 0;
+  if (!ReadInputFile(path, ImageFileBound(settings, path), &file, error)) return 0;
   return DecodePicture(path == "-" ? "standard input" : path, file, settings, picture, notes,
                        error);
 }

@@ -13,9 +13,14 @@
 //   Running out of memory is an error with a reason, never an abort.
 // - Every input becomes 8-bit RGB plus T; a JPEG comes out upright by its
 //   EXIF orientation. What was lost on the way is listed in `notes`.
-// - Writing never leaves a partial file: the bytes go to "OUTPUT.part" in the
-//   same folder, are flushed and synced, and the file is renamed over the
-//   output only once it is complete (see output_file.h).
+// - Reading takes no more of a file or of standard input than an image of
+//   the pixel limit can need, and stops a stream that starts like no image
+//   (see input_file.h).
+// - Writing refuses a size the format cannot store before anything is
+//   written. It never leaves a partial file: the bytes go to a temporary
+//   file of a name of their own in the same folder, are flushed and synced,
+//   and the file is renamed over the output only once it is complete (see
+//   output_file.h).
 #ifndef MORFEL_HOST_IMAGE_FILES_H
 #define MORFEL_HOST_IMAGE_FILES_H
 
@@ -62,6 +67,9 @@ const char* FormatName(ImageFormat format);
 std::string FormatExtension(ImageFormat format);
 // Whether this build writes the format; with the reason when not.
 bool CanWrite(ImageFormat format, std::string* reason);
+// Whether the format can store a picture of the size, with alpha or
+// without. Returns 1, or 0 with the reason.
+int FitsFormat(ImageFormat format, int64_t width, int64_t height, bool alpha, std::string* reason);
 // The formats this build writes, as a list for messages: "png, jpg, ...".
 std::string WritableExtensions();
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -73,6 +74,21 @@ void StopAfter(double seconds, const std::string& message) {
     RemoveRegistered();
     std::_Exit(1);
   }).detach();
+}
+
+void EndAsClosedPipe() {
+  RemoveRegistered();
+#ifndef _WIN32
+  std::signal(SIGPIPE, SIG_DFL);
+  sigset_t pipe;
+  sigemptyset(&pipe);
+  sigaddset(&pipe, SIGPIPE);
+  pthread_sigmask(SIG_UNBLOCK, &pipe, nullptr);
+  raise(SIGPIPE);
+  _exit(128 + SIGPIPE);
+#else
+  std::_Exit(1);
+#endif
 }
 
 InterruptCleanup::InterruptCleanup(const std::string& path) : path_(path) {

@@ -20,6 +20,11 @@ void WatchInterrupts();
 // once, after WatchInterrupts; it covers the rest of the command.
 void StopAfter(double seconds, const std::string& message);
 
+// A write to a pipe whose reader has gone: removes what is registered and
+// ends the process as the closed pipe ends any writer, quietly (on POSIX by
+// SIGPIPE, even where it was ignored).
+[[noreturn]] void EndAsClosedPipe();
+
 // Removes the path (a folder with everything in it) on an interrupt while
 // the guard lives and is not released.
 class InterruptCleanup {

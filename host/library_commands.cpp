@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "host/standard_output.h"
 #include "host/commands.h"
 #include "host/host_files.h"
 #include "host/program_file.h"
@@ -139,7 +140,7 @@ int ListCommand(const Options& options) {
   ProgramLibrary library;
   if (LoadUserLibrary(baseFolder, &library) != 0) return 1;
   for (int i = 0; i < library.ProgramCount(); ++i) {
-    std::printf("%s/%s\n", Field(library, i, "Group").c_str(), Field(library, i, "Name").c_str());
+    PrintOut("%s/%s\n", Field(library, i, "Group").c_str(), Field(library, i, "Name").c_str());
   }
   char notice[256];
   if (FormatHiddenProgramsNotice(library, notice, sizeof notice) > 0) Fail(notice);
@@ -152,22 +153,20 @@ int ShowCommand(const Options& options) {
   LibraryProgram program;
   if (!FindLibraryProgram(baseFolder, options.group, options.name, &program)) return 1;
   if (options.asFile) {
-    std::fputs(ProgramFileText(options.group, options.name, program.initText, program.transformText)
-                   .c_str(),
-               stdout);
+    PutOut(ProgramFileText(options.group, options.name, program.initText, program.transformText));
     return 0;
   }
   std::vector<std::string> parameters;
   int count = DeclaredParameters(program.initText, &parameters);
-  std::printf("%s/%s\n\nInit:\n%s\nTransform:\n%s\n", options.group.c_str(), options.name.c_str(),
-              WithLf(program.initText).c_str(), WithLf(program.transformText).c_str());
+  PrintOut("%s/%s\n\nInit:\n%s\nTransform:\n%s\n", options.group.c_str(), options.name.c_str(),
+           WithLf(program.initText).c_str(), WithLf(program.transformText).c_str());
   if (count < 0) {
-    std::printf("Parameters: the declarations are malformed\n");
+    PrintOut("Parameters: the declarations are malformed\n");
   } else if (count == 0) {
-    std::printf("Parameters: none\n");
+    PrintOut("Parameters: none\n");
   } else {
-    std::printf("Parameters:\n");
-    for (const std::string& line : parameters) std::printf("%s\n", line.c_str());
+    PrintOut("Parameters:\n");
+    for (const std::string& line : parameters) PrintOut("%s\n", line.c_str());
   }
   return 0;
 }

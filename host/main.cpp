@@ -8,6 +8,7 @@
 #include "host/commands.h"
 #include "host/interrupts.h"
 #include "host/options.h"
+#include "host/standard_output.h"
 #include "host/usage.h"
 
 namespace {
@@ -17,13 +18,13 @@ int HelpCommand(const Options& options) {
                      : options.completion                    ? BashCompletion()
                      : options.helpCommand == Command::kNone ? OverviewText()
                                                              : CommandHelpText(options.helpCommand);
-  std::fputs(text.c_str(), stdout);
+  PutOut(text);
   return 0;
 }
 
 int Run(const Options& options) {
   if (options.version) {
-    std::printf("morfel %s\n", kMorfelVersion);
+    PrintOut("morfel %s\n", kMorfelVersion);
     return 0;
   }
   switch (options.command) {
@@ -59,7 +60,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   try {
-    return Run(options);
+    return FinishStandardOutput(Run(options));
   } catch (const std::bad_alloc&) {
     std::fprintf(stderr, "morfel: not enough memory\n");
     return 1;

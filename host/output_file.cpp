@@ -1,21 +1,26 @@
 #include "host/output_file.h"
 
+#include <cctype>
 #include <cerrno>
-#include <cstdio>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iostream>
-#include <iterator>
+#include <memory>
+#include <mutex>
+#include <random>
+#include <set>
 
 #include "host/interrupts.h"
-#include "image/image.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
+#include <process.h>
+#include <sys/stat.h>
+#include <windows.h>
 #else
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -24,28 +29,57 @@ namespace fs = std::filesystem;
 
 namespace {
 
+constexpr const char* kTemporaryTag = ".morfel-";
+constexpr const char* kTemporaryEnd = ".part";
+constexpr int kRandomLetters = 6;
+// Longer target names are cut in the temporary name, which must stay
+// within the 255 bytes a file name may have.
+constexpr size_t kKeptNameBytes = 200;
+// A temporary file nobody wrote to for this long, whose writer is gone, is
+// a leftover of a killed run.
+constexpr auto kLeftoverAge = std::chrono::hours(1);
+
 std::string Reason(int number) { return std::strerror(number); }
 
-#ifndef _WIN32
-
-bool ReadAll(int descriptor, std::vector<uint8_t>* bytes, std::string* reason) {
-  uint8_t buffer[1 << 16];
-  for (;;) {
-    ssize_t count = read(descriptor, buffer, sizeof buffer);
-    if (count == 0) return true;
-    if (count < 0) {
-      if (errno == EINTR) continue;
-      *reason = Reason(errno);
-      return false;
-    }
-    bytes->insert(bytes->end(), buffer, buffer + count);
+#ifdef _WIN32
+long OwnProcessId() { return static_cast<long>(_getpid()); }
+bool ProcessIsAlive(long pid) {
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(pid));
+  if (process != nullptr) {
+    DWORD code = 0;
+    bool running = GetExitCodeProcess(process, &code) && code == STILL_ACTIVE;
+    CloseHandle(process);
+    return running;
   }
+  return GetLastError() != ERROR_INVALID_PARAMETER;  // denied: someone else's, alive
 }
+long WriteSome(int descriptor, const uint8_t* data, size_t size) {
+  return _write(descriptor, data, static_cast<unsigned>(size > (1u << 30) ? (1u << 30) : size));
+}
+int CreateNew(const std::string& path) {
+  // _O_EXCL with _O_CREAT opens with CREATE_NEW: never an existing file.
+  return _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
+               _S_IREAD | _S_IWRITE);
+}
+int Commit(int descriptor) { return _commit(descriptor); }
+int CloseFile(int descriptor) { return _close(descriptor); }
+#else
+long OwnProcessId() { return static_cast<long>(getpid()); }
+bool ProcessIsAlive(long pid) { return kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM; }
+long WriteSome(int descriptor, const uint8_t* data, size_t size) {
+  return write(descriptor, data, size);
+}
+int CreateNew(const std::string& path) {
+  return open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+}
+int Commit(int descriptor) { return fsync(descriptor); }
+int CloseFile(int descriptor) { return close(descriptor); }
+#endif
 
 bool WriteAll(int descriptor, const std::vector<uint8_t>& bytes, std::string* reason) {
   size_t done = 0;
   while (done < bytes.size()) {
-    ssize_t count = write(descriptor, bytes.data() + done, bytes.size() - done);
+    long count = WriteSome(descriptor, bytes.data() + done, bytes.size() - done);
     if (count < 0) {
       if (errno == EINTR) continue;
       *reason = Reason(errno);
@@ -55,6 +89,66 @@ bool WriteAll(int descriptor, const std::vector<uint8_t>& bytes, std::string* re
   }
   return true;
 }
+
+int WriteStandardOutput(const std::vector<uint8_t>& bytes, std::string* error) {
+#ifdef _WIN32
+  _setmode(1, _O_BINARY);
+#endif
+  std::string reason;
+  if (WriteAll(1, bytes, &reason)) return 1;
+  if (errno == EPIPE) EndAsClosedPipe();
+  *error = "cannot write to standard output: " + reason;
+  return 0;
+}
+
+std::string RandomLetters() {
+  static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  static std::mutex lock;
+  // Seeded with the time and the process as well: some random devices are
+  // not random.
+  static std::mt19937_64 generator(
+      std::random_device{}() ^ static_cast<uint64_t>(OwnProcessId()) ^
+      static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
+  std::lock_guard<std::mutex> hold(lock);
+  std::string letters;
+  for (int i = 0; i < kRandomLetters; ++i) letters += kLetters[generator() % (sizeof kLetters - 1)];
+  return letters;
+}
+
+std::string TemporaryNameFor(const fs::path& target) {
+  std::string name = target.filename().string().substr(0, kKeptNameBytes);
+  name += kTemporaryTag + std::to_string(OwnProcessId()) + "-" + RandomLetters() + kTemporaryEnd;
+  return (target.parent_path() / name).string();
+}
+
+// Removes what killed writers left in the folder, once per folder and
+// process: only regular files of the temporary pattern whose writer's
+// process is gone and that nobody touched for an hour, so a file another
+// live run is writing is never taken.
+void RemoveLeftovers(const fs::path& folder) {
+  static std::mutex lock;
+  static std::set<std::string> looked;
+  {
+    std::lock_guard<std::mutex> hold(lock);
+    if (!looked.insert(folder.string()).second) return;
+  }
+  const auto now = fs::file_time_type::clock::now();
+  std::error_code error;
+  fs::directory_iterator entries(folder.empty() ? fs::path(".") : folder, error);
+  for (; !error && entries != fs::directory_iterator(); entries.increment(error)) {
+    long pid = 0;
+    const fs::path& path = entries->path();
+    if (!IsTemporaryOutputName(path.filename().string(), &pid)) continue;
+    std::error_code entryError;
+    if (!fs::is_regular_file(fs::symlink_status(path, entryError))) continue;
+    auto written = fs::last_write_time(path, entryError);
+    if (entryError || now - written < kLeftoverAge) continue;
+    if (pid == OwnProcessId() || ProcessIsAlive(pid)) continue;
+    fs::remove(path, entryError);
+  }
+}
+
+#ifndef _WIN32
 
 // The file a chain of symbolic links ends at, which is the one to replace.
 std::string LinkTarget(const std::string& path) {
@@ -86,125 +180,101 @@ bool CheckTarget(const std::string& target, mode_t* mode, std::string* reason) {
   return true;
 }
 
-bool WriteSynced(const std::string& part, mode_t mode, const std::vector<uint8_t>& bytes,
-                 std::string* reason) {
-  int descriptor = open(part.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (descriptor < 0) {
-    *reason = Reason(errno);
-    return false;
-  }
-  if (mode != 0) fchmod(descriptor, mode);  // the replaced file's mode, where we may set it
+#endif
+
+// Writes, commits to the disk and closes the new file, each result checked.
+bool FillTemporary(int descriptor, const std::vector<uint8_t>& bytes, std::string* reason) {
   bool ok = WriteAll(descriptor, bytes, reason);
-  if (ok && fsync(descriptor) != 0) {
+  if (ok && Commit(descriptor) != 0) {
     *reason = Reason(errno);
     ok = false;
   }
-  if (close(descriptor) != 0 && ok) {
+  if (CloseFile(descriptor) != 0 && ok) {
     *reason = Reason(errno);
     ok = false;
   }
   return ok;
 }
 
-#endif
+// Creates a temporary file of an unused name beside the target, registered
+// for removal on an interrupt before it exists. Returns its descriptor, or
+// -1 with a reason.
+int CreateTemporary(const std::string& target, std::string* part,
+                    std::unique_ptr<InterruptCleanup>* cleanup, std::string* reason) {
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    *part = TemporaryNameFor(target);
+    *cleanup = std::make_unique<InterruptCleanup>(*part);
+    int descriptor = CreateNew(*part);
+    if (descriptor >= 0) return descriptor;
+    int failure = errno;
+    cleanup->reset();  // the name is someone else's
+    if (failure != EEXIST) {
+      *reason = Reason(failure);
+      return -1;
+    }
+  }
+  *reason = "no unused temporary name was found";
+  return -1;
+}
 
 }  // namespace
 
-int ReadInputFile(const std::string& path, std::vector<uint8_t>* bytes, std::string* error) {
-#ifdef _WIN32
-  if (path == "-") {
-    _setmode(_fileno(stdin), _O_BINARY);
-    bytes->assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
-    return 1;
+bool IsTemporaryOutputName(const std::string& name, long* pid) {
+  const size_t endLength = std::strlen(kTemporaryEnd);
+  const size_t tagLength = std::strlen(kTemporaryTag);
+  if (name.size() < endLength || name.compare(name.size() - endLength, endLength, kTemporaryEnd)) {
+    return false;
   }
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    *error = "cannot open " + path + ": " + Reason(errno);
-    return 0;
+  size_t tag = name.rfind(kTemporaryTag);
+  if (tag == std::string::npos || tag == 0) return false;
+  size_t digits = tag + tagLength;
+  size_t dash = name.find('-', digits);
+  if (dash == std::string::npos || dash == digits || dash - digits > 10) return false;
+  if (name.size() - endLength - (dash + 1) != static_cast<size_t>(kRandomLetters)) return false;
+  for (size_t i = digits; i < dash; ++i) {
+    if (name[i] < '0' || name[i] > '9') return false;
   }
-  bytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return 1;
-#else
-  std::string reason;
-  if (path == "-") {
-    if (ReadAll(0, bytes, &reason)) return 1;
-    *error = "cannot read standard input: " + reason;
-    return 0;
+  for (size_t i = dash + 1; i < name.size() - endLength; ++i) {
+    if (!std::isalnum(static_cast<unsigned char>(name[i]))) return false;
   }
-  // Non-blocking, so that opening a FIFO cannot wait for a writer.
-  int descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  struct stat info;
-  if (descriptor < 0) {
-    reason = Reason(errno);
-  } else if (fstat(descriptor, &info) != 0) {
-    reason = Reason(errno);
-  } else if (S_ISDIR(info.st_mode)) {
-    reason = "is a directory";
-  } else if (!S_ISREG(info.st_mode)) {
-    reason = "not a regular file";
-  } else {
-    fcntl(descriptor, F_SETFL, fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
-    bytes->reserve(static_cast<size_t>(info.st_size));
-    AdviseHugePages(bytes->data(), static_cast<size_t>(info.st_size));
-    ReadAll(descriptor, bytes, &reason);
-  }
-  if (descriptor >= 0) close(descriptor);
-  if (reason.empty()) return 1;
-  *error = "cannot open " + path + ": " + reason;
-  return 0;
-#endif
+  *pid = std::stol(name.substr(digits, dash - digits));
+  return true;
 }
 
 int WriteOutputFile(const std::string& path, const std::vector<uint8_t>& bytes,
                     std::string* error) {
-#ifdef _WIN32
-  if (path == "-") {
-    _setmode(_fileno(stdout), _O_BINARY);
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() &&
-              std::fflush(stdout) == 0;
-    if (!ok) *error = "cannot write standard output: " + Reason(errno);
-    return ok ? 1 : 0;
-  }
-  std::string part = path + ".part";
-  InterruptCleanup cleanup(part);
-  // Flushed, committed to the disk and closed, each result checked.
-  FILE* out = std::fopen(part.c_str(), "wb");
-  bool ok = out != nullptr && std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size() &&
-            std::fflush(out) == 0 && _commit(_fileno(out)) == 0;
-  if (out != nullptr && std::fclose(out) != 0) ok = false;
-  std::error_code fsError;
-  if (ok) fs::rename(part, path, fsError);
-  if (!ok || fsError) {
-    fs::remove(part, fsError);
-    *error = "cannot write " + path + ": " + (ok ? fsError.message() : Reason(errno));
-    return 0;
-  }
-  return 1;
-#else
+  if (path == "-") return WriteStandardOutput(bytes, error);
   std::string reason;
-  if (path == "-") {
-    if (WriteAll(1, bytes, &reason)) return 1;
-    *error = "cannot write standard output: " + reason;
-    return 0;
-  }
+#ifdef _WIN32
+  std::string target = path;
+#else
   std::string target = LinkTarget(path);
   mode_t mode = 0;
   if (!CheckTarget(target, &mode, &reason)) {
     *error = "cannot write " + path + ": " + reason;
     return 0;
   }
-  std::string part = target + ".part";
-  InterruptCleanup cleanup(part);
-  bool ok = WriteSynced(part, mode, bytes, &reason);
-  if (ok && std::rename(part.c_str(), target.c_str()) != 0) {
-    reason = Reason(errno);
+#endif
+  RemoveLeftovers(fs::path(target).parent_path());
+  std::string part;
+  std::unique_ptr<InterruptCleanup> cleanup;
+  int descriptor = CreateTemporary(target, &part, &cleanup, &reason);
+  bool ok = descriptor >= 0;
+#ifndef _WIN32
+  if (ok && mode != 0) fchmod(descriptor, mode);  // the replaced file's mode, where we may set it
+#endif
+  ok = ok && FillTemporary(descriptor, bytes, &reason);
+  std::error_code renameError;
+  if (ok) fs::rename(part, target, renameError);
+  if (renameError) {
+    reason = renameError.message();
     ok = false;
   }
   if (!ok) {
-    unlink(part.c_str());
+    std::error_code ignored;
+    if (descriptor >= 0) fs::remove(part, ignored);
     *error = "cannot write " + path + ": " + reason;
     return 0;
   }
   return 1;
-#endif
 }

@@ -1,15 +1,21 @@
-// Whole files in and out for the morfel host, "-" naming standard input or
-// output.
+// Whole output files for the morfel host, "-" naming standard output.
 //
 // Contracts
-// - Reading opens regular files and standard input only: a folder, a FIFO
-//   or a device is refused with the reason, never waited on.
-// - Writing never leaves a partial file. The bytes go to "TARGET.part" in the
-//   target's folder, are flushed, synced and closed with every result
-//   checked, and only then renamed over the target. The target is the file
-//   a symbolic link points to, so the link stays; an existing target keeps
-//   its permissions and is refused when the user may not write it. An
-//   interrupt removes the ".part" file (see interrupts.h).
+// - Writing never leaves a partial file. The bytes go to a temporary file
+//   of a name no other writer uses, "TARGET.morfel-PID-XXXXXX.part" in the
+//   target's folder, created anew (never an existing file nor a symbolic
+//   link planted there), flushed, synced and closed with every result
+//   checked, and only then renamed over the target. Two runs writing one
+//   target therefore both succeed and leave one of their files whole, the
+//   last rename winning.
+// - The target is the file a symbolic link points to, so the link stays; an
+//   existing target keeps its permissions and is refused when the user may
+//   not write it. An interrupt removes the temporary file (see interrupts.h).
+// - Temporary files of that pattern left in the folder by writers that were
+//   killed (their process gone, untouched for an hour) are removed by the
+//   next write to that folder.
+// - Standard output that fails is reported with the system's reason; a
+//   closed pipe ends the process quietly, as it ends a pipe's writer.
 #ifndef MORFEL_HOST_OUTPUT_FILE_H
 #define MORFEL_HOST_OUTPUT_FILE_H
 
@@ -17,9 +23,11 @@
 #include <string>
 #include <vector>
 
-// Returns 1, or 0 with "cannot open PATH: reason" in `error`.
-int ReadInputFile(const std::string& path, std::vector<uint8_t>* bytes, std::string* error);
 // Returns 1, or 0 with "cannot write PATH: reason" in `error`.
 int WriteOutputFile(const std::string& path, const std::vector<uint8_t>& bytes, std::string* error);
+
+// Whether `name` is a temporary file name WriteOutputFile makes; its
+// writer's process id in `pid`.
+bool IsTemporaryOutputName(const std::string& name, long* pid);
 
 #endif

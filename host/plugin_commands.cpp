@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "host/standard_output.h"
 #include "host/commands.h"
 #include "host/dialog_session.h"
 #include "host/host_files.h"
@@ -59,14 +60,14 @@ void ExplainRun(const AdHocProgram& program) {
   engine.Compile(init.data(), ProgramSlot::kInit);
   engine.Compile(program.transformText.c_str(), ProgramSlot::kTransform);
   const EngineChoice choice = engine.ChooseEngine();
-  std::printf("engine: %s (%s)\n",
-              choice.kind == EngineKind::kCompiled ? "compiled" : "interpreter", choice.reason);
+  PrintOut("engine: %s (%s)\n", choice.kind == EngineKind::kCompiled ? "compiled" : "interpreter",
+           choice.reason);
   char threads[256];
   PassAnalysis analysis = AnalysePass(engine);
   if (analysis.Independent() && ThreadsWanted() < 2)
     analysis.reason = OneThreadReason::kOneThreadAsked;
   DescribeThreads(analysis, threads, sizeof threads);
-  std::printf("threads: %s\n", threads);
+  PrintOut("threads: %s\n", threads);
 }
 
 }  // namespace
@@ -79,7 +80,7 @@ int CheckCommand(const Options& options) {
   ProgramTextCheck runnable =
       CheckRunnableTexts(program.initText.c_str(), program.transformText.c_str());
   if (runnable != kProgramTextsFit) {
-    std::printf("%s\n", ProgramTextCheckMessage(runnable));
+    PrintOut("%s\n", ProgramTextCheckMessage(runnable));
     return 1;
   }
   std::string error;
@@ -100,10 +101,10 @@ int CheckCommand(const Options& options) {
   int problems = 0;
   for (const ShownMessage& message : session.shown) {
     if (message.step < 2) continue;  // the empty library's own complaint
-    std::printf("%s\n", message.text.c_str());
+    PrintOut("%s\n", message.text.c_str());
     ++problems;
   }
-  if (problems == 0) std::printf("ok\n");
+  if (problems == 0) PrintOut("ok\n");
   if (problems == 0 && options.explain) ExplainRun(program);
   return problems == 0 ? 0 : 1;
 }
@@ -138,7 +139,7 @@ int ImportCommand(const Options& options) {
     if (message.title == "error") {
       status = Fail(message.text);
     } else if (!refused) {
-      std::printf("%s\n", message.text.c_str());
+      PrintOut("%s\n", message.text.c_str());
     }
   }
   if (refused) Fail("nothing was imported: the library file was not written");
@@ -152,6 +153,6 @@ int TitleCommand(const Options& options) {
   int32_t a = 0, b = 0;
   plugin.exports().getTitle(nullptr, title, &a, &b);
   title[sizeof title - 1] = '\0';
-  std::printf("%s\n", title);
+  PrintOut("%s\n", title);
   return 0;
 }

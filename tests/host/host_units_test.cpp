@@ -177,6 +177,31 @@ TEST(HostImages, BadFilesGiveClearErrorsAndNoOutput) {
   fs::remove_all(folder);
 }
 
+TEST(HostImages, EveryWriterRefusesASizeItsFieldsCannotHold) {
+  struct SizeCase {
+    ImageFormat format;
+    int64_t width, height;
+    bool alpha;
+    int fits;
+  };
+  const SizeCase cases[] = {
+      {ImageFormat::kTga, 65535, 1, true, 1},      {ImageFormat::kTga, 1, 65536, false, 0},
+      {ImageFormat::kJpeg, 65500, 1, false, 1},    {ImageFormat::kJpeg, 65501, 1, false, 0},
+      {ImageFormat::kWebp, 16383, 1, true, 1},     {ImageFormat::kWebp, 1, 16384, false, 0},
+      {ImageFormat::kBmp, 23170, 23170, true, 1},  {ImageFormat::kBmp, 23171, 23171, true, 0},
+      {ImageFormat::kBmp, 1, 536870898, false, 1}, {ImageFormat::kBmp, 1, 536870899, false, 0},
+      {ImageFormat::kPng, 40000, 40000, true, 1},  {ImageFormat::kTiff, 40000, 40000, true, 1},
+  };
+  for (const SizeCase& test : cases) {
+    SCOPED_TRACE(std::string(FormatName(test.format)) + " " + std::to_string(test.width) + " x " +
+                 std::to_string(test.height));
+    std::string reason;
+    EXPECT_EQ(FitsFormat(test.format, test.width, test.height, test.alpha, &reason), test.fits);
+    EXPECT_EQ(reason.find(std::string("a ") + FormatName(test.format) + " file holds at most"),
+              test.fits ? std::string::npos : 0);
+  }
+}
+
 TEST(HostRows, CallbacksRefuseRowsOutsideThePicture) {
   Picture source = Checkerboard(4, 3, true);
   Picture result;

@@ -1,9 +1,12 @@
-// The morfel program with several inputs, with pipes, and interrupted.
+// The morfel program with several inputs, with pipes, interrupted, and
+// beside other runs.
 #include <gtest/gtest.h>
 
 #ifndef _WIN32
 
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <spawn.h>
 #include <unistd.h>
 
@@ -122,6 +125,113 @@ TEST_F(MorfelProgram, ATimeoutStopsAnEndlessProgramAndLeavesNothingBehind) {
   EXPECT_FALSE(fs::exists(Path("out.png")));
   EXPECT_EQ(Run({"apply", "--timeout", "0", "--transform", "x=1;", input, Path("o.png")}).status,
             2);
+}
+
+TEST_F(MorfelProgram, TwoRunsWritingOneOutputBothSucceedAndLeaveOneWholeResult) {
+  std::string input = MakeImage("in.png", 64, 48);
+  const char* programs[2] = {"Colour/Invert", "Colour/Sepia"};
+  std::string commands[2], results[2];
+  for (int i = 0; i < 2; ++i) {
+    std::vector<std::string> words = {"apply",     "--base",  base_, "--program",
+                                      programs[i], "--quiet", input};
+    commands[i] = Quote(MORFEL_BINARY);
+    for (const std::string& word : words) commands[i] += " " + Quote(word);
+    commands[i] += " " + Quote(Path("out.png"));
+    words.push_back(Path("alone.png"));
+    ASSERT_EQ(Run(words).status, 0);
+    results[i] = Slurp(Path("alone.png"));
+  }
+  fs::remove(Path("alone.png"));
+  for (int round = 0; round < 6; ++round) {
+    SCOPED_TRACE(round);
+    // Started together; whichever renames last wins, each must succeed.
+    std::string both = "(" + commands[0] + ") & first=$!; " + commands[1] +
+                       "; second=$?; wait $first; echo $? $second";
+    FILE* shell = popen(both.c_str(), "r");
+    ASSERT_NE(shell, nullptr);
+    char statuses[16] = {0};
+    ASSERT_NE(std::fgets(statuses, sizeof statuses, shell), nullptr);
+    pclose(shell);
+    EXPECT_STREQ(statuses, "0 0\n");
+    std::string written = Slurp(Path("out.png"));
+    EXPECT_TRUE(written == results[0] || written == results[1]) << written.size() << " bytes";
+  }
+  for (const fs::directory_entry& entry : fs::directory_iterator(folder_)) {
+    EXPECT_NE(entry.path().extension(), ".part") << entry.path();
+  }
+}
+
+TEST_F(MorfelProgram, AClosedPipeEndsACommandQuietlyWhetherOrNotItsSignalIsIgnored) {
+  std::string input = MakeImage("in.png", 8, 6);
+  const std::vector<std::string> commands[] = {
+      {"functions"},
+      {"apply", "--base", base_, "--program", "Colour/Invert", "--format", "png", input, "-"}};
+  for (const auto& handling : {SIG_DFL, SIG_IGN}) {
+    for (const std::vector<std::string>& command : commands) {
+      SCOPED_TRACE(command[0] + (handling == SIG_IGN ? ", SIGPIPE ignored" : ""));
+      int ends[2];
+      ASSERT_EQ(pipe(ends), 0);
+      close(ends[0]);  // no reader, before the first write
+      std::vector<std::string> words = {MORFEL_BINARY};
+      words.insert(words.end(), command.begin(), command.end());
+      std::vector<char*> argv;
+      for (std::string& word : words) argv.push_back(word.data());
+      argv.push_back(nullptr);
+      posix_spawn_file_actions_t actions;
+      posix_spawn_file_actions_init(&actions);
+      posix_spawn_file_actions_adddup2(&actions, ends[1], 1);
+      posix_spawn_file_actions_addopen(&actions, 2, Path("err.txt").c_str(),
+                                       O_WRONLY | O_CREAT | O_TRUNC, 0600);
+      auto previous = signal(SIGPIPE, handling);  // what the child inherits
+      pid_t child = 0;
+      int spawned = posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ);
+      signal(SIGPIPE, previous);
+      posix_spawn_file_actions_destroy(&actions);
+      close(ends[1]);
+      ASSERT_EQ(spawned, 0);
+      int status = 0;
+      ASSERT_EQ(waitpid(child, &status, 0), child);
+      EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGPIPE) << status;
+      EXPECT_EQ(Slurp(Path("err.txt")), "");
+    }
+  }
+}
+
+TEST_F(MorfelProgram, RunFoldersOfKilledRunsAreRemovedByTheNextRun) {
+  std::string input = MakeImage("in.png", 4, 4);
+  fs::path tmp = Path("tmp");
+  struct FolderCase {
+    const char* name;
+    bool lockFile;
+    bool held;  // its lock taken, as by a live run
+    bool removed;
+  };
+  const FolderCase cases[] = {{"morfel-k1lled", true, false, true},
+                              {"morfel-a11ve0", true, true, false},
+                              {"morfel-studio", false, false, false},  // not a run's
+                              {"morfel-k1lled2", true, false, false}};
+  std::vector<int> held;
+  for (const FolderCase& test : cases) {
+    fs::create_directories(tmp / test.name / "Tarvo");
+    if (!test.lockFile) continue;
+    int lock = open((tmp / test.name / ".morfel-run.lock").c_str(), O_RDWR | O_CREAT, 0600);
+    if (test.held) {
+      ASSERT_EQ(flock(lock, LOCK_EX), 0);
+      held.push_back(lock);
+    } else {
+      close(lock);
+    }
+  }
+  Outcome run =
+      Run({"apply", "--base", base_, "--transform", "x=1;", "--quiet", input, Path("out.png")}, "",
+          "TMPDIR=" + Quote(tmp.string()));
+  EXPECT_EQ(run.status, 0) << run.err;
+  for (const FolderCase& test : cases) {
+    EXPECT_EQ(fs::exists(tmp / test.name), !test.removed) << test.name;
+  }
+  for (int lock : held) close(lock);
+  EXPECT_EQ(std::distance(fs::directory_iterator(tmp), fs::directory_iterator()), 3)
+      << "the run's own folder is gone";
 }
 
 #endif  // _WIN32

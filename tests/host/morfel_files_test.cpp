@@ -1,6 +1,7 @@
 // The morfel program's image files end to end: every format in and out with
 // and without transparency, JPEG orientation, inputs that claim more than
-// they hold, and files that cannot be written.
+// they hold, files and streams too large or endless, sizes a format cannot
+// store, and files or standard output that cannot be written.
 #include <gtest/gtest.h>
 
 #ifndef _WIN32
@@ -10,6 +11,7 @@
 #include <unistd.h>
 #include <zlib.h>
 
+#include <chrono>
 #include <cstring>
 
 #include "tests/host/morfel_runner.h"
@@ -281,6 +283,78 @@ TEST_F(MorfelProgram, OutputsAreWrittenWholeThroughLinksAndNeverOverWhatCannotBe
   }
   for (const fs::directory_entry& entry : fs::recursive_directory_iterator(folder_)) {
     EXPECT_NE(entry.path().extension(), ".part") << "a partial file was left";
+  }
+
+  // A link planted where partial files once went is never written through;
+  // of the leftovers of killed writers, only those long untouched whose
+  // process is gone are taken.
+  Write("victim.txt", "keep");
+  fs::create_symlink(Path("victim.txt"), Path("planted.png.part"));
+  const std::string kGone = "2147483646";  // beyond any process id
+  struct LeftoverCase {
+    std::string name;
+    bool old;
+    bool removed;
+  };
+  const LeftoverCase leftovers[] = {
+      {"planted.png.morfel-" + kGone + "-aB3dE9.part", true, true},
+      {"other.png.morfel-" + kGone + "-aB3dE9.part", false, false},  // touched lately
+      {"other.png.morfel-" + std::to_string(getpid()) + "-aB3dE9.part", true, false},
+      {"other.png.morfel-" + kGone + "-tooLong7.part", true, false},  // not of the pattern
+  };
+  for (const LeftoverCase& leftover : leftovers) {
+    Write(leftover.name, "partial");
+    if (leftover.old) {
+      fs::last_write_time(Path(leftover.name),
+                          fs::file_time_type::clock::now() - std::chrono::hours(2));
+    }
+  }
+  Outcome planted = Run(Apply(base_, {input, Path("planted.png")}));
+  ASSERT_EQ(planted.status, 0) << planted.err;
+  EXPECT_EQ(Read("planted.png").width, 8);
+  EXPECT_EQ(Slurp(Path("victim.txt")), "keep");
+  EXPECT_TRUE(fs::is_symlink(Path("planted.png.part")));
+  for (const LeftoverCase& leftover : leftovers) {
+    EXPECT_EQ(fs::exists(Path(leftover.name)), !leftover.removed) << leftover.name;
+  }
+}
+
+TEST_F(MorfelProgram, SizesAndStreamsTheFilesCannotTakeAreRefusedWithAReason) {
+  MakeImage("wide.png", 70000, 1);
+  MakeImage("small.png", 8, 6);
+  Write("padded.png", Slurp(Path("small.png")));
+  fs::resize_file(Path("padded.png"), 100 << 20);  // sparse: refused by its size, never read
+  mkfifo(Path("fifo.png").c_str(), 0600);
+  const std::string kNoSpace = "cannot write to standard output: No space left on device";
+  struct RefusalCase {
+    std::vector<std::string> words;
+    const char* input;
+    const char* output;
+    const char* reason;
+  };
+  const RefusalCase cases[] = {
+      {Apply(base_, {Path("wide.png"), Path("out.tga")}), "/dev/null", "/dev/null",
+       "a TGA file holds at most 65535 pixels a side; the image is 70000 x 1"},
+      {Apply(base_, {"--max-pixels", "100", Path("padded.png"), Path("out.png")}), "/dev/null",
+       "/dev/null", "larger than any image of at most 100 pixels can be"},
+      {Apply(base_, {"-", Path("out.png")}), "/dev/zero", "/dev/null",
+       "cannot read standard input: not an image in a known format"},
+      {Apply(base_, {Path("fifo.png"), Path("out.png")}), "/dev/null", "/dev/null",
+       "fifo.png: not a regular file"},
+      {Apply(base_, {"/dev/zero", Path("out.png")}), "/dev/null", "/dev/null",
+       "/dev/zero: not a regular file"},
+      {{"--version"}, "/dev/null", "/dev/full", kNoSpace.c_str()},
+      {{"show", "--base", base_, "Colour/Invert"}, "/dev/null", "/dev/full", kNoSpace.c_str()},
+      {{"functions"}, "/dev/null", "/dev/full", kNoSpace.c_str()},
+      {{"help", "apply"}, "/dev/null", "/dev/full", kNoSpace.c_str()},
+  };
+  for (const RefusalCase& test : cases) {
+    SCOPED_TRACE(test.words[0] + " " + test.words.back() + " < " + test.input);
+    Outcome outcome = RunOn(test.words, test.input, test.output);
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_NE(outcome.err.find(test.reason), std::string::npos) << outcome.err;
+    EXPECT_FALSE(fs::exists(Path("out.tga")));
+    EXPECT_FALSE(fs::exists(Path("out.png")));
   }
 }
 
