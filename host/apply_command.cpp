@@ -296,7 +296,7 @@ int PlanJobs(const Options& options, std::vector<Job>* jobs) {
 }
 
 int LoadPlugin(const Options& options, LoadedPlugin* plugin) {
-  std::string path = options.pluginPath.empty() ? PluginBesideProgram() : options.pluginPath;
+  std::string path = options.pluginPath.empty() ? PluginPath() : options.pluginPath;
   std::string error;
   if (!plugin->Load(path, &error)) return Fail(error);
   return 0;

@@ -108,7 +108,18 @@ void LinkImages(const std::string& userBase, const std::string& scratchBase) {
 
 }  // namespace
 
-std::string PluginBesideProgram() { return ProgramFolder() + kSeparator + kPluginFile; }
+std::string PluginPath() {
+  std::string beside = ProgramFolder() + kSeparator + kPluginFile;
+#ifdef MORFEL_PLUGIN_DIR_FROM_PROGRAM
+  // An installed tree keeps the plug-in under its library folder; the path
+  // is relative to the program, so a tree moved whole still finds it.
+  std::error_code error;
+  if (!fs::exists(beside, error)) {
+    return ProgramFolder() + kSeparator + MORFEL_PLUGIN_DIR_FROM_PROGRAM + kSeparator + kPluginFile;
+  }
+#endif
+  return beside;
+}
 
 std::string DefaultBaseFolder() {
 #ifdef _WIN32

@@ -20,9 +20,10 @@ struct StarterFile {
 // The embedded starter library: program files ("*.txt") and BMP images.
 const std::vector<StarterFile>& StarterFiles();
 
-// The plug-in library beside the running program ("libmorfel.so" or
-// "morfel.dll").
-std::string PluginBesideProgram();
+// The plug-in library ("libmorfel.so" or "morfel.dll"): beside the running
+// program, as in the build tree, else in the installed tree's plug-in folder
+// found relative to the program.
+std::string PluginPath();
 
 // The default base folder: $XDG_DATA_HOME/morfel/, else
 // ~/.local/share/morfel/ (on Windows %APPDATA%\morfel\).

@@ -52,6 +52,14 @@ if(WIN32)
 else()
   target_link_libraries(morfel_host_lib PUBLIC morfel_win32 ${CMAKE_DL_LIBS})
 endif()
+if(NOT WIN32)
+  # Where an installed morfel finds the plug-in, relative to its own folder.
+  include(GNUInstallDirs)
+  file(RELATIVE_PATH morfel_plugin_dir_from_program ${CMAKE_INSTALL_FULL_BINDIR}
+       ${CMAKE_INSTALL_FULL_LIBDIR}/morfel)
+  target_compile_definitions(morfel_host_files
+                             PRIVATE MORFEL_PLUGIN_DIR_FROM_PROGRAM="${morfel_plugin_dir_from_program}")
+endif()
 add_executable(morfel_host ${CMAKE_CURRENT_SOURCE_DIR}/main.cpp)
 target_link_libraries(morfel_host PRIVATE morfel_host_lib)
 set_target_properties(morfel_host PROPERTIES OUTPUT_NAME morfel
@@ -60,4 +68,14 @@ if(TARGET morfel)
   set_target_properties(morfel PROPERTIES LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin
                                           RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
   add_dependencies(morfel_host morfel)
+endif()
+
+if(NOT WIN32)
+  # The platform layer is a shared library of ours, installed beside the
+  # plug-in; a path relative to the program finds it wherever the tree moves.
+  set_target_properties(morfel_host PROPERTIES INSTALL_RPATH "$ORIGIN/${morfel_plugin_dir_from_program}")
+  install(TARGETS morfel_host RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(FILES ${CMAKE_SOURCE_DIR}/docs/morfel.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  install(FILES ${CMAKE_SOURCE_DIR}/tools/morfel-completion.bash
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME morfel)
 endif()

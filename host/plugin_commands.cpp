@@ -31,7 +31,7 @@ void HandOnEngine(const Options& options) {
 
 int LoadPluginFor(const Options& options, LoadedPlugin* plugin) {
   HandOnEngine(options);
-  std::string path = options.pluginPath.empty() ? PluginBesideProgram() : options.pluginPath;
+  std::string path = options.pluginPath.empty() ? PluginPath() : options.pluginPath;
   std::string error;
   if (!plugin->Load(path, &error)) return Fail(error);
   return 0;
