@@ -17,7 +17,9 @@ bool QtFrontEnd::ListFiles(const char* pattern, std::vector<std::string>* names)
   const QFileInfo where(QString::fromLocal8Bit(pattern));
   const QDir folder = where.dir();
   const QStringList found = folder.entryList(
-      {where.fileName()}, QDir::Files | QDir::Hidden | QDir::System, QDir::Unsorted);
+      {where.fileName()},
+      QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+      QDir::Unsorted);
   for (const QString& name : found) names->push_back(name.toLocal8Bit().toStdString());
   return !found.isEmpty();
 }
