@@ -101,5 +101,5 @@ CompileOutcome ScriptEngine::CompileList(const char* text, ProgramSlot slot) {
   if (n == 0) return Failure(*this, text, parser, text);
   if (slot != ProgramSlot::kScratch && !CopyIntoSlot(*this, slot)) return Error(*this);
   return text[n] == '\0' && !parser.outOfMemory ? Compiled(n)
-                                                  : Failure(*this, text, parser, text + n);
+                                                : Failure(*this, text, parser, text + n);
 }

@@ -127,7 +127,8 @@ void DescribeFinding(const char* text, const ParseFinding& finding, CompileDiagn
   std::snprintf(out->reason, sizeof out->reason, format, out->atFault);
   const char* names[kBuiltinRows];
   int32_t count = 0;
-  for (const BuiltinEntry* row = BuiltinTable; row->name != nullptr; ++row) names[count++] = row->name;
+  for (const BuiltinEntry* row = BuiltinTable; row->name != nullptr; ++row)
+    names[count++] = row->name;
   if (const char* closest = ClosestName(out->atFault, names, count))
     std::snprintf(out->hint, sizeof out->hint, "did you mean '%s'?", closest);
 }
@@ -226,8 +227,7 @@ CompileDiagnostic DiagnoseFailure(const char* text, const Parser& parser, const 
 void FormatDiagnostic(const CompileDiagnostic& diagnostic, char* out, int32_t outSize) {
   if (outSize <= 0) return;
   if (diagnostic.hint[0] != '\0') {
-    std::snprintf(out, static_cast<size_t>(outSize), "%s (%s)", diagnostic.reason,
-                  diagnostic.hint);
+    std::snprintf(out, static_cast<size_t>(outSize), "%s (%s)", diagnostic.reason, diagnostic.hint);
   } else {
     std::snprintf(out, static_cast<size_t>(outSize), "%s", diagnostic.reason);
   }
@@ -273,7 +273,8 @@ const char* ClosestName(const char* name, const char* const* candidates, int32_t
       best = candidates[k];
       bestDistance = distance;
       tie = false;
-    } else if (distance == bestDistance && best != nullptr && std::strcmp(best, candidates[k]) != 0) {
+    } else if (distance == bestDistance && best != nullptr &&
+               std::strcmp(best, candidates[k]) != 0) {
       tie = true;
     }
   }

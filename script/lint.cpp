@@ -29,8 +29,8 @@ struct Watched {
   int32_t variable;
   bool colour;
 };
-constexpr Watched kWatched[] = {{kVarRed, true}, {kVarGreen, true}, {kVarBlue, true},
-                                {kVarAlpha, true}, {kVarX, false},  {kVarY, false},
+constexpr Watched kWatched[] = {{kVarRed, true},   {kVarGreen, true}, {kVarBlue, true},
+                                {kVarAlpha, true}, {kVarX, false},    {kVarY, false},
                                 {kVarR, false},    {kVarT, false}};
 constexpr int32_t kWatchedCount = sizeof kWatched / sizeof kWatched[0];
 
@@ -42,8 +42,8 @@ struct Value {
 // What holds on one path at one point of the code.
 struct Flow {
   bool coordKnown = true;
-  double coord = 1.0;  // coord's start value
-  uint32_t pending = 0;                 // kWatched bits set and not read since
+  double coord = 1.0;                     // coord's start value
+  uint32_t pending = 0;                   // kWatched bits set and not read since
   int32_t pendingAt[kWatchedCount] = {};  // where each was set
 };
 
@@ -70,12 +70,12 @@ bool Equal(const Flow& a, const Flow& b) {
 // compute them; false for any other code.
 bool Fold(int32_t code, const Value* operands, double* result) {
   switch (code) {
-#define MORFEL_LINT_BINARY(Name, code) \
-  case code:                           \
+#define MORFEL_LINT_BINARY(Name, code)                                        \
+  case code:                                                                  \
     *result = script_operators::Name(operands[0].number, operands[1].number); \
     return true;
-#define MORFEL_LINT_UNARY(Name, code) \
-  case code:                          \
+#define MORFEL_LINT_UNARY(Name, code)                     \
+  case code:                                              \
     *result = script_operators::Name(operands[1].number); \
     return true;
 #define MORFEL_LINT_MARKER(Name, code)
@@ -96,9 +96,9 @@ bool Fold(int32_t code, const Value* operands, double* result) {
 
 // Built-ins that compute from their values alone and touch no variable.
 bool IsPureFunction(int32_t code) {
-  static const char* const kPure[] = {"sin",  "cos",  "tan",  "exp", "log",   "pow",
-                                      "abs",  "sqrt", "rand", "int", "acos",  "asin",
-                                      "atan2", "min", "max",  "sgn", "srand", "exit"};
+  static const char* const kPure[] = {"sin",   "cos",  "tan",  "exp", "log",   "pow",
+                                      "abs",   "sqrt", "rand", "int", "acos",  "asin",
+                                      "atan2", "min",  "max",  "sgn", "srand", "exit"};
   const BuiltinEntry* row = FindBuiltinByCode(code);
   if (row == nullptr) return false;
   for (const char* name : kPure)

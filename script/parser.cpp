@@ -422,11 +422,10 @@ int32_t Parser::Call(const char* p) {
   int32_t mark = Mark();
   int32_t count = 0;
   int32_t arguments = List(p + name + open, &count);
-  int32_t close =
-      arguments ? Expect(p + name + open + arguments, ")", kMissedCloseParen) : 0;
+  int32_t close = arguments ? Expect(p + name + open + arguments, ")", kMissedCloseParen) : 0;
   if (close != 0 && count != argCount) {
-    NoteFinding({CompileFault::kArgumentCount, p + SkipBlanks(p), p + name + open + arguments + close,
-                 argCount, count});
+    NoteFinding({CompileFault::kArgumentCount, p + SkipBlanks(p),
+                 p + name + open + arguments + close, argCount, count});
   }
   if (close == 0 || count != argCount) {
     CutBack(mark);

@@ -43,9 +43,9 @@ enum class RecordRole : uint8_t {
 };
 
 struct RecordSource {
-  int32_t offset;    // of the record's token in the text
+  int32_t offset;  // of the record's token in the text
   RecordRole role;
-  int32_t partner;   // OP '=': index of its target VAR record; else -1
+  int32_t partner;  // OP '=': index of its target VAR record; else -1
 };
 
 // Record i of the code came from source.data[i] (kept in step with the

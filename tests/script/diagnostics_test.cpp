@@ -133,8 +133,8 @@ TEST(Diagnostics, WarningsSayWhatARunWouldWaste) {
        "(did you mean 'strength'?)"},
       {"coord=2;", "if (1) x=x+1;", nullptr, 1, ProgramSlot::kTransform, 1, 4,
        "the condition (1) is always true"},
-      {"coord=2; i=0; while (2 < 1) { i=i+1; }", "x=x+i;", nullptr, 1, ProgramSlot::kInit, 1,
-       21, "the condition (2 < 1) is always false"},
+      {"coord=2; i=0; while (2 < 1) { i=i+1; }", "x=x+i;", nullptr, 1, ProgramSlot::kInit, 1, 21,
+       "the condition (2 < 1) is always false"},
       {"coord=2; i=0; while (i < 3) { i=i+1; }", "x=x+i;", nullptr, 0, ProgramSlot::kInit, 0, 0,
        ""},
   };
