@@ -98,6 +98,7 @@ CheckReport FilterContext::CheckProgram(const CurrentProgram& texts) {
     report.messages.push_back({MessageKind::kError, "Error in Initial parameter setting."});
     report.fault = ProgramFault::kDeclarations;
     report.line = FaultyDeclarationLine(engine, program.initText);
+    report.detail = DiagnoseProgramTexts(program.initText, program.transformText).fault;
     return report;
   }
   if (CompilesForCheck(*checkEngine, strippedInit, "Error in Initialize program in line %d.",
@@ -105,6 +106,9 @@ CheckReport FilterContext::CheckProgram(const CurrentProgram& texts) {
     CompilesForCheck(*checkEngine, program.transformText, "Error in Transform program in line %d.",
                      ProgramFault::kTransform, &report);
   }
+  ProgramDiagnosis diagnosis = DiagnoseProgramTexts(program.initText, program.transformText);
+  report.detail = std::move(diagnosis.fault);
+  report.warnings = std::move(diagnosis.warnings);
   return report;
 }
 
