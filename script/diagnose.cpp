@@ -161,6 +161,11 @@ CompileFault Classify(const char* text, const Parser& parser, const char* found,
   if ((missed & kMissedStatement) && (token[0] == ')' || token[0] == '}'))
     return CompileFault::kUnexpected;
   if (missed & kMissedValue) {
+    if (NameAt(found) >= kScanLimit - 1) return CompileFault::kTooLong;
+    if (found[0] == '"') {
+      const char* close = std::strchr(found + 1, '"');
+      if (close == nullptr || close - found >= kScanLimit - 1) return CompileFault::kTooLong;
+    }
     if ((found[0] >= '0' && found[0] <= '9') || found[0] == '.') return CompileFault::kBadNumber;
     return CompileFault::kValueExpected;
   }

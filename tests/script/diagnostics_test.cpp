@@ -24,7 +24,9 @@ std::string Explained(const CompileDiagnostic& detail) {
 }
 
 TEST(Diagnostics, EveryFaultSaysWhereAndWhy) {
+  const std::string longName = "x = " + std::string(2100, 'a') + ";";
   const FaultCase cases[] = {
+      {longName.c_str(), 1, 5, "a name or text runs on for 2047 characters or more"},
       {"x=1;\nR=sinn(G);", 2, 3, "unknown function 'sinn' (did you mean 'sin'?)"},
       {"R=(1+2;", 1, 7, "')' expected before ';'"},
       {"R=min(1);", 1, 3, "'min' takes 2 values, 1 given"},
