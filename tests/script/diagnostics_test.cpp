@@ -7,6 +7,8 @@
 #include <string>
 
 #include "script/script.h"
+#include "tests/script/program_writer.h"
+#include "tests/script/seeded_random.h"
 
 namespace {
 
@@ -153,6 +155,38 @@ TEST(Diagnostics, WarningsSayWhatARunWouldWaste) {
     EXPECT_EQ(first.line, w.line) << w.transform;
     EXPECT_EQ(first.column, w.column) << w.transform;
     EXPECT_NE(std::string(first.message).find(w.message), std::string::npos) << first.message;
+  }
+}
+
+// Every fault and warning of random texts lies inside its text and has a
+// reason; the sanitizers watch the diagnosis and the walk.
+TEST(Diagnostics, RandomTextsAreDiagnosedInsideTheirText) {
+  const char* const pieces[] = {
+      "x", "=", "(", ")",     "{",  "}",  ";",  "\n", "if", "else",  "while", "sin", "min",   ",",
+      "+", "<", "1", "\"s\"", "//", "/*", "*/", " ",  "R",  "coord", "0",     "@",   "1.2.3", "&&"};
+  Random random(2412);
+  ProgramWriter writer(random);
+  for (int k = 0; k < 4000; ++k) {
+    std::string text;
+    for (int n = 1 + random.Below(24); n > 0; --n) text += random.Pick(pieces);
+    ScriptEngine engine;
+    if (engine.Compile(text.c_str(), ProgramSlot::kScratch).Failed()) {
+      const CompileDiagnostic& detail = engine.errorDetail;
+      ASSERT_LE(detail.offset, static_cast<int32_t>(text.size())) << text;
+      ASSERT_GE(detail.line, 1) << text;
+      ASSERT_GE(detail.column, 1) << text;
+      ASSERT_NE(detail.reason[0], '\0') << text;
+    }
+    const std::string program = writer.Program();
+    std::unique_ptr<ProgramWarnings> found(new ProgramWarnings());
+    FindWarnings(text.c_str(), program.c_str(), nullptr, 0, found.get());
+    for (int32_t w = 0; w < found->count; ++w) {
+      const ScriptWarning& warning = found->items[w];
+      const std::string& where = warning.text == ProgramSlot::kInit ? text : program;
+      ASSERT_LE(warning.offset, static_cast<int32_t>(where.size())) << where;
+      ASSERT_GE(warning.line, 1);
+      ASSERT_NE(warning.message[0], '\0');
+    }
   }
 }
 
