@@ -187,8 +187,6 @@ void DescribeMissing(const char* text, const Parser& parser, CompileDiagnostic* 
     char keyword[24];
     NameBefore(text, parser.missedAt, keyword, sizeof keyword);
     std::snprintf(out->reason, sizeof out->reason, format, keyword);
-  } else if (out->fault == CompileFault::kUnknownCharacter) {
-    std::snprintf(out->reason, sizeof out->reason, format, quoted);
   } else {
     std::snprintf(out->reason, sizeof out->reason, format, quoted);
   }

@@ -19,19 +19,14 @@ const char* const kWarningFormats[] = {
 #include "script/warning_list.h"
 };
 
-// Indices of the built-in variables in a fresh engine's table (installed
-// first, in this order).
-constexpr int32_t kVarX = 0, kVarY = 1, kVarR = 2, kVarT = 3, kVarRed = 9, kVarGreen = 10,
-                  kVarBlue = 11, kVarAlpha = 12, kVarCoord = 16, kBuiltinVariableCount = 21;
-
-// The colours and positions whose setting coord may discard, as bits.
+// The colours and positions whose setting coord may discard (bit k of a
+// Flow's pending is row k).
 struct Watched {
-  int32_t variable;
+  const char* name;
   bool colour;
 };
-constexpr Watched kWatched[] = {{kVarRed, true},   {kVarGreen, true}, {kVarBlue, true},
-                                {kVarAlpha, true}, {kVarX, false},    {kVarY, false},
-                                {kVarR, false},    {kVarT, false}};
+constexpr Watched kWatched[] = {{"R", true},  {"G", true},  {"B", true},  {"T", true},
+                                {"x", false}, {"y", false}, {"r", false}, {"t", false}};
 constexpr int32_t kWatchedCount = sizeof kWatched / sizeof kWatched[0];
 
 struct Value {
@@ -121,8 +116,7 @@ struct Construct {
   int32_t end;     // IF-END or LOOP-END
 };
 
-Construct FindConstruct(const GrowArray<Instruction>& code, int32_t open, int32_t middleCode,
-                        int32_t endCode) {
+Construct FindConstruct(const GrowArray<Instruction>& code, int32_t open, int32_t middleCode) {
   Construct found = {-1, code.size};
   int32_t depth = 0;
   for (int32_t i = open + 1; i < code.size; ++i) {
@@ -140,7 +134,6 @@ Construct FindConstruct(const GrowArray<Instruction>& code, int32_t open, int32_
       found.middle = i;
     }
   }
-  (void)endCode;
   return found;
 }
 
@@ -153,16 +146,14 @@ class Linter {
     const int32_t variables = engine.variableTable.count();
     read_.Allocate(variables);
     assigned_.Allocate(variables);
+    coord_ = engine.variableTable.IndexOf("coord");
+    for (int32_t k = 0; k < kWatchedCount; ++k)
+      watched_[k] = engine.variableTable.IndexOf(kWatched[k].name);
   }
 
-  void WalkInit(const CompiledText& init, Flow* flow) {
-    current_ = &init;
-    Walk(0, init.code.size, flow);
-  }
-
-  void WalkTransform(const CompiledText& transform, Flow* flow) {
-    current_ = &transform;
-    Walk(0, transform.code.size, flow);
+  void WalkText(const CompiledText& text, Flow* flow) {
+    current_ = &text;
+    Walk(0, text.code.size, flow);
   }
 
   void ReportDiscarded(const CompiledText& transform, const Flow& end) {
@@ -173,7 +164,7 @@ class Linter {
       char detail[32];
       std::snprintf(detail, sizeof detail, "%g", end.coord);
       Add(kWatched[k].colour ? WarningKind::kColourDiscarded : WarningKind::kPositionDiscarded,
-          transform, end.pendingAt[k], engine_.variableTable.NameAt(kWatched[k].variable), detail);
+          transform, end.pendingAt[k], kWatched[k].name, detail);
     }
   }
 
@@ -204,6 +195,8 @@ class Linter {
   ScriptEngine& engine_;
   ProgramWarnings* out_;
   int32_t firstUser_;
+  int32_t coord_;
+  int32_t watched_[kWatchedCount];
   const CompiledText* current_ = nullptr;
   GrowArray<uint8_t> read_;
   GrowArray<uint8_t> assigned_;
@@ -226,7 +219,7 @@ void Linter::Read(int32_t record, int32_t variable, Flow* flow) {
   if (variable < 0 || variable >= read_.size) return;
   read_.data[variable] = 1;
   for (int32_t k = 0; k < kWatchedCount; ++k)
-    if (kWatched[k].variable == variable) flow->pending &= ~(1u << k);
+    if (watched_[k] == variable) flow->pending &= ~(1u << k);
   if (current_->slot == ProgramSlot::kInit && variable >= firstUser_ &&
       assigned_.data[variable] == 0) {
     assigned_.data[variable] = 1;  // one warning per variable
@@ -248,13 +241,13 @@ void Linter::Read(int32_t record, int32_t variable, Flow* flow) {
 void Linter::Assign(int32_t variable, int32_t targetRecord, const Value& value, Flow* flow) {
   if (variable < 0 || variable >= assigned_.size) return;
   assigned_.data[variable] = 1;
-  if (variable == kVarCoord) {
+  if (variable == coord_) {
     flow->coordKnown = value.known;
     flow->coord = value.number;
   }
   if (current_->slot != ProgramSlot::kTransform) return;
   for (int32_t k = 0; k < kWatchedCount; ++k) {
-    if (kWatched[k].variable != variable) continue;
+    if (watched_[k] != variable) continue;
     const uint32_t bit = 1u << k;
     if (!(flow->pending & bit)) flow->pendingAt[k] = current_->sources.data[targetRecord].offset;
     flow->pending |= bit;
@@ -289,7 +282,7 @@ void Linter::Walk(int32_t from, int32_t to, Flow* flow) {
     const Instruction& record = code.data[i];
     if (record.kind == KIND_OP && record.code == OP_IF_TEST) {
       Test(i);
-      const Construct branch = FindConstruct(code, i, OP_ELSE, OP_IF_END);
+      const Construct branch = FindConstruct(code, i, OP_ELSE);
       Flow otherwise = *flow;
       const int32_t thenEnd = branch.middle >= 0 ? branch.middle : branch.end;
       Walk(i + 1, thenEnd, flow);
@@ -297,7 +290,7 @@ void Linter::Walk(int32_t from, int32_t to, Flow* flow) {
       *flow = Join(*flow, otherwise);
       i = branch.end;
     } else if (record.kind == KIND_OP && record.code == OP_LOOP_START) {
-      const Construct loop = FindConstruct(code, i, OP_LOOP_TEST, OP_LOOP_END);
+      const Construct loop = FindConstruct(code, i, OP_LOOP_TEST);
       const int32_t test = loop.middle >= 0 ? loop.middle : loop.end;
       // Round the loop until nothing new flows back from its end.
       Flow entry = *flow;
@@ -457,15 +450,17 @@ void FindWarnings(const char* initText, const char* transformText, const Declare
   RgbtImage image(1, 1, 3);
   engine->InstallBuiltinVariables(image);
   for (int32_t k = 0; k < parameterCount; ++k) engine->DefineVariable(parameters[k].name, 0.0);
+  // Built-ins and parameters have their values before Init runs.
+  const int32_t firstUser = engine->variableTable.count();
   init->text = initText != nullptr ? initText : "";
   init->slot = ProgramSlot::kInit;
   transform->text = transformText != nullptr ? transformText : "";
   transform->slot = ProgramSlot::kTransform;
   init->compiled = CompileMapped(*engine, init.get());
   transform->compiled = CompileMapped(*engine, transform.get());
-  Linter linter(*engine, kBuiltinVariableCount + parameterCount, out);
+  Linter linter(*engine, firstUser, out);
   Flow flow;
-  if (init->compiled) linter.WalkInit(*init, &flow);
+  if (init->compiled) linter.WalkText(*init, &flow);
   if (transform->compiled) {
     // coord carries from one pixel to the next: walk until the start state
     // holds what the end of a pixel leaves too.
@@ -474,7 +469,7 @@ void FindWarnings(const char* initText, const char* transformText, const Declare
     for (int32_t round = 0; round < 3; ++round) {
       end = start;
       end.pending = 0;
-      linter.WalkTransform(*transform, &end);
+      linter.WalkText(*transform, &end);
       const Flow next = Join(start, end);
       if (next.coordKnown == start.coordKnown && Same(next.coord, start.coord)) break;
       start = next;

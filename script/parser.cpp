@@ -33,7 +33,7 @@ NestingGuard::~NestingGuard() {
 }
 
 Parser::Parser(ScriptEngine& engine, const char* text, SourceMap* sources)
-    : engine(engine), text_(text), sources(sources) {}
+    : engine(engine), sourceText(text), sources(sources) {}
 
 // ---- what was missing ----------------------------------------------------
 
@@ -85,7 +85,7 @@ Instruction* Parser::Append(int32_t kind, const char* at) {
     if (source == nullptr) {
       outOfMemory = true;
     } else {
-      *source = {static_cast<int32_t>(at - text_), RecordRole::kPlain, -1};
+      *source = {static_cast<int32_t>(at - sourceText), RecordRole::kPlain, -1};
     }
   }
   return record;

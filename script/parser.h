@@ -122,7 +122,7 @@ class Parser {
   void MarkTextValue(int32_t from, int32_t to);
 
   ScriptEngine& engine;
-  const char* text_;
+  const char* sourceText;  // offsets in the SourceMap count from here
   SourceMap* sources;
   int32_t depth = 0;
   int32_t loopDepth = 0;  // while loops around the text being parsed
