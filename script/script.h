@@ -15,6 +15,12 @@
 //   string literal must end within 2047 characters of where it is scanned.
 // - Compile tells an empty text, which compiles to an empty program and is
 //   no error, from a text with an error, whose line it gives (CompileOutcome).
+//   A failed compile also leaves errorDetail: the line and column of the
+//   text at fault, the reason and, where one is sure, a hint. A text of
+//   comments alone compiles to an empty program.
+// - Comments ("//" to the end of the line, "/*" to "*/") are blanks. No
+//   text that compiled before they existed holds one outside a string.
+// - FindWarnings only reads texts: it compiles them on an engine of its own.
 // - Run tells how the program ended (RunOutcome): it finished with a value
 //   left on the stack or without one, it executed exit(n), or the engine
 //   stopped it and why. Run never writes outside the engine's stacks: every
