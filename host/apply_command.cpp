@@ -56,8 +56,9 @@ struct ApplyPlan {
   std::string group;
   std::string name;
   std::string initText;
-  int groupPosition = 0;  // in the dialog's group list
-  int namePosition = 0;   // in its program list once the group is chosen
+  std::string transformText;  // for the detail of a fault and the warnings
+  int groupPosition = 0;      // in the dialog's group list
+  int namePosition = 0;       // in its program list once the group is chosen
   ParameterRows parameters;
 };
 
@@ -120,6 +121,7 @@ int PlanApply(const Options& options, const std::string& baseFolder, ScratchBase
     plan->group = options.group;
     plan->name = options.name;
     plan->initText = program.initText;
+    plan->transformText = program.transformText;
   } else {
     AdHocProgram program;
     if (ReadAdHocProgram(options, &program) != 0) return 1;
@@ -129,6 +131,7 @@ int PlanApply(const Options& options, const std::string& baseFolder, ScratchBase
     plan->group = program.group;
     plan->name = program.name;
     plan->initText = program.initText;
+    plan->transformText = program.transformText;
   }
   std::string error;
   if (!ResolveParameters(plan->initText, options.params, &plan->parameters, &error)) {
@@ -239,6 +242,7 @@ PictureOutcome ApplyToPicture(const Options& options, const ApplyPlan& plan,
   for (const std::string& failure : session.failures) Fail(failure);
   if (!session.failures.empty()) return PictureOutcome::kProgramFailed;
   if (ReportProgramMessages(session, kProgramChosenStep) > 0) {
+    ReportProgramFault(DiagnoseHostProgram(plan.initText, plan.transformText));
     return PictureOutcome::kProgramFailed;
   }
   if (log.completions != 1 || exchange.rgbRowsWritten() != input.height) {
@@ -344,6 +348,7 @@ int ApplyCommand(const Options& options) {
   if (PlanApply(options, baseFolder, &scratch, &plan) != 0) return 1;
   if (!options.quiet) {
     for (const std::string& note : plan.parameters.notes) Fail(note);
+    ReportProgramWarnings(DiagnoseHostProgram(plan.initText, plan.transformText));
   }
   // The plug-in reads the thread count from the environment, as it does
   // under any host.

@@ -9,6 +9,7 @@
 
 #include "host/host_files.h"
 #include "host/options.h"
+#include "session/session.h"
 
 int ListCommand(const Options& options);
 int ShowCommand(const Options& options);
@@ -20,6 +21,14 @@ int FunctionsCommand(const Options& options);
 
 // Prints "morfel: " and the text on standard error; returns 1.
 int Fail(const std::string& text);
+
+// What the editor's check finds in the texts (lines may end in LF alone).
+ProgramDiagnosis DiagnoseHostProgram(const std::string& initText, const std::string& transformText);
+// The fault on standard error: "morfel: Transform line 2, column 3: why",
+// then its line with a caret under the column. False when there is none.
+bool ReportProgramFault(const ProgramDiagnosis& diagnosis);
+// One line per warning on standard error: "morfel: warning: where: what".
+void ReportProgramWarnings(const ProgramDiagnosis& diagnosis);
 
 // The base folder of the options (or the default), prepared with the starter
 // library when it has none. Returns 1, or 0 after reporting.

@@ -51,7 +51,7 @@ constexpr int64_t kMostThreads = 64;
     "refuse an input of more pixels (default 268435456, 16384 x 16384)")                         \
   X(kOptTimeout, "timeout", 0, "SECONDS", kApply,                                                \
     "give up after SECONDS: exit 1, nothing written")                                            \
-  X(kOptQuiet, "quiet", 0, nullptr, kApply, "no progress bar, notes or \"wrote\" lines")         \
+  X(kOptQuiet, "quiet", 0, nullptr, kApply, "no progress bar, warnings, notes or \"wrote\"")     \
   X(kOptTimings, "timings", 0, nullptr, kApply, "say where the time went")                       \
   X(kOptThreads, "threads", 0, "N", kApply,                                                      \
     "threads a pass may use (default: MORFEL_THREADS, else all; 1 runs every pass on one)")      \

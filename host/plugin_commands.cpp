@@ -105,6 +105,11 @@ int CheckCommand(const Options& options) {
     ++problems;
   }
   if (problems == 0) PrintOut("ok\n");
+  // The boxes say where; the detail says why, and what a run would waste.
+  std::fflush(stdout);
+  const ProgramDiagnosis diagnosis = DiagnoseHostProgram(program.initText, program.transformText);
+  if (problems > 0) ReportProgramFault(diagnosis);
+  if (problems == 0) ReportProgramWarnings(diagnosis);
   if (problems == 0 && options.explain) ExplainRun(program);
   return problems == 0 ? 0 : 1;
 }

@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "script/parser.h"
+#include "script/scanner.h"
 #include "script/script.h"
 
 namespace {
@@ -24,6 +25,7 @@ const char* Furthest(const char* a, const char* b) {
 // an earlier text behind, and reports line 1 unless it finds a later one.
 void StartCompile(ScriptEngine& engine, const char* text) {
   engine.errorLine = 1;
+  engine.errorDetail = CompileDiagnostic();
   engine.furthestPoint = text;
   engine.scratchCode.Release();
 }
@@ -46,6 +48,19 @@ CompileOutcome Error(const ScriptEngine& engine) {
   return {CompileOutcome::Status::kError, 0, engine.errorLine};
 }
 
+// Records the detail of a failure and gives the outcome.
+CompileOutcome Failure(ScriptEngine& engine, const char* text, const Parser& parser,
+                       const char* errorAt) {
+  engine.errorDetail = DiagnoseFailure(text, parser, errorAt);
+  return Error(engine);
+}
+
+// A text of comments and blanks, with at least one comment, says nothing:
+// it compiles to no code (a text of blanks alone stays an error).
+bool OnlyComments(const char* text) {
+  return text[SkipBlanks(text)] == '\0' && CommentLength(text + SkipBlanks(text, " \t\r")) > 0;
+}
+
 }  // namespace
 
 CompileOutcome ScriptEngine::Compile(const char* text, ProgramSlot slot) {
@@ -58,12 +73,14 @@ CompileOutcome ScriptEngine::Compile(const char* text, ProgramSlot slot) {
   const bool toSlot = slot == ProgramSlot::kInit || slot == ProgramSlot::kTransform;
   if (toSlot && !CopyIntoSlot(*this, slot)) parser.outOfMemory = true;
   if (text[n] == '\0' && !parser.outOfMemory) return IsEmpty(text) ? Empty() : Compiled(n);
+  if (n == 0 && !parser.outOfMemory && OnlyComments(text))
+    return Compiled(static_cast<int32_t>(strlen(text)));
   // The error lies where the first statement failed, at the deepest level
   // that got furthest, or where the nesting became too deep.
   const char* errorAt = Furthest(Furthest(text + n, furthestPoint), parser.tooDeepAt);
   errorAt = Furthest(errorAt, parser.loopTooDeepAt);
   errorLine = LineOf(text, errorAt);
-  return Error(*this);
+  return Failure(*this, text, parser, errorAt);
 }
 
 CompileOutcome ScriptEngine::CompileValue(const char* text) {
@@ -71,7 +88,7 @@ CompileOutcome ScriptEngine::CompileValue(const char* text) {
   if (IsEmpty(text)) return Empty();
   Parser parser(*this);
   int32_t n = parser.Logical(text);
-  if (n == 0 || text[n] != '\0' || parser.outOfMemory) return Error(*this);
+  if (n == 0 || text[n] != '\0' || parser.outOfMemory) return Failure(*this, text, parser, text);
   return Compiled(n);
 }
 
@@ -81,7 +98,8 @@ CompileOutcome ScriptEngine::CompileList(const char* text, ProgramSlot slot) {
   Parser parser(*this);
   int32_t count = 0;
   int32_t n = parser.List(text, &count);
-  if (n == 0) return Error(*this);
+  if (n == 0) return Failure(*this, text, parser, text);
   if (slot != ProgramSlot::kScratch && !CopyIntoSlot(*this, slot)) return Error(*this);
-  return text[n] == '\0' && !parser.outOfMemory ? Compiled(n) : Error(*this);
+  return text[n] == '\0' && !parser.outOfMemory ? Compiled(n)
+                                                : Failure(*this, text, parser, text + n);
 }

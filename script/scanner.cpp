@@ -46,14 +46,49 @@ int32_t ScanSign(const char* text, int32_t* n) {
 
 }  // namespace
 
+int32_t CommentLength(const char* text) {
+  if (text[0] != '/') return 0;
+  if (text[1] == '/') {
+    int32_t n = 2;
+    while (text[n] != '\0' && text[n] != '\n') ++n;
+    return n;  // the line break stays: it is a token of its own
+  }
+  if (text[1] != '*') return 0;
+  const char* end = strstr(text + 2, "*/");
+  // An unclosed comment is not skipped, so the parser stops in front of it
+  // and the error points at its start.
+  return end == nullptr ? 0 : static_cast<int32_t>(end + 2 - text);
+}
+
 int32_t SkipBlanks(const char* text, const char* set) {
   int32_t n = 0;
   if (set == nullptr) {
-    while (IsBlank(text[n])) ++n;
+    // No valid text held "//" or "/*" outside a string literal before
+    // comments existed ("/" must be followed by an operand), so skipping
+    // them as blanks changes the meaning of no text.
+    for (;;) {
+      while (IsBlank(text[n])) ++n;
+      const int32_t comment = CommentLength(text + n);
+      if (comment == 0) break;
+      n += comment;
+    }
   } else {
     while (text[n] != '\0' && strchr(set, text[n]) != nullptr) ++n;
   }
   return n;
+}
+
+int32_t SkipLayout(const char* text) {
+  int32_t n = SkipBlanks(text);
+  while (text[n] == '\n') n += 1 + SkipBlanks(text + n + 1);
+  return n;
+}
+
+int32_t NameAt(const char* text) {
+  if (!IsNameStart(text[0])) return 0;
+  int32_t length = 0;
+  while (IsNameChar(text[length])) ++length;
+  return length;
 }
 
 int32_t ScanName(const char* text, char* name) {

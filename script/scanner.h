@@ -4,8 +4,9 @@
 // included, or 0 when the item is not there; it never changes the text.
 // Scanners that read a value clear their output first.
 //
-// Blanks are space, tab and CR. LF is a line break: not a blank but a token
-// of its own ("\n").
+// Blanks are space, tab and CR, and comments: "//" to the end of the line
+// and "/*" to the next "*/" (line breaks inside it included). LF is a line
+// break: not a blank but a token of its own ("\n").
 #pragma once
 
 #include <cstdint>
@@ -15,8 +16,14 @@
 // Longest name or string that a scanner reads from one position.
 constexpr int32_t kScanLimit = 2048;
 
-// Leading blanks, or leading characters of `set` when one is given.
+// Leading blanks (comments included), or leading characters of `set` when
+// one is given.
 int32_t SkipBlanks(const char* text, const char* set = nullptr);
+// CommentLength (script.h) tells the length of a comment.
+// Blanks, comments and line breaks: where the next item starts.
+int32_t SkipLayout(const char* text);
+// Length of the name at text (no blanks skipped), 0 when none starts there.
+int32_t NameAt(const char* text);
 // A name: a letter or underscore, then letters, digits, underscores. Reads
 // at most kScanLimit - 1 characters into name (kScanLimit bytes).
 int32_t ScanName(const char* text, char* name);

@@ -15,6 +15,12 @@
 //   string literal must end within 2047 characters of where it is scanned.
 // - Compile tells an empty text, which compiles to an empty program and is
 //   no error, from a text with an error, whose line it gives (CompileOutcome).
+//   A failed compile also leaves errorDetail: the line and column of the
+//   text at fault, the reason and, where one is sure, a hint. A text of
+//   comments alone compiles to an empty program.
+// - Comments ("//" to the end of the line, "/*" to "*/") are blanks. No
+//   text that compiled before they existed holds one outside a string.
+// - FindWarnings only reads texts: it compiles them on an engine of its own.
 // - Run tells how the program ended (RunOutcome): it finished with a value
 //   left on the stack or without one, it executed exit(n), or the engine
 //   stopped it and why. Run never writes outside the engine's stacks: every
@@ -91,6 +97,12 @@ inline int32_t TruncateToInt32(double value) {
   if (value <= -2147483648.0) return INT32_MIN;
   return static_cast<int32_t>(value);
 }
+
+// Length of the comment that starts text: "//" up to, not including, the
+// line break or the end; "/*" through its "*/". 0 when none starts there
+// or a "/*" is never closed. Comments count as blanks wherever a program
+// is read.
+int32_t CommentLength(const char* text);
 
 // ---------------------------------------------------------------------------
 // Compiled instructions (one line each in instruction_set.h)
@@ -259,6 +271,70 @@ struct CompileOutcome {
   bool Failed() const { return status == Status::kError; }
 };
 
+// Why a text does not compile (one line each in compile_faults.h).
+enum class CompileFault : uint8_t {
+  kNone,
+#define MORFEL_FAULT(Name, format) Name,
+#include "script/compile_faults.h"
+};
+
+// Where and why a text does not compile, for a message that helps mend it.
+// Line and column (from 1, a column counts the bytes of its line) are those
+// of the text at fault, which may lie after the start of the statement that
+// CompileOutcome::errorLine names when the statement spans lines.
+struct CompileDiagnostic {
+  CompileFault fault = CompileFault::kNone;
+  int32_t offset = 0;  // where the fault lies, from the start of the text
+  int32_t line = 0;
+  int32_t column = 0;
+  char atFault[48] = {};  // the text at fault; "" at the end of the text
+  char reason[160] = {};  // "unknown function 'sinn'"
+  char hint[64] = {};     // "did you mean 'sin'?" where one is sure, else ""
+};
+
+// "reason (hint)", or the reason alone, into out (always terminated).
+void FormatDiagnostic(const CompileDiagnostic& diagnostic, char* out, int32_t outSize);
+
+// Where a program plainly does not do what it says (one line each in
+// warning_list.h). A warning never stops a run.
+enum class WarningKind : uint8_t {
+#define MORFEL_WARNING(Name, format) Name,
+#include "script/warning_list.h"
+};
+
+struct ScriptWarning {
+  WarningKind kind;
+  ProgramSlot text;  // kInit or kTransform: the text it is about
+  int32_t offset;    // in that text
+  int32_t line;      // from 1
+  int32_t column;    // from 1
+  char subject[48];  // the variable, parameter or text concerned
+  char message[200];
+};
+
+constexpr int32_t kMaxWarnings = 24;
+
+struct ProgramWarnings {
+  int32_t count = 0;
+  ScriptWarning items[kMaxWarnings];
+};
+
+// A declared parameter: its name and the line of its declaration in the
+// Init text.
+struct DeclaredName {
+  const char* name;
+  int32_t line;
+};
+
+// Looks for what a run would plainly waste or misread: colours or positions
+// set where coord discards them, texts used as values, parameters never
+// read, Init reading a variable before setting it, conditions that never
+// change. initText has its declaration lines blanked (the line numbers
+// kept). A text that does not compile gives no warnings of its own. At most
+// kMaxWarnings, in text order, Init first.
+void FindWarnings(const char* initText, const char* transformText, const DeclaredName* parameters,
+                  int32_t parameterCount, ProgramWarnings* out);
+
 // Why the engine stopped a program.
 enum class StopReason : uint8_t {
   kNone,
@@ -366,6 +442,9 @@ class ScriptEngine {
   GrowArray<double*> addressStack;
   // Line (from 1) of the last compile error.
   int32_t errorLine = 0;
+  // The last compile error in detail (set with errorLine by Compile,
+  // CompileList and CompileValue).
+  CompileDiagnostic errorDetail;
   ValueList variableTable;
   // Filled by every compile; run as ProgramSlot::kScratch.
   GrowArray<Instruction> scratchCode;

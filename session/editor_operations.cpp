@@ -24,32 +24,9 @@ bool CompilesForCheck(ScriptEngine& engine, const char* text, const char* failur
   return false;
 }
 
-// The line (from 1, lines ended by LF) of the first declaration that is
-// malformed on its own, or of the thirteenth declaration; 0 when none is.
-// Each declaration line is read alone with its own line end, exactly as the
-// whole text's scan reads it.
-int32_t FaultyDeclarationLine(ScriptEngine& engine, const char* initText) {
-  int32_t lineNumber = 1;
-  int32_t declarations = 0;
-  for (const char* line = initText; *line != '\0'; ++lineNumber) {
-    const char* end = std::strchr(line, '\n');
-    const size_t length = end != nullptr ? static_cast<size_t>(end - line) + 1 : std::strlen(line);
-    if (line[0] == '?') {
-      if (++declarations > kParamSlotCount) return lineNumber;
-      const std::string alone(line, length);
-      ParamSlot slots[kParamSlotBlock] = {};
-      const ParamTable table = {slots, nullptr};
-      if (!ParseParamDeclarations(engine, alone.c_str(), table, kDeclareCheckOnly, nullptr)) {
-        return lineNumber;
-      }
-    }
-    line += length;
-  }
-  return 0;
-}
-
 const char kLibraryFullMessage[] =
     "The library is full (1000 programs). Delete a program before saving a new one.";
+
 
 }  // namespace
 
@@ -99,7 +76,10 @@ CheckReport FilterContext::CheckProgram(const CurrentProgram& texts) {
   if (!ParseParamDeclarations(engine, program.initText, table, kDeclareCheckOnly, nullptr)) {
     report.messages.push_back({MessageKind::kError, "Error in Initial parameter setting."});
     report.fault = ProgramFault::kDeclarations;
-    report.line = FaultyDeclarationLine(engine, program.initText);
+    // The detail names the first declaration malformed on its own, or
+    // the thirteenth.
+    report.detail = DiagnoseProgramTexts(program.initText, program.transformText).fault;
+    report.line = report.detail.line;
     return report;
   }
   if (CompilesForCheck(*checkEngine, strippedInit, "Error in Initialize program in line %d.",
@@ -107,6 +87,9 @@ CheckReport FilterContext::CheckProgram(const CurrentProgram& texts) {
     CompilesForCheck(*checkEngine, program.transformText, "Error in Transform program in line %d.",
                      ProgramFault::kTransform, &report);
   }
+  ProgramDiagnosis diagnosis = DiagnoseProgramTexts(program.initText, program.transformText);
+  report.detail = std::move(diagnosis.fault);
+  report.warnings = std::move(diagnosis.warnings);
   return report;
 }
 

@@ -161,11 +161,14 @@ CompileReport FilterContext::CompileProgramTexts() {
   if (engine.Compile(initCode, ProgramSlot::kInit).Failed()) {
     report.status = CompileStatus::kInitFailed;
     report.messages.push_back({MessageKind::kError, "Initialization error."});
+    report.detail = NoteOfCompileError(ProgramFault::kInit, engine.errorDetail, initCode);
     return report;
   }
   if (engine.Compile(program.transformText, ProgramSlot::kTransform).Failed()) {
     report.status = CompileStatus::kTransformFailed;
     report.messages.push_back({MessageKind::kError, "Program compilation error."});
+    report.detail =
+        NoteOfCompileError(ProgramFault::kTransform, engine.errorDetail, program.transformText);
   }
   return report;
 }

@@ -100,10 +100,6 @@ enum class CompileStatus : int32_t {
   kTooLongToRun,     // a text longer than a program may hold: both slots emptied
 };
 
-struct CompileReport : SessionReport {
-  CompileStatus status = CompileStatus::kCompiled;
-};
-
 // Where the editor's check found the first fault of a program.
 enum class ProgramFault : int32_t {
   kNone,
@@ -112,12 +108,50 @@ enum class ProgramFault : int32_t {
   kTransform,     // "Error in Transform program in line %d."
 };
 
+// A fault or a warning in one of a program's texts, in detail: what the
+// dialogs' fixed messages cannot say. Lines and columns count from 1 (a
+// column counts the bytes of its line); 0 when there is nothing to name.
+struct ProgramNote {
+  ProgramFault text = ProgramFault::kNone;  // the text it is about
+  int32_t line = 0;
+  int32_t column = 0;
+  std::string atFault;   // the text at fault ("" at the end of the text)
+  std::string reason;    // "unknown function 'sinn'"
+  std::string hint;      // "did you mean 'sin'?", or ""
+  std::string lineText;  // the whole line it is on, without its line end
+  // "reason (hint)", or the reason alone.
+  std::string Explained() const { return hint.empty() ? reason : reason + " (" + hint + ")"; }
+};
+
+// The word for a text in messages: "Init" or "Transform" ("" for none).
+const char* ProgramTextName(ProgramFault text);
+
+// What the editor's check finds in two program texts, without a context:
+// the first fault in detail (text kNone when there is none) and, when there
+// is none, the warnings in text order, Init first. initText is the whole
+// Init text, declaration lines included.
+struct ProgramDiagnosis {
+  ProgramNote fault;
+  std::vector<ProgramNote> warnings;
+};
+ProgramDiagnosis DiagnoseProgramTexts(const char* initText, const char* transformText);
+// The compiler's detail of a failed compile of `source`, as a note.
+ProgramNote NoteOfCompileError(ProgramFault text, const CompileDiagnostic& detail,
+                               const char* source);
+
+struct CompileReport : SessionReport {
+  CompileStatus status = CompileStatus::kCompiled;
+  ProgramNote detail;  // kInitFailed, kTransformFailed: where and why
+};
+
 struct CheckReport : SessionReport {
   ProgramFault fault = ProgramFault::kNone;
   // Line of the fault in its text, from 1: the compiler's error line, or for
   // declarations the first malformed one (the thirteenth when there are too
   // many); 0 when no line can be named.
   int32_t line = 0;
+  ProgramNote detail;                 // the fault in detail
+  std::vector<ProgramNote> warnings;  // when there is no fault
 };
 
 // How a run over the image or the preview ended.

@@ -13,6 +13,30 @@ const QColor kGutterText(0x8a, 0x90, 0x99);
 const QColor kFaultBackground(0xfd, 0xe2, 0xe1);
 const QColor kFaultMark(0xd9, 0x3f, 0x3f);
 const QColor kCurrentLine(0xf5, 0xf8, 0xff);
+const QColor kWarningBackground(0xff, 0xf6, 0xd5);
+const QColor kWarningMark(0xc7, 0x8a, 0x00);
+
+// Where the token that starts at `from` in a line ends: a name or number
+// runs on, anything else is one character.
+int TokenEnd(const QString& line, int from) {
+  auto isName = [](QChar c) {
+    return c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('.');
+  };
+  int end = from;
+  while (end < line.size() && isName(line.at(end))) ++end;
+  return end > from ? end : std::min<int>(from + 1, line.size());
+}
+
+// The character position in a line of the byte column the session gives
+// (its texts are 8-bit; the editor's are Unicode).
+int CharacterAt(const QString& line, int column) {
+  int bytes = 0;
+  for (int k = 0; k < line.size(); ++k) {
+    if (bytes >= column - 1) return k;
+    bytes += line.mid(k, 1).toLocal8Bit().size();
+  }
+  return line.size();
+}
 
 class Gutter : public QWidget {
  public:
@@ -56,6 +80,19 @@ void CodeEditor::MarkLine(int line) {
   gutter_->update();
 }
 
+void CodeEditor::MarkColumn(int column) {
+  if (column == markedColumn_) return;
+  markedColumn_ = column;
+  UpdateHighlights();
+}
+
+void CodeEditor::MarkWarningLines(const QList<int>& lines) {
+  if (lines == warningLines_) return;
+  warningLines_ = lines;
+  UpdateHighlights();
+  gutter_->update();
+}
+
 void CodeEditor::ReplaceText(const QString& text) {
   if (text == toPlainText()) return;
   QTextCursor cursor(document());
@@ -87,6 +124,15 @@ void CodeEditor::UpdateHighlights() {
   current.cursor = textCursor();
   current.cursor.clearSelection();
   selections.append(current);
+  for (int line : warningLines_) {
+    const QTextBlock warned = document()->findBlockByNumber(line - 1);
+    if (line == markedLine_ || !warned.isValid()) continue;
+    QTextEdit::ExtraSelection warning;
+    warning.format.setBackground(kWarningBackground);
+    warning.format.setProperty(QTextFormat::FullWidthSelection, true);
+    warning.cursor = QTextCursor(warned);
+    selections.append(warning);
+  }
   const QTextBlock faulty = document()->findBlockByNumber(markedLine_ - 1);
   if (markedLine_ > 0 && faulty.isValid()) {
     QTextEdit::ExtraSelection fault;
@@ -94,6 +140,22 @@ void CodeEditor::UpdateHighlights() {
     fault.format.setProperty(QTextFormat::FullWidthSelection, true);
     fault.cursor = QTextCursor(faulty);
     selections.append(fault);
+    if (markedColumn_ > 0) {
+      const QString line = faulty.text();
+      const int from = CharacterAt(line, markedColumn_);
+      const int to = std::max(TokenEnd(line, from), from);
+      QTextEdit::ExtraSelection underline;
+      underline.format.setUnderlineStyle(QTextCharFormat::WaveUnderline);
+      underline.format.setUnderlineColor(kFaultMark);
+      underline.cursor = QTextCursor(faulty);
+      // At the end of the line there is nothing to underline: the line's
+      // last character takes the mark.
+      const int start = from < line.size() ? from : std::max(0, static_cast<int>(line.size()) - 1);
+      underline.cursor.setPosition(faulty.position() + start);
+      underline.cursor.setPosition(faulty.position() + std::max(to, start + 1),
+                                   QTextCursor::KeepAnchor);
+      selections.append(underline);
+    }
   }
   setExtraSelections(selections);
 }
@@ -114,6 +176,16 @@ void CodeEditor::PaintGutter(QPaintEvent* event) {
         const int diameter = std::min(lineHeight - 4, 10);
         painter.drawEllipse(QRect(3, top + (lineHeight - diameter) / 2, diameter, diameter));
         painter.setPen(kFaultMark);
+      } else if (warningLines_.contains(number)) {
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setBrush(kWarningMark);
+        painter.setPen(Qt::NoPen);
+        const int side = std::min(lineHeight - 4, 10);
+        const int y = top + (lineHeight - side) / 2;
+        const QPointF triangle[3] = {QPointF(3 + side / 2.0, y), QPointF(3, y + side),
+                                     QPointF(3 + side, y + side)};
+        painter.drawPolygon(triangle, 3);
+        painter.setPen(kWarningMark);
       } else {
         painter.setPen(kGutterText);
       }

@@ -14,6 +14,13 @@ class CodeEditor : public QPlainTextEdit {
   // Marks line (from 1) as faulty, or clears the mark with 0.
   void MarkLine(int line);
   int MarkedLine() const { return markedLine_; }
+  // Underlines the token at column (from 1, bytes of the line as the
+  // session counts them) of the marked line; 0 underlines nothing.
+  void MarkColumn(int column);
+  int MarkedColumn() const { return markedColumn_; }
+  // Marks the lines (from 1) that have warnings; an empty list clears them.
+  void MarkWarningLines(const QList<int>& lines);
+  const QList<int>& WarningLines() const { return warningLines_; }
   // Replaces the whole text as one step the user can undo.
   void ReplaceText(const QString& text);
 
@@ -29,6 +36,8 @@ class CodeEditor : public QPlainTextEdit {
 
   QWidget* gutter_;
   int markedLine_ = 0;
+  int markedColumn_ = 0;
+  QList<int> warningLines_;
 };
 
 #endif

@@ -81,12 +81,17 @@ ProgramEditors::ProgramEditors(QWidget* parent) : QWidget(parent) {
   auto* faultRow = new QHBoxLayout();
   faultRow->addWidget(faultIcon_);
   faultRow->addWidget(fault_, 1);
+  detail_ = new QLabel(this);
+  detail_->setObjectName(QStringLiteral("programFaultDetail"));
+  detail_->setWordWrap(true);
+  detail_->setTextFormat(Qt::PlainText);
 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(8, 6, 8, 6);
   layout->addLayout(names);
   layout->addWidget(texts, 1);
   layout->addLayout(faultRow);
+  layout->addWidget(detail_);
   ClearFault();
 
   for (CodeEditor* editor : {init_, transform_}) {
@@ -154,19 +159,57 @@ void ProgramEditors::KeepAsUnedited() {
   unedited_ = {group_->text(), name_->text(), init_->toPlainText(), transform_->toPlainText()};
 }
 
-void ProgramEditors::ShowFault(ProgramFault fault, int line, const QString& message) {
+void ProgramEditors::ShowFault(ProgramFault fault, int line, const QString& message,
+                               const ProgramNote* detail) {
   const bool inTransform = fault == ProgramFault::kTransform;
-  init_->MarkLine(inTransform ? 0 : line);
-  transform_->MarkLine(inTransform ? line : 0);
+  // The compiler's line is where the failing statement starts; the detail
+  // names the line and column of the text at fault within it.
+  const bool detailed = detail != nullptr && detail->line > 0 && detail->text == fault;
+  const int markedLine = detailed ? detail->line : line;
+  const int column = detailed && fault != ProgramFault::kDeclarations ? detail->column : 0;
+  for (CodeEditor* editor : {init_, transform_}) editor->MarkWarningLines({});
+  init_->MarkLine(inTransform ? 0 : markedLine);
+  transform_->MarkLine(inTransform ? markedLine : 0);
+  init_->MarkColumn(inTransform ? 0 : column);
+  transform_->MarkColumn(inTransform ? column : 0);
   fault_->setText(message);
   fault_->setStyleSheet(QStringLiteral("color: #b3261e;"));
   faultIcon_->setVisible(true);
+  const bool hasReason = detail != nullptr && !detail->reason.empty();
+  detail_->setText(hasReason ? ShownName(detail->Explained().c_str()) : QString());
+  detail_->setToolTip(QString());
+  detail_->setStyleSheet(QStringLiteral("color: #b3261e;"));
+  detail_->setVisible(hasReason);
 }
 
 void ProgramEditors::ClearFault() {
-  init_->MarkLine(0);
-  transform_->MarkLine(0);
+  for (CodeEditor* editor : {init_, transform_}) {
+    editor->MarkLine(0);
+    editor->MarkColumn(0);
+    editor->MarkWarningLines({});
+  }
   fault_->setText(tr("No errors."));
   fault_->setStyleSheet(QStringLiteral("color: #5f6b5f;"));
   faultIcon_->setVisible(false);
+  detail_->clear();
+  detail_->setVisible(false);
+}
+
+void ProgramEditors::ShowWarnings(const std::vector<ProgramNote>& warnings) {
+  QList<int> initLines;
+  QList<int> transformLines;
+  QStringList lines;
+  for (const ProgramNote& warning : warnings) {
+    QList<int>& marked = warning.text == ProgramFault::kTransform ? transformLines : initLines;
+    if (!marked.contains(warning.line)) marked.append(warning.line);
+    lines.append(tr("%1 line %2: %3")
+                     .arg(QString::fromLatin1(ProgramTextName(warning.text)))
+                     .arg(warning.line)
+                     .arg(ShownName(warning.Explained().c_str())));
+  }
+  init_->MarkWarningLines(initLines);
+  transform_->MarkWarningLines(transformLines);
+  detail_->setText(lines.join(QLatin1Char('\n')));
+  detail_->setStyleSheet(QStringLiteral("color: #8a6100;"));
+  detail_->setVisible(!lines.isEmpty());
 }

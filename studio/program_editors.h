@@ -44,9 +44,13 @@ class ProgramEditors : public QWidget {
   // What the editors hold now is what the library holds.
   void KeepAsUnedited();
 
-  // Marks the faulty line of a text with message, or clears every mark.
-  void ShowFault(ProgramFault fault, int line, const QString& message);
+  // Marks the faulty line of a text with message, or clears every mark;
+  // with a detail, underlines its column and shows its reason too.
+  void ShowFault(ProgramFault fault, int line, const QString& message,
+                 const ProgramNote* detail = nullptr);
   void ClearFault();
+  // Marks the lines with warnings and lists the warnings under the texts.
+  void ShowWarnings(const std::vector<ProgramNote>& warnings);
 
   CodeEditor* InitEditor() const { return init_; }
   CodeEditor* TransformEditor() const { return transform_; }
@@ -61,6 +65,7 @@ class ProgramEditors : public QWidget {
   CodeEditor* transform_;
   QLabel* faultIcon_;
   QLabel* fault_;
+  QLabel* detail_;  // the reason of a fault, or the warnings
   bool showing_ = false;
   QStringList unedited_;  // group, name, Init and Transform as last kept
 };

@@ -130,11 +130,12 @@ void StudioWindow::CheckEditedProgram() {
   TextsToSlots();
   if (report.fault != ProgramFault::kNone) {
     const QString message = ShownName(report.messages.front().text.c_str());
-    editors_->ShowFault(report.fault, report.line, message);
+    editors_->ShowFault(report.fault, report.line, message, &report.detail);
     Say(message, true);
     return;  // the view keeps the last good program's preview
   }
   editors_->ClearFault();
+  editors_->ShowWarnings(report.warnings);
   context_->ReadDeclarations(kDeclareKeepValues, panel_);
   programRuns_ = true;
   ResultOutOfDate();

@@ -35,10 +35,40 @@ int32_t TakeField(const char** cursor, char* field, size_t size) {
 // The rest of the line is the default, a ";" and one more character, which
 // is normally the CR of the line's CR LF and is dropped whatever it is. The
 // default may hold commas; it is never empty.
+// Blanks, then a comment (see CommentLength), then blanks, up to `end`.
+bool IsTrailingComment(const char* from, const char* end) {
+  const char* c = from;
+  while (c < end && (*c == ' ' || *c == '\t')) ++c;
+  const int32_t comment = CommentLength(c);
+  if (comment == 0) return false;
+  // "//" runs on to the end of the line, the dropped character included.
+  if (c[1] == '/') return true;
+  if (c + comment > end) return false;
+  c += comment;
+  while (c < end && (*c == ' ' || *c == '\t')) ++c;
+  return c == end;
+}
+
+// The length of the default when the line ends in ";", a comment and its
+// last character; 0 when it does not. A declaration that reads today
+// without a comment never comes here, so its meaning stays.
+size_t DefaultBeforeComment(const char* rest, size_t length) {
+  const char* last = rest + length - 1;  // dropped like the CR
+  for (const char* semicolon = std::strchr(rest, ';'); semicolon != nullptr && semicolon < last;
+       semicolon = std::strchr(semicolon + 1, ';')) {
+    if (semicolon > rest && IsTrailingComment(semicolon + 1, last))
+      return static_cast<size_t>(semicolon - rest);
+  }
+  return 0;
+}
+
 int32_t TakeDefault(const char* rest, char* field, size_t size) {
   size_t length = std::strlen(rest);
-  if (length < 3 || rest[length - 2] != ';') return 0;
   size_t defaultLength = length - 2;
+  if (length < 3 || rest[length - 2] != ';') {
+    defaultLength = length < 3 ? 0 : DefaultBeforeComment(rest, length);
+    if (defaultLength == 0) return 0;
+  }
   if (defaultLength >= size) return 0;
   std::memcpy(field, rest, defaultLength);
   field[defaultLength] = '\0';
@@ -75,8 +105,8 @@ void CopyText(char* destination, const char* source) {
   destination[length] = '\0';
 }
 
-void StoreDeclaration(ScriptEngine& engine, const Declaration& declaration,
-                      DeclarationMode mode, ParamSlot* slot) {
+void StoreDeclaration(ScriptEngine& engine, const Declaration& declaration, DeclarationMode mode,
+                      ParamSlot* slot) {
   CopyText(slot->name, declaration.name);
   CopyText(slot->message, declaration.message);
   slot->minimum = EvaluateParamText(engine, declaration.minimumText);
@@ -128,9 +158,8 @@ void ShowDeclaredRows(ScriptEngine& engine, const ParamTable& table, int32_t cou
 
 }  // namespace
 
-int32_t ParseParamDeclarations(ScriptEngine& engine, const char* initText,
-                               const ParamTable& table, DeclarationMode mode,
-                               ParamRowView* view) {
+int32_t ParseParamDeclarations(ScriptEngine& engine, const char* initText, const ParamTable& table,
+                               DeclarationMode mode, ParamRowView* view) {
   if (table.slots == nullptr) return 0;
   const bool showsRows = mode != kDeclareCheckOnly;
   if (showsRows) ResetRows(table, mode, view);

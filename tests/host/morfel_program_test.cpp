@@ -146,6 +146,74 @@ TEST_F(MorfelProgram, CheckSaysOkOrTheEditorsMessage) {
   EXPECT_EQ(asked.out, engine + "threads: one (one thread asked)\n");
 }
 
+// The boxes' messages stay as they are on standard output; standard error
+// says where and why, with the line and a caret, and warns where a run
+// would plainly waste its work (apply: one line each, none with --quiet).
+TEST_F(MorfelProgram, CheckAndApplySayWhyAndWarn) {
+  const std::string input = MakeImage("in.png", 8, 6);
+  const std::string out = Path("out.png");
+  struct Case {
+    std::vector<std::string> words;
+    int status;
+    std::string out;               // exactly, for check
+    std::vector<std::string> err;  // fragments standard error holds
+    std::string notInErr;          // "" when anything goes
+  } cases[] = {
+      {{"check", "--transform", "x=1;\nR=sinn(G);"},
+       1,
+       "Error in Transform program in line 2.\n",
+       {"Transform line 2, column 3: unknown function 'sinn' (did you mean 'sin'?)\n"
+        "  R=sinn(G);\n    ^\n"},
+       ""},
+      {{"check", "--transform", "R=(1+2;"},
+       1,
+       "Error in Transform program in line 1.\n",
+       {"')' expected before ';'"},
+       ""},
+      {{"check", "--init", "// note\n?a,A,0,9,1; // amount\n", "--transform",
+        "/* all */ coord=0; R=255-R*a/9; // invert"},
+       0,
+       "ok\n",
+       {},
+       "morfel"},
+      {{"check", "--transform", "R=255-R;"},
+       0,
+       "ok\n",
+       {"warning: Transform line 1, column 1: 'R' is set while coord is 1"},
+       ""},
+      {{"apply", "--base", base_, "--transform", "R=min(1);", input, out},
+       1,
+       "",
+       {"Program compilation error.", "'min' takes 2 values, 1 given"},
+       ""},
+      {{"apply", "--base", base_, "--transform", "R=255-R;", input, out},
+       0,
+       "",
+       {"morfel: warning: Transform line 1, column 1:"},
+       ""},
+      {{"apply", "--base", base_, "--quiet", "--transform", "R=255-R;", input, out},
+       0,
+       "",
+       {},
+       "warning"},
+  };
+  for (const Case& c : cases) {
+    const Outcome outcome = Run(c.words);
+    const std::string shown =
+        c.words[0] + " " + c.words[c.words.size() - (c.words[0] == "apply" ? 3 : 1)];
+    EXPECT_EQ(outcome.status, c.status) << shown << outcome.err;
+    if (c.words[0] == "check") {
+      EXPECT_EQ(outcome.out, c.out) << shown;
+    }
+    for (const std::string& fragment : c.err) {
+      EXPECT_NE(outcome.err.find(fragment), std::string::npos) << shown << "\n" << outcome.err;
+    }
+    if (!c.notInErr.empty()) {
+      EXPECT_EQ(outcome.err.find(c.notInErr), std::string::npos) << shown << "\n" << outcome.err;
+    }
+  }
+}
+
 TEST_F(MorfelProgram, ImportAddsThenOverwrites) {
   ASSERT_EQ(Run({"list", "--base", base_}).status, 0);
   std::ofstream(base_ + "/Tarvo/extra.txt") << "Group=Extra\r\nName=One\r\nInit=coord=0;\\n\r\n"

@@ -200,6 +200,27 @@ class StudioTest : public QObject {
     QTRY_VERIFY(window_->PreviewSettled());
   }
 
+  // The fault's column is underlined and its reason shown under the
+  // editor's message; a program that compiles but wastes its work marks the
+  // warned lines instead.
+  void faultColumnAndWarningsAreMarked() {
+    OpenWindow(QStringLiteral("Deform"), QStringLiteral("Sample"));
+    ProgramEditors* editors = window_->Editors();
+    CodeEditor* editor = editors->TransformEditor();
+    QLabel* detail = editors->findChild<QLabel*>(QStringLiteral("programFaultDetail"));
+    editor->selectAll();
+    Type(editor, QStringLiteral("x=x;\nR=sinn(G);\n"));
+    QTRY_COMPARE(editor->MarkedLine(), 2);
+    QCOMPARE(editor->MarkedColumn(), 3);
+    QVERIFY2(detail->text().contains(QStringLiteral("did you mean 'sin'?")),
+             qPrintable(detail->text()));
+    editor->selectAll();
+    Type(editor, QStringLiteral("x=x+1;\nR=255-R;\n"));
+    QTRY_COMPARE(editor->WarningLines(), QList<int>{2});
+    QCOMPARE(editor->MarkedLine(), 0);
+    QVERIFY2(detail->text().contains(QStringLiteral("coord")), qPrintable(detail->text()));
+  }
+
   // A program that never ends is stopped within the preview's budget, with
   // the session's notice; the window answers all the while, and the last
   // preview stands until a good program replaces it.

@@ -72,8 +72,12 @@ TEST_F(Declarations, FieldsAreTakenAsTheyStand) {
       {"?p,m,0,xs*10,5;\r\n", "p", "m", 0, 100, "5"},
       {"?p,m,-2.9,2.9,0;\r\n", "p", "m", -2, 2, "0"},
       {"? p , a message ,1,2, 3 ;\r\n", " p ", " a message ", 1, 2, " 3 "},
-      {"?p,m,0,10,7;X", "p", "m", 0, 10, "7"},  // the last character is dropped whatever it is
+      {"?p,m,0,10,7;X", "p", "m", 0, 10, "7"},   // the last character is dropped whatever it is
       {"?p,m,(,),1;\r\n", "p", "m", 0, 0, "1"},  // ranges that do not compile read 0
+      // A comment may follow the ";"; "//" elsewhere is taken as it stands.
+      {"?p,m,0,10,7; // seven\r\n", "p", "m", 0, 10, "7"},
+      {"?p,m,0,10,7;/* seven */ \r\n", "p", "m", 0, 10, "7"},
+      {"?p,see http://x,0,10,\"a//b\";\r\n", "p", "see http://x", 0, 10, "\"a//b\""},
   };
   for (const Case& c : cases) {
     ASSERT_EQ(Parse(c.line), 1) << c.line;
@@ -96,6 +100,7 @@ TEST_F(Declarations, MalformedDeclarationsFail) {
       "?param,message,0,100,50;",    // last line without CR LF
       "?param,message,0,100,50;\n",  // LF only: the ";" is the last character
       "?param,message,0,100,50; \r\n",
+      "?param,message,0,100,50; /* open\r\n",
       "?,m,0,1,2;\r\n",
       "?p,,0,1,2;\r\n",
       "?p,m,,1,2;\r\n",
@@ -189,8 +194,7 @@ TEST_F(Declarations, SliderPositionIsTheEvaluatedValueText) {
 
 TEST_F(Declarations, WorksWithoutAViewOrCount) {
   ParamTable table{slots, nullptr};
-  EXPECT_EQ(ParseParamDeclarations(engine, "?a,A,0,1,1;\r\n", table, kDeclareDefaults, nullptr),
-            1);
+  EXPECT_EQ(ParseParamDeclarations(engine, "?a,A,0,1,1;\r\n", table, kDeclareDefaults, nullptr), 1);
   EXPECT_STREQ(slots[0].name, "a");
   EXPECT_EQ(ParseParamDeclarations(engine, nullptr, table, kDeclareDefaults, nullptr), 1);
   EXPECT_EQ(ParseParamDeclarations(engine, "x", {nullptr, nullptr}, kDeclareDefaults, nullptr), 0);
