@@ -130,6 +130,10 @@ void StudioWindow::CheckNow() {
   CheckEditedProgram();
 }
 
+void StudioWindow::SetPreviewClock(std::function<double()> clock) {
+  worker_->SetClock(std::move(clock));
+}
+
 // The last values and the chosen program are kept for the next start, as
 // the plug-in keeps them after OK.
 void StudioWindow::closeEvent(QCloseEvent* event) {

@@ -6,6 +6,7 @@
 
 #include <QMainWindow>
 #include <QTimer>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -56,6 +57,8 @@ class StudioWindow : public QMainWindow {
   bool PreviewSettled() const { return shownSerial_ == requestedSerial_; }
   // Checks the edited texts now, without waiting for the typing pause.
   void CheckNow();
+  // The clock the previews' time budget is measured by (seconds).
+  void SetPreviewClock(std::function<double()> clock);
 
  public Q_SLOTS:
   void Apply();
