@@ -229,7 +229,7 @@ class StudioTest : public QObject {
     previewClock_->going = true;
     QTRY_COMPARE_WITH_TIMEOUT(
         window_->statusBar()->currentMessage(),
-        QStringLiteral("The preview was stopped: the program takes too long."), 30000);
+        QStringLiteral("The preview was stopped: the program takes too long."), 15000);
     previewClock_->going = false;
     QCOMPARE(window_->View()->Processed(), good);
     UndoAll(editor);
@@ -256,7 +256,7 @@ class StudioTest : public QObject {
     QCOMPARE(ended.at(0).at(0).toBool(), false);
     // The same file again: only the cancelled run may still hold the first.
     QVERIFY(window_->OpenImage(QStringLiteral(MORFEL_SAMPLE)));
-    QTRY_VERIFY2_WITH_TIMEOUT(applied.expired(), "the cancelled run goes on", 30000);
+    QTRY_VERIFY2_WITH_TIMEOUT(applied.expired(), "the cancelled run goes on", 15000);
     QCoreApplication::sendPostedEvents();  // what the run sent, if anything
     QCOMPARE(ended.count(), 1);
     QVERIFY(!window_->ResultUpToDate());
