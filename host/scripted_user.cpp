@@ -175,6 +175,14 @@ void ScriptedUser::OnActivate(HWND window) {
 void ScriptedUser::Act(HWND window) {
   // A window under a modal box cannot be used; it comes back when the box closes.
   if (!IsWindow(window) || !IsWindowEnabled(window)) return;
+  // A modal dialog is shown when its loop first runs out of messages, and a
+  // timer already due comes before that (a loaded machine): a window not
+  // shown yet is out of the user's reach until it is.
+  if (!IsWindowVisible(window)) {
+    SetTimer(window, kActTimerId, kActDelayMs, TimerProc);
+    if (giveUpMs_) ArmGiveUp(window);
+    return;
+  }
   WindowKind kind = KindOf(window);
   switch (kind) {
     case WindowKind::kMessageBox:

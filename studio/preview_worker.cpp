@@ -13,6 +13,7 @@ struct PreviewWorker::Shared {
   std::condition_variable wake;
   std::condition_variable ended;
   std::optional<PreviewRequest> pending;
+  std::function<double()> clock;  // empty: the session's own
   bool running = false;
   bool quit = false;
   bool threadDone = false;
@@ -72,6 +73,7 @@ void WorkerLoop(const std::shared_ptr<PreviewWorker::Shared>& shared, std::strin
     if (shared->quit) break;
     const PreviewRequest request = std::move(*shared->pending);
     shared->pending.reset();
+    if (shared->clock) session.context->clock = shared->clock;
     shared->running = true;
     lock.unlock();
     PreviewResult result = Render(session, request, [&shared] {
@@ -118,6 +120,11 @@ void PreviewWorker::Request(PreviewRequest request) {
   std::lock_guard<std::mutex> lock(shared_->mutex);
   shared_->pending = std::move(request);
   shared_->wake.notify_all();
+}
+
+void PreviewWorker::SetClock(std::function<double()> clock) {
+  std::lock_guard<std::mutex> lock(shared_->mutex);
+  shared_->clock = std::move(clock);
 }
 
 bool PreviewWorker::Busy() const {

@@ -55,6 +55,10 @@ class PreviewWorker {
   PreviewWorker& operator=(const PreviewWorker&) = delete;
 
   void Request(PreviewRequest request);
+  // The clock (seconds) the runs from now on measure the preview's time
+  // budget by, instead of the steady clock: a test decides when a preview
+  // runs out of time.
+  void SetClock(std::function<double()> clock);
   // True while a run is going on or waiting.
   bool Busy() const;
 

@@ -128,6 +128,10 @@ void StudioWindow::CheckNow() {
   CheckEditedProgram();
 }
 
+void StudioWindow::SetPreviewClock(std::function<double()> clock) {
+  worker_->SetClock(std::move(clock));
+}
+
 // The last values and the chosen program are kept for the next start, as
 // the plug-in keeps them after OK; work not saved is asked about first.
 void StudioWindow::closeEvent(QCloseEvent* event) {

@@ -7,6 +7,7 @@
 #include <QMainWindow>
 #include <QStringList>
 #include <QTimer>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -65,6 +66,8 @@ class StudioWindow : public QMainWindow {
   bool ProgramLoaded() const { return programLoaded_; }
   // Who answers the question asked before unsaved work would be dropped.
   void SetUnsavedAsker(UnsavedAsker asker) { asker_ = std::move(asker); }
+  // The clock the previews' time budget is measured by (seconds).
+  void SetPreviewClock(std::function<double()> clock);
 
  public Q_SLOTS:
   void Apply();

@@ -77,6 +77,19 @@ TEST_F(MorfelProgram, StandardInputAndOutputCarryImages) {
   EXPECT_NE(noFormat.err.find("needs --format"), std::string::npos);
 }
 
+namespace {
+
+// True once a temporary base folder under tmp holds the plug-in's settings.
+bool SettingsSavedUnder(const std::string& tmp) {
+  std::error_code error;
+  for (const fs::directory_entry& folder : fs::directory_iterator(tmp, error)) {
+    if (fs::exists(folder.path() / "Morfel.dat", error)) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 TEST_F(MorfelProgram, InterruptsRemoveTheTemporaryFolderAndExitAsShellsExpect) {
   std::string input = MakeImage("in.png", 4, 4);
   fs::create_directories(Path("tmp"));
@@ -97,14 +110,15 @@ TEST_F(MorfelProgram, InterruptsRemoveTheTemporaryFolderAndExitAsShellsExpect) {
     environment.push_back(nullptr);
     pid_t child = 0;
     ASSERT_EQ(posix_spawn(&child, argv[0], nullptr, nullptr, argv.data(), environment.data()), 0);
-    // Once the temporary base folder exists, the program is running.
-    for (int wait = 0; wait < 200 && fs::is_empty(Path("tmp")); ++wait) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    EXPECT_FALSE(fs::is_empty(Path("tmp")));
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    kill(child, signal);
+    // The settings OK saves are the last thing written before the run, whose
+    // Init never ends: the signal comes during the run, however slow the
+    // start.
     int status = 0;
+    bool ended = false;
+    while (!SettingsSavedUnder(Path("tmp")) && !(ended = waitpid(child, &status, WNOHANG) == child))
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ASSERT_FALSE(ended) << "morfel ended before its run began";
+    kill(child, signal);
     ASSERT_EQ(waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 128 + signal);

@@ -167,6 +167,32 @@ TEST_F(MorfelProgram, JpegComesOutUprightByItsExifOrientation) {
   }
 }
 
+// What an apply carries besides the pixels: the input's colour profile into
+// every output format that stores one, and --quality into a lossy file's
+// size.
+TEST_F(MorfelProgram, TheColourProfileAndTheQualityReachTheOutput) {
+  MakeImage("plain.png", 64, 48);
+  Picture profiled = Read("plain.png");
+  for (int i = 0; i < 300; ++i) profiled.icc.push_back(static_cast<uint8_t>(i * 7 + 3));
+  std::string error;
+  ASSERT_EQ(WritePicture(Path("profiled.png"), profiled, &error), 1) << error;
+  for (const char* name : {"out.png", "out.tif", "out.jpg"}) {
+    Outcome outcome = Run(Apply(base_, {Path("profiled.png"), Path(name)}));
+    ASSERT_EQ(outcome.status, 0) << outcome.err;
+    EXPECT_EQ(Read(name).icc, profiled.icc) << name;
+  }
+  for (const char* name : {"q.jpg", "q.webp"}) {
+    size_t sizes[2] = {};
+    for (int k = 0; k < 2; ++k) {
+      Outcome outcome =
+          Run(Apply(base_, {"--quality", k == 0 ? "10" : "100", Path("plain.png"), Path(name)}));
+      ASSERT_EQ(outcome.status, 0) << outcome.err;
+      sizes[k] = Slurp(Path(name)).size();
+    }
+    EXPECT_LT(2 * sizes[0], sizes[1]) << name << " at quality 10 and 100";
+  }
+}
+
 TEST_F(MorfelProgram, InputsThatClaimMoreThanTheyHoldAreRefusedBeforeDecoding) {
   Picture small;
   small.width = 16;

@@ -43,6 +43,7 @@ const AnalysisCase kAnalysisCases[] = {
     {"z=z+1;R=z;", OneThreadReason::kCarriesVariable, "z"},
     {"if (x<0) q=1; R=q;", OneThreadReason::kCarriesVariable, "q"},
     {"while (k<3) {k=k+1;}", OneThreadReason::kCarriesVariable, "k"},
+    {"while (x<0) { q=1; x=x+1; } R=q;", OneThreadReason::kCarriesVariable, "q"},  // may not run
     {"if (R>100) coord=0;", OneThreadReason::kCarriesVariable, "coord"},
     {"cx=cx+1;", OneThreadReason::kCarriesVariable, "cx"},
     {"u=H;HLS(R,G,B);", OneThreadReason::kCarriesVariable, "H"},

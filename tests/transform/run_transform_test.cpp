@@ -20,6 +20,34 @@ void Declare(ParamSlot* slot, const char* message, const char* name, const char*
 constexpr char kShiftingTransform[] =
     "coord=2;\r\nx=x+1;\r\nif (x==1-cx && y==-cy) s=s*10+loop;\r\n";
 
+// False where this build has no code generator: the interpreter runs all.
+bool MakesMachineCode() {
+  ScriptEngine engine;
+  engine.Compile("x = 1;", ProgramSlot::kTransform);
+  engine.engineWanted = EngineKind::kCompiled;
+  return engine.ChooseEngine().kind == EngineKind::kCompiled;
+}
+
+// Only the budget can stop this loop in time: it exits by itself only after
+// far more turns than the budget allows between two checks, so a turn that
+// does not count shows as a finished run. Both engines stop it at the check.
+TEST_F(Orchestration, EveryTurnOfALoopCountsAgainstTheBudget) {
+  for (EngineKind kind : {EngineKind::kInterpreter, EngineKind::kCompiled}) {
+    MakeImages(1, 1);
+    Load("", "i=0; while (1) { i=i+1; if (i==100*4096) exit(1); }");
+    engine.engineWanted = kind;
+    if (kind == EngineKind::kCompiled && MakesMachineCode()) {
+      const EngineChoice choice = engine.ChooseEngine();
+      EXPECT_EQ(choice.kind, EngineKind::kCompiled) << choice.reason;
+    }
+    int checks = 0;
+    budget = {[](void* count) { return ++*static_cast<int*>(count) < 3; }, &checks};
+    EXPECT_EQ(Run(), 0);
+    EXPECT_EQ(outcome.status, TransformOutcome::Status::kInterrupted) << static_cast<int>(kind);
+    EXPECT_EQ(checks, 3) << static_cast<int>(kind);
+  }
+}
+
 TEST_F(Orchestration, LoopPassesFeedEachOtherWithoutKeepImage) {
   MakeImages(8, 3);
   Load("loop=3;\r\ns=0;\r\n", kShiftingTransform);

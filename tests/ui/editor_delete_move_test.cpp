@@ -94,23 +94,29 @@ TEST_F(EditorTest, DeleteOfTheOnlyProgramLeavesAnEmptyLibrary) {
   EXPECT_TRUE(ReadLibrary().empty());
 }
 
+// The copies apart and side by side: removing one must not skip the next.
 TEST_F(EditorTest, MoveOfAProgramStoredTwiceAsksTwiceAndKeepsOneCopyAtTheEnd) {
-  WriteLibrary(Named({"x", "y", "x", "z"}));
-  ScriptedUser user;
-  user.TypeText(IDC_EDIT_NAME, "x");
-  user.TypeText(IDC_EDIT_INIT, "moved=1;\r\n");
-  user.ClickButton(IDC_EDIT_MOVE);
-  user.AnswerMessageBox(IDYES);
-  user.AnswerMessageBox(IDYES);
-  user.ClickButton(IDCANCEL);
-  RunEditor(user);
-  EXPECT_EQ(Boxes(user), (std::vector<std::string>{"message: Do you move this program at last?",
-                                                   "message: Do you move this program at last?"}));
-  std::vector<StoredProgram> expected = Named({"y", "z"});
-  expected.push_back(Program("Deform", "x", "moved=1;\r\n"));
-  EXPECT_EQ(ReadLibrary(), expected);
+  for (const std::vector<std::string>& stored : {std::vector<std::string>{"x", "y", "x", "z"},
+                                                 std::vector<std::string>{"y", "x", "x", "z"}}) {
+    WriteLibrary(Named(stored));
+    ScriptedUser user;
+    user.TypeText(IDC_EDIT_NAME, "x");
+    user.TypeText(IDC_EDIT_INIT, "moved=1;\r\n");
+    user.ClickButton(IDC_EDIT_MOVE);
+    user.AnswerMessageBox(IDYES);
+    user.AnswerMessageBox(IDYES);
+    user.ClickButton(IDCANCEL);
+    RunEditor(user);
+    EXPECT_EQ(Boxes(user),
+              (std::vector<std::string>{"message: Do you move this program at last?",
+                                        "message: Do you move this program at last?"}));
+    std::vector<StoredProgram> expected = Named({"y", "z"});
+    expected.push_back(Program("Deform", "x", "moved=1;\r\n"));
+    EXPECT_EQ(ReadLibrary(), expected) << stored[0] << stored[1] << stored[2] << stored[3];
+  }
 }
 
+// The first copy goes, side by side too: the second keeps its own texts.
 TEST_F(EditorTest, MoveCancelledAfterARemovalWritesWhatTheLibraryHolds) {
   WriteLibrary(Named({"x", "y", "x", "z"}));
   ScriptedUser user;
@@ -121,6 +127,17 @@ TEST_F(EditorTest, MoveCancelledAfterARemovalWritesWhatTheLibraryHolds) {
   user.ClickButton(IDCANCEL);
   RunEditor(user);
   EXPECT_EQ(ReadLibrary(), Named({"y", "x", "z"}));
+
+  const StoredProgram second = Program("Deform", "x", "second=1;\r\n");
+  WriteLibrary({Program("Deform", "y"), Program("Deform", "x", "first=1;\r\n"), second});
+  ScriptedUser again;
+  again.TypeText(IDC_EDIT_NAME, "x");
+  again.ClickButton(IDC_EDIT_MOVE);
+  again.AnswerMessageBox(IDYES);
+  again.AnswerMessageBox(IDNO);
+  again.ClickButton(IDCANCEL);
+  RunEditor(again);
+  EXPECT_EQ(ReadLibrary(), (std::vector<StoredProgram>{Program("Deform", "y"), second}));
 }
 
 TEST_F(EditorTest, MoveCancelledAtOnceChangesNothing) {

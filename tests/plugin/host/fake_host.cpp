@@ -52,6 +52,7 @@ struct HostCallbacks {
       if (host->pressEscape_ && wParam == kProgressReport) {
         keybd_event(VK_ESCAPE, 0, 0, 0);
         host->pressEscape_ = false;
+        host->escapeWatchdog_.Arm("the run Esc was pressed in", FakeHost::kEscapeSeconds);
       }
       return 0;
     }

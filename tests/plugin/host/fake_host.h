@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "plugin/plugin.h"
+#include "tests/plugin/host/watchdog.h"
 
 // One row callback or host message, in the order it happened.
 struct HostEvent {
@@ -39,8 +40,10 @@ class FakeHost {
   // host's own image, so none may be called).
   int32_t FilterProcCallClaiming(int32_t width, int32_t height);
   // The user presses Esc when the first progress report arrives, and keeps
-  // it down until the host goes.
+  // it down until the host goes; the run must be over within
+  // kEscapeSeconds of it (the watchdog ends the test program otherwise).
   void PressEscapeAtFirstProgress() { pressEscape_ = true; }
+  static constexpr int kEscapeSeconds = 10;
   int32_t FilterOptionCall();
 
   HWND window() const { return window_; }
@@ -64,6 +67,7 @@ class FakeHost {
 
   int32_t size_[2];
   bool pressEscape_ = false;
+  Watchdog escapeWatchdog_;
   std::vector<uint8_t> resultRgb_;
   std::vector<uint8_t> resultT_;
   std::vector<HostEvent> events_;

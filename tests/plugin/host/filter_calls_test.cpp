@@ -198,13 +198,17 @@ TEST(FilterProc, AParameterErrorInTheFinalRunGivesBackTheSourcePixels) {
 }
 
 // Esc held during the final run stops it: no row goes back and no completion
-// is sent, while the settings are saved as OK saved them. The program takes
-// long on the first pixel of its second row.
+// is sent, while the settings are saved as OK saved them. The program never
+// ends once it reaches the first pixel of its second row, so only Esc can
+// end the run, and only after the first row's progress; it counts pixels,
+// which keeps it on one thread, so that report comes before that pixel.
+// The preview's reduced copy is never 4 x 3: the dialog's preview ends.
 TEST(FilterProc, EscapeDuringTheFinalRunLeavesTheHostsImageAsItWas) {
   FakeHost host(4, 3);
-  host.WriteLibrary(LibraryText({{"Slow", "Long", "coord=0;\r\n",
-                                  "if (y+cy==1 && x+cx==0) {\r\n"
-                                  "i=0; while (i<50000000) { i=i+1; }\r\n}\r\n"}}));
+  host.WriteLibrary(LibraryText({{"Slow", "Endless", "coord=0;\r\nn=0;\r\n",
+                                  "n=n+1;\r\n"
+                                  "if (xs==4 && ys==3 && n==5) {\r\n"
+                                  "while (1) { x=x; }\r\n}\r\n"}}));
   host.PressEscapeAtFirstProgress();
   ScriptedUser user;
   user.ClickButton(IDOK);

@@ -38,6 +38,7 @@ FakeHost::FakeHost(int32_t width, int32_t height) : size_{width, height} {
 }
 
 FakeHost::~FakeHost() {
+  escapeWatchdog_.Disarm();
   if (escapeDown_) {
     // The key goes up, and neither its going down nor up may reach the
     // windows of a later test: under wine they are real input messages.
@@ -114,6 +115,7 @@ int MORFEL_CDECL FakeHost::WriteT(int32_t y, int32_t first, int32_t last, uint8_
 void FakeHost::HoldEscape() {
   escapeDown_ = true;
   holdingEscape_ = true;
+  escapeWatchdog_.Arm("the run Esc was pressed in", kEscapeSeconds);
   keybd_event(VK_ESCAPE, 0, 0, 0);
   escapeHolder_ = std::thread([this] {
     while (holdingEscape_) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "plugin/plugin.h"
+#include "tests/plugin/host/watchdog.h"
 
 struct RowCall {
   bool tPlane;  // entry 1 (T row) rather than entry 0 (RGB row)
@@ -33,8 +34,10 @@ class FakeHost {
   FakeHost& operator=(const FakeHost&) = delete;
 
   // The user presses Esc when the first progress report arrives, and keeps
-  // it down until the host goes.
+  // it down until the host goes; the run must be over within
+  // kEscapeSeconds of it (the watchdog ends the test program otherwise).
   void PressEscapeAtFirstProgress() { pressEscape_ = true; }
+  static constexpr int kEscapeSeconds = 10;
 
   // Replaces one source pixel, for a host that shows a real picture.
   void SetSourcePixel(int32_t x, int32_t y, const uint8_t bgr[3], uint8_t t);
@@ -80,6 +83,7 @@ class FakeHost {
   bool escapeDown_ = false;
   std::atomic<bool> holdingEscape_{false};
   std::thread escapeHolder_;
+  Watchdog escapeWatchdog_;
 };
 
 #endif
