@@ -75,24 +75,29 @@ void AppendBig32(Bytes* out, uint32_t value) {
   out->insert(out->end(), bytes, bytes + 4);
 }
 
-// The two bytes that open the zlib stream: a 32 KiB window, the level's
-// class, and the check that makes them a multiple of 31.
-void AppendZlibHeader(int level, Bytes* out) {
+// The two bytes that open the zlib stream, at the start of `out`: a 32 KiB
+// window, the level's class, and the check that makes them a multiple of 31.
+// Returns their count.
+size_t PutZlibHeader(int level, Bytes* out) {
   const int levelClass = level <= 1 ? 0 : level <= 5 ? 1 : level == 6 ? 2 : 3;
   const int method = 0x78;
   int flags = levelClass << 6;
   flags += 31 - (method * 256 + flags) % 31;
-  out->push_back(static_cast<uint8_t>(method));
-  out->push_back(static_cast<uint8_t>(flags));
+  if (out->size() < 2) out->resize(2);
+  (*out)[0] = static_cast<uint8_t>(method);
+  (*out)[1] = static_cast<uint8_t>(flags);
+  return 2;
 }
 
-// Deflates `in` onto the end of `out` as a raw stream that ends the whole
-// stream (`last`) or leaves it open on a byte boundary.
-bool DeflateOnto(const Bytes& in, int level, int strategy, bool last, Bytes* out) {
+// Deflates `in` into `out` from `*end` on, as a raw stream that ends the
+// whole stream (`last`) or leaves it open on a byte boundary, and moves
+// `*end` past it. `out` only grows, so a worker's buffer is filled once.
+bool DeflateInto(const Bytes& in, int level, int strategy, bool last, Bytes* out, size_t* end) {
   z_stream stream{};
   if (deflateInit2(&stream, level, Z_DEFLATED, -15, 8, strategy) != Z_OK) return false;
-  size_t written = out->size();
-  out->resize(written + deflateBound(&stream, in.size()) + 64);
+  size_t written = *end;
+  const size_t room = written + deflateBound(&stream, in.size()) + 64;
+  if (out->size() < room) out->resize(room);
   size_t read = 0;
   int code = Z_OK;
   for (;;) {
@@ -106,12 +111,11 @@ bool DeflateOnto(const Bytes& in, int level, int strategy, bool last, Bytes* out
     code = deflate(&stream, !lastSlice ? Z_NO_FLUSH : last ? Z_FINISH : Z_SYNC_FLUSH);
     read += slice - stream.avail_in;
     written = static_cast<size_t>(stream.next_out - out->data());
-    if (code != Z_OK && code != Z_STREAM_END && code != Z_BUF_ERROR) break;
-    if (code == Z_STREAM_END) break;
+    if (code != Z_OK && code != Z_BUF_ERROR) break;
     if (!last && lastSlice && stream.avail_in == 0 && stream.avail_out > 0) break;
   }
   deflateEnd(&stream);
-  out->resize(written);
+  *end = written;
   return code == Z_STREAM_END || (!last && code == Z_OK);
 }
 
@@ -138,18 +142,26 @@ bool CompressStripe(const PngLayout& layout, int32_t index, StripeWorker* worker
   stripe->filteredBytes = filtered.size();
   stripe->adler = static_cast<uint32_t>(adler32_z(1, filtered.data(), filtered.size()));
   const bool last = index == layout.stripes - 1;
-  worker->packed.clear();
-  if (index == 0) AppendZlibHeader(layout.deflate.level, &worker->packed);
-  worker->trial = worker->packed;
   const DeflateSettings& deflate = layout.deflate;
-  if (!DeflateOnto(filtered, deflate.level, deflate.strategy, last, &worker->packed)) return false;
+  size_t start = 0;
+  if (index == 0) start = PutZlibHeader(deflate.level, &worker->packed);
+  size_t packedEnd = start;
+  if (!DeflateInto(filtered, deflate.level, deflate.strategy, last, &worker->packed, &packedEnd)) {
+    return false;
+  }
+  const uint8_t* packed = worker->packed.data();
   // Past the fastest setting, run-length matching is tried too: on noisy
   // photographs it beats every level of string matching.
   if (deflate.level >= 2) {
-    if (!DeflateOnto(filtered, 1, Z_RLE, last, &worker->trial)) return false;
-    if (worker->trial.size() < worker->packed.size()) std::swap(worker->trial, worker->packed);
+    size_t trialEnd = start;
+    if (index == 0) PutZlibHeader(deflate.level, &worker->trial);
+    if (!DeflateInto(filtered, 1, Z_RLE, last, &worker->trial, &trialEnd)) return false;
+    if (trialEnd < packedEnd) {
+      packed = worker->trial.data();
+      packedEnd = trialEnd;
+    }
   }
-  stripe->data.assign(worker->packed.begin(), worker->packed.end());
+  stripe->data.assign(packed, packed + packedEnd);
   return true;
 }
 
