@@ -94,7 +94,7 @@ size_t PutZlibHeader(int level, Bytes* out) {
 // `*end` past it. `out` only grows, so a worker's buffer is filled once.
 bool DeflateInto(const Bytes& in, int level, int strategy, bool last, Bytes* out, size_t* end) {
   z_stream stream{};
-  if (deflateInit2(&stream, level, Z_DEFLATED, -15, 8, strategy) != Z_OK) return false;
+  if (deflateInit2(&stream, level, Z_DEFLATED, -15, 9, strategy) != Z_OK) return false;
   size_t written = *end;
   const size_t room = written + deflateBound(&stream, in.size()) + 64;
   if (out->size() < room) out->resize(room);
