@@ -1,10 +1,15 @@
 // The morfel host's image files: PNG and JPEG of a 4096 x 4096 photograph
 // (the sample upscaled, with a sensor's grain), decoded and encoded by the
-// host's codecs and, as the baseline, by stb, which the host used before.
+// host's codecs and, as the baseline, by stb, which the host used before;
+// the PNG writer also on one thread, beside zlib's fastest level on the raw
+// rows, the floor any PNG writer built on zlib starts from.
 #include <benchmark/benchmark.h>
 #include <stb_image.h>
 #include <stb_image_write.h>
 
+#include <zlib.h>
+
+#include <cstdlib>
 #include <random>
 #include <string>
 #include <vector>
@@ -93,6 +98,34 @@ void BM_Encode(benchmark::State& state, ImageFormat format, bool stb) {
   state.counters["MB"] = bytes / 1e6;
 }
 
+// Our PNG writer on one thread (MORFEL_THREADS=1) or on every core.
+void BM_EncodePngThreads(benchmark::State& state, bool oneThread) {
+  Photograph();
+  if (oneThread) setenv("MORFEL_THREADS", "1", 1);
+  size_t bytes = 0;
+  for (auto _ : state) bytes = EncodeOurs(ImageFormat::kPng).size();
+  if (oneThread) unsetenv("MORFEL_THREADS");
+  state.counters["MB"] = bytes / 1e6;
+}
+
+// The native floor: the unfiltered RGB rows, each behind its filter byte,
+// through zlib's fastest level in one call.
+void BM_EncodePngZlibRows(benchmark::State& state) {
+  std::vector<uint8_t> rgb = Rgb(Photograph()), rows;
+  const size_t stride = size_t{kSide} * 3;
+  for (int y = 0; y < kSide; ++y) {
+    rows.push_back(0);
+    rows.insert(rows.end(), rgb.begin() + y * stride, rgb.begin() + (y + 1) * stride);
+  }
+  std::vector<uint8_t> packed(compressBound(rows.size()));
+  uLongf size = 0;
+  for (auto _ : state) {
+    size = packed.size();
+    compress2(packed.data(), &size, rows.data(), rows.size(), Z_BEST_SPEED);
+  }
+  state.counters["MB"] = size / 1e6;
+}
+
 void BM_Decode(benchmark::State& state, ImageFormat format, bool stb) {
   std::vector<uint8_t> file = EncodeStb(format);  // the same file for both
   for (auto _ : state) {
@@ -110,7 +143,11 @@ void BM_Decode(benchmark::State& state, ImageFormat format, bool stb) {
 }
 
 BENCHMARK_CAPTURE(BM_Encode, PngStb, ImageFormat::kPng, true)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Encode, Png, ImageFormat::kPng, false)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Encode, Png, ImageFormat::kPng, false)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(BM_EncodePngThreads, OneThread, true)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EncodePngZlibRows)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Decode, PngStb, ImageFormat::kPng, true)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Decode, Png, ImageFormat::kPng, false)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Encode, JpegStb, ImageFormat::kJpeg, true)->Unit(benchmark::kMillisecond);

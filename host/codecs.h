@@ -54,7 +54,6 @@ int ExifOrientation(const uint8_t* segment, size_t size);
 struct DeflateSettings {
   int level;
   int strategy;
-  bool adaptiveFilters;  // PNG: choose a filter per row, else "average" for every row
 };
 DeflateSettings DeflateFor(int compression);
 

@@ -22,8 +22,8 @@ set(morfel_host_file_sources host_files.cpp image_files.cpp picture_rows.cpp cod
 # Codec libraries from Debian's packages; the Windows build reads and writes
 # through stb alone.
 if(NOT WIN32)
-  list(APPEND morfel_host_file_sources codec_png.cpp codec_jpeg.cpp codec_webp.cpp codec_tiff.cpp
-       codec_gif.cpp)
+  list(APPEND morfel_host_file_sources codec_png.cpp png_encoder.cpp png_filters.cpp codec_jpeg.cpp
+       codec_webp.cpp codec_tiff.cpp codec_gif.cpp)
 endif()
 list(TRANSFORM morfel_host_file_sources PREPEND ${CMAKE_CURRENT_SOURCE_DIR}/)
 add_library(morfel_host_files STATIC ${morfel_host_file_sources} ${morfel_starter_source})

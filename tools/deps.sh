@@ -20,7 +20,7 @@ morfel_need_packages() {
 
 # Qt 6 Widgets for morfel-studio, and a font for its windows (the offscreen
 # platform of its tests and screenshots draws with fontconfig's fonts); the
-# codec libraries of the host's image files: libspng (PNG), libjpeg-turbo,
+# codec libraries of the host's image files: libspng (reading PNG; zlib writes it), libjpeg-turbo,
 # libwebp, libtiff, giflib (stb reads BMP and TGA).
 MORFEL_BUILD_PACKAGES=(cmake make g++ pkg-config libgtest-dev libbenchmark-dev libstb-dev libxbyak-dev
                        qt6-base-dev fonts-dejavu-core zlib1g-dev libspng-dev libjpeg62-turbo-dev
