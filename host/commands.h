@@ -16,8 +16,15 @@ int ShowCommand(const Options& options);
 int ApplyCommand(const Options& options);
 int CheckCommand(const Options& options);
 int ImportCommand(const Options& options);
+int AddCommand(const Options& options);
+int RemoveCommand(const Options& options);
 int TitleCommand(const Options& options);
 int FunctionsCommand(const Options& options);
+
+// The import asks before it merges the data folder's files: with no
+// terminal to answer and no --yes, it is refused. Returns 1 after saying so,
+// else 0.
+int RefuseUnansweredImport(const Options& options);
 
 // Prints "morfel: " and the text on standard error; returns 1.
 int Fail(const std::string& text);

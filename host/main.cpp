@@ -38,6 +38,10 @@ int Run(const Options& options) {
       return CheckCommand(options);
     case Command::kImport:
       return ImportCommand(options);
+    case Command::kAdd:
+      return AddCommand(options);
+    case Command::kRemove:
+      return RemoveCommand(options);
     case Command::kFunctions:
       return FunctionsCommand(options);
     case Command::kTitle:

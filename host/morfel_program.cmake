@@ -41,7 +41,8 @@ endif()
 set(morfel_host_sources
     command_support.cpp options.cpp library_commands.cpp plugin_commands.cpp plugin_loader.cpp
     host_window.cpp row_exchange.cpp dialog_session.cpp apply_command.cpp parameters.cpp
-    program_file.cpp usage.cpp functions_command.cpp standard_output.cpp program_notes.cpp)
+    program_file.cpp usage.cpp functions_command.cpp standard_output.cpp program_notes.cpp
+    edit_commands.cpp suggestions.cpp completion_script.cpp)
 list(TRANSFORM morfel_host_sources PREPEND ${CMAKE_CURRENT_SOURCE_DIR}/)
 add_library(morfel_host_lib STATIC ${morfel_host_sources})
 target_link_libraries(morfel_host_lib PUBLIC morfel_options morfel_host_files morfel_scripted_user

@@ -6,8 +6,10 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 
 #include "host/host_files.h"
+#include "host/suggestions.h"
 #include "image/image.h"
 
 namespace {
@@ -17,6 +19,8 @@ constexpr unsigned kList = CommandBit(Command::kList);
 constexpr unsigned kShow = CommandBit(Command::kShow);
 constexpr unsigned kCheck = CommandBit(Command::kCheck);
 constexpr unsigned kImport = CommandBit(Command::kImport);
+constexpr unsigned kAdd = CommandBit(Command::kAdd);
+constexpr unsigned kRemove = CommandBit(Command::kRemove);
 constexpr unsigned kTitle = CommandBit(Command::kTitle);
 constexpr unsigned kHelpBit = CommandBit(Command::kHelp);
 constexpr unsigned kEvery = ~0u;
@@ -51,7 +55,7 @@ constexpr int64_t kMostThreads = 64;
     "refuse an input of more pixels (default 268435456, 16384 x 16384)")                         \
   X(kOptTimeout, "timeout", 0, "SECONDS", kApply,                                                \
     "give up after SECONDS: exit 1, nothing written")                                            \
-  X(kOptQuiet, "quiet", 0, nullptr, kApply, "no progress bar, warnings, notes or \"wrote\"")     \
+  X(kOptQuiet, "quiet", 'q', nullptr, kApply, "no progress bar, warnings, notes or \"wrote\"")   \
   X(kOptTimings, "timings", 0, nullptr, kApply, "say where the time went")                       \
   X(kOptThreads, "threads", 0, "N", kApply,                                                      \
     "threads a pass may use (default: MORFEL_THREADS, else all; 1 runs every pass on one)")      \
@@ -60,7 +64,7 @@ constexpr int64_t kMostThreads = 64;
     "what runs the Transform program: the interpreter, or machine code (default)")               \
   X(kOptAsFile, "as-file", 0, nullptr, kShow, "print the program as a program file")             \
   X(kOptYes, "yes", 0, nullptr, kImport, "answer the question with yes")                         \
-  X(kOptBase, "base", 0, "DIR", kApply | kList | kShow | kImport,                                \
+  X(kOptBase, "base", 0, "DIR", kApply | kList | kShow | kImport | kAdd | kRemove,               \
     "the base folder (default $XDG_DATA_HOME/morfel/, else ~/.local/share/morfel/)")             \
   X(kOptPlugin, "plugin", 0, "PATH", kApply | kCheck | kImport | kTitle,                         \
     "the plug-in library (default: the one beside morfel)")                                      \
@@ -266,6 +270,32 @@ int TakeOption(int code, const char* argument, Options* options, std::string* er
   }
 }
 
+std::string CommandSuggestion(const std::string& word) {
+  std::vector<std::string> words(std::begin(kCommandWords) + 1, std::end(kCommandWords));
+  return DidYouMean(word, words);
+}
+
+// Why getopt refused a word: a missing value, or an option the command does
+// not have, with the nearest ones it has.
+std::string OptionError(int code, const char* word, Command command) {
+  std::string shown = word != nullptr ? word : "";
+  std::string name = shown.substr(0, shown.find('='));
+  if (code == ':') {
+    for (const OptionInfo& info : OptionTable()) {
+      if (info.argument == nullptr) continue;
+      if (name == std::string("--") + info.name || (name.size() == 2 && name[1] == info.shortName))
+        return shown + " needs a value: " + info.argument;
+    }
+    return shown + " needs a value";
+  }
+  if (name.rfind("--", 0) != 0) return "unknown option '" + shown + "'";
+  std::vector<std::string> names;
+  for (const OptionInfo& info : OptionTable()) {
+    if ((info.commands & CommandBit(command)) != 0) names.push_back(std::string("--") + info.name);
+  }
+  return "unknown option '" + name + "'" + DidYouMean(name, names);
+}
+
 int CheckApply(Options* options, std::string* error) {
   bool adHoc = options->haveInit || options->haveTransform || !options->programFile.empty();
   if (options->haveProgramName == adHoc) {
@@ -327,12 +357,25 @@ int CheckCombination(Options* options, std::string* error) {
         return 0;
       }
       break;
+    case Command::kAdd:
+      if (positional == 0) {
+        *error = "add needs at least one program FILE";
+        return 0;
+      }
+      return 1;
+    case Command::kRemove:
+      if (positional != 1) {
+        *error = "remove needs one GROUP/NAME";
+        return 0;
+      }
+      return SplitProgramName(options->positional[0], options, error);
     case Command::kHelp:
       if (positional > 1) break;
       if (positional == 1) {
         options->helpCommand = CommandNamed(options->positional[0]);
         if (options->helpCommand == Command::kNone) {
-          *error = "no command " + options->positional[0];
+          *error =
+              "no command " + options->positional[0] + CommandSuggestion(options->positional[0]);
           return 0;
         }
       }
@@ -409,11 +452,12 @@ int ParseOptions(int argc, char** argv, Options* options, std::string* error) {
     return kParsedOk;
   }
   if (options->command == Command::kNone) {
-    *error = "unknown command: " + first;
+    *error = "unknown command '" + first + "'" + CommandSuggestion(first);
     return kParseError;
   }
   std::vector<option> table = GetoptTable();
-  std::string shortOptions;
+  // A leading ':' tells a missing value from an unknown option.
+  std::string shortOptions = ":";
   for (const OptionInfo& info : OptionTable()) {
     if (info.shortName == 0) continue;
     shortOptions += info.shortName;
@@ -428,7 +472,7 @@ int ParseOptions(int argc, char** argv, Options* options, std::string* error) {
     if (code == '?' || code == ':' || info == nullptr) {
       // getopt has already stepped past the word it could not take.
       const char* word = argv[optind];
-      *error = std::string("unknown option or missing value: ") + (word != nullptr ? word : "");
+      *error = OptionError(code, word, options->command);
       return kParseError;
     }
     if ((info->commands & CommandBit(options->command)) == 0) {

@@ -14,6 +14,8 @@
   X(kShow, "show")           \
   X(kCheck, "check")         \
   X(kImport, "import")       \
+  X(kAdd, "add")             \
+  X(kRemove, "remove")       \
   X(kFunctions, "functions") \
   X(kTitle, "title")         \
   X(kHelp, "help")

@@ -115,6 +115,7 @@ int CheckCommand(const Options& options) {
 }
 
 int ImportCommand(const Options& options) {
+  if (RefuseUnansweredImport(options) != 0) return 1;
   std::string baseFolder;
   if (!ResolveBaseFolder(options, &baseFolder)) return 1;
   LoadedPlugin plugin;

@@ -30,7 +30,14 @@ const CommandInfo kCommandInfo[] = {
     {Command::kCheck, "(--init TEXT | --transform TEXT | --file FILE)...",
      "compile a program: \"ok\", or the editor's message with its line", ""},
     {Command::kImport, "", "merge the program files (*.txt) of the data folder into the library",
-     ""},
+     "It asks first; with no terminal on standard input it needs --yes, and refuses without."},
+    {Command::kAdd, "FILE...", "merge program files from anywhere into the library",
+     "Each FILE is read where it is, not copied into the data folder, and merged as import "
+     "merges: a program of the same group and name gets the file's texts, any other is "
+     "added."},
+    {Command::kRemove, "GROUP/NAME", "remove a program from the library",
+     "It asks nothing, as the program is named exactly; 'morfel show --as-file GROUP/NAME > "
+     "FILE' first keeps a copy that 'morfel add FILE' brings back."},
     {Command::kFunctions, "", "list the built-in functions and variables of the language", ""},
     {Command::kTitle, "", "print the plug-in's title", ""},
     {Command::kHelp, "[COMMAND]", "describe morfel or one command", ""},
@@ -174,45 +181,4 @@ std::string ManPage() {
       "(the data folder Tarvo also holds program files and BMP images)\n"
       ".SH SEE ALSO\ndocs/language.md, the reference of the script language\n";
   return page;
-}
-
-std::string BashCompletion() {
-  std::string words, cases;
-  for (const CommandInfo& info : kCommandInfo) {
-    std::string word = CommandWord(info.command);
-    words += (words.empty() ? "" : " ") + word;
-    std::string options;
-    for (const OptionInfo& option : OptionTable()) {
-      if ((option.commands & CommandBit(info.command)) == 0) continue;
-      options += (options.empty() ? "" : " ") + std::string("--") + option.name;
-    }
-    cases += "    " + word + ") options=\"" + options + "\" ;;\n";
-  }
-  return "# bash completion for morfel (made by 'morfel help --bash-completion')\n"
-         "_morfel() {\n"
-         "  local current=${COMP_WORDS[COMP_CWORD]} options\n"
-         "  if [ \"$COMP_CWORD\" -eq 1 ]; then\n"
-         "    COMPREPLY=($(compgen -W \"" +
-         words +
-         " --help --version\" -- \"$current\"))\n"
-         "    return\n"
-         "  fi\n"
-         "  case ${COMP_WORDS[1]} in\n" +
-         cases +
-         "    *) options=\"\" ;;\n"
-         "  esac\n"
-         "  case ${COMP_WORDS[COMP_CWORD-1]} in\n"
-         "    --interp) COMPREPLY=($(compgen -W \"round linear bezier\" -- \"$current\")); return "
-         ";;\n"
-         "    --format) COMPREPLY=($(compgen -W \"png jpg webp tif bmp tga\" -- \"$current\")); "
-         "return ;;\n"
-         "    --base|-o|--output-dir) COMPREPLY=($(compgen -d -- \"$current\")); return ;;\n"
-         "  esac\n"
-         "  if [[ $current == -* ]]; then\n"
-         "    COMPREPLY=($(compgen -W \"$options\" -- \"$current\"))\n"
-         "  else\n"
-         "    COMPREPLY=($(compgen -f -- \"$current\"))\n"
-         "  fi\n"
-         "}\n"
-         "complete -o filenames -F _morfel morfel\n";
 }

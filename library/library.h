@@ -380,6 +380,10 @@ enum ImportOutcome {
 ImportOutcome ImportProgramFile(const char* baseFolder, const char* fileName,
                                 ProgramLibrary* library, ImportCounters* counters, char* message,
                                 int messageSize);
+// ImportProgramFile for a program file anywhere: path is read, shownName
+// names it in the messages.
+ImportOutcome ImportProgramFileAt(const char* path, const char* shownName, ProgramLibrary* library,
+                                  ImportCounters* counters, char* message, int messageSize);
 // "%d new program(s) are added. %d program(s) are overwritten." Returns the
 // length written (cut to size - 1).
 int FormatImportSummary(const ImportCounters& counters, char* buffer, int size);

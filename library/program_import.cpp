@@ -47,12 +47,20 @@ const char* TextOrEmpty(const char* text) { return text != nullptr ? text : ""; 
 ImportOutcome ImportProgramFile(const char* baseFolder, const char* fileName,
                                 ProgramLibrary* library, ImportCounters* counters, char* message,
                                 int messageSize) {
-  if (message != nullptr && messageSize > 0) message[0] = '\0';
   char path[kPathBufferSize];
+  if (DataPath(path, sizeof path, baseFolder, fileName) == 0) {
+    SetMessage(message, messageSize, fileName, nullptr);
+    return kImportCannotOpen;
+  }
+  return ImportProgramFileAt(path, fileName, library, counters, message, messageSize);
+}
+
+ImportOutcome ImportProgramFileAt(const char* path, const char* shownName, ProgramLibrary* library,
+                                  ImportCounters* counters, char* message, int messageSize) {
+  if (message != nullptr && messageSize > 0) message[0] = '\0';
+  const char* fileName = shownName;
   std::string text;
-  const ReadFileResult read = DataPath(path, sizeof path, baseFolder, fileName) != 0
-                                  ? ReadWholeFile(path, &text)
-                                  : kFileMissing;
+  const ReadFileResult read = ReadWholeFile(path, &text);
   if (read == kFileNotRegular) {
     SetMessage(message, messageSize, fileName,
                "not a regular file (a folder, FIFO or device); it is skipped.");

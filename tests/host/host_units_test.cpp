@@ -70,6 +70,12 @@ TEST(HostOptions, CommandLinesAreCheckedBeforeAnythingRuns) {
       {{"frobnicate"}, false, "unknown command"},
       {{"list", "--bogus"}, false, "--bogus"},
       {{"import", "--yes"}, true, ""},
+      {{"add"}, false, "at least one program FILE"},
+      {{"add", "a.txt", "b.txt", "--base", "x"}, true, ""},
+      {{"remove", "A"}, false, "GROUP/NAME"},
+      {{"remove", "A/B", "C/D"}, false, "one GROUP/NAME"},
+      {{"apply", "-q", "--program", "A/B", "a", "b"}, true, ""},
+      {{"list", "-q"}, false, "--quiet does not apply to list"},
       {{"title"}, true, ""},
   };
   for (const ParseCase& test : cases) {
