@@ -256,6 +256,19 @@ extern const BuiltinEntry BuiltinTable[kBuiltinRows + 1];
 // Row of the built-in with that OP code, or null.
 const BuiltinEntry* FindBuiltinByCode(int32_t code);
 
+// One line of help for a built-in function or variable, for people reading
+// or writing a program (morfel functions, the studio's editor).
+struct BuiltinHelp {
+  const char* name;
+  const char* arguments;  // as a call writes them ("x, y"); empty for a variable
+  const char* text;
+};
+// The help line of the built-in function of that name, or null.
+const BuiltinHelp* FindFunctionHelp(const char* name);
+// The built-in variables in the order they are installed, closed by a row
+// whose fields are null.
+extern const BuiltinHelp kBuiltinVariableHelp[];
+
 // ---------------------------------------------------------------------------
 // Outcomes
 

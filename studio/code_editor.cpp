@@ -108,6 +108,12 @@ void CodeEditor::resizeEvent(QResizeEvent* event) {
   gutter_->setGeometry(QRect(area.left(), area.top(), GutterWidth(), area.height()));
 }
 
+void CodeEditor::keyPressEvent(QKeyEvent* event) {
+  if (keyFilter_ && keyFilter_(event)) return;
+  QPlainTextEdit::keyPressEvent(event);
+  if (keyFollower_) keyFollower_(event);
+}
+
 void CodeEditor::UpdateGutter(const QRect& rect, int dy) {
   if (dy != 0) {
     gutter_->scroll(0, dy);

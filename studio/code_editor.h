@@ -4,6 +4,7 @@
 #define MORFEL_STUDIO_CODE_EDITOR_H
 
 #include <QPlainTextEdit>
+#include <functional>
 
 class CodeEditor : public QPlainTextEdit {
   Q_OBJECT
@@ -24,11 +25,20 @@ class CodeEditor : public QPlainTextEdit {
   // Replaces the whole text as one step the user can undo.
   void ReplaceText(const QString& text);
 
+  // Sees every key before the editor does (completion); true when it took
+  // the key, which the editor then never gets.
+  void SetKeyFilter(std::function<bool(QKeyEvent*)> filter) { keyFilter_ = std::move(filter); }
+  // Told after the editor has handled a key.
+  void SetKeyFollower(std::function<void(QKeyEvent*)> follower) {
+    keyFollower_ = std::move(follower);
+  }
+
   int GutterWidth() const;
   void PaintGutter(QPaintEvent* event);
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void UpdateGutter(const QRect& rect, int dy);
@@ -38,6 +48,8 @@ class CodeEditor : public QPlainTextEdit {
   int markedLine_ = 0;
   int markedColumn_ = 0;
   QList<int> warningLines_;
+  std::function<bool(QKeyEvent*)> keyFilter_;
+  std::function<void(QKeyEvent*)> keyFollower_;
 };
 
 #endif

@@ -13,6 +13,8 @@ constexpr double kMaxScale = 32.0;
 constexpr double kWheelStep = 1.25;
 constexpr int kMargin = 12;  // around a fitted image
 const QColor kBackground(0x2b, 0x2d, 0x30);
+const QColor kStaleVeil(0x2b, 0x2d, 0x30, 150);
+constexpr int kDividerGrip = 6;  // pixels either side of the divider that grab it
 
 }  // namespace
 
@@ -32,6 +34,17 @@ void ImageView::SetOriginal(const QImage& original) {
 void ImageView::SetProcessed(const QImage& processed, const QString& caption) {
   processed_ = processed;
   processedCaption_ = caption;
+  update();
+}
+
+void ImageView::SetStale(bool stale) {
+  if (stale == stale_) return;
+  stale_ = stale;
+  update();
+}
+
+void ImageView::SetSplit(bool on) {
+  split_ = on;
   update();
 }
 
@@ -59,6 +72,13 @@ void ImageView::FitToWindow() {
 void ImageView::ZoomBy(double factor) {
   ZoomAround(factor, QPointF(width() / 2.0, height() / 2.0));
 }
+
+void ImageView::ActualSize() {
+  if (original_.isNull()) return;
+  ZoomBy(1.0 / scale_);
+}
+
+int ImageView::ZoomPercent() const { return static_cast<int>(std::lround(scale_ * 100)); }
 
 void ImageView::ZoomAround(double factor, QPointF anchor) {
   if (original_.isNull()) return;
@@ -102,13 +122,14 @@ QSize ImageView::PreviewArea() const {
   return QSize(width, height);
 }
 
-void ImageView::PaintCaption(QPainter& painter, const QString& caption) {
+void ImageView::PaintCaption(QPainter& painter, const QString& caption, bool right) {
   if (caption.isEmpty()) return;
   QFont font = painter.font();
   font.setBold(true);
   painter.setFont(font);
   const QFontMetrics metrics(font);
-  const QRectF box(10, 10, metrics.horizontalAdvance(caption) + 16, metrics.height() + 6);
+  const double width = metrics.horizontalAdvance(caption) + 16;
+  const QRectF box(right ? this->width() - 10 - width : 10, 10, width, metrics.height() + 6);
   QPainterPath path;
   path.addRoundedRect(box, 4, 4);
   painter.fillPath(path, QColor(0, 0, 0, 150));
@@ -124,12 +145,40 @@ void ImageView::paintEvent(QPaintEvent*) {
     painter.drawText(rect(), Qt::AlignCenter, tr("Open an image with Ctrl+O, or drop one here."));
     return;
   }
-  const bool original = showOriginal_ || processed_.isNull();
-  const QImage& shown = original ? original_ : processed_;
   // Pixels become visible squares when zoomed in; smooth when reduced.
   painter.setRenderHint(QPainter::SmoothPixmapTransform, scale_ < 2.0);
+  if (split_ && !showOriginal_ && !processed_.isNull()) {
+    PaintSplit(painter);
+    return;
+  }
+  const bool original = showOriginal_ || processed_.isNull();
+  const QImage& shown = original ? original_ : processed_;
   painter.drawImage(DocumentRect(), shown, QRectF(shown.rect()));
+  if (!original && stale_) painter.fillRect(DocumentRect(), kStaleVeil);
   PaintCaption(painter, original ? tr("Original") : processedCaption_);
+}
+
+// Left of the divider the original, right of it the processed image, both
+// over the same document rectangle so that they meet pixel for pixel.
+void ImageView::PaintSplit(QPainter& painter) {
+  const double at = divider_ * width();
+  painter.save();
+  painter.setClipRect(QRectF(0, 0, at, height()));
+  painter.drawImage(DocumentRect(), original_, QRectF(original_.rect()));
+  painter.setClipRect(QRectF(at, 0, width() - at, height()));
+  painter.drawImage(DocumentRect(), processed_, QRectF(processed_.rect()));
+  if (stale_) painter.fillRect(DocumentRect(), kStaleVeil);
+  painter.restore();
+  painter.setPen(QPen(Qt::white, 2));
+  painter.drawLine(QPointF(at, 0), QPointF(at, height()));
+  painter.setBrush(Qt::white);
+  painter.drawEllipse(QPointF(at, height() / 2.0), 5, 5);
+  PaintCaption(painter, tr("Original"));
+  PaintCaption(painter, processedCaption_, true);
+}
+
+bool ImageView::NearDivider(QPointF point) const {
+  return split_ && std::abs(point.x() - divider_ * width()) <= kDividerGrip;
 }
 
 void ImageView::resizeEvent(QResizeEvent*) {
@@ -149,12 +198,22 @@ void ImageView::wheelEvent(QWheelEvent* event) {
 
 void ImageView::mousePressEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return;
+  if (NearDivider(event->position())) {
+    draggingDivider_ = true;
+    setCursor(Qt::SplitHCursor);
+    return;
+  }
   dragging_ = true;
   dragFrom_ = event->position();
   setCursor(Qt::ClosedHandCursor);
 }
 
 void ImageView::mouseMoveEvent(QMouseEvent* event) {
+  if (draggingDivider_) {
+    divider_ = std::clamp(event->position().x() / std::max(1, width()), 0.0, 1.0);
+    update();
+    return;
+  }
   if (!dragging_) return;
   origin_ += event->position() - dragFrom_;
   dragFrom_ = event->position();
@@ -165,6 +224,7 @@ void ImageView::mouseMoveEvent(QMouseEvent* event) {
 
 void ImageView::mouseReleaseEvent(QMouseEvent*) {
   dragging_ = false;
+  draggingDivider_ = false;
   unsetCursor();
 }
 

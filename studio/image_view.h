@@ -2,7 +2,8 @@
 // panned by dragging, back to fit with a double click; shows the processed
 // image (preview or result) or, while "Show Original" is on, the original.
 // Every image is drawn over the same rectangle, the document's, so a reduced
-// preview and a whole-size result line up.
+// preview and a whole-size result line up. In the split view the original
+// is drawn left of a divider the user drags, the processed image right of it.
 #ifndef MORFEL_STUDIO_IMAGE_VIEW_H
 #define MORFEL_STUDIO_IMAGE_VIEW_H
 
@@ -22,11 +23,23 @@ class ImageView : public QWidget {
   // The processed image, with a word for what it is ("Preview", "Result").
   void SetProcessed(const QImage& processed, const QString& caption);
   void SetShowOriginal(bool on);
+  // The processed image no longer matches the program (it has an error):
+  // drawn dimmed.
+  void SetStale(bool stale);
+  bool Stale() const { return stale_; }
+  void SetSplit(bool on);
+  bool Split() const { return split_; }
+  // Where the divider is, as a part of the view's width (0 to 1).
+  double Divider() const { return divider_; }
   const QImage& Processed() const { return processed_; }
   bool HasImage() const { return !original_.isNull(); }
 
   void FitToWindow();
   void ZoomBy(double factor);
+  // One image pixel to one screen pixel.
+  void ActualSize();
+  // The drawn size in percent of the image's own.
+  int ZoomPercent() const;
   // Size in pixels of the reduced copy a preview should be run on: the
   // document as large as it is drawn, never larger than the document itself
   // nor than twice its fitted size.
@@ -50,7 +63,9 @@ class ImageView : public QWidget {
   QRectF DocumentRect() const;
   void ZoomAround(double factor, QPointF anchor);
   void KeepInView();
-  void PaintCaption(class QPainter& painter, const QString& caption);
+  void PaintCaption(class QPainter& painter, const QString& caption, bool right = false);
+  void PaintSplit(class QPainter& painter);
+  bool NearDivider(QPointF point) const;
 
   QImage original_;
   QImage processed_;
@@ -61,6 +76,10 @@ class ImageView : public QWidget {
   QPointF origin_;      // where the document's top-left corner is drawn
   QPointF dragFrom_;
   bool dragging_ = false;
+  bool stale_ = false;
+  bool split_ = false;
+  double divider_ = 0.5;
+  bool draggingDivider_ = false;
 };
 
 #endif

@@ -27,12 +27,39 @@ QAction* AddAction(QMenu* menu, const char* name, const QString& text,
 
 }  // namespace
 
+void StudioWindow::BuildViewMenu(QMenu* view) {
+  QStyle* look = style();
+  showOriginal_ =
+      AddAction(view, "showOriginal", tr("Show &Original"), {QKeySequence(Qt::CTRL | Qt::Key_B)},
+                this, [this] { view_->SetShowOriginal(showOriginal_->isChecked()); });
+  showOriginal_->setCheckable(true);
+  showOriginal_->setIcon(look->standardIcon(QStyle::SP_BrowserReload));
+  splitView_ = AddAction(view, "splitView", tr("&Split Before/After"),
+                         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_B)}, this,
+                         [this] { view_->SetSplit(splitView_->isChecked()); });
+  splitView_->setCheckable(true);
+  view->addSeparator();
+  QAction* fit =
+      AddAction(view, "fitToWindow", tr("&Fit to Window"), {QKeySequence(Qt::CTRL | Qt::Key_0)},
+                this, [this] { view_->FitToWindow(); });
+  fit->setIcon(look->standardIcon(QStyle::SP_TitleBarNormalButton));
+  AddAction(view, "actualSize", tr("&Actual Size (1:1)"), {QKeySequence(Qt::CTRL | Qt::Key_1)},
+            this, [this] { view_->ActualSize(); });
+  AddAction(view, "zoomIn", tr("Zoom &In"), {QKeySequence::ZoomIn}, this,
+            [this] { view_->ZoomBy(1.25); });
+  AddAction(view, "zoomOut", tr("Zoom O&ut"), {QKeySequence::ZoomOut}, this,
+            [this] { view_->ZoomBy(0.8); });
+}
+
 void StudioWindow::BuildActions() {
   QStyle* look = style();
   QMenu* file = menuBar()->addMenu(tr("&File"));
   QAction* open = AddAction(file, "openImage", tr("&Open Image..."), {QKeySequence::Open}, this,
                             [this] { OpenImageChosen(); });
   open->setIcon(look->standardIcon(QStyle::SP_DialogOpenButton));
+  recentMenu_ = file->addMenu(tr("Open &Recent"));
+  recentMenu_->setObjectName(QStringLiteral("openRecent"));
+  connect(recentMenu_, &QMenu::aboutToShow, this, [this] { FillRecentMenu(); });
   QAction* save =
       AddAction(file, "saveResult", tr("&Save Result..."), {QKeySequence::Save}, this, [this] {
         if (lastSavePath_.isEmpty()) {
@@ -48,6 +75,8 @@ void StudioWindow::BuildActions() {
   file->addSeparator();
   AddAction(file, "quit", tr("&Quit"), {QKeySequence::Quit}, this, [this] { close(); });
 
+  BuildEditMenu();
+
   QMenu* image = menuBar()->addMenu(tr("&Image"));
   applyAction_ =
       AddAction(image, "apply", tr("&Apply"),
@@ -55,20 +84,9 @@ void StudioWindow::BuildActions() {
                 this, [this] { Apply(); });
   applyAction_->setIcon(look->standardIcon(QStyle::SP_MediaPlay));
   applyAction_->setToolTip(tr("Apply the program to the whole image (Ctrl+Enter)"));
-  showOriginal_ =
-      AddAction(image, "showOriginal", tr("Show &Original"), {QKeySequence(Qt::CTRL | Qt::Key_B)},
-                this, [this] { view_->SetShowOriginal(showOriginal_->isChecked()); });
-  showOriginal_->setCheckable(true);
-  showOriginal_->setIcon(look->standardIcon(QStyle::SP_BrowserReload));
-  image->addSeparator();
-  QAction* fit =
-      AddAction(image, "fitToWindow", tr("&Fit to Window"), {QKeySequence(Qt::CTRL | Qt::Key_0)},
-                this, [this] { view_->FitToWindow(); });
-  fit->setIcon(look->standardIcon(QStyle::SP_TitleBarNormalButton));
-  AddAction(image, "zoomIn", tr("Zoom &In"), {QKeySequence::ZoomIn}, this,
-            [this] { view_->ZoomBy(1.25); });
-  AddAction(image, "zoomOut", tr("Zoom O&ut"), {QKeySequence::ZoomOut}, this,
-            [this] { view_->ZoomBy(0.8); });
+  QMenu* view = menuBar()->addMenu(tr("&View"));
+  BuildViewMenu(view);
+  QAction* fit = findChild<QAction*>(QStringLiteral("fitToWindow"));
 
   QMenu* program = menuBar()->addMenu(tr("&Program"));
   QAction* check = AddAction(program, "checkProgram", tr("&Check"), {QKeySequence(Qt::Key_F5)},
@@ -92,10 +110,13 @@ void StudioWindow::BuildActions() {
             [this] { SaveParameterSet(); });
   AddAction(parameters, "loadParameterSet", tr("&Load Parameter Set..."), {}, this,
             [this] { LoadParameterSet(); });
+  parameters->addSeparator();
+  AddAction(parameters, "resetParameters", tr("&Reset to Defaults"), {}, this,
+            [this] { ResetParameters(); });
 
   QMenu* help = menuBar()->addMenu(tr("&Help"));
-  QAction* reference = AddAction(help, "help", tr("&Help"), {QKeySequence::HelpContents}, this,
-                                 [this] { ShowHelp(); });
+  QAction* reference = AddAction(help, "help", tr("&Language Reference"),
+                                 {QKeySequence::HelpContents}, this, [this] { ShowHelp(); });
   reference->setIcon(look->standardIcon(QStyle::SP_DialogHelpButton));
   AddAction(help, "about", tr("&About Morfel Studio"), {}, this, [this] {
     QMessageBox::about(this, tr("About Morfel Studio"),

@@ -68,6 +68,7 @@ void StudioWindow::BuildLayout() {
   panelScroll->setFrameShape(QFrame::NoFrame);
   editors_ = new ProgramEditors(this);
   editors_->setObjectName(QStringLiteral("editors"));
+  BuildEditorAssist();
 
   auto* top = new QSplitter(Qt::Horizontal, this);
   top->addWidget(TitledBox(tr("Library"), tree_, top, QMargins(6, 6, 6, 0)));
@@ -87,6 +88,8 @@ void StudioWindow::BuildLayout() {
   setCentralWidget(whole);
 
   timing_ = new QLabel(this);
+  zoom_ = new QLabel(this);
+  zoom_->setObjectName(QStringLiteral("zoomPercent"));
   progress_ = new QProgressBar(this);
   progress_->setObjectName(QStringLiteral("applyProgress"));
   progress_->setMaximumWidth(220);
@@ -98,6 +101,7 @@ void StudioWindow::BuildLayout() {
   statusBar()->addPermanentWidget(progress_);
   statusBar()->addPermanentWidget(cancel_);
   statusBar()->addPermanentWidget(timing_);
+  statusBar()->addPermanentWidget(zoom_);
   resize(1280, 820);
 }
 
@@ -113,7 +117,10 @@ void StudioWindow::ConnectParts() {
   connect(panel_, &ParameterPanel::valueEdited, this, [this] { ParametersChanged(); });
   connect(panel_, &ParameterPanel::valueCommitted, this, [this] { ValueCommitted(); });
   connect(panel_, &ParameterPanel::interpolationChosen, this, &StudioWindow::InterpolationChosen);
-  connect(view_, &ImageView::scaleChanged, this, [this] { RequestPreview(); });
+  connect(view_, &ImageView::scaleChanged, this, [this] {
+    ShowZoom();
+    RequestPreview();
+  });
   connect(cancel_, &QPushButton::clicked, this, &StudioWindow::CancelApply);
 }
 
@@ -121,6 +128,10 @@ void StudioWindow::Say(const QString& text, bool trouble) {
   statusBar()->setStyleSheet(trouble ? QStringLiteral("QStatusBar { color: #b3261e; }")
                                      : QString());
   statusBar()->showMessage(text);
+}
+
+void StudioWindow::ShowZoom() {
+  zoom_->setText(view_->HasImage() ? tr("%1%").arg(view_->ZoomPercent()) : QString());
 }
 
 void StudioWindow::CheckNow() {

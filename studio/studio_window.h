@@ -19,6 +19,8 @@
 #include "studio/program_snapshot.h"
 #include "studio/unsaved_question.h"
 
+class CodeAssist;
+class CodeEditor;
 class ImageView;
 class LibraryTree;
 class ParameterPanel;
@@ -26,8 +28,11 @@ class ProgramEditors;
 class QAction;
 class QFileSystemWatcher;
 class QLabel;
+class QLineEdit;
+class QMenu;
 class QProgressBar;
 class QPushButton;
+class QToolBar;
 
 class StudioWindow : public QMainWindow {
   Q_OBJECT
@@ -64,6 +69,15 @@ class StudioWindow : public QMainWindow {
   // Whether the editors hold a program (false when the chosen one could not
   // be loaded: nothing in them may be stored).
   bool ProgramLoaded() const { return programLoaded_; }
+  // The typing help of the Init (false) or Transform (true) editor.
+  CodeAssist* Assist(bool transform) const { return transform ? transformAssist_ : initAssist_; }
+  // The editor the Edit menu works on: the one that had the focus last.
+  CodeEditor* EditedEditor() const;
+  // Finds text in that editor from its cursor on, round to its start; false
+  // when the text is nowhere in it.
+  bool FindInEditor(const QString& text);
+  // The image files opened lately, newest first.
+  QStringList RecentFiles() const;
   // Who answers the question asked before unsaved work would be dropped.
   void SetUnsavedAsker(UnsavedAsker asker) { asker_ = std::move(asker); }
   // The clock the previews' time budget is measured by (seconds).
@@ -93,6 +107,21 @@ class StudioWindow : public QMainWindow {
   void BuildActions();
   void ConnectParts();
   void Say(const QString& text, bool trouble = false);
+  // ---- typing help, Edit and View (editor_assist.cpp, edit_menu.cpp,
+  // recent_files.cpp)
+  void BuildEditorAssist();
+  void BuildEditMenu();
+  void BuildViewMenu(QMenu* view);
+  void ShowFindBar();
+  void RememberRecent(const QString& path);
+  void FillRecentMenu();
+  void ShowZoom();
+  void ResetParameters();
+  QString EditedProgramName() const;
+  QString EditedNameOnly() const;
+  void ShowOutOfDate(bool stale);
+  void RememberShownParameters();
+  void ForgetValuesOfOtherParameters();
 
   // ---- the program and its parameters (window_program.cpp)
   enum class Declarations { kOnOpening, kDefaults, kKeepValues };
@@ -203,6 +232,17 @@ class StudioWindow : public QMainWindow {
   QPushButton* cancel_ = nullptr;
   QAction* applyAction_ = nullptr;
   QAction* showOriginal_ = nullptr;
+  QAction* splitView_ = nullptr;
+  QLabel* zoom_ = nullptr;
+  QMenu* recentMenu_ = nullptr;
+  CodeAssist* initAssist_ = nullptr;
+  CodeAssist* transformAssist_ = nullptr;
+  CodeEditor* lastEditor_ = nullptr;
+  QToolBar* findBar_ = nullptr;
+  QLineEdit* findText_ = nullptr;
+  // The parameter names of the rows last shown, so that a value stays with
+  // its parameter and a newly declared one starts from its default.
+  QStringList shownParameters_;
 };
 
 #endif

@@ -108,6 +108,7 @@ bool StudioWindow::OpenImage(const QString& path, QString* error) {
           .arg(QDir::toNativeSeparators(path))
           .arg(picture_->width)
           .arg(picture_->height));
+  RememberRecent(path);
   RequestPreview();
   return true;
 }
@@ -198,7 +199,7 @@ void StudioWindow::ApplyDelivered(const ApplyOutcome& outcome) {
 QString StudioWindow::ProposedResultName() const {
   const QFileInfo source(picturePath_);
   const QString name = FileWord(source.completeBaseName()) + QLatin1Char('-') +
-                       FileWord(ShownName(context_->ChosenProgramName())) + QStringLiteral(".png");
+                       FileWord(EditedNameOnly()) + QStringLiteral(".png");
   return source.absoluteDir().filePath(name);
 }
 

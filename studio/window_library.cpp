@@ -115,6 +115,7 @@ void StudioWindow::ClearEditor() {
   programLoaded_ = true;
   editors_->TypeProgram(kClearedProgram);
   CheckNow();
+  Say(tr("A new program, %1: not in the library until saved.").arg(EditedProgramName()));
 }
 
 // "Check" says what the live check marks, in a message box.
@@ -169,7 +170,10 @@ void StudioWindow::LoadParameterSet() {
   LoadChosenProgram(Declarations::kKeepValues);
 }
 
+// Beside the window, so the reference can be read while typing.
 void StudioWindow::ShowHelp() {
-  HelpDialog help(this);
-  help.exec();
+  auto* help = new HelpDialog(this);
+  help->setObjectName(QStringLiteral("helpDialog"));
+  help->setAttribute(Qt::WA_DeleteOnClose);
+  help->show();
 }

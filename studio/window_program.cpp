@@ -72,6 +72,7 @@ void StudioWindow::LoadChosenProgram(Declarations declarations) {
     context_->ReadDeclarations(
         declarations == Declarations::kDefaults ? kDeclareDefaults : kDeclareKeepValues, panel_);
   }
+  RememberShownParameters();
   ShowChosenProgram();
   editors_->KeepAsUnedited();
   tree_->SelectNamed(loadedGroup_, loadedName_);
@@ -94,6 +95,7 @@ void StudioWindow::ShowUnloadable(const QString& why) {
   context_->TakeProgramTexts("", "");
   context_->CompileProgramTexts();
   context_->ReadDeclarations(kDeclareDefaults, panel_);
+  RememberShownParameters();
   tree_->Rebuild(*context_);
   tree_->Select(-1, -1);
   editors_->ShowNothing();
@@ -126,17 +128,21 @@ void StudioWindow::CheckEditedProgram() {
   std::memcpy(texts.transformText, transform.c_str(), transform.size() + 1);
   const CheckReport report = context_->CheckProgram(texts);
   // The check leaves the declared defaults in the slots; the boxes hold the
-  // values the user has.
+  // values the user has, each kept only by the parameter it was given to.
   TextsToSlots();
   if (report.fault != ProgramFault::kNone) {
     const QString message = ShownName(report.messages.front().text.c_str());
     editors_->ShowFault(report.fault, report.line, message, &report.detail);
     Say(message, true);
-    return;  // the view keeps the last good program's preview
+    ShowOutOfDate(true);
+    return;  // the view keeps the last good program's preview, dimmed
   }
   editors_->ClearFault();
   editors_->ShowWarnings(report.warnings);
+  ForgetValuesOfOtherParameters();
   context_->ReadDeclarations(kDeclareKeepValues, panel_);
+  RememberShownParameters();
+  ShowOutOfDate(false);
   programRuns_ = true;
   ResultOutOfDate();
   RequestPreview();
@@ -200,15 +206,18 @@ void StudioWindow::PreviewDelivered(const PreviewResult& result) {
   // A stopped run leaves the last preview; its notice says why.
   if (!result.stopped) preview_ = result.image;
   ShowProcessed();
-  timing_->setText(tr("Preview %1 × %2 · %3 ms")
-                       .arg(result.image.width())
-                       .arg(result.image.height())
-                       .arg(result.milliseconds, 0, 'f', 0));
+  if (result.stopped) {
+    timing_->setText(tr("Preview stopped"));
+  } else {
+    timing_->setText(tr("Preview %1 × %2 · %3 ms")
+                         .arg(result.image.width())
+                         .arg(result.image.height())
+                         .arg(result.milliseconds, 0, 'f', 0));
+  }
   if (!result.messages.empty()) {
     Say(ShownName(result.messages.front().text.c_str()), true);
   } else if (programRuns_) {
-    Say(tr("%1/%2").arg(ShownName(context_->ChosenGroupName()),
-                        ShownName(context_->ChosenProgramName())));
+    Say(EditedProgramName());
   }
   if (shownSerial_ == requestedSerial_) Q_EMIT previewShown();
 }
@@ -219,6 +228,59 @@ void StudioWindow::ShowProcessed() {
   if (resultUpToDate_) {
     view_->SetProcessed(PictureToImage(result_), tr("Result"));
   } else {
-    view_->SetProcessed(preview_, tr("Preview"));
+    view_->SetProcessed(preview_, view_->Stale()
+                                      ? tr("Preview (out of date: the program has an error)")
+                                      : tr("Preview"));
   }
+}
+
+void StudioWindow::ShowOutOfDate(bool stale) {
+  view_->SetStale(stale);
+  ShowProcessed();
+}
+
+// The group and name the editors hold, as a program is named: what the
+// status bar and the proposed file names speak of, not the program the
+// library chose last (a cleared or renamed editor holds another).
+QString StudioWindow::EditedProgramName() const {
+  char group[kNameTextSize];
+  char name[kNameTextSize];
+  editors_->ReadNames(group, name);
+  return tr("%1/%2").arg(ShownName(group), ShownName(name));
+}
+
+QString StudioWindow::EditedNameOnly() const {
+  char group[kNameTextSize];
+  char name[kNameTextSize];
+  editors_->ReadNames(group, name);
+  return ShownName(name);
+}
+
+void StudioWindow::RememberShownParameters() {
+  shownParameters_.clear();
+  for (int32_t row = 0; row < context_->DeclaredRows(); ++row) {
+    shownParameters_ << QString::fromLatin1(context_->slots[row].name);
+  }
+}
+
+// A row now declaring another parameter than the one shown there starts
+// from its default: a value belongs to its parameter, not to its row.
+void StudioWindow::ForgetValuesOfOtherParameters() {
+  for (int32_t row = 0; row < kParamSlotCount; ++row) {
+    const QString name = QString::fromLatin1(context_->slots[row].name);
+    if (row >= shownParameters_.size() || shownParameters_.at(row) != name) {
+      context_->SetParameterText(row, "");
+    }
+  }
+}
+
+void StudioWindow::ResetParameters() {
+  if (!programRuns_) {
+    Say(tr("The program has an error, so its defaults cannot be read: mend it first."), true);
+    return;
+  }
+  context_->ReadDeclarations(kDeclareDefaults, panel_);
+  RememberShownParameters();
+  ParametersChanged();
+  Say(tr("The parameters have their declared defaults."));
 }

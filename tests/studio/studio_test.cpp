@@ -3,8 +3,10 @@
 // back through the image files, the library file after the editor's
 // operations, and nothing the user typed lost to another writer, an
 // unanswered question, a name's characters or a program that is not there.
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
+#include <QCompleter>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -13,8 +15,12 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSlider>
+#include <QStandardPaths>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QStatusBar>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -28,11 +34,15 @@
 #include "host/host_files.h"
 #include "library/library.h"
 #include "studio/code_editor.h"
+#include "studio/completion.h"
+#include "studio/language_words.h"
+#include "studio/help_dialog.h"
 #include "studio/image_view.h"
 #include "studio/library_tree.h"
 #include "studio/parameter_panel.h"
 #include "studio/program_editors.h"
 #include "studio/studio_window.h"
+#include "studio/syntax_highlighter.h"
 
 namespace {
 
@@ -103,6 +113,31 @@ void UndoAll(CodeEditor* editor) {
   }
 }
 
+// The colour the highlighter gave the first occurrence of word, or an
+// invalid colour where it gave none.
+QColor ColourOf(CodeEditor* editor, const QString& word) {
+  const QTextCursor found = editor->document()->find(word);
+  if (found.isNull()) return {};
+  const QTextBlock block = found.block();
+  const int at = found.selectionStart() - block.position();
+  for (const QTextLayout::FormatRange& range : block.layout()->formats()) {
+    if (range.start <= at && at < range.start + range.length) {
+      return range.format.foreground().color();
+    }
+  }
+  return {};
+}
+
+QColor ColourOf(WordKind kind) { return SyntaxHighlighter::FormatOf(kind).foreground().color(); }
+
+// What the completion list shows now.
+QStringList Offered(CodeAssist* assist) {
+  QStringList shown;
+  QAbstractItemModel* model = assist->Completer()->completionModel();
+  for (int row = 0; row < model->rowCount(); ++row) shown << model->index(row, 0).data().toString();
+  return shown;
+}
+
 void Trigger(QWidget* window, const char* action) {
   QAction* found = window->findChild<QAction*>(QString::fromLatin1(action));
   QVERIFY2(found != nullptr, action);
@@ -139,6 +174,14 @@ class StudioTest : public QObject {
 
   // A window over a fresh base folder with the sample photograph open and
   // program GROUP/NAME chosen.
+  // A window over a fresh base folder with program GROUP/NAME chosen and
+  // no image.
+  void OpenProgram(const QString& group, const QString& name) {
+    PrepareBase();
+    ShowWindow();
+    QVERIFY(window_->ChooseProgramNamed(group, name));
+  }
+
   void OpenWindow(const QString& group, const QString& name) {
     PrepareBase();
     ShowWindow();
@@ -172,6 +215,8 @@ class StudioTest : public QObject {
   }
 
  private Q_SLOTS:
+  // Recent files go to a settings file of the tests' own.
+  void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
   void cleanup() { window_.reset(); }
 
   // The preview is the session's own RunPreview of the reduced copy the
@@ -578,6 +623,123 @@ class StudioTest : public QObject {
              qPrintable(window_->statusBar()->currentMessage()));
     Trigger(window_.get(), "saveProgram");
     QCOMPARE(LibraryBytes(), library);
+  }
+
+  // Each kind of word gets its colour in the editor it is typed into; a
+  // block comment colours the lines it runs over.
+  void editorColoursItsWords() {
+    OpenProgram(QStringLiteral("Deform"), QStringLiteral("Sample"));
+    CodeEditor* init = window_->Editors()->InitEditor();
+    CodeEditor* transform = window_->Editors()->TransformEditor();
+    init->setPlainText(
+        QStringLiteral("?amount,Amount,0,100,50;\ncoord=0;\nok=LoadBmp(\"star\", 0);\n"));
+    transform->setPlainText(QStringLiteral(
+        "while (i<3) { i=i+1; }\nR=sin(x)*amount+0xFF+1.5e2; // invert\n/* one\ntwo */ G=G;\n"));
+    const struct {
+      CodeEditor* editor;
+      const char* word;
+      WordKind kind;
+    } cases[] = {
+        {transform, "while", WordKind::kKeyword},     {transform, "sin", WordKind::kFunction},
+        {transform, "x)", WordKind::kVariable},       {transform, "amount", WordKind::kParameter},
+        {transform, "0xFF", WordKind::kNumber},       {transform, "1.5e2", WordKind::kNumber},
+        {transform, "// invert", WordKind::kComment}, {transform, "two */", WordKind::kComment},
+        {transform, "G=G", WordKind::kVariable},      {init, "amount", WordKind::kParameter},
+        {init, "coord", WordKind::kVariable},         {init, "\"star\"", WordKind::kString},
+        {init, "LoadBmp", WordKind::kFunction},       {init, "ok", WordKind::kPlain},
+    };
+    for (const auto& c : cases) {
+      const QColor expected = c.kind == WordKind::kPlain ? QColor() : ColourOf(c.kind);
+      QVERIFY2(ColourOf(c.editor, QString::fromLatin1(c.word)) == expected, c.word);
+    }
+  }
+
+  // Two letters offer the built-ins with their arguments and the program's
+  // own names; Return in the list writes the name alone.
+  void completionOffersNames() {
+    OpenProgram(QStringLiteral("Deform"), QStringLiteral("Sample"));
+    CodeEditor* editor = window_->Editors()->TransformEditor();
+    CodeAssist* assist = window_->Assist(true);
+    editor->selectAll();
+    QTest::keyClicks(editor, QStringLiteral("R=s"));
+    QVERIFY(!assist->Completer()->popup()->isVisible());
+    QTest::keyClicks(editor, QStringLiteral("i"));
+    QTRY_VERIFY(assist->Completer()->popup()->isVisible());
+    QVERIFY(Offered(assist).contains(QStringLiteral("sin(n)")));
+    QTest::keyClick(assist->Completer()->popup(), Qt::Key_Return);
+    QCOMPARE(editor->toPlainText(), QStringLiteral("R=sin"));
+    QTest::keyClicks(editor, QStringLiteral("(x)+pa"));
+    QTRY_COMPARE(Offered(assist), QStringList{QStringLiteral("param")});
+    QTest::keyClick(editor, Qt::Key_Semicolon);
+    QVERIFY(!assist->Completer()->popup()->isVisible());
+    QVERIFY(FunctionHelp(QStringLiteral("min")).startsWith(QStringLiteral("min(a, b)")));
+  }
+
+  // A value belongs to its parameter: a new program starts from its
+  // declared defaults, and Reset gives the defaults back.
+  void parametersStartFromTheirDefaults() {
+    OpenProgram(QStringLiteral("Deform"), QStringLiteral("Twirl"));
+    QLineEdit* value = window_->Panel()->ValueBox(0);
+    value->setText(QStringLiteral("33"));
+    Q_EMIT value->editingFinished();
+    Trigger(window_.get(), "clearEditor");
+    QCOMPARE(value->text(), QStringLiteral("50"));
+    QVERIFY(window_->statusBar()->currentMessage().contains(QStringLiteral("Deform/Sample")));
+    value->setText(QStringLiteral("7"));
+    window_->Editors()->TransformEditor()->appendPlainText(QStringLiteral("y=y;"));
+    window_->CheckNow();
+    QCOMPARE(value->text(), QStringLiteral("7"));
+    Trigger(window_.get(), "resetParameters");
+    QCOMPARE(value->text(), QStringLiteral("50"));
+  }
+
+  // The Edit menu works on the editor typed into last; F1 shows the
+  // language reference.
+  void editMenuActsOnTheEditor() {
+    OpenProgram(QStringLiteral("Deform"), QStringLiteral("Sample"));
+    for (const char* name : {"editUndo", "editRedo", "editCut", "editCopy", "editPaste",
+                             "editSelectAll", "editFind"}) {
+      QVERIFY2(window_->findChild<QAction*>(QString::fromLatin1(name)) != nullptr, name);
+    }
+    CodeEditor* editor = window_->Editors()->TransformEditor();
+    window_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+    editor->setFocus();
+    QTRY_VERIFY(editor->hasFocus());
+    const QString chosen = editor->toPlainText();
+    editor->moveCursor(QTextCursor::End);
+    QTest::keyClicks(editor, QStringLiteral("y=y;"));
+    Trigger(window_.get(), "editUndo");
+    QCOMPARE(editor->toPlainText(), chosen);
+    Trigger(window_.get(), "editRedo");
+    QCOMPARE(editor->toPlainText(), chosen + QStringLiteral("y=y;"));
+    QVERIFY(window_->FindInEditor(QStringLiteral("xs")));
+    QCOMPARE(editor->textCursor().selectedText(), QStringLiteral("xs"));
+    QVERIFY(!window_->FindInEditor(QStringLiteral("nowhere")));
+    Trigger(window_.get(), "help");
+    auto* help = window_->findChild<HelpDialog*>(QStringLiteral("helpDialog"));
+    QVERIFY(help != nullptr);
+    QVERIFY(help->Text().contains(QStringLiteral("Built-in functions")));
+  }
+
+  // 1:1 is 100 %, shown as such; a program with an error dims the preview
+  // until it is mended.
+  void viewShowsItsScaleAndState() {
+    OpenWindow(QStringLiteral("Deform"), QStringLiteral("Sample"));
+    Trigger(window_.get(), "actualSize");
+    QCOMPARE(window_->View()->ZoomPercent(), 100);
+    QCOMPARE(window_->findChild<QLabel*>(QStringLiteral("zoomPercent"))->text(),
+             QStringLiteral("100%"));
+    CodeEditor* editor = window_->Editors()->TransformEditor();
+    editor->moveCursor(QTextCursor::End);
+    QTest::keyClicks(editor, QStringLiteral("y=;"));
+    window_->CheckNow();
+    QVERIFY(window_->View()->Stale());
+    QTest::keyClick(editor, Qt::Key_Z, Qt::ControlModifier);
+    window_->CheckNow();
+    QVERIFY(!window_->View()->Stale());
+    QCOMPARE(window_->RecentFiles().value(0),
+             QFileInfo(QStringLiteral(MORFEL_SAMPLE)).absoluteFilePath());
   }
 };
 
