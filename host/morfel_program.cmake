@@ -40,7 +40,8 @@ endif()
 set(morfel_host_sources
     command_support.cpp options.cpp library_commands.cpp plugin_commands.cpp plugin_loader.cpp
     host_window.cpp row_exchange.cpp dialog_session.cpp apply_command.cpp parameters.cpp
-    program_file.cpp usage.cpp functions_command.cpp)
+    program_file.cpp usage.cpp functions_command.cpp progress_bar.cpp session_apply.cpp
+    session_check.cpp)
 list(TRANSFORM morfel_host_sources PREPEND ${CMAKE_CURRENT_SOURCE_DIR}/)
 add_library(morfel_host_lib STATIC ${morfel_host_sources})
 target_link_libraries(morfel_host_lib PUBLIC morfel_options morfel_host_files morfel_scripted_user

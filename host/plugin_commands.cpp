@@ -47,6 +47,8 @@ bool IsRefusedSave(const ShownMessage& message) {
          message.text.find("The change is not saved.") != std::string::npos;
 }
 
+}  // namespace
+
 // One line per decision the engine makes for the program, from its texts
 // compiled as the plug-in compiles them.
 void ExplainRun(const AdHocProgram& program) {
@@ -69,11 +71,9 @@ void ExplainRun(const AdHocProgram& program) {
   std::printf("threads: %s\n", threads);
 }
 
-}  // namespace
-
 int CheckCommand(const Options& options) {
   AdHocProgram program;
-  if (ReadAdHocProgram(options, &program) != 0) return 1;
+  if (ReadProgramToCheck(options, &program) != 0) return 1;
   // The editor's boxes take no more than a program holds, so a longer text
   // would be checked cut: it is refused as choosing and applying refuse it.
   ProgramTextCheck runnable =
@@ -82,6 +82,7 @@ int CheckCommand(const Options& options) {
     std::printf("%s\n", ProgramTextCheckMessage(runnable));
     return 1;
   }
+  if (options.pluginPath.empty()) return CheckThroughSession(options, program);
   std::string error;
   ScratchBase scratch;
   if (!scratch.Create(DefaultBaseFolder(), nullptr, &error)) return Fail(error);

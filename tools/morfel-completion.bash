@@ -9,7 +9,7 @@ _morfel() {
     apply) options="--program --group --name --init --init-file --transform --transform-file --file --param --interp --output-dir --format --quality --compression --lossless --max-pixels --timeout --quiet --timings --threads --engine --base --plugin --help --version" ;;
     list) options="--base --help --version" ;;
     show) options="--as-file --base --help --version" ;;
-    check) options="--init --init-file --transform --transform-file --file --explain --plugin --help --version" ;;
+    check) options="--program --group --name --init --init-file --transform --transform-file --file --explain --base --plugin --help --version" ;;
     import) options="--yes --base --plugin --help --version" ;;
     functions) options="--help --version" ;;
     title) options="--plugin --help --version" ;;
