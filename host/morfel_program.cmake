@@ -17,7 +17,7 @@ add_custom_command(
 # folder seeded with the starter library, the image files and their codecs,
 # whole-file writes and the cleanup on an interrupt.
 set(morfel_host_file_sources host_files.cpp image_files.cpp picture_rows.cpp codec_stb.cpp
-                             output_file.cpp interrupts.cpp)
+                             codec_bmp.cpp output_file.cpp interrupts.cpp)
 # Codec libraries from Debian's packages; the Windows build reads and writes
 # through stb alone.
 if(NOT WIN32)

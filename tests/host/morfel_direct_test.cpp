@@ -122,9 +122,9 @@ TEST_F(MorfelProgram, ProgramsBeyondTheDialogsListsAreApplied) {
 TEST_F(MorfelProgram, ApplyAndCheckNeedNoTemporaryFolder) {
   const std::string input = MakeImage("in.png", 4, 4);
   const std::string environment = "TMPDIR=" + Quote(Write("not-a-folder", "x"));
-  Outcome applied =
-      Run({"apply", "--base", base_, "--transform", "R=3;", "--quiet", input, Path("out.png")}, "",
-          environment);
+  Outcome applied = Run({"apply", "--base", base_, "--init", "coord=0;", "--transform", "R=3;",
+                         "--quiet", input, Path("out.png")},
+                        "", environment);
   ASSERT_EQ(applied.status, 0) << applied.err;
   EXPECT_EQ(Read("out.png").bgr[2], 3);
   Outcome checked = Run({"check", "--transform", "R=3;"}, "", environment);
