@@ -46,6 +46,24 @@ TEST_F(MorfelProgram, ThePluginsDialogAndTheDirectWayGiveTheSameFiles) {
   }
 }
 
+TEST_F(MorfelProgram, CheckSaysTheSameWithAndWithoutThePlugin) {
+  const std::vector<std::vector<std::string>> programs = {
+      {"--transform", "x = = 1;"},
+      {"--init", "a=1;\nb=(;", "--transform", "x=1;"},
+      {"--init", "?p,P,0,1;", "--transform", "x=1;"},
+      {"--init", "?p,P,0,9,1;", "--transform", "x=x+p;"},
+  };
+  for (const std::vector<std::string>& program : programs) {
+    std::vector<std::string> words = {"check"};
+    words.insert(words.end(), program.begin(), program.end());
+    const Outcome direct = Run(words);
+    words.insert(words.end(), {"--plugin", PluginBesideMorfel()});
+    const Outcome viaPlugin = Run(words);
+    EXPECT_EQ(direct.out, viaPlugin.out) << program.back();
+    EXPECT_EQ(direct.status, viaPlugin.status) << program.back();
+  }
+}
+
 // A program given on the command line loads pictures from subfolders of the
 // user's data folder, as a library program does.
 TEST_F(MorfelProgram, GivenProgramsLoadPicturesFromSubfoldersOfTheDataFolder) {
