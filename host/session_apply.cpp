@@ -140,13 +140,17 @@ int ReportAll(const UserMessages& messages) {
   return static_cast<int>(messages.size());
 }
 
-PictureOutcome Run(const Options& options, Prepared& prepared, const Picture& input, const Job& job,
+PictureOutcome Run(const Options& options, Prepared& prepared, Picture& input, const Job& job,
                    ApplyTimes* times) {
   FilterContext& context = *prepared.context;
   if (!TakeSource(context, input)) {
     Fail("not enough memory to apply the program to " + job.input);
     return PictureOutcome::kPictureFailed;
   }
+  // The context holds the pixels now: one copy of the picture less while
+  // the run needs memory for its result.
+  std::vector<uint8_t>().swap(input.bgr);
+  std::vector<uint8_t>().swap(input.t);
   times->rowsIn = SteadySeconds();
   ProgressImage resultRgb;
   RgbtImage resultT;
@@ -188,7 +192,12 @@ PictureOutcome ApplyToPicture(const Options& options, Prepared& prepared, const 
 
 int ApplyThroughSession(const Options& options, const std::string& baseFolder,
                         const std::vector<Job>& jobs) {
+  const double start = SteadySeconds();
   Prepared prepared;
   if (!Prepare(options, baseFolder, &prepared)) return 1;
+  if (options.timings) {
+    std::fprintf(stderr, "morfel: timings (ms): program %.1f, once for every picture\n",
+                 (SteadySeconds() - start) * 1000.0);
+  }
   return RunJobs(jobs, [&](const Job& job) { return ApplyToPicture(options, prepared, job); });
 }
