@@ -55,8 +55,10 @@ bool ReadStraightLayout(const Bytes& file, StraightLayout* layout) {
   layout->bottomUp = height > 0;
   layout->offset = kFileHeaderSize + kInfoHeaderSize;
   layout->stride = static_cast<size_t>((width * 3 + 3) / 4 * 4);
-  // A file short of its rows goes to the general reader, which says so.
-  return file.size() >= layout->offset + layout->stride * static_cast<size_t>(rows);
+  // A file short of its rows goes to the general reader, which says so. In
+  // 64 bits: a 32-bit size_t could wrap for a hostile header.
+  const int64_t needed = static_cast<int64_t>(layout->offset) + (width * 3 + 3) / 4 * 4 * rows;
+  return static_cast<int64_t>(file.size()) >= needed;
 }
 
 void PutHeader(uint8_t* out, const Picture& picture, bool alpha, uint32_t fileSize) {
