@@ -1,17 +1,20 @@
 // morfel apply: one input and output, or a batch of inputs written to a
-// folder. The program is found, checked and its parameters resolved once;
-// then every picture goes through the plug-in's main dialog as a user would
-// apply it in an image editor.
-#include <chrono>
+// folder. The program runs in this process (session_apply.cpp); with
+// --plugin FILE, every picture goes instead through that plug-in binary's
+// main dialog as a user would apply it in an image editor, the way a host
+// loads it. Either way the program is found, checked and its parameters
+// resolved once.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <new>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "host/apply_batch.h"
 #include "host/commands.h"
 #include "host/dialog_session.h"
 #include "host/host_files.h"
@@ -23,6 +26,7 @@
 #include "host/program_file.h"
 #include "host/row_exchange.h"
 #include "library/library.h"
+#include "session/session.h"
 #include "ui/resource.h"
 
 #ifndef _WIN32
@@ -43,11 +47,6 @@ bool StandardErrorIsTerminal() {
 #else
   return isatty(2) != 0;
 #endif
-}
-
-double Seconds() {
-  using namespace std::chrono;
-  return duration<double>(steady_clock::now().time_since_epoch()).count();
 }
 
 // What is prepared once for every picture.
@@ -159,22 +158,14 @@ DialogSession MainDialogSession(const Options& options, const ApplyPlan& plan) {
   return session;
 }
 
-// Where the time of an apply went. The plug-in's own steps are seen from
-// the row callbacks: reading ends with the last row read, the run (dialog
-// included) lasts until the first row comes back.
-struct ApplyTimes {
-  double start, decoded, pluginStart, pluginEnd, encoded;
-};
-
-void ReportTimes(const ApplyTimes& t, const RowExchange::Times& rows) {
-  auto ms = [](double from, double to) { return (to - from) * 1000.0; };
-  double readEnd = rows.lastRead != 0 ? rows.lastRead : t.pluginStart;
-  double writeStart = rows.firstWrite != 0 ? rows.firstWrite : t.pluginEnd;
-  std::fprintf(stderr,
-               "morfel: timings (ms): decode %.1f, rows in %.1f, run %.1f, rows out %.1f, "
-               "encode %.1f, total %.1f\n",
-               ms(t.start, t.decoded), ms(t.pluginStart, readEnd), ms(readEnd, writeStart),
-               ms(writeStart, t.pluginEnd), ms(t.pluginEnd, t.encoded), ms(t.start, t.encoded));
+// The plug-in's own steps are seen from the row callbacks: reading ends
+// with the last row read, the run (dialog included) lasts until the first
+// row comes back.
+void MarkPluginTimes(double pluginStart, double pluginEnd, const RowExchange::Times& rows,
+                     ApplyTimes* times) {
+  times->rowsIn = rows.lastRead != 0 ? rows.lastRead : pluginStart;
+  times->ran = rows.firstWrite != 0 ? rows.firstWrite : pluginEnd;
+  times->rowsOut = pluginEnd;
 }
 
 // Reports every box the program showed; returns how many there were.
@@ -188,15 +179,6 @@ int ReportProgramMessages(const DialogSession& session, int fromStep) {
   return count;
 }
 
-// How one picture fared: a program fault fails every picture alike, so a
-// batch stops at the first.
-enum class PictureOutcome { kWritten, kPictureFailed, kProgramFailed };
-
-struct Job {
-  std::string input;
-  std::string output;
-};
-
 void Note(const Options& options, const ImageNotes& notes) {
   if (options.quiet) return;
   for (const std::string& line : notes.lines) std::fprintf(stderr, "morfel: %s\n", line.c_str());
@@ -204,39 +186,25 @@ void Note(const Options& options, const ImageNotes& notes) {
 
 PictureOutcome ApplyToPicture(const Options& options, const ApplyPlan& plan,
                               const LoadedPlugin& plugin, const Job& job) {
-  ApplyTimes times{};
-  times.start = Seconds();
+  ApplyTimes times;
+  times.start = SteadySeconds();
   Picture input;
-  ImageNotes notes;
-  std::string error;
-  if (!ReadPicture(job.input, &input, &error, options.read, &notes)) {
-    Fail(error);
-    return PictureOutcome::kPictureFailed;
-  }
-  Note(options, notes);
-  // The result has the input's size: a size the output's format cannot
-  // store is said now rather than after the run.
-  ImageFormat format =
-      options.format != ImageFormat::kUnknown ? options.format : FormatByName(job.output);
-  if (!FitsFormat(format, input.width, input.height, false, &error)) {
-    Fail("cannot write " + (job.output == "-" ? "standard output" : job.output) + ": " + error);
-    return PictureOutcome::kPictureFailed;
-  }
-  times.decoded = Seconds();
+  if (!ReadInputPicture(options, job, &input)) return PictureOutcome::kPictureFailed;
+  times.decoded = SteadySeconds();
 
   HostMessageLog log;
-  log.showBar = !options.quiet && StandardErrorIsTerminal();
+  log.showBar = ShowsProgressBar(options);
   HWND hostWindow = CreateHostWindow(&log);
   Picture output;
   RowExchange exchange(input, &output);
   DialogSession session = MainDialogSession(options, plan);
   int32_t size[2] = {input.width, input.height};
-  times.pluginStart = Seconds();
+  const double pluginStart = SteadySeconds();
   RunWithScriptedUser(&session, [&] {
     plugin.exports().proc(hostWindow, size, exchange.writeTable(), exchange.readTable(),
                           plan.pluginBase.c_str());
   });
-  times.pluginEnd = Seconds();
+  MarkPluginTimes(pluginStart, SteadySeconds(), exchange.times(), &times);
   DestroyHostWindow(hostWindow);
 
   for (const std::string& failure : session.failures) Fail(failure);
@@ -250,18 +218,7 @@ PictureOutcome ApplyToPicture(const Options& options, const ApplyPlan& plan,
     return PictureOutcome::kProgramFailed;
   }
   output.icc = input.icc;
-  ImageNotes outputNotes;
-  if (!WritePicture(job.output, output, &error, options.format, options.write, &outputNotes)) {
-    Fail(error);
-    return PictureOutcome::kPictureFailed;
-  }
-  Note(options, outputNotes);
-  times.encoded = Seconds();
-  if (options.timings) ReportTimes(times, exchange.times());
-  if (!options.quiet && job.output != "-") {
-    std::fprintf(stderr, "morfel: wrote %s\n", job.output.c_str());
-  }
-  return PictureOutcome::kWritten;
+  return WriteOutputPicture(options, job, output, &times);
 }
 
 // DIR/<the input's name>, its extension that of --format when given.
@@ -300,19 +257,40 @@ int PlanJobs(const Options& options, std::vector<Job>* jobs) {
 }
 
 int LoadPlugin(const Options& options, LoadedPlugin* plugin) {
-  std::string path = options.pluginPath.empty() ? PluginPath() : options.pluginPath;
   std::string error;
-  if (!plugin->Load(path, &error)) return Fail(error);
+  if (!plugin->Load(options.pluginPath, &error)) return Fail(error);
   return 0;
 }
 
-void SetThreadsVariable(int threads) {
-  const std::string value = std::to_string(threads);
+void SetVariable(const char* name, const std::string& value) {
 #ifdef _WIN32
-  _putenv_s("MORFEL_THREADS", value.c_str());
+  SetEnvironmentVariableA(name, value.c_str());
+  _putenv_s(name, value.c_str());
 #else
-  setenv("MORFEL_THREADS", value.c_str(), 1);
+  setenv(name, value.c_str(), 1);
 #endif
+}
+
+// The engine and the thread count reach the run through the environment,
+// which the engines read when they are made, in this process or in a
+// plug-in under any host.
+void HandOnRunChoices(const Options& options) {
+  if (options.threads > 0) SetVariable("MORFEL_THREADS", std::to_string(options.threads));
+  if (!options.engine.empty()) SetVariable("MORFEL_ENGINE", options.engine);
+}
+
+int ApplyThroughPlugin(const Options& options, const std::string& baseFolder,
+                       const std::vector<Job>& jobs) {
+  ScratchBase scratch;
+  ApplyPlan plan;
+  if (PlanApply(options, baseFolder, &scratch, &plan) != 0) return 1;
+  if (!options.quiet) {
+    for (const std::string& note : plan.parameters.notes) Fail(note);
+    ReportProgramWarnings(DiagnoseHostProgram(plan.initText, plan.transformText));
+  }
+  LoadedPlugin plugin;
+  if (LoadPlugin(options, &plugin) != 0) return 1;
+  return RunJobs(jobs, [&](const Job& job) { return ApplyToPicture(options, plan, plugin, job); });
 }
 
 }  // namespace
@@ -336,30 +314,62 @@ std::string TimeoutMessage(double seconds) {
          " s (--timeout): the output being made was not written";
 }
 
-int ApplyCommand(const Options& options) {
-  if (options.timeoutSeconds > 0)
-    StopAfter(options.timeoutSeconds, TimeoutMessage(options.timeoutSeconds));
-  std::vector<Job> jobs;
-  if (PlanJobs(options, &jobs) != 0) return 1;
-  std::string baseFolder;
-  if (!ResolveBaseFolder(options, &baseFolder)) return 1;
-  ScratchBase scratch;
-  ApplyPlan plan;
-  if (PlanApply(options, baseFolder, &scratch, &plan) != 0) return 1;
-  if (!options.quiet) {
-    for (const std::string& note : plan.parameters.notes) Fail(note);
-    ReportProgramWarnings(DiagnoseHostProgram(plan.initText, plan.transformText));
+void ReportTimes(const ApplyTimes& t) {
+  auto ms = [](double from, double to) { return (to - from) * 1000.0; };
+  std::fprintf(stderr,
+               "morfel: timings (ms): decode %.1f, rows in %.1f, run %.1f, rows out %.1f, "
+               "encode %.1f, total %.1f\n",
+               ms(t.start, t.decoded), ms(t.decoded, t.rowsIn), ms(t.rowsIn, t.ran),
+               ms(t.ran, t.rowsOut), ms(t.rowsOut, t.encoded), ms(t.start, t.encoded));
+}
+
+bool ShowsProgressBar(const Options& options) {
+  return !options.quiet && StandardErrorIsTerminal();
+}
+
+bool ReadInputPicture(const Options& options, const Job& job, Picture* input) {
+  ImageNotes notes;
+  std::string error;
+  if (!ReadPicture(job.input, input, &error, options.read, &notes)) {
+    Fail(error);
+    return false;
   }
-  // The plug-in reads the thread count from the environment, as it does
-  // under any host.
-  if (options.threads > 0) SetThreadsVariable(options.threads);
-  LoadedPlugin plugin;
-  if (LoadPlugin(options, &plugin) != 0) return 1;
+  Note(options, notes);
+  // The result has the input's size: a size the output's format cannot
+  // store is said now rather than after the run.
+  ImageFormat format =
+      options.format != ImageFormat::kUnknown ? options.format : FormatByName(job.output);
+  if (!FitsFormat(format, input->width, input->height, false, &error)) {
+    Fail("cannot write " + (job.output == "-" ? "standard output" : job.output) + ": " + error);
+    return false;
+  }
+  return true;
+}
+
+PictureOutcome WriteOutputPicture(const Options& options, const Job& job, const Picture& output,
+                                  ApplyTimes* times) {
+  ImageNotes notes;
+  std::string error;
+  if (!WritePicture(job.output, output, &error, options.format, options.write, &notes)) {
+    Fail(error);
+    return PictureOutcome::kPictureFailed;
+  }
+  Note(options, notes);
+  times->encoded = SteadySeconds();
+  if (options.timings) ReportTimes(*times);
+  if (!options.quiet && job.output != "-") {
+    std::fprintf(stderr, "morfel: wrote %s\n", job.output.c_str());
+  }
+  return PictureOutcome::kWritten;
+}
+
+int RunJobs(const std::vector<Job>& jobs,
+            const std::function<PictureOutcome(const Job&)>& applyOne) {
   int failed = 0;
   for (const Job& job : jobs) {
     PictureOutcome outcome = PictureOutcome::kPictureFailed;
     try {
-      outcome = ApplyToPicture(options, plan, plugin, job);
+      outcome = applyOne(job);
     } catch (const std::bad_alloc&) {
       Fail("not enough memory to apply the program to " + job.input);
     }
@@ -371,4 +381,16 @@ int ApplyCommand(const Options& options) {
     Fail(std::to_string(failed) + " of " + std::to_string(jobs.size()) + " pictures failed");
   }
   return failed == 0 ? 0 : 1;
+}
+
+int ApplyCommand(const Options& options) {
+  if (options.timeoutSeconds > 0)
+    StopAfter(options.timeoutSeconds, TimeoutMessage(options.timeoutSeconds));
+  std::vector<Job> jobs;
+  if (PlanJobs(options, &jobs) != 0) return 1;
+  std::string baseFolder;
+  if (!ResolveBaseFolder(options, &baseFolder)) return 1;
+  HandOnRunChoices(options);
+  if (options.pluginPath.empty()) return ApplyThroughSession(options, baseFolder, jobs);
+  return ApplyThroughPlugin(options, baseFolder, jobs);
 }

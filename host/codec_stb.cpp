@@ -1,6 +1,7 @@
-// BMP and TGA through stb, which reads every variant of both; on Windows,
-// whose build has no other codec library, stb reads and writes every format
-// it knows.
+// BMP and TGA through stb, which reads every variant of both (the BMP this
+// host writes is moved row by row in codec_bmp.cpp); on Windows, whose
+// build has no other codec library, stb reads and writes every format it
+// knows.
 #if defined(_WIN32)
 #define STB_IMAGE_IMPLEMENTATION
 #define STB_IMAGE_WRITE_IMPLEMENTATION
@@ -76,6 +77,8 @@ bool Written(int result, const char* format, std::string* error) {
 
 bool DecodeWithStb(const Bytes& file, const ReadSettings& settings, Picture* picture,
                    SourceTraits* traits, std::string* error) {
+  const FastDecode fast = DecodeStraightBmp(file, settings, picture, traits, error);
+  if (fast != FastDecode::kNotTaken) return fast == FastDecode::kDone;
   int size = file.size() > INT32_MAX ? INT32_MAX : static_cast<int>(file.size());
   int width = 0, height = 0, components = 0;
   if (!stbi_info_from_memory(file.data(), size, &width, &height, &components)) {
@@ -95,14 +98,6 @@ bool DecodeWithStb(const Bytes& file, const ReadSettings& settings, Picture* pic
   for (int y = 0; y < height; ++y) AppendRow(picture, rgba + y * stride, PixelOrder::kRgba);
   stbi_image_free(rgba);
   return true;
-}
-
-bool EncodeBmp(const Picture& picture, bool alpha, const WriteSettings&, Bytes* file,
-               std::string* error) {
-  Bytes pixels = Interleaved(picture, alpha);
-  return Written(stbi_write_bmp_to_func(AppendToBytes, file, picture.width, picture.height,
-                                        alpha ? 4 : 3, pixels.data()),
-                 "BMP", error);
 }
 
 bool EncodeTga(const Picture& picture, bool alpha, const WriteSettings&, Bytes* file,

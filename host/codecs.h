@@ -66,9 +66,14 @@ bool EncodeWebp(const Picture&, bool, const WriteSettings&, Bytes*, std::string*
 bool DecodeTiff(const Bytes&, const ReadSettings&, Picture*, SourceTraits*, std::string*);
 bool EncodeTiff(const Picture&, bool, const WriteSettings&, Bytes*, std::string*);
 bool DecodeGif(const Bytes&, const ReadSettings&, Picture*, SourceTraits*, std::string*);
+// The BMP layouts this host writes, moved row by row: kNotTaken for a file
+// in any other layout (the general reader takes it).
+enum class FastDecode { kNotTaken, kDone, kFailed };
+FastDecode DecodeStraightBmp(const Bytes&, const ReadSettings&, Picture*, SourceTraits*,
+                             std::string*);
+bool EncodeBmp(const Picture&, bool, const WriteSettings&, Bytes*, std::string*);
 // stb: BMP and TGA everywhere; every format of the Windows build.
 bool DecodeWithStb(const Bytes&, const ReadSettings&, Picture*, SourceTraits*, std::string*);
-bool EncodeBmp(const Picture&, bool, const WriteSettings&, Bytes*, std::string*);
 bool EncodeTga(const Picture&, bool, const WriteSettings&, Bytes*, std::string*);
 bool EncodePngWithStb(const Picture&, bool, const WriteSettings&, Bytes*, std::string*);
 bool EncodeJpegWithStb(const Picture&, bool, const WriteSettings&, Bytes*, std::string*);

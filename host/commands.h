@@ -54,6 +54,15 @@ int FindLibraryProgram(const std::string& baseFolder, const std::string& group,
 // The program of --file, or of --init and --transform. Warnings about the
 // program file are reported. Returns 0, or 1 after reporting a failure.
 int ReadAdHocProgram(const Options& options, AdHocProgram* program);
+// The program check works on: the texts given (as ReadAdHocProgram), or the
+// library program --program names. Returns 0, or 1 after reporting.
+int ReadProgramToCheck(const Options& options, AdHocProgram* program);
+// The editor's check of the program in this process: its messages, or "ok"
+// (and with --explain how the engine will run it) on standard output.
+// Returns the exit status.
+int CheckThroughSession(const Options& options, const AdHocProgram& program);
+// Prints how the engine will run the program: which engine, how many threads.
+void ExplainRun(const AdHocProgram& program);
 // Number of parameters the Init text declares; -1 when its declarations are
 // malformed.
 int DeclaredParameters(const std::string& initText, std::vector<std::string>* lines);

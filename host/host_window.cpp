@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "host/progress_bar.h"
 #include "plugin/plugin.h"
 
 namespace {
@@ -11,29 +12,15 @@ const char kClassName[] = "MorfelHostWindow";
 // The host has one window at a time, so its log needs no per-window storage.
 HostMessageLog* activeLog = nullptr;
 
-void DrawBar(int percent) {
-  const int width = 40;
-  int filled = percent * width / 100;
-  std::fprintf(stderr, "\r[");
-  for (int i = 0; i < width; ++i) std::fputc(i < filled ? '#' : ' ', stderr);
-  std::fprintf(stderr, "] %3d%%", percent);
-  std::fflush(stderr);
-}
-
-void EndBar() {
-  DrawBar(100);
-  std::fputc('\n', stderr);
-}
-
 LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   HostMessageLog* log = activeLog;
   if (message == kHostMessage && log != nullptr) {
     if (wParam == kProgressReport) {
       log->progress.push_back(static_cast<int>(lParam));
-      if (log->showBar) DrawBar(static_cast<int>(lParam));
+      if (log->showBar) DrawProgressBar(static_cast<int>(lParam));
     } else if (wParam == kRunCompleted) {
       ++log->completions;
-      if (log->showBar) EndBar();
+      if (log->showBar) EndProgressBar();
     }
     return 0;
   }

@@ -15,8 +15,10 @@
 namespace {
 
 // Program sections beyond the first gap in their numbering, which readers
-// stop at.
+// stop at. The sections after a full list of kMaxPrograms are no gap: the
+// lists' own notice tells of them.
 int SectionsAfterGap(const ProgramLibrary& library) {
+  if (library.ProgramCount() >= kMaxPrograms) return 0;
   int sections = 0;
   const ValueList& root = library.root();
   for (int i = 0; i < root.count(); ++i) {
@@ -53,9 +55,27 @@ int LoadUserLibrary(const std::string& baseFolder, ProgramLibrary* library) {
   return 0;
 }
 
+// A field of program index, also of the programs after the kMaxPrograms
+// the lists show, which the command line still reaches by name.
 std::string Field(const ProgramLibrary& library, int index, const char* key) {
-  const char* value = library.ProgramField(index, key);
+  char section[32];
+  std::snprintf(section, sizeof section, "Prog%03d", index);
+  const char* value = library.Get(key, section);
   return value != nullptr ? value : "";
+}
+
+// The first program named group/name, or -1.
+int FindAnyProgram(const ProgramLibrary& library, const std::string& group,
+                   const std::string& name) {
+  const int listed = library.FindProgram(group.c_str(), name.c_str());
+  if (listed >= 0) return listed;
+  const int count = library.ProgramCount() + library.HiddenProgramCount();
+  for (int index = library.ProgramCount(); index < count; ++index) {
+    if (Field(library, index, "Group") == group && Field(library, index, "Name") == name) {
+      return index;
+    }
+  }
+  return -1;
 }
 
 // Edit distance, for suggesting the names closest to a mistyped one.
@@ -103,7 +123,7 @@ int FindLibraryProgram(const std::string& baseFolder, const std::string& group,
                        const std::string& name, LibraryProgram* program) {
   ProgramLibrary library;
   if (LoadUserLibrary(baseFolder, &library) != 0) return 0;
-  int index = library.FindProgram(group.c_str(), name.c_str());
+  int index = FindAnyProgram(library, group, name);
   if (index < 0) {
     Fail("no program " + group + "/" + name + " in the library" +
          ClosestNames(library, group + "/" + name));

@@ -1,6 +1,9 @@
-// morfel: applies Morfel programs to image files from the command line. It
-// loads the plug-in through its three exports, exactly as an image editor
-// does, and works its dialogs as a user would.
+// morfel: applies Morfel programs to image files from the command line.
+// apply, check and show run the programs in this process through the
+// session, the code behind the plug-in's dialogs; import and title, and
+// apply and check given --plugin, load the plug-in through its three
+// exports, exactly as an image editor does, and work its dialogs as a user
+// would.
 #include <cstdio>
 #include <new>
 #include <string>

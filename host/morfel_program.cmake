@@ -17,8 +17,8 @@ add_custom_command(
 # folder seeded with the starter library, the image files and their codecs,
 # whole-file writes and the cleanup on an interrupt.
 set(morfel_host_file_sources host_files.cpp image_files.cpp picture_rows.cpp codec_stb.cpp
-                             input_file.cpp output_file.cpp interrupts.cpp format_limits.cpp
-                             run_folders.cpp)
+                             codec_bmp.cpp input_file.cpp output_file.cpp interrupts.cpp
+                             format_limits.cpp run_folders.cpp)
 # Codec libraries from Debian's packages; the Windows build reads and writes
 # through stb alone.
 if(NOT WIN32)
@@ -42,7 +42,8 @@ set(morfel_host_sources
     command_support.cpp options.cpp library_commands.cpp plugin_commands.cpp plugin_loader.cpp
     host_window.cpp row_exchange.cpp dialog_session.cpp apply_command.cpp parameters.cpp
     program_file.cpp usage.cpp functions_command.cpp standard_output.cpp program_notes.cpp
-    edit_commands.cpp suggestions.cpp completion_script.cpp)
+    edit_commands.cpp suggestions.cpp completion_script.cpp progress_bar.cpp session_apply.cpp
+    session_check.cpp)
 list(TRANSFORM morfel_host_sources PREPEND ${CMAKE_CURRENT_SOURCE_DIR}/)
 add_library(morfel_host_lib STATIC ${morfel_host_sources})
 target_link_libraries(morfel_host_lib PUBLIC morfel_options morfel_host_files morfel_scripted_user

@@ -30,9 +30,9 @@ constexpr int64_t kMostThreads = 64;
 // The options in the order the usage texts list them; the parser takes its
 // table from the same list, so the two cannot disagree.
 #define MORFEL_OPTIONS(X)                                                                        \
-  X(kOptProgram, "program", 0, "GROUP/NAME", kApply, "a program of the library")                 \
-  X(kOptGroup, "group", 0, "GROUP", kApply, "the library program's group (with --name)")         \
-  X(kOptName, "name", 0, "NAME", kApply, "the library program's name (with --group)")            \
+  X(kOptProgram, "program", 0, "GROUP/NAME", kApply | kCheck, "a program of the library")        \
+  X(kOptGroup, "group", 0, "GROUP", kApply | kCheck, "a library program's group (--name too)")   \
+  X(kOptName, "name", 0, "NAME", kApply | kCheck, "a library program's name (--group too)")      \
   X(kOptInit, "init", 0, "TEXT", kApply | kCheck, "an Init text")                                \
   X(kOptInitFile, "init-file", 0, "FILE", kApply | kCheck, "the Init text from a file")          \
   X(kOptTransform, "transform", 0, "TEXT", kApply | kCheck, "a Transform text")                  \
@@ -64,10 +64,11 @@ constexpr int64_t kMostThreads = 64;
     "what runs the Transform program: the interpreter, or machine code (default)")               \
   X(kOptAsFile, "as-file", 0, nullptr, kShow, "print the program as a program file")             \
   X(kOptYes, "yes", 0, nullptr, kImport, "answer the question with yes")                         \
-  X(kOptBase, "base", 0, "DIR", kApply | kList | kShow | kImport | kAdd | kRemove,               \
+  X(kOptBase, "base", 0, "DIR", kApply | kList | kShow | kCheck | kImport | kAdd | kRemove,      \
     "the base folder (default $XDG_DATA_HOME/morfel/, else ~/.local/share/morfel/)")             \
   X(kOptPlugin, "plugin", 0, "PATH", kApply | kCheck | kImport | kTitle,                         \
-    "the plug-in library (default: the one beside morfel)")                                      \
+    "go through this plug-in library as an image editor does (default: apply and check run "     \
+    "in morfel itself; import and title load the one beside morfel)")                            \
   X(kOptMan, "man", 0, nullptr, kHelpBit, "print the manual page (roff)")                        \
   X(kOptCompletion, "bash-completion", 0, nullptr, kHelpBit, "print the bash completion script") \
   X(kOptHelp, "help", 'h', nullptr, kEvery, "describe the command")                              \
@@ -351,9 +352,13 @@ int CheckCombination(Options* options, std::string* error) {
       }
       return SplitProgramName(options->positional[0], options, error);
     case Command::kCheck:
-      if (!adHoc ||
+      if (adHoc == options->haveProgramName ||
           (!options->programFile.empty() && (options->haveInit || options->haveTransform))) {
-        *error = "check needs --init and/or --transform, or --file";
+        *error = "check needs --init and/or --transform, --file, or --program GROUP/NAME";
+        return 0;
+      }
+      if (options->haveProgramName && (options->group.empty() || options->name.empty())) {
+        *error = "a library program needs both a group and a name";
         return 0;
       }
       break;

@@ -48,6 +48,8 @@ bool IsRefusedSave(const ShownMessage& message) {
          message.text.find("The change is not saved.") != std::string::npos;
 }
 
+}  // namespace
+
 // One line per decision the engine makes for the program, from its texts
 // compiled as the plug-in compiles them.
 void ExplainRun(const AdHocProgram& program) {
@@ -70,11 +72,9 @@ void ExplainRun(const AdHocProgram& program) {
   PrintOut("threads: %s\n", threads);
 }
 
-}  // namespace
-
 int CheckCommand(const Options& options) {
   AdHocProgram program;
-  if (ReadAdHocProgram(options, &program) != 0) return 1;
+  if (ReadProgramToCheck(options, &program) != 0) return 1;
   // The editor's boxes take no more than a program holds, so a longer text
   // would be checked cut: it is refused as choosing and applying refuse it.
   ProgramTextCheck runnable =
@@ -83,6 +83,7 @@ int CheckCommand(const Options& options) {
     PrintOut("%s\n", ProgramTextCheckMessage(runnable));
     return 1;
   }
+  if (options.pluginPath.empty()) return CheckThroughSession(options, program);
   std::string error;
   ScratchBase scratch;
   if (!scratch.Create(DefaultBaseFolder(), nullptr, &error)) return Fail(error);

@@ -16,8 +16,10 @@ const CommandInfo kCommandInfo[] = {
     {Command::kApply, "PROGRAM INPUT OUTPUT  |  PROGRAM -o DIR INPUT...",
      "apply a program to image files",
      "PROGRAM is --program GROUP/NAME (or --group and --name), --init and/or --transform (or "
-     "their -file forms), or --file PROGRAM.txt. morfel loads the plug-in as an image editor "
-     "does and works its dialog as a user would: it chooses the program, types the parameter "
+     "their -file forms), or --file PROGRAM.txt. The program runs in morfel itself, exactly as "
+     "the plug-in's dialog runs it after OK, and the settings of a library program are saved "
+     "as OK saves them. With --plugin FILE, morfel loads that plug-in as an image editor does "
+     "and works its dialog as a user would: it chooses the program, types the parameter "
      "values and presses OK.\n\n"
      "Images: PNG, JPEG, WebP, TIFF, BMP, TGA and GIF are read, and all but GIF written, by "
      "the output's name or --format. \"-\" reads standard input or writes standard output. "
@@ -27,7 +29,7 @@ const CommandInfo kCommandInfo[] = {
      "error, 130 or 143 when interrupted."},
     {Command::kList, "", "list the programs of the library as GROUP/NAME", ""},
     {Command::kShow, "GROUP/NAME", "show a program's texts and parameters", ""},
-    {Command::kCheck, "(--init TEXT | --transform TEXT | --file FILE)...",
+    {Command::kCheck, "(--init TEXT | --transform TEXT | --file FILE)...  |  --program GROUP/NAME",
      "compile a program: \"ok\", or the editor's message with its line", ""},
     {Command::kImport, "", "merge the program files (*.txt) of the data folder into the library",
      "It asks first; with no terminal on standard input it needs --yes, and refuses without."},
@@ -167,8 +169,8 @@ std::string ManPage() {
       ".SH NAME\nmorfel \\- apply Morfel per-pixel programs to image files\n.SH SYNOPSIS\n";
   for (const CommandInfo& info : kCommandInfo) page += ".B " + Roff(Synopsis(info)) + "\n.br\n";
   page +=
-      ".SH DESCRIPTION\nmorfel loads the Morfel filter plug-in and applies its programs to "
-      "image files, works with its program library and checks programs.\n.SH COMMANDS\n";
+      ".SH DESCRIPTION\nmorfel applies Morfel programs to image files as the Morfel filter "
+      "plug-in does, works with its program library and checks programs.\n.SH COMMANDS\n";
   for (const CommandInfo& info : kCommandInfo) {
     page += ".SS " + Roff(Synopsis(info)) + "\n" + Roff(info.summary) + ".\n";
     if (info.details[0] != '\0') page += RoffParagraphs(info.details);

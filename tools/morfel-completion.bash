@@ -46,7 +46,7 @@ _morfel() {
     apply) options="--program --group --name --init --init-file --transform --transform-file --file --param --interp -o --output-dir --format --quality --compression --lossless --max-pixels --timeout -q --quiet --timings --threads --engine --base --plugin -h --help --version" ;;
     list) options="--base -h --help --version" ;;
     show) options="--as-file --base -h --help --version" ;;
-    check) options="--init --init-file --transform --transform-file --file --explain --plugin -h --help --version" ;;
+    check) options="--program --group --name --init --init-file --transform --transform-file --file --explain --base --plugin -h --help --version" ;;
     import) options="--yes --base --plugin -h --help --version" ;;
     add) options="--base -h --help --version" ;;
     remove) options="--base -h --help --version" ;;
