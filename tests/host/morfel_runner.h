@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -41,7 +42,10 @@ class MorfelProgram : public ::testing::Test {
  protected:
   void SetUp() override {
     const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    folder_ = fs::temp_directory_path() / ("morfel-e2e-" + std::string(info->name()));
+    // The process id keeps two runs of the suite (two checkouts, say) out of
+    // each other's folders.
+    folder_ = fs::temp_directory_path() / ("morfel-e2e-" + std::to_string(getpid()) + "-" +
+                                           std::string(info->name()));
     fs::remove_all(folder_);
     fs::create_directories(folder_);
     base_ = (folder_ / "base").string();
