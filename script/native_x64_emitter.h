@@ -78,7 +78,16 @@ enum PlaneIndex : int32_t { kSourceRgb = 0, kSourceT, kDestinationRgb, kDestinat
 struct PixelPlanes {
   PlaneView plane[kPlanes];
   int64_t ready;
+  // The code's own: an interpolated read's fractions and their complements.
+  double fractionX;
+  double fractionY;
+  double restX;
+  double restY;
 };
+
+// What an inlined pixel built-in does with the bytes it reads: yields one,
+// sets R, G, B (get) or adds them weighted (add).
+enum class PixelRead : uint8_t { kChannel, kGet, kAdd };
 
 // The cells the inlined pixel built-ins read and write, in this order.
 enum PixelCell : int32_t { kCellCx = 0, kCellCy, kCellRed, kCellGreen, kCellBlue, kPixelCells };
@@ -174,6 +183,10 @@ class Emitter : public Xbyak::CodeGenerator {
   void FindPixelCells();
   void RefreshPlanes();
   bool EmitPixelCall(const Step& step);
+  void EmitInterpolatedRead(int32_t plane);
+  void InterpolateByte(int32_t channel);
+  void TakePixelByte(PixelRead read, int32_t first, int32_t channel, const Xmm& value);
+  void FinishPixelRead(PixelRead read, int32_t first);
   void WrapAxis(const Xmm& position, const Reg64& index, int32_t view, bool vertical, Label& slow);
   int32_t ViewOffset(int32_t plane) const {
     return planesOffset + static_cast<int32_t>(sizeof(PlaneView)) * plane;

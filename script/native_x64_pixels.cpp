@@ -2,11 +2,12 @@
 // its kin, get, add and their destination forms) written into the code
 // instead of called. builtin_pixel.cpp is the reference: the position is
 // shifted, wrapped and split into pixel and fraction with the same double
-// operations, and a whole position reads its pixel's bytes, which is what
-// the interpolation gives when both fractions are 0. A position outside the
-// image costs one integer remainder; anything unusual (a fraction, a
-// position left of the shifted range, NaN or infinity, no run bound) calls
-// the built-in as before.
+// operations, a whole position reads its pixel's bytes (what the
+// interpolation gives when both fractions are 0), and a position between
+// pixels interpolates the four around it in the built-in's order. A
+// position outside the image costs one integer remainder; anything unusual
+// (a position left of the shifted range, NaN or infinity, no run bound)
+// calls the built-in as before.
 #include "script/native_x64_emitter.h"
 
 #if defined(MORFEL_NATIVE_X64)
@@ -19,8 +20,6 @@ namespace native {
 namespace x64 {
 
 namespace {
-
-enum class PixelRead : uint8_t { kChannel, kGet, kAdd };
 
 struct InlinedBuiltin {
   BuiltinHandler handler;
@@ -56,6 +55,12 @@ constexpr const char* kPixelCellNames[kPixelCells] = {"cx", "cy", "R", "G", "B"}
 constexpr PixelCell kCellOfByte[kColourBytes] = {kCellBlue, kCellGreen, kCellRed};
 
 int32_t Offset(size_t offset) { return static_cast<int32_t>(offset); }
+
+bool IsColourPlane(int32_t plane) { return plane == kSourceRgb || plane == kDestinationRgb; }
+
+bool TakesByte(const InlinedBuiltin& builtin, int32_t byte) {
+  return builtin.read != PixelRead::kChannel || builtin.byte == byte;
+}
 
 }  // namespace
 
@@ -154,61 +159,137 @@ bool Emitter::EmitPixelCall(const Step& step) {
   addsd(xmm14, ReadVariable(pixelCells[kCellCy], xmm15));
   addsd(xmm14, Fetch(first + 1, xmm15));
   WrapAxis(xmm14, r9, view, true, slow);
-  // A fraction (even -0.0) is interpolated by the built-in.
+  Label interpolated;
   movq(rax, xmm13);
   movq(rdx, xmm14);
   or_(rax, rdx);
-  jnz(slow, T_NEAR);
+  jnz(interpolated, T_NEAR);
   // Nothing was changed up to here; from here on the call is not made.
+  // Both fractions 0: the interpolation gives the pixel's bytes.
   mov(rcx, qword[rsp + view + Offset(offsetof(PlaneView, data))]);
   imul(r9, qword[rsp + view + Offset(offsetof(PlaneView, rowLength))]);
   add(rcx, r9);
-  if (builtin->plane == kSourceRgb || builtin->plane == kDestinationRgb) lea(r8, ptr[r8 + r8 * 2]);
+  if (IsColourPlane(builtin->plane)) lea(r8, ptr[r8 + r8 * 2]);
   add(rcx, r8);
-  switch (builtin->read) {
-    case PixelRead::kChannel:
-      movzx(eax, byte[rcx + builtin->byte]);
-      xorpd(xmm15, xmm15);
-      cvtsi2sd(xmm15, eax);
-      Put(first, xmm15);
-      break;
-    case PixelRead::kGet:
-      for (int32_t k = 0; k < kColourBytes; ++k) {
-        movzx(eax, byte[rcx + k]);
-        xorpd(xmm15, xmm15);
-        cvtsi2sd(xmm15, eax);
-        WriteVariable(pixelCells[kCellOfByte[k]], xmm15);
-      }
-      Put(first, ReadVariable(pixelCells[kCellGreen], xmm15));
-      break;
-    case PixelRead::kAdd: {
-      const Xmm weight = Fetch(first + 2, xmm14);
-      // Red, green, blue: each colour + weight * byte.
-      for (int32_t k = kColourBytes - 1; k >= 0; --k) {
-        double* cell = pixelCells[kCellOfByte[k]];
-        movzx(eax, byte[rcx + k]);
-        xorpd(xmm15, xmm15);
-        cvtsi2sd(xmm15, eax);
-        mulsd(xmm15, weight);
-        const int32_t v = VariableIndex(cell);
-        if (v >= 0) {
-          addsd(VariableRegister(v), xmm15);
-        } else {
-          mov(r11, reinterpret_cast<uint64_t>(cell));
-          movsd(xmm13, qword[r11]);
-          addsd(xmm13, xmm15);
-          movsd(qword[r11], xmm13);
-        }
-      }
-      Put(first, ReadVariable(pixelCells[kCellGreen], xmm15));
-      break;
-    }
+  for (int32_t k = kColourBytes - 1; k >= 0; --k) {
+    if (!TakesByte(*builtin, k)) continue;
+    movzx(eax, byte[rcx + k]);
+    xorpd(xmm15, xmm15);
+    cvtsi2sd(xmm15, eax);
+    TakePixelByte(builtin->read, first, k, xmm15);
   }
+  FinishPixelRead(builtin->read, first);
+  jmp(done, T_NEAR);
+  L(interpolated);
+  EmitInterpolatedRead(builtin->plane);
+  for (int32_t k = kColourBytes - 1; k >= 0; --k) {
+    if (!TakesByte(*builtin, k)) continue;
+    InterpolateByte(k);
+    TakePixelByte(builtin->read, first, k, xmm15);
+  }
+  FinishPixelRead(builtin->read, first);
   jmp(done, T_NEAR);
   L(slow);
   EmitCall(step.depth, step.takes, step.handler);
   L(done);
   return true;
+}
+
+// One byte of the pixel read: the built-in's result, a colour variable, or
+// a weighted addition to one. `value` is xmm15; xmm13 and xmm14 are scratch.
+void Emitter::TakePixelByte(PixelRead read, int32_t first, int32_t channel, const Xmm& value) {
+  double* cell = pixelCells[kCellOfByte[channel]];
+  switch (read) {
+    case PixelRead::kChannel:
+      return Put(first, value);
+    case PixelRead::kGet:
+      return WriteVariable(cell, value);
+    case PixelRead::kAdd: {
+      // colour + weight * byte
+      mulsd(value, Fetch(first + 2, xmm14));
+      const int32_t v = VariableIndex(cell);
+      if (v >= 0) return addsd(VariableRegister(v), value);
+      mov(r11, reinterpret_cast<uint64_t>(cell));
+      movsd(xmm13, qword[r11]);
+      addsd(xmm13, value);
+      movsd(qword[r11], xmm13);
+      return;
+    }
+  }
+}
+
+// get and add yield the new G.
+void Emitter::FinishPixelRead(PixelRead read, int32_t first) {
+  if (read != PixelRead::kChannel) Put(first, ReadVariable(pixelCells[kCellGreen], xmm15));
+}
+
+// The four pixels around a position between pixels: rcx and rdx the two
+// rows, r8 and r10 the two columns' byte offsets; the fractions (xmm13,
+// xmm14) and their complements go to the frame.
+void Emitter::EmitInterpolatedRead(int32_t plane) {
+  const int32_t view = ViewOffset(plane);
+  const int32_t fractions = planesOffset + Offset(offsetof(PixelPlanes, fractionX));
+  movsd(qword[rsp + fractions], xmm13);
+  movsd(qword[rsp + fractions + 8], xmm14);
+  movsd(xmm15, ptr[rip + one]);
+  subsd(xmm15, xmm13);
+  movsd(qword[rsp + fractions + 16], xmm15);
+  movsd(xmm15, ptr[rip + one]);
+  subsd(xmm15, xmm14);
+  movsd(qword[rsp + fractions + 24], xmm15);
+  // The next column and row, 0 after the last.
+  Label nextColumn;
+  Label nextRow;
+  lea(r10, ptr[r8 + 1]);
+  cmp(r10, qword[rsp + view + Offset(offsetof(PlaneView, width))]);
+  jb(nextColumn, T_NEAR);
+  xor_(r10d, r10d);
+  L(nextColumn);
+  lea(r11, ptr[r9 + 1]);
+  cmp(r11, qword[rsp + view + Offset(offsetof(PlaneView, height))]);
+  jb(nextRow, T_NEAR);
+  xor_(r11d, r11d);
+  L(nextRow);
+  mov(rcx, qword[rsp + view + Offset(offsetof(PlaneView, data))]);
+  mov(rdx, rcx);
+  imul(r9, qword[rsp + view + Offset(offsetof(PlaneView, rowLength))]);
+  imul(r11, qword[rsp + view + Offset(offsetof(PlaneView, rowLength))]);
+  add(rcx, r9);
+  add(rdx, r11);
+  if (IsColourPlane(plane)) {
+    lea(r8, ptr[r8 + r8 * 2]);
+    lea(r10, ptr[r10 + r10 * 2]);
+  }
+}
+
+// xmm15 = ((1 - fy) * top + fy * bottom) truncated, where top and bottom are
+// (1 - fx) * left + fx * right of their row: the built-in's arithmetic.
+void Emitter::InterpolateByte(int32_t channel) {
+  const int32_t fx = planesOffset + Offset(offsetof(PixelPlanes, fractionX));
+  const int32_t fy = fx + 8;
+  const int32_t restX = fx + 16;
+  const int32_t restY = fx + 24;
+  const struct {
+    const Reg64& row;
+    const Xmm& into;
+  } rows[] = {{rcx, xmm15}, {rdx, xmm14}};
+  for (const auto& row : rows) {
+    movzx(eax, byte[row.row + r8 + channel]);
+    xorpd(row.into, row.into);
+    cvtsi2sd(row.into, eax);
+    mulsd(row.into, qword[rsp + restX]);
+    movzx(eax, byte[row.row + r10 + channel]);
+    xorpd(xmm13, xmm13);
+    cvtsi2sd(xmm13, eax);
+    mulsd(xmm13, qword[rsp + fx]);
+    addsd(row.into, xmm13);
+  }
+  mulsd(xmm15, qword[rsp + restY]);
+  mulsd(xmm14, qword[rsp + fy]);
+  addsd(xmm15, xmm14);
+  cvttsd2si(eax, xmm15);
+  xorpd(xmm15, xmm15);
+  cvtsi2sd(xmm15, eax);
 }
 
 }  // namespace x64
