@@ -1,4 +1,4 @@
-// Cost per pixel of one transform pass over a 2048 x 2048 image, for four
+// Cost per pixel of one transform pass over a 2048 x 2048 image, for five
 // typical programs in each interpolation they fetch with, on one thread and
 // on two, against the same transforms written directly in C++ (the native
 // baseline); and a whole run on the preview's 164 x 120 image, where the
@@ -30,6 +30,11 @@ const Workload kEscape = {
     "",
     "coord=0;\r\ni=0;a=0;b=0;\r\nwhile(i<32&&a*a+b*b<4){\r\nu=a*a-b*b+x/cx*1.5-0.5;\r\n"
     "b=2*a*b+y/cy*1.5;\r\na=u;\r\ni=i+1;\r\n}\r\nR=i*8;G=i*4;B=i*2;\r\n"};
+// The starter library's box blur at radius 1: nine weighted reads a pixel.
+const Workload kBoxBlur = {
+    "coord=0;\r\nradius=1;\r\nw=1/((2*radius+1)*(2*radius+1));\r\n",
+    "R=0;\r\nG=0;\r\nB=0;\r\nj=-radius;\r\nwhile (j<=radius) {\r\ni=-radius;\r\n"
+    "while (i<=radius) {\r\nadd(x+i,y+j,w);\r\ni=i+1;\r\n}\r\nj=j+1;\r\n}\r\n"};
 
 struct BenchImages {
   explicit BenchImages(int32_t width = kSide, int32_t height = kSide)
@@ -182,15 +187,36 @@ void NativeEscape(const BenchImages&, int32_t, double x, double y, double cx, do
   *resultT = *sourceT;
 }
 
+// A 3x3 box with the same wrapped positions (a modulo on every tap) and the
+// same truncations as the scripted blur.
+void NativeBoxBlur(const BenchImages& planes, int32_t, double x, double y, double cx, double cy,
+                   const uint8_t*, const uint8_t* sourceT, uint8_t* result, uint8_t* resultT) {
+  const double w = 1.0 / 9.0;
+  double sum[3] = {0.0, 0.0, 0.0};
+  for (int32_t j = -1; j <= 1; ++j) {
+    const Axis row = Wrap(y + j + cy);
+    for (int32_t i = -1; i <= 1; ++i) {
+      const Axis column = Wrap(x + i + cx);
+      const uint8_t* pixel =
+          planes.sourceRgb.data + (static_cast<size_t>(row.index) * kSide + column.index) * 3;
+      for (int32_t k = 0; k < 3; ++k) sum[k] += w * pixel[k];
+    }
+  }
+  for (int32_t k = 0; k < 3; ++k) result[k] = ClampByte(sum[k]);
+  *resultT = *sourceT;
+}
+
 void BM_W0_DriverOnly(benchmark::State& state) { RunScripted(state, kDriverOnly); }
 void BM_W1_Invert(benchmark::State& state) { RunScripted(state, kInvert); }
 void BM_W2_Twirl(benchmark::State& state) { RunScripted(state, kTwirl); }
 void BM_W3_Wave(benchmark::State& state) { RunScripted(state, kWave); }
 void BM_W4_Escape(benchmark::State& state) { RunScripted(state, kEscape); }
+void BM_W5_BoxBlur(benchmark::State& state) { RunScripted(state, kBoxBlur); }
 void BM_W1_Invert_Native(benchmark::State& state) { RunNative(state, NativeInvert); }
 void BM_W2_Twirl_Native(benchmark::State& state) { RunNative(state, NativeTwirl); }
 void BM_W3_Wave_Native(benchmark::State& state) { RunNative(state, NativeWave); }
 void BM_W4_Escape_Native(benchmark::State& state) { RunNative(state, NativeEscape); }
+void BM_W5_BoxBlur_Native(benchmark::State& state) { RunNative(state, NativeBoxBlur); }
 // A whole run on the preview's image: what splitting a pass costs where
 // passes are short.
 void BM_Preview_DriverOnly(benchmark::State& state) {
@@ -218,6 +244,8 @@ TRANSFORM_BENCH(BM_W3_Wave, ArgsProduct({{0, 1, 2}, {1, 2}}));
 NATIVE_BENCH(BM_W3_Wave_Native, DenseRange(0, 2));
 TRANSFORM_BENCH(BM_W4_Escape, ArgsProduct({{0}, {1, 2}}));
 NATIVE_BENCH(BM_W4_Escape_Native, Arg(0));
+TRANSFORM_BENCH(BM_W5_BoxBlur, ArgsProduct({{0}, {1, 2}}));
+NATIVE_BENCH(BM_W5_BoxBlur_Native, Arg(0));
 BENCHMARK(BM_Preview_DriverOnly)
     ->ArgNames({"interp", "threads"})
     ->ArgsProduct({{0}, {1, 2}})

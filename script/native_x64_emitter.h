@@ -60,6 +60,42 @@ inline int32_t StoppedCode(StopReason reason) {
   return static_cast<int32_t>(Ending::kStopped) | (static_cast<int32_t>(reason) << 8);
 }
 
+// The planes a run's pixel built-ins read, as the machine code finds them in
+// its frame: read once on entry and again after every call that might
+// change them. `ready` is 0 when the built-ins must be called instead (no
+// run bound, planes of another layout, bound cells the code does not know).
+struct PlaneView {
+  const uint8_t* data;
+  int64_t rowLength;
+  int64_t width;
+  int64_t height;
+  int64_t wrapX;  // 256 widths: where the shifted positions start
+  int64_t wrapY;
+  double shiftX;  // the same as doubles
+  double shiftY;
+};
+enum PlaneIndex : int32_t { kSourceRgb = 0, kSourceT, kDestinationRgb, kDestinationT, kPlanes };
+struct PixelPlanes {
+  PlaneView plane[kPlanes];
+  int64_t ready;
+  // The code's own: an interpolated read's fractions and their complements.
+  double fractionX;
+  double fractionY;
+  double restX;
+  double restY;
+};
+
+// What an inlined pixel built-in does with the bytes it reads: yields one,
+// sets R, G, B (get) or adds them weighted (add).
+enum class PixelRead : uint8_t { kChannel, kGet, kAdd };
+
+// The cells the inlined pixel built-ins read and write, in this order.
+enum PixelCell : int32_t { kCellCx = 0, kCellCy, kCellRed, kCellGreen, kCellBlue, kPixelCells };
+
+// Fills `planes` from the engine's run, checking its bound cells against
+// `expected` (kPixelCells of them).
+void ReadPlanesFromCode(ScriptEngine* engine, PixelPlanes* planes, double* const* expected);
+
 // The cells the pixel driver writes and reads, for a row function.
 struct RowCells {
   double* x;
@@ -138,10 +174,23 @@ class Emitter : public Xbyak::CodeGenerator {
   void EmitFused(int32_t index);
   void ApplyOperator(Operator op, const Xmm& a, const Xbyak::Operand& b);
   void EmitLoopBack(const Step& step);
-  void EmitCall(int32_t depth, int32_t takes, BuiltinHandler handler);
+  void EmitCall(int32_t depth, int32_t takes, BuiltinHandler handler, bool mayMovePlanes = false);
   void TruthMask(const Xmm& into, const Xmm& value, const Xmm& scratch);
   void CombineTruths(Operator op, const Xmm& a, const Xmm& b);
   void EmitOperator(const Step& step);
+
+  // ---- pixel built-ins inlined (native_x64_pixels.cpp)
+  void FindPixelCells();
+  void RefreshPlanes();
+  bool EmitPixelCall(const Step& step);
+  void EmitInterpolatedRead(int32_t plane);
+  void InterpolateByte(int32_t channel);
+  void TakePixelByte(PixelRead read, int32_t first, int32_t channel, const Xmm& value);
+  void FinishPixelRead(PixelRead read, int32_t first);
+  void WrapAxis(const Xmm& position, const Reg64& index, int32_t view, bool vertical, Label& slow);
+  int32_t ViewOffset(int32_t plane) const {
+    return planesOffset + static_cast<int32_t>(sizeof(PlaneView)) * plane;
+  }
 
   // ---- the row function's pixel loop (native_x64_row.cpp)
   Xmm ReadVariable(double* cell, const Xmm& scratch);
@@ -173,6 +222,11 @@ class Emitter : public Xbyak::CodeGenerator {
   Label emptyText;
   std::vector<std::pair<uint64_t, std::unique_ptr<Label>>> constants;
   int32_t variableCount = 0;
+  // With pixel built-ins inlined: their cells, and the planes in the frame.
+  bool inlinesPixels = false;
+  double* pixelCells[kPixelCells] = {};
+  Label pixelCellTable;
+  int32_t planesOffset = 0;
   int32_t homeOffset = 0;
   int32_t saveOffset = 0;
   int32_t frameSize = 0;

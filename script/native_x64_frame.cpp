@@ -10,6 +10,7 @@ namespace native {
 namespace x64 {
 
 void Emitter::Generate() {
+  FindPixelCells();
   LayOutFrame();
   FindJumpTargets();
   Prologue();
@@ -40,6 +41,10 @@ void Emitter::Generate() {
 void Emitter::LayOutFrame() {
   homeOffset = 40;  // shadow space (32), then the text register pointer
   int32_t end = homeOffset + 8 * (plan.maxDepth > 0 ? plan.maxDepth : 1);
+  if (inlinesPixels) {
+    planesOffset = (end + 15) & ~15;
+    end = planesOffset + static_cast<int32_t>(sizeof(PixelPlanes));
+  }
   saveOffset = (end + 15) & ~15;
   end = saveOffset + (kWindowsAbi ? 160 : 0);
   // With the return address and two pushes, the calls find rsp aligned.
@@ -115,6 +120,7 @@ void Emitter::Prologue() {
   mov(r12, Argument(1));
   lea(rax, ptr[rip + emptyText]);
   mov(qword[rsp + 32], rax);
+  RefreshPlanes();
   LoadVariables();
 }
 
@@ -192,6 +198,10 @@ void Emitter::EmitConstants() {
   for (auto& entry : constants) {
     L(*entry.second);
     dq(entry.first);
+  }
+  if (inlinesPixels) {
+    L(pixelCellTable);
+    for (double* cell : pixelCells) dq(reinterpret_cast<uint64_t>(cell));
   }
   L(emptyText);
   db(0);

@@ -87,7 +87,7 @@ void Emitter::EmitStep(int32_t index, const Step& step) {
       EmitOperator(step);
       return GoOn(index + 1, depth - step.takes + 1);
     case Action::kCall:
-      EmitCall(depth, step.takes, step.handler);
+      if (!EmitPixelCall(step)) EmitCall(depth, step.takes, step.handler, true);
       return GoOn(index + 1, depth - step.takes + 1);
     case Action::kExit:
       return EndWithValue(depth, Ending::kExited);
@@ -178,8 +178,9 @@ void Emitter::EmitLoopBack(const Step& step) {
 }
 
 // A handler on the top `takes` values, read from their homes; the result
-// takes the first argument's place.
-void Emitter::EmitCall(int32_t depth, int32_t takes, BuiltinHandler handler) {
+// takes the first argument's place. A built-in that may change the run's
+// planes (exchange them, load a slot) has them read again after it.
+void Emitter::EmitCall(int32_t depth, int32_t takes, BuiltinHandler handler, bool mayMovePlanes) {
   const int32_t first = depth - takes;
   SpillSlots(depth);
   StoreVariables();
@@ -188,6 +189,11 @@ void Emitter::EmitCall(int32_t depth, int32_t takes, BuiltinHandler handler) {
   mov(Argument(2), qword[rsp + 32]);
   mov(r10, reinterpret_cast<uint64_t>(handler));
   call(r10);
+  if (mayMovePlanes && inlinesPixels) {
+    movsd(Home(first), xmm0);
+    RefreshPlanes();
+    movsd(xmm0, Home(first));
+  }
   Put(first, xmm0);
   ReloadSlots(0, first);
   LoadVariables();

@@ -22,6 +22,15 @@ const char* const kPixelCalls[][2] = {
     {"get", "2"}, {"add", "3"}, {"HLS", "3"}, {"RGB", "3"}, {"R", "2"}, {"_G", "2"}, {"T", "2"},
 };
 
+// Positions for the pixel calls' first two arguments: inside the image, at
+// and across its edges, far out on either side, between pixels and not
+// numbers at all.
+const char* const kPositions[] = {
+    "x",        "y",       "x + 1",     "y - 1",     "-cx",    "cy - 1", "cx",       "-cy - 1",
+    "x * 3",    "x + 0.5", "y - 0.25",  "-2000.5",   "1e12",   "-1e300", "sqrt(-1)", "1e99999",
+    "x - 4096", "2 * cx",  "y + 1 - 1", "-cx + 0.5", "x - k0", "y + k1",
+};
+
 const char* const kNames[] = {"a", "b", "c", "x", "y", "R", "if", "sin", "_u1", "t", "H"};
 
 class ProgramWriter {
@@ -62,16 +71,24 @@ class ProgramWriter {
         return "(" + Expression(depth + 1) + random.Pick(ops) + Expression(depth + 1) + ")";
       }
       case 7: {
-        const auto& call =
-            pixelCalls && random.Below(2) ? random.Pick(kPixelCalls) : random.Pick(kSafeCalls);
+        const bool pixel = pixelCalls && random.Below(2);
+        const auto& call = pixel ? random.Pick(kPixelCalls) : random.Pick(kSafeCalls);
         // Arguments are additive expressions: anything looser goes in parentheses.
-        std::string text = std::string(call[0]) + "((" + Expression(depth + 1) + ")";
-        for (char n = '2'; n <= call[1][0]; ++n) text += ", (" + Expression(depth + 1) + ")";
+        std::string text = std::string(call[0]) + "((" + Argument(pixel, 0, depth) + ")";
+        for (char n = '2'; n <= call[1][0]; ++n)
+          text += ", (" + Argument(pixel, n - '1', depth) + ")";
         return text + ")";
       }
       default:
         return "(" + Expression(depth + 1) + ", " + Expression(depth + 1) + ")";
     }
+  }
+
+  // Argument `n` of a call: of a pixel call's position, mostly one of the
+  // positions above.
+  std::string Argument(bool pixel, int n, int depth) {
+    if (pixel && n < 2 && random.Below(3) != 0) return random.Pick(kPositions);
+    return Expression(depth + 1);
   }
 
   // A body must hold a statement of its own: an empty line after the
