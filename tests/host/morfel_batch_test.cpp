@@ -97,7 +97,7 @@ TEST_F(MorfelProgram, InterruptsRemoveTheTemporaryFolderAndExitAsShellsExpect) {
   std::string binary = MORFEL_BINARY;
   // Through the plug-in, whose way needs a temporary base folder; its
   // appearance tells that the program runs.
-  std::string plugin = (fs::path(binary).parent_path() / "libmorfel.so").string();
+  std::string plugin = PluginBesideMorfel();
   std::vector<std::string> words = {
       binary,    "apply", "--plugin",     plugin,
       "--base",  base_,   "--init",       "i=0;\nwhile (i<1e12) {i=i+1;}\ncoord=0;",
@@ -215,6 +215,8 @@ TEST_F(MorfelProgram, AClosedPipeEndsACommandQuietlyWhetherOrNotItsSignalIsIgnor
   }
 }
 
+// Only runs through the plug-in make a folder of their own, so only they
+// look for the folders of killed ones.
 TEST_F(MorfelProgram, RunFoldersOfKilledRunsAreRemovedByTheNextRun) {
   std::string input = MakeImage("in.png", 4, 4);
   fs::path tmp = Path("tmp");
@@ -241,8 +243,9 @@ TEST_F(MorfelProgram, RunFoldersOfKilledRunsAreRemovedByTheNextRun) {
     }
   }
   Outcome run =
-      Run({"apply", "--base", base_, "--transform", "x=1;", "--quiet", input, Path("out.png")}, "",
-          "TMPDIR=" + Quote(tmp.string()));
+      Run({"apply", "--plugin", PluginBesideMorfel(), "--base", base_, "--transform", "x=1;",
+           "--quiet", input, Path("out.png")},
+          "", "TMPDIR=" + Quote(tmp.string()));
   EXPECT_EQ(run.status, 0) << run.err;
   for (const FolderCase& test : cases) {
     EXPECT_EQ(fs::exists(tmp / test.name), !test.removed) << test.name;

@@ -7,13 +7,6 @@
 
 #include "tests/host/morfel_runner.h"
 
-namespace {
-
-std::string PluginBesideMorfel() {
-  return (fs::path(MORFEL_BINARY).parent_path() / "libmorfel.so").string();
-}
-
-}  // namespace
 
 // The images and the settings file a run leaves, directly and through the
 // plug-in, each in a base folder of its own: every starter program, and

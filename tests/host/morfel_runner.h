@@ -31,6 +31,11 @@ inline std::string Quote(const std::string& word) {
   return quoted + "'";
 }
 
+// The plug-in built beside morfel, for runs that go through it as a host does.
+inline std::string PluginBesideMorfel() {
+  return (fs::path(MORFEL_BINARY).parent_path() / "libmorfel.so").string();
+}
+
 inline std::string Slurp(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   std::ostringstream text;
