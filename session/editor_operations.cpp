@@ -27,7 +27,6 @@ bool CompilesForCheck(ScriptEngine& engine, const char* text, const char* failur
 const char kLibraryFullMessage[] =
     "The library is full (1000 programs). Delete a program before saving a new one.";
 
-
 }  // namespace
 
 const EditedProgram kClearedProgram = {

@@ -242,10 +242,9 @@ TEST_F(MorfelProgram, RunFoldersOfKilledRunsAreRemovedByTheNextRun) {
       close(lock);
     }
   }
-  Outcome run =
-      Run({"apply", "--plugin", PluginBesideMorfel(), "--base", base_, "--transform", "x=1;",
-           "--quiet", input, Path("out.png")},
-          "", "TMPDIR=" + Quote(tmp.string()));
+  Outcome run = Run({"apply", "--plugin", PluginBesideMorfel(), "--base", base_, "--transform",
+                     "x=1;", "--quiet", input, Path("out.png")},
+                    "", "TMPDIR=" + Quote(tmp.string()));
   EXPECT_EQ(run.status, 0) << run.err;
   for (const FolderCase& test : cases) {
     EXPECT_EQ(fs::exists(tmp / test.name), !test.removed) << test.name;

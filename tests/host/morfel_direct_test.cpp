@@ -7,7 +7,6 @@
 
 #include "tests/host/morfel_runner.h"
 
-
 // The images and the settings file a run leaves, directly and through the
 // plug-in, each in a base folder of its own: every starter program, and
 // parameters, interpolations and a given program.

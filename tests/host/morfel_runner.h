@@ -49,8 +49,8 @@ class MorfelProgram : public ::testing::Test {
     const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
     // The process id keeps two runs of the suite (two checkouts, say) out of
     // each other's folders.
-    folder_ = fs::temp_directory_path() / ("morfel-e2e-" + std::to_string(getpid()) + "-" +
-                                           std::string(info->name()));
+    folder_ = fs::temp_directory_path() /
+              ("morfel-e2e-" + std::to_string(getpid()) + "-" + std::string(info->name()));
     fs::remove_all(folder_);
     fs::create_directories(folder_);
     base_ = (folder_ / "base").string();
