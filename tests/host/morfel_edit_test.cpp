@@ -44,6 +44,37 @@ TEST_F(MorfelProgram, AddAndRemoveEditTheLibraryInPlace) {
   EXPECT_EQ(Run({"list", "--base", base_}).out, left);
 }
 
+// Two processes adding different programs at once: each add is applied to
+// the library as it is on disk then, so no reported success is lost.
+TEST_F(MorfelProgram, TwoAddsAtOnceKeepBothPrograms) {
+  ASSERT_EQ(Run({"list", "--base", base_}).status, 0);
+  for (int round = 0; round < 8; ++round) {
+    SCOPED_TRACE(round);
+    std::string commands[2];
+    for (int i = 0; i < 2; ++i) {
+      const std::string name = "P" + std::to_string(round) + (i == 0 ? "a" : "b");
+      const std::string file =
+          Write(name + ".txt", "Group=Race\nName=" + name + "\nInit=coord=0;\\n\nProg=R=1;\\n\n");
+      commands[i] = Quote(MORFEL_BINARY) + " add --base " + Quote(base_) + " " + Quote(file);
+    }
+    const std::string both = "(" + commands[0] + ") >/dev/null & first=$!; " + commands[1] +
+                             " >/dev/null; second=$?; wait $first; echo $? $second";
+    FILE* shell = popen(both.c_str(), "r");
+    ASSERT_NE(shell, nullptr);
+    char statuses[16] = {0};
+    ASSERT_NE(std::fgets(statuses, sizeof statuses, shell), nullptr);
+    pclose(shell);
+    EXPECT_STREQ(statuses, "0 0\n");
+  }
+  const std::string list = Run({"list", "--base", base_}).out;
+  for (int round = 0; round < 8; ++round) {
+    for (const char* side : {"a", "b"}) {
+      const std::string name = "Race/P" + std::to_string(round) + side + "\n";
+      EXPECT_NE(list.find(name), std::string::npos) << name << list;
+    }
+  }
+}
+
 // Without a terminal nobody can answer the import's question: it refuses
 // rather than reading "no" from wherever standard input points.
 TEST_F(MorfelProgram, ImportWithoutATerminalNeedsYes) {
