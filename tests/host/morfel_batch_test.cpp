@@ -163,14 +163,7 @@ TEST_F(MorfelProgram, TwoRunsWritingOneOutputBothSucceedAndLeaveOneWholeResult) 
   for (int round = 0; round < 6; ++round) {
     SCOPED_TRACE(round);
     // Started together; whichever renames last wins, each must succeed.
-    std::string both = "(" + commands[0] + ") & first=$!; " + commands[1] +
-                       "; second=$?; wait $first; echo $? $second";
-    FILE* shell = popen(both.c_str(), "r");
-    ASSERT_NE(shell, nullptr);
-    char statuses[16] = {0};
-    ASSERT_NE(std::fgets(statuses, sizeof statuses, shell), nullptr);
-    pclose(shell);
-    EXPECT_STREQ(statuses, "0 0\n");
+    EXPECT_EQ(RunTogether(commands[0], commands[1]), "0 0\n");
     std::string written = Slurp(Path("out.png"));
     EXPECT_TRUE(written == results[0] || written == results[1]) << written.size() << " bytes";
   }

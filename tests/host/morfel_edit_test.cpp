@@ -57,14 +57,7 @@ TEST_F(MorfelProgram, TwoAddsAtOnceKeepBothPrograms) {
           Write(name + ".txt", "Group=Race\nName=" + name + "\nInit=coord=0;\\n\nProg=R=1;\\n\n");
       commands[i] = Quote(MORFEL_BINARY) + " add --base " + Quote(base_) + " " + Quote(file);
     }
-    const std::string both = "(" + commands[0] + ") >/dev/null & first=$!; " + commands[1] +
-                             " >/dev/null; second=$?; wait $first; echo $? $second";
-    FILE* shell = popen(both.c_str(), "r");
-    ASSERT_NE(shell, nullptr);
-    char statuses[16] = {0};
-    ASSERT_NE(std::fgets(statuses, sizeof statuses, shell), nullptr);
-    pclose(shell);
-    EXPECT_STREQ(statuses, "0 0\n");
+    EXPECT_EQ(RunTogether(commands[0], commands[1]), "0 0\n");
   }
   const std::string list = Run({"list", "--base", base_}).out;
   for (int round = 0; round < 8; ++round) {

@@ -31,6 +31,19 @@ inline std::string Quote(const std::string& word) {
   return quoted + "'";
 }
 
+// Runs two shell commands started together and gives their exit statuses
+// as "FIRST SECOND", whichever ends first.
+inline std::string RunTogether(const std::string& first, const std::string& second) {
+  const std::string both = "(" + first + ") >/dev/null & first=$!; " + second +
+                           " >/dev/null; second=$?; wait $first; echo $? $second";
+  FILE* shell = popen(both.c_str(), "r");
+  if (shell == nullptr) return "";
+  char statuses[16] = {0};
+  const bool read = std::fgets(statuses, sizeof statuses, shell) != nullptr;
+  pclose(shell);
+  return read ? std::string(statuses) : std::string();
+}
+
 // The plug-in built beside morfel, for runs that go through it as a host does.
 inline std::string PluginBesideMorfel() {
   return (fs::path(MORFEL_BINARY).parent_path() / "libmorfel.so").string();
