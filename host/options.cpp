@@ -468,7 +468,9 @@ int ParseOptions(int argc, char** argv, Options* options, std::string* error) {
     shortOptions += info.shortName;
     if (info.argument != nullptr) shortOptions += ':';
   }
-  optind = 1;
+  // 0, not 1: getopt then forgets everything of an earlier parse (glibc's
+  // and mingw's alike), such as a word it stopped in the middle of.
+  optind = 0;
   opterr = 0;
   int code;
   while ((code = getopt_long(argc - 1, argv + 1, shortOptions.c_str(), table.data(), nullptr)) !=
