@@ -8,7 +8,6 @@
 #include "host/commands.h"
 #include "host/program_file.h"
 #include "host/standard_output.h"
-#include "host/suggestions.h"
 #include "library/library.h"
 
 #ifdef _WIN32
@@ -53,17 +52,6 @@ void WarnOfStrayLines(const std::string& file) {
   std::string error;
   if (!ReadProgramFile(file, &program, &warnings, &error)) return;  // the import says why
   for (const std::string& warning : warnings) Fail("warning: " + warning);
-}
-
-std::vector<std::string> ProgramNames(const ProgramLibrary& library) {
-  std::vector<std::string> names;
-  for (int i = 0; i < library.ProgramCount(); ++i) {
-    const char* group = library.ProgramField(i, "Group");
-    const char* name = library.ProgramField(i, "Name");
-    names.push_back(std::string(group != nullptr ? group : "") + "/" +
-                    (name != nullptr ? name : ""));
-  }
-  return names;
 }
 
 }  // namespace
@@ -120,12 +108,7 @@ int RemoveCommand(const Options& options) {
   if (!update.Succeeded()) return Fail(update.message + "; nothing was removed");
   const std::string wanted = options.group + "/" + options.name;
   if (!found) {
-    std::string text;
-    for (const std::string& name : ClosestWords(wanted, ProgramNames(library), 3)) {
-      text += "\n  " + name;
-    }
-    return Fail("no program " + wanted + " in the library" +
-                (text.empty() ? "" : "; the closest are:" + text));
+    return Fail("no program " + wanted + " in the library" + ClosestProgramsText(library, wanted));
   }
   PrintOut("removed %s\n", wanted.c_str());
   return 0;

@@ -9,6 +9,7 @@
 #include "host/commands.h"
 #include "host/host_files.h"
 #include "host/program_file.h"
+#include "host/suggestions.h"
 #include "library/library.h"
 #include "session/session.h"
 
@@ -78,36 +79,6 @@ int FindAnyProgram(const ProgramLibrary& library, const std::string& group,
   return -1;
 }
 
-// Edit distance, for suggesting the names closest to a mistyped one.
-size_t Distance(const std::string& a, const std::string& b) {
-  std::vector<size_t> row(b.size() + 1);
-  for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
-  for (size_t i = 1; i <= a.size(); ++i) {
-    size_t diagonal = row[0];
-    row[0] = i;
-    for (size_t j = 1; j <= b.size(); ++j) {
-      size_t above = row[j];
-      size_t cost = std::tolower(a[i - 1]) == std::tolower(b[j - 1]) ? 0 : 1;
-      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + cost});
-      diagonal = above;
-    }
-  }
-  return row[b.size()];
-}
-
-std::string ClosestNames(const ProgramLibrary& library, const std::string& wanted) {
-  std::vector<std::pair<size_t, std::string>> scored;
-  for (int i = 0; i < library.ProgramCount(); ++i) {
-    std::string full = Field(library, i, "Group") + "/" + Field(library, i, "Name");
-    scored.emplace_back(Distance(wanted, full), full);
-  }
-  std::stable_sort(scored.begin(), scored.end(),
-                   [](const auto& a, const auto& b) { return a.first < b.first; });
-  std::string text;
-  for (size_t i = 0; i < scored.size() && i < 3; ++i) text += "\n  " + scored[i].second;
-  return text.empty() ? "" : "; the closest are:" + text;
-}
-
 // The text as the terminal shows it: one LF per line.
 std::string WithLf(const std::string& text) {
   std::string out;
@@ -119,6 +90,16 @@ std::string WithLf(const std::string& text) {
 
 }  // namespace
 
+std::string ClosestProgramsText(const ProgramLibrary& library, const std::string& wanted) {
+  std::vector<std::string> names;
+  for (int i = 0; i < library.ProgramCount(); ++i) {
+    names.push_back(Field(library, i, "Group") + "/" + Field(library, i, "Name"));
+  }
+  std::string text;
+  for (const std::string& name : ClosestWords(wanted, names, 3)) text += "\n  " + name;
+  return text.empty() ? "" : "; the closest are:" + text;
+}
+
 int FindLibraryProgram(const std::string& baseFolder, const std::string& group,
                        const std::string& name, LibraryProgram* program) {
   ProgramLibrary library;
@@ -126,7 +107,7 @@ int FindLibraryProgram(const std::string& baseFolder, const std::string& group,
   int index = FindAnyProgram(library, group, name);
   if (index < 0) {
     Fail("no program " + group + "/" + name + " in the library" +
-         ClosestNames(library, group + "/" + name));
+         ClosestProgramsText(library, group + "/" + name));
     return 0;
   }
   program->index = index;
