@@ -11,6 +11,7 @@ namespace {
 constexpr size_t kFileHeaderSize = 14;
 constexpr uint32_t kInfoHeaderSize = 40;
 constexpr uint32_t kV4HeaderSize = 108;
+constexpr uint32_t kV5HeaderSize = 124;
 constexpr uint32_t kRgb = 0;        // uncompressed, no masks
 constexpr uint32_t kBitFields = 3;  // uncompressed, masks given
 // The largest side stb reads; larger ones are its to refuse.
@@ -25,6 +26,13 @@ uint32_t ReadLittle(const uint8_t* at, int bytes) {
 uint8_t* PutLittle(uint8_t* at, uint32_t value, int bytes) {
   for (int i = 0; i < bytes; ++i) *at++ = static_cast<uint8_t>(value >> (8 * i));
   return at;
+}
+
+// The information header sizes a 24-bit file may carry: the classic one
+// and its longer versions, whose masks and colour space a 24-bit file
+// without bit fields does not use. Other tools write the longer ones.
+bool IsKnownInfoHeader(uint32_t size) {
+  return size == kInfoHeaderSize || size == 56 || size == kV4HeaderSize || size == kV5HeaderSize;
 }
 
 // The rows of a 24-bit file without palette, masks or gap before its
@@ -44,16 +52,19 @@ bool ReadStraightLayout(const Bytes& file, StraightLayout* layout) {
   const uint8_t* header = file.data() + kFileHeaderSize;
   const int64_t width = static_cast<int32_t>(ReadLittle(header + 4, 4));
   const int64_t height = static_cast<int32_t>(ReadLittle(header + 8, 4));
-  const bool straight = ReadLittle(header, 4) == kInfoHeaderSize &&
+  const uint32_t infoSize = ReadLittle(header, 4);
+  // The pixels must start right behind the header: a gap is what stb
+  // refuses for a file without palette.
+  const bool straight = IsKnownInfoHeader(infoSize) && file.size() >= kFileHeaderSize + infoSize &&
                         ReadLittle(header + 12, 2) == 1 && ReadLittle(header + 14, 2) == 24 &&
                         ReadLittle(header + 16, 4) == kRgb &&
-                        ReadLittle(file.data() + 10, 4) == kFileHeaderSize + kInfoHeaderSize;
+                        ReadLittle(file.data() + 10, 4) == kFileHeaderSize + infoSize;
   const int64_t rows = height < 0 ? -height : height;
   if (!straight || width <= 0 || width > kMostSide || rows == 0 || rows > kMostSide) return false;
   layout->width = width;
   layout->height = rows;
   layout->bottomUp = height > 0;
-  layout->offset = kFileHeaderSize + kInfoHeaderSize;
+  layout->offset = kFileHeaderSize + infoSize;
   layout->stride = static_cast<size_t>((width * 3 + 3) / 4 * 4);
   // A file short of its rows goes to the general reader, which says so. In
   // 64 bits: a 32-bit size_t could wrap for a hostile header.

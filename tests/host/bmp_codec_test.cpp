@@ -72,7 +72,49 @@ std::vector<uint8_t> TopDown(const std::vector<uint8_t>& file, int width, int he
   return flipped;
 }
 
+// The same 24-bit file behind a longer information header, as other
+// tools write it, with `compression` and the pixels `gap` bytes further on.
+std::vector<uint8_t> LongerHeader(const std::vector<uint8_t>& file, uint32_t infoSize,
+                                  uint32_t compression, uint32_t gap) {
+  std::vector<uint8_t> longer(file.begin(), file.begin() + 54);
+  longer.resize(14 + infoSize + gap, 0);
+  const uint32_t offset = 14 + infoSize + gap;
+  std::memcpy(&longer[10], &offset, 4);
+  std::memcpy(&longer[14], &infoSize, 4);
+  std::memcpy(&longer[30], &compression, 4);
+  if (infoSize >= 108) longer[54 + 12] = 0xff;  // an alpha mask a 24-bit file does not use
+  longer.insert(longer.end(), file.begin() + 54, file.end());
+  return longer;
+}
+
 }  // namespace
+
+TEST(HostBmp, ReadsLongerHeadersAsStbDoes) {
+  std::mt19937 random(11);
+  const Picture picture = Noise(5, 3, false, &random);
+  std::vector<uint8_t> file;
+  ImageNotes notes;
+  std::string error;
+  ASSERT_EQ(
+      EncodePicture("p.bmp", ImageFormat::kBmp, picture, WriteSettings(), &file, &notes, &error),
+      1);
+  struct Case {
+    uint32_t infoSize, compression, gap;
+    bool readable;
+  };
+  for (const Case& c : {Case{56, 0, 0, true}, Case{108, 0, 0, true}, Case{124, 0, 0, true},
+                        Case{124, 0, 4, false}, Case{124, 3, 0, false}, Case{64, 0, 0, false}}) {
+    SCOPED_TRACE(testing::Message() << c.infoSize << " " << c.compression << " " << c.gap);
+    const std::vector<uint8_t> longer = LongerHeader(file, c.infoSize, c.compression, c.gap);
+    Picture read;
+    const int outcome = DecodePicture("p.bmp", longer, ReadSettings(), &read, &notes, &error);
+    EXPECT_EQ(outcome == 1, c.readable) << error;
+    if (c.readable) {
+      EXPECT_EQ(read.bgr, picture.bgr);
+    }
+    EXPECT_EQ(ReadByStb(longer).width == 5, c.readable);
+  }
+}
 
 TEST(HostBmp, WritesAndReadsWhatStbWritesAndReads) {
   std::mt19937 random(7);
