@@ -1,7 +1,6 @@
 // morfel functions: the language's built-in functions, named from the
 // compiler's own table, and its built-in variables, one line each.
 #include <cstdio>
-#include <cstring>
 #include <string>
 
 #include "host/standard_output.h"
@@ -11,14 +10,13 @@
 int FunctionsCommand(const Options&) {
   PrintOut("Built-in functions (positions are offsets from the centre cx, cy):\n");
   for (int i = 0; BuiltinTable[i].name != nullptr; ++i) {
-    const BuiltinHelp* function = FindFunctionHelp(BuiltinTable[i].name);
-    std::string call = std::string(BuiltinTable[i].name) + "(" +
-                       (function != nullptr ? function->arguments : "") + ")";
-    PrintOut("  %-26s %s\n", call.c_str(), function != nullptr ? function->text : "");
+    const BuiltinEntry& function = BuiltinTable[i];
+    std::string call = std::string(function.name) + "(" + function.arguments + ")";
+    PrintOut("  %-26s %s\n", call.c_str(), function.help);
   }
   PrintOut("\nBuilt-in variables (set before every run):\n");
-  for (const BuiltinHelp* variable = kBuiltinVariableHelp; variable->name != nullptr; ++variable) {
-    PrintOut("  %-10s %s\n", variable->name, variable->text);
+  for (const BuiltinVariableEntry& variable : kBuiltinVariableTable) {
+    PrintOut("  %-10s %s\n", variable.name, variable.help);
   }
   return 0;
 }

@@ -6,10 +6,10 @@
 #include "script/script.h"
 
 constexpr BuiltinEntry BuiltinTable[kBuiltinRows + 1] = {
-#define MORFEL_BUILTIN(name, code, args, stackArgs, form, handler) \
-  {name, code, args, stackArgs, handler},
+#define MORFEL_BUILTIN(name, code, args, stackArgs, form, handler, effect, arguments, help) \
+  {name, code, args, stackArgs, handler, BuiltinEffect::k##effect, arguments, help},
 #include "script/builtin_list.h"
-    {nullptr, 0, 0, 0, nullptr},
+    {nullptr, 0, 0, 0, nullptr, BuiltinEffect::kPure, nullptr, nullptr},
 };
 
 namespace {

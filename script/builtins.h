@@ -9,7 +9,8 @@
 #define MORFEL_PROTOTYPE_CALL(handler) \
   double handler(ScriptEngine& engine, const double* args, const char* text);
 #define MORFEL_PROTOTYPE_EXIT(handler)
-#define MORFEL_BUILTIN(name, code, args, stackArgs, form, handler) MORFEL_PROTOTYPE_##form(handler)
+#define MORFEL_BUILTIN(name, code, args, stackArgs, form, handler, effect, arguments, help) \
+  MORFEL_PROTOTYPE_##form(handler)
 #include "script/builtin_list.h"
 #undef MORFEL_PROTOTYPE_CALL
 #undef MORFEL_PROTOTYPE_EXIT

@@ -91,14 +91,10 @@ bool Fold(int32_t code, const Value* operands, double* result) {
 
 // Built-ins that compute from their values alone and touch no variable.
 bool IsPureFunction(int32_t code) {
-  static const char* const kPure[] = {"sin",   "cos",  "tan",  "exp", "log",   "pow",
-                                      "abs",   "sqrt", "rand", "int", "acos",  "asin",
-                                      "atan2", "min",  "max",  "sgn", "srand", "exit"};
   const BuiltinEntry* row = FindBuiltinByCode(code);
   if (row == nullptr) return false;
-  for (const char* name : kPure)
-    if (std::strcmp(row->name, name) == 0) return true;
-  return false;
+  return row->effect == BuiltinEffect::kPure || row->effect == BuiltinEffect::kRandom ||
+         row->effect == BuiltinEffect::kEnds;
 }
 
 struct CompiledText {

@@ -163,7 +163,7 @@ NativeProgram* Build(ScriptEngine& engine, const GrowArray<Instruction>& code, i
     return nullptr;
   }
   RowCells rowCells;
-  const bool withRow = x64::FindRowCells(engine, plan, &rowCells);
+  const bool withRow = x64::FindRowCells(engine, code, &rowCells);
   Layout layout;
   const char* failure = WriteCode(*program, plan, engine, withRow ? &rowCells : nullptr, &layout);
   if (failure == nullptr && !MakeExecutable(program->memory, program->mapped))
@@ -209,10 +209,7 @@ void Describe(const NativeProgram& program, ScriptEngine& engine, char* out, siz
                     program.row != nullptr ? " and the pixel loop" : "", program.buildMilliseconds);
   for (size_t v = 0; v < program.registerCells.size(); ++v) {
     if (written < 0 || static_cast<size_t>(written) >= outSize) return;
-    const char* name = nullptr;
-    for (int k = 0; engine.variableTable.NameAt(k) != nullptr && name == nullptr; ++k)
-      if (engine.variableTable.ValueAt(k) == program.registerCells[v])
-        name = engine.variableTable.NameAt(k);
+    const char* name = engine.NameOfCell(program.registerCells[v]);
     written += std::snprintf(out + written, outSize - static_cast<size_t>(written), "%s%s",
                              v == 0 ? "; in registers: " : " ", name != nullptr ? name : "?");
   }

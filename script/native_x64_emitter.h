@@ -97,21 +97,11 @@ enum PixelCell : int32_t { kCellCx = 0, kCellCy, kCellRed, kCellGreen, kCellBlue
 void ReadPlanesFromCode(ScriptEngine* engine, PixelPlanes* planes, double* const* expected);
 
 // The cells the pixel driver writes and reads, for a row function.
-struct RowCells {
-  double* x;
-  double* y;
-  double* cx;
-  double* cy;
-  double* red;
-  double* green;
-  double* blue;
-  double* alpha;
-  double* coord;
-};
+using RowCells = PixelCells;
 
 // The row cells of `engine`, false when one is missing or the program names
 // r or t (a row function does not make the polar position).
-bool FindRowCells(ScriptEngine& engine, const Plan& plan, RowCells* cells);
+bool FindRowCells(ScriptEngine& engine, const GrowArray<Instruction>& code, RowCells* cells);
 
 class Emitter : public Xbyak::CodeGenerator {
  public:

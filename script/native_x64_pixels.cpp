@@ -50,7 +50,9 @@ const InlinedBuiltin* FindInlined(BuiltinHandler handler) {
 }
 
 constexpr BoundCell kBoundOfPixelCell[kPixelCells] = {CELL_CX, CELL_CY, CELL_R, CELL_G, CELL_B};
-constexpr const char* kPixelCellNames[kPixelCells] = {"cx", "cy", "R", "G", "B"};
+constexpr BuiltinVariable kVariableOfPixelCell[kPixelCells] = {
+    BuiltinVariable::kCx, BuiltinVariable::kCy, BuiltinVariable::kRed, BuiltinVariable::kGreen,
+    BuiltinVariable::kBlue};
 // The colour cell a byte of an RGB pixel (blue first) goes to.
 constexpr PixelCell kCellOfByte[kColourBytes] = {kCellBlue, kCellGreen, kCellRed};
 
@@ -94,7 +96,7 @@ void Emitter::FindPixelCells() {
     if (step.action == Action::kCall && FindInlined(step.handler) != nullptr) any = true;
   if (!any) return;
   for (int32_t k = 0; k < kPixelCells; ++k) {
-    pixelCells[k] = engine.VariableCell(kPixelCellNames[k]);
+    pixelCells[k] = engine.BuiltinCell(kVariableOfPixelCell[k]);
     if (pixelCells[k] == nullptr) return;
   }
   inlinesPixels = true;

@@ -8,21 +8,8 @@
 namespace native {
 namespace x64 {
 
-bool FindRowCells(ScriptEngine& engine, const Plan& plan, RowCells* cells) {
-  double* polar[] = {engine.VariableCell("r"), engine.VariableCell("t")};
-  for (const Step& step : plan.steps)
-    if (step.cell != nullptr && (step.cell == polar[0] || step.cell == polar[1])) return false;
-  const struct {
-    const char* name;
-    double** cell;
-  } names[] = {{"x", &cells->x},    {"y", &cells->y},     {"cx", &cells->cx},
-               {"cy", &cells->cy},  {"R", &cells->red},   {"G", &cells->green},
-               {"B", &cells->blue}, {"T", &cells->alpha}, {"coord", &cells->coord}};
-  for (const auto& entry : names) {
-    *entry.cell = engine.VariableCell(entry.name);
-    if (*entry.cell == nullptr) return false;
-  }
-  return true;
+bool FindRowCells(ScriptEngine& engine, const GrowArray<Instruction>& code, RowCells* cells) {
+  return !engine.NamesOnDemandVariable(code) && engine.BindPixelCells(cells);
 }
 
 // A variable's value: its register, or `scratch` loaded from its cell.

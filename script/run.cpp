@@ -63,7 +63,8 @@ constexpr CodeLine kCodeLines[] = {
 #include "script/instruction_set.h"
 #define MORFEL_EXIT_LINE_CALL(code)
 #define MORFEL_EXIT_LINE_EXIT(code) {code, Step::kExit, Nesting::kFlat},
-#define MORFEL_BUILTIN(name, code, args, stackArgs, form, handler) MORFEL_EXIT_LINE_##form(code)
+#define MORFEL_BUILTIN(name, code, args, stackArgs, form, handler, effect, arguments, help) \
+  MORFEL_EXIT_LINE_##form(code)
 #include "script/builtin_list.h"
 #undef MORFEL_EXIT_LINE_CALL
 #undef MORFEL_EXIT_LINE_EXIT

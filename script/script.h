@@ -120,7 +120,8 @@ enum OpCode : int32_t {
 #include "script/instruction_set.h"
 #define MORFEL_EXIT_CODE_CALL(code)
 #define MORFEL_EXIT_CODE_EXIT(code) OP_EXIT = code,
-#define MORFEL_BUILTIN(name, code, args, stackArgs, form, handler) MORFEL_EXIT_CODE_##form(code)
+#define MORFEL_BUILTIN(name, code, args, stackArgs, form, handler, effect, arguments, help) \
+  MORFEL_EXIT_CODE_##form(code)
 #include "script/builtin_list.h"
 #undef MORFEL_EXIT_CODE_CALL
 #undef MORFEL_EXIT_CODE_EXIT
@@ -236,17 +237,43 @@ class ScriptEngine;
 // register (the file name of LoadBmp and LoadBmpNum).
 using BuiltinHandler = double (*)(ScriptEngine& engine, const double* args, const char* text);
 
+// What a call of a built-in does besides computing its value: the
+// variables it reaches through the engine's bound cells and the state it
+// shares across pixels, which decide whether pixels calling it may run on
+// several threads and what the warnings may assume of it.
+enum class BuiltinEffect : uint8_t {
+  kPure,           // computes from its values alone
+  kRandom,         // draws from or seeds the engine's one random sequence
+  kEnds,           // exit: ends the run, followed by the analyses themselves
+  kReadsSource,    // a source pixel at (cx, cy) + (x, y)
+  kGetsSource,     // get: R, G, B from a source pixel; reads G back
+  kAddsSource,     // add: adds a source pixel to R, G, B
+  kGetsSlot,       // getb: R, G, B from an image slot's pixel when inside
+  kSetsHls,        // HLS: sets H, L, S
+  kSetsRgb,        // RGB: sets R, G, B
+  kConvolves,      // Conv: R, G, B, T from a matrix over the source
+  kSlotSize,       // xs, ys: an image slot's size
+  kReadsResult,    // reads the result image, which other pixels write
+  kWritesResult,   // writes result pixels other than its own
+  kSetsMatrix,     // changes a matrix other pixels use
+  kLoadsImage,     // changes an image slot other pixels use
+  kChangesSource,  // changes the source other pixels read
+};
+
 struct BuiltinEntry {
   const char* name;        // null in the closing row
   int32_t code;            // OP code of the call; never 0 except the closing row
   int32_t argCount;        // arguments as written, string literals included
   int32_t stackArgs;       // values the call takes from the stack
   BuiltinHandler handler;  // null for exit, which Run handles itself
+  BuiltinEffect effect;
+  const char* arguments;  // as a call writes them ("x, y"), for people
+  const char* help;       // one line saying what it does
 };
 
 // 48 functions and exit, the closing row apart.
 constexpr int32_t kBuiltinRows =
-#define MORFEL_BUILTIN(name, code, args, stackArgs, form, handler) 1 +
+#define MORFEL_BUILTIN(name, code, args, stackArgs, form, handler, effect, arguments, help) 1 +
 #include "script/builtin_list.h"
     0;
 // The built-in functions in look-up order, closed by a row whose name is
@@ -256,18 +283,58 @@ extern const BuiltinEntry BuiltinTable[kBuiltinRows + 1];
 // Row of the built-in with that OP code, or null.
 const BuiltinEntry* FindBuiltinByCode(int32_t code);
 
-// One line of help for a built-in function or variable, for people reading
-// or writing a program (morfel functions, the studio's editor).
-struct BuiltinHelp {
-  const char* name;
-  const char* arguments;  // as a call writes them ("x, y"); empty for a variable
-  const char* text;
+// ---------------------------------------------------------------------------
+// Built-in variables (variable_list.h)
+
+enum class BuiltinVariable : int32_t {
+#define MORFEL_VARIABLE(name, Id, field, start, value, pixel, help) k##Id,
+#include "script/variable_list.h"
 };
-// The help line of the built-in function of that name, or null.
-const BuiltinHelp* FindFunctionHelp(const char* name);
-// The built-in variables in the order they are installed, closed by a row
-// whose fields are null.
-extern const BuiltinHelp kBuiltinVariableHelp[];
+constexpr int32_t kBuiltinVariableCount =
+#define MORFEL_VARIABLE(name, Id, field, start, value, pixel, help) 1 +
+#include "script/variable_list.h"
+    0;
+
+// What the pixel driver does with a variable around each pixel's run (the
+// pixel column of variable_list.h).
+enum class PixelRole : uint8_t {
+  kNone,      // nothing
+  kCentre,    // read before the program
+  kLoaded,    // written before the program
+  kOnDemand,  // written before the program only when the program names it
+  kResult,    // read first after the program
+};
+
+struct BuiltinVariableEntry {
+  const char* name;
+  PixelRole pixel;
+  const char* help;  // one line saying what it holds, for people
+};
+// The built-in variables in the order they are installed.
+extern const BuiltinVariableEntry kBuiltinVariableTable[kBuiltinVariableCount];
+
+inline const BuiltinVariableEntry& EntryOf(BuiltinVariable variable) {
+  return kBuiltinVariableTable[static_cast<int32_t>(variable)];
+}
+
+// The cells of the pixel variables (every role but kNone), bound by address
+// once per pass so that no pixel pays for a name lookup
+// (ScriptEngine::BindPixelCells).
+struct PixelCells {
+#define MORFEL_PIXEL_FIELD_NONE(field)
+#define MORFEL_PIXEL_FIELD_CENTRE(field) double* field = nullptr;
+#define MORFEL_PIXEL_FIELD_LOADED(field) double* field = nullptr;
+#define MORFEL_PIXEL_FIELD_ON_DEMAND(field) double* field = nullptr;
+#define MORFEL_PIXEL_FIELD_RESULT(field) double* field = nullptr;
+#define MORFEL_VARIABLE(name, Id, field, start, value, pixel, help) \
+  MORFEL_PIXEL_FIELD_##pixel(field)
+#include "script/variable_list.h"
+#undef MORFEL_PIXEL_FIELD_NONE
+#undef MORFEL_PIXEL_FIELD_CENTRE
+#undef MORFEL_PIXEL_FIELD_LOADED
+#undef MORFEL_PIXEL_FIELD_ON_DEMAND
+#undef MORFEL_PIXEL_FIELD_RESULT
+};
 
 // ---------------------------------------------------------------------------
 // Outcomes
@@ -505,6 +572,20 @@ class ScriptEngine {
   void InstallBuiltinVariables(const RgbtImage& image);
   void DefineVariable(const char* name, double value);
   double* VariableCell(const char* name);
+  // The cell of a built-in variable; null before InstallBuiltinVariables.
+  double* BuiltinCell(BuiltinVariable variable);
+  // The name of the variable whose cell that is, or null.
+  const char* NameOfCell(const double* cell) const;
+  // Fills every cell of `cells`; false when one is not installed.
+  bool BindPixelCells(PixelCells* cells);
+  // True when the code names a variable worked out only on demand
+  // (PixelRole::kOnDemand: r, t). Only then are they written before each
+  // pixel; nothing else can see them, since no built-in reaches them.
+  bool NamesOnDemandVariable(const GrowArray<Instruction>& code);
+  bool NamesOnDemandVariable(ProgramSlot slot) {
+    const GrowArray<Instruction>* code = ProgramAt(slot);
+    return code != nullptr && NamesOnDemandVariable(*code);
+  }
   int32_t LookupNumber(const char* name, double* value);
   // Both stacks to exactly n entries. Returns 1, or 0 when out of memory.
   int32_t PrepareRun(int32_t n);

@@ -14,10 +14,10 @@ const BuiltinEntry* FindFunction(const QString& name) {
   return nullptr;
 }
 
-const BuiltinHelp* FindVariable(const QString& name) {
+const BuiltinVariableEntry* FindVariable(const QString& name) {
   const QByteArray bytes = name.toLatin1();
-  for (const BuiltinHelp* variable = kBuiltinVariableHelp; variable->name != nullptr; ++variable) {
-    if (bytes == variable->name) return variable;
+  for (const BuiltinVariableEntry& variable : kBuiltinVariableTable) {
+    if (bytes == variable.name) return &variable;
   }
   return nullptr;
 }
@@ -38,8 +38,8 @@ QStringList BuiltinFunctionNames() {
 
 QStringList BuiltinVariableNames() {
   QStringList names;
-  for (const BuiltinHelp* variable = kBuiltinVariableHelp; variable->name != nullptr; ++variable) {
-    names << QString::fromLatin1(variable->name);
+  for (const BuiltinVariableEntry& variable : kBuiltinVariableTable) {
+    names << QString::fromLatin1(variable.name);
   }
   return names;
 }
@@ -51,9 +51,8 @@ bool IsBuiltinVariable(const QString& name) { return FindVariable(name) != nullp
 QString FunctionSignature(const QString& name) {
   const BuiltinEntry* entry = FindFunction(name);
   if (entry == nullptr) return {};
-  const BuiltinHelp* help = FindFunctionHelp(entry->name);
-  if (help != nullptr && help->arguments[0] != '\0') {
-    return QStringLiteral("%1(%2)").arg(name, QString::fromLatin1(help->arguments));
+  if (entry->arguments[0] != '\0') {
+    return QStringLiteral("%1(%2)").arg(name, QString::fromLatin1(entry->arguments));
   }
   return QStringLiteral("%1(%2 values)").arg(name).arg(entry->argCount);
 }
@@ -61,15 +60,14 @@ QString FunctionSignature(const QString& name) {
 QString FunctionHelp(const QString& name) {
   const QString signature = FunctionSignature(name);
   if (signature.isEmpty()) return {};
-  const BuiltinHelp* help = FindFunctionHelp(name.toLatin1().constData());
-  if (help == nullptr) return signature;
-  return QStringLiteral("%1 \u2014 %2").arg(signature, QString::fromLatin1(help->text));
+  const BuiltinEntry* entry = FindFunction(name);
+  return QStringLiteral("%1 \u2014 %2").arg(signature, QString::fromLatin1(entry->help));
 }
 
 QString VariableHelp(const QString& name) {
-  const BuiltinHelp* variable = FindVariable(name);
+  const BuiltinVariableEntry* variable = FindVariable(name);
   if (variable == nullptr) return {};
-  return QStringLiteral("%1 \u2014 %2").arg(name, QString::fromLatin1(variable->text));
+  return QStringLiteral("%1 \u2014 %2").arg(name, QString::fromLatin1(variable->help));
 }
 
 QStringList DeclaredParameters(const QString& initText) {

@@ -6,7 +6,6 @@
 // while are followed by their markers, so each branch and a loop's first
 // round start from what held before them.
 #include <cstdio>
-#include <cstring>
 #include <unordered_map>
 #include <vector>
 
@@ -15,101 +14,66 @@
 
 namespace {
 
-// The variables the driver and the built-ins reach by name.
-enum Named : int32_t {
-  kX,
-  kY,
-  kPolarR,
-  kPolarT,
-  kCx,
-  kCy,
-  kRed,
-  kGreen,
-  kBlue,
-  kAlpha,
-  kH,
-  kL,
-  kS,
-  kCoord,
-  kNamedCount
-};
-constexpr const char* kNamedVariables[kNamedCount] = {"x", "y", "r", "t", "cx", "cy", "R",
-                                                      "G", "B", "T", "H", "L",  "S",  "coord"};
+// The built-in variables a call reaches, as bits by BuiltinVariable.
+constexpr uint32_t Bit(BuiltinVariable variable) { return 1u << static_cast<int32_t>(variable); }
+static_assert(kBuiltinVariableCount <= 32, "a bit for every built-in variable");
+constexpr uint32_t kCentre = Bit(BuiltinVariable::kCx) | Bit(BuiltinVariable::kCy);
+constexpr uint32_t kColour =
+    Bit(BuiltinVariable::kRed) | Bit(BuiltinVariable::kGreen) | Bit(BuiltinVariable::kBlue);
+constexpr uint32_t kGreen = Bit(BuiltinVariable::kGreen);
+constexpr uint32_t kAlpha = Bit(BuiltinVariable::kAlpha);
+constexpr uint32_t kHls = Bit(BuiltinVariable::kHue) | Bit(BuiltinVariable::kLightness) |
+                          Bit(BuiltinVariable::kSaturation);
 
-constexpr uint32_t Bit(Named named) { return 1u << named; }
-constexpr uint32_t kCentre = Bit(kCx) | Bit(kCy);
-constexpr uint32_t kColour = Bit(kRed) | Bit(kGreen) | Bit(kBlue);
-
-// What a built-in does besides computing its value.
+// What a call does to the pixel's variables and the state pixels share.
 struct BuiltinRule {
-  const char* name;
-  OneThreadReason refusal;  // kNone when pixels may call it independently
-  uint32_t reads;           // named variables read through the engine's cells
-  uint32_t writes;          // ... written on every call
-  uint32_t mayWrite;        // ... written on some calls
-  bool readsSlots;
+  OneThreadReason refusal = OneThreadReason::kNone;  // kNone: pixels may call it independently
+  uint32_t reads = 0;     // named variables read through the engine's cells
+  uint32_t writes = 0;    // ... written on every call
+  uint32_t mayWrite = 0;  // ... written on some calls
+  bool readsSlots = false;
 };
 
-constexpr OneThreadReason kFree = OneThreadReason::kNone;
+constexpr BuiltinRule Refused(OneThreadReason reason) { return {reason, 0, 0, 0, false}; }
 
-// Every built-in but exit, which the analysis follows itself. One missing
-// here is refused (kUnknownBuiltin), never guessed.
-constexpr BuiltinRule kBuiltinRules[] = {
-    {"sin", kFree, 0, 0, 0, false},
-    {"cos", kFree, 0, 0, 0, false},
-    {"tan", kFree, 0, 0, 0, false},
-    {"exp", kFree, 0, 0, 0, false},
-    {"log", kFree, 0, 0, 0, false},
-    {"pow", kFree, 0, 0, 0, false},
-    {"abs", kFree, 0, 0, 0, false},
-    {"sqrt", kFree, 0, 0, 0, false},
-    {"rand", OneThreadReason::kRandom, 0, 0, 0, false},
-    {"srand", OneThreadReason::kRandom, 0, 0, 0, false},
-    {"int", kFree, 0, 0, 0, false},
-    {"acos", kFree, 0, 0, 0, false},
-    {"asin", kFree, 0, 0, 0, false},
-    {"atan2", kFree, 0, 0, 0, false},
-    {"min", kFree, 0, 0, 0, false},
-    {"max", kFree, 0, 0, 0, false},
-    {"sgn", kFree, 0, 0, 0, false},
-    {"get", kFree, kCentre | Bit(kGreen), kColour, 0, false},
-    {"_get", OneThreadReason::kReadsResult, 0, 0, 0, false},
-    {"add", kFree, kCentre | kColour, kColour, 0, false},
-    {"_add", OneThreadReason::kReadsResult, 0, 0, 0, false},
-    {"getb", kFree, kCentre | Bit(kGreen), 0, kColour, true},
-    {"R", kFree, kCentre, 0, 0, false},
-    {"G", kFree, kCentre, 0, 0, false},
-    {"B", kFree, kCentre, 0, 0, false},
-    {"T", kFree, kCentre, 0, 0, false},
-    {"_R", OneThreadReason::kReadsResult, 0, 0, 0, false},
-    {"_G", OneThreadReason::kReadsResult, 0, 0, 0, false},
-    {"_B", OneThreadReason::kReadsResult, 0, 0, 0, false},
-    {"_T", OneThreadReason::kReadsResult, 0, 0, 0, false},
-    {"HLS", kFree, 0, Bit(kH) | Bit(kL) | Bit(kS), 0, false},
-    {"RGB", kFree, 0, kColour, 0, false},
-    {"SetMatrix3", OneThreadReason::kSetsMatrix, 0, 0, 0, false},
-    {"SetMatrix5", OneThreadReason::kSetsMatrix, 0, 0, 0, false},
-    {"LoadBmp", OneThreadReason::kLoadsImage, 0, 0, 0, false},
-    {"LoadBmpNum", OneThreadReason::kLoadsImage, 0, 0, 0, false},
-    {"Conv", kFree, kCentre | Bit(kGreen), 0, kColour | Bit(kAlpha), false},
-    {"_Conv", OneThreadReason::kReadsResult, 0, 0, 0, false},
-    {"_Fill", OneThreadReason::kWritesResult, 0, 0, 0, false},
-    {"_FillT", OneThreadReason::kWritesResult, 0, 0, 0, false},
-    {"_Copy", OneThreadReason::kWritesResult, 0, 0, 0, false},
-    {"_Draw", OneThreadReason::kWritesResult, 0, 0, 0, false},
-    {"_DrawT", OneThreadReason::kWritesResult, 0, 0, 0, false},
-    {"_Pset", OneThreadReason::kWritesResult, 0, 0, 0, false},
-    {"_Tset", OneThreadReason::kWritesResult, 0, 0, 0, false},
-    {"xs", kFree, 0, 0, 0, true},
-    {"ys", kFree, 0, 0, 0, true},
-    {"clean", OneThreadReason::kChangesSource, 0, 0, 0, false},
-};
-
-const BuiltinRule* RuleFor(const char* name) {
-  for (const BuiltinRule& rule : kBuiltinRules) {
-    if (std::strcmp(rule.name, name) == 0) return &rule;
+// Every effect has its rule: a built-in added to the list names its effect,
+// so none can be left without one.
+constexpr BuiltinRule RuleFor(BuiltinEffect effect) {
+  switch (effect) {
+    case BuiltinEffect::kPure:
+      return {};
+    case BuiltinEffect::kRandom:
+      return Refused(OneThreadReason::kRandom);
+    case BuiltinEffect::kEnds:  // followed as OP_EXIT, never called
+      return Refused(OneThreadReason::kMayStop);
+    case BuiltinEffect::kReadsSource:
+      return {OneThreadReason::kNone, kCentre, 0, 0, false};
+    case BuiltinEffect::kGetsSource:
+      return {OneThreadReason::kNone, kCentre | kGreen, kColour, 0, false};
+    case BuiltinEffect::kAddsSource:
+      return {OneThreadReason::kNone, kCentre | kColour, kColour, 0, false};
+    case BuiltinEffect::kGetsSlot:
+      return {OneThreadReason::kNone, kCentre | kGreen, 0, kColour, true};
+    case BuiltinEffect::kSetsHls:
+      return {OneThreadReason::kNone, 0, kHls, 0, false};
+    case BuiltinEffect::kSetsRgb:
+      return {OneThreadReason::kNone, 0, kColour, 0, false};
+    case BuiltinEffect::kConvolves:
+      return {OneThreadReason::kNone, kCentre | kGreen, 0, kColour | kAlpha, false};
+    case BuiltinEffect::kSlotSize:
+      return {OneThreadReason::kNone, 0, 0, 0, true};
+    case BuiltinEffect::kReadsResult:
+      return Refused(OneThreadReason::kReadsResult);
+    case BuiltinEffect::kWritesResult:
+      return Refused(OneThreadReason::kWritesResult);
+    case BuiltinEffect::kSetsMatrix:
+      return Refused(OneThreadReason::kSetsMatrix);
+    case BuiltinEffect::kLoadsImage:
+      return Refused(OneThreadReason::kLoadsImage);
+    case BuiltinEffect::kChangesSource:
+      return Refused(OneThreadReason::kChangesSource);
   }
-  return nullptr;
+  return Refused(OneThreadReason::kMayStop);
 }
 
 // A value on the modelled stack: the cell an assignment would store to, and
@@ -136,28 +100,26 @@ struct Construct {
 class Analyser {
  public:
   Analyser(ScriptEngine& engine, PassAnalysis* result)
-      : engine_(engine), result_(*result), stackLimit_(StackLimit(engine)) {
-    for (int32_t k = 0; k < kNamedCount; ++k) named_[k] = engine.VariableCell(kNamedVariables[k]);
+      : engine_(engine), result_(*result), stackLimit_(engine.StackLimit()) {
+    for (int32_t k = 0; k < kBuiltinVariableCount; ++k)
+      named_[k] = engine.BuiltinCell(static_cast<BuiltinVariable>(k));
   }
 
   void Analyse() {
     const GrowArray<Instruction>* code = engine_.ProgramAt(ProgramSlot::kTransform);
     if (code == nullptr) return Refuse(OneThreadReason::kMayStop, "");
-    bool polar = false;
-    for (int32_t i = 0; i < code->size; ++i) {
-      const Instruction& record = code->data[i];
-      if (record.kind == KIND_VAR &&
-          (record.cell == named_[kPolarR] || record.cell == named_[kPolarT]))
-        polar = true;
-    }
-    // The driver loads the position and colour before every pixel (r and t
-    // only for a program that names them) after reading cx and cy.
-    Read(named_[kCx]);
-    Read(named_[kCy]);
-    for (Named loaded : {kX, kY, kRed, kGreen, kBlue, kAlpha}) Write(named_[loaded], true);
-    if (polar) {
-      Write(named_[kPolarR], true);
-      Write(named_[kPolarT], true);
+    const bool onDemand = engine_.NamesOnDemandVariable(ProgramSlot::kTransform);
+    // The driver reads the centre and then loads the position and colour
+    // before every pixel (r and t only for a program that names them).
+    for (PixelRole role : {PixelRole::kCentre, PixelRole::kLoaded, PixelRole::kOnDemand}) {
+      if (role == PixelRole::kOnDemand && !onDemand) continue;
+      for (int32_t k = 0; k < kBuiltinVariableCount; ++k) {
+        if (kBuiltinVariableTable[k].pixel != role) continue;
+        if (role == PixelRole::kCentre)
+          Read(named_[k]);
+        else
+          Write(named_[k], true);
+      }
     }
     for (int32_t i = 0; i < code->size && Going(); ++i) Step(code->data[i]);
     if (!Going()) return;
@@ -170,11 +132,6 @@ class Analyser {
   }
 
  private:
-  static int32_t StackLimit(const ScriptEngine& engine) {
-    return engine.valueStack.size < engine.addressStack.size ? engine.valueStack.size
-                                                             : engine.addressStack.size;
-  }
-
   bool Going() const { return result_.reason == OneThreadReason::kNone; }
 
   void Refuse(OneThreadReason reason, const char* name) {
@@ -240,15 +197,17 @@ class Analyser {
   // What the driver reads after the program: "coord", then the position or
   // colour variables it selects.
   void EndOfPixel() {
-    for (Named read : {kCoord, kX, kY, kPolarR, kPolarT, kCx, kCy, kRed, kGreen, kBlue, kAlpha})
-      Read(named_[read]);
+    for (int32_t k = 0; k < kBuiltinVariableCount; ++k)
+      if (kBuiltinVariableTable[k].pixel == PixelRole::kResult) Read(named_[k]);
+    for (int32_t k = 0; k < kBuiltinVariableCount; ++k) {
+      const PixelRole pixel = kBuiltinVariableTable[k].pixel;
+      if (pixel != PixelRole::kNone && pixel != PixelRole::kResult) Read(named_[k]);
+    }
   }
 
   const char* NameOf(const double* cell) const {
-    const ValueList& table = engine_.variableTable;
-    for (int index = 0; index < table.count(); ++index)
-      if (table.ValueAt(index) == cell) return table.NameAt(index);
-    return "";
+    const char* name = engine_.NameOfCell(cell);
+    return name != nullptr ? name : "";
   }
 
   void Step(const Instruction& record) {
@@ -365,23 +324,22 @@ class Analyser {
     const BuiltinEntry* builtin = FindBuiltinByCode(code);
     if (builtin == nullptr || builtin->handler == nullptr)
       return Refuse(OneThreadReason::kMayStop, "");
-    const BuiltinRule* rule = RuleFor(builtin->name);
-    if (rule == nullptr) return Refuse(OneThreadReason::kUnknownBuiltin, builtin->name);
-    if (rule->refusal != OneThreadReason::kNone) return Refuse(rule->refusal, builtin->name);
+    const BuiltinRule rule = RuleFor(builtin->effect);
+    if (rule.refusal != OneThreadReason::kNone) return Refuse(rule.refusal, builtin->name);
     if (stack_.empty() || static_cast<int32_t>(stack_.size()) < builtin->stackArgs)
       return Refuse(OneThreadReason::kMayStop, "");
     for (int32_t k = 0; k < builtin->stackArgs; ++k) {
       Use(stack_.back());
       stack_.pop_back();
     }
-    for (int32_t k = 0; k < kNamedCount; ++k) {
-      if ((rule->reads & (1u << k)) != 0) Read(named_[k]);
+    for (int32_t k = 0; k < kBuiltinVariableCount; ++k) {
+      if ((rule.reads & (1u << k)) != 0) Read(named_[k]);
     }
-    for (int32_t k = 0; k < kNamedCount; ++k) {
-      if ((rule->writes & (1u << k)) != 0) Write(named_[k], true);
-      if ((rule->mayWrite & (1u << k)) != 0) Write(named_[k], false);
+    for (int32_t k = 0; k < kBuiltinVariableCount; ++k) {
+      if ((rule.writes & (1u << k)) != 0) Write(named_[k], true);
+      if ((rule.mayWrite & (1u << k)) != 0) Write(named_[k], false);
     }
-    if (rule->readsSlots) result_.readsSlots = true;
+    if (rule.readsSlots) result_.readsSlots = true;
     Push({nullptr, nullptr});
   }
 
@@ -408,7 +366,7 @@ class Analyser {
   ScriptEngine& engine_;
   PassAnalysis& result_;
   const int32_t stackLimit_;
-  double* named_[kNamedCount] = {};
+  double* named_[kBuiltinVariableCount] = {};  // by BuiltinVariable
   std::unordered_map<double*, int32_t> index_;
   std::vector<uint8_t> written_;  // by IndexOf: written on every path so far
   std::vector<double*> early_;    // read while not yet written on every path

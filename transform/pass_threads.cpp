@@ -365,21 +365,17 @@ class ThreadedPass {
   // r and t of a program that never names them: the last pixel's polar
   // position, as one thread leaves it.
   void StoreLastPolar(int64_t lastPixel) {
-    double* r = engine_.VariableCell("r");
-    double* t = engine_.VariableCell("t");
-    double* cx = engine_.VariableCell("cx");
-    double* cy = engine_.VariableCell("cy");
-    if (r == nullptr || t == nullptr || cx == nullptr || cy == nullptr) return;
-    for (double* written : analysis_.written)
-      if (written == r || written == t) return;
+    PixelCells cells;
+    if (!engine_.BindPixelCells(&cells)) return;
+    if (engine_.NamesOnDemandVariable(ProgramSlot::kTransform)) return;
     double x = 0.0;
     double y = 0.0;
     if (lastPixel >= 0) {
-      x = static_cast<double>(lastPixel % width_) - *cx;
-      y = static_cast<double>(lastPixel / width_) - *cy;
+      x = static_cast<double>(lastPixel % width_) - *cells.cx;
+      y = static_cast<double>(lastPixel / width_) - *cells.cy;
     }
-    *r = std::sqrt(x * x + y * y);
-    *t = std::atan2(y, x);
+    *cells.r = std::sqrt(x * x + y * y);
+    *cells.t = std::atan2(y, x);
   }
 
   bool SaveDestination() {

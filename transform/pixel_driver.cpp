@@ -19,43 +19,6 @@ using transform_pass::RowsOutcome;
 // The wrap offset is the image size shifted left by 8 bits: 256 tiles.
 constexpr double kTilesBeforeOrigin = 256.0;
 
-// The variables a pass writes before and reads after each program run,
-// bound by address once per pass so no pixel pays for a name lookup.
-struct PixelCells {
-  double* x;
-  double* y;
-  double* r;
-  double* t;
-  double* cx;
-  double* cy;
-  double* red;
-  double* green;
-  double* blue;
-  double* alpha;
-  double* coord;
-};
-
-struct PixelCellName {
-  const char* name;
-  double* PixelCells::*field;
-};
-
-constexpr PixelCellName kPixelCellNames[] = {
-    {"x", &PixelCells::x},     {"y", &PixelCells::y},         {"r", &PixelCells::r},
-    {"t", &PixelCells::t},     {"cx", &PixelCells::cx},       {"cy", &PixelCells::cy},
-    {"R", &PixelCells::red},   {"G", &PixelCells::green},     {"B", &PixelCells::blue},
-    {"T", &PixelCells::alpha}, {"coord", &PixelCells::coord},
-};
-
-int32_t BindPixelCells(ScriptEngine& engine, PixelCells* cells) {
-  for (const PixelCellName& entry : kPixelCellNames) {
-    double* cell = engine.VariableCell(entry.name);
-    if (cell == nullptr) return 0;
-    cells->*entry.field = cell;
-  }
-  return 1;
-}
-
 // The position a pixel started with, before its program changed x and y.
 struct PixelPosition {
   double x;
@@ -66,9 +29,8 @@ struct Pass {
   ScriptEngine* engine;
   PixelCells cells;
   PassSource source;
-  // r and t cost a square root and an arc tangent per pixel; when the
-  // Transform program never names them nothing can see them (built-ins
-  // reach only cx, cy and the colour variables), so they are worked out
+  // r and t are worked out before every pixel only when the Transform
+  // program names them (ScriptEngine::NamesOnDemandVariable); otherwise
   // only where a polar fetch or the end of the pass needs them.
   bool polarNamed;
   // The engine runs whole rows in machine code (ScriptEngine::RunCompiledRow).
@@ -77,18 +39,6 @@ struct Pass {
   RowsOutcome outcome;
   PassStopFlags* flags;
 };
-
-// 1 when the Transform program reads or writes r or t.
-bool ProgramNamesPolar(ScriptEngine& engine, const PixelCells& cells) {
-  const GrowArray<Instruction>* code = engine.ProgramAt(ProgramSlot::kTransform);
-  if (code == nullptr) return false;
-  for (int32_t i = 0; i < code->size; ++i) {
-    const Instruction& instruction = code->data[i];
-    if (instruction.kind != KIND_VAR) continue;
-    if (instruction.cell == cells.r || instruction.cell == cells.t) return true;
-  }
-  return false;
-}
 
 void StorePolar(const PixelCells& cells, PixelPosition position) {
   *cells.r = std::sqrt(position.x * position.x + position.y * position.y);
@@ -307,11 +257,11 @@ RowsOutcome RunPassRows(ScriptEngine& engine, const PassFrame& frame, int32_t fi
   // engine that runs these rows.
   engine.ChooseEngine();
   pass.last = {0.0, 0.0};
-  if (!BindPixelCells(engine, &pass.cells)) {
+  if (!engine.BindPixelCells(&pass.cells)) {
     pass.outcome.end = RowsOutcome::End::kCutShort;
     return pass.outcome;
   }
-  pass.polarNamed = ProgramNamesPolar(engine, pass.cells);
+  pass.polarNamed = engine.NamesOnDemandVariable(ProgramSlot::kTransform);
   pass.compiledRows = !pass.polarNamed && engine.HasCompiledRow();
   TransformRows(pass, frame, first, end);
   // The variables keep the last pixel's values, r and t included.
@@ -327,7 +277,7 @@ PassOutcome TransformPixels(const Planes& source, const ResultPlanes& destinatio
   PassOutcome outcome{0, false, {}};
   if (!ImagesFitForRun(source, destination)) return outcome;
   PixelCells cells;
-  if (!BindPixelCells(engine, &cells)) return outcome;
+  if (!engine.BindPixelCells(&cells)) return outcome;
   transform_pass::PassFrame frame;
   frame.source = {&source.rgb, &source.t, source.rgb.width * kTilesBeforeOrigin,
                   source.rgb.height * kTilesBeforeOrigin, interpolation};

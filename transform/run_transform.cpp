@@ -59,8 +59,8 @@ void NoteFirstStop(StopRecord* first, const StopRecord& stop) {
 bool RunPasses(ScriptEngine& engine, int32_t passes, const Planes& source,
                const ResultPlanes& destination, Interpolation interpolation, PassThreads* threads,
                StopRecord* firstStop) {
-  double* loop = engine.VariableCell("loop");
-  double* keepImage = engine.VariableCell("keepImage");
+  double* loop = engine.BuiltinCell(BuiltinVariable::kLoop);
+  double* keepImage = engine.BuiltinCell(BuiltinVariable::kKeepImage);
   if (loop == nullptr || keepImage == nullptr) return true;
   for (int32_t pass = passes; pass >= 1; --pass) {
     *loop = pass;

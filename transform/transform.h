@@ -130,7 +130,6 @@ int32_t ImagesFitForRun(const Planes& source, const Planes& destination);
   X(kLoadsImage, "%s loads an image")                                                  \
   X(kSetsMatrix, "%s sets a matrix that later pixels read")                            \
   X(kChangesSource, "%s changes the source image")                                     \
-  X(kUnknownBuiltin, "%s has no rule for running on several threads")                  \
   X(kMayStop, "the engine may stop the program partway (a value missing or too many)") \
   X(kOneThreadAsked, "one thread asked")
 

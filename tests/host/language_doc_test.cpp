@@ -1,7 +1,7 @@
 // Every example of docs/language.md runs as the page says: a block marked
 // "transform" (with the "init" block before it) applies cleanly, an "error"
 // block does not compile, a "program-file" block runs with --file; and the
-// page describes every built-in function.
+// page describes every built-in function and variable.
 #include <gtest/gtest.h>
 
 #ifndef _WIN32
@@ -71,6 +71,10 @@ TEST_F(MorfelProgram, EveryExampleOfTheLanguagePageRunsAsItSays) {
   for (int i = 0; BuiltinTable[i].name != nullptr; ++i) {
     EXPECT_NE(page.find(std::string("`") + BuiltinTable[i].name + "("), std::string::npos)
         << BuiltinTable[i].name << " is not described";
+  }
+  for (const BuiltinVariableEntry& variable : kBuiltinVariableTable) {
+    EXPECT_NE(page.find(std::string("`") + variable.name + "`"), std::string::npos)
+        << variable.name << " is not described";
   }
 }
 
