@@ -31,7 +31,10 @@ std::vector<std::string> ParameterWords(const py::object& params) {
     } else if (py::isinstance<py::bool_>(value) || py::isinstance<py::int_>(value)) {
       text = py::str(py::int_(py::reinterpret_borrow<py::object>(value))).cast<std::string>();
     } else if (py::isinstance<py::float_>(value)) {
-      text = py::repr(value).cast<std::string>();
+      // Written out in full: a value text knows no exponent.
+      text = py::str(py::str("{:.17f}").attr("format")(value)).cast<std::string>();
+      if (text.find('.') != std::string::npos) text.erase(text.find_last_not_of('0') + 1);
+      if (!text.empty() && text.back() == '.') text.pop_back();
     } else {
       throw py::type_error("params['" + name + "'] takes a number or a value text, not " +
                            py::str(value.get_type().attr("__name__")).cast<std::string>());

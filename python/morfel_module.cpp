@@ -1,5 +1,6 @@
-// The module's table: the calls and their documentation, as help() shows
-// them.
+// The extension's table: the calls and their documentation. The package's
+// __init__.py gives each call its Python signature, so help() shows that
+// and this text rather than pybind11's generated one.
 #include <pybind11/stl.h>
 
 #include "python/python_front.h"
@@ -69,6 +70,8 @@ constexpr const char* kVariablesDoc = R"(The built-in variables: (name, descript
 
 PYBIND11_MODULE(_morfel, module) {
   module.doc() = "The extension of the morfel package (import morfel instead).";
+  py::options options;
+  options.disable_function_signatures();
   module.def("apply", &Apply, kApplyDoc, py::arg("image"), py::kw_only(),
              py::arg("program") = py::none(), py::arg("init") = py::none(),
              py::arg("transform") = py::none(), py::arg("file") = py::none(),
