@@ -306,7 +306,8 @@ py::object Apply(const py::object& image, const py::object& program, const py::o
   {
     RunThread run(*context, resultRgb, resultT, options, &report);
     ending = WatchRun(run, context->sourceRgb.height, seconds, progress);
-    outOfMemory = run.watch.outOfMemory;
+    // Read only once the run is seen to have ended, under the watch's lock.
+    outOfMemory = ending == Ending::kRan && run.watch.outOfMemory;
   }
   switch (ending) {
     case Ending::kInterrupted:

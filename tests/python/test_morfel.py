@@ -79,6 +79,17 @@ def test_strided_views_run_as_their_copies(base):
         morfel.apply(rgb, program="Deform/Twirl", base=base))
 
 
+def test_a_program_file_runs_as_its_texts(tmp_path, base):
+    path = tmp_path / "program.txt"
+    path.write_text("Group=Mine\nName=Shade\nInit=" + ADHOC_INIT.replace("\n", "\\n") +
+                    "\nProg=" + ADHOC_TRANSFORM.replace("\n", "\\n") + "\n")
+    image = picture()
+    numpy.testing.assert_array_equal(
+        morfel.apply(image, file=path, params={"a": 70}, base=base),
+        morfel.apply(image, init=ADHOC_INIT, transform=ADHOC_TRANSFORM, params={"a": 70},
+                     base=base))
+
+
 def test_compile_errors_name_where_and_why(base):
     with pytest.raises(morfel.CompileError) as caught:
         morfel.apply(picture(), transform="R=1;\nG=sinn(x);", base=base)
