@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Sets up, builds the debug build (AddressSanitizer and UndefinedBehaviorSanitizer)
-# and runs every test through ctest; the exit status is the tests'.
+# and runs every test through ctest (the Python module's pytest run among
+# them); the exit status is the tests'.
 set -euo pipefail
 cd "$(dirname "$0")"
 . tools/deps.sh
-morfel_need_packages "${MORFEL_BUILD_PACKAGES[@]}"
+morfel_need_packages "${MORFEL_BUILD_PACKAGES[@]}" "${MORFEL_PYTHON_PACKAGES[@]}"
 cmake --preset debug >/dev/null
 cmake --build --preset debug -j "$(nproc)"
 ctest --preset debug -j "$(nproc)"

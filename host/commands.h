@@ -47,9 +47,6 @@ struct LibraryProgram {
   std::string initText;
   std::string transformText;
 };
-// "; the closest are:" and the three programs whose GROUP/NAME are nearest
-// to wanted, one a line; "" for an empty library.
-std::string ClosestProgramsText(const ProgramLibrary& library, const std::string& wanted);
 // Finds GROUP/NAME in the library of the base folder. Returns 1, or 0 after
 // reporting the closest names.
 int FindLibraryProgram(const std::string& baseFolder, const std::string& group,

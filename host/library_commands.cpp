@@ -9,7 +9,6 @@
 #include "host/commands.h"
 #include "host/host_files.h"
 #include "host/program_file.h"
-#include "host/suggestions.h"
 #include "library/library.h"
 #include "session/session.h"
 
@@ -56,29 +55,6 @@ int LoadUserLibrary(const std::string& baseFolder, ProgramLibrary* library) {
   return 0;
 }
 
-// A field of program index, also of the programs after the kMaxPrograms
-// the lists show, which the command line still reaches by name.
-std::string Field(const ProgramLibrary& library, int index, const char* key) {
-  char section[32];
-  std::snprintf(section, sizeof section, "Prog%03d", index);
-  const char* value = library.Get(key, section);
-  return value != nullptr ? value : "";
-}
-
-// The first program named group/name, or -1.
-int FindAnyProgram(const ProgramLibrary& library, const std::string& group,
-                   const std::string& name) {
-  const int listed = library.FindProgram(group.c_str(), name.c_str());
-  if (listed >= 0) return listed;
-  const int count = library.ProgramCount() + library.HiddenProgramCount();
-  for (int index = library.ProgramCount(); index < count; ++index) {
-    if (Field(library, index, "Group") == group && Field(library, index, "Name") == name) {
-      return index;
-    }
-  }
-  return -1;
-}
-
 // The text as the terminal shows it: one LF per line.
 std::string WithLf(const std::string& text) {
   std::string out;
@@ -90,29 +66,19 @@ std::string WithLf(const std::string& text) {
 
 }  // namespace
 
-std::string ClosestProgramsText(const ProgramLibrary& library, const std::string& wanted) {
-  std::vector<std::string> names;
-  for (int i = 0; i < library.ProgramCount(); ++i) {
-    names.push_back(Field(library, i, "Group") + "/" + Field(library, i, "Name"));
-  }
-  std::string text;
-  for (const std::string& name : ClosestWords(wanted, names, 3)) text += "\n  " + name;
-  return text.empty() ? "" : "; the closest are:" + text;
-}
-
 int FindLibraryProgram(const std::string& baseFolder, const std::string& group,
                        const std::string& name, LibraryProgram* program) {
   ProgramLibrary library;
   if (LoadUserLibrary(baseFolder, &library) != 0) return 0;
-  int index = FindAnyProgram(library, group, name);
-  if (index < 0) {
+  const NamedProgram found = FindNamedProgram(library, group, name);
+  if (found.index < 0) {
     Fail("no program " + group + "/" + name + " in the library" +
          ClosestProgramsText(library, group + "/" + name));
     return 0;
   }
-  program->index = index;
-  program->initText = Field(library, index, "Init");
-  program->transformText = Field(library, index, "Prog");
+  program->index = found.index;
+  program->initText = found.initText;
+  program->transformText = found.transformText;
   return 1;
 }
 
@@ -140,9 +106,7 @@ int ListCommand(const Options& options) {
   if (!ResolveBaseFolder(options, &baseFolder)) return 1;
   ProgramLibrary library;
   if (LoadUserLibrary(baseFolder, &library) != 0) return 1;
-  for (int i = 0; i < library.ProgramCount(); ++i) {
-    PrintOut("%s/%s\n", Field(library, i, "Group").c_str(), Field(library, i, "Name").c_str());
-  }
+  for (const std::string& name : ListedProgramNames(library)) PrintOut("%s\n", name.c_str());
   char notice[256];
   if (FormatHiddenProgramsNotice(library, notice, sizeof notice) > 0) Fail(notice);
   return library.incompleteLoad() > 0 ? 1 : 0;

@@ -15,10 +15,10 @@ add_custom_command(
 # The host's files, a library of their own that knows no window, so that
 # every program of the host's kind (morfel, the studio) shares them: the base
 # folder seeded with the starter library, the image files and their codecs,
-# whole-file writes and the cleanup on an interrupt.
+# whole-file writes, program files and the cleanup on an interrupt.
 set(morfel_host_file_sources host_files.cpp image_files.cpp picture_rows.cpp codec_stb.cpp
                              codec_bmp.cpp input_file.cpp output_file.cpp interrupts.cpp
-                             format_limits.cpp run_folders.cpp)
+                             format_limits.cpp run_folders.cpp program_file.cpp)
 # Codec libraries from Debian's packages; the Windows build reads and writes
 # through stb alone.
 if(NOT WIN32)
@@ -40,9 +40,9 @@ endif()
 # Everything but main() is a library, so the tests can reach it.
 set(morfel_host_sources
     command_support.cpp options.cpp library_commands.cpp plugin_commands.cpp plugin_loader.cpp
-    host_window.cpp row_exchange.cpp dialog_session.cpp apply_command.cpp parameters.cpp
-    program_file.cpp usage.cpp functions_command.cpp standard_output.cpp program_notes.cpp
-    edit_commands.cpp suggestions.cpp completion_script.cpp progress_bar.cpp session_apply.cpp
+    host_window.cpp row_exchange.cpp dialog_session.cpp apply_command.cpp
+    usage.cpp functions_command.cpp standard_output.cpp program_notes.cpp
+    edit_commands.cpp completion_script.cpp progress_bar.cpp session_apply.cpp
     session_check.cpp)
 list(TRANSFORM morfel_host_sources PREPEND ${CMAKE_CURRENT_SOURCE_DIR}/)
 add_library(morfel_host_lib STATIC ${morfel_host_sources})

@@ -10,7 +10,6 @@
 
 #include "host/apply_batch.h"
 #include "host/commands.h"
-#include "host/parameters.h"
 #include "host/progress_bar.h"
 #include "library/library.h"
 #include "session/session.h"
@@ -75,17 +74,6 @@ UserMessages CompileFaults(FilterContext& context, const CompileReport& compiled
   return faults;
 }
 
-// The parameter rows as OK copies them from the dialog's boxes: every
-// declared row its default or the value given, every other row empty.
-void TakeParameters(FilterContext& context, const ParameterRows& rows) {
-  context.ReadDeclarations(kDeclareDefaults, nullptr);
-  for (size_t row = 0; row < rows.values.size(); ++row) {
-    if (!rows.values[row].empty()) {
-      context.SetParameterText(static_cast<int32_t>(row), rows.values[row].c_str());
-    }
-  }
-}
-
 bool Prepare(const Options& options, const std::string& baseFolder, Prepared* prepared) {
   ProgramTexts texts;
   if (!FindProgram(options, baseFolder, &texts)) return false;
@@ -111,7 +99,7 @@ bool Prepare(const Options& options, const std::string& baseFolder, Prepared* pr
   }
   context.TakeProgramTexts(texts.initText.c_str(), texts.transformText.c_str());
   prepared->compileFaults = CompileFaults(context, context.CompileProgramTexts());
-  TakeParameters(context, rows);
+  context.TakeParameterRows(rows);
   context.ChooseInterpolation(options.interpolation);
   prepared->showBar = ShowsProgressBar(options);
   return true;

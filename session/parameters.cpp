@@ -22,6 +22,15 @@ int32_t FilterContext::ReadDeclarationsOnOpening(ParamRowView* view) {
   return ReadDeclarations(kDeclareKeepValues, view);
 }
 
+void FilterContext::TakeParameterRows(const ParameterRows& rows) {
+  ReadDeclarations(kDeclareDefaults, nullptr);
+  for (size_t row = 0; row < rows.values.size(); ++row) {
+    if (!rows.values[row].empty()) {
+      SetParameterText(static_cast<int32_t>(row), rows.values[row].c_str());
+    }
+  }
+}
+
 int32_t FilterContext::DeclaredRows() const {
   if (paramCount < 0) return 0;
   return paramCount < kParamSlotCount ? paramCount : kParamSlotCount;

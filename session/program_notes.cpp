@@ -107,6 +107,16 @@ std::vector<ProgramNote> WarningsOf(const char* initText, const char* strippedIn
   return notes;
 }
 
+// The texts as the editor's boxes hold them: every line ended by CR LF.
+std::string WithBoxLineEnds(const std::string& text) {
+  std::string boxed;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) boxed += '\r';
+    boxed += text[i];
+  }
+  return boxed;
+}
+
 }  // namespace
 
 const char* ProgramTextName(ProgramFault text) {
@@ -133,6 +143,19 @@ ProgramNote NoteOfCompileError(ProgramFault text, const CompileDiagnostic& detai
   note.hint = detail.hint;
   note.lineText = LineOf(source != nullptr ? source : "", detail.line);
   return note;
+}
+
+std::string ProgramNote::Where() const {
+  std::string where = ProgramTextName(text);
+  if (line > 0) where += " line " + std::to_string(line);
+  if (column > 0) where += ", column " + std::to_string(column);
+  return where;
+}
+
+ProgramDiagnosis DiagnoseLfProgramTexts(const std::string& initText,
+                                        const std::string& transformText) {
+  return DiagnoseProgramTexts(WithBoxLineEnds(initText).c_str(),
+                              WithBoxLineEnds(transformText).c_str());
 }
 
 ProgramDiagnosis DiagnoseProgramTexts(const char* initText, const char* transformText) {

@@ -207,7 +207,7 @@ RunReport FilterContext::ApplyToImage(ProgressImage& resultRgb, RgbtImage& resul
   RunReport report;
   CollectedErrors errors(&report.messages);
   RunEnvironment environment = {&engine, slots, &errors, nullptr};
-  environment.threads = &passThreads;
+  environment.threads = options.threads != nullptr ? options.threads : &passThreads;
   std::function<bool()> keepGoing = options.keepGoing;
   if (keepGoing) environment.budget = {CallerKeepsGoing, &keepGoing};
   const TransformOutcome outcome =
@@ -218,6 +218,7 @@ RunReport FilterContext::ApplyToImage(ProgressImage& resultRgb, RgbtImage& resul
     report.messages.clear();
     return report;
   }
+  report.firstStop = outcome.firstStop;
   char stop[160];
   if (DescribeStop(outcome.firstStop, stop, sizeof stop) > 0) {
     report.messages.push_back({MessageKind::kError, stop});

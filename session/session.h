@@ -119,6 +119,9 @@ struct ProgramNote {
   std::string reason;    // "unknown function 'sinn'"
   std::string hint;      // "did you mean 'sin'?", or ""
   std::string lineText;  // the whole line it is on, without its line end
+  // "Transform line 2, column 3": the text, and the line and column when
+  // they are known.
+  std::string Where() const;
   // "reason (hint)", or the reason alone.
   std::string Explained() const { return hint.empty() ? reason : reason + " (" + hint + ")"; }
 };
@@ -138,6 +141,11 @@ ProgramDiagnosis DiagnoseProgramTexts(const char* initText, const char* transfor
 // The compiler's detail of a failed compile of `source`, as a note.
 ProgramNote NoteOfCompileError(ProgramFault text, const CompileDiagnostic& detail,
                                const char* source);
+
+// DiagnoseProgramTexts for texts whose lines may end in LF alone, as files
+// and front ends other than the editor give them.
+ProgramDiagnosis DiagnoseLfProgramTexts(const std::string& initText,
+                                        const std::string& transformText);
 
 struct CompileReport : SessionReport {
   CompileStatus status = CompileStatus::kCompiled;
@@ -165,6 +173,9 @@ enum class RunStatus : int32_t {
 
 struct RunOptions {
   ProgressCallback progress = nullptr;  // told each finished row of the result
+  // The threads the passes are spread over instead of the context's own
+  // (when given; a front end that runs with a thread count of its own).
+  PassThreads* threads = nullptr;
   // Asked every few thousand units of work while the run goes on (pixels,
   // loops going round): false stops the run. Empty: the run goes to its end.
   std::function<bool()> keepGoing;
@@ -174,6 +185,9 @@ struct RunReport {
   RunStatus status = RunStatus::kNotStarted;
   RunFlags flags = 0;  // the view flags the run reported
   UserMessages messages;
+  // The first program run the engine stopped (reason kNone when none was):
+  // the pixel and the reason the message names, as data.
+  StopRecord firstStop;
   // A preview stopped for taking too long switched "Auto Preview" off
   // (settings.Preview is 0): the front end unchecks it.
   bool autoPreviewSwitchedOff = false;
@@ -217,6 +231,51 @@ constexpr int kHelpReferenceTextLength = 802;
 // The language reference the help shows: kHelpReferenceTextLength
 // characters, every line ended by CR LF.
 extern const char kHelpReferenceText[];
+
+// ---------------------------------------------------------------- programs by name
+
+// For front ends that take a program and its values by name and text (the
+// command line, the Python module) rather than from the dialogs' lists.
+
+// The text each parameter row gets, "" for a row left at its default.
+struct ParameterRows {
+  std::vector<std::string> values;
+  std::vector<std::string> notes;  // values outside their declared range
+};
+
+// Checks parameter words (NAME=VALUE, or a value by position) against
+// initText's declarations before a run, in the words of morfel's --param.
+// An unknown name, a row given twice, more values than rows, a text longer
+// than the dialog's box takes or one that is not an expression of known
+// variables is an error. Returns 1, or 0 with the message.
+int ResolveParameters(const std::string& initText, const std::vector<std::string>& words,
+                      ParameterRows* rows, std::string* error);
+
+// Edits (insert, delete, replace, swap two neighbours; letters compared
+// without case) that turn one word into the other.
+size_t EditDistance(const std::string& a, const std::string& b);
+// The candidates nearest to word, best first, at most count, in their
+// order on ties.
+std::vector<std::string> ClosestWords(const std::string& word,
+                                      const std::vector<std::string>& candidates, size_t count);
+// "; did you mean 'X'?" (or "'X' or 'Y'") naming the candidates near enough
+// to word to be a slip of the keyboard; "" when none is.
+std::string DidYouMean(const std::string& word, const std::vector<std::string>& candidates);
+
+// "GROUP/NAME" of each program the lists show, in library order.
+std::vector<std::string> ListedProgramNames(const ProgramLibrary& library);
+// A program found by name: the first named group/name, also among the
+// programs beyond the lists' kMaxPrograms. index -1 when there is none.
+struct NamedProgram {
+  int index = -1;
+  std::string initText;
+  std::string transformText;
+};
+NamedProgram FindNamedProgram(const ProgramLibrary& library, const std::string& group,
+                              const std::string& name);
+// "; the closest are:" and the three listed programs whose GROUP/NAME are
+// nearest to wanted, one a line; "" for an empty library.
+std::string ClosestProgramsText(const ProgramLibrary& library, const std::string& wanted);
 
 // ---------------------------------------------------------------- the filter context
 
@@ -317,6 +376,10 @@ class FilterContext {
   int32_t EvaluateParameterText(const char* text);
   // The value text of parameter row, cut to kNameTextSize - 1 characters.
   void SetParameterText(int32_t row, const char* text);
+  // The parameter rows as OK copies them from the dialog's boxes: every
+  // declared row its default or the value of rows (a front end's checked
+  // values, see ResolveParameters), every other row empty.
+  void TakeParameterRows(const ParameterRows& rows);
   // The texts the user typed become the current program's texts.
   void TakeProgramTexts(const char* initText, const char* transformText);
 

@@ -25,5 +25,8 @@ morfel_need_packages() {
 MORFEL_BUILD_PACKAGES=(cmake make g++ pkg-config libgtest-dev libbenchmark-dev libstb-dev libxbyak-dev
                        qt6-base-dev fonts-dejavu-core zlib1g-dev libspng-dev libjpeg62-turbo-dev
                        libwebp-dev libtiff-dev libgif-dev)
+# The Python module (python/): Python 3 with its development files, pybind11
+# and NumPy; its tests run with pytest and write pictures with Pillow.
+MORFEL_PYTHON_PACKAGES=(python3-dev pybind11-dev python3-numpy python3-pytest python3-pil)
 # The fuzz targets of fuzz/: Debian's clang with its libFuzzer runtime.
 MORFEL_FUZZ_PACKAGES=(clang libclang-rt-dev)

@@ -1,4 +1,7 @@
-#include "host/parameters.h"
+// The --param words of morfel apply (and a front end's named values),
+// checked against the program's declarations before the dialog opens: by
+// variable name (NAME=VALUE) or by position.
+#include "session/session.h"
 
 #include <cctype>
 #include <cstring>

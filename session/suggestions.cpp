@@ -1,4 +1,5 @@
-#include "host/suggestions.h"
+// The names closest to a mistyped one, for "did you mean" hints.
+#include "session/session.h"
 
 #include <algorithm>
 #include <cctype>
