@@ -21,7 +21,6 @@
 #include "host/host_window.h"
 #include "host/image_files.h"
 #include "host/interrupts.h"
-#include "host/parameters.h"
 #include "host/plugin_loader.h"
 #include "host/program_file.h"
 #include "host/row_exchange.h"

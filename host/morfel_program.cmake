@@ -40,7 +40,7 @@ endif()
 # Everything but main() is a library, so the tests can reach it.
 set(morfel_host_sources
     command_support.cpp options.cpp library_commands.cpp plugin_commands.cpp plugin_loader.cpp
-    host_window.cpp row_exchange.cpp dialog_session.cpp apply_command.cpp parameters.cpp
+    host_window.cpp row_exchange.cpp dialog_session.cpp apply_command.cpp
     program_file.cpp usage.cpp functions_command.cpp standard_output.cpp program_notes.cpp
     edit_commands.cpp suggestions.cpp completion_script.cpp progress_bar.cpp session_apply.cpp
     session_check.cpp)

@@ -10,7 +10,6 @@
 
 #include "host/apply_batch.h"
 #include "host/commands.h"
-#include "host/parameters.h"
 #include "host/progress_bar.h"
 #include "library/library.h"
 #include "session/session.h"

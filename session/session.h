@@ -218,6 +218,31 @@ constexpr int kHelpReferenceTextLength = 802;
 // characters, every line ended by CR LF.
 extern const char kHelpReferenceText[];
 
+// ---------------------------------------------------------------- the data folder
+
+// The default base folder: $XDG_DATA_HOME/morfel/, else
+// ~/.local/share/morfel/ (on Windows %APPDATA%\morfel\), with its separator.
+std::string DefaultBaseFolder();
+
+// ---------------------------------------------------------------- parameters as text
+
+// Parameter values given as words (morfel apply's --param, the GEGL
+// operation's params), checked against a program's declarations before a
+// run: by variable name (NAME=VALUE) or by position.
+//
+// The text each parameter row gets, "" for a row left at its default.
+struct ParameterRows {
+  std::vector<std::string> values;
+  std::vector<std::string> notes;  // values outside their declared range
+};
+
+// Checks the words against initText's declarations. An unknown name, a row
+// given twice, more values than rows, a text longer than the dialog's box
+// takes or one that is not an expression of known variables is an error
+// whose message starts "--param NAME". Returns 1, or 0 with the message.
+int ResolveParameters(const std::string& initText, const std::vector<std::string>& words,
+                      ParameterRows* rows, std::string* error);
+
 // ---------------------------------------------------------------- the filter context
 
 // Slots allocated: one more than the twelve used, so a reader that looks one
@@ -226,7 +251,8 @@ constexpr int kParamSlotBlock = kParamSlotCount + 1;
 
 class FilterContext {
  public:
-  explicit FilterContext(const char* baseFolder);
+  // threads: how many a pass may use; 0 for ThreadsWanted().
+  explicit FilterContext(const char* baseFolder, int32_t threads = 0);
   FilterContext(const FilterContext&) = delete;
   FilterContext& operator=(const FilterContext&) = delete;
 
@@ -413,7 +439,8 @@ class FilterContext {
 };
 
 // A fresh context for the base folder (null is taken as ""): empty texts and
-// slots, an empty library, empty images. Null when memory could not be had.
-std::unique_ptr<FilterContext> CreateFilterContext(const char* baseFolder);
+// slots, an empty library, empty images, passes on that many threads (0 for
+// ThreadsWanted()). Null when memory could not be had.
+std::unique_ptr<FilterContext> CreateFilterContext(const char* baseFolder, int32_t threads = 0);
 
 #endif

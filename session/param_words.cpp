@@ -1,11 +1,12 @@
-#include "host/parameters.h"
-
+// The --param words of morfel apply (and of every front end that takes
+// parameters as text) checked against a program's declarations.
 #include <cctype>
 #include <cstring>
 
 #include "image/image.h"
 #include "library/library.h"
 #include "script/script.h"
+#include "session/session.h"
 #include "transform/transform.h"
 
 namespace {
