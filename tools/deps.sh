@@ -21,9 +21,10 @@ morfel_need_packages() {
 # Qt 6 Widgets for morfel-studio, and a font for its windows (the offscreen
 # platform of its tests and screenshots draws with fontconfig's fonts); the
 # codec libraries of the host's image files: libspng (reading PNG; zlib writes it), libjpeg-turbo,
-# libwebp, libtiff, giflib (stb reads BMP and TGA).
+# libwebp, libtiff, giflib (stb reads BMP and TGA); GEGL 0.4 for the GEGL
+# operation morfel:apply, and the gegl tool its tests run it in.
 MORFEL_BUILD_PACKAGES=(cmake make g++ pkg-config libgtest-dev libbenchmark-dev libstb-dev libxbyak-dev
                        qt6-base-dev fonts-dejavu-core zlib1g-dev libspng-dev libjpeg62-turbo-dev
-                       libwebp-dev libtiff-dev libgif-dev)
+                       libwebp-dev libtiff-dev libgif-dev libgegl-dev gegl)
 # The fuzz targets of fuzz/: Debian's clang with its libFuzzer runtime.
 MORFEL_FUZZ_PACKAGES=(clang libclang-rt-dev)
