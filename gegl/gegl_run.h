@@ -21,6 +21,9 @@ extern "C" {
 #endif
 
 #define kMorfelGeglRunSeconds 60
+/* The engine sizes its planes with signed 32-bit byte counts: a picture's
+   three-byte colour plane must stay below 2^31 bytes. */
+#define kMorfelGeglMaxPixels 715827882
 
 typedef struct MorfelRequest {
   const char* program; /* "Group/Name", or empty: init and transform */

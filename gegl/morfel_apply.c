@@ -64,23 +64,27 @@ static GeglRectangle input_bounds(GeglOperation* operation) {
 
 static GeglRectangle get_bounding_box(GeglOperation* operation) { return input_bounds(operation); }
 
+/* An input without bounds (a pattern, say) cannot be run whole: the
+   operation passes it through region by region, as process says. */
+static GeglRectangle whole_or(GeglOperation* operation, const GeglRectangle* region) {
+  GeglRectangle whole = input_bounds(operation);
+  return gegl_rectangle_is_infinite_plane(&whole) ? *region : whole;
+}
+
 static GeglRectangle get_required_for_output(GeglOperation* operation, const gchar* input_pad,
                                              const GeglRectangle* roi) {
   (void)input_pad;
-  (void)roi;
-  return input_bounds(operation);
+  return whole_or(operation, roi);
 }
 
 static GeglRectangle get_invalidated_by_change(GeglOperation* operation, const gchar* input_pad,
                                                const GeglRectangle* input_region) {
   (void)input_pad;
-  (void)input_region;
-  return input_bounds(operation);
+  return whole_or(operation, input_region);
 }
 
 static GeglRectangle get_cached_region(GeglOperation* operation, const GeglRectangle* roi) {
-  (void)roi;
-  return input_bounds(operation);
+  return whole_or(operation, roi);
 }
 
 /* GLib's log under GEGL's domain: the gegl tool prints it, an image editor
@@ -93,16 +97,23 @@ static gboolean process(GeglOperation* operation, GeglBuffer* input, GeglBuffer*
                         const GeglRectangle* result, gint level) {
   GeglProperties* o = GEGL_PROPERTIES(operation);
   const Babl* format = babl_format(kRgbaFormat);
-  GeglRectangle whole = *gegl_buffer_get_extent(input);
+  GeglRectangle whole = input_bounds(operation);
   gsize bytes = (gsize)whole.width * (gsize)whole.height * 4;
   guchar* pixels;
   guchar* made;
   char* message = NULL;
   MorfelRequest request;
 
-  (void)result;
   (void)level;
   if (whole.width <= 0 || whole.height <= 0) return TRUE;
+  if (gegl_rectangle_is_infinite_plane(&whole) ||
+      (gint64)whole.width * whole.height > kMorfelGeglMaxPixels) {
+    report(gegl_rectangle_is_infinite_plane(&whole)
+               ? "the input has no bounds: crop it to the picture to run a program on it"
+               : "the input has more pixels than a program can run on (715827882)");
+    gegl_buffer_copy(input, result, GEGL_ABYSS_NONE, output, result);
+    return TRUE;
+  }
   pixels = g_try_malloc(bytes);
   made = g_try_malloc(bytes);
   if (pixels == NULL || made == NULL) {
