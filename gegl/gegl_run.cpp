@@ -96,9 +96,10 @@ std::string CompileFault(const CompileReport& compiled, const Texts& texts) {
   return message;
 }
 
-// Compiles the texts and takes the parameters as morfel apply's --param.
+// Compiles the texts and takes the parameters as morfel apply's --param;
+// notes gets --param's notes on values outside their range, a line each.
 bool Prepare(const MorfelRequest& request, FilterContext& context, const Texts& texts,
-             std::string* message) {
+             std::string* message, std::string* notes) {
   const ProgramTextCheck runnable =
       CheckRunnableTexts(texts.initText.c_str(), texts.transformText.c_str());
   if (runnable != kProgramTextsFit) {
@@ -109,6 +110,7 @@ bool Prepare(const MorfelRequest& request, FilterContext& context, const Texts& 
   if (!ResolveParameters(texts.initText, ParamWords(Text(request.params)), &rows, message)) {
     return false;
   }
+  for (const std::string& note : rows.notes) *notes += (notes->empty() ? "" : "\n") + note;
   context.TakeProgramTexts(texts.initText.c_str(), texts.transformText.c_str());
   const CompileReport compiled = context.CompileProgramTexts();
   if (compiled.status != CompileStatus::kCompiled) {
@@ -181,7 +183,7 @@ bool Run(FilterContext& context, const Texts& texts, int width, int height,
 }
 
 bool RunRequest(const MorfelRequest& request, int width, int height, const unsigned char* rgba,
-                unsigned char* result, std::string* message) {
+                unsigned char* result, std::string* message, std::string* notes) {
   std::unique_ptr<FilterContext> context =
       CreateFilterContext(BaseFolderOf(request).c_str(), request.threads);
   if (context == nullptr) {
@@ -190,7 +192,7 @@ bool RunRequest(const MorfelRequest& request, int width, int height, const unsig
   }
   Texts texts;
   if (!FindTexts(request, *context, &texts, message)) return false;
-  if (!Prepare(request, *context, texts, message)) return false;
+  if (!Prepare(request, *context, texts, message, notes)) return false;
   return Run(*context, texts, width, height, rgba, result, message);
 }
 
@@ -207,8 +209,12 @@ extern "C" int morfel_gegl_run(const MorfelRequest* request, int width, int heig
   // The caller is C: a failed allocation of the message texts must not
   // unwind into GEGL's frames.
   try {
-    std::string why;
-    if (RunRequest(*request, width, height, rgba, result, &why)) return 1;
+    std::string why, notes;
+    *message = nullptr;
+    if (RunRequest(*request, width, height, rgba, result, &why, &notes)) {
+      if (!notes.empty()) *message = Copy(notes);
+      return 1;
+    }
     *message = Copy(why);
   } catch (...) {
     *message = Copy("not enough memory to run the program");

@@ -36,8 +36,9 @@ typedef struct MorfelRequest {
 } MorfelRequest;
 
 /* Runs the request on width x height pixels of rgba (4 bytes each) into
-   result (the same size). 1 when result holds the program's picture; 0 with
-   *message (free it with morfel_gegl_free) saying why not. */
+   result (the same size). 1 when result holds the program's picture, with
+   *message null or --param's notes on values outside their declared range;
+   0 with *message saying why not. Free *message with morfel_gegl_free. */
 int morfel_gegl_run(const MorfelRequest* request, int width, int height, const unsigned char* rgba,
                     unsigned char* result, char** message);
 void morfel_gegl_free(char* message);

@@ -133,6 +133,8 @@ static gboolean process(GeglOperation* operation, GeglBuffer* input, GeglBuffer*
   request.base = o->base;
   request.threads = o->threads;
   if (morfel_gegl_run(&request, whole.width, whole.height, pixels, made, &message)) {
+    if (message != NULL) g_log("GEGL", G_LOG_LEVEL_MESSAGE, "morfel:apply: %s", message);
+    morfel_gegl_free(message);
     gegl_buffer_set(output, &whole, 0, format, made, GEGL_AUTO_ROWSTRIDE);
   } else {
     report(message != NULL ? message : "not enough memory for the message");
