@@ -3,6 +3,7 @@
 
 #include "host/commands.h"
 #include "host/host_files.h"
+#include "session/session.h"
 
 int Fail(const std::string& text) {
   std::fprintf(stderr, "morfel: %s\n", text.c_str());

@@ -121,20 +121,6 @@ std::string PluginPath() {
   return beside;
 }
 
-std::string DefaultBaseFolder() {
-#ifdef _WIN32
-  const char* appData = std::getenv("APPDATA");
-  std::string root = appData != nullptr ? appData : ".";
-  return WithSeparator(root + "\\morfel");
-#else
-  const char* dataHome = std::getenv("XDG_DATA_HOME");
-  if (dataHome != nullptr && dataHome[0] == '/')
-    return WithSeparator(std::string(dataHome) + "/morfel");
-  const char* home = std::getenv("HOME");
-  return WithSeparator(std::string(home != nullptr ? home : ".") + "/.local/share/morfel");
-#endif
-}
-
 std::string WithSeparator(const std::string& folder) {
   if (folder.empty()) return std::string(".") + kSeparator;
   char last = folder.back();

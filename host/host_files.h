@@ -25,9 +25,6 @@ const std::vector<StarterFile>& StarterFiles();
 // found relative to the program.
 std::string PluginPath();
 
-// The default base folder: $XDG_DATA_HOME/morfel/, else
-// ~/.local/share/morfel/ (on Windows %APPDATA%\morfel\).
-std::string DefaultBaseFolder();
 // The folder with a separator at its end, as the plug-in expects it.
 std::string WithSeparator(const std::string& folder);
 // Joins the data folder "Tarvo" and a file name to the base folder.

@@ -8,6 +8,7 @@
 #include "host/commands.h"
 #include "host/dialog_session.h"
 #include "host/host_files.h"
+#include "session/session.h"
 #include "host/host_window.h"
 #include "host/plugin_loader.h"
 #include "library/library.h"

@@ -160,16 +160,16 @@ py::dict ShowProgram(const std::string& groupName, const py::object& base) {
 py::list BuiltinFunctions() {
   py::list functions;
   for (int i = 0; BuiltinTable[i].name != nullptr; ++i) {
-    const BuiltinHelp* help = FindFunctionHelp(BuiltinTable[i].name);
-    functions.append(py::make_tuple(BuiltinTable[i].name, help != nullptr ? help->arguments : "",
-                                    help != nullptr ? help->text : ""));
+    const BuiltinEntry& function = BuiltinTable[i];
+    functions.append(py::make_tuple(function.name, function.arguments, function.help));
   }
   return functions;
 }
 
 py::list BuiltinVariables() {
   py::list variables;
-  for (const BuiltinHelp* variable = kBuiltinVariableHelp; variable->name != nullptr; ++variable)
-    variables.append(py::make_tuple(variable->name, variable->text));
+  for (const BuiltinVariableEntry& variable : kBuiltinVariableTable) {
+    variables.append(py::make_tuple(variable.name, variable.help));
+  }
   return variables;
 }

@@ -1,22 +1,24 @@
 // The objects of one export call, created and destroyed together, and the
 // files read at its start and written at its end.
+#include <algorithm>
 #include <cstdio>
 #include <new>
 
 #include "session/session.h"
 
-FilterContext::FilterContext(const char* folder)
+FilterContext::FilterContext(const char* folder, int32_t threads)
     : baseFolder(folder != nullptr ? folder : ""),
       program(),
       slots(),
+      passThreads(threads > 0 ? std::min(threads, kMaxPassThreads) : ThreadsWanted()),
       groupList(),
       functionList(),
       settings() {
   engine.SetBaseFolder(baseFolder.c_str());
 }
 
-std::unique_ptr<FilterContext> CreateFilterContext(const char* baseFolder) {
-  return std::unique_ptr<FilterContext>(new (std::nothrow) FilterContext(baseFolder));
+std::unique_ptr<FilterContext> CreateFilterContext(const char* baseFolder, int32_t threads) {
+  return std::unique_ptr<FilterContext>(new (std::nothrow) FilterContext(baseFolder, threads));
 }
 
 void FilterContext::LoadSettingsAndLibrary() {

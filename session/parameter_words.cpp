@@ -1,14 +1,13 @@
-// The --param words of morfel apply (and a front end's named values),
-// checked against the program's declarations before the dialog opens: by
-// variable name (NAME=VALUE) or by position.
-#include "session/session.h"
-
+// The --param words of morfel apply (and of every front end that takes
+// parameters as text) checked against a program's declarations before a
+// run: by variable name (NAME=VALUE) or by position.
 #include <cctype>
 #include <cstring>
 
 #include "image/image.h"
 #include "library/library.h"
 #include "script/script.h"
+#include "session/session.h"
 #include "transform/transform.h"
 
 namespace {

@@ -232,6 +232,12 @@ constexpr int kHelpReferenceTextLength = 802;
 // characters, every line ended by CR LF.
 extern const char kHelpReferenceText[];
 
+// ---------------------------------------------------------------- the data folder
+
+// The default base folder: $XDG_DATA_HOME/morfel/, else
+// ~/.local/share/morfel/ (on Windows %APPDATA%\morfel\), with its separator.
+std::string DefaultBaseFolder();
+
 // ---------------------------------------------------------------- programs by name
 
 // For front ends that take a program and its values by name and text (the
@@ -285,7 +291,8 @@ constexpr int kParamSlotBlock = kParamSlotCount + 1;
 
 class FilterContext {
  public:
-  explicit FilterContext(const char* baseFolder);
+  // threads: how many a pass may use; 0 for ThreadsWanted().
+  explicit FilterContext(const char* baseFolder, int32_t threads = 0);
   FilterContext(const FilterContext&) = delete;
   FilterContext& operator=(const FilterContext&) = delete;
 
@@ -476,7 +483,8 @@ class FilterContext {
 };
 
 // A fresh context for the base folder (null is taken as ""): empty texts and
-// slots, an empty library, empty images. Null when memory could not be had.
-std::unique_ptr<FilterContext> CreateFilterContext(const char* baseFolder);
+// slots, an empty library, empty images, passes on that many threads (0 for
+// ThreadsWanted()). Null when memory could not be had.
+std::unique_ptr<FilterContext> CreateFilterContext(const char* baseFolder, int32_t threads = 0);
 
 #endif

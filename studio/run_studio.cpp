@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "host/host_files.h"
+#include "session/session.h"
 #include "studio/code_editor.h"
 #include "studio/program_editors.h"
 #include "studio/studio.h"

@@ -21,10 +21,11 @@ morfel_need_packages() {
 # Qt 6 Widgets for morfel-studio, and a font for its windows (the offscreen
 # platform of its tests and screenshots draws with fontconfig's fonts); the
 # codec libraries of the host's image files: libspng (reading PNG; zlib writes it), libjpeg-turbo,
-# libwebp, libtiff, giflib (stb reads BMP and TGA).
+# libwebp, libtiff, giflib (stb reads BMP and TGA); GEGL 0.4 for the GEGL
+# operation morfel:apply, and the gegl tool its tests run it in.
 MORFEL_BUILD_PACKAGES=(cmake make g++ pkg-config libgtest-dev libbenchmark-dev libstb-dev libxbyak-dev
                        qt6-base-dev fonts-dejavu-core zlib1g-dev libspng-dev libjpeg62-turbo-dev
-                       libwebp-dev libtiff-dev libgif-dev)
+                       libwebp-dev libtiff-dev libgif-dev libgegl-dev gegl)
 # The Python module (python/): Python 3 with its development files, pybind11
 # and NumPy; its tests run with pytest and write pictures with Pillow.
 MORFEL_PYTHON_PACKAGES=(python3-dev pybind11-dev python3-numpy python3-pytest python3-pil)

@@ -30,3 +30,16 @@ photo=$source/docs/samples/chelsea.png
 "$build/bin/morfel" apply --quiet --base "$work/base-built" --program Deform/Twirl --param 90 \
   "$photo" "$work/built.png"
 cmp "$work/installed.png" "$work/built.png"
+
+# The GEGL operation, where it is built, lands in the layout of GEGL's user
+# plug-in folder: the gegl tool finds it with XDG_DATA_HOME at the tree's
+# share/ (a sanitized module needs its runtime preloaded into the tool).
+if [ -f "$build/gegl/plug-ins/morfel-gegl.so" ]; then
+  preload=()
+  if grep -q '^MORFEL_SANITIZE:BOOL=ON' "$build/CMakeCache.txt"; then
+    compiler=$(sed -n 's/^CMAKE_CXX_COMPILER:[A-Z]*=//p' "$build/CMakeCache.txt")
+    preload=("LD_PRELOAD=$("$compiler" -print-file-name=libasan.so)" ASAN_OPTIONS=detect_leaks=0)
+  fi
+  env -u GEGL_PATH "${preload[@]}" XDG_DATA_HOME="$tree/share" gegl --exists morfel:apply ||
+    { echo "gegl does not find morfel:apply in the installed tree"; exit 1; }
+fi
