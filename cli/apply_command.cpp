@@ -14,17 +14,18 @@
 #include <string>
 #include <vector>
 
-#include "host/apply_batch.h"
-#include "host/commands.h"
-#include "host/dialog_session.h"
-#include "host/host_files.h"
-#include "host/host_window.h"
-#include "host/image_files.h"
-#include "host/interrupts.h"
-#include "host/parameters.h"
-#include "host/plugin_loader.h"
-#include "host/program_file.h"
-#include "host/row_exchange.h"
+#include "cli/apply_batch.h"
+#include "cli/commands.h"
+#include "plugin_host/dialog_session.h"
+#include "files/base_folder.h"
+#include "plugin_host/host_window.h"
+#include "files/image_files.h"
+#include "files/interrupts.h"
+#include "cli/parameters.h"
+#include "plugin_host/plugin_loader.h"
+#include "cli/program_file.h"
+#include "cli/progress_bar.h"
+#include "plugin_host/row_exchange.h"
 #include "library/library.h"
 #include "session/session.h"
 #include "ui/resource.h"
@@ -193,7 +194,10 @@ PictureOutcome ApplyToPicture(const Options& options, const ApplyPlan& plan,
   times.decoded = SteadySeconds();
 
   HostMessageLog log;
-  log.showBar = ShowsProgressBar(options);
+  if (ShowsProgressBar(options)) {
+    log.onProgress = DrawProgressBar;
+    log.onCompleted = EndProgressBar;
+  }
   HWND hostWindow = CreateHostWindow(&log);
   Picture output;
   RowExchange exchange(input, &output);

@@ -1,8 +1,8 @@
 #include <cstdio>
 #include <string>
 
-#include "host/commands.h"
-#include "host/host_files.h"
+#include "cli/commands.h"
+#include "files/base_folder.h"
 
 int Fail(const std::string& text) {
   std::fprintf(stderr, "morfel: %s\n", text.c_str());

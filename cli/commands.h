@@ -1,14 +1,15 @@
 // The morfel commands. Each returns the process exit status: 0 success, 1 a
 // program, parameter, library or image error (already reported on standard
 // error as "morfel: ...").
-#ifndef MORFEL_HOST_COMMANDS_H
-#define MORFEL_HOST_COMMANDS_H
+#ifndef MORFEL_CLI_COMMANDS_H
+#define MORFEL_CLI_COMMANDS_H
 
 #include <string>
 #include <vector>
 
-#include "host/host_files.h"
-#include "host/options.h"
+#include "files/base_folder.h"
+#include "plugin_host/scratch_base.h"
+#include "cli/options.h"
 #include "session/session.h"
 
 int ListCommand(const Options& options);

@@ -4,8 +4,8 @@
 #include <cctype>
 #include <string>
 
-#include "host/image_files.h"
-#include "host/usage.h"
+#include "files/image_files.h"
+#include "cli/usage.h"
 #include "image/image.h"
 
 namespace {

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "host/commands.h"
-#include "host/program_file.h"
-#include "host/standard_output.h"
+#include "cli/commands.h"
+#include "cli/program_file.h"
+#include "cli/standard_output.h"
 #include "library/library.h"
 
 #ifdef _WIN32

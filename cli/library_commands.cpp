@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "host/standard_output.h"
-#include "host/commands.h"
-#include "host/host_files.h"
-#include "host/program_file.h"
-#include "host/suggestions.h"
+#include "cli/standard_output.h"
+#include "cli/commands.h"
+#include "files/base_folder.h"
+#include "cli/program_file.h"
+#include "cli/suggestions.h"
 #include "library/library.h"
 #include "session/session.h"
 

@@ -8,11 +8,11 @@
 #include <new>
 #include <string>
 
-#include "host/commands.h"
-#include "host/interrupts.h"
-#include "host/options.h"
-#include "host/standard_output.h"
-#include "host/usage.h"
+#include "cli/commands.h"
+#include "files/interrupts.h"
+#include "cli/options.h"
+#include "cli/standard_output.h"
+#include "cli/usage.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "host/options.h"
+#include "cli/options.h"
 
 #include <getopt.h>
 
@@ -8,8 +8,8 @@
 #include <cstring>
 #include <iterator>
 
-#include "host/host_files.h"
-#include "host/suggestions.h"
+#include "files/base_folder.h"
+#include "cli/suggestions.h"
 #include "image/image.h"
 
 namespace {

@@ -1,12 +1,12 @@
 // The morfel command line: one command word followed by its options.
-#ifndef MORFEL_HOST_OPTIONS_H
-#define MORFEL_HOST_OPTIONS_H
+#ifndef MORFEL_CLI_OPTIONS_H
+#define MORFEL_CLI_OPTIONS_H
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "host/image_files.h"
+#include "files/image_files.h"
 
 #define MORFEL_COMMANDS(X)   \
   X(kApply, "apply")         \

@@ -1,4 +1,4 @@
-#include "host/parameters.h"
+#include "cli/parameters.h"
 
 #include <cctype>
 #include <cstring>

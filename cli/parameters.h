@@ -1,7 +1,7 @@
 // The --param values of apply, checked against the program's declarations
 // before the dialog opens: by variable name (NAME=VALUE) or by position.
-#ifndef MORFEL_HOST_PARAMETERS_H
-#define MORFEL_HOST_PARAMETERS_H
+#ifndef MORFEL_CLI_PARAMETERS_H
+#define MORFEL_CLI_PARAMETERS_H
 
 #include <string>
 #include <vector>

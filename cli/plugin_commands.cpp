@@ -4,12 +4,12 @@
 #include <string>
 #include <vector>
 
-#include "host/standard_output.h"
-#include "host/commands.h"
-#include "host/dialog_session.h"
-#include "host/host_files.h"
-#include "host/host_window.h"
-#include "host/plugin_loader.h"
+#include "cli/standard_output.h"
+#include "cli/commands.h"
+#include "plugin_host/dialog_session.h"
+#include "files/base_folder.h"
+#include "plugin_host/host_window.h"
+#include "plugin_host/plugin_loader.h"
 #include "library/library.h"
 #include "script/script.h"
 #include "transform/transform.h"

@@ -1,4 +1,4 @@
-#include "host/program_file.h"
+#include "cli/program_file.h"
 
 #include "library/library.h"
 

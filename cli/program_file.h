@@ -1,13 +1,14 @@
 // Program files as morfel reads them (--file) and prints them (show
 // --as-file): the keys "Group", "Name", "Init" and "Prog" at the top level,
 // line breaks inside a text written as backslash-n.
-#ifndef MORFEL_HOST_PROGRAM_FILE_H
-#define MORFEL_HOST_PROGRAM_FILE_H
+#ifndef MORFEL_CLI_PROGRAM_FILE_H
+#define MORFEL_CLI_PROGRAM_FILE_H
 
 #include <string>
 #include <vector>
 
-#include "host/host_files.h"
+#include "files/base_folder.h"
+#include "plugin_host/scratch_base.h"
 
 // Reads a program file as the library's import does, plus what the import
 // passes over in silence: every line that is none of the four keys (most

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "host/apply_batch.h"
-#include "host/commands.h"
-#include "host/parameters.h"
-#include "host/progress_bar.h"
+#include "cli/apply_batch.h"
+#include "cli/commands.h"
+#include "cli/parameters.h"
+#include "cli/progress_bar.h"
 #include "library/library.h"
 #include "session/session.h"
 

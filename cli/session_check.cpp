@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <memory>
 
-#include "host/commands.h"
-#include "host/standard_output.h"
+#include "cli/commands.h"
+#include "cli/standard_output.h"
 #include "session/session.h"
 
 int ReadProgramToCheck(const Options& options, AdHocProgram* program) {

@@ -1,4 +1,4 @@
-#include "host/suggestions.h"
+#include "cli/suggestions.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,6 +1,6 @@
 // The names closest to a mistyped one, for "did you mean" hints.
-#ifndef MORFEL_HOST_SUGGESTIONS_H
-#define MORFEL_HOST_SUGGESTIONS_H
+#ifndef MORFEL_CLI_SUGGESTIONS_H
+#define MORFEL_CLI_SUGGESTIONS_H
 
 #include <cstddef>
 #include <string>

@@ -1,4 +1,4 @@
-#include "host/usage.h"
+#include "cli/usage.h"
 
 #include <sstream>
 #include <vector>

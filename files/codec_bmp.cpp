@@ -4,7 +4,7 @@
 // written; a file in any other layout is read by stb.
 #include <cstring>
 
-#include "host/codecs.h"
+#include "files/codecs.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "host/codecs.h"
+#include "files/codecs.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <jerror.h>
 #include <jpeglib.h>
 
-#include "host/codecs.h"
+#include "files/codecs.h"
 
 // format_limits.cpp refuses larger pictures before they come here.
 static_assert(JPEG_MAX_DIMENSION == 65500L, "libjpeg's largest side is in format_limits.cpp");

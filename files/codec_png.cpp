@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "host/codecs.h"
+#include "files/codecs.h"
 
 namespace {
 

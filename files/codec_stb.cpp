@@ -9,7 +9,7 @@
 #include <stb_image.h>
 #include <stb_image_write.h>
 
-#include "host/codecs.h"
+#include "files/codecs.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "host/codecs.h"
+#include "files/codecs.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 #include <webp/decode.h>
 #include <webp/encode.h>
 
-#include "host/codecs.h"
+#include "files/codecs.h"
 
 // format_limits.cpp refuses larger pictures before they come here.
 static_assert(WEBP_MAX_DIMENSION == 16383, "WebP's largest side is in format_limits.cpp");

@@ -1,13 +1,13 @@
 // The codecs behind image_files.h, one file each, and the row helpers they
 // share. Private to the host's image files.
-#ifndef MORFEL_HOST_CODECS_H
-#define MORFEL_HOST_CODECS_H
+#ifndef MORFEL_FILES_CODECS_H
+#define MORFEL_FILES_CODECS_H
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "host/image_files.h"
+#include "files/image_files.h"
 
 using Bytes = std::vector<uint8_t>;
 

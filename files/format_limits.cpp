@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "host/image_files.h"
+#include "files/image_files.h"
 
 namespace {
 

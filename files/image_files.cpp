@@ -7,10 +7,10 @@
 #include <new>
 #include <sstream>
 
-#include "host/codecs.h"
-#include "host/image_files.h"
-#include "host/input_file.h"
-#include "host/output_file.h"
+#include "files/codecs.h"
+#include "files/image_files.h"
+#include "files/input_file.h"
+#include "files/output_file.h"
 
 namespace {
 

@@ -21,8 +21,8 @@
 //   file of a name of their own in the same folder, are flushed and synced,
 //   and the file is renamed over the output only once it is complete (see
 //   output_file.h).
-#ifndef MORFEL_HOST_IMAGE_FILES_H
-#define MORFEL_HOST_IMAGE_FILES_H
+#ifndef MORFEL_FILES_IMAGE_FILES_H
+#define MORFEL_FILES_IMAGE_FILES_H
 
 #include <cstdint>
 #include <string>

@@ -1,4 +1,4 @@
-#include "host/input_file.h"
+#include "files/input_file.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -11,8 +11,8 @@
 //   stream (or the whole stream, when shorter) as soon as they arrive and
 //   may refuse them, so that a stream that is plainly no input of the kind
 //   ends at once. A regular file, bounded by its size, is read whole.
-#ifndef MORFEL_HOST_INPUT_FILE_H
-#define MORFEL_HOST_INPUT_FILE_H
+#ifndef MORFEL_FILES_INPUT_FILE_H
+#define MORFEL_FILES_INPUT_FILE_H
 
 #include <cstdint>
 #include <functional>

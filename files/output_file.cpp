@@ -1,4 +1,4 @@
-#include "host/output_file.h"
+#include "files/output_file.h"
 
 #include <cctype>
 #include <cerrno>
@@ -10,7 +10,7 @@
 #include <random>
 #include <set>
 
-#include "host/interrupts.h"
+#include "files/interrupts.h"
 
 #ifdef _WIN32
 #include <fcntl.h>

@@ -16,8 +16,8 @@
 //   next write to that folder.
 // - Standard output that fails is reported with the system's reason; a
 //   closed pipe ends the process quietly, as it ends a pipe's writer.
-#ifndef MORFEL_HOST_OUTPUT_FILE_H
-#define MORFEL_HOST_OUTPUT_FILE_H
+#ifndef MORFEL_FILES_OUTPUT_FILE_H
+#define MORFEL_FILES_OUTPUT_FILE_H
 
 #include <cstdint>
 #include <string>

@@ -2,7 +2,7 @@
 // the EXIF orientation.
 #include <cstring>
 
-#include "host/codecs.h"
+#include "files/codecs.h"
 #include "image/image.h"
 
 bool BeginPicture(int64_t width, int64_t height, const ReadSettings& settings, Picture* picture,

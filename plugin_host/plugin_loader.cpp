@@ -1,4 +1,4 @@
-#include "host/plugin_loader.h"
+#include "plugin_host/plugin_loader.h"
 
 #ifndef _WIN32
 #include <dlfcn.h>

@@ -25,8 +25,8 @@
 // One scripted user may be started per thread at a time; it is not copyable.
 // Windows it has not been given actions for are left alone, and so is every
 // window of another thread or process, even one the system reports to it.
-#ifndef MORFEL_HOST_SCRIPTED_USER_H
-#define MORFEL_HOST_SCRIPTED_USER_H
+#ifndef MORFEL_PLATFORM_SCRIPTED_USER_SCRIPTED_USER_H
+#define MORFEL_PLATFORM_SCRIPTED_USER_SCRIPTED_USER_H
 
 #include <windows.h>
 
