@@ -240,7 +240,10 @@ int PlanJobs(const Options& options, std::vector<Job>* jobs) {
     std::string reason;
     ImageFormat format =
         options.format != ImageFormat::kUnknown ? options.format : FormatByName(job.output);
-    if (!CanWrite(format, &reason)) return Fail("cannot write " + job.output + ": " + reason);
+    if (!CanWrite(format, &reason)) {
+      if (format == ImageFormat::kUnknown) reason += " (or --format)";
+      return Fail("cannot write " + job.output + ": " + reason);
+    }
     jobs->push_back(job);
     return 0;
   }

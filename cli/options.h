@@ -70,7 +70,7 @@ struct Options {
   // Image files.
   std::string outputFolder;  // -o DIR: every positional word is an input
   ImageFormat format = ImageFormat::kUnknown;
-  ReadSettings read;
+  ReadSettings read = {kDefaultMaxPixels, "--max-pixels"};
   WriteSettings write;
 
   std::vector<std::string> positional;

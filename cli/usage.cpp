@@ -3,6 +3,8 @@
 #include <sstream>
 #include <vector>
 
+#include "files/image_files.h"
+
 namespace {
 
 struct CommandInfo {
@@ -21,8 +23,9 @@ const CommandInfo kCommandInfo[] = {
      "as OK saves them. With --plugin FILE, morfel loads that plug-in as an image editor does "
      "and works its dialog as a user would: it chooses the program, types the parameter "
      "values and presses OK.\n\n"
-     "Images: PNG, JPEG, WebP, TIFF, BMP, TGA and GIF are read, and all but GIF written, by "
-     "the output's name or --format. \"-\" reads standard input or writes standard output. "
+     "Images are known by their first bytes and written in the format of the output's name or "
+     "--format; the formats of this build are listed below. \"-\" reads standard input or writes "
+     "standard output. "
      "With -o DIR each input becomes DIR/<its name>, one line per file; the exit status is 1 "
      "when any failed, the others are still written.\n\n"
      "Exit status: 0 success, 1 a program, parameter, library or image error, 2 a usage "
@@ -124,6 +127,15 @@ std::string RoffParagraphs(const std::string& text) {
   return out;
 }
 
+// Each line of text indented by two spaces.
+std::string Indented(const std::string& text) {
+  std::string out;
+  std::istringstream lines(text);
+  std::string line;
+  while (std::getline(lines, line)) out += "  " + line + "\n";
+  return out;
+}
+
 }  // namespace
 
 std::string OverviewText() {
@@ -144,6 +156,7 @@ std::string CommandHelpText(Command command) {
   const CommandInfo& info = InfoOf(command);
   std::string text = "usage: " + Synopsis(info) + "\n" + info.summary + "\n";
   if (info.details[0] != '\0') text += "\n" + Wrapped(info.details) + "\n";
+  if (command == Command::kApply) text += "\nformats:\n" + Indented(FormatsHelp());
   std::vector<const OptionInfo*> options = OptionsOf(command);
   if (!options.empty()) text += "\noptions:\n";
   for (const OptionInfo* option : options) {
@@ -174,6 +187,9 @@ std::string ManPage() {
   for (const CommandInfo& info : kCommandInfo) {
     page += ".SS " + Roff(Synopsis(info)) + "\n" + Roff(info.summary) + ".\n";
     if (info.details[0] != '\0') page += RoffParagraphs(info.details);
+    if (info.command == Command::kApply) {
+      page += ".PP\nformats:\n.nf\n" + Roff(Indented(FormatsHelp())) + ".fi\n";
+    }
     for (const OptionInfo* option : OptionsOf(info.command)) {
       page += ".TP\n.B " + Roff(OptionWords(*option)) + "\n" + Roff(option->text) + "\n";
     }

@@ -19,11 +19,13 @@ struct FormatRow {
   const char* name;
   const char* extensions;  // the first is the one to suggest
   bool alpha;
+  Codec (*codec)();
+  const char* help;
 };
 
 const FormatRow kFormats[] = {
-#define MORFEL_FORMAT_ROW(format, name, extensions, alpha) \
-  {ImageFormat::format, name, extensions, alpha},
+#define MORFEL_FORMAT_ROW(format, name, extensions, alpha, codec, help) \
+  {ImageFormat::format, name, extensions, alpha, codec##Codec, help},
     MORFEL_IMAGE_FORMATS(MORFEL_FORMAT_ROW)
 #undef MORFEL_FORMAT_ROW
 };
@@ -40,23 +42,15 @@ std::string Lower(std::string text) {
   return text;
 }
 
-bool StartsWith(const Bytes& file, const char* magic, size_t at = 0) {
-  size_t length = std::strlen(magic);
-  return file.size() >= at + length && std::memcmp(file.data() + at, magic, length) == 0;
-}
-
-// The format by the file's first bytes; TGA has no signature and is taken
-// by its name alone.
+// The format by the file's first bytes, else a format without a signature
+// that the name gives.
 ImageFormat Recognise(const Bytes& file, const std::string& name) {
-  if (StartsWith(file, "\x89PNG\r\n\x1a\n")) return ImageFormat::kPng;
-  if (StartsWith(file, "\xff\xd8\xff")) return ImageFormat::kJpeg;
-  if (StartsWith(file, "RIFF") && StartsWith(file, "WEBP", 8)) return ImageFormat::kWebp;
-  if (StartsWith(file, "II*") || StartsWith(file, "MM")) {
-    if (file.size() >= 4 && (file[2] == 42 || file[3] == 42)) return ImageFormat::kTiff;
+  for (const FormatRow& row : kFormats) {
+    Codec codec = row.codec();
+    if (codec.recognise != nullptr && codec.recognise(file)) return row.format;
   }
-  if (StartsWith(file, "BM")) return ImageFormat::kBmp;
-  if (StartsWith(file, "GIF87a") || StartsWith(file, "GIF89a")) return ImageFormat::kGif;
-  if (FormatByName(name) == ImageFormat::kTga) return ImageFormat::kTga;
+  const FormatRow* named = RowOf(FormatByName(name));
+  if (named != nullptr && named->codec().recognise == nullptr) return named->format;
   return ImageFormat::kUnknown;
 }
 
@@ -80,8 +74,9 @@ InputBound ImageFileBound(const ReadSettings& settings, const std::string& name)
   InputBound bound;
   bound.maxBytes = pixels * 9 + (uint64_t{64} << 20);
   bound.tooLarge = "larger than any image of at most " + std::to_string(settings.maxPixels) +
-                   " pixels can be (" + std::to_string(bound.maxBytes) +
-                   " bytes); --max-pixels raises the limit";
+                   " pixels can be (" + std::to_string(bound.maxBytes) + " bytes)";
+  if (!settings.limitOption.empty())
+    bound.tooLarge += "; " + settings.limitOption + " raises the limit";
   // A stream that starts like no image ends at once, not at the bound.
   bound.startBytes = 16;
   bound.acceptsStart = [name](const Bytes& start, std::string* reason) {
@@ -98,34 +93,14 @@ void AddNote(ImageNotes* notes, const std::string& line) {
 
 }  // namespace
 
+bool StartsWith(const Bytes& file, const char* magic, size_t at) {
+  size_t length = std::strlen(magic);
+  return file.size() >= at + length && std::memcmp(file.data() + at, magic, length) == 0;
+}
+
 Codec CodecFor(ImageFormat format) {
-  switch (format) {
-#if defined(_WIN32)
-    case ImageFormat::kPng:
-      return {DecodeWithStb, EncodePngWithStb};
-    case ImageFormat::kJpeg:
-      return {DecodeWithStb, EncodeJpegWithStb};
-    case ImageFormat::kGif:
-      return {DecodeWithStb, nullptr};
-#else
-    case ImageFormat::kPng:
-      return {DecodePng, EncodePng};
-    case ImageFormat::kJpeg:
-      return {DecodeJpeg, EncodeJpeg};
-    case ImageFormat::kWebp:
-      return {DecodeWebp, EncodeWebp};
-    case ImageFormat::kTiff:
-      return {DecodeTiff, EncodeTiff};
-    case ImageFormat::kGif:
-      return {DecodeGif, nullptr};
-#endif
-    case ImageFormat::kBmp:
-      return {DecodeWithStb, EncodeBmp};
-    case ImageFormat::kTga:
-      return {DecodeWithStb, EncodeTga};
-    default:
-      return {};
-  }
+  const FormatRow* row = RowOf(format);
+  return row != nullptr ? row->codec() : Codec();
 }
 
 ImageFormat FormatByName(const std::string& pathOrWord) {
@@ -161,7 +136,7 @@ std::string FormatExtension(ImageFormat format) {
 
 bool CanWrite(ImageFormat format, std::string* reason) {
   if (format == ImageFormat::kUnknown) {
-    *reason = "use a file name ending in ." + WritableExtensions() + " (or --format)";
+    *reason = "use a file name ending in ." + WritableExtensions();
     return false;
   }
   if (CodecFor(format).encode == nullptr) {
@@ -178,6 +153,17 @@ std::string WritableExtensions() {
     list += (list.empty() ? "" : ", .") + FormatExtension(row.format);
   }
   return list;
+}
+
+std::string FormatsHelp() {
+  std::string text;
+  for (const FormatRow& row : kFormats) {
+    Codec codec = row.codec();
+    if (codec.decode == nullptr) continue;
+    text += std::string(row.name) + " (." + FormatExtension(row.format) + "): " + row.help;
+    text += codec.encode == nullptr ? "; read only\n" : "\n";
+  }
+  return text;
 }
 
 int DecodePicture(const std::string& name, const Bytes& file, const ReadSettings& settings,

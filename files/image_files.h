@@ -1,4 +1,5 @@
-// Image files for the morfel host: decoding PNG, JPEG, WebP, TIFF, BMP, TGA
+// Image files for the programs of the host's kind (morfel, the studio):
+// decoding PNG, JPEG, WebP, TIFF, BMP, TGA
 // and GIF into the plug-in's plane layout, and encoding the result.
 //
 // Layout: `bgr` holds width x height pixels of 3 bytes (blue, green, red),
@@ -42,19 +43,24 @@ constexpr int64_t kMaxPicturePixels = (int64_t{1} << 31) / 3 - 1;
 // The default limit of a file's pixel count (16384 x 16384).
 constexpr int64_t kDefaultMaxPixels = int64_t{1} << 28;
 
-#define MORFEL_IMAGE_FORMATS(X)                \
-  /* format, name, extensions, has alpha */    \
-  X(kPng, "PNG", "png", true)                  \
-  X(kJpeg, "JPEG", "jpg jpeg jpe jfif", false) \
-  X(kWebp, "WebP", "webp", true)               \
-  X(kTiff, "TIFF", "tif tiff", true)           \
-  X(kBmp, "BMP", "bmp dib", true)              \
-  X(kTga, "TGA", "tga", true)                  \
-  X(kGif, "GIF", "gif", true)
+// Every format, one row: its name in code, its display name, its extensions
+// (the first is the one to suggest), whether it stores alpha, its codec
+// (codec_<codec>.cpp defines <Codec>Codec(): signature, decoder, encoder and
+// writer limits, for each build) and its help line. A new format is its
+// codec file and its row here.
+#define MORFEL_IMAGE_FORMATS(X)                                                                \
+  X(kPng, "PNG", "png", true, Png, "lossless, with transparency and colour profile")           \
+  X(kJpeg, "JPEG", "jpg jpeg jpe jfif", false, Jpeg,                                           \
+    "lossy, with colour profile, no transparency; read upright by its EXIF orientation")       \
+  X(kWebp, "WebP", "webp", true, Webp, "lossy or lossless, with transparency")                 \
+  X(kTiff, "TIFF", "tif tiff", true, Tiff, "lossless, with transparency and colour profile")   \
+  X(kBmp, "BMP", "bmp dib", true, Bmp, "uncompressed, with transparency")                      \
+  X(kTga, "TGA", "tga", true, Tga, "uncompressed, with transparency; known by its name alone") \
+  X(kGif, "GIF", "gif", true, Gif, "its first frame, with its transparent colour")
 
 enum class ImageFormat {
   kUnknown,
-#define MORFEL_FORMAT_ENUM(format, name, extensions, alpha) format,
+#define MORFEL_FORMAT_ENUM(format, name, extensions, alpha, codec, help) format,
   MORFEL_IMAGE_FORMATS(MORFEL_FORMAT_ENUM)
 #undef MORFEL_FORMAT_ENUM
 };
@@ -72,9 +78,15 @@ bool CanWrite(ImageFormat format, std::string* reason);
 int FitsFormat(ImageFormat format, int64_t width, int64_t height, bool alpha, std::string* reason);
 // The formats this build writes, as a list for messages: "png, jpg, ...".
 std::string WritableExtensions();
+// One line per format this build reads: "PNG (.png): its help line", with
+// "; read only" for a format it cannot write.
+std::string FormatsHelp();
 
 struct ReadSettings {
   int64_t maxPixels = kDefaultMaxPixels;
+  // How the user raises the limit (morfel names its option), added to a
+  // refusal; "" adds nothing.
+  std::string limitOption;
 };
 
 struct WriteSettings {

@@ -150,3 +150,29 @@ TEST(ImageFiles, EveryWriterRefusesASizeItsFieldsCannotHold) {
               test.fits ? std::string::npos : 0);
   }
 }
+
+// Each format's signature comes from its codec: every file a writer of this
+// build makes is read back by its bytes alone, whatever its name says, and
+// the formats help lists exactly the formats this build reads.
+TEST(ImageFiles, EveryWrittenFileIsKnownByItsBytes) {
+  Picture source = Checkerboard(3, 2, true);
+  const std::string help = FormatsHelp();
+  for (ImageFormat format : {ImageFormat::kPng, ImageFormat::kJpeg, ImageFormat::kWebp,
+                             ImageFormat::kTiff, ImageFormat::kBmp, ImageFormat::kGif}) {
+    SCOPED_TRACE(FormatName(format));
+    std::string reason;
+    if (!CanWrite(format, &reason)) continue;
+    std::vector<uint8_t> file;
+    std::string error;
+    ASSERT_EQ(EncodePicture("out", format, source, WriteSettings(), &file, nullptr, &error), 1);
+    Picture back;
+    EXPECT_EQ(DecodePicture("named.tga", file, ReadSettings(), &back, nullptr, &error), 1) << error;
+    EXPECT_EQ(back.width, 3);
+    EXPECT_NE(help.find(std::string(FormatName(format)) + " (."), std::string::npos);
+  }
+  std::vector<uint8_t> junk = {'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'm', 'a', 'g', 'e'};
+  std::string error;
+  Picture back;
+  EXPECT_EQ(DecodePicture("named.png", junk, ReadSettings(), &back, nullptr, &error), 0);
+  EXPECT_NE(error.find("not an image"), std::string::npos);
+}
