@@ -21,6 +21,9 @@ int AddCommand(const Options& options);
 int RemoveCommand(const Options& options);
 int TitleCommand(const Options& options);
 int FunctionsCommand(const Options& options);
+// Prints the overview, a command's usage, the man page or the completion
+// script.
+int HelpCommand(const Options& options);
 
 // The import asks before it merges the data folder's files: with no
 // terminal to answer and no --yes, it is refused. Returns 1 after saying so,

@@ -11,7 +11,7 @@
 namespace {
 
 const Command kCommands[] = {
-#define MORFEL_COMMAND_VALUE(command, word) Command::command,
+#define MORFEL_COMMAND_VALUE(command, ...) Command::command,
     MORFEL_COMMANDS(MORFEL_COMMAND_VALUE)
 #undef MORFEL_COMMAND_VALUE
 };

@@ -16,44 +16,26 @@
 
 namespace {
 
-int HelpCommand(const Options& options) {
-  std::string text = options.manPage                         ? ManPage()
-                     : options.completion                    ? BashCompletion()
-                     : options.helpCommand == Command::kNone ? OverviewText()
-                                                             : CommandHelpText(options.helpCommand);
-  PutOut(text);
-  return 0;
-}
+struct CommandRun {
+  Command command;
+  int (*run)(const Options& options);
+};
+
+const CommandRun kCommandRuns[] = {
+#define MORFEL_COMMAND_RUN(command, word, run, ...) {Command::command, run},
+    MORFEL_COMMANDS(MORFEL_COMMAND_RUN)
+#undef MORFEL_COMMAND_RUN
+};
 
 int Run(const Options& options) {
   if (options.version) {
     PrintOut("morfel %s\n", kMorfelVersion);
     return 0;
   }
-  switch (options.command) {
-    case Command::kApply:
-      return ApplyCommand(options);
-    case Command::kList:
-      return ListCommand(options);
-    case Command::kShow:
-      return ShowCommand(options);
-    case Command::kCheck:
-      return CheckCommand(options);
-    case Command::kImport:
-      return ImportCommand(options);
-    case Command::kAdd:
-      return AddCommand(options);
-    case Command::kRemove:
-      return RemoveCommand(options);
-    case Command::kFunctions:
-      return FunctionsCommand(options);
-    case Command::kTitle:
-      return TitleCommand(options);
-    case Command::kHelp:
-      return HelpCommand(options);
-    default:
-      return HelpCommand(Options());
+  for (const CommandRun& command : kCommandRuns) {
+    if (command.command == options.command) return command.run(options);
   }
+  return HelpCommand(Options());
 }
 
 }  // namespace

@@ -82,7 +82,7 @@ enum OptionCode {
 };
 
 const char* const kCommandWords[] = {"",
-#define MORFEL_COMMAND_WORD(command, word) word,
+#define MORFEL_COMMAND_WORD(command, word, ...) word,
                                      MORFEL_COMMANDS(MORFEL_COMMAND_WORD)
 #undef MORFEL_COMMAND_WORD
 };

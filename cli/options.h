@@ -6,23 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "cli/command_list.h"
 #include "files/image_files.h"
-
-#define MORFEL_COMMANDS(X)   \
-  X(kApply, "apply")         \
-  X(kList, "list")           \
-  X(kShow, "show")           \
-  X(kCheck, "check")         \
-  X(kImport, "import")       \
-  X(kAdd, "add")             \
-  X(kRemove, "remove")       \
-  X(kFunctions, "functions") \
-  X(kTitle, "title")         \
-  X(kHelp, "help")
 
 enum class Command {
   kNone,
-#define MORFEL_COMMAND_ENUM(command, word) command,
+#define MORFEL_COMMAND_ENUM(command, ...) command,
   MORFEL_COMMANDS(MORFEL_COMMAND_ENUM)
 #undef MORFEL_COMMAND_ENUM
 };
