@@ -4,18 +4,20 @@
 #include "cli/commands.h"
 #include "files/base_folder.h"
 
+void Report(const std::string& text) { std::fprintf(stderr, "morfel: %s\n", text.c_str()); }
+
 int Fail(const std::string& text) {
-  std::fprintf(stderr, "morfel: %s\n", text.c_str());
+  Report(text);
   return 1;
 }
 
-int ResolveBaseFolder(const Options& options, std::string* baseFolder) {
+bool ResolveBaseFolder(const Options& options, std::string* baseFolder) {
   *baseFolder =
       options.baseFolder.empty() ? DefaultBaseFolder() : WithSeparator(options.baseFolder);
   std::string error;
   if (!PrepareBaseFolder(*baseFolder, &error)) {
-    Fail(error);
-    return 0;
+    Report(error);
+    return false;
   }
-  return 1;
+  return true;
 }

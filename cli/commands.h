@@ -30,7 +30,10 @@ int HelpCommand(const Options& options);
 // else 0.
 int RefuseUnansweredImport(const Options& options);
 
-// Prints "morfel: " and the text on standard error; returns 1.
+// Prints "morfel: " and the text on standard error: an error, a warning or
+// a note, which by itself fails nothing.
+void Report(const std::string& text);
+// Reports the text as the command's failure; returns its exit status, 1.
 int Fail(const std::string& text);
 
 // What the editor's check finds in the texts (lines may end in LF alone).
@@ -42,8 +45,8 @@ bool ReportProgramFault(const ProgramDiagnosis& diagnosis);
 void ReportProgramWarnings(const ProgramDiagnosis& diagnosis);
 
 // The base folder of the options (or the default), prepared with the starter
-// library when it has none. Returns 1, or 0 after reporting.
-int ResolveBaseFolder(const Options& options, std::string* baseFolder);
+// library when it has none. False after reporting why not.
+bool ResolveBaseFolder(const Options& options, std::string* baseFolder);
 
 // A library program's texts and the number of parameters it declares.
 struct LibraryProgram {
@@ -54,16 +57,16 @@ struct LibraryProgram {
 // "; the closest are:" and the three programs whose GROUP/NAME are nearest
 // to wanted, one a line; "" for an empty library.
 std::string ClosestProgramsText(const ProgramLibrary& library, const std::string& wanted);
-// Finds GROUP/NAME in the library of the base folder. Returns 1, or 0 after
+// Finds GROUP/NAME in the library of the base folder. False after
 // reporting the closest names.
-int FindLibraryProgram(const std::string& baseFolder, const std::string& group,
-                       const std::string& name, LibraryProgram* program);
+bool FindLibraryProgram(const std::string& baseFolder, const std::string& group,
+                        const std::string& name, LibraryProgram* program);
 // The program of --file, or of --init and --transform. Warnings about the
-// program file are reported. Returns 0, or 1 after reporting a failure.
-int ReadAdHocProgram(const Options& options, AdHocProgram* program);
+// program file are reported. False after reporting a failure.
+bool ReadAdHocProgram(const Options& options, AdHocProgram* program);
 // The program check works on: the texts given (as ReadAdHocProgram), or the
-// library program --program names. Returns 0, or 1 after reporting.
-int ReadProgramToCheck(const Options& options, AdHocProgram* program);
+// library program --program names. False after reporting a failure.
+bool ReadProgramToCheck(const Options& options, AdHocProgram* program);
 // The editor's check of the program in this process: its messages, or "ok"
 // (and with --explain how the engine will run it) on standard output.
 // Returns the exit status.

@@ -51,7 +51,7 @@ void WarnOfStrayLines(const std::string& file) {
   std::vector<std::string> warnings;
   std::string error;
   if (!ReadProgramFile(file, &program, &warnings, &error)) return;  // the import says why
-  for (const std::string& warning : warnings) Fail("warning: " + warning);
+  for (const std::string& warning : warnings) Report("warning: " + warning);
 }
 
 }  // namespace
@@ -85,7 +85,7 @@ int AddCommand(const Options& options) {
       },
       &library);
   if (!update.Succeeded()) return Fail(update.message + "; nothing was added");
-  for (const std::string& problem : problems) Fail(problem);
+  for (const std::string& problem : problems) Report(problem);
   char summary[128];
   FormatImportSummary(counters, summary, sizeof summary);
   PrintOut("%s\n", summary);

@@ -37,23 +37,24 @@ void WarnOfNumberingGap(const std::string& baseFolder, const ProgramLibrary& lib
   if (hidden > 0) {
     char section[kSectionNameSize];
     ProgramSectionName(library.ProgramCount(), section);
-    Fail("warning: " + file + " has no complete program " + section + "; the " +
-         std::to_string(hidden) + " program(s) after it are not shown");
+    Report("warning: " + file + " has no complete program " + section + "; the " +
+           std::to_string(hidden) + " program(s) after it are not shown");
   }
 }
 
-int LoadUserLibrary(const std::string& baseFolder, ProgramLibrary* library) {
+bool LoadUserLibrary(const std::string& baseFolder, ProgramLibrary* library) {
   if (!LoadProgramLibrary(baseFolder.c_str(), library)) {
-    return Fail("cannot read the library " + DataFile(baseFolder, "Morfel.ini"));
+    Report("cannot read the library " + DataFile(baseFolder, "Morfel.ini"));
+    return false;
   }
   if (library->incompleteLoad() > 0) {
-    Fail("the library " + DataFile(baseFolder, "Morfel.ini") + " cannot be read past line " +
-         std::to_string(library->incompleteLoad()) +
-         "; the programs after it are not shown, and it is not written over until that line "
-         "is mended");
+    Report("the library " + DataFile(baseFolder, "Morfel.ini") + " cannot be read past line " +
+           std::to_string(library->incompleteLoad()) +
+           "; the programs after it are not shown, and it is not written over until that line "
+           "is mended");
   }
   WarnOfNumberingGap(baseFolder, *library);
-  return 0;
+  return true;
 }
 
 // A field of program index, also of the programs after the kMaxPrograms
@@ -100,20 +101,20 @@ std::string ClosestProgramsText(const ProgramLibrary& library, const std::string
   return text.empty() ? "" : "; the closest are:" + text;
 }
 
-int FindLibraryProgram(const std::string& baseFolder, const std::string& group,
-                       const std::string& name, LibraryProgram* program) {
+bool FindLibraryProgram(const std::string& baseFolder, const std::string& group,
+                        const std::string& name, LibraryProgram* program) {
   ProgramLibrary library;
-  if (LoadUserLibrary(baseFolder, &library) != 0) return 0;
+  if (!LoadUserLibrary(baseFolder, &library)) return false;
   int index = FindAnyProgram(library, group, name);
   if (index < 0) {
-    Fail("no program " + group + "/" + name + " in the library" +
-         ClosestProgramsText(library, group + "/" + name));
-    return 0;
+    Report("no program " + group + "/" + name + " in the library" +
+           ClosestProgramsText(library, group + "/" + name));
+    return false;
   }
   program->index = index;
   program->initText = Field(library, index, "Init");
   program->transformText = Field(library, index, "Prog");
-  return 1;
+  return true;
 }
 
 int DeclaredParameters(const std::string& initText, std::vector<std::string>* lines) {
@@ -139,12 +140,12 @@ int ListCommand(const Options& options) {
   std::string baseFolder;
   if (!ResolveBaseFolder(options, &baseFolder)) return 1;
   ProgramLibrary library;
-  if (LoadUserLibrary(baseFolder, &library) != 0) return 1;
+  if (!LoadUserLibrary(baseFolder, &library)) return 1;
   for (int i = 0; i < library.ProgramCount(); ++i) {
     PrintOut("%s/%s\n", Field(library, i, "Group").c_str(), Field(library, i, "Name").c_str());
   }
   char notice[256];
-  if (FormatHiddenProgramsNotice(library, notice, sizeof notice) > 0) Fail(notice);
+  if (FormatHiddenProgramsNotice(library, notice, sizeof notice) > 0) Report(notice);
   return library.incompleteLoad() > 0 ? 1 : 0;
 }
 

@@ -15,8 +15,8 @@ struct ParameterRows {
 // Checks the --param words against initText's declarations. An unknown
 // name, a row given twice, more values than rows, a text longer than the
 // dialog's box takes or one that is not an expression of known variables is
-// an error. Returns 1, or 0 with the message.
-int ResolveParameters(const std::string& initText, const std::vector<std::string>& words,
-                      ParameterRows* rows, std::string* error);
+// an error. False with the message.
+bool ResolveParameters(const std::string& initText, const std::vector<std::string>& words,
+                       ParameterRows* rows, std::string* error);
 
 #endif

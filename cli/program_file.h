@@ -14,9 +14,9 @@
 // passes over in silence: every line that is none of the four keys (most
 // often a text's second line, written without its backslash-n) and a
 // missing Transform text come back as warnings. A UTF-8 byte-order mark at
-// the start is skipped. Returns 1, or 0 with a reason.
-int ReadProgramFile(const std::string& path, AdHocProgram* program,
-                    std::vector<std::string>* warnings, std::string* error);
+// the start is skipped. False with a reason.
+bool ReadProgramFile(const std::string& path, AdHocProgram* program,
+                     std::vector<std::string>* warnings, std::string* error);
 
 // The program file that ReadProgramFile and the import read back to these
 // texts (which hold CR LF line breaks), with LF line ends.

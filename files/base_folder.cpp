@@ -29,46 +29,46 @@ bool IsBmpName(const std::string& name) {
   return EndsWith(lower, ".bmp");
 }
 
-int WriteBinaryFile(const std::string& path, const unsigned char* data, unsigned long size) {
+bool WriteBinaryFile(const std::string& path, const unsigned char* data, unsigned long size) {
   std::string error;
   return WriteOutputFile(path, std::vector<uint8_t>(data, data + size), &error);
 }
 
 // Adds one embedded program file to the library.
-int AddStarterProgram(const StarterFile& file, ProgramLibrary* library) {
+bool AddStarterProgram(const StarterFile& file, ProgramLibrary* library) {
   std::string text(reinterpret_cast<const char*>(file.data), file.size);
   KeyValueDocument document;
-  if (document.Parse(text.c_str()) != 0) return 0;
+  if (document.Parse(text.c_str()) != 0) return false;
   const char* group = document.Get("Group");
   const char* name = document.Get("Name");
   const char* init = document.Get("Init");
   const char* prog = document.Get("Prog");
-  if (group == nullptr || name == nullptr) return 0;
+  if (group == nullptr || name == nullptr) return false;
   return library->AppendProgram(group, name, init ? init : "", prog ? prog : "") >= 0;
 }
 
-int SeedLibrary(const std::string& baseFolder, std::string* error) {
+bool SeedLibrary(const std::string& baseFolder, std::string* error) {
   ProgramLibrary library;
   for (const StarterFile& file : StarterFiles()) {
     std::string name = file.name;
     if (EndsWith(name, ".txt")) {
       if (!AddStarterProgram(file, &library)) {
         *error = "the starter program " + name + " is malformed";
-        return 0;
+        return false;
       }
     } else if (IsBmpName(name)) {
       std::string path = DataFile(baseFolder, name);
       if (!fs::exists(path) && !WriteBinaryFile(path, file.data, file.size)) {
         *error = "cannot write " + path;
-        return 0;
+        return false;
       }
     }
   }
   if (!SaveLibrary(baseFolder.c_str(), library)) {
     *error = "cannot write the library in " + DataFile(baseFolder, "");
-    return 0;
+    return false;
   }
-  return 1;
+  return true;
 }
 
 }  // namespace
@@ -98,27 +98,27 @@ std::string DataFile(const std::string& baseFolder, const std::string& fileName)
   return baseFolder + "Tarvo" + kSeparator + fileName;
 }
 
-int PrepareBaseFolder(const std::string& baseFolder, std::string* error) {
+bool PrepareBaseFolder(const std::string& baseFolder, std::string* error) {
   std::error_code fsError;
   fs::create_directories(DataFile(baseFolder, ""), fsError);
   if (!fs::is_directory(DataFile(baseFolder, ""), fsError)) {
     *error = "cannot create the folder " + DataFile(baseFolder, "");
-    return 0;
+    return false;
   }
-  if (fs::exists(DataFile(baseFolder, "Morfel.ini"), fsError)) return 1;
+  if (fs::exists(DataFile(baseFolder, "Morfel.ini"), fsError)) return true;
   return SeedLibrary(baseFolder, error);
 }
 
-int ReadTextFile(const std::string& path, std::string* text, std::string* error) {
+bool ReadTextFile(const std::string& path, std::string* text, std::string* error) {
   // Two texts of at most 2047 characters: a larger file is no program.
   InputBound bound;
   bound.maxBytes = 1 << 20;
   bound.tooLarge =
       "larger than any program file can be (" + std::to_string(bound.maxBytes) + " bytes)";
   std::vector<uint8_t> bytes;
-  if (!ReadInputFile(path, bound, &bytes, error)) return 0;
+  if (!ReadInputFile(path, bound, &bytes, error)) return false;
   text->assign(bytes.begin(), bytes.end());
-  return 1;
+  return true;
 }
 
 std::string WithCrLf(const std::string& text) {

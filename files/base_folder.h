@@ -25,13 +25,13 @@ std::string WithSeparator(const std::string& folder);
 std::string DataFile(const std::string& baseFolder, const std::string& fileName);
 
 // Makes sure the base folder and its data folder exist and that a library is
-// there: when none is, writes the starter library and its images. Returns 1,
-// or 0 with a reason.
-int PrepareBaseFolder(const std::string& baseFolder, std::string* error);
+// there: when none is, writes the starter library and its images. False with
+// a reason.
+bool PrepareBaseFolder(const std::string& baseFolder, std::string* error);
 
-// Reads a whole text file (a regular file only). Returns 1, or 0 with a
+// Reads a whole text file (a regular file only). False with a
 // reason.
-int ReadTextFile(const std::string& path, std::string* text, std::string* error);
+bool ReadTextFile(const std::string& path, std::string* text, std::string* error);
 // Gives every line break the CR LF form the editor's boxes hold.
 std::string WithCrLf(const std::string& text);
 

@@ -166,15 +166,15 @@ std::string FormatsHelp() {
   return text;
 }
 
-int DecodePicture(const std::string& name, const Bytes& file, const ReadSettings& settings,
-                  Picture* picture, ImageNotes* notes, std::string* error) {
+bool DecodePicture(const std::string& name, const Bytes& file, const ReadSettings& settings,
+                   Picture* picture, ImageNotes* notes, std::string* error) {
   ImageFormat format = Recognise(file, name);
   Codec codec = CodecFor(format);
   if (codec.decode == nullptr) {
     *error = format == ImageFormat::kUnknown
                  ? "cannot read " + name + ": not an image in a known format"
                  : "cannot read " + name + ": this build cannot read " + FormatName(format);
-    return 0;
+    return false;
   }
   SourceTraits traits;
   std::string reason;
@@ -190,19 +190,19 @@ int DecodePicture(const std::string& name, const Bytes& file, const ReadSettings
   if (!ok) {
     *picture = Picture();
     *error = "cannot read " + name + ": " + reason;
-    return 0;
+    return false;
   }
   AddNote(notes, TraitsNote(name, traits));
-  return 1;
+  return true;
 }
 
-int EncodePicture(const std::string& name, ImageFormat format, const Picture& picture,
-                  const WriteSettings& settings, Bytes* file, ImageNotes* notes,
-                  std::string* error) {
+bool EncodePicture(const std::string& name, ImageFormat format, const Picture& picture,
+                   const WriteSettings& settings, Bytes* file, ImageNotes* notes,
+                   std::string* error) {
   std::string reason;
   if (!CanWrite(format, &reason)) {
     *error = "cannot write " + name + ": " + reason;
-    return 0;
+    return false;
   }
   bool transparent = HasTransparency(picture);
   bool alpha = transparent && RowOf(format)->alpha;
@@ -212,7 +212,7 @@ int EncodePicture(const std::string& name, ImageFormat format, const Picture& pi
   }
   if (!FitsFormat(format, picture.width, picture.height, alpha, &reason)) {
     *error = "cannot write " + name + ": " + reason;
-    return 0;
+    return false;
   }
   bool ok = false;
   try {
@@ -221,27 +221,27 @@ int EncodePicture(const std::string& name, ImageFormat format, const Picture& pi
     reason = "not enough memory";
   }
   if (!ok) *error = "cannot write " + name + ": " + reason;
-  return ok ? 1 : 0;
+  return ok;
 }
 
-int ReadPicture(const std::string& path, Picture* picture, std::string* error,
-                const ReadSettings& settings, ImageNotes* notes) {
+bool ReadPicture(const std::string& path, Picture* picture, std::string* error,
+                 const ReadSettings& settings, ImageNotes* notes) {
   Bytes file;
-  if (!ReadInputFile(path, ImageFileBound(settings, path), &file, error)) return 0;
+  if (!ReadInputFile(path, ImageFileBound(settings, path), &file, error)) return false;
   return DecodePicture(path == "-" ? "standard input" : path, file, settings, picture, notes,
                        error);
 }
 
-int OutputFormatKnown(const std::string& path) {
+bool OutputFormatKnown(const std::string& path) {
   std::string reason;
-  return CanWrite(FormatByName(path), &reason) ? 1 : 0;
+  return CanWrite(FormatByName(path), &reason);
 }
 
-int WritePicture(const std::string& path, const Picture& picture, std::string* error,
-                 ImageFormat format, const WriteSettings& settings, ImageNotes* notes) {
+bool WritePicture(const std::string& path, const Picture& picture, std::string* error,
+                  ImageFormat format, const WriteSettings& settings, ImageNotes* notes) {
   if (format == ImageFormat::kUnknown) format = FormatByName(path);
   std::string name = path == "-" ? "standard output" : path;
   Bytes file;
-  if (!EncodePicture(name, format, picture, settings, &file, notes, error)) return 0;
+  if (!EncodePicture(name, format, picture, settings, &file, notes, error)) return false;
   return WriteOutputFile(path, file, error);
 }

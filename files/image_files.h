@@ -74,8 +74,8 @@ std::string FormatExtension(ImageFormat format);
 // Whether this build writes the format; with the reason when not.
 bool CanWrite(ImageFormat format, std::string* reason);
 // Whether the format can store a picture of the size, with alpha or
-// without. Returns 1, or 0 with the reason.
-int FitsFormat(ImageFormat format, int64_t width, int64_t height, bool alpha, std::string* reason);
+// without. False with the reason.
+bool FitsFormat(ImageFormat format, int64_t width, int64_t height, bool alpha, std::string* reason);
 // The formats this build writes, as a list for messages: "png, jpg, ...".
 std::string WritableExtensions();
 // One line per format this build reads: "PNG (.png): its help line", with
@@ -102,26 +102,25 @@ struct ImageNotes {
 };
 
 // Decodes a whole image file held in memory; `name` is used in messages.
-// Returns 1, or 0 with a reason in `error`.
-int DecodePicture(const std::string& name, const std::vector<uint8_t>& file,
-                  const ReadSettings& settings, Picture* picture, ImageNotes* notes,
-                  std::string* error);
+// False with a reason in `error`.
+bool DecodePicture(const std::string& name, const std::vector<uint8_t>& file,
+                   const ReadSettings& settings, Picture* picture, ImageNotes* notes,
+                   std::string* error);
 // Encodes the picture in the format. Alpha is written only when some T byte
 // is not 255 and the format carries alpha (a note says when it cannot).
-int EncodePicture(const std::string& name, ImageFormat format, const Picture& picture,
-                  const WriteSettings& settings, std::vector<uint8_t>* file, ImageNotes* notes,
-                  std::string* error);
+bool EncodePicture(const std::string& name, ImageFormat format, const Picture& picture,
+                   const WriteSettings& settings, std::vector<uint8_t>* file, ImageNotes* notes,
+                   std::string* error);
 
-// A file by path, or standard input and output for "-". Returns 1, or 0 with
+// A file by path, or standard input and output for "-". False with
 // a reason in `error`.
-int ReadPicture(const std::string& path, Picture* picture, std::string* error,
-                const ReadSettings& settings = ReadSettings(), ImageNotes* notes = nullptr);
-// Output format chosen by the file name's extension; 0 for an extension we
-// cannot write.
-int OutputFormatKnown(const std::string& path);
+bool ReadPicture(const std::string& path, Picture* picture, std::string* error,
+                 const ReadSettings& settings = ReadSettings(), ImageNotes* notes = nullptr);
+// Whether the file name's extension names a format this build writes.
+bool OutputFormatKnown(const std::string& path);
 // Writes by the extension of `path`, or in `format` when it is given.
-int WritePicture(const std::string& path, const Picture& picture, std::string* error,
-                 ImageFormat format = ImageFormat::kUnknown,
-                 const WriteSettings& settings = WriteSettings(), ImageNotes* notes = nullptr);
+bool WritePicture(const std::string& path, const Picture& picture, std::string* error,
+                  ImageFormat format = ImageFormat::kUnknown,
+                  const WriteSettings& settings = WriteSettings(), ImageNotes* notes = nullptr);
 
 #endif

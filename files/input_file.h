@@ -26,9 +26,9 @@ struct InputBound {
   std::function<bool(const std::vector<uint8_t>& start, std::string* reason)> acceptsStart;
 };
 
-// Returns 1, or 0 with "cannot open PATH: reason" (for standard input
+// False with "cannot open PATH: reason" (for standard input
 // "cannot read standard input: reason") in `error`.
-int ReadInputFile(const std::string& path, const InputBound& bound, std::vector<uint8_t>* bytes,
-                  std::string* error);
+bool ReadInputFile(const std::string& path, const InputBound& bound, std::vector<uint8_t>* bytes,
+                   std::string* error);
 
 #endif

@@ -23,8 +23,9 @@
 #include <string>
 #include <vector>
 
-// Returns 1, or 0 with "cannot write PATH: reason" in `error`.
-int WriteOutputFile(const std::string& path, const std::vector<uint8_t>& bytes, std::string* error);
+// False with "cannot write PATH: reason" in `error`.
+bool WriteOutputFile(const std::string& path, const std::vector<uint8_t>& bytes,
+                     std::string* error);
 
 // Whether `name` is a temporary file name WriteOutputFile makes; its
 // writer's process id in `pid`.

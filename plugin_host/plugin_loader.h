@@ -19,8 +19,8 @@ class LoadedPlugin {
   ~LoadedPlugin();
   LoadedPlugin(const LoadedPlugin&) = delete;
   LoadedPlugin& operator=(const LoadedPlugin&) = delete;
-  // Returns 1, or 0 with a reason.
-  int Load(const std::string& path, std::string* error);
+  // False with a reason.
+  bool Load(const std::string& path, std::string* error);
   const PluginExports& exports() const { return exports_; }
 
  private:

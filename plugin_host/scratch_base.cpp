@@ -77,20 +77,20 @@ ScratchBase::~ScratchBase() {
   cleanup_.reset();  // only once the folder is gone
 }
 
-int ScratchBase::Create(const std::string& userBaseFolder, const AdHocProgram* program,
-                        std::string* error) {
+bool ScratchBase::Create(const std::string& userBaseFolder, const AdHocProgram* program,
+                         std::string* error) {
   RemoveStaleRunFolders();
   std::string folder = runFolder_.Create();
   if (folder.empty()) {
     *error = "cannot create a temporary folder";
-    return 0;
+    return false;
   }
   folder_ = WithSeparator(folder);
   cleanup_ = std::make_unique<InterruptCleanup>(folder);
   std::error_code fsError;
   fs::create_directories(DataFile(folder_, ""), fsError);
   LinkImages(userBaseFolder, folder_);
-  if (program == nullptr) return 1;
+  if (program == nullptr) return true;
   // The texts go through a library file only the plug-in reads, so its
   // line limit does not apply; what must hold is that the engine takes them
   // whole and that they read back as they are.
@@ -104,14 +104,14 @@ int ScratchBase::Create(const std::string& userBaseFolder, const AdHocProgram* p
   }
   if (check != kProgramTextsFit) {
     *error = ProgramTextCheckMessage(check);
-    return 0;
+    return false;
   }
   ProgramLibrary library;
   library.AppendProgram(program->group.c_str(), program->name.c_str(), program->initText.c_str(),
                         program->transformText.c_str());
   if (!SaveLibrary(folder_.c_str(), library)) {
     *error = "cannot write a temporary library";
-    return 0;
+    return false;
   }
-  return 1;
+  return true;
 }

@@ -35,8 +35,8 @@ class ScratchBase {
   ~ScratchBase();
   ScratchBase(const ScratchBase&) = delete;
   ScratchBase& operator=(const ScratchBase&) = delete;
-  // Returns 1, or 0 with a reason.
-  int Create(const std::string& userBaseFolder, const AdHocProgram* program, std::string* error);
+  // False with a reason.
+  bool Create(const std::string& userBaseFolder, const AdHocProgram* program, std::string* error);
   const std::string& folder() const { return folder_; }
 
  private:
