@@ -31,7 +31,7 @@ constexpr int64_t kNoSizeLimit = INT64_MAX;
 struct Codec {
   // Whether a file starts as the format's files do; null for a format
   // known by its name alone.
-  bool (*recognise)(const Bytes& start) = nullptr;
+  bool (*recognize)(const Bytes& start) = nullptr;
   DecodeFunction decode = nullptr;  // null where this build cannot read it
   EncodeFunction encode = nullptr;  // null where this build cannot write it
   // What the writer can store: pixels a side, and bytes as countBytes

@@ -1,4 +1,4 @@
-// The image formats: names and extensions, recognising a file by its first
+// The image formats: names and extensions, recognizing a file by its first
 // bytes, the codec of each, and decoding and encoding whole files with the
 // notes a user should see.
 #include <algorithm>
@@ -44,13 +44,13 @@ std::string Lower(std::string text) {
 
 // The format by the file's first bytes, else a format without a signature
 // that the name gives.
-ImageFormat Recognise(const Bytes& file, const std::string& name) {
+ImageFormat Recognize(const Bytes& file, const std::string& name) {
   for (const FormatRow& row : kFormats) {
     Codec codec = row.codec();
-    if (codec.recognise != nullptr && codec.recognise(file)) return row.format;
+    if (codec.recognize != nullptr && codec.recognize(file)) return row.format;
   }
   const FormatRow* named = RowOf(FormatByName(name));
-  if (named != nullptr && named->codec().recognise == nullptr) return named->format;
+  if (named != nullptr && named->codec().recognize == nullptr) return named->format;
   return ImageFormat::kUnknown;
 }
 
@@ -80,7 +80,7 @@ InputBound ImageFileBound(const ReadSettings& settings, const std::string& name)
   // A stream that starts like no image ends at once, not at the bound.
   bound.startBytes = 16;
   bound.acceptsStart = [name](const Bytes& start, std::string* reason) {
-    if (Recognise(start, name) != ImageFormat::kUnknown) return true;
+    if (Recognize(start, name) != ImageFormat::kUnknown) return true;
     *reason = "not an image in a known format";
     return false;
   };
@@ -168,7 +168,7 @@ std::string FormatsHelp() {
 
 bool DecodePicture(const std::string& name, const Bytes& file, const ReadSettings& settings,
                    Picture* picture, ImageNotes* notes, std::string* error) {
-  ImageFormat format = Recognise(file, name);
+  ImageFormat format = Recognize(file, name);
   Codec codec = CodecFor(format);
   if (codec.decode == nullptr) {
     *error = format == ImageFormat::kUnknown

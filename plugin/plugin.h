@@ -45,7 +45,7 @@ ModuleState& Module();
 
 // The library entry point: keeps the instance handle and returns TRUE for
 // every reason. On Windows the C runtime's own entry point calls it (so the
-// runtime initialises first); on Linux the library calls it when loaded.
+// runtime initializes first); on Linux the library calls it when loaded.
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved);
 
 // Sizes the images to imageSize (width, height; 3 and 1 channels) and reads

@@ -96,7 +96,7 @@ TEST(ScriptedUserTest, DrivesADialogEndToEnd) {
   EXPECT_EQ(user.MessageBoxes()[0].action, 4);  // while clicking Ask
   EXPECT_EQ(user.MessageBoxes()[1].text, "Done.");
   // The dialog, the box, the file dialog and the last box; the dialog's
-  // returns to the front are recognised, not counted again.
+  // returns to the front are recognized, not counted again.
   EXPECT_EQ(user.WindowsSeen().size(), 4u);
 }
 
