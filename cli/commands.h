@@ -1,6 +1,7 @@
 // The morfel commands. Each returns the process exit status: 0 success, 1 a
 // program, parameter, library or image error (already reported on standard
-// error as "morfel: ...").
+// error as "morfel: ..."). The helpers beside them return bool, true when
+// done, after reporting what went wrong; a note or warning fails nothing.
 #ifndef MORFEL_CLI_COMMANDS_H
 #define MORFEL_CLI_COMMANDS_H
 
@@ -26,9 +27,8 @@ int FunctionsCommand(const Options& options);
 int HelpCommand(const Options& options);
 
 // The import asks before it merges the data folder's files: with no
-// terminal to answer and no --yes, it is refused. Returns 1 after saying so,
-// else 0.
-int RefuseUnansweredImport(const Options& options);
+// terminal to answer and no --yes, it is refused: true after saying so.
+bool RefuseUnansweredImport(const Options& options);
 
 // Prints "morfel: " and the text on standard error: an error, a warning or
 // a note, which by itself fails nothing.

@@ -56,11 +56,12 @@ void WarnOfStrayLines(const std::string& file) {
 
 }  // namespace
 
-int RefuseUnansweredImport(const Options& options) {
-  if (options.yes || StandardInputIsTerminal()) return 0;
-  return Fail(
+bool RefuseUnansweredImport(const Options& options) {
+  if (options.yes || StandardInputIsTerminal()) return false;
+  Report(
       "import asks before it merges the program files of the data folder, and standard input is "
       "no terminal to answer it; pass --yes to import");
+  return true;
 }
 
 int AddCommand(const Options& options) {

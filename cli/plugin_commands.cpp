@@ -119,7 +119,7 @@ int CheckCommand(const Options& options) {
 }
 
 int ImportCommand(const Options& options) {
-  if (RefuseUnansweredImport(options) != 0) return 1;
+  if (RefuseUnansweredImport(options)) return 1;
   std::string baseFolder;
   if (!ResolveBaseFolder(options, &baseFolder)) return 1;
   LoadedPlugin plugin;
