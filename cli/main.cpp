@@ -44,7 +44,7 @@ int main(int argc, char** argv) {
   WatchInterrupts();
   Options options;
   std::string error;
-  if (ParseOptions(argc, argv, &options, &error) != kParsedOk) {
+  if (!ParseOptions(argc, argv, &options, &error)) {
     std::fprintf(stderr, "morfel: %s\n%s\n", error.c_str(), UsageHint(options.command).c_str());
     return 2;
   }

@@ -444,21 +444,21 @@ Command CommandNamed(const std::string& word) {
   return Command::kNone;
 }
 
-int ParseOptions(int argc, char** argv, Options* options, std::string* error) {
+bool ParseOptions(int argc, char** argv, Options* options, std::string* error) {
   if (argc < 2) {
     *error = "no command given";
-    return kParseError;
+    return false;
   }
   std::string first = argv[1];
   options->command = CommandNamed(first);
   if (first == "--help" || first == "-h") options->command = Command::kHelp;
   if (first == "--version") {
     options->version = true;
-    return kParsedOk;
+    return true;
   }
   if (options->command == Command::kNone) {
     *error = "unknown command '" + first + "'" + CommandSuggestion(first);
-    return kParseError;
+    return false;
   }
   std::vector<option> table = GetoptTable();
   // A leading ':' tells a missing value from an unknown option.
@@ -480,20 +480,20 @@ int ParseOptions(int argc, char** argv, Options* options, std::string* error) {
       // getopt has already stepped past the word it could not take.
       const char* word = argv[optind];
       *error = OptionError(code, word, options->command);
-      return kParseError;
+      return false;
     }
     if ((info->commands & CommandBit(options->command)) == 0) {
       *error = std::string("--") + info->name + " does not apply to " + first;
-      return kParseError;
+      return false;
     }
-    if (!TakeOption(CodeOf(info), optarg, options, error)) return kParseError;
+    if (!TakeOption(CodeOf(info), optarg, options, error)) return false;
   }
   for (int i = optind + 1; i < argc; ++i) options->positional.push_back(argv[i]);
   if (options->help && options->command != Command::kHelp) {
     options->helpCommand = options->command;
     options->command = Command::kHelp;
-    return kParsedOk;
+    return true;
   }
-  if (options->version) return kParsedOk;
-  return CheckCombination(options, error) ? kParsedOk : kParseError;
+  if (options->version) return true;
+  return CheckCombination(options, error);
 }

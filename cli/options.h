@@ -78,9 +78,7 @@ struct OptionInfo {
 };
 const std::vector<OptionInfo>& OptionTable();
 
-enum ParseResult { kParsedOk = 0, kParseError = 2 };
-
-// Parses argv. On a usage error returns kParseError with a one-line message.
-int ParseOptions(int argc, char** argv, Options* options, std::string* error);
+// Parses argv. False on a usage error, with a one-line message.
+bool ParseOptions(int argc, char** argv, Options* options, std::string* error);
 
 #endif

@@ -13,7 +13,7 @@ struct ParseCase {
   const char* errorPart;
 };
 
-int Parse(const std::vector<std::string>& words, Options* options, std::string* error) {
+bool Parse(const std::vector<std::string>& words, Options* options, std::string* error) {
   std::vector<std::string> storage = {"morfel"};
   storage.insert(storage.end(), words.begin(), words.end());
   std::vector<char*> argv;
@@ -52,8 +52,8 @@ TEST(HostOptions, CommandLinesAreCheckedBeforeAnythingRuns) {
   for (const ParseCase& test : cases) {
     Options options;
     std::string error;
-    int result = Parse(test.words, &options, &error);
-    EXPECT_EQ(result == kParsedOk, test.ok) << test.words[0] << " " << error;
+    bool parsed = Parse(test.words, &options, &error);
+    EXPECT_EQ(parsed, test.ok) << test.words[0] << " " << error;
     if (!test.ok) {
       EXPECT_NE(error.find(test.errorPart), std::string::npos) << error;
     }
@@ -66,7 +66,7 @@ TEST(HostOptions, ProgramNamesSplitAtTheFirstSlash) {
   ASSERT_EQ(Parse({"apply", "--program", "A/B/C", "--param", "1", "--param", "x*2", "--interp",
                    "bezier", "i", "o"},
                   &options, &error),
-            kParsedOk);
+            true);
   EXPECT_EQ(options.group, "A");
   EXPECT_EQ(options.name, "B/C");
   EXPECT_EQ(options.params, (std::vector<std::string>{"1", "x*2"}));
@@ -76,6 +76,6 @@ TEST(HostOptions, ProgramNamesSplitAtTheFirstSlash) {
 TEST(HostOptions, ArgumentTextsGetCrLfLineEnds) {
   Options options;
   std::string error;
-  ASSERT_EQ(Parse({"check", "--init", "?a,b,0,1,0;\nx=1;\r\ny=2;"}, &options, &error), kParsedOk);
+  ASSERT_EQ(Parse({"check", "--init", "?a,b,0,1,0;\nx=1;\r\ny=2;"}, &options, &error), true);
   EXPECT_EQ(options.initText, "?a,b,0,1,0;\r\nx=1;\r\ny=2;");
 }
