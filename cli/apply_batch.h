@@ -2,15 +2,15 @@
 // process through the session, or through a plug-in binary and its dialog):
 // the pictures of a batch, reading them, writing the results, and the notes,
 // timings and failures it reports.
-#ifndef MORFEL_HOST_APPLY_BATCH_H
-#define MORFEL_HOST_APPLY_BATCH_H
+#ifndef MORFEL_CLI_APPLY_BATCH_H
+#define MORFEL_CLI_APPLY_BATCH_H
 
 #include <functional>
 #include <string>
 #include <vector>
 
-#include "host/image_files.h"
-#include "host/options.h"
+#include "files/image_files.h"
+#include "cli/options.h"
 
 struct Job {
   std::string input;

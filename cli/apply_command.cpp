@@ -14,16 +14,17 @@
 #include <string>
 #include <vector>
 
-#include "host/apply_batch.h"
-#include "host/commands.h"
-#include "host/dialog_session.h"
-#include "host/host_files.h"
-#include "host/host_window.h"
-#include "host/image_files.h"
-#include "host/interrupts.h"
-#include "host/plugin_loader.h"
-#include "host/program_file.h"
-#include "host/row_exchange.h"
+#include "cli/apply_batch.h"
+#include "cli/commands.h"
+#include "plugin_host/dialog_session.h"
+#include "files/base_folder.h"
+#include "plugin_host/host_window.h"
+#include "files/image_files.h"
+#include "files/interrupts.h"
+#include "plugin_host/plugin_loader.h"
+#include "files/program_file.h"
+#include "cli/progress_bar.h"
+#include "plugin_host/row_exchange.h"
 #include "library/library.h"
 #include "session/session.h"
 #include "ui/resource.h"
@@ -81,9 +82,12 @@ bool SameLetters(const std::string& a, const std::string& b) {
 // spelt as it first appears (the combo box's search ignores letter case);
 // its program list the programs of exactly that spelling. Choosing by
 // position picks exactly the program asked for, letter case included.
-int FindDialogPositions(const std::string& baseFolder, ApplyPlan* plan) {
+bool FindDialogPositions(const std::string& baseFolder, ApplyPlan* plan) {
   ProgramLibrary library;
-  if (!LoadProgramLibrary(baseFolder.c_str(), &library)) return Fail("cannot read the library");
+  if (!LoadProgramLibrary(baseFolder.c_str(), &library)) {
+    Report("cannot read the library");
+    return false;
+  }
   int programs = std::min(library.ProgramCount(), kMaxPrograms);
   std::vector<std::string> groups;
   for (int i = 0; i < programs; ++i) {
@@ -101,20 +105,21 @@ int FindDialogPositions(const std::string& baseFolder, ApplyPlan* plan) {
     if (LibraryName(library, i, "Group") != plan->group) continue;
     if (LibraryName(library, i, "Name") == plan->name) {
       plan->namePosition = position;
-      return 0;
+      return true;
     }
     ++position;
   }
-  return Fail("the dialog does not list " + plan->group + "/" + plan->name +
-              " (its group is listed under another spelling, or it comes after the first " +
-              std::to_string(kMaxPrograms) + " programs)");
+  Report("the dialog does not list " + plan->group + "/" + plan->name +
+         " (its group is listed under another spelling, or it comes after the first " +
+         std::to_string(kMaxPrograms) + " programs)");
+  return false;
 }
 
-int PlanApply(const Options& options, const std::string& baseFolder, ScratchBase* scratch,
-              ApplyPlan* plan) {
+bool PlanApply(const Options& options, const std::string& baseFolder, ScratchBase* scratch,
+               ApplyPlan* plan) {
   if (options.haveProgramName) {
     LibraryProgram program;
-    if (!FindLibraryProgram(baseFolder, options.group, options.name, &program)) return 1;
+    if (!FindLibraryProgram(baseFolder, options.group, options.name, &program)) return false;
     plan->pluginBase = baseFolder;
     plan->group = options.group;
     plan->name = options.name;
@@ -122,9 +127,12 @@ int PlanApply(const Options& options, const std::string& baseFolder, ScratchBase
     plan->transformText = program.transformText;
   } else {
     AdHocProgram program;
-    if (ReadAdHocProgram(options, &program) != 0) return 1;
+    if (!ReadAdHocProgram(options, &program)) return false;
     std::string error;
-    if (!scratch->Create(baseFolder, &program, &error)) return Fail(error);
+    if (!scratch->Create(baseFolder, &program, &error)) {
+      Report(error);
+      return false;
+    }
     plan->pluginBase = scratch->folder();
     plan->group = program.group;
     plan->name = program.name;
@@ -133,7 +141,8 @@ int PlanApply(const Options& options, const std::string& baseFolder, ScratchBase
   }
   std::string error;
   if (!ResolveParameters(plan->initText, options.params, &plan->parameters, &error)) {
-    return Fail(error);
+    Report(error);
+    return false;
   }
   return FindDialogPositions(plan->pluginBase, plan);
 }
@@ -172,7 +181,7 @@ int ReportProgramMessages(const DialogSession& session, int fromStep) {
   int count = 0;
   for (const ShownMessage& message : session.shown) {
     if (message.step < fromStep) continue;
-    Fail(message.text);
+    Report(message.text);
     ++count;
   }
   return count;
@@ -192,7 +201,10 @@ PictureOutcome ApplyToPicture(const Options& options, const ApplyPlan& plan,
   times.decoded = SteadySeconds();
 
   HostMessageLog log;
-  log.showBar = ShowsProgressBar(options);
+  if (ShowsProgressBar(options)) {
+    log.onProgress = DrawProgressBar;
+    log.onCompleted = EndProgressBar;
+  }
   HWND hostWindow = CreateHostWindow(&log);
   Picture output;
   RowExchange exchange(input, &output);
@@ -206,14 +218,14 @@ PictureOutcome ApplyToPicture(const Options& options, const ApplyPlan& plan,
   MarkPluginTimes(pluginStart, SteadySeconds(), exchange.times(), &times);
   DestroyHostWindow(hostWindow);
 
-  for (const std::string& failure : session.failures) Fail(failure);
+  for (const std::string& failure : session.failures) Report(failure);
   if (!session.failures.empty()) return PictureOutcome::kProgramFailed;
   if (ReportProgramMessages(session, kProgramChosenStep) > 0) {
     ReportProgramFault(DiagnoseHostProgram(plan.initText, plan.transformText));
     return PictureOutcome::kProgramFailed;
   }
   if (log.completions != 1 || exchange.rgbRowsWritten() != input.height) {
-    Fail("the program " + plan.group + "/" + plan.name + " could not be chosen or run");
+    Report("the program " + plan.group + "/" + plan.name + " could not be chosen or run");
     return PictureOutcome::kProgramFailed;
   }
   output.icc = input.icc;
@@ -229,36 +241,45 @@ std::string BatchOutput(const Options& options, const std::string& input) {
   return (fs::path(options.outputFolder) / name).string();
 }
 
-int PlanJobs(const Options& options, std::vector<Job>* jobs) {
+bool PlanJobs(const Options& options, std::vector<Job>* jobs) {
   if (options.outputFolder.empty()) {
     Job job{options.positional[0], options.positional[1]};
     std::string reason;
     ImageFormat format =
         options.format != ImageFormat::kUnknown ? options.format : FormatByName(job.output);
-    if (!CanWrite(format, &reason)) return Fail("cannot write " + job.output + ": " + reason);
+    if (!CanWrite(format, &reason)) {
+      if (format == ImageFormat::kUnknown) reason += " (or --format)";
+      Report("cannot write " + job.output + ": " + reason);
+      return false;
+    }
     jobs->push_back(job);
-    return 0;
+    return true;
   }
   std::error_code error;
   fs::create_directories(options.outputFolder, error);
   if (!fs::is_directory(options.outputFolder, error)) {
-    return Fail("cannot create the folder " + options.outputFolder);
+    Report("cannot create the folder " + options.outputFolder);
+    return false;
   }
   std::set<std::string> outputs;
   for (const std::string& input : options.positional) {
     Job job{input, BatchOutput(options, input)};
     if (!outputs.insert(job.output).second) {
-      return Fail("two inputs would both be written to " + job.output);
+      Report("two inputs would both be written to " + job.output);
+      return false;
     }
     jobs->push_back(job);
   }
-  return 0;
+  return true;
 }
 
-int LoadPlugin(const Options& options, LoadedPlugin* plugin) {
+bool LoadPlugin(const Options& options, LoadedPlugin* plugin) {
   std::string error;
-  if (!plugin->Load(options.pluginPath, &error)) return Fail(error);
-  return 0;
+  if (!plugin->Load(options.pluginPath, &error)) {
+    Report(error);
+    return false;
+  }
+  return true;
 }
 
 void SetVariable(const char* name, const std::string& value) {
@@ -282,27 +303,30 @@ int ApplyThroughPlugin(const Options& options, const std::string& baseFolder,
                        const std::vector<Job>& jobs) {
   ScratchBase scratch;
   ApplyPlan plan;
-  if (PlanApply(options, baseFolder, &scratch, &plan) != 0) return 1;
+  if (!PlanApply(options, baseFolder, &scratch, &plan)) return 1;
   if (!options.quiet) {
-    for (const std::string& note : plan.parameters.notes) Fail(note);
+    for (const std::string& note : plan.parameters.notes) Report(note);
     ReportProgramWarnings(DiagnoseHostProgram(plan.initText, plan.transformText));
   }
   LoadedPlugin plugin;
-  if (LoadPlugin(options, &plugin) != 0) return 1;
+  if (!LoadPlugin(options, &plugin)) return 1;
   return RunJobs(jobs, [&](const Job& job) { return ApplyToPicture(options, plan, plugin, job); });
 }
 
 }  // namespace
 
-int ReadAdHocProgram(const Options& options, AdHocProgram* program) {
+bool ReadAdHocProgram(const Options& options, AdHocProgram* program) {
   program->initText = options.initText;
   program->transformText = options.transformText;
-  if (options.programFile.empty()) return 0;
+  if (options.programFile.empty()) return true;
   std::vector<std::string> warnings;
   std::string error;
-  if (!ReadProgramFile(options.programFile, program, &warnings, &error)) return Fail(error);
-  for (const std::string& warning : warnings) Fail(warning);
-  return 0;
+  if (!ReadProgramFile(options.programFile, program, &warnings, &error)) {
+    Report(error);
+    return false;
+  }
+  for (const std::string& warning : warnings) Report(warning);
+  return true;
 }
 
 // --timeout's words: what ran out, and that the output under way is not there.
@@ -330,7 +354,7 @@ bool ReadInputPicture(const Options& options, const Job& job, Picture* input) {
   ImageNotes notes;
   std::string error;
   if (!ReadPicture(job.input, input, &error, options.read, &notes)) {
-    Fail(error);
+    Report(error);
     return false;
   }
   Note(options, notes);
@@ -339,7 +363,7 @@ bool ReadInputPicture(const Options& options, const Job& job, Picture* input) {
   ImageFormat format =
       options.format != ImageFormat::kUnknown ? options.format : FormatByName(job.output);
   if (!FitsFormat(format, input->width, input->height, false, &error)) {
-    Fail("cannot write " + (job.output == "-" ? "standard output" : job.output) + ": " + error);
+    Report("cannot write " + (job.output == "-" ? "standard output" : job.output) + ": " + error);
     return false;
   }
   return true;
@@ -350,7 +374,7 @@ PictureOutcome WriteOutputPicture(const Options& options, const Job& job, const 
   ImageNotes notes;
   std::string error;
   if (!WritePicture(job.output, output, &error, options.format, options.write, &notes)) {
-    Fail(error);
+    Report(error);
     return PictureOutcome::kPictureFailed;
   }
   Note(options, notes);
@@ -370,14 +394,14 @@ int RunJobs(const std::vector<Job>& jobs,
     try {
       outcome = applyOne(job);
     } catch (const std::bad_alloc&) {
-      Fail("not enough memory to apply the program to " + job.input);
+      Report("not enough memory to apply the program to " + job.input);
     }
     if (outcome == PictureOutcome::kWritten) continue;
     ++failed;
     if (outcome == PictureOutcome::kProgramFailed) break;
   }
   if (jobs.size() > 1 && failed > 0) {
-    Fail(std::to_string(failed) + " of " + std::to_string(jobs.size()) + " pictures failed");
+    Report(std::to_string(failed) + " of " + std::to_string(jobs.size()) + " pictures failed");
   }
   return failed == 0 ? 0 : 1;
 }
@@ -386,7 +410,7 @@ int ApplyCommand(const Options& options) {
   if (options.timeoutSeconds > 0)
     StopAfter(options.timeoutSeconds, TimeoutMessage(options.timeoutSeconds));
   std::vector<Job> jobs;
-  if (PlanJobs(options, &jobs) != 0) return 1;
+  if (!PlanJobs(options, &jobs)) return 1;
   std::string baseFolder;
   if (!ResolveBaseFolder(options, &baseFolder)) return 1;
   HandOnRunChoices(options);

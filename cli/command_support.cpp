@@ -1,22 +1,24 @@
 #include <cstdio>
 #include <string>
 
-#include "host/commands.h"
-#include "host/host_files.h"
+#include "cli/commands.h"
+#include "files/base_folder.h"
 #include "session/session.h"
 
+void Report(const std::string& text) { std::fprintf(stderr, "morfel: %s\n", text.c_str()); }
+
 int Fail(const std::string& text) {
-  std::fprintf(stderr, "morfel: %s\n", text.c_str());
+  Report(text);
   return 1;
 }
 
-int ResolveBaseFolder(const Options& options, std::string* baseFolder) {
+bool ResolveBaseFolder(const Options& options, std::string* baseFolder) {
   *baseFolder =
       options.baseFolder.empty() ? DefaultBaseFolder() : WithSeparator(options.baseFolder);
   std::string error;
   if (!PrepareBaseFolder(*baseFolder, &error)) {
-    Fail(error);
-    return 0;
+    Report(error);
+    return false;
   }
-  return 1;
+  return true;
 }

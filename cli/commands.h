@@ -1,14 +1,16 @@
 // The morfel commands. Each returns the process exit status: 0 success, 1 a
 // program, parameter, library or image error (already reported on standard
-// error as "morfel: ...").
-#ifndef MORFEL_HOST_COMMANDS_H
-#define MORFEL_HOST_COMMANDS_H
+// error as "morfel: ..."). The helpers beside them return bool, true when
+// done, after reporting what went wrong; a note or warning fails nothing.
+#ifndef MORFEL_CLI_COMMANDS_H
+#define MORFEL_CLI_COMMANDS_H
 
 #include <string>
 #include <vector>
 
-#include "host/host_files.h"
-#include "host/options.h"
+#include "files/base_folder.h"
+#include "plugin_host/scratch_base.h"
+#include "cli/options.h"
 #include "session/session.h"
 
 int ListCommand(const Options& options);
@@ -20,13 +22,18 @@ int AddCommand(const Options& options);
 int RemoveCommand(const Options& options);
 int TitleCommand(const Options& options);
 int FunctionsCommand(const Options& options);
+// Prints the overview, a command's usage, the man page or the completion
+// script.
+int HelpCommand(const Options& options);
 
 // The import asks before it merges the data folder's files: with no
-// terminal to answer and no --yes, it is refused. Returns 1 after saying so,
-// else 0.
-int RefuseUnansweredImport(const Options& options);
+// terminal to answer and no --yes, it is refused: true after saying so.
+bool RefuseUnansweredImport(const Options& options);
 
-// Prints "morfel: " and the text on standard error; returns 1.
+// Prints "morfel: " and the text on standard error: an error, a warning or
+// a note, which by itself fails nothing.
+void Report(const std::string& text);
+// Reports the text as the command's failure; returns its exit status, 1.
 int Fail(const std::string& text);
 
 // What the editor's check finds in the texts (lines may end in LF alone).
@@ -38,8 +45,8 @@ bool ReportProgramFault(const ProgramDiagnosis& diagnosis);
 void ReportProgramWarnings(const ProgramDiagnosis& diagnosis);
 
 // The base folder of the options (or the default), prepared with the starter
-// library when it has none. Returns 1, or 0 after reporting.
-int ResolveBaseFolder(const Options& options, std::string* baseFolder);
+// library when it has none. False after reporting why not.
+bool ResolveBaseFolder(const Options& options, std::string* baseFolder);
 
 // A library program's texts and the number of parameters it declares.
 struct LibraryProgram {
@@ -47,16 +54,16 @@ struct LibraryProgram {
   std::string initText;
   std::string transformText;
 };
-// Finds GROUP/NAME in the library of the base folder. Returns 1, or 0 after
+// Finds GROUP/NAME in the library of the base folder. False after
 // reporting the closest names.
-int FindLibraryProgram(const std::string& baseFolder, const std::string& group,
-                       const std::string& name, LibraryProgram* program);
+bool FindLibraryProgram(const std::string& baseFolder, const std::string& group,
+                        const std::string& name, LibraryProgram* program);
 // The program of --file, or of --init and --transform. Warnings about the
-// program file are reported. Returns 0, or 1 after reporting a failure.
-int ReadAdHocProgram(const Options& options, AdHocProgram* program);
+// program file are reported. False after reporting a failure.
+bool ReadAdHocProgram(const Options& options, AdHocProgram* program);
 // The program check works on: the texts given (as ReadAdHocProgram), or the
-// library program --program names. Returns 0, or 1 after reporting.
-int ReadProgramToCheck(const Options& options, AdHocProgram* program);
+// library program --program names. False after reporting a failure.
+bool ReadProgramToCheck(const Options& options, AdHocProgram* program);
 // The editor's check of the program in this process: its messages, or "ok"
 // (and with --explain how the engine will run it) on standard output.
 // Returns the exit status.

@@ -4,14 +4,14 @@
 #include <cctype>
 #include <string>
 
-#include "host/image_files.h"
-#include "host/usage.h"
+#include "files/image_files.h"
+#include "cli/usage.h"
 #include "image/image.h"
 
 namespace {
 
 const Command kCommands[] = {
-#define MORFEL_COMMAND_VALUE(command, word) Command::command,
+#define MORFEL_COMMAND_VALUE(command, ...) Command::command,
     MORFEL_COMMANDS(MORFEL_COMMAND_VALUE)
 #undef MORFEL_COMMAND_VALUE
 };

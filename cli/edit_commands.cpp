@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "host/commands.h"
-#include "host/program_file.h"
-#include "host/standard_output.h"
+#include "cli/commands.h"
+#include "files/program_file.h"
+#include "cli/standard_output.h"
 #include "library/library.h"
 
 #ifdef _WIN32
@@ -51,16 +51,17 @@ void WarnOfStrayLines(const std::string& file) {
   std::vector<std::string> warnings;
   std::string error;
   if (!ReadProgramFile(file, &program, &warnings, &error)) return;  // the import says why
-  for (const std::string& warning : warnings) Fail("warning: " + warning);
+  for (const std::string& warning : warnings) Report("warning: " + warning);
 }
 
 }  // namespace
 
-int RefuseUnansweredImport(const Options& options) {
-  if (options.yes || StandardInputIsTerminal()) return 0;
-  return Fail(
+bool RefuseUnansweredImport(const Options& options) {
+  if (options.yes || StandardInputIsTerminal()) return false;
+  Report(
       "import asks before it merges the program files of the data folder, and standard input is "
       "no terminal to answer it; pass --yes to import");
+  return true;
 }
 
 int AddCommand(const Options& options) {
@@ -85,7 +86,7 @@ int AddCommand(const Options& options) {
       },
       &library);
   if (!update.Succeeded()) return Fail(update.message + "; nothing was added");
-  for (const std::string& problem : problems) Fail(problem);
+  for (const std::string& problem : problems) Report(problem);
   char summary[128];
   FormatImportSummary(counters, summary, sizeof summary);
   PrintOut("%s\n", summary);

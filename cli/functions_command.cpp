@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <string>
 
-#include "host/standard_output.h"
-#include "host/commands.h"
+#include "cli/standard_output.h"
+#include "cli/commands.h"
 #include "script/script.h"
 
 int FunctionsCommand(const Options&) {

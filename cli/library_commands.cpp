@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "host/standard_output.h"
-#include "host/commands.h"
-#include "host/host_files.h"
-#include "host/program_file.h"
+#include "cli/standard_output.h"
+#include "cli/commands.h"
+#include "files/base_folder.h"
+#include "files/program_file.h"
 #include "library/library.h"
 #include "session/session.h"
 
@@ -36,23 +36,24 @@ void WarnOfNumberingGap(const std::string& baseFolder, const ProgramLibrary& lib
   if (hidden > 0) {
     char section[kSectionNameSize];
     ProgramSectionName(library.ProgramCount(), section);
-    Fail("warning: " + file + " has no complete program " + section + "; the " +
-         std::to_string(hidden) + " program(s) after it are not shown");
+    Report("warning: " + file + " has no complete program " + section + "; the " +
+           std::to_string(hidden) + " program(s) after it are not shown");
   }
 }
 
-int LoadUserLibrary(const std::string& baseFolder, ProgramLibrary* library) {
+bool LoadUserLibrary(const std::string& baseFolder, ProgramLibrary* library) {
   if (!LoadProgramLibrary(baseFolder.c_str(), library)) {
-    return Fail("cannot read the library " + DataFile(baseFolder, "Morfel.ini"));
+    Report("cannot read the library " + DataFile(baseFolder, "Morfel.ini"));
+    return false;
   }
   if (library->incompleteLoad() > 0) {
-    Fail("the library " + DataFile(baseFolder, "Morfel.ini") + " cannot be read past line " +
-         std::to_string(library->incompleteLoad()) +
-         "; the programs after it are not shown, and it is not written over until that line "
-         "is mended");
+    Report("the library " + DataFile(baseFolder, "Morfel.ini") + " cannot be read past line " +
+           std::to_string(library->incompleteLoad()) +
+           "; the programs after it are not shown, and it is not written over until that line "
+           "is mended");
   }
   WarnOfNumberingGap(baseFolder, *library);
-  return 0;
+  return true;
 }
 
 // The text as the terminal shows it: one LF per line.
@@ -66,20 +67,20 @@ std::string WithLf(const std::string& text) {
 
 }  // namespace
 
-int FindLibraryProgram(const std::string& baseFolder, const std::string& group,
-                       const std::string& name, LibraryProgram* program) {
+bool FindLibraryProgram(const std::string& baseFolder, const std::string& group,
+                        const std::string& name, LibraryProgram* program) {
   ProgramLibrary library;
-  if (LoadUserLibrary(baseFolder, &library) != 0) return 0;
+  if (!LoadUserLibrary(baseFolder, &library)) return false;
   const NamedProgram found = FindNamedProgram(library, group, name);
   if (found.index < 0) {
-    Fail("no program " + group + "/" + name + " in the library" +
-         ClosestProgramsText(library, group + "/" + name));
-    return 0;
+    Report("no program " + group + "/" + name + " in the library" +
+           ClosestProgramsText(library, group + "/" + name));
+    return false;
   }
   program->index = found.index;
   program->initText = found.initText;
   program->transformText = found.transformText;
-  return 1;
+  return true;
 }
 
 int DeclaredParameters(const std::string& initText, std::vector<std::string>* lines) {
@@ -105,10 +106,10 @@ int ListCommand(const Options& options) {
   std::string baseFolder;
   if (!ResolveBaseFolder(options, &baseFolder)) return 1;
   ProgramLibrary library;
-  if (LoadUserLibrary(baseFolder, &library) != 0) return 1;
+  if (!LoadUserLibrary(baseFolder, &library)) return 1;
   for (const std::string& name : ListedProgramNames(library)) PrintOut("%s\n", name.c_str());
   char notice[256];
-  if (FormatHiddenProgramsNotice(library, notice, sizeof notice) > 0) Fail(notice);
+  if (FormatHiddenProgramsNotice(library, notice, sizeof notice) > 0) Report(notice);
   return library.incompleteLoad() > 0 ? 1 : 0;
 }
 

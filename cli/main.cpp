@@ -8,52 +8,34 @@
 #include <new>
 #include <string>
 
-#include "host/commands.h"
-#include "host/interrupts.h"
-#include "host/options.h"
-#include "host/standard_output.h"
-#include "host/usage.h"
+#include "cli/commands.h"
+#include "files/interrupts.h"
+#include "cli/options.h"
+#include "cli/standard_output.h"
+#include "cli/usage.h"
 
 namespace {
 
-int HelpCommand(const Options& options) {
-  std::string text = options.manPage                         ? ManPage()
-                     : options.completion                    ? BashCompletion()
-                     : options.helpCommand == Command::kNone ? OverviewText()
-                                                             : CommandHelpText(options.helpCommand);
-  PutOut(text);
-  return 0;
-}
+struct CommandRun {
+  Command command;
+  int (*run)(const Options& options);
+};
+
+const CommandRun kCommandRuns[] = {
+#define MORFEL_COMMAND_RUN(command, word, run, ...) {Command::command, run},
+    MORFEL_COMMANDS(MORFEL_COMMAND_RUN)
+#undef MORFEL_COMMAND_RUN
+};
 
 int Run(const Options& options) {
   if (options.version) {
     PrintOut("morfel %s\n", kMorfelVersion);
     return 0;
   }
-  switch (options.command) {
-    case Command::kApply:
-      return ApplyCommand(options);
-    case Command::kList:
-      return ListCommand(options);
-    case Command::kShow:
-      return ShowCommand(options);
-    case Command::kCheck:
-      return CheckCommand(options);
-    case Command::kImport:
-      return ImportCommand(options);
-    case Command::kAdd:
-      return AddCommand(options);
-    case Command::kRemove:
-      return RemoveCommand(options);
-    case Command::kFunctions:
-      return FunctionsCommand(options);
-    case Command::kTitle:
-      return TitleCommand(options);
-    case Command::kHelp:
-      return HelpCommand(options);
-    default:
-      return HelpCommand(Options());
+  for (const CommandRun& command : kCommandRuns) {
+    if (command.command == options.command) return command.run(options);
   }
+  return HelpCommand(Options());
 }
 
 }  // namespace
@@ -62,7 +44,7 @@ int main(int argc, char** argv) {
   WatchInterrupts();
   Options options;
   std::string error;
-  if (ParseOptions(argc, argv, &options, &error) != kParsedOk) {
+  if (!ParseOptions(argc, argv, &options, &error)) {
     std::fprintf(stderr, "morfel: %s\n%s\n", error.c_str(), UsageHint(options.command).c_str());
     return 2;
   }

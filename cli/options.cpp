@@ -1,4 +1,4 @@
-#include "host/options.h"
+#include "cli/options.h"
 
 #include <getopt.h>
 
@@ -8,7 +8,7 @@
 #include <cstring>
 #include <iterator>
 
-#include "host/host_files.h"
+#include "files/base_folder.h"
 #include "image/image.h"
 #include "session/session.h"
 
@@ -83,28 +83,28 @@ enum OptionCode {
 };
 
 const char* const kCommandWords[] = {"",
-#define MORFEL_COMMAND_WORD(command, word) word,
+#define MORFEL_COMMAND_WORD(command, word, ...) word,
                                      MORFEL_COMMANDS(MORFEL_COMMAND_WORD)
 #undef MORFEL_COMMAND_WORD
 };
 
-int SplitProgramName(const std::string& text, Options* options, std::string* error) {
+bool SplitProgramName(const std::string& text, Options* options, std::string* error) {
   size_t slash = text.find('/');
   if (slash == std::string::npos) {
     *error = "a program is named GROUP/NAME: " + text;
-    return 0;
+    return false;
   }
   options->group = text.substr(0, slash);
   options->name = text.substr(slash + 1);
   options->haveProgramName = true;
-  return 1;
+  return true;
 }
 
-int ReadProgramText(const char* path, std::string* text, std::string* error) {
+bool ReadProgramText(const char* path, std::string* text, std::string* error) {
   std::string content;
-  if (!ReadTextFile(path, &content, error)) return 0;
+  if (!ReadTextFile(path, &content, error)) return false;
   *text = WithCrLf(content);
-  return 1;
+  return true;
 }
 
 // The interpolation's name as the option spells it: in lower case.
@@ -115,83 +115,83 @@ bool NamesInterpolation(const char* text, const char* name) {
   return *text == '\0';
 }
 
-int ParseInterpolation(const char* text, int* mode, std::string* error) {
+bool ParseInterpolation(const char* text, int* mode, std::string* error) {
   for (int i = 0; i < kInterpolationCount; ++i) {
     if (NamesInterpolation(text, kInterpolationNames[i])) {
       *mode = i;
-      return 1;
+      return true;
     }
   }
   *error = std::string("--interp takes round, linear or bezier, not ") + text;
-  return 0;
+  return false;
 }
 
 // A time in seconds, more than none and at most a million.
-int ParseSeconds(const char* text, double* seconds, std::string* error) {
+bool ParseSeconds(const char* text, double* seconds, std::string* error) {
   char* end = nullptr;
   errno = 0;
   const double number = std::strtod(text, &end);
   if (end == text || *end != '\0' || errno != 0 || !(number > 0) || number > 1e6) {
     *error = std::string("--timeout takes a number of seconds above 0, not ") + text;
-    return 0;
+    return false;
   }
   *seconds = number;
-  return 1;
+  return true;
 }
 
 // A whole number from minimum to maximum.
-int ParseNumber(const char* option, const char* text, int64_t minimum, int64_t maximum,
-                int64_t* value, std::string* error) {
+bool ParseNumber(const char* option, const char* text, int64_t minimum, int64_t maximum,
+                 int64_t* value, std::string* error) {
   char* end = nullptr;
   errno = 0;
   long long number = std::strtoll(text, &end, 10);
   if (end == text || *end != '\0' || errno != 0 || number < minimum || number > maximum) {
     *error = std::string("--") + option + " takes a whole number from " + std::to_string(minimum) +
              " to " + std::to_string(maximum) + ", not " + text;
-    return 0;
+    return false;
   }
   *value = number;
-  return 1;
+  return true;
 }
 
-int ParseFormat(const char* text, ImageFormat* format, std::string* error) {
+bool ParseFormat(const char* text, ImageFormat* format, std::string* error) {
   *format = FormatByName(text);
   std::string reason;
-  if (CanWrite(*format, &reason)) return 1;
+  if (CanWrite(*format, &reason)) return true;
   *error = *format == ImageFormat::kUnknown
                ? std::string("--format takes ") + WritableExtensions() + ", not " + text
                : reason;
-  return 0;
+  return false;
 }
 
 // Takes one option; 0 with a message on a bad one.
-int TakeOption(int code, const char* argument, Options* options, std::string* error) {
+bool TakeOption(int code, const char* argument, Options* options, std::string* error) {
   int64_t number = 0;
   switch (code) {
     case kOptBase:
       options->baseFolder = argument;
-      return 1;
+      return true;
     case kOptPlugin:
       options->pluginPath = argument;
-      return 1;
+      return true;
     case kOptProgram:
       return SplitProgramName(argument, options, error);
     case kOptGroup:
       options->group = argument;
       options->haveProgramName = true;
-      return 1;
+      return true;
     case kOptName:
       options->name = argument;
       options->haveProgramName = true;
-      return 1;
+      return true;
     case kOptInit:
       options->initText = WithCrLf(argument);
       options->haveInit = true;
-      return 1;
+      return true;
     case kOptTransform:
       options->transformText = WithCrLf(argument);
       options->haveTransform = true;
-      return 1;
+      return true;
     case kOptInitFile:
       options->haveInit = true;
       return ReadProgramText(argument, &options->initText, error);
@@ -200,75 +200,75 @@ int TakeOption(int code, const char* argument, Options* options, std::string* er
       return ReadProgramText(argument, &options->transformText, error);
     case kOptFile:
       options->programFile = argument;
-      return 1;
+      return true;
     case kOptParam:
       options->params.push_back(argument);
-      return 1;
+      return true;
     case kOptInterp:
       return ParseInterpolation(argument, &options->interpolation, error);
     case kOptOutputDir:
       options->outputFolder = argument;
-      return 1;
+      return true;
     case kOptFormat:
       return ParseFormat(argument, &options->format, error);
     case kOptQuality:
-      if (!ParseNumber("quality", argument, 1, 100, &number, error)) return 0;
+      if (!ParseNumber("quality", argument, 1, 100, &number, error)) return false;
       options->write.quality = static_cast<int>(number);
-      return 1;
+      return true;
     case kOptCompression:
-      if (!ParseNumber("compression", argument, 0, 9, &number, error)) return 0;
+      if (!ParseNumber("compression", argument, 0, 9, &number, error)) return false;
       options->write.compression = static_cast<int>(number);
-      return 1;
+      return true;
     case kOptLossless:
       options->write.lossless = true;
-      return 1;
+      return true;
     case kOptMaxPixels:
-      if (!ParseNumber("max-pixels", argument, 1, INT64_MAX / 4, &number, error)) return 0;
+      if (!ParseNumber("max-pixels", argument, 1, INT64_MAX / 4, &number, error)) return false;
       options->read.maxPixels = number;
-      return 1;
+      return true;
     case kOptTimeout:
       return ParseSeconds(argument, &options->timeoutSeconds, error);
     case kOptQuiet:
       options->quiet = true;
-      return 1;
+      return true;
     case kOptTimings:
       options->timings = true;
-      return 1;
+      return true;
     case kOptThreads:
-      if (!ParseNumber("threads", argument, 1, kMostThreads, &number, error)) return 0;
+      if (!ParseNumber("threads", argument, 1, kMostThreads, &number, error)) return false;
       options->threads = static_cast<int>(number);
-      return 1;
+      return true;
     case kOptEngine:
       if (std::string(argument) != "interpreter" && std::string(argument) != "compiled") {
         *error = "--engine takes interpreter or compiled";
-        return 0;
+        return false;
       }
       options->engine = argument;
-      return 1;
+      return true;
     case kOptExplain:
       options->explain = true;
-      return 1;
+      return true;
     case kOptYes:
       options->yes = true;
-      return 1;
+      return true;
     case kOptAsFile:
       options->asFile = true;
-      return 1;
+      return true;
     case kOptHelp:
       options->help = true;
-      return 1;
+      return true;
     case kOptVersion:
       options->version = true;
-      return 1;
+      return true;
     case kOptMan:
       options->manPage = true;
-      return 1;
+      return true;
     case kOptCompletion:
       options->completion = true;
-      return 1;
+      return true;
     default:
       *error = "unknown option";
-      return 0;
+      return false;
   }
 }
 
@@ -298,49 +298,49 @@ std::string OptionError(int code, const char* word, Command command) {
   return "unknown option '" + name + "'" + DidYouMean(name, names);
 }
 
-int CheckApply(Options* options, std::string* error) {
+bool CheckApply(Options* options, std::string* error) {
   bool adHoc = options->haveInit || options->haveTransform || !options->programFile.empty();
   if (options->haveProgramName == adHoc) {
     *error =
         "apply needs one program: --program GROUP/NAME, --group and --name, --init/--transform, "
         "or --file";
-    return 0;
+    return false;
   }
   if (!options->programFile.empty() && (options->haveInit || options->haveTransform)) {
     *error = "--file cannot be combined with --init or --transform";
-    return 0;
+    return false;
   }
   if (options->haveProgramName && (options->group.empty() || options->name.empty())) {
     *error = "a library program needs both a group and a name";
-    return 0;
+    return false;
   }
   const std::vector<std::string>& words = options->positional;
   if (!options->outputFolder.empty()) {
     if (words.empty()) {
       *error = "apply -o DIR needs at least one INPUT";
-      return 0;
+      return false;
     }
     for (const std::string& word : words) {
       if (word == "-") {
         *error = "apply -o DIR reads files, not standard input";
-        return 0;
+        return false;
       }
     }
-    return 1;
+    return true;
   }
   if (words.size() != 2) {
     *error = "apply needs an INPUT and an OUTPUT image (or -o DIR and the inputs)";
-    return 0;
+    return false;
   }
   if (words[1] == "-" && options->format == ImageFormat::kUnknown) {
     *error = "apply writing to standard output needs --format";
-    return 0;
+    return false;
   }
-  return 1;
+  return true;
 }
 
 // Checks that the options fit the command.
-int CheckCombination(Options* options, std::string* error) {
+bool CheckCombination(Options* options, std::string* error) {
   bool adHoc = options->haveInit || options->haveTransform || !options->programFile.empty();
   size_t positional = options->positional.size();
   switch (options->command) {
@@ -349,30 +349,30 @@ int CheckCombination(Options* options, std::string* error) {
     case Command::kShow:
       if (positional != 1) {
         *error = "show needs one GROUP/NAME";
-        return 0;
+        return false;
       }
       return SplitProgramName(options->positional[0], options, error);
     case Command::kCheck:
       if (adHoc == options->haveProgramName ||
           (!options->programFile.empty() && (options->haveInit || options->haveTransform))) {
         *error = "check needs --init and/or --transform, --file, or --program GROUP/NAME";
-        return 0;
+        return false;
       }
       if (options->haveProgramName && (options->group.empty() || options->name.empty())) {
         *error = "a library program needs both a group and a name";
-        return 0;
+        return false;
       }
       break;
     case Command::kAdd:
       if (positional == 0) {
         *error = "add needs at least one program FILE";
-        return 0;
+        return false;
       }
-      return 1;
+      return true;
     case Command::kRemove:
       if (positional != 1) {
         *error = "remove needs one GROUP/NAME";
-        return 0;
+        return false;
       }
       return SplitProgramName(options->positional[0], options, error);
     case Command::kHelp:
@@ -382,18 +382,18 @@ int CheckCombination(Options* options, std::string* error) {
         if (options->helpCommand == Command::kNone) {
           *error =
               "no command " + options->positional[0] + CommandSuggestion(options->positional[0]);
-          return 0;
+          return false;
         }
       }
-      return 1;
+      return true;
     default:
       break;
   }
   if (positional != 0) {
     *error = "unexpected argument: " + options->positional[0];
-    return 0;
+    return false;
   }
-  return 1;
+  return true;
 }
 
 std::vector<option> GetoptTable() {
@@ -445,21 +445,21 @@ Command CommandNamed(const std::string& word) {
   return Command::kNone;
 }
 
-int ParseOptions(int argc, char** argv, Options* options, std::string* error) {
+bool ParseOptions(int argc, char** argv, Options* options, std::string* error) {
   if (argc < 2) {
     *error = "no command given";
-    return kParseError;
+    return false;
   }
   std::string first = argv[1];
   options->command = CommandNamed(first);
   if (first == "--help" || first == "-h") options->command = Command::kHelp;
   if (first == "--version") {
     options->version = true;
-    return kParsedOk;
+    return true;
   }
   if (options->command == Command::kNone) {
     *error = "unknown command '" + first + "'" + CommandSuggestion(first);
-    return kParseError;
+    return false;
   }
   std::vector<option> table = GetoptTable();
   // A leading ':' tells a missing value from an unknown option.
@@ -481,20 +481,20 @@ int ParseOptions(int argc, char** argv, Options* options, std::string* error) {
       // getopt has already stepped past the word it could not take.
       const char* word = argv[optind];
       *error = OptionError(code, word, options->command);
-      return kParseError;
+      return false;
     }
     if ((info->commands & CommandBit(options->command)) == 0) {
       *error = std::string("--") + info->name + " does not apply to " + first;
-      return kParseError;
+      return false;
     }
-    if (!TakeOption(CodeOf(info), optarg, options, error)) return kParseError;
+    if (!TakeOption(CodeOf(info), optarg, options, error)) return false;
   }
   for (int i = optind + 1; i < argc; ++i) options->positional.push_back(argv[i]);
   if (options->help && options->command != Command::kHelp) {
     options->helpCommand = options->command;
     options->command = Command::kHelp;
-    return kParsedOk;
+    return true;
   }
-  if (options->version) return kParsedOk;
-  return CheckCombination(options, error) ? kParsedOk : kParseError;
+  if (options->version) return true;
+  return CheckCombination(options, error);
 }

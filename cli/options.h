@@ -1,28 +1,17 @@
 // The morfel command line: one command word followed by its options.
-#ifndef MORFEL_HOST_OPTIONS_H
-#define MORFEL_HOST_OPTIONS_H
+#ifndef MORFEL_CLI_OPTIONS_H
+#define MORFEL_CLI_OPTIONS_H
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "host/image_files.h"
-
-#define MORFEL_COMMANDS(X)   \
-  X(kApply, "apply")         \
-  X(kList, "list")           \
-  X(kShow, "show")           \
-  X(kCheck, "check")         \
-  X(kImport, "import")       \
-  X(kAdd, "add")             \
-  X(kRemove, "remove")       \
-  X(kFunctions, "functions") \
-  X(kTitle, "title")         \
-  X(kHelp, "help")
+#include "cli/command_list.h"
+#include "files/image_files.h"
 
 enum class Command {
   kNone,
-#define MORFEL_COMMAND_ENUM(command, word) command,
+#define MORFEL_COMMAND_ENUM(command, ...) command,
   MORFEL_COMMANDS(MORFEL_COMMAND_ENUM)
 #undef MORFEL_COMMAND_ENUM
 };
@@ -70,7 +59,7 @@ struct Options {
   // Image files.
   std::string outputFolder;  // -o DIR: every positional word is an input
   ImageFormat format = ImageFormat::kUnknown;
-  ReadSettings read;
+  ReadSettings read = {kDefaultMaxPixels, "--max-pixels"};
   WriteSettings write;
 
   std::vector<std::string> positional;
@@ -89,9 +78,7 @@ struct OptionInfo {
 };
 const std::vector<OptionInfo>& OptionTable();
 
-enum ParseResult { kParsedOk = 0, kParseError = 2 };
-
-// Parses argv. On a usage error returns kParseError with a one-line message.
-int ParseOptions(int argc, char** argv, Options* options, std::string* error);
+// Parses argv. False on a usage error, with a one-line message.
+bool ParseOptions(int argc, char** argv, Options* options, std::string* error);
 
 #endif

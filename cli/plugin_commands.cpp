@@ -4,13 +4,13 @@
 #include <string>
 #include <vector>
 
-#include "host/standard_output.h"
-#include "host/commands.h"
-#include "host/dialog_session.h"
-#include "host/host_files.h"
+#include "cli/standard_output.h"
+#include "cli/commands.h"
+#include "plugin_host/dialog_session.h"
+#include "files/base_folder.h"
+#include "plugin_host/host_window.h"
+#include "plugin_host/plugin_loader.h"
 #include "session/session.h"
-#include "host/host_window.h"
-#include "host/plugin_loader.h"
 #include "library/library.h"
 #include "script/script.h"
 #include "transform/transform.h"
@@ -30,12 +30,15 @@ void HandOnEngine(const Options& options) {
 #endif
 }
 
-int LoadPluginFor(const Options& options, LoadedPlugin* plugin) {
+bool LoadPluginFor(const Options& options, LoadedPlugin* plugin) {
   HandOnEngine(options);
   std::string path = options.pluginPath.empty() ? PluginPath() : options.pluginPath;
   std::string error;
-  if (!plugin->Load(path, &error)) return Fail(error);
-  return 0;
+  if (!plugin->Load(path, &error)) {
+    Report(error);
+    return false;
+  }
+  return true;
 }
 
 void AddStep(DialogSession* session, DialogStep::Kind kind, int control, const std::string& text) {
@@ -75,7 +78,7 @@ void ExplainRun(const AdHocProgram& program) {
 
 int CheckCommand(const Options& options) {
   AdHocProgram program;
-  if (ReadProgramToCheck(options, &program) != 0) return 1;
+  if (!ReadProgramToCheck(options, &program)) return 1;
   // The editor's boxes take no more than a program holds, so a longer text
   // would be checked cut: it is refused as choosing and applying refuse it.
   ProgramTextCheck runnable =
@@ -89,7 +92,7 @@ int CheckCommand(const Options& options) {
   ScratchBase scratch;
   if (!scratch.Create(DefaultBaseFolder(), nullptr, &error)) return Fail(error);
   LoadedPlugin plugin;
-  if (LoadPluginFor(options, &plugin) != 0) return 1;
+  if (!LoadPluginFor(options, &plugin)) return 1;
   DialogSession session;
   AddStep(&session, DialogStep::kType, IDC_EDIT_INIT, program.initText);
   AddStep(&session, DialogStep::kType, IDC_EDIT_TRANSFORM, program.transformText);
@@ -117,11 +120,11 @@ int CheckCommand(const Options& options) {
 }
 
 int ImportCommand(const Options& options) {
-  if (RefuseUnansweredImport(options) != 0) return 1;
+  if (RefuseUnansweredImport(options)) return 1;
   std::string baseFolder;
   if (!ResolveBaseFolder(options, &baseFolder)) return 1;
   LoadedPlugin plugin;
-  if (LoadPluginFor(options, &plugin) != 0) return 1;
+  if (!LoadPluginFor(options, &plugin)) return 1;
   DialogSession session;
   AddStep(&session, DialogStep::kClick, IDC_EDIT_FUNCTION, "");
   AddStep(&session, DialogStep::kClick, IDCANCEL, "");
@@ -150,13 +153,13 @@ int ImportCommand(const Options& options) {
       PrintOut("%s\n", message.text.c_str());
     }
   }
-  if (refused) Fail("nothing was imported: the library file was not written");
+  if (refused) Report("nothing was imported: the library file was not written");
   return status;
 }
 
 int TitleCommand(const Options& options) {
   LoadedPlugin plugin;
-  if (LoadPluginFor(options, &plugin) != 0) return 1;
+  if (!LoadPluginFor(options, &plugin)) return 1;
   char title[256] = {0};
   int32_t a = 0, b = 0;
   plugin.exports().getTitle(nullptr, title, &a, &b);

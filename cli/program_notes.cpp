@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "host/commands.h"
+#include "cli/commands.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The progress bar morfel apply draws on standard error (a terminal) while
 // a picture is run: "[####    ]  50%", redrawn in place.
-#ifndef MORFEL_HOST_PROGRESS_BAR_H
-#define MORFEL_HOST_PROGRESS_BAR_H
+#ifndef MORFEL_CLI_PROGRESS_BAR_H
+#define MORFEL_CLI_PROGRESS_BAR_H
 
 #include <cstdint>
 

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "host/apply_batch.h"
-#include "host/commands.h"
-#include "host/progress_bar.h"
+#include "cli/apply_batch.h"
+#include "cli/commands.h"
+#include "cli/progress_bar.h"
 #include "library/library.h"
 #include "session/session.h"
 
@@ -45,7 +45,7 @@ bool FindProgram(const Options& options, const std::string& baseFolder, ProgramT
     return true;
   }
   AdHocProgram program;
-  if (ReadAdHocProgram(options, &program) != 0) return false;
+  if (!ReadAdHocProgram(options, &program)) return false;
   *texts = {program.group, program.name, program.initText, program.transformText};
   return true;
 }
@@ -80,18 +80,27 @@ bool Prepare(const Options& options, const std::string& baseFolder, Prepared* pr
   prepared->label = texts.group + "/" + texts.name;
   const ProgramTextCheck runnable =
       CheckRunnableTexts(texts.initText.c_str(), texts.transformText.c_str());
-  if (runnable != kProgramTextsFit) return Fail(ProgramTextCheckMessage(runnable)) == 0;
+  if (runnable != kProgramTextsFit) {
+    Report(ProgramTextCheckMessage(runnable));
+    return false;
+  }
   ParameterRows rows;
   std::string error;
-  if (!ResolveParameters(texts.initText, options.params, &rows, &error)) return Fail(error) == 0;
+  if (!ResolveParameters(texts.initText, options.params, &rows, &error)) {
+    Report(error);
+    return false;
+  }
   prepared->diagnosis = DiagnoseHostProgram(texts.initText, texts.transformText);
   if (!options.quiet) {
-    for (const std::string& note : rows.notes) Fail(note);
+    for (const std::string& note : rows.notes) Report(note);
     ReportProgramWarnings(prepared->diagnosis);
   }
   // Pictures a program loads come from the user's own data folder.
   prepared->context = CreateFilterContext(baseFolder.c_str());
-  if (prepared->context == nullptr) return Fail("not enough memory to prepare the program") == 0;
+  if (prepared->context == nullptr) {
+    Report("not enough memory to prepare the program");
+    return false;
+  }
   FilterContext& context = *prepared->context;
   if (options.haveProgramName) {
     context.LoadSettingsAndLibrary();
@@ -127,7 +136,7 @@ void GiveResult(const RgbtImage& rgb, const RgbtImage& t, const Picture& input, 
 }
 
 int ReportAll(const UserMessages& messages) {
-  for (const UserMessage& message : messages) Fail(message.text);
+  for (const UserMessage& message : messages) Report(message.text);
   return static_cast<int>(messages.size());
 }
 
@@ -135,7 +144,7 @@ PictureOutcome Run(const Options& options, Prepared& prepared, Picture& input, c
                    ApplyTimes* times) {
   FilterContext& context = *prepared.context;
   if (!TakeSource(context, input)) {
-    Fail("not enough memory to apply the program to " + job.input);
+    Report("not enough memory to apply the program to " + job.input);
     return PictureOutcome::kPictureFailed;
   }
   // The context holds the pixels now: one copy of the picture less while
@@ -156,7 +165,7 @@ PictureOutcome Run(const Options& options, Prepared& prepared, Picture& input, c
   if (ReportAll(report.messages) > 0) return PictureOutcome::kProgramFailed;
   if (report.status != RunStatus::kFinished || resultRgb.data == nullptr ||
       resultT.data == nullptr) {
-    Fail("not enough memory to run the program " + prepared.label + " on " + job.input);
+    Report("not enough memory to run the program " + prepared.label + " on " + job.input);
     return PictureOutcome::kPictureFailed;
   }
   Picture output;

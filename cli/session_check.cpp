@@ -3,21 +3,21 @@
 #include <cstdio>
 #include <memory>
 
-#include "host/commands.h"
-#include "host/standard_output.h"
+#include "cli/commands.h"
+#include "cli/standard_output.h"
 #include "session/session.h"
 
-int ReadProgramToCheck(const Options& options, AdHocProgram* program) {
+bool ReadProgramToCheck(const Options& options, AdHocProgram* program) {
   if (!options.haveProgramName) return ReadAdHocProgram(options, program);
   std::string baseFolder;
-  if (!ResolveBaseFolder(options, &baseFolder)) return 1;
+  if (!ResolveBaseFolder(options, &baseFolder)) return false;
   LibraryProgram found;
-  if (!FindLibraryProgram(baseFolder, options.group, options.name, &found)) return 1;
+  if (!FindLibraryProgram(baseFolder, options.group, options.name, &found)) return false;
   program->group = options.group;
   program->name = options.name;
   program->initText = found.initText;
   program->transformText = found.transformText;
-  return 0;
+  return true;
 }
 
 int CheckThroughSession(const Options& options, const AdHocProgram& program) {

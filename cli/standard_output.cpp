@@ -1,11 +1,11 @@
-#include "host/standard_output.h"
+#include "cli/standard_output.h"
 
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
 
-#include "host/interrupts.h"
+#include "files/interrupts.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 // output was lost (a full disk, /dev/full) must not report success, so
 // every write goes through here and its failure is kept with the system's
 // reason; a closed pipe ends the process quietly, as it ends any writer.
-#ifndef MORFEL_HOST_STANDARD_OUTPUT_H
-#define MORFEL_HOST_STANDARD_OUTPUT_H
+#ifndef MORFEL_CLI_STANDARD_OUTPUT_H
+#define MORFEL_CLI_STANDARD_OUTPUT_H
 
 #include <string>
 

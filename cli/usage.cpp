@@ -1,7 +1,9 @@
-#include "host/usage.h"
+#include "cli/usage.h"
 
 #include <sstream>
 #include <vector>
+
+#include "files/image_files.h"
 
 namespace {
 
@@ -13,36 +15,10 @@ struct CommandInfo {
 };
 
 const CommandInfo kCommandInfo[] = {
-    {Command::kApply, "PROGRAM INPUT OUTPUT  |  PROGRAM -o DIR INPUT...",
-     "apply a program to image files",
-     "PROGRAM is --program GROUP/NAME (or --group and --name), --init and/or --transform (or "
-     "their -file forms), or --file PROGRAM.txt. The program runs in morfel itself, exactly as "
-     "the plug-in's dialog runs it after OK, and the settings of a library program are saved "
-     "as OK saves them. With --plugin FILE, morfel loads that plug-in as an image editor does "
-     "and works its dialog as a user would: it chooses the program, types the parameter "
-     "values and presses OK.\n\n"
-     "Images: PNG, JPEG, WebP, TIFF, BMP, TGA and GIF are read, and all but GIF written, by "
-     "the output's name or --format. \"-\" reads standard input or writes standard output. "
-     "With -o DIR each input becomes DIR/<its name>, one line per file; the exit status is 1 "
-     "when any failed, the others are still written.\n\n"
-     "Exit status: 0 success, 1 a program, parameter, library or image error, 2 a usage "
-     "error, 130 or 143 when interrupted."},
-    {Command::kList, "", "list the programs of the library as GROUP/NAME", ""},
-    {Command::kShow, "GROUP/NAME", "show a program's texts and parameters", ""},
-    {Command::kCheck, "(--init TEXT | --transform TEXT | --file FILE)...  |  --program GROUP/NAME",
-     "compile a program: \"ok\", or the editor's message with its line", ""},
-    {Command::kImport, "", "merge the program files (*.txt) of the data folder into the library",
-     "It asks first; with no terminal on standard input it needs --yes, and refuses without."},
-    {Command::kAdd, "FILE...", "merge program files from anywhere into the library",
-     "Each FILE is read where it is, not copied into the data folder, and merged as import "
-     "merges: a program of the same group and name gets the file's texts, any other is "
-     "added."},
-    {Command::kRemove, "GROUP/NAME", "remove a program from the library",
-     "It asks nothing, as the program is named exactly; 'morfel show --as-file GROUP/NAME > "
-     "FILE' first keeps a copy that 'morfel add FILE' brings back."},
-    {Command::kFunctions, "", "list the built-in functions and variables of the language", ""},
-    {Command::kTitle, "", "print the plug-in's title", ""},
-    {Command::kHelp, "[COMMAND]", "describe morfel or one command", ""},
+#define MORFEL_COMMAND_INFO(command, word, run, operands, summary, details) \
+  {Command::command, operands, summary, details},
+    MORFEL_COMMANDS(MORFEL_COMMAND_INFO)
+#undef MORFEL_COMMAND_INFO
 };
 
 const CommandInfo& InfoOf(Command command) {
@@ -124,6 +100,15 @@ std::string RoffParagraphs(const std::string& text) {
   return out;
 }
 
+// Each line of text indented by two spaces.
+std::string Indented(const std::string& text) {
+  std::string out;
+  std::istringstream lines(text);
+  std::string line;
+  while (std::getline(lines, line)) out += "  " + line + "\n";
+  return out;
+}
+
 }  // namespace
 
 std::string OverviewText() {
@@ -144,6 +129,7 @@ std::string CommandHelpText(Command command) {
   const CommandInfo& info = InfoOf(command);
   std::string text = "usage: " + Synopsis(info) + "\n" + info.summary + "\n";
   if (info.details[0] != '\0') text += "\n" + Wrapped(info.details) + "\n";
+  if (command == Command::kApply) text += "\nformats:\n" + Indented(FormatsHelp());
   std::vector<const OptionInfo*> options = OptionsOf(command);
   if (!options.empty()) text += "\noptions:\n";
   for (const OptionInfo* option : options) {
@@ -174,6 +160,9 @@ std::string ManPage() {
   for (const CommandInfo& info : kCommandInfo) {
     page += ".SS " + Roff(Synopsis(info)) + "\n" + Roff(info.summary) + ".\n";
     if (info.details[0] != '\0') page += RoffParagraphs(info.details);
+    if (info.command == Command::kApply) {
+      page += ".PP\nformats:\n.nf\n" + Roff(Indented(FormatsHelp())) + ".fi\n";
+    }
     for (const OptionInfo* option : OptionsOf(info.command)) {
       page += ".TP\n.B " + Roff(OptionWords(*option)) + "\n" + Roff(option->text) + "\n";
     }

@@ -2,12 +2,12 @@
 // and the option table: the overview, one command's help, the manual page
 // and the bash completion script (the last two are kept in the tree as
 // docs/morfel.1 and tools/morfel-completion.bash).
-#ifndef MORFEL_HOST_USAGE_H
-#define MORFEL_HOST_USAGE_H
+#ifndef MORFEL_CLI_USAGE_H
+#define MORFEL_CLI_USAGE_H
 
 #include <string>
 
-#include "host/options.h"
+#include "cli/options.h"
 
 constexpr const char* kMorfelVersion = "0.08";
 

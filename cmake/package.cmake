@@ -1,7 +1,7 @@
 # The Debian package made by `cpack -G DEB` in a build folder.
 set(CPACK_PACKAGE_NAME morfel)
 # The version the programs print, from the one place it is written.
-file(STRINGS ${CMAKE_SOURCE_DIR}/host/usage.h morfel_version_line REGEX "kMorfelVersion = ")
+file(STRINGS ${CMAKE_SOURCE_DIR}/cli/usage.h morfel_version_line REGEX "kMorfelVersion = ")
 string(REGEX MATCH "\"([0-9.]+)\"" morfel_version_quoted "${morfel_version_line}")
 set(CPACK_PACKAGE_VERSION ${CMAKE_MATCH_1})
 set(CPACK_PACKAGE_CONTACT "Morfel developers <morfel@localhost>")

@@ -4,7 +4,7 @@
 // written; a file in any other layout is read by stb.
 #include <cstring>
 
-#include "host/codecs.h"
+#include "files/codecs.h"
 
 namespace {
 
@@ -132,4 +132,21 @@ bool EncodeBmp(const Picture& picture, bool alpha, const WriteSettings&, Bytes* 
     }
   }
   return true;
+}
+
+namespace {
+
+bool LooksLikeBmp(const Bytes& start) { return StartsWith(start, "BM"); }
+
+// The bytes of the file as its header's signed 32-bit size fields count them.
+int64_t BmpBytes(int64_t width, int64_t height, bool alpha) {
+  if (alpha) return 14 + 108 + width * height * 4;
+  return 14 + 40 + (width * 3 + 3) / 4 * 4 * height;  // rows padded to 4 bytes
+}
+
+}  // namespace
+
+// stb reads every BMP variant (the layouts written here row by row first).
+Codec BmpCodec() {
+  return {LooksLikeBmp, DecodeWithStb, EncodeBmp, INT32_MAX, INT32_MAX, BmpBytes};
 }

@@ -1,11 +1,12 @@
 // GIF through giflib, read only: the first frame on the logical screen, its
 // transparent colour as T 0, the screen outside the frame transparent too.
+#if !defined(_WIN32)
 #include <gif_lib.h>
 
 #include <algorithm>
 #include <cstring>
 
-#include "host/codecs.h"
+#include "files/codecs.h"
 
 namespace {
 
@@ -118,4 +119,24 @@ bool DecodeGif(const Bytes& file, const ReadSettings& settings, Picture* picture
   if (ok) ok = ReadFrame(gif, transparent, picture, error);
   DGifCloseFile(gif, &code);
   return ok;
+}
+
+#endif
+
+#include "files/codecs.h"
+
+namespace {
+
+bool LooksLikeGif(const Bytes& start) {
+  return StartsWith(start, "GIF87a") || StartsWith(start, "GIF89a");
+}
+
+}  // namespace
+
+Codec GifCodec() {
+#if defined(_WIN32)
+  return {LooksLikeGif, DecodeWithStb};
+#else
+  return {LooksLikeGif, DecodeGif};
+#endif
 }

@@ -1,6 +1,7 @@
 // JPEG through libjpeg-turbo, which converts to and from the planes' blue,
 // green, red order itself. A file that ends before its last row is an error:
 // decoding it would invent the missing rows, however many the header claims.
+#if !defined(_WIN32)
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
@@ -9,7 +10,7 @@
 #include <jerror.h>
 #include <jpeglib.h>
 
-#include "host/codecs.h"
+#include "files/codecs.h"
 
 // format_limits.cpp refuses larger pictures before they come here.
 static_assert(JPEG_MAX_DIMENSION == 65500L, "libjpeg's largest side is in format_limits.cpp");
@@ -161,4 +162,22 @@ bool EncodeJpeg(const Picture& picture, bool, const WriteSettings& settings, Byt
   file->assign(failure.output, failure.output + failure.outputSize);
   std::free(failure.output);
   return true;
+}
+
+#endif
+
+#include "files/codecs.h"
+
+namespace {
+
+bool LooksLikeJpeg(const Bytes& start) { return StartsWith(start, "\xff\xd8\xff"); }
+
+}  // namespace
+
+Codec JpegCodec() {
+#if defined(_WIN32)
+  return {LooksLikeJpeg, DecodeWithStb, EncodeJpegWithStb, 65535};
+#else
+  return {LooksLikeJpeg, DecodeJpeg, EncodeJpeg, 65500};  // libjpeg's largest dimension
+#endif
 }

@@ -1,11 +1,12 @@
 // Reading PNG through libspng: every PNG kind decodes to 8-bit RGB or RGBA.
 // Writing is png_encoder.cpp's.
+#if !defined(_WIN32)
 #include <spng.h>
 #include <zlib.h>
 
 #include <memory>
 
-#include "host/codecs.h"
+#include "files/codecs.h"
 
 namespace {
 
@@ -97,4 +98,23 @@ bool DecodePng(const Bytes& file, const ReadSettings& settings, Picture* picture
   KeepProfile(context.get(), picture);
   return header.interlace_method != 0 ? DecodeInterlaced(context.get(), picture, error)
                                       : DecodeRows(context.get(), header, picture, error);
+}
+
+#endif
+
+#include "files/codecs.h"
+
+namespace {
+
+bool LooksLikePng(const Bytes& start) { return StartsWith(start, "\x89PNG\r\n\x1a\n"); }
+
+}  // namespace
+
+Codec PngCodec() {
+#if defined(_WIN32)
+  // stb deflates one buffer of every row, counted in signed 32 bits.
+  return {LooksLikePng, DecodeWithStb, EncodePngWithStb, INT32_MAX, INT32_MAX};
+#else
+  return {LooksLikePng, DecodePng, EncodePng};  // 32-bit fields hold any picture
+#endif
 }

@@ -9,7 +9,7 @@
 #include <stb_image.h>
 #include <stb_image_write.h>
 
-#include "host/codecs.h"
+#include "files/codecs.h"
 
 namespace {
 
@@ -124,3 +124,6 @@ bool EncodeJpegWithStb(const Picture& picture, bool, const WriteSettings& settin
                                         pixels.data(), settings.quality),
                  "JPEG", error);
 }
+
+// TGA has no signature: it is known by its name alone.
+Codec TgaCodec() { return {nullptr, DecodeWithStb, EncodeTga, 65535}; }  // 16-bit width and height

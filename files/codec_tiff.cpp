@@ -1,6 +1,7 @@
 // TIFF through libtiff, reading and writing memory: libtiff's RGBA interface
 // reads every photometric kind and depth upright; writing is 8-bit RGB or
 // RGBA with deflate compression and the horizontal predictor.
+#if !defined(_WIN32)
 #include <tiffio.h>
 
 #include <algorithm>
@@ -8,7 +9,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "host/codecs.h"
+#include "files/codecs.h"
 
 namespace {
 
@@ -207,4 +208,25 @@ bool EncodeTiff(const Picture& picture, bool alpha, const WriteSettings& setting
   if (ok) ok = TIFFFlush(tiff) == 1;
   TIFFClose(tiff);
   return ok ? true : Fail(error);
+}
+
+#endif
+
+#include "files/codecs.h"
+
+namespace {
+
+bool LooksLikeTiff(const Bytes& start) {
+  return (StartsWith(start, "II*") || StartsWith(start, "MM")) && start.size() >= 4 &&
+         (start[2] == 42 || start[3] == 42);
+}
+
+}  // namespace
+
+Codec TiffCodec() {
+#if defined(_WIN32)
+  return {LooksLikeTiff};  // known, but this build has no codec for it
+#else
+  return {LooksLikeTiff, DecodeTiff, EncodeTiff};  // 32-bit fields hold any picture
+#endif
 }

@@ -1,8 +1,9 @@
 // WebP through libwebp: lossy at the JPEG quality, or lossless.
+#if !defined(_WIN32)
 #include <webp/decode.h>
 #include <webp/encode.h>
 
-#include "host/codecs.h"
+#include "files/codecs.h"
 
 // format_limits.cpp refuses larger pictures before they come here.
 static_assert(WEBP_MAX_DIMENSION == 16383, "WebP's largest side is in format_limits.cpp");
@@ -94,4 +95,24 @@ bool EncodeWebp(const Picture& picture, bool alpha, const WriteSettings& setting
   file->assign(output, output + size);
   WebPFree(output);
   return true;
+}
+
+#endif
+
+#include "files/codecs.h"
+
+namespace {
+
+bool LooksLikeWebp(const Bytes& start) {
+  return StartsWith(start, "RIFF") && StartsWith(start, "WEBP", 8);
+}
+
+}  // namespace
+
+Codec WebpCodec() {
+#if defined(_WIN32)
+  return {LooksLikeWebp};  // known, but this build has no codec for it
+#else
+  return {LooksLikeWebp, DecodeWebp, EncodeWebp, 16383};  // 14-bit width and height
+#endif
 }

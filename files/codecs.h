@@ -1,13 +1,13 @@
 // The codecs behind image_files.h, one file each, and the row helpers they
-// share. Private to the host's image files.
-#ifndef MORFEL_HOST_CODECS_H
-#define MORFEL_HOST_CODECS_H
+// share. Private to files/.
+#ifndef MORFEL_FILES_CODECS_H
+#define MORFEL_FILES_CODECS_H
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "host/image_files.h"
+#include "files/image_files.h"
 
 using Bytes = std::vector<uint8_t>;
 
@@ -24,12 +24,35 @@ using DecodeFunction = bool (*)(const Bytes& file, const ReadSettings& settings,
 using EncodeFunction = bool (*)(const Picture& picture, bool alpha, const WriteSettings& settings,
                                 Bytes* file, std::string* error);
 
+// No limit on what a writer can store.
+constexpr int64_t kNoSizeLimit = INT64_MAX;
+
+// What a codec file gives its format in this build.
 struct Codec {
-  DecodeFunction decode = nullptr;
-  EncodeFunction encode = nullptr;
+  // Whether a file starts as the format's files do; null for a format
+  // known by its name alone.
+  bool (*recognize)(const Bytes& start) = nullptr;
+  DecodeFunction decode = nullptr;  // null where this build cannot read it
+  EncodeFunction encode = nullptr;  // null where this build cannot write it
+  // What the writer can store: pixels a side, and bytes as countBytes
+  // counts them (null: the pixel data with a filter byte a row). A size
+  // past a format's fields would be written wrapped or overflow the
+  // writer's own arithmetic.
+  int64_t maxSide = kNoSizeLimit;
+  int64_t maxBytes = kNoSizeLimit;
+  int64_t (*countBytes)(int64_t width, int64_t height, bool alpha) = nullptr;
 };
+
+// Each codec file defines its format's codec: PngCodec() and so on.
+#define MORFEL_CODEC_PROTOTYPE(format, name, extensions, alpha, codec, help) Codec codec##Codec();
+MORFEL_IMAGE_FORMATS(MORFEL_CODEC_PROTOTYPE)
+#undef MORFEL_CODEC_PROTOTYPE
+
 // The codec of this build for the format (members null where it has none).
 Codec CodecFor(ImageFormat format);
+
+// Whether the file holds magic at offset at.
+bool StartsWith(const Bytes& file, const char* magic, size_t at = 0);
 
 // Checks a claimed size against the limits and reserves both planes without
 // touching them. Returns false with a reason.

@@ -17,8 +17,8 @@ foreach(input IN LISTS INPUTS)
   math(EXPR index "${index} + 1")
 endforeach()
 file(WRITE "${OUTPUT}.new"
-"// Generated from host/starter by embed_files.cmake; do not edit.
-#include \"host/host_files.h\"
+"// Generated from files/starter by embed_files.cmake; do not edit.
+#include \"files/base_folder.h\"
 
 namespace {
 ${body}}  // namespace

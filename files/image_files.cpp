@@ -1,4 +1,4 @@
-// The image formats: names and extensions, recognising a file by its first
+// The image formats: names and extensions, recognizing a file by its first
 // bytes, the codec of each, and decoding and encoding whole files with the
 // notes a user should see.
 #include <algorithm>
@@ -7,10 +7,10 @@
 #include <new>
 #include <sstream>
 
-#include "host/codecs.h"
-#include "host/image_files.h"
-#include "host/input_file.h"
-#include "host/output_file.h"
+#include "files/codecs.h"
+#include "files/image_files.h"
+#include "files/input_file.h"
+#include "files/output_file.h"
 
 namespace {
 
@@ -19,11 +19,13 @@ struct FormatRow {
   const char* name;
   const char* extensions;  // the first is the one to suggest
   bool alpha;
+  Codec (*codec)();
+  const char* help;
 };
 
 const FormatRow kFormats[] = {
-#define MORFEL_FORMAT_ROW(format, name, extensions, alpha) \
-  {ImageFormat::format, name, extensions, alpha},
+#define MORFEL_FORMAT_ROW(format, name, extensions, alpha, codec, help) \
+  {ImageFormat::format, name, extensions, alpha, codec##Codec, help},
     MORFEL_IMAGE_FORMATS(MORFEL_FORMAT_ROW)
 #undef MORFEL_FORMAT_ROW
 };
@@ -40,23 +42,15 @@ std::string Lower(std::string text) {
   return text;
 }
 
-bool StartsWith(const Bytes& file, const char* magic, size_t at = 0) {
-  size_t length = std::strlen(magic);
-  return file.size() >= at + length && std::memcmp(file.data() + at, magic, length) == 0;
-}
-
-// The format by the file's first bytes; TGA has no signature and is taken
-// by its name alone.
-ImageFormat Recognise(const Bytes& file, const std::string& name) {
-  if (StartsWith(file, "\x89PNG\r\n\x1a\n")) return ImageFormat::kPng;
-  if (StartsWith(file, "\xff\xd8\xff")) return ImageFormat::kJpeg;
-  if (StartsWith(file, "RIFF") && StartsWith(file, "WEBP", 8)) return ImageFormat::kWebp;
-  if (StartsWith(file, "II*") || StartsWith(file, "MM")) {
-    if (file.size() >= 4 && (file[2] == 42 || file[3] == 42)) return ImageFormat::kTiff;
+// The format by the file's first bytes, else a format without a signature
+// that the name gives.
+ImageFormat Recognize(const Bytes& file, const std::string& name) {
+  for (const FormatRow& row : kFormats) {
+    Codec codec = row.codec();
+    if (codec.recognize != nullptr && codec.recognize(file)) return row.format;
   }
-  if (StartsWith(file, "BM")) return ImageFormat::kBmp;
-  if (StartsWith(file, "GIF87a") || StartsWith(file, "GIF89a")) return ImageFormat::kGif;
-  if (FormatByName(name) == ImageFormat::kTga) return ImageFormat::kTga;
+  const FormatRow* named = RowOf(FormatByName(name));
+  if (named != nullptr && named->codec().recognize == nullptr) return named->format;
   return ImageFormat::kUnknown;
 }
 
@@ -80,12 +74,13 @@ InputBound ImageFileBound(const ReadSettings& settings, const std::string& name)
   InputBound bound;
   bound.maxBytes = pixels * 9 + (uint64_t{64} << 20);
   bound.tooLarge = "larger than any image of at most " + std::to_string(settings.maxPixels) +
-                   " pixels can be (" + std::to_string(bound.maxBytes) +
-                   " bytes); --max-pixels raises the limit";
+                   " pixels can be (" + std::to_string(bound.maxBytes) + " bytes)";
+  if (!settings.limitOption.empty())
+    bound.tooLarge += "; " + settings.limitOption + " raises the limit";
   // A stream that starts like no image ends at once, not at the bound.
   bound.startBytes = 16;
   bound.acceptsStart = [name](const Bytes& start, std::string* reason) {
-    if (Recognise(start, name) != ImageFormat::kUnknown) return true;
+    if (Recognize(start, name) != ImageFormat::kUnknown) return true;
     *reason = "not an image in a known format";
     return false;
   };
@@ -98,34 +93,14 @@ void AddNote(ImageNotes* notes, const std::string& line) {
 
 }  // namespace
 
+bool StartsWith(const Bytes& file, const char* magic, size_t at) {
+  size_t length = std::strlen(magic);
+  return file.size() >= at + length && std::memcmp(file.data() + at, magic, length) == 0;
+}
+
 Codec CodecFor(ImageFormat format) {
-  switch (format) {
-#if defined(_WIN32)
-    case ImageFormat::kPng:
-      return {DecodeWithStb, EncodePngWithStb};
-    case ImageFormat::kJpeg:
-      return {DecodeWithStb, EncodeJpegWithStb};
-    case ImageFormat::kGif:
-      return {DecodeWithStb, nullptr};
-#else
-    case ImageFormat::kPng:
-      return {DecodePng, EncodePng};
-    case ImageFormat::kJpeg:
-      return {DecodeJpeg, EncodeJpeg};
-    case ImageFormat::kWebp:
-      return {DecodeWebp, EncodeWebp};
-    case ImageFormat::kTiff:
-      return {DecodeTiff, EncodeTiff};
-    case ImageFormat::kGif:
-      return {DecodeGif, nullptr};
-#endif
-    case ImageFormat::kBmp:
-      return {DecodeWithStb, EncodeBmp};
-    case ImageFormat::kTga:
-      return {DecodeWithStb, EncodeTga};
-    default:
-      return {};
-  }
+  const FormatRow* row = RowOf(format);
+  return row != nullptr ? row->codec() : Codec();
 }
 
 ImageFormat FormatByName(const std::string& pathOrWord) {
@@ -161,7 +136,7 @@ std::string FormatExtension(ImageFormat format) {
 
 bool CanWrite(ImageFormat format, std::string* reason) {
   if (format == ImageFormat::kUnknown) {
-    *reason = "use a file name ending in ." + WritableExtensions() + " (or --format)";
+    *reason = "use a file name ending in ." + WritableExtensions();
     return false;
   }
   if (CodecFor(format).encode == nullptr) {
@@ -180,15 +155,26 @@ std::string WritableExtensions() {
   return list;
 }
 
-int DecodePicture(const std::string& name, const Bytes& file, const ReadSettings& settings,
-                  Picture* picture, ImageNotes* notes, std::string* error) {
-  ImageFormat format = Recognise(file, name);
+std::string FormatsHelp() {
+  std::string text;
+  for (const FormatRow& row : kFormats) {
+    Codec codec = row.codec();
+    if (codec.decode == nullptr) continue;
+    text += std::string(row.name) + " (." + FormatExtension(row.format) + "): " + row.help;
+    text += codec.encode == nullptr ? "; read only\n" : "\n";
+  }
+  return text;
+}
+
+bool DecodePicture(const std::string& name, const Bytes& file, const ReadSettings& settings,
+                   Picture* picture, ImageNotes* notes, std::string* error) {
+  ImageFormat format = Recognize(file, name);
   Codec codec = CodecFor(format);
   if (codec.decode == nullptr) {
     *error = format == ImageFormat::kUnknown
                  ? "cannot read " + name + ": not an image in a known format"
                  : "cannot read " + name + ": this build cannot read " + FormatName(format);
-    return 0;
+    return false;
   }
   SourceTraits traits;
   std::string reason;
@@ -204,19 +190,19 @@ int DecodePicture(const std::string& name, const Bytes& file, const ReadSettings
   if (!ok) {
     *picture = Picture();
     *error = "cannot read " + name + ": " + reason;
-    return 0;
+    return false;
   }
   AddNote(notes, TraitsNote(name, traits));
-  return 1;
+  return true;
 }
 
-int EncodePicture(const std::string& name, ImageFormat format, const Picture& picture,
-                  const WriteSettings& settings, Bytes* file, ImageNotes* notes,
-                  std::string* error) {
+bool EncodePicture(const std::string& name, ImageFormat format, const Picture& picture,
+                   const WriteSettings& settings, Bytes* file, ImageNotes* notes,
+                   std::string* error) {
   std::string reason;
   if (!CanWrite(format, &reason)) {
     *error = "cannot write " + name + ": " + reason;
-    return 0;
+    return false;
   }
   bool transparent = HasTransparency(picture);
   bool alpha = transparent && RowOf(format)->alpha;
@@ -226,7 +212,7 @@ int EncodePicture(const std::string& name, ImageFormat format, const Picture& pi
   }
   if (!FitsFormat(format, picture.width, picture.height, alpha, &reason)) {
     *error = "cannot write " + name + ": " + reason;
-    return 0;
+    return false;
   }
   bool ok = false;
   try {
@@ -235,27 +221,27 @@ int EncodePicture(const std::string& name, ImageFormat format, const Picture& pi
     reason = "not enough memory";
   }
   if (!ok) *error = "cannot write " + name + ": " + reason;
-  return ok ? 1 : 0;
+  return ok;
 }
 
-int ReadPicture(const std::string& path, Picture* picture, std::string* error,
-                const ReadSettings& settings, ImageNotes* notes) {
+bool ReadPicture(const std::string& path, Picture* picture, std::string* error,
+                 const ReadSettings& settings, ImageNotes* notes) {
   Bytes file;
-  if (!ReadInputFile(path, ImageFileBound(settings, path), &file, error)) return 0;
+  if (!ReadInputFile(path, ImageFileBound(settings, path), &file, error)) return false;
   return DecodePicture(path == "-" ? "standard input" : path, file, settings, picture, notes,
                        error);
 }
 
-int OutputFormatKnown(const std::string& path) {
+bool OutputFormatKnown(const std::string& path) {
   std::string reason;
-  return CanWrite(FormatByName(path), &reason) ? 1 : 0;
+  return CanWrite(FormatByName(path), &reason);
 }
 
-int WritePicture(const std::string& path, const Picture& picture, std::string* error,
-                 ImageFormat format, const WriteSettings& settings, ImageNotes* notes) {
+bool WritePicture(const std::string& path, const Picture& picture, std::string* error,
+                  ImageFormat format, const WriteSettings& settings, ImageNotes* notes) {
   if (format == ImageFormat::kUnknown) format = FormatByName(path);
   std::string name = path == "-" ? "standard output" : path;
   Bytes file;
-  if (!EncodePicture(name, format, picture, settings, &file, notes, error)) return 0;
+  if (!EncodePicture(name, format, picture, settings, &file, notes, error)) return false;
   return WriteOutputFile(path, file, error);
 }

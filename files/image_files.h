@@ -1,4 +1,5 @@
-// Image files for the morfel host: decoding PNG, JPEG, WebP, TIFF, BMP, TGA
+// Image files for the programs of the host's kind (morfel, the studio):
+// decoding PNG, JPEG, WebP, TIFF, BMP, TGA
 // and GIF into the plug-in's plane layout, and encoding the result.
 //
 // Layout: `bgr` holds width x height pixels of 3 bytes (blue, green, red),
@@ -21,8 +22,8 @@
 //   file of a name of their own in the same folder, are flushed and synced,
 //   and the file is renamed over the output only once it is complete (see
 //   output_file.h).
-#ifndef MORFEL_HOST_IMAGE_FILES_H
-#define MORFEL_HOST_IMAGE_FILES_H
+#ifndef MORFEL_FILES_IMAGE_FILES_H
+#define MORFEL_FILES_IMAGE_FILES_H
 
 #include <cstdint>
 #include <string>
@@ -42,19 +43,24 @@ constexpr int64_t kMaxPicturePixels = (int64_t{1} << 31) / 3 - 1;
 // The default limit of a file's pixel count (16384 x 16384).
 constexpr int64_t kDefaultMaxPixels = int64_t{1} << 28;
 
-#define MORFEL_IMAGE_FORMATS(X)                \
-  /* format, name, extensions, has alpha */    \
-  X(kPng, "PNG", "png", true)                  \
-  X(kJpeg, "JPEG", "jpg jpeg jpe jfif", false) \
-  X(kWebp, "WebP", "webp", true)               \
-  X(kTiff, "TIFF", "tif tiff", true)           \
-  X(kBmp, "BMP", "bmp dib", true)              \
-  X(kTga, "TGA", "tga", true)                  \
-  X(kGif, "GIF", "gif", true)
+// Every format, one row: its name in code, its display name, its extensions
+// (the first is the one to suggest), whether it stores alpha, its codec
+// (codec_<codec>.cpp defines <Codec>Codec(): signature, decoder, encoder and
+// writer limits, for each build) and its help line. A new format is its
+// codec file and its row here.
+#define MORFEL_IMAGE_FORMATS(X)                                                                \
+  X(kPng, "PNG", "png", true, Png, "lossless, with transparency and colour profile")           \
+  X(kJpeg, "JPEG", "jpg jpeg jpe jfif", false, Jpeg,                                           \
+    "lossy, with colour profile, no transparency; read upright by its EXIF orientation")       \
+  X(kWebp, "WebP", "webp", true, Webp, "lossy or lossless, with transparency")                 \
+  X(kTiff, "TIFF", "tif tiff", true, Tiff, "lossless, with transparency and colour profile")   \
+  X(kBmp, "BMP", "bmp dib", true, Bmp, "uncompressed, with transparency")                      \
+  X(kTga, "TGA", "tga", true, Tga, "uncompressed, with transparency; known by its name alone") \
+  X(kGif, "GIF", "gif", true, Gif, "its first frame, with its transparent colour")
 
 enum class ImageFormat {
   kUnknown,
-#define MORFEL_FORMAT_ENUM(format, name, extensions, alpha) format,
+#define MORFEL_FORMAT_ENUM(format, name, extensions, alpha, codec, help) format,
   MORFEL_IMAGE_FORMATS(MORFEL_FORMAT_ENUM)
 #undef MORFEL_FORMAT_ENUM
 };
@@ -68,13 +74,19 @@ std::string FormatExtension(ImageFormat format);
 // Whether this build writes the format; with the reason when not.
 bool CanWrite(ImageFormat format, std::string* reason);
 // Whether the format can store a picture of the size, with alpha or
-// without. Returns 1, or 0 with the reason.
-int FitsFormat(ImageFormat format, int64_t width, int64_t height, bool alpha, std::string* reason);
+// without. False with the reason.
+bool FitsFormat(ImageFormat format, int64_t width, int64_t height, bool alpha, std::string* reason);
 // The formats this build writes, as a list for messages: "png, jpg, ...".
 std::string WritableExtensions();
+// One line per format this build reads: "PNG (.png): its help line", with
+// "; read only" for a format it cannot write.
+std::string FormatsHelp();
 
 struct ReadSettings {
   int64_t maxPixels = kDefaultMaxPixels;
+  // How the user raises the limit (morfel names its option), added to a
+  // refusal; "" adds nothing.
+  std::string limitOption;
 };
 
 struct WriteSettings {
@@ -90,26 +102,25 @@ struct ImageNotes {
 };
 
 // Decodes a whole image file held in memory; `name` is used in messages.
-// Returns 1, or 0 with a reason in `error`.
-int DecodePicture(const std::string& name, const std::vector<uint8_t>& file,
-                  const ReadSettings& settings, Picture* picture, ImageNotes* notes,
-                  std::string* error);
+// False with a reason in `error`.
+bool DecodePicture(const std::string& name, const std::vector<uint8_t>& file,
+                   const ReadSettings& settings, Picture* picture, ImageNotes* notes,
+                   std::string* error);
 // Encodes the picture in the format. Alpha is written only when some T byte
 // is not 255 and the format carries alpha (a note says when it cannot).
-int EncodePicture(const std::string& name, ImageFormat format, const Picture& picture,
-                  const WriteSettings& settings, std::vector<uint8_t>* file, ImageNotes* notes,
-                  std::string* error);
+bool EncodePicture(const std::string& name, ImageFormat format, const Picture& picture,
+                   const WriteSettings& settings, std::vector<uint8_t>* file, ImageNotes* notes,
+                   std::string* error);
 
-// A file by path, or standard input and output for "-". Returns 1, or 0 with
+// A file by path, or standard input and output for "-". False with
 // a reason in `error`.
-int ReadPicture(const std::string& path, Picture* picture, std::string* error,
-                const ReadSettings& settings = ReadSettings(), ImageNotes* notes = nullptr);
-// Output format chosen by the file name's extension; 0 for an extension we
-// cannot write.
-int OutputFormatKnown(const std::string& path);
+bool ReadPicture(const std::string& path, Picture* picture, std::string* error,
+                 const ReadSettings& settings = ReadSettings(), ImageNotes* notes = nullptr);
+// Whether the file name's extension names a format this build writes.
+bool OutputFormatKnown(const std::string& path);
 // Writes by the extension of `path`, or in `format` when it is given.
-int WritePicture(const std::string& path, const Picture& picture, std::string* error,
-                 ImageFormat format = ImageFormat::kUnknown,
-                 const WriteSettings& settings = WriteSettings(), ImageNotes* notes = nullptr);
+bool WritePicture(const std::string& path, const Picture& picture, std::string* error,
+                  ImageFormat format = ImageFormat::kUnknown,
+                  const WriteSettings& settings = WriteSettings(), ImageNotes* notes = nullptr);
 
 #endif

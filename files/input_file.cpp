@@ -1,4 +1,4 @@
-#include "host/input_file.h"
+#include "files/input_file.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -128,20 +128,20 @@ bool ReadOpened(int descriptor, bool streamAllowed, const InputBound& bound,
 
 }  // namespace
 
-int ReadInputFile(const std::string& path, const InputBound& bound, std::vector<uint8_t>* bytes,
-                  std::string* error) {
+bool ReadInputFile(const std::string& path, const InputBound& bound, std::vector<uint8_t>* bytes,
+                   std::string* error) {
   std::string reason;
   if (path == "-") {
     UseBinaryStandardInput();
-    if (ReadOpened(0, true, bound, bytes, &reason)) return 1;
+    if (ReadOpened(0, true, bound, bytes, &reason)) return true;
     *error = "cannot read standard input: " + reason;
-    return 0;
+    return false;
   }
   int descriptor = OpenForReading(path);
   bool ok = descriptor >= 0 && ReadOpened(descriptor, false, bound, bytes, &reason);
   if (descriptor < 0) reason = Reason(errno);
   if (descriptor >= 0) CloseFile(descriptor);
-  if (ok) return 1;
+  if (ok) return true;
   *error = "cannot open " + path + ": " + reason;
-  return 0;
+  return false;
 }

@@ -11,8 +11,8 @@
 //   stream (or the whole stream, when shorter) as soon as they arrive and
 //   may refuse them, so that a stream that is plainly no input of the kind
 //   ends at once. A regular file, bounded by its size, is read whole.
-#ifndef MORFEL_HOST_INPUT_FILE_H
-#define MORFEL_HOST_INPUT_FILE_H
+#ifndef MORFEL_FILES_INPUT_FILE_H
+#define MORFEL_FILES_INPUT_FILE_H
 
 #include <cstdint>
 #include <functional>
@@ -26,9 +26,9 @@ struct InputBound {
   std::function<bool(const std::vector<uint8_t>& start, std::string* reason)> acceptsStart;
 };
 
-// Returns 1, or 0 with "cannot open PATH: reason" (for standard input
+// False with "cannot open PATH: reason" (for standard input
 // "cannot read standard input: reason") in `error`.
-int ReadInputFile(const std::string& path, const InputBound& bound, std::vector<uint8_t>* bytes,
-                  std::string* error);
+bool ReadInputFile(const std::string& path, const InputBound& bound, std::vector<uint8_t>* bytes,
+                   std::string* error);
 
 #endif

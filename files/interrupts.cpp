@@ -1,4 +1,4 @@
-#include "host/interrupts.h"
+#include "files/interrupts.h"
 
 #include <algorithm>
 #include <chrono>

@@ -8,8 +8,8 @@
 //   in the middle of the work, and the cleanup runs with ordinary calls.
 // - A path is registered while it exists and unregistered once it is gone
 //   or has become the user's file.
-#ifndef MORFEL_HOST_INTERRUPTS_H
-#define MORFEL_HOST_INTERRUPTS_H
+#ifndef MORFEL_FILES_INTERRUPTS_H
+#define MORFEL_FILES_INTERRUPTS_H
 
 #include <string>
 

@@ -1,4 +1,4 @@
-#include "host/output_file.h"
+#include "files/output_file.h"
 
 #include <cctype>
 #include <cerrno>
@@ -10,7 +10,7 @@
 #include <random>
 #include <set>
 
-#include "host/interrupts.h"
+#include "files/interrupts.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -90,15 +90,15 @@ bool WriteAll(int descriptor, const std::vector<uint8_t>& bytes, std::string* re
   return true;
 }
 
-int WriteStandardOutput(const std::vector<uint8_t>& bytes, std::string* error) {
+bool WriteStandardOutput(const std::vector<uint8_t>& bytes, std::string* error) {
 #ifdef _WIN32
   _setmode(1, _O_BINARY);
 #endif
   std::string reason;
-  if (WriteAll(1, bytes, &reason)) return 1;
+  if (WriteAll(1, bytes, &reason)) return true;
   if (errno == EPIPE) EndAsClosedPipe();
   *error = "cannot write to standard output: " + reason;
-  return 0;
+  return false;
 }
 
 std::string RandomLetters() {
@@ -241,8 +241,8 @@ bool IsTemporaryOutputName(const std::string& name, long* pid) {
   return true;
 }
 
-int WriteOutputFile(const std::string& path, const std::vector<uint8_t>& bytes,
-                    std::string* error) {
+bool WriteOutputFile(const std::string& path, const std::vector<uint8_t>& bytes,
+                     std::string* error) {
   if (path == "-") return WriteStandardOutput(bytes, error);
   std::string reason;
 #ifdef _WIN32
@@ -252,7 +252,7 @@ int WriteOutputFile(const std::string& path, const std::vector<uint8_t>& bytes,
   mode_t mode = 0;
   if (!CheckTarget(target, &mode, &reason)) {
     *error = "cannot write " + path + ": " + reason;
-    return 0;
+    return false;
   }
 #endif
   RemoveLeftovers(fs::path(target).parent_path());
@@ -274,7 +274,7 @@ int WriteOutputFile(const std::string& path, const std::vector<uint8_t>& bytes,
     std::error_code ignored;
     if (descriptor >= 0) fs::remove(part, ignored);
     *error = "cannot write " + path + ": " + reason;
-    return 0;
+    return false;
   }
-  return 1;
+  return true;
 }

@@ -16,15 +16,16 @@
 //   next write to that folder.
 // - Standard output that fails is reported with the system's reason; a
 //   closed pipe ends the process quietly, as it ends a pipe's writer.
-#ifndef MORFEL_HOST_OUTPUT_FILE_H
-#define MORFEL_HOST_OUTPUT_FILE_H
+#ifndef MORFEL_FILES_OUTPUT_FILE_H
+#define MORFEL_FILES_OUTPUT_FILE_H
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-// Returns 1, or 0 with "cannot write PATH: reason" in `error`.
-int WriteOutputFile(const std::string& path, const std::vector<uint8_t>& bytes, std::string* error);
+// False with "cannot write PATH: reason" in `error`.
+bool WriteOutputFile(const std::string& path, const std::vector<uint8_t>& bytes,
+                     std::string* error);
 
 // Whether `name` is a temporary file name WriteOutputFile makes; its
 // writer's process id in `pid`.

@@ -2,7 +2,7 @@
 // the EXIF orientation.
 #include <cstring>
 
-#include "host/codecs.h"
+#include "files/codecs.h"
 #include "image/image.h"
 
 bool BeginPicture(int64_t width, int64_t height, const ReadSettings& settings, Picture* picture,
@@ -15,7 +15,8 @@ bool BeginPicture(int64_t width, int64_t height, const ReadSettings& settings, P
   // Divisions keep a hostile header's product from overflowing.
   if (width > settings.maxPixels / height) {
     *error = "the image is " + size + " pixels, more than the limit of " +
-             std::to_string(settings.maxPixels) + " (--max-pixels)";
+             std::to_string(settings.maxPixels);
+    if (!settings.limitOption.empty()) *error += " (" + settings.limitOption + ")";
     return false;
   }
   if (width > kMaxPicturePixels / height) {

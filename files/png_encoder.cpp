@@ -14,8 +14,8 @@
 #include <new>
 #include <thread>
 
-#include "host/codecs.h"
-#include "host/png_filters.h"
+#include "files/codecs.h"
+#include "files/png_filters.h"
 #include "transform/transform.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "host/png_filters.h"
+#include "files/png_filters.h"
 
 #include <cstdlib>
 #include <cstring>

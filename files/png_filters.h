@@ -2,8 +2,8 @@
 // from a prediction (left, above, their mean or the Paeth guess), chosen per
 // row as the one whose differences add up smallest, which is what leaves the
 // compressor the most alike, small numbers. Private to the PNG writer.
-#ifndef MORFEL_HOST_PNG_FILTERS_H
-#define MORFEL_HOST_PNG_FILTERS_H
+#ifndef MORFEL_FILES_PNG_FILTERS_H
+#define MORFEL_FILES_PNG_FILTERS_H
 
 #include <cstddef>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "host/run_folders.h"
+#include "files/run_folders.h"
 
 #include <cctype>
 #include <chrono>

@@ -8,8 +8,8 @@
 //   locked, so a folder with a free lock is never one a live run is making.
 // - Only folders of this user with that lock file are ever removed; a
 //   folder of the name without it (someone else's, an older morfel's) stays.
-#ifndef MORFEL_HOST_RUN_FOLDERS_H
-#define MORFEL_HOST_RUN_FOLDERS_H
+#ifndef MORFEL_FILES_RUN_FOLDERS_H
+#define MORFEL_FILES_RUN_FOLDERS_H
 
 #include <cstdint>
 #include <string>

@@ -1,5 +1,5 @@
 // The session's side of morfel:apply: the same steps as morfel apply's run
-// in its own process (host/session_apply.cpp), with the messages returned
+// in its own process (cli/session_apply.cpp), with the messages returned
 // to GEGL rather than printed.
 #include <cstdlib>
 #include <cstring>

@@ -87,7 +87,7 @@ class RgbtImage {
   // Gives the image a format. Keeps buffer and content when width, height and
   // channels are unchanged. rowLength is width * channels, or totalSize /
   // height when totalSize is not 0 (refused when that is shorter than a row).
-  // Returns the buffer size in bytes (contents uninitialised), or 0 with the
+  // Returns the buffer size in bytes (contents uninitialized), or 0 with the
   // image empty for non-positive, overflowing or over-limit sizes.
   int32_t Create(int32_t width, int32_t height, int32_t channels, int32_t totalSize = 0);
   // channels < 1: the same format as `other`, row length included; otherwise

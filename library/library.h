@@ -18,7 +18,7 @@
 //   most kMaxStoredLine (2047) characters, so a program whose line would be
 //   longer must not be saved (see CheckProgramTexts).
 // - What is read is written back so that it reads the same: parse,
-//   serialise and parse again give the same document.
+//   serialize and parse again give the same document.
 // - Saving never loses the old file: the text goes to a temporary file of a
 //   name no other writer uses, created new (never through an existing name
 //   or link) in the target's folder, which replaces the old file only once

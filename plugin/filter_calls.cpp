@@ -34,7 +34,7 @@ std::unique_ptr<FilterContext> StartCall(const char* baseFolder) {
   return context;
 }
 
-// The dialog works on the context it is given as its initialisation value.
+// The dialog works on the context it is given as its initialization value.
 INT_PTR ShowDialog(const char* name, HWND owner, DLGPROC procedure, FilterContext& context) {
   RegisterCommonControls();
   return DialogBoxParamA(Module().instance, name, owner, procedure,

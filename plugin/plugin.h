@@ -1,5 +1,5 @@
-// Plug-in frame: the host interface (the three exports, the row callbacks,
-// the messages to the host window) and the module state shared by every
+// Plug-in frame: the host interface (plugin/exports.h: the three exports,
+// the row callbacks, the messages to the host window) and the module state shared by every
 // call. Each working export creates the session of its call (a
 // FilterContext, session/session.h), hands it to its dialog and destroys it
 // before it returns.
@@ -31,54 +31,8 @@
 #include <cstdint>
 
 #include "image/image.h"
+#include "plugin/exports.h"
 #include "session/session.h"
-
-#if defined(_WIN32) && !defined(_WIN64)
-#define MORFEL_CDECL __cdecl
-#else
-#define MORFEL_CDECL
-#endif
-
-#ifdef _WIN32
-#define MORFEL_EXPORT __declspec(dllexport)
-#else
-#define MORFEL_EXPORT __attribute__((visibility("default")))
-#endif
-
-// ---------------------------------------------------------------- host interface
-
-// The host's row callbacks, cdecl: (y, first column, last column, buffer, -1)
-// for RGB rows and the same followed by 1 for T rows.
-using RgbRowCallback = int(MORFEL_CDECL*)(int32_t y, int32_t firstColumn, int32_t lastColumn,
-                                          uint8_t* buffer, int32_t minusOne);
-using TRowCallback = int(MORFEL_CDECL*)(int32_t y, int32_t firstColumn, int32_t lastColumn,
-                                        uint8_t* buffer, int32_t minusOne, int32_t one);
-
-// Owned by the host: two consecutive function addresses.
-struct RowCallbackTable {
-  RgbRowCallback rgbRow;
-  TRowCallback tRow;
-};
-
-// The host's window message for progress and completion, and the first
-// parameter that marks a progress report (0 marks completion).
-constexpr UINT kHostMessage = 1024;
-constexpr WPARAM kProgressReport = 3;
-constexpr WPARAM kRunCompleted = 0;
-
-extern "C" {
-// Writes "Morfel" and its zero byte into title, 1 into *a and 10 into *b.
-MORFEL_EXPORT int32_t MORFEL_CDECL FilterGetTitle(void* reserved, char* title, int32_t* a,
-                                                  int32_t* b);
-// Applies a program to the host's image: imageSize points at width and
-// height. Always 1.
-MORFEL_EXPORT int32_t MORFEL_CDECL FilterProc(HWND parentWindow, const int32_t* imageSize,
-                                              const RowCallbackTable* writeTable,
-                                              const RowCallbackTable* readTable,
-                                              const char* baseFolder);
-// Opens the program editor. Always 1.
-MORFEL_EXPORT int32_t MORFEL_CDECL FilterOption(HWND parentWindow, const char* baseFolder);
-}
 
 // ---------------------------------------------------------------- module state
 
@@ -91,7 +45,7 @@ ModuleState& Module();
 
 // The library entry point: keeps the instance handle and returns TRUE for
 // every reason. On Windows the C runtime's own entry point calls it (so the
-// runtime initialises first); on Linux the library calls it when loaded.
+// runtime initializes first); on Linux the library calls it when loaded.
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved);
 
 // Sizes the images to imageSize (width, height; 3 and 1 channels) and reads

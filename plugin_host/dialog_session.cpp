@@ -1,6 +1,6 @@
-#include "host/dialog_session.h"
+#include "plugin_host/dialog_session.h"
 
-#include "host/scripted_user.h"
+#include "platform/scripted_user/scripted_user.h"
 
 namespace {
 

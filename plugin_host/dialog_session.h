@@ -1,8 +1,8 @@
 // What the morfel host does in the plug-in's dialogs, as a user would: a
 // list of steps performed on the dialog when it appears, answers to the
 // message boxes, and a record of every message box shown.
-#ifndef MORFEL_HOST_DIALOG_SESSION_H
-#define MORFEL_HOST_DIALOG_SESSION_H
+#ifndef MORFEL_PLUGIN_HOST_DIALOG_SESSION_H
+#define MORFEL_PLUGIN_HOST_DIALOG_SESSION_H
 
 #include <functional>
 #include <string>

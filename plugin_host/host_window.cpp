@@ -1,9 +1,8 @@
-#include "host/host_window.h"
+#include "plugin_host/host_window.h"
 
 #include <cstdio>
 
-#include "host/progress_bar.h"
-#include "plugin/plugin.h"
+#include "plugin/exports.h"
 
 namespace {
 
@@ -17,10 +16,10 @@ LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
   if (message == kHostMessage && log != nullptr) {
     if (wParam == kProgressReport) {
       log->progress.push_back(static_cast<int>(lParam));
-      if (log->showBar) DrawProgressBar(static_cast<int>(lParam));
+      if (log->onProgress) log->onProgress(static_cast<int>(lParam));
     } else if (wParam == kRunCompleted) {
       ++log->completions;
-      if (log->showBar) EndProgressBar();
+      if (log->onCompleted) log->onCompleted();
     }
     return 0;
   }

@@ -1,4 +1,4 @@
-#include "host/plugin_loader.h"
+#include "plugin_host/plugin_loader.h"
 
 #ifndef _WIN32
 #include <dlfcn.h>
@@ -27,14 +27,14 @@ void* Symbol(void* handle, const char* name) {
 }
 
 template <typename Function>
-int Resolve(void* handle, const char* name, Function* function, std::string* error) {
+bool Resolve(void* handle, const char* name, Function* function, std::string* error) {
   void* address = Symbol(handle, name);
   if (address == nullptr) {
     *error = std::string("the plug-in has no export ") + name;
-    return 0;
+    return false;
   }
   *function = reinterpret_cast<Function>(address);
-  return 1;
+  return true;
 }
 
 }  // namespace
@@ -48,9 +48,9 @@ LoadedPlugin::~LoadedPlugin() {
 #endif
 }
 
-int LoadedPlugin::Load(const std::string& path, std::string* error) {
+bool LoadedPlugin::Load(const std::string& path, std::string* error) {
   handle_ = OpenLibrary(path, error);
-  if (handle_ == nullptr) return 0;
+  if (handle_ == nullptr) return false;
   return Resolve(handle_, "FilterGetTitle", &exports_.getTitle, error) &&
          Resolve(handle_, "FilterProc", &exports_.proc, error) &&
          Resolve(handle_, "FilterOption", &exports_.option, error);

@@ -1,11 +1,11 @@
 // Loads the plug-in library and resolves its three exports by name, as an
 // image editor does.
-#ifndef MORFEL_HOST_PLUGIN_LOADER_H
-#define MORFEL_HOST_PLUGIN_LOADER_H
+#ifndef MORFEL_PLUGIN_HOST_PLUGIN_LOADER_H
+#define MORFEL_PLUGIN_HOST_PLUGIN_LOADER_H
 
 #include <string>
 
-#include "plugin/plugin.h"
+#include "plugin/exports.h"
 
 struct PluginExports {
   decltype(&FilterGetTitle) getTitle = nullptr;
@@ -19,8 +19,8 @@ class LoadedPlugin {
   ~LoadedPlugin();
   LoadedPlugin(const LoadedPlugin&) = delete;
   LoadedPlugin& operator=(const LoadedPlugin&) = delete;
-  // Returns 1, or 0 with a reason.
-  int Load(const std::string& path, std::string* error);
+  // False with a reason.
+  bool Load(const std::string& path, std::string* error);
   const PluginExports& exports() const { return exports_; }
 
  private:

@@ -1,4 +1,4 @@
-#include "host/row_exchange.h"
+#include "plugin_host/row_exchange.h"
 
 #include <chrono>
 #include <cstring>

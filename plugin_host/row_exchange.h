@@ -1,10 +1,10 @@
 // The host's side of the row exchange: the row callbacks that the plug-in
 // calls to read the picture and to hand the result back.
-#ifndef MORFEL_HOST_ROW_EXCHANGE_H
-#define MORFEL_HOST_ROW_EXCHANGE_H
+#ifndef MORFEL_PLUGIN_HOST_ROW_EXCHANGE_H
+#define MORFEL_PLUGIN_HOST_ROW_EXCHANGE_H
 
-#include "host/image_files.h"
-#include "plugin/plugin.h"
+#include "files/image_files.h"
+#include "plugin/exports.h"
 
 // Binds the callbacks to a source picture (read) and a result picture
 // (written). Rows outside the pictures or with other column ranges are

@@ -5,8 +5,8 @@
 #include <memory>
 #include <vector>
 
-#include "host/host_files.h"
-#include "host/program_file.h"
+#include "files/base_folder.h"
+#include "files/program_file.h"
 #include "python/python_front.h"
 
 namespace {

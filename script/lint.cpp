@@ -174,7 +174,7 @@ class Linter {
 
  private:
   void Walk(int32_t from, int32_t to, Flow* flow);
-  void Step(int32_t i, Flow* flow);
+  void FollowRecord(int32_t i, Flow* flow);
   int32_t VariableOf(int32_t record) const;
   void Read(int32_t record, int32_t variable, Flow* flow);
   void Assign(int32_t variable, int32_t targetRecord, const Value& value, Flow* flow);
@@ -304,12 +304,12 @@ void Linter::Walk(int32_t from, int32_t to, Flow* flow) {
       depth_ = 0;
       i = loop.end;
     } else {
-      Step(i, flow);
+      FollowRecord(i, flow);
     }
   }
 }
 
-void Linter::Step(int32_t i, Flow* flow) {
+void Linter::FollowRecord(int32_t i, Flow* flow) {
   const Instruction& record = current_->code.data[i];
   const RecordSource& source = current_->sources.data[i];
   switch (record.kind) {

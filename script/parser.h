@@ -1,6 +1,6 @@
 // The recursive-descent parser: works straight on the text with the
 // scanners and appends postfix code to the engine's scratchCode as soon as a
-// construct is recognised. A rule that fails after emitting code cuts the
+// construct is recognized. A rule that fails after emitting code cuts the
 // code back to where it began, so only the code of the alternatives that
 // succeeded remains. Every rule returns the characters it consumed, 0 when
 // it did not match.

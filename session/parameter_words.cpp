@@ -70,21 +70,21 @@ bool Evaluates(const Declared& declared, const std::string& value, int32_t* numb
   return true;
 }
 
-int CheckValue(const Declared& declared, size_t row, const std::string& value, ParameterRows* rows,
-               std::string* error) {
+bool CheckValue(const Declared& declared, size_t row, const std::string& value, ParameterRows* rows,
+                std::string* error) {
   const ParamSlot& slot = declared.slots[row];
   std::string label = std::string("--param ") + slot.name;
   if (value.size() > static_cast<size_t>(kNameTextSize - 1)) {
     *error = label + ": the value is " + std::to_string(value.size()) +
              " characters long; the dialog takes at most " + std::to_string(kNameTextSize - 1);
-    return 0;
+    return false;
   }
   int32_t number = 0;
   if (!Evaluates(declared, value, &number)) {
     *error = label + ": \"" + value +
              "\" is not a value (a number or an expression of the "
              "built-in variables)";
-    return 0;
+    return false;
   }
   if (number < slot.minimum || number > slot.maximum) {
     rows->notes.push_back(std::string(slot.name) + " = " + value + " lies outside its range " +
@@ -93,23 +93,23 @@ int CheckValue(const Declared& declared, size_t row, const std::string& value, P
   }
   if (!rows->values[row].empty()) {
     *error = label + " is given twice";
-    return 0;
+    return false;
   }
   rows->values[row] = value;
-  return 1;
+  return true;
 }
 
 }  // namespace
 
-int ResolveParameters(const std::string& initText, const std::vector<std::string>& words,
-                      ParameterRows* rows, std::string* error) {
+bool ResolveParameters(const std::string& initText, const std::vector<std::string>& words,
+                       ParameterRows* rows, std::string* error) {
   Declared declared = ReadDeclarations(initText);
   if (declared.malformed) {
     // The editor's Check says so; the dialog would run without parameters.
     *error = "Error in Initial parameter setting.";
-    return 0;
+    return false;
   }
-  if (words.empty()) return 1;
+  if (words.empty()) return true;
   rows->values.assign(declared.slots.size(), "");
   size_t positional = 0;
   for (const std::string& word : words) {
@@ -119,7 +119,7 @@ int ResolveParameters(const std::string& initText, const std::vector<std::string
   if (positional > declared.slots.size()) {
     *error = "the program declares " + std::to_string(declared.slots.size()) +
              " parameter(s), but " + std::to_string(positional) + " --param were given";
-    return 0;
+    return false;
   }
   size_t nextRow = 0;
   for (const std::string& word : words) {
@@ -132,13 +132,13 @@ int ResolveParameters(const std::string& initText, const std::vector<std::string
       if (row == declared.slots.size()) {
         *error = "--param " + name + ": the program has no such parameter; it declares " +
                  DeclaredNames(declared);
-        return 0;
+        return false;
       }
     } else {
       value = word;
       row = nextRow++;
     }
-    if (!CheckValue(declared, row, value, rows, error)) return 0;
+    if (!CheckValue(declared, row, value, rows, error)) return false;
   }
-  return 1;
+  return true;
 }

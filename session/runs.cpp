@@ -200,7 +200,7 @@ RunReport FilterContext::ApplyToImage(ProgressImage& resultRgb, RgbtImage& resul
   resultT.CreateLike(sourceT, 0);
   // The result starts as the source, so pixels a run leaves alone (skipped
   // pixels, a pass ended early, no pass at all, a parameter error) give back
-  // the host's own pixels instead of uninitialised memory.
+  // the host's own pixels instead of uninitialized memory.
   resultRgb.Blit(sourceRgb, 0, 0, 0, 0, 0, 0, 0, 0, 0);
   resultT.Blit(sourceT, 0, 0, 0, 0, 0, 0, 0, 0, 0);
   resultRgb.progress = options.progress;

@@ -253,9 +253,9 @@ struct ParameterRows {
 // initText's declarations before a run, in the words of morfel's --param.
 // An unknown name, a row given twice, more values than rows, a text longer
 // than the dialog's box takes or one that is not an expression of known
-// variables is an error. Returns 1, or 0 with the message.
-int ResolveParameters(const std::string& initText, const std::vector<std::string>& words,
-                      ParameterRows* rows, std::string* error);
+// variables is an error. False with the message.
+bool ResolveParameters(const std::string& initText, const std::vector<std::string>& words,
+                       ParameterRows* rows, std::string* error);
 
 // Edits (insert, delete, replace, swap two neighbours; letters compared
 // without case) that turn one word into the other.

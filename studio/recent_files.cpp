@@ -14,13 +14,13 @@ namespace {
 constexpr int kRecentKept = 8;
 const char kRecentKey[] = "recentFiles";
 
-const char kOrganisation[] = "Morfel";
+const char kOrganization[] = "Morfel";
 const char kApplication[] = "Morfel Studio";
 
 }  // namespace
 
 QStringList StudioWindow::RecentFiles() const {
-  const QSettings settings{QString::fromLatin1(kOrganisation), QString::fromLatin1(kApplication)};
+  const QSettings settings{QString::fromLatin1(kOrganization), QString::fromLatin1(kApplication)};
   return settings.value(QLatin1String(kRecentKey)).toStringList();
 }
 
@@ -30,7 +30,7 @@ void StudioWindow::RememberRecent(const QString& path) {
   recent.removeAll(absolute);
   recent.prepend(absolute);
   while (recent.size() > kRecentKept) recent.removeLast();
-  QSettings settings{QString::fromLatin1(kOrganisation), QString::fromLatin1(kApplication)};
+  QSettings settings{QString::fromLatin1(kOrganization), QString::fromLatin1(kApplication)};
   settings.setValue(QLatin1String(kRecentKey), recent);
 }
 

@@ -8,7 +8,7 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "host/host_files.h"
+#include "files/base_folder.h"
 #include "session/session.h"
 #include "studio/code_editor.h"
 #include "studio/program_editors.h"

@@ -5,7 +5,7 @@
 
 #include <QDialog>
 
-#include "host/image_files.h"
+#include "files/image_files.h"
 
 class QCheckBox;
 class QSpinBox;

@@ -24,7 +24,7 @@ struct FormatEntry {
 };
 
 const FormatEntry kFormats[] = {
-#define MORFEL_FORMAT_ENTRY(format, name, extensions, alpha) \
+#define MORFEL_FORMAT_ENTRY(format, name, extensions, alpha, codec, help) \
   {ImageFormat::format, name, extensions},
     MORFEL_IMAGE_FORMATS(MORFEL_FORMAT_ENTRY)
 #undef MORFEL_FORMAT_ENTRY

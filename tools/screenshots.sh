@@ -17,7 +17,7 @@ folder=build/screenshots-wine
 trap morfel_wine_down EXIT
 morfel_wine_up "$folder"
 mkdir -p "$folder/base/Tarvo" "$folder/handshake"
-cp host/starter/*.txt "$folder/base/Tarvo/"
+cp files/starter/*.txt "$folder/base/Tarvo/"
 
 windows_path() { echo "$(winepath -w "$(realpath "$1")")"; }
 base=$(windows_path "$folder/base")\\

@@ -29,7 +29,7 @@ constexpr const char kMainDialogTemplate[] = "sampledlg";
 constexpr const char kEditorDialogTemplate[] = "editdlg";
 
 // The main filter dialog ("sampledlg") and the program editor ("editdlg");
-// the initialisation value is the FilterContext.
+// the initialization value is the FilterContext.
 INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK EditorDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 

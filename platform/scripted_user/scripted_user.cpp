@@ -1,4 +1,4 @@
-#include "host/scripted_user.h"
+#include "platform/scripted_user/scripted_user.h"
 
 #include <commctrl.h>
 #include <dlgs.h>

@@ -16,7 +16,7 @@
 // CallWithDialog runs the caller's function with the dialog in front, to read
 // its controls or to hold it open; it ends no turn.
 // Actions are performed strictly in list order. A window is activated again
-// each time a box over it closes; the user recognises windows it has seen and
+// each time a box over it closes; the user recognizes windows it has seen and
 // records each message box once; a closed window is forgotten, so a new window
 // that gets its handle counts as new. Actions that cannot be done (no such
 // control, no such combo item, a disabled or hidden control, a refused file
@@ -25,8 +25,8 @@
 // One scripted user may be started per thread at a time; it is not copyable.
 // Windows it has not been given actions for are left alone, and so is every
 // window of another thread or process, even one the system reports to it.
-#ifndef MORFEL_HOST_SCRIPTED_USER_H
-#define MORFEL_HOST_SCRIPTED_USER_H
+#ifndef MORFEL_PLATFORM_SCRIPTED_USER_SCRIPTED_USER_H
+#define MORFEL_PLATFORM_SCRIPTED_USER_SCRIPTED_USER_H
 
 #include <windows.h>
 

@@ -7,7 +7,7 @@
 #ifndef _WIN32
 
 #include "script/script.h"
-#include "tests/host/morfel_runner.h"
+#include "tests/cli/morfel_runner.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include <cstring>
 #include <thread>
 
-#include "tests/host/morfel_runner.h"
+#include "tests/cli/morfel_runner.h"
 
 extern char** environ;
 

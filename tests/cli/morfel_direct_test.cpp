@@ -5,7 +5,7 @@
 
 #ifndef _WIN32
 
-#include "tests/host/morfel_runner.h"
+#include "tests/cli/morfel_runner.h"
 
 // The images and the settings file a run leaves, directly and through the
 // plug-in, each in a base folder of its own: every starter program, and

@@ -5,7 +5,7 @@
 
 #ifndef _WIN32
 
-#include "tests/host/morfel_runner.h"
+#include "tests/cli/morfel_runner.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include <sstream>
 
-#include "tests/host/morfel_runner.h"
+#include "tests/cli/morfel_runner.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include <chrono>
 #include <cstring>
 
-#include "tests/host/morfel_runner.h"
+#include "tests/cli/morfel_runner.h"
 
 namespace {
 

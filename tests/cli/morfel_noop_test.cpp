@@ -5,7 +5,7 @@
 #ifndef _WIN32
 
 #include "script/script.h"
-#include "tests/host/morfel_runner.h"
+#include "tests/cli/morfel_runner.h"
 
 TEST_F(MorfelProgram, MistakesInProgramsAndParametersAreSaidNotPassedOver) {
   std::string input = MakeImage("in.png", 8, 6);

@@ -6,7 +6,7 @@
 // status); the Windows build drives it through its exports instead.
 #ifndef _WIN32
 
-#include "tests/host/morfel_runner.h"
+#include "tests/cli/morfel_runner.h"
 
 TEST_F(MorfelProgram, TitleComesFromThePlugin) {
   Outcome outcome = Run({"title"});

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "host/image_files.h"
+#include "files/image_files.h"
 
 namespace fs = std::filesystem;
 

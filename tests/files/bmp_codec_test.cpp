@@ -8,7 +8,7 @@
 #include <random>
 #include <vector>
 
-#include "host/image_files.h"
+#include "files/image_files.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "host/image_files.h"
+#include "files/image_files.h"
 
 namespace {
 

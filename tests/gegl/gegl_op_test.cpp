@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/host/morfel_runner.h"
+#include "tests/cli/morfel_runner.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-#include "host/scripted_user.h"
+#include "platform/scripted_user/scripted_user.h"
 #include "platform/internal.h"
 #include "tests/platform/test_support.h"
 
@@ -22,10 +22,10 @@ struct Recorded {
   bool checked = false;
 };
 
-INT_PTR RunApplication(Recorded *recorded) {
+INT_PTR RunApplication(Recorded* recorded) {
   TestDialog dialog;
   dialog.onInit = [](HWND window) {
-    for (const char *item : {"Round", "Linear", "Bezier"})
+    for (const char* item : {"Round", "Linear", "Bezier"})
       SendDlgItemMessageA(window, IDC_TEST_COMBO, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
     SendDlgItemMessageA(window, IDC_TEST_SLIDER, TBM_SETRANGE, TRUE, MAKELONG(0, 100));
     SendDlgItemMessageA(window, IDC_TEST_EDIT, EM_LIMITTEXT, 6, 0);
@@ -40,7 +40,8 @@ INT_PTR RunApplication(Recorded *recorded) {
       GetDlgItemTextA(window, id, text, sizeof text);
       recorded->edit = text;
     } else if (id == IDC_TEST_ASK) {
-      int answer = MessageBoxA(window, "Do you overwrite?", "message", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
+      int answer = MessageBoxA(window, "Do you overwrite?", "message",
+                               MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
       recorded->answer = answer == IDYES ? "yes" : "no";
     } else if (id == IDC_TEST_OPEN) {
       char name[256] = "";
@@ -52,7 +53,8 @@ INT_PTR RunApplication(Recorded *recorded) {
       ofn.lpstrInitialDir = "/tmp";
       if (GetSaveFileNameA(&ofn)) recorded->file = name;
     } else if (id == IDOK) {
-      recorded->slider = static_cast<int>(SendDlgItemMessageA(window, IDC_TEST_SLIDER, TBM_GETPOS, 0, 0));
+      recorded->slider =
+          static_cast<int>(SendDlgItemMessageA(window, IDC_TEST_SLIDER, TBM_GETPOS, 0, 0));
       recorded->checked = IsDlgButtonChecked(window, IDC_TEST_CHECK) == BST_CHECKED;
       MessageBoxA(window, "Done.", "message", MB_OK);
       EndDialog(window, 1);
@@ -94,7 +96,7 @@ TEST(ScriptedUserTest, DrivesADialogEndToEnd) {
   EXPECT_EQ(user.MessageBoxes()[0].action, 4);  // while clicking Ask
   EXPECT_EQ(user.MessageBoxes()[1].text, "Done.");
   // The dialog, the box, the file dialog and the last box; the dialog's
-  // returns to the front are recognised, not counted again.
+  // returns to the front are recognized, not counted again.
   EXPECT_EQ(user.WindowsSeen().size(), 4u);
 }
 
@@ -133,7 +135,8 @@ TEST(ScriptedUserTest, UnansweredBoxGetsItsDefaultWithoutWaitingForIdle) {
   dialog.onCommand = [&](HWND window, int id, int) {
     if (id != IDC_TEST_ASK) return false;
     DWORD start = GetTickCount();
-    answer = MessageBoxA(window, "Do you delete this program?", "message", MB_YESNO | MB_DEFBUTTON2);
+    answer =
+        MessageBoxA(window, "Do you delete this program?", "message", MB_YESNO | MB_DEFBUTTON2);
     waited = GetTickCount() - start;
     KillTimer(window, 9);  // and now let the dialog run dry
     return true;
@@ -148,7 +151,8 @@ TEST(ScriptedUserTest, BoxAnswererAnswersQuestions) {
   ScriptedUser user;
   user.ClickButton(IDC_TEST_ASK);
   user.ClickButton(IDOK);
-  user.SetBoxAnswerer([](const MessageBoxRecord &box) { return box.text == "Do you overwrite?" ? IDYES : 0; });
+  user.SetBoxAnswerer(
+      [](const MessageBoxRecord& box) { return box.text == "Do you overwrite?" ? IDYES : 0; });
   ASSERT_TRUE(user.Start());
   Recorded recorded;
   EXPECT_EQ(RunApplication(&recorded), 1);
@@ -167,17 +171,18 @@ TEST(ScriptedUserTest, ImpossibleActionsAreReportedAndSkipped) {
   EXPECT_EQ(RunApplication(&recorded), 1);
   EXPECT_EQ(recorded.edit, "ok");
   ASSERT_EQ(user.Failures().size(), 3u);
-  EXPECT_NE(user.Failures()[0].find("has no item \"Cubic\""), std::string::npos) << user.Failures()[0];
+  EXPECT_NE(user.Failures()[0].find("has no item \"Cubic\""), std::string::npos)
+      << user.Failures()[0];
   EXPECT_NE(user.Failures()[1].find("has no item 7"), std::string::npos) << user.Failures()[1];
   EXPECT_NE(user.Failures()[2].find("no control 4242"), std::string::npos);
 }
 
 // A dialog whose file name box holds "Round" and "Linear"; OK records the
 // chosen item.
-INT_PTR RunNameDialog(std::string *chosen) {
+INT_PTR RunNameDialog(std::string* chosen) {
   TestDialog dialog;
   dialog.onInit = [](HWND window) {
-    for (const char *item : {"Round", "Linear"})
+    for (const char* item : {"Round", "Linear"})
       SendDlgItemMessageA(window, cmb13, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
   };
   dialog.onCommand = [chosen](HWND window, int id, int) {
@@ -230,7 +235,8 @@ TEST(ScriptedUserTest, ReadOnlyBoxCannotBeTypedInto) {
   user.Stop();
   EXPECT_EQ(text, "");
   ASSERT_EQ(user.Failures().size(), 1u);
-  EXPECT_NE(user.Failures()[0].find("edit box 303 is read-only"), std::string::npos) << user.Failures()[0];
+  EXPECT_NE(user.Failures()[0].find("edit box 303 is read-only"), std::string::npos)
+      << user.Failures()[0];
 }
 
 TEST(ScriptedUserTest, HiddenControlsAreOutOfReach) {
@@ -248,7 +254,8 @@ TEST(ScriptedUserTest, HiddenControlsAreOutOfReach) {
   user.Stop();
   EXPECT_EQ(text, "");
   ASSERT_EQ(user.Failures().size(), 1u);
-  EXPECT_NE(user.Failures()[0].find("control 301 is hidden"), std::string::npos) << user.Failures()[0];
+  EXPECT_NE(user.Failures()[0].find("control 301 is hidden"), std::string::npos)
+      << user.Failures()[0];
 }
 
 TEST(ScriptedUserTest, CallWithDialogSeesTheDialogAsTheActionsBeforeLeftIt) {
@@ -277,7 +284,7 @@ TEST(ScriptedUserTest, CallWithDialogSeesTheDialogAsTheActionsBeforeLeftIt) {
 // Give-up: a dialog left open is cancelled and reported, one ended in time is
 // not. Times are measured from Start.
 struct GiveUpCase {
-  const char *what;
+  const char* what;
   bool clickOk;
   int expectedResult;
   size_t expectedFailures;
@@ -289,7 +296,7 @@ const GiveUpCase kGiveUpCases[] = {
 };
 
 TEST(ScriptedUserTest, GiveUpCancelsOnlyDialogsLeftOpen) {
-  for (const GiveUpCase &test : kGiveUpCases) {
+  for (const GiveUpCase& test : kGiveUpCases) {
     ScriptedUser user;
     user.GiveUpAfter(300);
     user.TypeText(IDC_TEST_EDIT, "abc");
@@ -305,7 +312,8 @@ TEST(ScriptedUserTest, GiveUpCancelsOnlyDialogsLeftOpen) {
     user.Stop();
     ASSERT_EQ(user.Failures().size(), test.expectedFailures) << test.what;
     if (test.expectedFailures == 0) continue;
-    EXPECT_NE(user.Failures()[0].find("still open 300 ms after the last action, cancelled"), std::string::npos)
+    EXPECT_NE(user.Failures()[0].find("still open 300 ms after the last action, cancelled"),
+              std::string::npos)
         << user.Failures()[0];
     EXPECT_GE(cancelled, 300u) << "cancelled before its time";
   }
@@ -350,9 +358,9 @@ TEST(ScriptedUserTest, OnlyOneUserAtATime) {
 // the thread's own closing windows hands the activation to: such a window is
 // none of the user's, and it must neither be recorded nor played.
 TEST(ScriptedUserTest, WindowsOfOtherThreadsAreLeftAlone) {
-  auto makeDialog = [](const char *caption) {
-    return CreateWindowExA(0, "#32770", caption, WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                           nullptr, nullptr);
+  auto makeDialog = [](const char* caption) {
+    return CreateWindowExA(0, "#32770", caption, WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr,
+                           nullptr);
   };
   HWND foreign = nullptr;
   std::thread([&] { foreign = makeDialog("other"); }).join();

@@ -31,7 +31,7 @@
 #include <functional>
 #include <memory>
 
-#include "host/host_files.h"
+#include "files/base_folder.h"
 #include "library/library.h"
 #include "studio/code_editor.h"
 #include "studio/completion.h"

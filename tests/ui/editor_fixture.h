@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "host/scripted_user.h"
+#include "platform/scripted_user/scripted_user.h"
 #include "library/library.h"
 #include "plugin/plugin.h"
 #include "ui/resource.h"
@@ -33,8 +33,7 @@ struct StoredProgram {
 };
 
 inline bool operator==(const StoredProgram& a, const StoredProgram& b) {
-  return a.group == b.group && a.name == b.name && a.init == b.init &&
-         a.transform == b.transform;
+  return a.group == b.group && a.name == b.name && a.init == b.init && a.transform == b.transform;
 }
 
 inline std::ostream& operator<<(std::ostream& out, const StoredProgram& p) {

@@ -3,7 +3,7 @@
 // what OK and Cancel leave on disk.
 #include <gtest/gtest.h>
 
-#include "host/scripted_user.h"
+#include "platform/scripted_user/scripted_user.h"
 #include "library/library.h"
 #include "tests/windows/support/base_folder.h"
 #include "tests/windows/support/plugin_dll.h"
@@ -40,7 +40,8 @@ class EditorTest : public testing::Test {
 
   static std::vector<std::string> Boxes(const ScriptedUser& user) {
     std::vector<std::string> boxes;
-    for (const MessageBoxRecord& box : user.MessageBoxes()) boxes.push_back(box.title + ": " + box.text);
+    for (const MessageBoxRecord& box : user.MessageBoxes())
+      boxes.push_back(box.title + ": " + box.text);
     return boxes;
   }
 
@@ -145,7 +146,8 @@ TEST_F(EditorTest, ImportAddsNewProgramsAndOverwritesKnownOnes) {
   ASSERT_EQ(user.MessageBoxes().size(), 2u);
   EXPECT_EQ(user.MessageBoxes()[0].text, "Do you want to add new functions?");
   EXPECT_EQ(user.MessageBoxes()[1].title, "message");
-  EXPECT_EQ(user.MessageBoxes()[1].text, "1 new program(s) are added. 1 program(s) are overwritten.");
+  EXPECT_EQ(user.MessageBoxes()[1].text,
+            "1 new program(s) are added. 1 program(s) are overwritten.");
   EXPECT_EQ(group, "Imported");
   EXPECT_EQ(name, "Stripes");
 

@@ -3,7 +3,7 @@
 // user who picks a program and confirms or cancels.
 #include <gtest/gtest.h>
 
-#include "host/scripted_user.h"
+#include "platform/scripted_user/scripted_user.h"
 #include "tests/windows/support/base_folder.h"
 #include "tests/windows/support/fake_host.h"
 #include "tests/windows/support/plugin_dll.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "plugin/plugin.h"
+#include "plugin/exports.h"
 #include "tests/plugin/host/watchdog.h"
 
 // One row callback or host message, in the order it happened.

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "host/scripted_user.h"
+#include "platform/scripted_user/scripted_user.h"
 #include "tests/plugin/host/activation_hook.h"
 #include "tests/plugin/host/fake_host.h"
 #include "ui/resource.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "host/scripted_user.h"
+#include "platform/scripted_user/scripted_user.h"
 #include "morfel_platform_ext.h"
 #include "tests/plugin/host/activation_hook.h"
 #include "tests/plugin/host/fake_host.h"
@@ -59,13 +59,15 @@ DialogSnapshot Snapshot(HWND dialog) {
     GetDlgItemTextA(dialog, IDC_PARAM_EDIT_FIRST + row, text, sizeof text);
     shot.edits[row] = text;
     HWND slider = GetDlgItem(dialog, IDC_PARAM_SLIDER_FIRST + row);
-    shot.rowVisible[row] = IsWindowVisible(slider) && IsWindowVisible(GetDlgItem(dialog, IDC_PARAM_EDIT_FIRST + row));
+    shot.rowVisible[row] =
+        IsWindowVisible(slider) && IsWindowVisible(GetDlgItem(dialog, IDC_PARAM_EDIT_FIRST + row));
     shot.sliderMin[row] = static_cast<int32_t>(SendMessageA(slider, TBM_GETRANGEMIN, 0, 0));
     shot.sliderMax[row] = static_cast<int32_t>(SendMessageA(slider, TBM_GETRANGEMAX, 0, 0));
     shot.sliderPos[row] = static_cast<int32_t>(SendMessageA(slider, TBM_GETPOS, 0, 0));
   }
   GetWindowRect(dialog, &shot.window);
-  shot.groupItems = static_cast<int32_t>(SendDlgItemMessageA(dialog, IDC_GROUP_COMBO, CB_GETCOUNT, 0, 0));
+  shot.groupItems =
+      static_cast<int32_t>(SendDlgItemMessageA(dialog, IDC_GROUP_COMBO, CB_GETCOUNT, 0, 0));
   shot.functionItems =
       static_cast<int32_t>(SendDlgItemMessageA(dialog, IDC_FUNCTION_COMBO, CB_GETCOUNT, 0, 0));
   return shot;
@@ -124,7 +126,9 @@ int32_t CountOf(const std::vector<std::string>& texts, const std::string& text) 
   return count;
 }
 
-std::string Settings(const FakeHost& host) { return host.ReadFile(host.baseFolder() + "Morfel.dat"); }
+std::string Settings(const FakeHost& host) {
+  return host.ReadFile(host.baseFolder() + "Morfel.dat");
+}
 
 bool Has(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
@@ -418,7 +422,8 @@ struct PreviewGeometry {
 PreviewGeometry Geometry(const DialogSnapshot& shot, int32_t imageWidth, int32_t imageHeight) {
   PreviewGeometry g;
   const int32_t width4 = shot.areaWidth / 4 * 4;
-  if (static_cast<double>(imageWidth) / imageHeight < static_cast<double>(width4) / shot.areaHeight) {
+  if (static_cast<double>(imageWidth) / imageHeight <
+      static_cast<double>(width4) / shot.areaHeight) {
     g.height = shot.areaHeight;
     g.width = (imageWidth * shot.areaHeight / imageHeight + 3) / 4 * 4;
   } else {
@@ -531,8 +536,7 @@ TEST(MainDialog, PreviewDarkensByTheTransparencyPlaneWhenAsked) {
 
 TEST(MainDialog, PreviewAtFullScaleTilesTheImageAtItsRealSize) {
   FakeHost host(6, 4);
-  host.WriteLibrary(
-      LibraryText({{"View", "Real size", "vScale=1;\r\n", "coord=0;\r\nR=R;\r\n"}}));
+  host.WriteLibrary(LibraryText({{"View", "Real size", "vScale=1;\r\n", "coord=0;\r\nR=R;\r\n"}}));
   ScriptedUser user;
   DialogWatcher watcher(user);
   user.ClickButton(IDC_PREVIEW_BUTTON);
@@ -585,7 +589,8 @@ TEST(MainDialog, AParameterSetSavedAndLoadedRestoresGroupProgramAndValues) {
     RunScripted(user, [&] { host.FilterProcCall(); });
   }
   const std::string saved = host.ReadFile(host.DataPath("Param/look.mfp"));
-  EXPECT_EQ(saved, "#ver 0.07\r\nColour\r\nLevel\r\n33\r\n50\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n")
+  EXPECT_EQ(saved,
+            "#ver 0.07\r\nColour\r\nLevel\r\n33\r\n50\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n")
       << saved;
   EXPECT_FALSE(host.FileExists(host.baseFolder() + "Morfel.dat"));
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "host/scripted_user.h"
+#include "platform/scripted_user/scripted_user.h"
 #include "tests/plugin/host/fake_host.h"
 #include "ui/resource.h"
 
@@ -51,27 +51,39 @@ struct BoxCase {
 
 const BoxCase kBoxCases[] = {
     {"Initialization error.", false, [](FakeHost&, ScriptedUser&) {}, "error", true, {IDOK}, IDOK},
-    {"Do you overwrite?", true,
+    {"Do you overwrite?",
+     true,
      [](FakeHost& host, ScriptedUser& user) {
        host.WriteLibrary(LibraryText({kGrey}));
        user.ClickButton(IDC_EDIT_SAVE);
      },
-     "message", true, {IDYES, IDNO}, IDNO},
-    {"Program cannot be found.", true,
+     "message",
+     true,
+     {IDYES, IDNO},
+     IDNO},
+    {"Program cannot be found.",
+     true,
      [](FakeHost& host, ScriptedUser& user) {
        host.WriteLibrary(LibraryText({kGrey}));
        user.TypeText(IDC_EDIT_NAME, "Unknown");
        user.ClickButton(IDC_EDIT_MOVE);
      },
-     "message", true, {IDOK}, IDOK},
-    {"1 new program(s) are added. 0 program(s) are overwritten.", true,
+     "message",
+     true,
+     {IDOK},
+     IDOK},
+    {"1 new program(s) are added. 0 program(s) are overwritten.",
+     true,
      [](FakeHost& host, ScriptedUser& user) {
        host.WriteLibrary(LibraryText({kGrey}));
        host.WriteFile(host.DataPath("red.txt"), "Group=Colour\nName=Red\nInit=\nProg=\n");
        user.ClickButton(IDC_EDIT_FUNCTION);
        user.AnswerMessageBox(IDYES);
      },
-     "message", false, {IDOK}, IDOK},
+     "message",
+     false,
+     {IDOK},
+     IDOK},
 };
 
 TEST(MessageBoxes, ErrorsQuestionsNoticesAndResultsLookTheirPart) {

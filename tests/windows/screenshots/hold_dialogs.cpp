@@ -16,7 +16,7 @@
 #include <functional>
 #include <string>
 
-#include "host/scripted_user.h"
+#include "platform/scripted_user/scripted_user.h"
 #include "library/library.h"
 #include "tests/windows/support/fake_host.h"
 #include "tests/windows/support/plugin_dll.h"
@@ -49,7 +49,8 @@ void PumpFor(DWORD milliseconds) {
 // Holds the dialog open until its screenshot is taken.
 std::function<void(HWND)> Hold(const std::string& name) {
   return [name](HWND dialog) {
-    RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    RedrawWindow(dialog, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     PumpFor(kSettleMilliseconds);
     RECT rect;
     GetWindowRect(dialog, &rect);

@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "plugin/plugin.h"
+#include "plugin/exports.h"
 #include "tests/plugin/host/watchdog.h"
 
 struct RowCall {

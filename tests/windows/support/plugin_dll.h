@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "plugin/plugin.h"
+#include "plugin/exports.h"
 
 class PluginDll {
  public:

@@ -11,7 +11,7 @@
 #include <functional>
 #include <string>
 
-#include "host/scripted_user.h"
+#include "platform/scripted_user/scripted_user.h"
 
 constexpr UINT kGiveUpMs = 15000;
 

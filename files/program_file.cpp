@@ -1,4 +1,4 @@
-#include "host/program_file.h"
+#include "files/program_file.h"
 
 #include "library/library.h"
 
@@ -34,16 +34,16 @@ void NoteStrayLines(const std::string& path, const std::string& text,
 
 }  // namespace
 
-int ReadProgramFile(const std::string& path, AdHocProgram* program,
-                    std::vector<std::string>* warnings, std::string* error) {
+bool ReadProgramFile(const std::string& path, AdHocProgram* program,
+                     std::vector<std::string>* warnings, std::string* error) {
   std::string text;
-  if (!ReadTextFile(path, &text, error)) return 0;
+  if (!ReadTextFile(path, &text, error)) return false;
   if (text.rfind("\xEF\xBB\xBF", 0) == 0) text.erase(0, 3);
   KeyValueDocument document;
   int badLine = document.Parse(text.c_str(), text.size());
   if (badLine != 0) {
     *error = path + ": malformed line " + std::to_string(badLine);
-    return 0;
+    return false;
   }
   NoteStrayLines(path, text, warnings);
   const char* group = document.Get("Group");
@@ -57,7 +57,7 @@ int ReadProgramFile(const std::string& path, AdHocProgram* program,
   if (prog == nullptr) {
     warnings->push_back(path + ": no Prog= line, so the Transform text is empty");
   }
-  return 1;
+  return true;
 }
 
 std::string ProgramFileText(const std::string& group, const std::string& name,
