@@ -39,6 +39,8 @@ int Run(const Options& options) {
       return ShowCommand(options);
     case Command::kCheck:
       return CheckCommand(options);
+    case Command::kTrace:
+      return TraceCommand(options);
     case Command::kImport:
       return ImportCommand(options);
     case Command::kAdd:

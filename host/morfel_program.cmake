@@ -43,7 +43,7 @@ set(morfel_host_sources
     host_window.cpp row_exchange.cpp dialog_session.cpp apply_command.cpp parameters.cpp
     program_file.cpp usage.cpp functions_command.cpp standard_output.cpp program_notes.cpp
     edit_commands.cpp suggestions.cpp completion_script.cpp progress_bar.cpp session_apply.cpp
-    session_check.cpp)
+    session_check.cpp trace_command.cpp)
 list(TRANSFORM morfel_host_sources PREPEND ${CMAKE_CURRENT_SOURCE_DIR}/)
 add_library(morfel_host_lib STATIC ${morfel_host_sources})
 target_link_libraries(morfel_host_lib PUBLIC morfel_options morfel_host_files morfel_scripted_user
