@@ -81,7 +81,7 @@ class StatementTracer {
     step_.text = text_;
     step_.line = where.line;
     step_.column = where.column;
-    step_.length = where.to - where.from;
+    EndOf(where, &step_.endLine, &step_.endColumn);
     step_.statement = Flattened(source_ + where.from, where.to - where.from);
     before_.resize(static_cast<size_t>(engine_.variableTable.count()));
     for (int32_t k = 0; k < engine_.variableTable.count(); ++k)
@@ -114,6 +114,20 @@ class StatementTracer {
       while (at != trace_->steps.end() && at->text == ProgramFault::kInit) ++at;
     }
     trace_->steps.insert(at, step_);
+  }
+
+  // Line and column just past the statement's last byte.
+  void EndOf(const StatementSource& where, int32_t* line, int32_t* column) const {
+    *line = where.line;
+    *column = where.column;
+    for (int32_t k = where.from; k < where.to && source_[k] != '\0'; ++k) {
+      if (source_[k] == '\n') {
+        ++*line;
+        *column = 1;
+      } else {
+        ++*column;
+      }
+    }
   }
 
   std::string NameOf(const double* cell) const {

@@ -190,9 +190,10 @@ double SteadySeconds();
 // One statement a traced pixel executed.
 struct TraceStep {
   ProgramFault text = ProgramFault::kNone;  // kInit or kTransform
-  int32_t line = 0;                         // of the statement, from 1
-  int32_t column = 0;
-  int32_t length = 0;     // bytes of the statement in the compiled text
+  int32_t line = 0;                         // where the statement starts, from 1
+  int32_t column = 0;                       // (a column counts the bytes of its line)
+  int32_t endLine = 0;                      // where it ends: just past its last byte
+  int32_t endColumn = 0;
   std::string statement;  // as written, each run of blanks and line breaks one space
   bool isTest = false;    // the head of an if or a while
   bool holds = false;     // isTest: the condition held
