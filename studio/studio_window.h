@@ -88,6 +88,8 @@ class StudioWindow : public QMainWindow {
   void TracePixelAt(int column, int row);
   // The trace shown (morfel trace's text), "" before any.
   QString TraceText() const;
+  // The editors with the trace beside them.
+  QWidget* TraceArea() const { return tracePanel_->parentWidget(); }
 
  public Q_SLOTS:
   void Apply();
