@@ -85,6 +85,7 @@ void StudioWindow::BuildLayout() {
   bottom->addWidget(tracePanel_);
   bottom->setStretchFactor(0, 3);
   bottom->setStretchFactor(1, 2);
+  bottom->setSizes({700, 580});
   bottom->setChildrenCollapsible(false);
 
   auto* whole = new QSplitter(Qt::Vertical, this);
