@@ -3,6 +3,7 @@
 // on two, against the same transforms written directly in C++ (the native
 // baseline); and a whole run on the preview's 164 x 120 image, where the
 // split of a pass into tasks costs the most for what it gains.
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
@@ -30,11 +31,14 @@ const Workload kEscape = {
     "",
     "coord=0;\r\ni=0;a=0;b=0;\r\nwhile(i<32&&a*a+b*b<4){\r\nu=a*a-b*b+x/cx*1.5-0.5;\r\n"
     "b=2*a*b+y/cy*1.5;\r\na=u;\r\ni=i+1;\r\n}\r\nR=i*8;G=i*4;B=i*2;\r\n"};
-// The starter library's box blur at radius 1: nine weighted reads a pixel.
+// The starter library's box blur at radius 1: nine weighted reads a pixel,
+// each at a position clamped to the image.
 const Workload kBoxBlur = {
-    "coord=0;\r\nradius=1;\r\nw=1/((2*radius+1)*(2*radius+1));\r\n",
+    "coord=0;\r\nradius=1;\r\nw=1/((2*radius+1)*(2*radius+1));\r\n"
+    "left=-cx;\r\nright=xs-1-cx;\r\ntop=-cy;\r\nbottom=ys-1-cy;\r\n",
     "R=0;\r\nG=0;\r\nB=0;\r\nj=-radius;\r\nwhile (j<=radius) {\r\ni=-radius;\r\n"
-    "while (i<=radius) {\r\nadd(x+i,y+j,w);\r\ni=i+1;\r\n}\r\nj=j+1;\r\n}\r\n"};
+    "while (i<=radius) {\r\nadd(min(max(x+i,left),right),min(max(y+j,top),bottom),w);\r\n"
+    "i=i+1;\r\n}\r\nj=j+1;\r\n}\r\n"};
 
 struct BenchImages {
   explicit BenchImages(int32_t width = kSide, int32_t height = kSide)
@@ -187,16 +191,17 @@ void NativeEscape(const BenchImages&, int32_t, double x, double y, double cx, do
   *resultT = *sourceT;
 }
 
-// A 3x3 box with the same wrapped positions (a modulo on every tap) and the
-// same truncations as the scripted blur.
+// A 3x3 box with the same positions (clamped to the image, then wrapped as
+// every read is: a modulo on every tap) and the same truncations as the
+// scripted blur.
 void NativeBoxBlur(const BenchImages& planes, int32_t, double x, double y, double cx, double cy,
                    const uint8_t*, const uint8_t* sourceT, uint8_t* result, uint8_t* resultT) {
   const double w = 1.0 / 9.0;
   double sum[3] = {0.0, 0.0, 0.0};
   for (int32_t j = -1; j <= 1; ++j) {
-    const Axis row = Wrap(y + j + cy);
+    const Axis row = Wrap(std::min(std::max(y + j, -cy), kSide - 1 - cy) + cy);
     for (int32_t i = -1; i <= 1; ++i) {
-      const Axis column = Wrap(x + i + cx);
+      const Axis column = Wrap(std::min(std::max(x + i, -cx), kSide - 1 - cx) + cx);
       const uint8_t* pixel =
           planes.sourceRgb.data + (static_cast<size_t>(row.index) * kSide + column.index) * 3;
       for (int32_t k = 0; k < 3; ++k) sum[k] += w * pixel[k];

@@ -28,6 +28,15 @@
   X(kCheck, "check", CheckCommand, \
     "(--init TEXT | --transform TEXT | --file FILE)...  |  --program GROUP/NAME", \
     "compile a program: \"ok\", or the editor's message with its line", "") \
+  X(kTrace, "trace", TraceCommand, "--at COLUMN,ROW PROGRAM INPUT", \
+    "show what a program does to one pixel, statement by statement", \
+    "Runs Init and then the Transform program for the pixel at COLUMN,ROW of INPUT (0,0 is " \
+    "the top-left pixel, as image viewers count) and prints each statement executed with " \
+    "the values it set, each test of an if or a while with its outcome, and what the pixel " \
+    "becomes: the colour written, or the position the source is read at and the colour " \
+    "read. PROGRAM is as for apply; --param and --interp too. The pixels before it are not " \
+    "run, so a program that carries values from pixel to pixel shows them as Init left " \
+    "them.") \
   X(kImport, "import", ImportCommand, "", \
     "merge the program files (*.txt) of the data folder into the library", \
     "It asks first; with no terminal on standard input it needs --yes, and refuses without.") \

@@ -17,6 +17,7 @@ int ListCommand(const Options& options);
 int ShowCommand(const Options& options);
 int ApplyCommand(const Options& options);
 int CheckCommand(const Options& options);
+int TraceCommand(const Options& options);
 int ImportCommand(const Options& options);
 int AddCommand(const Options& options);
 int RemoveCommand(const Options& options);

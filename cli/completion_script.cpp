@@ -131,6 +131,7 @@ std::string BashCompletion() {
          "\" -- \"$current\")); return ;;\n"
          "    --engine) COMPREPLY=($(compgen -W \"interpreter compiled\" -- \"$current\")); "
          "return ;;\n"
+         "    --at) return ;;\n"
          "  esac\n"
          "  if [[ $current == -* ]]; then\n"
          "    COMPREPLY=($(compgen -W \"$options\" -- \"$current\"))\n"

@@ -18,6 +18,9 @@ constexpr unsigned kApply = CommandBit(Command::kApply);
 constexpr unsigned kList = CommandBit(Command::kList);
 constexpr unsigned kShow = CommandBit(Command::kShow);
 constexpr unsigned kCheck = CommandBit(Command::kCheck);
+constexpr unsigned kTrace = CommandBit(Command::kTrace);
+// The options that name a program.
+constexpr unsigned kRunsProgram = kApply | kCheck | kTrace;
 constexpr unsigned kImport = CommandBit(Command::kImport);
 constexpr unsigned kAdd = CommandBit(Command::kAdd);
 constexpr unsigned kRemove = CommandBit(Command::kRemove);
@@ -30,18 +33,18 @@ constexpr int64_t kMostThreads = 64;
 // The options in the order the usage texts list them; the parser takes its
 // table from the same list, so the two cannot disagree.
 #define MORFEL_OPTIONS(X)                                                                        \
-  X(kOptProgram, "program", 0, "GROUP/NAME", kApply | kCheck, "a program of the library")        \
-  X(kOptGroup, "group", 0, "GROUP", kApply | kCheck, "a library program's group (--name too)")   \
-  X(kOptName, "name", 0, "NAME", kApply | kCheck, "a library program's name (--group too)")      \
-  X(kOptInit, "init", 0, "TEXT", kApply | kCheck, "an Init text")                                \
-  X(kOptInitFile, "init-file", 0, "FILE", kApply | kCheck, "the Init text from a file")          \
-  X(kOptTransform, "transform", 0, "TEXT", kApply | kCheck, "a Transform text")                  \
-  X(kOptTransformFile, "transform-file", 0, "FILE", kApply | kCheck,                             \
+  X(kOptProgram, "program", 0, "GROUP/NAME", kRunsProgram, "a program of the library")           \
+  X(kOptGroup, "group", 0, "GROUP", kRunsProgram, "a library program's group (--name too)")      \
+  X(kOptName, "name", 0, "NAME", kRunsProgram, "a library program's name (--group too)")         \
+  X(kOptInit, "init", 0, "TEXT", kRunsProgram, "an Init text")                                   \
+  X(kOptInitFile, "init-file", 0, "FILE", kRunsProgram, "the Init text from a file")             \
+  X(kOptTransform, "transform", 0, "TEXT", kRunsProgram, "a Transform text")                     \
+  X(kOptTransformFile, "transform-file", 0, "FILE", kRunsProgram,                                \
     "the Transform text from a file")                                                            \
-  X(kOptFile, "file", 0, "PROGRAM.txt", kApply | kCheck, "a program file (as import reads)")     \
-  X(kOptParam, "param", 0, "[NAME=]VALUE", kApply,                                               \
+  X(kOptFile, "file", 0, "PROGRAM.txt", kRunsProgram, "a program file (as import reads)")        \
+  X(kOptParam, "param", 0, "[NAME=]VALUE", kApply | kTrace,                                      \
     "a parameter by its variable name, or else the next parameter row")                          \
-  X(kOptInterp, "interp", 0, "round|linear|bezier", kApply,                                      \
+  X(kOptInterp, "interp", 0, "round|linear|bezier", kApply | kTrace,                             \
     "how source colours are sampled (default round)")                                            \
   X(kOptOutputDir, "output-dir", 'o', "DIR", kApply,                                             \
     "write DIR/<each input's name>; every other word is an input")                               \
@@ -59,13 +62,13 @@ constexpr int64_t kMostThreads = 64;
   X(kOptTimings, "timings", 0, nullptr, kApply, "say where the time went")                       \
   X(kOptThreads, "threads", 0, "N", kApply,                                                      \
     "threads a pass may use (default: MORFEL_THREADS, else all; 1 runs every pass on one)")      \
+  X(kOptAt, "at", 0, "COLUMN,ROW", kTrace, "the pixel to trace, counted from the top-left")      \
   X(kOptExplain, "explain", 0, nullptr, kCheck, "say how the engine will run the program")       \
   X(kOptEngine, "engine", 0, "interpreter|compiled", kApply,                                     \
     "what runs the Transform program: the interpreter, or machine code (default)")               \
   X(kOptAsFile, "as-file", 0, nullptr, kShow, "print the program as a program file")             \
   X(kOptYes, "yes", 0, nullptr, kImport, "answer the question with yes")                         \
-  X(kOptBase, "base", 0, "DIR",                                                                  \
-    kApply | CommandBit(Command::kList) | kShow | kCheck | kImport | kAdd | kRemove,             \
+  X(kOptBase, "base", 0, "DIR", kRunsProgram | CommandBit(Command::kList) | kShow | kImport | kAdd | kRemove,         \
     "the base folder (default $XDG_DATA_HOME/morfel/, else ~/.local/share/morfel/)")             \
   X(kOptPlugin, "plugin", 0, "PATH", kApply | kCheck | kImport | kTitle,                         \
     "go through this plug-in library as an image editor does (default: apply and check run "     \
@@ -151,6 +154,26 @@ bool ParseNumber(const char* option, const char* text, int64_t minimum, int64_t 
     return false;
   }
   *value = number;
+  return true;
+}
+
+// "COLUMN,ROW": two whole numbers from 0.
+bool ParsePixel(const char* text, Options* options, std::string* error) {
+  const std::string pixel = text;
+  const size_t comma = pixel.find(',');
+  int64_t column = 0;
+  int64_t row = 0;
+  std::string ignored;
+  if (comma == std::string::npos ||
+      !ParseNumber("at", pixel.substr(0, comma).c_str(), 0, INT32_MAX, &column, &ignored) ||
+      !ParseNumber("at", pixel.substr(comma + 1).c_str(), 0, INT32_MAX, &row, &ignored)) {
+    *error =
+        "--at takes COLUMN,ROW, two whole numbers from 0 (0,0 is the top-left pixel), not " + pixel;
+    return false;
+  }
+  options->atColumn = static_cast<int>(column);
+  options->atRow = static_cast<int>(row);
+  options->haveAt = true;
   return true;
 }
 
@@ -248,6 +271,8 @@ bool TakeOption(int code, const char* argument, Options* options, std::string* e
     case kOptExplain:
       options->explain = true;
       return true;
+    case kOptAt:
+      return ParsePixel(argument, options, error);
     case kOptYes:
       options->yes = true;
       return true;
@@ -339,6 +364,28 @@ bool CheckApply(Options* options, std::string* error) {
   return true;
 }
 
+bool CheckTrace(Options* options, std::string* error) {
+  bool adHoc = options->haveInit || options->haveTransform || !options->programFile.empty();
+  if (adHoc == options->haveProgramName ||
+      (!options->programFile.empty() && (options->haveInit || options->haveTransform))) {
+    *error = "trace needs one program: --program GROUP/NAME, --init/--transform, or --file";
+    return false;
+  }
+  if (options->haveProgramName && (options->group.empty() || options->name.empty())) {
+    *error = "a library program needs both a group and a name";
+    return false;
+  }
+  if (!options->haveAt) {
+    *error = "trace needs --at COLUMN,ROW, the pixel to trace";
+    return false;
+  }
+  if (options->positional.size() != 1) {
+    *error = "trace needs one INPUT image";
+    return false;
+  }
+  return true;
+}
+
 // Checks that the options fit the command.
 bool CheckCombination(Options* options, std::string* error) {
   bool adHoc = options->haveInit || options->haveTransform || !options->programFile.empty();
@@ -363,6 +410,8 @@ bool CheckCombination(Options* options, std::string* error) {
         return false;
       }
       break;
+    case Command::kTrace:
+      return CheckTrace(options, error);
     case Command::kAdd:
       if (positional == 0) {
         *error = "add needs at least one program FILE";

@@ -50,6 +50,10 @@ struct Options {
   double timeoutSeconds = 0;  // --timeout: 0 for none
   int threads = 0;            // threads a pass may use; 0: the plug-in's default
   bool explain = false;       // check: say how the engine will run the program
+  // trace --at COLUMN,ROW: the pixel to trace, from the top-left.
+  bool haveAt = false;
+  int atColumn = 0;
+  int atRow = 0;
   // The engine the plug-in runs the Transform program with ("interpreter",
   // "compiled"; empty: its default), handed on as MORFEL_ENGINE.
   std::string engine;

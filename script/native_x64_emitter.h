@@ -168,6 +168,9 @@ class Emitter : public Xbyak::CodeGenerator {
   void TruthMask(const Xmm& into, const Xmm& value, const Xmm& scratch);
   void CombineTruths(Operator op, const Xmm& a, const Xmm& b);
   void EmitOperator(const Step& step);
+  // min and max in two instructions instead of a call; false for any other
+  // built-in.
+  bool EmitMinMax(const Step& step);
 
   // ---- pixel built-ins inlined (native_x64_pixels.cpp)
   void FindPixelCells();

@@ -4,6 +4,7 @@
 #if defined(MORFEL_NATIVE_X64)
 #include <cmath>
 
+#include "script/builtins.h"
 #include "script/operators.h"
 
 namespace native {
@@ -87,7 +88,8 @@ void Emitter::EmitStep(int32_t index, const Step& step) {
       EmitOperator(step);
       return GoOn(index + 1, depth - step.takes + 1);
     case Action::kCall:
-      if (!EmitPixelCall(step)) EmitCall(depth, step.takes, step.handler, true);
+      if (!EmitPixelCall(step) && !EmitMinMax(step))
+        EmitCall(depth, step.takes, step.handler, true);
       return GoOn(index + 1, depth - step.takes + 1);
     case Action::kExit:
       return EndWithValue(depth, Ending::kExited);
@@ -214,6 +216,22 @@ void Emitter::CombineTruths(Operator op, const Xmm& a, const Xmm& b) {
     andpd(a, b);
   else
     orpd(a, b);
+}
+
+// min(a, b) is b < a ? b : a and max(a, b) is b > a ? b : a, a NaN giving
+// a: exactly what minsd and maxsd give with b as their destination.
+bool Emitter::EmitMinMax(const Step& step) {
+  const bool min = step.handler == &BuiltinMin;
+  if (!min && step.handler != &BuiltinMax) return false;
+  const int32_t first = step.depth - step.takes;
+  Xmm a = Fetch(first, xmm13);
+  movapd(xmm15, Fetch(first + 1, xmm14));
+  if (min)
+    minsd(xmm15, a);
+  else
+    maxsd(xmm15, a);
+  Put(first, xmm15);
+  return true;
 }
 
 void Emitter::EmitOperator(const Step& step) {

@@ -186,6 +186,15 @@ RunOutcome Finished(const double* values, int32_t top) {
 
 }  // namespace
 
+// A traced run tells its observer of each record before the record's step;
+// an untraced one compiles to the loop without it.
+#define TELL_OBSERVER()                                                                       \
+  do {                                                                                        \
+    if constexpr (kTraced)                                                                    \
+      observer->beforeRecord(observer->context, static_cast<int32_t>(current - program.data), \
+                             values, cells, top);                                             \
+  } while (0)
+
 // Dispatch: where the compiler can jump to labels, every step jumps straight
 // to the next record's step, so the processor predicts each jump from the
 // step it leaves; elsewhere one switch in a loop serves (also when
@@ -200,6 +209,7 @@ RunOutcome Finished(const double* values, int32_t top) {
   do {                                                          \
     if (record >= end) goto finished;                           \
     current = record++;                                         \
+    TELL_OBSERVER();                                            \
     goto* kStepTargets[static_cast<uint8_t>(StepOf(*current))]; \
   } while (0)
 #else
@@ -208,26 +218,19 @@ RunOutcome Finished(const double* values, int32_t top) {
 #define NEXT_STEP() continue
 #endif
 
-RunOutcome ScriptEngine::Run(ProgramSlot slot) {
-  GrowArray<Instruction>* program = ProgramAt(slot);
-  if (program == nullptr) return Stopped(StopReason::kBadRecord);
-  if (slot == ProgramSlot::kTransform && engineWanted == EngineKind::kCompiled) {
-    const int32_t limit = StackLimit();
-    if (nativeProgram == nullptr || !native::StillFor(*nativeProgram, *program, limit)) {
-      if (program->data != nativeTriedData || program->size != nativeTriedSize ||
-          limit != nativeTriedLimit)
-        ChooseEngine();
-    }
-    if (nativeProgram != nullptr && native::StillFor(*nativeProgram, *program, limit))
-      return native::Run(*nativeProgram, *this);
-  }
-  const Instruction* record = program->data;
-  const Instruction* const end = record + (program->size > 0 ? program->size : 0);
+namespace {
+
+// The interpreter proper, with or without an observer.
+template <bool kTraced>
+RunOutcome Interpret(ScriptEngine& engine, const GrowArray<Instruction>& program,
+                     const RunObserver* observer) {
+  const Instruction* record = program.data;
+  const Instruction* const end = record + (program.size > 0 ? program.size : 0);
 
   // Stack storage is fetched once; `top` counts the values held.
-  double* const values = valueStack.data;
-  double** const cells = addressStack.data;
-  const int32_t stackLimit = StackLimit();
+  double* const values = engine.valueStack.data;
+  double** const cells = engine.addressStack.data;
+  const int32_t stackLimit = engine.StackLimit();
   int32_t top = 0;
 
   char textRegister[kScriptTextSize];
@@ -251,6 +254,7 @@ RunOutcome ScriptEngine::Run(ProgramSlot slot) {
   for (;;) {
     if (record >= end) goto finished;
     current = record++;
+    TELL_OBSERVER();
     DISPATCH(StepOf(*current)) {
       STEP(Const) {
         if (top >= stackLimit) return Stopped(StopReason::kStackFull);
@@ -284,7 +288,7 @@ RunOutcome ScriptEngine::Run(ProgramSlot slot) {
       STEP(LoopEnd) {
         if (loops == 0) return Stopped(StopReason::kBadRecord);
         // Going round counts against the run budget.
-        if (--workLeft <= 0 && !KeepGoing()) return Stopped(StopReason::kInterrupted);
+        if (--engine.workLeft <= 0 && !engine.KeepGoing()) return Stopped(StopReason::kInterrupted);
         record = loopStack[loops - 1];
         NEXT_STEP();
       }
@@ -356,7 +360,7 @@ RunOutcome ScriptEngine::Run(ProgramSlot slot) {
           return Stopped(StopReason::kBadRecord);
         if (top == 0 || top < builtin->stackArgs) return Stopped(StopReason::kMissingOperand);
         top -= builtin->stackArgs;
-        double value = builtin->handler(*this, &values[top], textRegister);
+        double value = builtin->handler(engine, &values[top], textRegister);
         values[top] = value;
         cells[top++] = nullptr;
         NEXT_STEP();
@@ -368,7 +372,33 @@ finished:
   return Finished(values, top);
 }
 
+}  // namespace
+
+RunOutcome ScriptEngine::Run(ProgramSlot slot) {
+  GrowArray<Instruction>* program = ProgramAt(slot);
+  if (program == nullptr) return Stopped(StopReason::kBadRecord);
+  if (slot == ProgramSlot::kTransform && engineWanted == EngineKind::kCompiled) {
+    const int32_t limit = StackLimit();
+    if (nativeProgram == nullptr || !native::StillFor(*nativeProgram, *program, limit)) {
+      if (program->data != nativeTriedData || program->size != nativeTriedSize ||
+          limit != nativeTriedLimit)
+        ChooseEngine();
+    }
+    if (nativeProgram != nullptr && native::StillFor(*nativeProgram, *program, limit))
+      return native::Run(*nativeProgram, *this);
+  }
+  return Interpret<false>(*this, *program, nullptr);
+}
+
+RunOutcome ScriptEngine::RunTraced(ProgramSlot slot, const RunObserver& observer) {
+  GrowArray<Instruction>* program = ProgramAt(slot);
+  if (program == nullptr) return Stopped(StopReason::kBadRecord);
+  if (observer.beforeRecord == nullptr) return Interpret<false>(*this, *program, nullptr);
+  return Interpret<true>(*this, *program, &observer);
+}
+
 #undef DISPATCH
 #undef STEP
 #undef NEXT_STEP
+#undef TELL_OBSERVER
 #undef MORFEL_THREADED_DISPATCH

@@ -454,6 +454,36 @@ struct RunOutcome {
   bool Stopped() const { return status == Status::kStopped; }
 };
 
+// Told by a traced run (ScriptEngine::RunTraced) of every record before it
+// executes: its index in the program and the stacks as they stand (`top`
+// values held; cells[k] is the variable values[k] came from, or null).
+struct RunObserver {
+  void (*beforeRecord)(void* context, int32_t record, const double* values, double* const* cells,
+                       int32_t top) = nullptr;
+  void* context = nullptr;
+};
+
+// The statement of a text that a record of its code belongs to, for a
+// tracer that names what ran. A statement is an expression statement (up to
+// its ';') or the head of an if or a while ("if (x>0)", "while (i<3)").
+struct StatementSource {
+  int32_t from;    // offset of the statement in the text
+  int32_t to;      // just past it
+  int32_t line;    // of `from`, from 1
+  int32_t column;  // of `from`, from 1, in bytes
+};
+
+struct StatementMap {
+  // In step with the code Compile makes of the text: the index into
+  // statements of each record's statement.
+  GrowArray<int32_t> statementOf;
+  GrowArray<StatementSource> statements;
+};
+
+// Compiles text on an engine of its own and maps its records to their
+// statements. False when the text does not compile (or memory ran out).
+bool MapStatements(const char* text, StatementMap* map);
+
 // ---------------------------------------------------------------------------
 // Engines
 
@@ -566,6 +596,10 @@ class ScriptEngine {
   CompileOutcome CompileValue(const char* text);
   // Executes the code of a slot. See the contract above.
   RunOutcome Run(ProgramSlot slot);
+  // Run on the interpreter, the machine code aside, telling observer of
+  // every record: the same outcome, variables and images as Run. Run itself
+  // never looks for an observer, so untraced runs pay nothing for tracing.
+  RunOutcome RunTraced(ProgramSlot slot, const RunObserver& observer);
 
   // Stores the 21 built-in variables for that image's size; existing cells
   // are kept and only get the new value.

@@ -199,6 +199,45 @@ constexpr double kPreviewSeconds = 2.0;
 // Seconds on a steady clock, from some fixed start.
 double SteadySeconds();
 
+// ---------------------------------------------------------------- tracing a pixel
+
+// One statement a traced pixel executed.
+struct TraceStep {
+  ProgramFault text = ProgramFault::kNone;  // kInit or kTransform
+  int32_t line = 0;                         // where the statement starts, from 1
+  int32_t column = 0;                       // (a column counts the bytes of its line)
+  int32_t endLine = 0;                      // where it ends: just past its last byte
+  int32_t endColumn = 0;
+  std::string statement;  // as written, each run of blanks and line breaks one space
+  bool isTest = false;    // the head of an if or a while
+  bool holds = false;     // isTest: the condition held
+  int32_t turn = 0;       // the head of a while: the how-manyth test since the loop began
+  // The variables it set, in the order it set them (the built-ins' too).
+  std::vector<std::pair<std::string, double>> assigned;
+  std::string ending;  // "exit(-1)", or why the engine stopped it; "" when it ran to its end
+};
+
+// Steps a trace keeps; a loop that runs longer is counted, not listed.
+constexpr int32_t kMaxTraceSteps = 2000;
+
+// What one pixel of the current program does (FilterContext::TracePixel).
+struct PixelTrace {
+  bool traced = false;    // false: messages say why
+  UserMessages messages;  // a pixel outside the image, a parameter error ...
+  int32_t column = 0;     // the pixel, from the top-left
+  int32_t row = 0;
+  int32_t width = 0;  // of the image
+  int32_t height = 0;
+  uint8_t source[4] = {};  // its source colour: R, G, B, T
+  std::vector<TraceStep> steps;
+  int32_t stepsLeftOut = 0;  // beyond kMaxTraceSteps
+  PixelOutcome pixel;
+};
+
+// The trace as text, one step a line: what morfel trace prints and the
+// studio shows.
+std::string FormatPixelTrace(const PixelTrace& trace);
+
 // ---------------------------------------------------------------- preview size
 
 // Size of the preview images for a preview area of areaWidth x areaHeight
@@ -433,6 +472,13 @@ class FilterContext {
   // names the pixel (DescribeStop). A run stopped by options.keepGoing is
   // kStopped, with no messages.
   RunReport ApplyToImage(ProgressImage& resultRgb, RgbtImage& resultT, const RunOptions& options);
+
+  // Runs Init and then the Transform program for the source pixel at
+  // (column, row) alone, on the interpreter, with the chosen interpolation
+  // and the parameters as they stand, noting every statement executed
+  // (TracePixel in transform.h): the compiled programs must be the current
+  // texts' (CompileProgramTexts). The image is left as it was.
+  PixelTrace TracePixel(int32_t column, int32_t row);
 
   // ---- the program editor
 

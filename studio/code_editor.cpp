@@ -15,6 +15,7 @@ const QColor kFaultMark(0xd9, 0x3f, 0x3f);
 const QColor kCurrentLine(0xf5, 0xf8, 0xff);
 const QColor kWarningBackground(0xff, 0xf6, 0xd5);
 const QColor kWarningMark(0xc7, 0x8a, 0x00);
+const QColor kTracedBackground(0xdf, 0xf3, 0xdc);
 
 // Where the token that starts at `from` in a line ends: a name or number
 // runs on, anything else is one character.
@@ -122,6 +123,11 @@ void CodeEditor::UpdateGutter(const QRect& rect, int dy) {
   }
 }
 
+void CodeEditor::MarkTraced(const QList<Span>& spans) {
+  traced_ = spans;
+  UpdateHighlights();
+}
+
 void CodeEditor::UpdateHighlights() {
   QList<QTextEdit::ExtraSelection> selections;
   QTextEdit::ExtraSelection current;
@@ -130,6 +136,18 @@ void CodeEditor::UpdateHighlights() {
   current.cursor = textCursor();
   current.cursor.clearSelection();
   selections.append(current);
+  for (const Span& span : traced_) {
+    const QTextBlock first = document()->findBlockByNumber(span.line - 1);
+    const QTextBlock last = document()->findBlockByNumber(span.endLine - 1);
+    if (!first.isValid() || !last.isValid()) continue;
+    QTextEdit::ExtraSelection ran;
+    ran.format.setBackground(kTracedBackground);
+    ran.cursor = QTextCursor(first);
+    ran.cursor.setPosition(first.position() + CharacterAt(first.text(), span.column));
+    ran.cursor.setPosition(last.position() + CharacterAt(last.text(), span.endColumn),
+                           QTextCursor::KeepAnchor);
+    selections.append(ran);
+  }
   for (int line : warningLines_) {
     const QTextBlock warned = document()->findBlockByNumber(line - 1);
     if (line == markedLine_ || !warned.isValid()) continue;

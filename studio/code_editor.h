@@ -22,6 +22,17 @@ class CodeEditor : public QPlainTextEdit {
   // Marks the lines (from 1) that have warnings; an empty list clears them.
   void MarkWarningLines(const QList<int>& lines);
   const QList<int>& WarningLines() const { return warningLines_; }
+  // Shades the statements a traced pixel ran: each from its line and
+  // column to its end line and column (from 1, columns in the session's
+  // bytes, the end just past the statement); an empty list clears them.
+  struct Span {
+    int line;
+    int column;
+    int endLine;
+    int endColumn;
+  };
+  void MarkTraced(const QList<Span>& spans);
+  const QList<Span>& TracedSpans() const { return traced_; }
   // Replaces the whole text as one step the user can undo.
   void ReplaceText(const QString& text);
 
@@ -48,6 +59,7 @@ class CodeEditor : public QPlainTextEdit {
   int markedLine_ = 0;
   int markedColumn_ = 0;
   QList<int> warningLines_;
+  QList<Span> traced_;
   std::function<bool(QKeyEvent*)> keyFilter_;
   std::function<void(QKeyEvent*)> keyFollower_;
 };

@@ -10,6 +10,8 @@
 namespace {
 
 constexpr double kMaxScale = 32.0;
+// Pointer travel (screen pixels) that still counts as a click, not a drag.
+constexpr double kClickSlack = 3.0;
 constexpr double kWheelStep = 1.25;
 constexpr int kMargin = 12;  // around a fitted image
 const QColor kBackground(0x2b, 0x2d, 0x30);
@@ -205,6 +207,8 @@ void ImageView::mousePressEvent(QMouseEvent* event) {
   }
   dragging_ = true;
   dragFrom_ = event->position();
+  pressedAt_ = event->position();
+  moved_ = false;
   setCursor(Qt::ClosedHandCursor);
 }
 
@@ -215,6 +219,9 @@ void ImageView::mouseMoveEvent(QMouseEvent* event) {
     return;
   }
   if (!dragging_) return;
+  // A hand's tremble during a click is no drag.
+  if ((event->position() - pressedAt_).manhattanLength() <= kClickSlack) return;
+  moved_ = true;
   origin_ += event->position() - dragFrom_;
   dragFrom_ = event->position();
   fitted_ = false;
@@ -222,7 +229,14 @@ void ImageView::mouseMoveEvent(QMouseEvent* event) {
   update();
 }
 
-void ImageView::mouseReleaseEvent(QMouseEvent*) {
+void ImageView::mouseReleaseEvent(QMouseEvent* event) {
+  if (dragging_ && !moved_ && !original_.isNull()) {
+    const QPointF inDocument = (event->position() - origin_) / scale_;
+    const int column = static_cast<int>(std::floor(inDocument.x()));
+    const int row = static_cast<int>(std::floor(inDocument.y()));
+    if (column >= 0 && row >= 0 && column < original_.width() && row < original_.height())
+      Q_EMIT pixelClicked(column, row);
+  }
   dragging_ = false;
   draggingDivider_ = false;
   unsetCursor();

@@ -48,6 +48,9 @@ class ImageView : public QWidget {
  Q_SIGNALS:
   // The drawn size changed (resize or zoom): a preview may need a new size.
   void scaleChanged();
+  // A click (a press and a release with no drag between) on the image's
+  // pixel at (column, row), counted from its top-left.
+  void pixelClicked(int column, int row);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -75,6 +78,8 @@ class ImageView : public QWidget {
   double scale_ = 1.0;  // screen pixels per document pixel
   QPointF origin_;      // where the document's top-left corner is drawn
   QPointF dragFrom_;
+  QPointF pressedAt_;
+  bool moved_ = false;  // the pointer went beyond a click since the press
   bool dragging_ = false;
   bool stale_ = false;
   bool split_ = false;

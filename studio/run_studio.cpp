@@ -31,7 +31,9 @@ void Pause(int ms) {
   loop.exec();
 }
 
-int TakeScreenshot(StudioWindow& window, const QString& path) {
+// The window, or only what is under the trace (the editors and the trace)
+// when one was asked for.
+int TakeScreenshot(StudioWindow& window, const QString& path, bool trace) {
   QElapsedTimer waited;
   waited.start();
   // A settled preview twice in a row: the view's final size has been asked for.
@@ -45,7 +47,8 @@ int TakeScreenshot(StudioWindow& window, const QString& path) {
     Pause(100);
     settled = window.PreviewSettled() ? settled + 1 : 0;
   }
-  if (!window.grab().save(path, "PNG")) {
+  QWidget* shown = trace ? window.TraceArea() : &window;
+  if (!shown->grab().save(path, "PNG")) {
     Complain(QStringLiteral("cannot write %1").arg(path));
     return 1;
   }
@@ -89,6 +92,7 @@ int RunStudio(const StudioOptions& options) {
     window.Editors()->TransformEditor()->ReplaceText(options.transformText);
   }
   if (options.typeInit || options.typeTransform) window.CheckNow();
-  if (screenshot) return TakeScreenshot(window, options.screenshotPath);
+  if (options.trace) window.TracePixelAt(options.traceColumn, options.traceRow);
+  if (screenshot) return TakeScreenshot(window, options.screenshotPath, options.trace);
   return QApplication::exec();
 }

@@ -37,6 +37,11 @@ struct StudioOptions {
   bool typeInit = false;
   bool typeTransform = false;
   QString screenshotPath;  // take a screenshot once the preview is ready, then quit
+  // --trace COLUMN,ROW: the pixel traced at the start; the screenshot then
+  // shows the editors and the trace.
+  bool trace = false;
+  int traceColumn = 0;
+  int traceRow = 0;
 };
 
 // Reads the arguments (the program's name first). Returns true, or false

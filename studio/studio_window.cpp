@@ -12,6 +12,7 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 
+#include "studio/code_editor.h"
 #include "studio/image_view.h"
 #include "studio/library_tree.h"
 #include "studio/parameter_panel.h"
@@ -78,9 +79,18 @@ void StudioWindow::BuildLayout() {
   top->setSizes({210, 760, 290});
   top->setChildrenCollapsible(false);
 
+  BuildTracePanel();
+  auto* bottom = new QSplitter(Qt::Horizontal, this);
+  bottom->addWidget(editors_);
+  bottom->addWidget(tracePanel_);
+  bottom->setStretchFactor(0, 3);
+  bottom->setStretchFactor(1, 2);
+  bottom->setSizes({700, 580});
+  bottom->setChildrenCollapsible(false);
+
   auto* whole = new QSplitter(Qt::Vertical, this);
   whole->addWidget(top);
-  whole->addWidget(editors_);
+  whole->addWidget(bottom);
   whole->setStretchFactor(0, 3);
   whole->setStretchFactor(1, 2);
   whole->setSizes({500, 300});
@@ -122,6 +132,10 @@ void StudioWindow::ConnectParts() {
     RequestPreview();
   });
   connect(cancel_, &QPushButton::clicked, this, &StudioWindow::CancelApply);
+  connect(view_, &ImageView::pixelClicked, this, &StudioWindow::TracePixelAt);
+  // A trace is of the texts it ran: any change to them makes it history.
+  for (CodeEditor* editor : {editors_->InitEditor(), editors_->TransformEditor()})
+    connect(editor, &QPlainTextEdit::textChanged, this, [this] { ClearTrace(); });
 }
 
 void StudioWindow::Say(const QString& text, bool trouble) {

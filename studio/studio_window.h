@@ -82,6 +82,14 @@ class StudioWindow : public QMainWindow {
   void SetUnsavedAsker(UnsavedAsker asker) { asker_ = std::move(asker); }
   // The clock the previews' time budget is measured by (seconds).
   void SetPreviewClock(std::function<double()> clock);
+  // Traces the edited program on the image's pixel at (column, row), from
+  // the top-left, as a click on the view does: the trace beside the
+  // editors, the statements it ran shaded in them.
+  void TracePixelAt(int column, int row);
+  // The trace shown (morfel trace's text), "" before any.
+  QString TraceText() const;
+  // The editors with the trace beside them.
+  QWidget* TraceArea() const { return tracePanel_->parentWidget(); }
 
  public Q_SLOTS:
   void Apply();
@@ -178,6 +186,11 @@ class StudioWindow : public QMainWindow {
   bool StoredNamed(const EditedProgram& edited) const;
   bool StoredAsEdited(const EditedProgram& edited) const;
 
+  // ---- the pixel tracer (window_trace.cpp)
+  void BuildTracePanel();
+  void ShowTrace(const PixelTrace& trace);
+  void ClearTrace();
+
   // ---- the image (window_image.cpp)
   void OpenImageChosen();
   void SaveResultChosen();
@@ -227,6 +240,8 @@ class StudioWindow : public QMainWindow {
   ImageView* view_ = nullptr;
   ParameterPanel* panel_ = nullptr;
   ProgramEditors* editors_ = nullptr;
+  QWidget* tracePanel_ = nullptr;
+  class QPlainTextEdit* trace_ = nullptr;
   QLabel* timing_ = nullptr;
   QProgressBar* progress_ = nullptr;
   QPushButton* cancel_ = nullptr;

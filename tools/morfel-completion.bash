@@ -39,7 +39,7 @@ _morfel() {
   local current=${COMP_WORDS[COMP_CWORD]} previous=${COMP_WORDS[COMP_CWORD-1]} options
   COMPREPLY=()
   if [ "$COMP_CWORD" -eq 1 ]; then
-    COMPREPLY=($(compgen -W "apply list show check import add remove functions title help --help --version" -- "$current"))
+    COMPREPLY=($(compgen -W "apply list show check trace import add remove functions title help --help --version" -- "$current"))
     return
   fi
   case ${COMP_WORDS[1]} in
@@ -47,6 +47,7 @@ _morfel() {
     list) options="--base -h --help --version" ;;
     show) options="--as-file --base -h --help --version" ;;
     check) options="--program --group --name --init --init-file --transform --transform-file --file --explain --base --plugin -h --help --version" ;;
+    trace) options="--program --group --name --init --init-file --transform --transform-file --file --param --interp --at --base -h --help --version" ;;
     import) options="--yes --base --plugin -h --help --version" ;;
     add) options="--base -h --help --version" ;;
     remove) options="--base -h --help --version" ;;
@@ -60,6 +61,7 @@ _morfel() {
     --interp) COMPREPLY=($(compgen -W "round linear bezier" -- "$current")); return ;;
     --format) COMPREPLY=($(compgen -W "png .jpg .webp .tif .bmp .tga" -- "$current")); return ;;
     --engine) COMPREPLY=($(compgen -W "interpreter compiled" -- "$current")); return ;;
+    --at) return ;;
   esac
   if [[ $current == -* ]]; then
     COMPREPLY=($(compgen -W "$options" -- "$current"))
@@ -70,7 +72,7 @@ _morfel() {
   esac
   case ${COMP_WORDS[1]} in
     show|remove) _morfel_programs "$current" ;;
-    help) COMPREPLY=($(compgen -W "apply list show check import add remove functions title help" -- "$current")) ;;
+    help) COMPREPLY=($(compgen -W "apply list show check trace import add remove functions title help" -- "$current")) ;;
     *) _morfel_files -f "$current" ;;
   esac
 }

@@ -120,6 +120,17 @@ struct RowsOutcome {
 RowsOutcome RunPassRows(ScriptEngine& engine, const PassFrame& frame, int32_t first, int32_t end,
                         PassStopFlags* flags);
 
+// One pixel of a pass, as the interpreter's driver runs it, with the
+// Transform program run traced (TracePixel): its variables loaded, the
+// program run and the pixel written by "coord" into the frame's
+// destination; "loop" and the planes are the caller's to set.
+void RunOnePixel(ScriptEngine& engine, const PassFrame& frame, int32_t column, int32_t row,
+                 const RunObserver& observer, PixelOutcome* pixel);
+
+// The parameter assignments of a run (see RunTransform). False when one
+// failed, its error shown.
+bool AssignParameters(const RunEnvironment& environment);
+
 // Runs a pass over the rows of several threads (pass_threads.cpp); false
 // when it cannot (then nothing was touched and one thread runs it).
 bool RunPassOnThreads(ScriptEngine& engine, const PassFrame& frame, PassThreads& threads,

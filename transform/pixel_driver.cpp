@@ -60,6 +60,21 @@ PixelPosition LoadPixelVariables(const Pass& pass, int32_t column, int32_t row,
   return position;
 }
 
+// Where "coord" 1 (the polar position) or any other value (x, y) reads the
+// source, from the top-left corner.
+inline void ReadPosition(const Pass& pass, PixelPosition loaded, double coord, double* posX,
+                         double* posY) {
+  const PixelCells& cells = pass.cells;
+  if (coord == 1.0) {
+    if (!pass.polarNamed) StorePolar(cells, loaded);
+    *posX = *cells.r * std::cos(*cells.t) + *cells.cx;
+    *posY = *cells.r * std::sin(*cells.t) + *cells.cy;
+  } else {
+    *posX = *cells.x + *cells.cx;
+    *posY = *cells.y + *cells.cy;
+  }
+}
+
 // Writes the destination pixel as "coord" says; a "coord" outside 0..2
 // (NaN included) leaves it as it was.
 void StorePixelResult(const Pass& pass, PixelPosition loaded, uint8_t* destinationRgb,
@@ -76,14 +91,7 @@ void StorePixelResult(const Pass& pass, PixelPosition loaded, uint8_t* destinati
   }
   double posX;
   double posY;
-  if (coord == 1.0) {
-    if (!pass.polarNamed) StorePolar(cells, loaded);
-    posX = *cells.r * std::cos(*cells.t) + *cells.cx;
-    posY = *cells.r * std::sin(*cells.t) + *cells.cy;
-  } else {
-    posX = *cells.x + *cells.cx;
-    posY = *cells.y + *cells.cy;
-  }
+  ReadPosition(pass, loaded, coord, &posX, &posY);
   FetchSourcePixel(pass.source, posX, posY, destinationRgb, destinationT);
 }
 
@@ -267,6 +275,42 @@ RowsOutcome RunPassRows(ScriptEngine& engine, const PassFrame& frame, int32_t fi
   // The variables keep the last pixel's values, r and t included.
   if (!pass.polarNamed) StorePolar(pass.cells, pass.last);
   return pass.outcome;
+}
+
+void RunOnePixel(ScriptEngine& engine, const PassFrame& frame, int32_t column, int32_t row,
+                 const RunObserver& observer, PixelOutcome* pixel) {
+  Pass pass;
+  pass.engine = &engine;
+  pass.source = frame.source;
+  pass.flags = nullptr;
+  if (!engine.BindPixelCells(&pass.cells)) return;
+  pass.polarNamed = engine.NamesOnDemandVariable(ProgramSlot::kTransform);
+  pass.compiledRows = false;
+  const RgbtImage& sourceRgb = *frame.source.rgb;
+  const RgbtImage& sourceT = *frame.source.transparency;
+  const size_t rgbAt = static_cast<size_t>(row) * sourceRgb.rowLength + column * 3;
+  const size_t tAt = static_cast<size_t>(row) * sourceT.rowLength + column;
+  uint8_t* destinationRgb = frame.destinationRgb->data +
+                            static_cast<size_t>(row) * frame.destinationRgb->rowLength + column * 3;
+  uint8_t* destinationT =
+      frame.destinationT->data + static_cast<size_t>(row) * frame.destinationT->rowLength + column;
+  if (!engine.SpendWork(1)) return;
+  pass.last = LoadPixelVariables(pass, column, row, sourceRgb.data + rgbAt, sourceT.data + tAt);
+  pixel->x = pass.last.x;
+  pixel->y = pass.last.y;
+  pixel->transform = engine.RunTraced(ProgramSlot::kTransform, observer);
+  pixel->ran = true;
+  pixel->coord = *pass.cells.coord;
+  if (!EndsPass(pass, pixel->transform, column, row)) {
+    const double coord = pixel->coord;
+    pixel->written = coord >= 0.0 && coord <= 2.0;
+    if (pixel->written && coord != 0.0)
+      ReadPosition(pass, pass.last, coord, &pixel->readX, &pixel->readY);
+    StorePixelResult(pass, pass.last, destinationRgb, destinationT);
+  }
+  if (!pass.polarNamed) StorePolar(pass.cells, pass.last);
+  for (int32_t k = 0; k < 3; ++k) pixel->rgb[k] = destinationRgb[k];
+  pixel->t = *destinationT;
 }
 
 }  // namespace transform_pass

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "script/script.h"
+#include "transform/pass.h"
 #include "transform/transform.h"
 
 namespace {
@@ -17,11 +18,13 @@ void ShowParameterError(const RunEnvironment& environment, const ParamSlot& slot
   environment.errors->ShowError(environment.owner, text);
 }
 
+}  // namespace
+
 // Compiles and runs "name=value;" for every declared slot, in order. A
 // value text that is not one expression, or whose assignment the engine
 // stops, ends the assignments there (the earlier ones stay done) with its
 // error shown; returns false then.
-bool AssignParameters(const RunEnvironment& environment) {
+bool transform_pass::AssignParameters(const RunEnvironment& environment) {
   if (environment.slots == nullptr) return true;
   ScriptEngine& engine = *environment.engine;
   const int32_t count = DeclaredParamCount(environment.slots);
@@ -41,6 +44,10 @@ bool AssignParameters(const RunEnvironment& environment) {
   }
   return true;
 }
+
+namespace {
+
+using transform_pass::AssignParameters;
 
 void ShowTooManyPasses(const RunEnvironment& environment, int32_t passes) {
   if (environment.errors == nullptr) return;

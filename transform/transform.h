@@ -260,6 +260,40 @@ TransformOutcome RunTransform(const RunEnvironment& environment, const Planes& s
                               const ResultPlanes& destination, Interpolation interpolation,
                               RunFlags* flags);
 
+// ---------------------------------------------------------------- one pixel, traced
+
+// What one pixel of a traced run became.
+struct PixelOutcome {
+  RunOutcome init = {};       // how the Init program ended
+  RunOutcome transform = {};  // how the pixel's Transform program ended
+  int32_t passes = 0;         // the passes the run asks for ("loop" after Init)
+  bool ran = false;           // the pixel's Transform program ran
+  double x = 0.0;             // the position the program was given
+  double y = 0.0;
+  bool written = false;  // the pixel was written ("coord" 0, 1 or 2, the pass not ended)
+  double coord = 0.0;    // "coord" after the program
+  // "coord" 1 or 2: where the source was read, in pixels from the top-left
+  // corner before the position wraps into the image.
+  double readX = 0.0;
+  double readY = 0.0;
+  uint8_t rgb[3] = {};  // the pixel written: blue, green, red
+  uint8_t t = 0;
+};
+
+// One pixel run as the first pass of RunTransform runs it, for a tracer:
+// the same parameters, Init, variables and images, then the Transform
+// program for the destination pixel at (column, row) alone (counted from
+// the top-left), written into the destination as the pass writes it. The
+// pixels before it are not run, so a program that carries values from pixel
+// to pixel sees them as Init left them. Both programs run on the
+// interpreter, telling their observers of every record. kNotRun also when
+// (column, row) lies outside the image; no pass runs when "loop" is below 1
+// (pixel->ran false).
+TransformOutcome TracePixel(const RunEnvironment& environment, const Planes& source,
+                            const Planes& destination, Interpolation interpolation, int32_t column,
+                            int32_t row, const RunObserver& initObserver,
+                            const RunObserver& transformObserver, PixelOutcome* pixel);
+
 // ---------------------------------------------------------------- parameters
 
 // Number of declared slots: the index of the first slot with an empty name,

@@ -3,7 +3,8 @@
 // end the same way with the same result and the same variable values. The
 // reference walks every record one at a time with a skipping flag and a
 // nesting depth, the way the language has always been described, so that
-// any shortcut taken by Run for speed is checked against it.
+// any shortcut taken by Run for speed is checked against it; the traced run
+// of the pixel tracer too.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -160,8 +161,9 @@ TEST(RunReference, RandomCodeEndsAsTheRulesSay) {
   for (int k = 0; k < 20000; ++k) {
     double referenceVariables[kVariables];
     double runVariables[kVariables];
+    double startVariables[kVariables];
     for (int v = 0; v < kVariables; ++v)
-      referenceVariables[v] = runVariables[v] = random.Below(3) - 1;
+      startVariables[v] = referenceVariables[v] = runVariables[v] = random.Below(3) - 1;
     std::vector<Instruction> code = RandomCode(random, runVariables);
     // The reference gets the same code aimed at its own variables.
     std::vector<Instruction> referenceCode = code;
@@ -182,6 +184,20 @@ TEST(RunReference, RandomCodeEndsAsTheRulesSay) {
     EXPECT_EQ(outcome.Stopped() ? -1.0 : outcome.value, expected.result) << "case " << k;
     for (int v = 0; v < kVariables; ++v)
       EXPECT_EQ(runVariables[v], referenceVariables[v]) << "case " << k << " variable " << v;
+    // A traced run ends the same way, told of every record it executes.
+    for (int v = 0; v < kVariables; ++v) runVariables[v] = startVariables[v];
+    int32_t told = 0;
+    RunObserver observer;
+    observer.beforeRecord = [](void* context, int32_t, const double*, double* const*, int32_t) {
+      ++*static_cast<int32_t*>(context);
+    };
+    observer.context = &told;
+    RunOutcome traced = engine.RunTraced(ProgramSlot::kScratch, observer);
+    ASSERT_EQ(traced.HasValue() ? 1 : 0, expected.value) << "traced case " << k;
+    EXPECT_EQ(traced.Stopped() ? -1.0 : traced.value, expected.result) << "traced case " << k;
+    EXPECT_EQ(told > 0, !code.empty()) << "traced case " << k;
+    for (int v = 0; v < kVariables; ++v)
+      EXPECT_EQ(runVariables[v], referenceVariables[v]) << "traced case " << k << " variable " << v;
     ++compared;
   }
   EXPECT_GT(compared, 15000);

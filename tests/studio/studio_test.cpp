@@ -13,6 +13,7 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QStandardPaths>
@@ -740,6 +741,34 @@ class StudioTest : public QObject {
     QVERIFY(!window_->View()->Stale());
     QCOMPARE(window_->RecentFiles().value(0),
              QFileInfo(QStringLiteral(MORFEL_SAMPLE)).absoluteFilePath());
+  }
+
+  // A click on the image traces that pixel: the text is morfel trace's for
+  // the same pixel, and the statements it ran are shaded until the text
+  // changes.
+  void clickedPixelShowsMorfelsTrace() {
+    OpenWindow(QStringLiteral("Filter"), QStringLiteral("Box blur"));
+    ImageView* view = window_->View();
+    QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(view->width() / 3, view->height() / 2));
+    const QString shown = window_->TraceText();
+    const QRegularExpressionMatch pixel =
+        QRegularExpression(QStringLiteral("^Pixel at column (\\d+), row (\\d+) ")).match(shown);
+    QVERIFY2(pixel.hasMatch(), qPrintable(shown));
+    QProcess morfel;
+    morfel.start(
+        QStringLiteral(MORFEL_BINARY),
+        {"trace", "--base", QString::fromStdString(base_), "--program", "Filter/Box blur", "--at",
+         pixel.captured(1) + QLatin1Char(',') + pixel.captured(2), QStringLiteral(MORFEL_SAMPLE)});
+    QVERIFY(morfel.waitForFinished(60000));
+    QCOMPARE(morfel.exitCode(), 0);
+    QCOMPARE(shown, QString::fromLocal8Bit(morfel.readAllStandardOutput()));
+    CodeEditor* transform = window_->Editors()->TransformEditor();
+    QVERIFY(!transform->TracedSpans().isEmpty());
+    QCOMPARE(transform->TracedSpans().front().line, 1);
+    transform->moveCursor(QTextCursor::End);
+    QTest::keyClicks(transform, QStringLiteral(" "));
+    QVERIFY(transform->TracedSpans().isEmpty());
+    QVERIFY(window_->TraceText().isEmpty());
   }
 };
 
