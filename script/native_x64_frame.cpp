@@ -45,6 +45,10 @@ void Emitter::LayOutFrame() {
     planesOffset = (end + 15) & ~15;
     end = planesOffset + static_cast<int32_t>(sizeof(PixelPlanes));
   }
+  if (row != nullptr) {
+    fetchOffset = (end + 15) & ~15;
+    end = fetchOffset + 8 * kFetchSlots;
+  }
   saveOffset = (end + 15) & ~15;
   end = saveOffset + (kWindowsAbi ? 160 : 0);
   // With the return address and two pushes, the calls find rsp aligned.

@@ -8,20 +8,22 @@
 namespace native {
 namespace x64 {
 
-bool FindRowCells(ScriptEngine& engine, const Plan& plan, RowCells* cells) {
-  double* polar[] = {engine.VariableCell("r"), engine.VariableCell("t")};
-  for (const Step& step : plan.steps)
-    if (step.cell != nullptr && (step.cell == polar[0] || step.cell == polar[1])) return false;
+bool FindRowCells(ScriptEngine& engine, const Instruction* code, int32_t count, RowCells* cells) {
   const struct {
     const char* name;
     double** cell;
   } names[] = {{"x", &cells->x},    {"y", &cells->y},     {"cx", &cells->cx},
                {"cy", &cells->cy},  {"R", &cells->red},   {"G", &cells->green},
-               {"B", &cells->blue}, {"T", &cells->alpha}, {"coord", &cells->coord}};
+               {"B", &cells->blue}, {"T", &cells->alpha}, {"coord", &cells->coord},
+               {"r", &cells->r},    {"t", &cells->t}};
   for (const auto& entry : names) {
     *entry.cell = engine.VariableCell(entry.name);
     if (*entry.cell == nullptr) return false;
   }
+  cells->polarNamed = false;
+  for (int32_t i = 0; i < count; ++i)
+    if (code[i].kind == KIND_VAR && (code[i].cell == cells->r || code[i].cell == cells->t))
+      cells->polarNamed = true;
   return true;
 }
 
@@ -88,6 +90,7 @@ void Emitter::EmitPixelStart() {
   movsd(qword[r13 + FrameOffset(&CompiledRowFrame::loadedY)], xmm15);
   WriteVariable(row->x, xmm13);
   WriteVariable(row->y, xmm15);
+  if (row->polarNamed) EmitPolarStart();
   ColumnAddress(&CompiledRowFrame::sourceRgb, 3);
   LoadColour(0, row->blue);
   LoadColour(1, row->green);
@@ -97,6 +100,17 @@ void Emitter::EmitPixelStart() {
   // Each run starts with an empty text register.
   lea(rax, ptr[rip + emptyText]);
   mov(qword[rsp + 32], rax);
+}
+
+// r and t of the loaded position, by the driver's own expressions.
+void Emitter::EmitPolarStart() {
+  StoreVariables();
+  CallHelper(&PolarOfPosition, qword[r13 + FrameOffset(&CompiledRowFrame::loadedX)], kFetchR);
+  LoadVariables();
+  movsd(xmm13, FetchSlot(kFetchR));
+  WriteVariable(row->r, xmm13);
+  movsd(xmm13, FetchSlot(kFetchT));
+  WriteVariable(row->t, xmm13);
 }
 
 // ColourByte: NaN and values up to 0 give 0, 255 and above 255, the rest
@@ -110,7 +124,7 @@ void Emitter::StoreColour(double* cell, int32_t offset) {
   mov(byte[r10 + offset], al);
 }
 
-// The result by coord: 0 here, any other value by the driver's own code.
+// The result by coord: 0 stored here, the rest fetched (native_x64_fetch.cpp).
 void Emitter::EmitPixelEnd() {
   L(pixelDone);
   Label other;
@@ -129,9 +143,9 @@ void Emitter::EmitPixelEnd() {
   jmp(next, T_NEAR);
   L(other);
   StoreVariables();
-  mov(Argument(0), qword[r13 + FrameOffset(&CompiledRowFrame::context)]);
-  mov(Argument(1).cvt32(), r14d);
-  call(qword[r13 + FrameOffset(&CompiledRowFrame::storeOther)]);
+  Label fetched;
+  EmitFetch(fetched);
+  L(fetched);
   LoadVariables();
   L(next);
   add(r14d, 1);
