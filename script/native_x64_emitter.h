@@ -126,7 +126,8 @@ void PolarOfPosition(const double* position, double* into);
 void PositionOfPolar(const double* polar, double* position);
 
 // The row function's fetch scratch in its frame, in doubles: the position,
-// the polar position's inputs, the Bezier weights of each axis.
+// the polar position's inputs, a saved register, and the Bezier weights of
+// each axis, each weight twice (both halves of a register, 16-byte aligned).
 enum FetchSlot : int32_t {
   kFetchX = 0,
   kFetchY,
@@ -134,9 +135,10 @@ enum FetchSlot : int32_t {
   kFetchT,
   kFetchCx,
   kFetchCy,
-  kFetchWeightsX,  // u = 1 - f, 3f, 3f f, f f f
-  kFetchWeightsY = kFetchWeightsX + 4,
-  kFetchSlots = kFetchWeightsY + 4,
+  kFetchSaved,
+  kFetchWeightsX = 8,  // u = 1 - f, 3f, 3f f, f f f
+  kFetchWeightsY = kFetchWeightsX + 8,
+  kFetchSlots = kFetchWeightsY + 8,
 };
 
 class Emitter : public Xbyak::CodeGenerator {
@@ -242,6 +244,8 @@ class Emitter : public Xbyak::CodeGenerator {
   void FetchLinear();
   void BezierWeights(const Xmm& fraction, int32_t offset);
   void BezierSegment(const Xmm* samples, int32_t weights, const Xmm& into);
+  void LoadSamplePair(const Xmm& into, const Reg64& upper, const Reg64& lower, const Reg64& column,
+                      int32_t channel);
   void FetchBezier();
   Xbyak::Address FetchSlot(int32_t k) { return qword[rsp + fetchOffset + 8 * k]; }
 
@@ -255,6 +259,7 @@ class Emitter : public Xbyak::CodeGenerator {
   Label pixelDone;
   Label rowDone;
   Label byteMax;
+  Label thirds;  // 1/3 in both halves
   const int32_t count;
   std::unique_ptr<Label[]> labels;
   std::unique_ptr<Label[]> finishes;

@@ -246,24 +246,28 @@ void Emitter::FetchLinear() {
   StoreFetchedColours();
 }
 
-// The weights of BezierSegment for the fraction t: u = 1 - t, 3t, 3t t and
-// t t t, each rounded as the kernel's expression rounds it.
+// The weights of BezierSegment for the fraction t, each in both halves:
+// u = 1 - t, 3t, 3t t and t t t, each rounded as the kernel's expression
+// rounds it.
 void Emitter::BezierWeights(const Xmm& fraction, int32_t offset) {
   movsd(xmm13, ptr[rip + one]);
   subsd(xmm13, fraction);
-  movsd(FetchSlot(offset), xmm13);
-  movsd(xmm13, ptr[rip + Constant(3.0)]);
-  mulsd(xmm13, fraction);
-  movsd(FetchSlot(offset + 1), xmm13);
-  mulsd(xmm13, fraction);
-  movsd(FetchSlot(offset + 2), xmm13);
-  movapd(xmm13, fraction);
-  mulsd(xmm13, fraction);
-  mulsd(xmm13, fraction);
-  movsd(FetchSlot(offset + 3), xmm13);
+  movsd(xmm14, ptr[rip + Constant(3.0)]);
+  mulsd(xmm14, fraction);
+  movapd(xmm15, xmm14);
+  mulsd(xmm15, fraction);
+  movapd(xmm12, fraction);
+  mulsd(xmm12, fraction);
+  mulsd(xmm12, fraction);
+  const Xmm weights[] = {xmm13, xmm14, xmm15, xmm12};
+  for (int32_t w = 0; w < 4; ++w) {
+    unpcklpd(weights[w], weights[w]);
+    movapd(FetchSlot(offset + 2 * w), weights[w]);
+  }
 }
 
-// InteriorBezierSegment(before, y0, y1, after) into `into`:
+// InteriorBezierSegment(before, y0, y1, after) into `into`, for the two
+// halves of the registers at once (the same operations on each):
 //   c1 = y0 + (y1 - before) / 3, c2 = y1 - (after - y0) / 3,
 //   ((u y0 + 3t c1) u + 3t t c2) u + t t t y1.
 // xmm13 to xmm15 are scratch.
@@ -272,48 +276,62 @@ void Emitter::BezierSegment(const Xmm* samples, int32_t weights, const Xmm& into
   const Xmm& y0 = samples[1];
   const Xmm& y1 = samples[2];
   const Xmm& after = samples[3];
-  const Xbyak::Address third = ptr[rip + Constant(kThird)];
+  const Xbyak::Address u = FetchSlot(weights);
   movapd(xmm13, y1);
-  subsd(xmm13, before);
-  mulsd(xmm13, third);
-  addsd(xmm13, y0);  // c1
+  subpd(xmm13, before);
+  mulpd(xmm13, ptr[rip + thirds]);
+  addpd(xmm13, y0);  // c1
   movapd(xmm14, after);
-  subsd(xmm14, y0);
-  mulsd(xmm14, third);
+  subpd(xmm14, y0);
+  mulpd(xmm14, ptr[rip + thirds]);
   movapd(xmm15, y1);
-  subsd(xmm15, xmm14);  // c2
+  subpd(xmm15, xmm14);  // c2
   movapd(into, y0);
-  mulsd(into, FetchSlot(weights));
-  mulsd(xmm13, FetchSlot(weights + 1));
-  addsd(into, xmm13);
-  mulsd(into, FetchSlot(weights));
-  mulsd(xmm15, FetchSlot(weights + 2));
-  addsd(into, xmm15);
-  mulsd(into, FetchSlot(weights));
+  mulpd(into, u);
+  mulpd(xmm13, FetchSlot(weights + 2));
+  addpd(into, xmm13);
+  mulpd(into, u);
+  mulpd(xmm15, FetchSlot(weights + 4));
+  addpd(into, xmm15);
+  mulpd(into, u);
   movapd(xmm13, y1);
-  mulsd(xmm13, FetchSlot(weights + 3));
-  addsd(into, xmm13);
+  mulpd(xmm13, FetchSlot(weights + 6));
+  addpd(into, xmm13);
+}
+
+// The byte of `channel` in one column of two rows, as two doubles (`upper`'s
+// in the low half). rax and rdx are scratch.
+void Emitter::LoadSamplePair(const Xmm& into, const Reg64& upper, const Reg64& lower,
+                             const Reg64& column, int32_t channel) {
+  movzx(eax, byte[upper + column + channel]);
+  movzx(edx, byte[lower + column + channel]);
+  movd(into, eax);
+  pinsrw(into, edx, 2);  // the second 32-bit integer, its high half still 0
+  cvtdq2pd(into, into);
 }
 
 // SampleBezierPixel: the 4 x 4 neighbourhood, edges repeated (clamped, not
 // wrapped); a curve across each row, then one down the column of results.
+// The curves across rows 0 and 1, and 2 and 3, run in the two halves of the
+// registers, as do those down channels 0 and 1.
 void Emitter::FetchBezier() {
   BezierWeights(xmm2, kFetchWeightsX);
   BezierWeights(xmm3, kFetchWeightsY);
-  // Rows y - 1 .. y + 2 into rcx, rdx, r15, rbp, as row starts.
+  mov(FetchSlot(kFetchSaved), rsi);  // the Windows convention keeps it
+  // Rows y - 1 .. y + 2 into rcx, rsi, r15, rbp, as row starts.
   mov(rax, qword[r13 + FetchField(offsetof(CompiledFetch, height))]);
   sub(rax, 1);
   lea(rcx, ptr[r9 - 1]);
   test(r9, r9);
   cmovz(rcx, r9);
-  mov(rdx, r9);
+  mov(rsi, r9);
   lea(r15, ptr[r9 + 1]);
   cmp(r15, rax);
   cmovg(r15, rax);
   lea(rbp, ptr[r9 + 2]);
   cmp(rbp, rax);
   cmovg(rbp, rax);
-  const Reg64 rows[] = {rcx, rdx, r15, rbp};
+  const Reg64 rows[] = {rcx, rsi, r15, rbp};
   for (const Reg64& rowStart : rows) {
     imul(rowStart, qword[r13 + FetchField(offsetof(CompiledFetch, rgbRowLength))]);
     add(rowStart, qword[r13 + FetchField(offsetof(CompiledFetch, rgb))]);
@@ -332,15 +350,36 @@ void Emitter::FetchBezier() {
   cmovg(r11, rax);
   const Reg64 columns[] = {r9, r8, r10, r11};
   for (const Reg64& column : columns) lea(column, ptr[column + column * 2]);
+  // across[k][p]: channel k's curves across rows 2p and 2p + 1.
   const Xmm samples[] = {xmm0, xmm1, xmm2, xmm3};
-  const Xmm across[] = {xmm6, xmm7, xmm8, xmm9};
+  const Xmm across[kColourBytes][2] = {{xmm4, xmm5}, {xmm6, xmm7}, {xmm8, xmm9}};
   for (int32_t k = 0; k < kColourBytes; ++k) {
-    for (int32_t j = 0; j < 4; ++j) {
-      for (int32_t i = 0; i < 4; ++i) LoadSample(samples[i], rows[j], columns[i], k);
-      BezierSegment(samples, kFetchWeightsX, across[j]);
+    for (int32_t p = 0; p < 2; ++p) {
+      for (int32_t i = 0; i < 4; ++i)
+        LoadSamplePair(samples[i], rows[2 * p], rows[2 * p + 1], columns[i], k);
+      BezierSegment(samples, kFetchWeightsX, across[k][p]);
     }
-    BezierSegment(across, kFetchWeightsY, Xmm(10 + k));
   }
+  mov(rsi, FetchSlot(kFetchSaved));
+  // Down the column: channels 0 and 1 together into xmm10, then channel 2
+  // (in both halves) into xmm12; channel 1 moves down to xmm11.
+  const struct {
+    int32_t low;
+    int32_t high;
+    Xmm into;
+  } downs[] = {{0, 1, xmm10}, {2, 2, xmm12}};
+  for (const auto& down : downs) {
+    for (int32_t j = 0; j < 4; ++j) {
+      movapd(samples[j], across[down.low][j / 2]);
+      if (j % 2 == 0)
+        unpcklpd(samples[j], across[down.high][j / 2]);
+      else
+        unpckhpd(samples[j], across[down.high][j / 2]);
+    }
+    BezierSegment(samples, kFetchWeightsY, down.into);
+  }
+  movapd(xmm11, xmm10);
+  unpckhpd(xmm11, xmm11);
   StoreFetchedColours();
 }
 

@@ -199,6 +199,9 @@ void Emitter::EmitConstants() {
   L(byteMax);
   dq(0x406FE00000000000ull);  // 255.0
   dq(0);
+  L(thirds);
+  dq(0x3FD5555555555555ull);  // 1.0 / 3.0
+  dq(0x3FD5555555555555ull);
   for (auto& entry : constants) {
     L(*entry.second);
     dq(entry.first);
