@@ -14,7 +14,7 @@ struct NativeProgram {
   using Function = int32_t (*)(ScriptEngine* engine, double* value);
   using RowFunction = int32_t (*)(ScriptEngine* engine, double* value, CompiledRowFrame* frame);
   Function function = nullptr;
-  RowFunction row = nullptr;  // null when the program names r or t
+  RowFunction row = nullptr;  // null when the engine lacks a pixel variable
   void* memory = nullptr;
   size_t mapped = 0;
   size_t codeBytes = 0;

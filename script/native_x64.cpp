@@ -202,7 +202,7 @@ bool BuiltFrom(const NativeProgram& program, const GrowArray<Instruction>& code,
 
 void Describe(const NativeProgram& program, ScriptEngine& engine, char* out, size_t outSize) {
   if (out == nullptr || outSize == 0) return;
-  // Programs that name r or t are called pixel by pixel: say which it is.
+  // Say whether the pixel loop is in the code too.
   int written =
       std::snprintf(out, outSize, "%d bytes of machine code for %d records%s in %.3f ms",
                     static_cast<int>(program.codeBytes), static_cast<int>(program.size),

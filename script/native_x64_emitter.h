@@ -7,6 +7,7 @@
 //                             loads nobody reads)
 //   native_x64_steps.cpp      the code of each record
 //   native_x64_row.cpp        the row function's pixel loop
+//   native_x64_fetch.cpp      its fetch of the source for coord 1 and 2
 //
 // Stack value k lives in xmm k while k < 6 and otherwise in its home in the
 // frame; every value has a home, where a built-in finds its arguments. The
@@ -97,11 +98,37 @@ enum PixelCell : int32_t { kCellCx = 0, kCellCy, kCellRed, kCellGreen, kCellBlue
 void ReadPlanesFromCode(ScriptEngine* engine, PixelPlanes* planes, double* const* expected);
 
 // The cells the pixel driver writes and reads, for a row function.
-using RowCells = PixelCells;
+// The cells the pixel driver writes and reads, for a row function, and
+// whether the program names r or t: each pixel then starts with them worked
+// out (the driver's own test, over every record, reached or not).
+struct RowCells : PixelCells {
+  bool polarNamed = false;
+};
 
-// The row cells of `engine`, false when one is missing or the program names
-// r or t (a row function does not make the polar position).
+// The row cells of `engine` for `code`, false when one is missing.
 bool FindRowCells(ScriptEngine& engine, const GrowArray<Instruction>& code, RowCells* cells);
+
+// What the row function calls for the polar position, with the driver's
+// expressions: r and t (into[0], into[1]) of a loaded position, and the
+// position (r, t, cx, cy at polar) fetched for coord 1.
+void PolarOfPosition(const double* position, double* into);
+void PositionOfPolar(const double* polar, double* position);
+
+// The row function's fetch scratch in its frame, in doubles: the position,
+// the polar position's inputs, a saved register, and the Bezier weights of
+// each axis, each weight twice (both halves of a register, 16-byte aligned).
+enum FetchSlot : int32_t {
+  kFetchX = 0,
+  kFetchY,
+  kFetchR,
+  kFetchT,
+  kFetchCx,
+  kFetchCy,
+  kFetchSaved,
+  kFetchWeightsX = 8,  // u = 1 - f, 3f, 3f f, f f f
+  kFetchWeightsY = kFetchWeightsX + 8,
+  kFetchSlots = kFetchWeightsY + 8,
+};
 
 class Emitter : public Xbyak::CodeGenerator {
  public:
@@ -194,6 +221,25 @@ class Emitter : public Xbyak::CodeGenerator {
   void EmitPixelStart();
   void StoreColour(double* cell, int32_t offset);
   void EmitPixelEnd();
+  void EmitPolarStart();
+
+  // ---- the row function's fetch for coord 1 and 2 (native_x64_fetch.cpp)
+  void EmitFetch(Label& done);
+  void EmitFetchPosition(Label& done);
+  void CallHelper(void (*helper)(const double*, double*), const Xbyak::Address& in,
+                  int32_t outOffset);
+  void CellValue(const double* cell, const Xmm& into);
+  void FetchWrap(const Xmm& position, const Reg64& index, bool vertical, Label& slow);
+  void LoadSample(const Xmm& into, const Reg64& rowStart, const Reg64& column, int32_t channel);
+  void StoreFetchedColours();
+  void FetchRound();
+  void FetchLinear();
+  void BezierWeights(const Xmm& fraction, int32_t offset);
+  void BezierSegment(const Xmm* samples, int32_t weights, const Xmm& into);
+  void LoadSamplePair(const Xmm& into, const Reg64& upper, const Reg64& lower, const Reg64& column,
+                      int32_t channel);
+  void FetchBezier();
+  Xbyak::Address FetchSlot(int32_t k) { return qword[rsp + fetchOffset + 8 * k]; }
 
   const Plan& plan;
   const NativeProgram& program;
@@ -205,6 +251,7 @@ class Emitter : public Xbyak::CodeGenerator {
   Label pixelDone;
   Label rowDone;
   Label byteMax;
+  Label thirds;  // 1/3 in both halves
   const int32_t count;
   std::unique_ptr<Label[]> labels;
   std::unique_ptr<Label[]> finishes;
@@ -220,6 +267,7 @@ class Emitter : public Xbyak::CodeGenerator {
   double* pixelCells[kPixelCells] = {};
   Label pixelCellTable;
   int32_t planesOffset = 0;
+  int32_t fetchOffset = 0;  // a row function's fetch: kFetchSlots doubles
   int32_t homeOffset = 0;
   int32_t saveOffset = 0;
   int32_t frameSize = 0;

@@ -45,6 +45,10 @@ void Emitter::LayOutFrame() {
     planesOffset = (end + 15) & ~15;
     end = planesOffset + static_cast<int32_t>(sizeof(PixelPlanes));
   }
+  if (row != nullptr) {
+    fetchOffset = (end + 15) & ~15;
+    end = fetchOffset + 8 * kFetchSlots;
+  }
   saveOffset = (end + 15) & ~15;
   end = saveOffset + (kWindowsAbi ? 160 : 0);
   // With the return address and two pushes, the calls find rsp aligned.
@@ -195,6 +199,9 @@ void Emitter::EmitConstants() {
   L(byteMax);
   dq(0x406FE00000000000ull);  // 255.0
   dq(0);
+  L(thirds);
+  dq(0x3FD5555555555555ull);  // 1.0 / 3.0
+  dq(0x3FD5555555555555ull);
   for (auto& entry : constants) {
     L(*entry.second);
     dq(entry.first);

@@ -9,7 +9,9 @@ namespace native {
 namespace x64 {
 
 bool FindRowCells(ScriptEngine& engine, const GrowArray<Instruction>& code, RowCells* cells) {
-  return !engine.NamesOnDemandVariable(code) && engine.BindPixelCells(cells);
+  if (!engine.BindPixelCells(cells)) return false;
+  cells->polarNamed = engine.NamesOnDemandVariable(code);
+  return true;
 }
 
 // A variable's value: its register, or `scratch` loaded from its cell.
@@ -75,6 +77,7 @@ void Emitter::EmitPixelStart() {
   movsd(qword[r13 + FrameOffset(&CompiledRowFrame::loadedY)], xmm15);
   WriteVariable(row->x, xmm13);
   WriteVariable(row->y, xmm15);
+  if (row->polarNamed) EmitPolarStart();
   ColumnAddress(&CompiledRowFrame::sourceRgb, 3);
   LoadColour(0, row->blue);
   LoadColour(1, row->green);
@@ -84,6 +87,17 @@ void Emitter::EmitPixelStart() {
   // Each run starts with an empty text register.
   lea(rax, ptr[rip + emptyText]);
   mov(qword[rsp + 32], rax);
+}
+
+// r and t of the loaded position, by the driver's own expressions.
+void Emitter::EmitPolarStart() {
+  StoreVariables();
+  CallHelper(&PolarOfPosition, qword[r13 + FrameOffset(&CompiledRowFrame::loadedX)], kFetchR);
+  LoadVariables();
+  movsd(xmm13, FetchSlot(kFetchR));
+  WriteVariable(row->r, xmm13);
+  movsd(xmm13, FetchSlot(kFetchT));
+  WriteVariable(row->t, xmm13);
 }
 
 // ColourByte: NaN and values up to 0 give 0, 255 and above 255, the rest
@@ -97,7 +111,7 @@ void Emitter::StoreColour(double* cell, int32_t offset) {
   mov(byte[r10 + offset], al);
 }
 
-// The result by coord: 0 here, any other value by the driver's own code.
+// The result by coord: 0 stored here, the rest fetched (native_x64_fetch.cpp).
 void Emitter::EmitPixelEnd() {
   L(pixelDone);
   Label other;
@@ -116,9 +130,9 @@ void Emitter::EmitPixelEnd() {
   jmp(next, T_NEAR);
   L(other);
   StoreVariables();
-  mov(Argument(0), qword[r13 + FrameOffset(&CompiledRowFrame::context)]);
-  mov(Argument(1).cvt32(), r14d);
-  call(qword[r13 + FrameOffset(&CompiledRowFrame::storeOther)]);
+  Label fetched;
+  EmitFetch(fetched);
+  L(fetched);
   LoadVariables();
   L(next);
   add(r14d, 1);

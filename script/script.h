@@ -504,13 +504,33 @@ EngineKind EngineFromEnvironment();
 // Machine code of a Transform program (script/native_code.h).
 struct NativeProgram;
 
+// Where the driver fetches a pixel's colour for a coord other than 0: the
+// source planes, the offset of 256 sizes that keeps wrapped positions
+// positive, and the pass's interpolation (transform's fetch is the
+// reference). A null `rgb` leaves every such pixel to `storeOther`.
+struct CompiledFetch {
+  const uint8_t* rgb;  // 3 bytes a pixel
+  const uint8_t* t;
+  int64_t rgbRowLength;
+  int64_t tRowLength;
+  int64_t width;
+  int64_t height;
+  int64_t tileX;  // 256 widths, as an integer and as a double
+  int64_t tileY;
+  double tileOffsetX;
+  double tileOffsetY;
+  int32_t interpolation;  // an Interpolation
+};
+
 // One row of a pass run by machine code: for each column from `column` to
 // `width`, the pixel driver's work (transform's pixel driver is the
 // reference): a unit of the run budget, x and y from the column, the row and
-// cx, cy, R, G, B and T from the source bytes, the Transform program, and
-// the result written by coord: coord 0 clamped into the destination bytes,
-// any other coord by `storeOther` from the variables' cells. Made only for
-// programs that never name r or t, since those need the polar position.
+// cx, cy (and r and t for a program that names them), R, G, B and T from
+// the source bytes, the Transform program, and the result written by coord:
+// coord 0 clamped into the destination bytes, any other coord in 0..2
+// fetched from `fetch` with its interpolation, the rest left as they are; a
+// position too far out for the machine code by `storeOther` from the
+// variables' cells.
 struct CompiledRowFrame {
   const uint8_t* sourceRgb;  // the row's first pixel, 3 bytes a pixel
   const uint8_t* sourceT;
@@ -523,6 +543,7 @@ struct CompiledRowFrame {
   double loadedY;
   int32_t width;
   int32_t column;  // in: the first column; out: where the row stopped
+  CompiledFetch fetch;
 };
 
 // How a compiled row ended: every column done, the budget's check refused

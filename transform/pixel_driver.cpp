@@ -156,6 +156,29 @@ void StoreOtherResult(void* context, int32_t column) {
                    row.frame.destinationT + column);
 }
 
+// The fetch of FetchSourcePixel for the machine code, which wraps as
+// WrapAxis does where the offset is 256 sizes (every pass's); none
+// otherwise, leaving each fetch to StoreOtherResult.
+CompiledFetch FetchFor(const PassSource& source) {
+  CompiledFetch fetch{};
+  const RgbtImage& rgb = *source.rgb;
+  fetch.tileX = int64_t{256} * rgb.width;
+  fetch.tileY = int64_t{256} * rgb.height;
+  if (source.tileOffsetX != static_cast<double>(fetch.tileX) ||
+      source.tileOffsetY != static_cast<double>(fetch.tileY))
+    return fetch;
+  fetch.rgb = rgb.data;
+  fetch.t = source.transparency->data;
+  fetch.rgbRowLength = rgb.rowLength;
+  fetch.tRowLength = source.transparency->rowLength;
+  fetch.width = rgb.width;
+  fetch.height = rgb.height;
+  fetch.tileOffsetX = source.tileOffsetX;
+  fetch.tileOffsetY = source.tileOffsetY;
+  fetch.interpolation = source.interpolation;
+  return fetch;
+}
+
 // TransformRow with the engine's machine code running the pixels; back here
 // for each pixel whose program exited or was stopped, as TransformRow
 // handles it.
@@ -178,6 +201,7 @@ int32_t TransformRowCompiled(Pass& pass, int32_t rowIndex, RgbtImage& destinatio
   frame.loadedY = pass.last.y;
   frame.width = sourceRgb.width;
   frame.column = 0;
+  frame.fetch = FetchFor(pass.source);
   const int64_t rowPixel = static_cast<int64_t>(rowIndex) * sourceRgb.width;
   for (;;) {
     const int32_t from = frame.column;
@@ -270,7 +294,7 @@ RowsOutcome RunPassRows(ScriptEngine& engine, const PassFrame& frame, int32_t fi
     return pass.outcome;
   }
   pass.polarNamed = engine.NamesOnDemandVariable(ProgramSlot::kTransform);
-  pass.compiledRows = !pass.polarNamed && engine.HasCompiledRow();
+  pass.compiledRows = engine.HasCompiledRow();
   TransformRows(pass, frame, first, end);
   // The variables keep the last pixel's values, r and t included.
   if (!pass.polarNamed) StorePolar(pass.cells, pass.last);

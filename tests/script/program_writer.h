@@ -31,7 +31,7 @@ const char* const kPositions[] = {
     "x - 4096", "2 * cx",  "y + 1 - 1", "-cx + 0.5", "x - k0", "y + k1",
 };
 
-const char* const kNames[] = {"a", "b", "c", "x", "y", "R", "if", "sin", "_u1", "t", "H"};
+const char* const kNames[] = {"a", "b", "c", "x", "y", "R", "if", "sin", "_u1", "t", "H", "r"};
 
 class ProgramWriter {
  public:

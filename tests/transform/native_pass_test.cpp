@@ -69,7 +69,7 @@ uint32_t FromEnvironment(const char* name, uint32_t otherwise) {
 }
 
 TEST(NativePass, RandomProgramsGiveTheInterpretersPixelsAndVariables) {
-  const char* const kCoords[] = {"0", "1", "2", "7"};
+  const char* const kCoords[] = {"0", "1", "2", "7", "0.5"};
   const int programs = static_cast<int>(FromEnvironment("MORFEL_DIFFERENTIAL_PROGRAMS", 100000));
   Random random(FromEnvironment("MORFEL_DIFFERENTIAL_SEED", 1307));
   ProgramWriter writer(random);
@@ -86,7 +86,7 @@ TEST(NativePass, RandomProgramsGiveTheInterpretersPixelsAndVariables) {
     }
     const std::string transform = writer.Program();
     if (transform.size() > 2047) continue;
-    const std::string init = std::string("coord=") + kCoords[k % 4] + ";";
+    const std::string init = std::string("coord=") + kCoords[k % 5] + ";";
     const auto interpolation = static_cast<Interpolation>(k / 4 % 3);
     const uint32_t pattern = random.Next();
     const RunResult interpreted = RunOn(*engines[0], init, transform, interpolation, pattern);
