@@ -1,0 +1,472 @@
+// The vector lanes' row function (native_x64_lanes.h says how it works):
+// its frame and registers, and the code of each record of the program, the
+// scalar code's operations four lanes wide.
+#include "script/native_x64_lanes.h"
+
+#if defined(MORFEL_NATIVE_X64)
+#include <xbyak/xbyak_util.h>
+
+#include <cmath>
+#include <cstring>
+#include <memory>
+
+namespace native {
+namespace x64 {
+
+namespace {
+
+constexpr int32_t kLaneVariableRegisters = 6;
+constexpr int32_t kFirstLaneVariable = 6;
+constexpr int32_t kMaskRegister = 12;
+
+// vcmppd's predicates, with the scalar code's answer for NaN.
+enum Predicate : uint8_t {
+  kEqualOrdered = 0,       // cmpeqsd
+  kLessOrdered = 1,        // cmpltsd
+  kLessEqualOrdered = 2,   // cmplesd
+  kNotEqualUnordered = 4,  // cmpneqsd: NaN is unequal
+  kGreaterEqualOrdered = 13,
+};
+
+bool IsPositiveZero(double value) { return value == 0.0 && !std::signbit(value); }
+
+}  // namespace
+
+bool LanesRunHere() {
+  static const bool runs = [] {
+    const Xbyak::util::Cpu cpu;
+    return cpu.has(Xbyak::util::Cpu::tAVX2) && cpu.has(Xbyak::util::Cpu::tPOPCNT);
+  }();
+  return runs;
+}
+
+LanesEmitter::LanesEmitter(void* memory, size_t size, const Plan& plan, const LanesShape& shape,
+                           ScriptEngine& engine)
+    : Xbyak::CodeGenerator(size, memory),
+      plan(plan),
+      shape(shape),
+      engine(engine),
+      count(static_cast<int32_t>(plan.steps.size())),
+      registerOf(shape.cells.size(), -1) {
+  int32_t next = 0;
+  for (double* cell : plan.hotCells) {
+    const int32_t v = VariableOf(cell);
+    if (v < 0 || next == kLaneVariableRegisters) continue;
+    registerOf[static_cast<size_t>(v)] = kFirstLaneVariable + next++;
+  }
+}
+
+void LanesEmitter::Generate() {
+  LayOutFrame();
+  Prologue();
+  L(groupLoop);
+  EmitGroupStart();
+  EmitRange(0, count);
+  EmitGroupEnd();
+  EmitHandOver();
+  EmitEpilogue();
+  EmitConstants();
+}
+
+void LanesEmitter::LayOutFrame() {
+  const int32_t variables = static_cast<int32_t>(shape.cells.size());
+  homeOffset = 0;
+  slotOffset = homeOffset + 32 * (plan.maxDepth > 0 ? plan.maxDepth : 1);
+  maskOffset = slotOffset + 32 * variables;
+  nestOffset = maskOffset + 32 * variables;
+  laneOffset = nestOffset + 64 * shape.nesting;
+  workOffset = laneOffset + 32;
+  saveOffset = workOffset + 32;
+  frameSize = saveOffset + (kWindowsAbi ? 160 : 0);
+}
+
+int32_t LanesEmitter::VariableOf(const double* cell) const {
+  for (size_t v = 0; v < shape.cells.size(); ++v)
+    if (shape.cells[v] == cell) return static_cast<int32_t>(v);
+  return -1;
+}
+
+// rbx the engine, r13 the row's frame, r14d the column; rbp keeps the
+// caller's rsp while rsp is aligned for the 32-byte slots.
+void LanesEmitter::Prologue() {
+  for (const Reg64& saved : {rbx, r12, r13, r14, r15, rbp}) push(saved);
+  mov(rbp, rsp);
+  sub(rsp, frameSize);
+  and_(rsp, -32);
+  if (kWindowsAbi) {
+    for (int32_t k = 0; k < 10; ++k) movdqu(ptr[rsp + saveOffset + 16 * k], Xmm(6 + k));
+    mov(rbx, rcx);
+    mov(r13, r8);
+  } else {
+    mov(rbx, rdi);
+    mov(r13, rdx);
+  }
+  mov(r14d, dword[r13 + FrameOffset(&CompiledRowFrame::column)]);
+  // Every lane of every variable starts as its cell: the read-only ones
+  // stay so, the others are assigned before they are read.
+  for (size_t v = 0; v < shape.cells.size(); ++v) {
+    mov(r11, reinterpret_cast<uint64_t>(shape.cells[v]));
+    vbroadcastsd(ymm13, qword[r11]);
+    SetVariable(static_cast<int32_t>(v), ymm13);
+  }
+}
+
+void LanesEmitter::EmitEpilogue() {
+  L(epilogue);
+  if (kWindowsAbi)
+    for (int32_t k = 0; k < 10; ++k) movdqu(Xmm(6 + k), ptr[rsp + saveOffset + 16 * k]);
+  vzeroupper();
+  mov(rsp, rbp);
+  for (const Reg64& saved : {rbp, r15, r14, r13, r12, rbx}) pop(saved);
+  ret();
+}
+
+LanesEmitter::Ymm LanesEmitter::Fetch(int32_t k, const Ymm& scratch) {
+  if (k < kSlotRegisters) return Ymm(k);
+  vmovupd(scratch, Home(k));
+  return scratch;
+}
+
+void LanesEmitter::Put(int32_t k, const Ymm& value) {
+  if (k < kSlotRegisters) {
+    if (value.getIdx() != k) vmovapd(Ymm(k), value);
+  } else {
+    vmovupd(Home(k), value);
+  }
+}
+
+LanesEmitter::Ymm LanesEmitter::ReadVariable(int32_t v, const Ymm& scratch) {
+  const int32_t reg = RegisterOf(v);
+  if (reg >= 0) return Ymm(reg);
+  vmovupd(scratch, Slot(v));
+  return scratch;
+}
+
+void LanesEmitter::SetVariable(int32_t v, const Ymm& value) {
+  const int32_t reg = RegisterOf(v);
+  if (reg >= 0)
+    vmovapd(Ymm(reg), value);
+  else
+    vmovupd(Slot(v), value);
+}
+
+// Inside an if or a loop only the running lanes take the value; a tracked
+// variable notes which lanes did. ymm13 and ymm15 are scratch.
+void LanesEmitter::AssignVariable(int32_t v, const Ymm& value) {
+  const Ymm mask(kMaskRegister);
+  if (nesting == 0) {
+    SetVariable(v, value);
+  } else if (RegisterOf(v) >= 0) {
+    const Ymm reg(RegisterOf(v));
+    vblendvpd(reg, reg, value, mask);
+  } else {
+    vmovupd(ymm15, Slot(v));
+    vblendvpd(ymm15, ymm15, value, mask);
+    vmovupd(Slot(v), ymm15);
+  }
+  if (shape.kinds[static_cast<size_t>(v)] == LaneVariable::kTracked) {
+    vmovupd(ymm13, MaskOf(v));
+    vorpd(ymm13, ymm13, mask);
+    vmovupd(MaskOf(v), ymm13);
+  }
+}
+
+const Xbyak::Label& LanesEmitter::Constant(double value) {
+  uint64_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  for (auto& entry : constants)
+    if (entry.first == bits) return *entry.second;
+  constants.emplace_back(bits, std::make_unique<Xbyak::Label>());
+  return *constants.back().second;
+}
+
+void LanesEmitter::EmitConstants() {
+  align(32);
+  const struct {
+    Xbyak::Label* label;
+    uint64_t bits;
+  } wide[] = {{&one, 0x3FF0000000000000ull},
+              {&absMask, 0x7FFFFFFFFFFFFFFFull},
+              {&signMask, 0x8000000000000000ull},
+              {&byteMax, 0x406FE00000000000ull}};  // 255.0
+  for (const auto& entry : wide) {
+    L(*entry.label);
+    for (int32_t lane = 0; lane < kLanes; ++lane) dq(entry.bits);
+  }
+  for (auto& entry : constants) {
+    L(*entry.second);
+    for (int32_t lane = 0; lane < kLanes; ++lane) dq(entry.first);
+  }
+  L(laneSteps);
+  for (uint32_t lane = 0; lane < kLanes; ++lane) dd(lane);
+  // Byte c of each 3-byte pixel into a 32-bit lane; and back.
+  for (int32_t c = 0; c < 3; ++c) {
+    L(spread[c]);
+    for (int32_t lane = 0; lane < kLanes; ++lane) {
+      db(static_cast<uint8_t>(3 * lane + c));
+      for (int32_t k = 0; k < 3; ++k) db(0x80);
+    }
+  }
+  L(pack);
+  for (int32_t lane = 0; lane < kLanes; ++lane)
+    for (int32_t k = 0; k < 3; ++k) db(static_cast<uint8_t>(4 * lane + k));
+  for (int32_t k = 0; k < 4; ++k) db(0x80);
+}
+
+// ---- the program's records
+
+void LanesEmitter::EmitRange(int32_t begin, int32_t end) {
+  for (int32_t i = begin; i < end;) {
+    const int32_t block = shape.blockAt[static_cast<size_t>(i)];
+    if (block >= 0) {
+      i = shape.blocks[static_cast<size_t>(block)].loop ? EmitLoop(i) : EmitIf(i);
+      continue;
+    }
+    if (FusesWithNext(i)) {
+      const Step& operand = plan.steps[static_cast<size_t>(i)];
+      const Step& step = plan.steps[static_cast<size_t>(i) + 1];
+      const int32_t depth = step.depth;
+      const Ymm a = Fetch(depth - 2, ymm13);
+      const Ymm into = depth - 2 < kSlotRegisters ? Ymm(depth - 2) : ymm13;
+      if (operand.action == Action::kConst) {
+        ApplyOperator(step.op, into, a, ptr[rip + Constant(operand.value)]);
+      } else {
+        const int32_t v = VariableOf(operand.cell);
+        if (RegisterOf(v) >= 0)
+          ApplyOperator(step.op, into, a, Ymm(RegisterOf(v)));
+        else
+          ApplyOperator(step.op, into, a, Slot(v));
+      }
+      Put(depth - 2, into);
+      i += 2;
+      continue;
+    }
+    EmitStep(i);
+    ++i;
+  }
+}
+
+// ymm15 = the lanes whose value at the top of the stack is true (not 0;
+// NaN is true, as the scalar test goes on for it).
+void LanesEmitter::TestMask(int32_t depth) {
+  const Ymm value = Fetch(depth - 1, ymm14);
+  vxorpd(ymm15, ymm15, ymm15);
+  vcmppd(ymm15, value, ymm15, kNotEqualUnordered);
+}
+
+// ZF set when no lane runs.
+void LanesEmitter::MaskIsEmpty() {
+  vmovmskpd(eax, Ymm(kMaskRegister));
+  test(eax, eax);
+}
+
+int32_t LanesEmitter::EmitIf(int32_t index) {
+  const LaneBlock& block =
+      shape.blocks[static_cast<size_t>(shape.blockAt[static_cast<size_t>(index)])];
+  const Ymm mask(kMaskRegister);
+  const int32_t level = nesting;
+  Xbyak::Label other;
+  Xbyak::Label done;
+  TestMask(plan.steps[static_cast<size_t>(index)].depth);
+  vmovupd(SavedMask(level), mask);
+  vmovupd(Condition(level), ymm15);
+  vandpd(mask, mask, ymm15);
+  MaskIsEmpty();
+  jz(other, T_NEAR);
+  ++nesting;
+  EmitRange(index + 1, block.elseJump >= 0 ? block.elseJump : block.end);
+  --nesting;
+  L(other);
+  if (block.elseJump >= 0) {
+    vmovupd(mask, Condition(level));
+    vandnpd(mask, mask, SavedMask(level));
+    MaskIsEmpty();
+    jz(done, T_NEAR);
+    ++nesting;
+    EmitRange(block.elseJump + 1, block.end);
+    --nesting;
+  }
+  L(done);
+  vmovupd(mask, SavedMask(level));
+  return block.end;
+}
+
+// A lane leaves the loop when its test fails and waits for the others; each
+// turn costs a unit of the run budget for every lane that takes it.
+int32_t LanesEmitter::EmitLoop(int32_t index) {
+  const LaneBlock& block =
+      shape.blocks[static_cast<size_t>(shape.blockAt[static_cast<size_t>(index)])];
+  const Ymm mask(kMaskRegister);
+  const int32_t level = nesting;
+  Xbyak::Label head;
+  Xbyak::Label leave;
+  vmovupd(SavedMask(level), mask);
+  L(head);
+  ++nesting;
+  EmitRange(index + 1, block.test);
+  TestMask(plan.steps[static_cast<size_t>(block.test)].depth);
+  vandpd(mask, mask, ymm15);
+  MaskIsEmpty();
+  jz(leave, T_NEAR);
+  EmitRange(block.test + 1, block.end - 1);
+  vmovmskpd(eax, mask);
+  popcnt(eax, eax);
+  sub(dword[rbx + WorkLeftOffset(engine)], eax);
+  jle(replay, T_NEAR);
+  jmp(head, T_NEAR);
+  --nesting;
+  L(leave);
+  vmovupd(mask, SavedMask(level));
+  return block.end;
+}
+
+bool LanesEmitter::FusesWithNext(int32_t index) const {
+  const Step& step = plan.steps[static_cast<size_t>(index)];
+  if (step.action != Action::kConst && step.action != Action::kVar) return false;
+  if (index + 1 >= count || shape.jumpTarget[static_cast<size_t>(index) + 1]) return false;
+  const Step& next = plan.steps[static_cast<size_t>(index) + 1];
+  if (next.action != Action::kOperator || next.takes != 2 || next.depth != step.depth + 1)
+    return false;
+  switch (next.op) {
+    case Operator::kAdd:
+    case Operator::kSubtract:
+    case Operator::kMultiply:
+    case Operator::kDivide:
+    case Operator::kLess:
+    case Operator::kLessEqual:
+    case Operator::kEqual:
+    case Operator::kNotEqual:
+      return true;
+    default:
+      return false;
+  }
+}
+
+void LanesEmitter::EmitStep(int32_t index) {
+  const Step& step = plan.steps[static_cast<size_t>(index)];
+  const int32_t depth = step.depth;
+  const Ymm top = depth < kSlotRegisters ? Ymm(depth) : ymm13;
+  switch (step.action) {
+    case Action::kConst:
+      if (IsPositiveZero(step.value))
+        vxorpd(top, top, top);
+      else
+        vmovapd(top, ptr[rip + Constant(step.value)]);
+      return Put(depth, top);
+    case Action::kVar:
+      return Put(depth, ReadVariable(VariableOf(step.cell), top));
+    case Action::kAssign: {
+      const Ymm value = Fetch(depth - 1, ymm14);
+      const size_t next = static_cast<size_t>(index) + 1;
+      const bool emptied = next < plan.steps.size() && !shape.jumpTarget[next] &&
+                           plan.steps[next].action == Action::kEmpty;
+      if (!emptied) Put(depth - 2, value);  // the statement's value
+      if (step.cell != nullptr) AssignVariable(VariableOf(step.cell), value);
+      return;
+    }
+    case Action::kOperator:
+      return EmitOperator(step);
+    default:  // markers, the end of a statement, texts: nothing to do here
+      return;
+  }
+}
+
+// into = a op b for the arithmetic and the comparisons but > and >=; a
+// comparison gives 1.0 or 0.0 as the scalar code's does.
+void LanesEmitter::ApplyOperator(Operator op, const Ymm& into, const Ymm& a,
+                                 const Xbyak::Operand& b) {
+  uint8_t predicate = kEqualOrdered;
+  switch (op) {
+    case Operator::kAdd:
+      return vaddpd(into, a, b);
+    case Operator::kSubtract:
+      return vsubpd(into, a, b);
+    case Operator::kMultiply:
+      return vmulpd(into, a, b);
+    case Operator::kDivide:
+      // 0 where b is 0 (either sign); NaN divides.
+      vxorpd(ymm15, ymm15, ymm15);
+      vcmppd(ymm15, ymm15, b, kEqualOrdered);
+      vdivpd(into, a, b);
+      vandnpd(into, ymm15, into);
+      return;
+    case Operator::kLess:
+      predicate = kLessOrdered;
+      break;
+    case Operator::kLessEqual:
+      predicate = kLessEqualOrdered;
+      break;
+    case Operator::kEqual:
+      predicate = kEqualOrdered;
+      break;
+    case Operator::kNotEqual:
+      predicate = kNotEqualUnordered;
+      break;
+    default:
+      return;
+  }
+  vcmppd(into, a, b, predicate);
+  vandpd(into, into, ptr[rip + one]);
+}
+
+void LanesEmitter::EmitOperator(const Step& step) {
+  const int32_t depth = step.depth;
+  if (step.op == Operator::kNegate) {
+    const Ymm value = Fetch(depth - 1, ymm13);
+    const Ymm into = depth - 1 < kSlotRegisters ? Ymm(depth - 1) : ymm13;
+    vxorpd(into, value, ptr[rip + signMask]);
+    return Put(depth - 1, into);
+  }
+  const Ymm a = Fetch(depth - 2, ymm13);
+  const Ymm b = Fetch(depth - 1, ymm14);
+  const Ymm into = depth - 2 < kSlotRegisters ? Ymm(depth - 2) : ymm13;
+  switch (step.op) {
+    case Operator::kGreater:
+    case Operator::kGreaterEqual:
+      vcmppd(into, b, a, step.op == Operator::kGreater ? kLessOrdered : kLessEqualOrdered);
+      vandpd(into, into, ptr[rip + one]);
+      break;
+    case Operator::kAnd:
+    case Operator::kOr:
+      // Each truth is |value| >= 1, NaN false: TruncateToInt32 != 0.
+      vandpd(ymm15, a, ptr[rip + absMask]);
+      vcmppd(ymm15, ymm15, ptr[rip + one], kGreaterEqualOrdered);
+      vandpd(ymm14, b, ptr[rip + absMask]);
+      vcmppd(ymm14, ymm14, ptr[rip + one], kGreaterEqualOrdered);
+      if (step.op == Operator::kAnd)
+        vandpd(into, ymm15, ymm14);
+      else
+        vorpd(into, ymm15, ymm14);
+      vandpd(into, into, ptr[rip + one]);
+      break;
+    default:
+      ApplyOperator(step.op, into, a, b);
+      break;
+  }
+  Put(depth - 2, into);
+}
+
+size_t WriteLanes(NativeProgram& program, const Plan& plan, ScriptEngine& engine,
+                  const RowCells& row) {
+  if (!LanesRunHere()) return 0;
+  LanesShape shape;
+  ShapeLanes(plan, program.records.data(), row, &shape);
+  if (!shape.ok) return 0;
+  const size_t start = (program.codeBytes + 63) & ~size_t{63};
+  if (start >= program.mapped) return 0;
+  try {
+    LanesEmitter emitter(static_cast<uint8_t*>(program.memory) + start, program.mapped - start,
+                         plan, shape, engine);
+    emitter.Generate();
+    if (emitter.hasUndefinedLabel()) return 0;
+    program.codeBytes = start + emitter.getSize();
+    return start;
+  } catch (...) {
+    return 0;  // the scalar row function runs every pixel
+  }
+}
+
+}  // namespace x64
+}  // namespace native
+
+#endif  // MORFEL_NATIVE_X64
