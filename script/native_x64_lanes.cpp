@@ -6,6 +6,7 @@
 #if defined(MORFEL_NATIVE_X64)
 #include <xbyak/xbyak_util.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -57,6 +58,8 @@ LanesEmitter::LanesEmitter(void* memory, size_t size, const Plan& plan, const La
 }
 
 void LanesEmitter::Generate() {
+  FindInvariants();
+  truthValue.assign(static_cast<size_t>(plan.maxDepth) + 1, false);
   LayOutFrame();
   Prologue();
   L(groupLoop);
@@ -75,7 +78,8 @@ void LanesEmitter::LayOutFrame() {
   maskOffset = slotOffset + 32 * variables;
   nestOffset = maskOffset + 32 * variables;
   laneOffset = nestOffset + 64 * shape.nesting;
-  workOffset = laneOffset + 32;
+  invariantOffset = laneOffset + 32;
+  workOffset = invariantOffset + 32 * static_cast<int32_t>(invariants.size());
   saveOffset = workOffset + 32;
   frameSize = saveOffset + (kWindowsAbi ? 160 : 0);
 }
@@ -215,8 +219,117 @@ void LanesEmitter::EmitConstants() {
 
 // ---- the program's records
 
-void LanesEmitter::EmitRange(int32_t begin, int32_t end) {
+namespace {
+
+bool GivesTruthValue(Operator op) {
+  switch (op) {
+    case Operator::kLess:
+    case Operator::kLessEqual:
+    case Operator::kGreater:
+    case Operator::kGreaterEqual:
+    case Operator::kEqual:
+    case Operator::kNotEqual:
+    case Operator::kAnd:
+    case Operator::kOr:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool IsTruthValue(double value) {
+  uint64_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  return bits == 0 || bits == 0x3FF0000000000000ull;
+}
+
+}  // namespace
+
+// Loops from the outermost in: a value is worked out before the outermost
+// loop that leaves it alike.
+void LanesEmitter::FindInvariants() {
+  invariantAt.assign(static_cast<size_t>(count), -1);
+  for (int32_t s = 0; s < count; ++s) {
+    const int32_t block = shape.blockAt[static_cast<size_t>(s)];
+    if (block >= 0 && shape.blocks[static_cast<size_t>(block)].loop)
+      FindInvariantsOf(shape.blocks[static_cast<size_t>(block)], s);
+  }
+}
+
+// The stack's values followed through the loop's records: an operator whose
+// operands are constants, variables the loop never assigns and such values
+// gives one; the widest of them are kept.
+void LanesEmitter::FindInvariantsOf(const LaneBlock& block, int32_t start) {
+  const int32_t end = block.end - 1;  // its LOOP-END
+  std::vector<const double*> assigned;
+  for (int32_t j = start + 1; j < end; ++j) {
+    const Step& step = plan.steps[static_cast<size_t>(j)];
+    if (step.action == Action::kAssign && step.cell != nullptr) assigned.push_back(step.cell);
+  }
+  const auto alike = [&assigned](const double* cell) {
+    return std::find(assigned.begin(), assigned.end(), cell) == assigned.end();
+  };
+  struct Value {
+    int32_t first;
+    bool invariant;
+  };
+  std::vector<Value> stack;
+  std::vector<std::pair<int32_t, int32_t>> found;
+  for (int32_t j = start + 1; j < end; ++j) {
+    const Step& step = plan.steps[static_cast<size_t>(j)];
+    if (static_cast<int32_t>(stack.size()) != step.depth)
+      stack.assign(static_cast<size_t>(step.depth), Value{-1, false});
+    const int32_t hoisted = invariantAt[static_cast<size_t>(j)];
+    if (hoisted >= 0) {  // by a loop around this one
+      stack.push_back({j, true});
+      j = invariants[static_cast<size_t>(hoisted)].last;
+      continue;
+    }
+    switch (step.action) {
+      case Action::kConst:
+        stack.push_back({j, true});
+        break;
+      case Action::kVar:
+        stack.push_back({j, alike(step.cell)});
+        break;
+      case Action::kOperator: {
+        const size_t first = stack.size() - static_cast<size_t>(step.takes);
+        bool invariant = true;
+        for (size_t k = first; k < stack.size(); ++k) invariant = invariant && stack[k].invariant;
+        const Value result{stack[first].first, invariant};
+        stack.resize(first);
+        stack.push_back(result);
+        if (invariant) found.emplace_back(result.first, j);
+        break;
+      }
+      default:
+        break;  // the next record's depth puts the stack right
+    }
+  }
+  std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) {
+    return a.first < b.first || (a.first == b.first && a.second > b.second);
+  });
+  int32_t covered = -1;
+  for (const auto& range : found) {
+    if (range.second <= covered) continue;  // inside a wider one
+    covered = range.second;
+    invariantAt[static_cast<size_t>(range.first)] = static_cast<int32_t>(invariants.size());
+    invariants.push_back({start, range.first, range.second});
+  }
+}
+
+void LanesEmitter::EmitRange(int32_t begin, int32_t end, bool hoisting) {
   for (int32_t i = begin; i < end;) {
+    const int32_t hoisted = hoisting ? -1 : invariantAt[static_cast<size_t>(i)];
+    if (hoisted >= 0) {
+      const int32_t depth = plan.steps[static_cast<size_t>(i)].depth;
+      const Ymm top = depth < kSlotRegisters ? Ymm(depth) : ymm13;
+      vmovupd(top, InvariantSlot(hoisted));
+      Put(depth, top);
+      truthValue[static_cast<size_t>(depth)] = false;
+      i = invariants[static_cast<size_t>(hoisted)].last + 1;
+      continue;
+    }
     const int32_t block = shape.blockAt[static_cast<size_t>(i)];
     if (block >= 0) {
       i = shape.blocks[static_cast<size_t>(block)].loop ? EmitLoop(i) : EmitIf(i);
@@ -238,6 +351,7 @@ void LanesEmitter::EmitRange(int32_t begin, int32_t end) {
           ApplyOperator(step.op, into, a, Slot(v));
       }
       Put(depth - 2, into);
+      truthValue[static_cast<size_t>(depth) - 2] = GivesTruthValue(step.op);
       i += 2;
       continue;
     }
@@ -267,6 +381,7 @@ int32_t LanesEmitter::EmitIf(int32_t index) {
   const int32_t level = nesting;
   Xbyak::Label other;
   Xbyak::Label done;
+  truthValue.assign(truthValue.size(), false);
   TestMask(plan.steps[static_cast<size_t>(index)].depth);
   vmovupd(SavedMask(level), mask);
   vmovupd(Condition(level), ymm15);
@@ -300,6 +415,14 @@ int32_t LanesEmitter::EmitLoop(int32_t index) {
   const int32_t level = nesting;
   Xbyak::Label head;
   Xbyak::Label leave;
+  for (size_t k = 0; k < invariants.size(); ++k) {
+    const Invariant& invariant = invariants[k];
+    if (invariant.loop != index) continue;
+    EmitRange(invariant.first, invariant.last + 1, true);
+    const int32_t depth = plan.steps[static_cast<size_t>(invariant.first)].depth;
+    vmovupd(InvariantSlot(static_cast<int32_t>(k)), Fetch(depth, ymm13));
+  }
+  truthValue.assign(truthValue.size(), false);
   vmovupd(SavedMask(level), mask);
   L(head);
   ++nesting;
@@ -348,14 +471,18 @@ void LanesEmitter::EmitStep(int32_t index) {
   const Ymm top = depth < kSlotRegisters ? Ymm(depth) : ymm13;
   switch (step.action) {
     case Action::kConst:
+      truthValue[static_cast<size_t>(depth)] = IsTruthValue(step.value);
       if (IsPositiveZero(step.value))
         vxorpd(top, top, top);
       else
         vmovapd(top, ptr[rip + Constant(step.value)]);
       return Put(depth, top);
     case Action::kVar:
+      truthValue[static_cast<size_t>(depth)] = false;
+      if (OnlyAssignedTo(plan, shape.jumpTarget, index)) return;  // never read
       return Put(depth, ReadVariable(VariableOf(step.cell), top));
     case Action::kAssign: {
+      truthValue[static_cast<size_t>(depth) - 2] = truthValue[static_cast<size_t>(depth) - 1];
       const Ymm value = Fetch(depth - 1, ymm14);
       const size_t next = static_cast<size_t>(index) + 1;
       const bool emptied = next < plan.steps.size() && !shape.jumpTarget[next] &&
@@ -415,11 +542,23 @@ void LanesEmitter::EmitOperator(const Step& step) {
     const Ymm value = Fetch(depth - 1, ymm13);
     const Ymm into = depth - 1 < kSlotRegisters ? Ymm(depth - 1) : ymm13;
     vxorpd(into, value, ptr[rip + signMask]);
+    truthValue[static_cast<size_t>(depth) - 1] = false;
     return Put(depth - 1, into);
   }
   const Ymm a = Fetch(depth - 2, ymm13);
   const Ymm b = Fetch(depth - 1, ymm14);
   const Ymm into = depth - 2 < kSlotRegisters ? Ymm(depth - 2) : ymm13;
+  const bool truths =
+      truthValue[static_cast<size_t>(depth) - 2] && truthValue[static_cast<size_t>(depth) - 1];
+  truthValue[static_cast<size_t>(depth) - 2] = GivesTruthValue(step.op);
+  if (truths && (step.op == Operator::kAnd || step.op == Operator::kOr)) {
+    // Both exactly 0.0 or 1.0, whose bits combine as the truths do.
+    if (step.op == Operator::kAnd)
+      vandpd(into, a, b);
+    else
+      vorpd(into, a, b);
+    return Put(depth - 2, into);
+  }
   switch (step.op) {
     case Operator::kGreater:
     case Operator::kGreaterEqual:

@@ -93,6 +93,7 @@ class LanesEmitter : public Xbyak::CodeGenerator {
   void EmitEpilogue();
   Xbyak::Address Home(int32_t k) { return ptr[rsp + homeOffset + 32 * k]; }
   Xbyak::Address Slot(int32_t v) { return ptr[rsp + slotOffset + 32 * v]; }
+  Xbyak::Address InvariantSlot(int32_t k) { return ptr[rsp + invariantOffset + 32 * k]; }
   Xbyak::Address MaskOf(int32_t v) { return ptr[rsp + maskOffset + 32 * v]; }
   Xbyak::Address SavedMask(int32_t level) { return ptr[rsp + nestOffset + 64 * level]; }
   Xbyak::Address Condition(int32_t level) { return ptr[rsp + nestOffset + 64 * level + 32]; }
@@ -107,7 +108,9 @@ class LanesEmitter : public Xbyak::CodeGenerator {
   void EmitConstants();
 
   // ---- the program's records (native_x64_lanes.cpp)
-  void EmitRange(int32_t begin, int32_t end);
+  void FindInvariants();
+  void FindInvariantsOf(const LaneBlock& block, int32_t start);
+  void EmitRange(int32_t begin, int32_t end, bool hoisting = false);
   int32_t EmitIf(int32_t index);
   int32_t EmitLoop(int32_t index);
   void EmitStep(int32_t index);
@@ -131,6 +134,17 @@ class LanesEmitter : public Xbyak::CodeGenerator {
   const int32_t count;
   std::vector<int32_t> registerOf;  // by variable: ymm index, or -1
   int32_t nesting = 0;              // ifs and loops around the code being written
+  std::vector<bool> truthValue;     // by stack slot: exactly 0.0 or 1.0 here
+  // Values a loop computes alike on every turn, from variables it never
+  // assigns: worked out once before it, each into a slot of its own.
+  struct Invariant {
+    int32_t loop;   // its LOOP-START
+    int32_t first;  // its records
+    int32_t last;
+  };
+  std::vector<Invariant> invariants;
+  std::vector<int32_t> invariantAt;  // by record: the one that starts there, or -1
+  int32_t invariantOffset = 0;
   Xbyak::Label groupLoop;
   Xbyak::Label replay;
   Xbyak::Label handOver;
