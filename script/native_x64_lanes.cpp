@@ -59,7 +59,7 @@ LanesEmitter::LanesEmitter(void* memory, size_t size, const Plan& plan, const La
 
 void LanesEmitter::Generate() {
   FindInvariants();
-  truthValue.assign(static_cast<size_t>(plan.maxDepth) + 1, false);
+  held.assign(static_cast<size_t>(plan.maxDepth) + 1, Held::kNumber);
   LayOutFrame();
   Prologue();
   L(groupLoop);
@@ -79,7 +79,8 @@ void LanesEmitter::LayOutFrame() {
   nestOffset = maskOffset + 32 * variables;
   laneOffset = nestOffset + 64 * shape.nesting;
   invariantOffset = laneOffset + 32;
-  workOffset = invariantOffset + 32 * static_cast<int32_t>(invariants.size());
+  keptOffset = invariantOffset + 32 * static_cast<int32_t>(invariants.size());
+  workOffset = keptOffset + 32 * static_cast<int32_t>(kept.size());
   saveOffset = workOffset + 32;
   frameSize = saveOffset + (kWindowsAbi ? 160 : 0);
 }
@@ -154,11 +155,12 @@ void LanesEmitter::SetVariable(int32_t v, const Ymm& value) {
     vmovupd(Slot(v), value);
 }
 
-// Inside an if or a loop only the running lanes take the value; a tracked
-// variable notes which lanes did. ymm13 and ymm15 are scratch.
+// Under an if only the running lanes take the value (a loop keeps its
+// variables instead: see Kept); a tracked variable notes which lanes did. ymm13 and ymm15 are
+// scratch.
 void LanesEmitter::AssignVariable(int32_t v, const Ymm& value) {
   const Ymm mask(kMaskRegister);
-  if (nesting == 0) {
+  if (!blending) {
     SetVariable(v, value);
   } else if (RegisterOf(v) >= 0) {
     const Ymm reg(RegisterOf(v));
@@ -221,7 +223,13 @@ void LanesEmitter::EmitConstants() {
 
 namespace {
 
-bool GivesTruthValue(Operator op) {
+bool IsTruthValue(double value) {
+  uint64_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  return bits == 0 || bits == 0x3FF0000000000000ull;
+}
+
+bool IsComparison(Operator op) {
   switch (op) {
     case Operator::kLess:
     case Operator::kLessEqual:
@@ -229,18 +237,10 @@ bool GivesTruthValue(Operator op) {
     case Operator::kGreaterEqual:
     case Operator::kEqual:
     case Operator::kNotEqual:
-    case Operator::kAnd:
-    case Operator::kOr:
       return true;
     default:
       return false;
   }
-}
-
-bool IsTruthValue(double value) {
-  uint64_t bits;
-  std::memcpy(&bits, &value, sizeof bits);
-  return bits == 0 || bits == 0x3FF0000000000000ull;
 }
 
 }  // namespace
@@ -264,7 +264,11 @@ void LanesEmitter::FindInvariantsOf(const LaneBlock& block, int32_t start) {
   std::vector<const double*> assigned;
   for (int32_t j = start + 1; j < end; ++j) {
     const Step& step = plan.steps[static_cast<size_t>(j)];
-    if (step.action == Action::kAssign && step.cell != nullptr) assigned.push_back(step.cell);
+    if (step.action != Action::kAssign || step.cell == nullptr ||
+        std::find(assigned.begin(), assigned.end(), step.cell) != assigned.end())
+      continue;
+    assigned.push_back(step.cell);
+    kept.push_back({start, VariableOf(step.cell)});
   }
   const auto alike = [&assigned](const double* cell) {
     return std::find(assigned.begin(), assigned.end(), cell) == assigned.end();
@@ -326,7 +330,7 @@ void LanesEmitter::EmitRange(int32_t begin, int32_t end, bool hoisting) {
       const Ymm top = depth < kSlotRegisters ? Ymm(depth) : ymm13;
       vmovupd(top, InvariantSlot(hoisted));
       Put(depth, top);
-      truthValue[static_cast<size_t>(depth)] = false;
+      held[static_cast<size_t>(depth)] = Held::kNumber;
       i = invariants[static_cast<size_t>(hoisted)].last + 1;
       continue;
     }
@@ -336,22 +340,7 @@ void LanesEmitter::EmitRange(int32_t begin, int32_t end, bool hoisting) {
       continue;
     }
     if (FusesWithNext(i)) {
-      const Step& operand = plan.steps[static_cast<size_t>(i)];
-      const Step& step = plan.steps[static_cast<size_t>(i) + 1];
-      const int32_t depth = step.depth;
-      const Ymm a = Fetch(depth - 2, ymm13);
-      const Ymm into = depth - 2 < kSlotRegisters ? Ymm(depth - 2) : ymm13;
-      if (operand.action == Action::kConst) {
-        ApplyOperator(step.op, into, a, ptr[rip + Constant(operand.value)]);
-      } else {
-        const int32_t v = VariableOf(operand.cell);
-        if (RegisterOf(v) >= 0)
-          ApplyOperator(step.op, into, a, Ymm(RegisterOf(v)));
-        else
-          ApplyOperator(step.op, into, a, Slot(v));
-      }
-      Put(depth - 2, into);
-      truthValue[static_cast<size_t>(depth) - 2] = GivesTruthValue(step.op);
+      EmitFused(i);
       i += 2;
       continue;
     }
@@ -364,8 +353,42 @@ void LanesEmitter::EmitRange(int32_t begin, int32_t end, bool hoisting) {
 // NaN is true, as the scalar test goes on for it).
 void LanesEmitter::TestMask(int32_t depth) {
   const Ymm value = Fetch(depth - 1, ymm14);
+  if (held[static_cast<size_t>(depth) - 1] == Held::kMask) {
+    vmovapd(ymm15, value);
+    return;
+  }
   vxorpd(ymm15, ymm15, ymm15);
   vcmppd(ymm15, value, ymm15, kNotEqualUnordered);
+}
+
+// A mask in slot k becomes the number it stands for: 1.0 or 0.0.
+void LanesEmitter::MakeNumber(int32_t k) {
+  if (held[static_cast<size_t>(k)] != Held::kMask) return;
+  held[static_cast<size_t>(k)] = Held::kTruth;
+  if (k < kSlotRegisters) return vandpd(Ymm(k), Ymm(k), ptr[rip + one]);
+  vmovupd(ymm15, Home(k));
+  vandpd(ymm15, ymm15, ptr[rip + one]);
+  vmovupd(Home(k), ymm15);
+}
+
+void LanesEmitter::EmitFused(int32_t index) {
+  const Step& operand = plan.steps[static_cast<size_t>(index)];
+  const Step& step = plan.steps[static_cast<size_t>(index) + 1];
+  const int32_t depth = step.depth;
+  MakeNumber(depth - 2);
+  const Ymm a = Fetch(depth - 2, ymm13);
+  const Ymm into = depth - 2 < kSlotRegisters ? Ymm(depth - 2) : ymm13;
+  if (operand.action == Action::kConst) {
+    ApplyOperator(step.op, into, a, ptr[rip + Constant(operand.value)]);
+  } else {
+    const int32_t v = VariableOf(operand.cell);
+    if (RegisterOf(v) >= 0)
+      ApplyOperator(step.op, into, a, Ymm(RegisterOf(v)));
+    else
+      ApplyOperator(step.op, into, a, Slot(v));
+  }
+  held[static_cast<size_t>(depth) - 2] = IsComparison(step.op) ? Held::kMask : Held::kNumber;
+  Put(depth - 2, into);
 }
 
 // ZF set when no lane runs.
@@ -381,13 +404,15 @@ int32_t LanesEmitter::EmitIf(int32_t index) {
   const int32_t level = nesting;
   Xbyak::Label other;
   Xbyak::Label done;
-  truthValue.assign(truthValue.size(), false);
   TestMask(plan.steps[static_cast<size_t>(index)].depth);
+  ForgetHeld();
   vmovupd(SavedMask(level), mask);
   vmovupd(Condition(level), ymm15);
   vandpd(mask, mask, ymm15);
   MaskIsEmpty();
   jz(other, T_NEAR);
+  const bool wasBlending = blending;
+  blending = true;
   ++nesting;
   EmitRange(index + 1, block.elseJump >= 0 ? block.elseJump : block.end);
   --nesting;
@@ -403,6 +428,7 @@ int32_t LanesEmitter::EmitIf(int32_t index) {
   }
   L(done);
   vmovupd(mask, SavedMask(level));
+  blending = wasBlending;
   return block.end;
 }
 
@@ -420,16 +446,37 @@ int32_t LanesEmitter::EmitLoop(int32_t index) {
     if (invariant.loop != index) continue;
     EmitRange(invariant.first, invariant.last + 1, true);
     const int32_t depth = plan.steps[static_cast<size_t>(invariant.first)].depth;
+    MakeNumber(depth);
     vmovupd(InvariantSlot(static_cast<int32_t>(k)), Fetch(depth, ymm13));
   }
-  truthValue.assign(truthValue.size(), false);
+  for (size_t k = 0; k < kept.size(); ++k)
+    if (kept[k].loop == index) vmovupd(KeptSlot(k), ReadVariable(kept[k].variable, ymm13));
+  ForgetHeld();
   vmovupd(SavedMask(level), mask);
+  const bool wasBlending = blending;
+  blending = false;
   L(head);
   ++nesting;
   EmitRange(index + 1, block.test);
   TestMask(plan.steps[static_cast<size_t>(block.test)].depth);
-  vandpd(mask, mask, ymm15);
-  MaskIsEmpty();
+  // When lanes leave, those that ran up to this test keep what they have
+  // now (the others have kept theirs already).
+  Xbyak::Label same;
+  vandpd(ymm15, ymm15, mask);
+  vmovmskpd(eax, ymm15);
+  vmovmskpd(ecx, mask);
+  cmp(eax, ecx);
+  je(same, T_NEAR);
+  for (size_t k = 0; k < kept.size(); ++k) {
+    if (kept[k].loop != index) continue;
+    const Ymm value = ReadVariable(kept[k].variable, ymm13);
+    vmovupd(ymm14, KeptSlot(k));
+    vblendvpd(ymm14, ymm14, value, mask);
+    vmovupd(KeptSlot(k), ymm14);
+  }
+  L(same);
+  vmovapd(mask, ymm15);
+  test(eax, eax);
   jz(leave, T_NEAR);
   EmitRange(block.test + 1, block.end - 1);
   vmovmskpd(eax, mask);
@@ -439,7 +486,13 @@ int32_t LanesEmitter::EmitLoop(int32_t index) {
   jmp(head, T_NEAR);
   --nesting;
   L(leave);
+  for (size_t k = 0; k < kept.size(); ++k) {
+    if (kept[k].loop != index) continue;
+    vmovupd(ymm13, KeptSlot(k));
+    SetVariable(kept[k].variable, ymm13);
+  }
   vmovupd(mask, SavedMask(level));
+  blending = wasBlending;
   return block.end;
 }
 
@@ -471,18 +524,19 @@ void LanesEmitter::EmitStep(int32_t index) {
   const Ymm top = depth < kSlotRegisters ? Ymm(depth) : ymm13;
   switch (step.action) {
     case Action::kConst:
-      truthValue[static_cast<size_t>(depth)] = IsTruthValue(step.value);
+      held[static_cast<size_t>(depth)] = IsTruthValue(step.value) ? Held::kTruth : Held::kNumber;
       if (IsPositiveZero(step.value))
         vxorpd(top, top, top);
       else
         vmovapd(top, ptr[rip + Constant(step.value)]);
       return Put(depth, top);
     case Action::kVar:
-      truthValue[static_cast<size_t>(depth)] = false;
+      held[static_cast<size_t>(depth)] = Held::kNumber;
       if (OnlyAssignedTo(plan, shape.jumpTarget, index)) return;  // never read
       return Put(depth, ReadVariable(VariableOf(step.cell), top));
     case Action::kAssign: {
-      truthValue[static_cast<size_t>(depth) - 2] = truthValue[static_cast<size_t>(depth) - 1];
+      MakeNumber(depth - 1);
+      held[static_cast<size_t>(depth) - 2] = held[static_cast<size_t>(depth) - 1];
       const Ymm value = Fetch(depth - 1, ymm14);
       const size_t next = static_cast<size_t>(index) + 1;
       const bool emptied = next < plan.steps.size() && !shape.jumpTarget[next] &&
@@ -499,7 +553,8 @@ void LanesEmitter::EmitStep(int32_t index) {
 }
 
 // into = a op b for the arithmetic and the comparisons but > and >=; a
-// comparison gives 1.0 or 0.0 as the scalar code's does.
+// comparison gives a mask, whose lanes MakeNumber turns into the scalar
+// code's 1.0 or 0.0.
 void LanesEmitter::ApplyOperator(Operator op, const Ymm& into, const Ymm& a,
                                  const Xbyak::Operand& b) {
   uint8_t predicate = kEqualOrdered;
@@ -532,38 +587,44 @@ void LanesEmitter::ApplyOperator(Operator op, const Ymm& into, const Ymm& a,
     default:
       return;
   }
-  vcmppd(into, a, b, predicate);
-  vandpd(into, into, ptr[rip + one]);
+  vcmppd(into, a, b, predicate);  // a mask: MakeNumber gives 1.0 or 0.0
 }
 
 void LanesEmitter::EmitOperator(const Step& step) {
   const int32_t depth = step.depth;
   if (step.op == Operator::kNegate) {
+    MakeNumber(depth - 1);
     const Ymm value = Fetch(depth - 1, ymm13);
     const Ymm into = depth - 1 < kSlotRegisters ? Ymm(depth - 1) : ymm13;
     vxorpd(into, value, ptr[rip + signMask]);
-    truthValue[static_cast<size_t>(depth) - 1] = false;
+    held[static_cast<size_t>(depth) - 1] = Held::kNumber;
     return Put(depth - 1, into);
+  }
+  Held& left = held[static_cast<size_t>(depth) - 2];
+  Held& right = held[static_cast<size_t>(depth) - 1];
+  const bool logical = step.op == Operator::kAnd || step.op == Operator::kOr;
+  const bool masks = logical && left == Held::kMask && right == Held::kMask;
+  if (!masks) {
+    MakeNumber(depth - 2);
+    MakeNumber(depth - 1);
   }
   const Ymm a = Fetch(depth - 2, ymm13);
   const Ymm b = Fetch(depth - 1, ymm14);
   const Ymm into = depth - 2 < kSlotRegisters ? Ymm(depth - 2) : ymm13;
-  const bool truths =
-      truthValue[static_cast<size_t>(depth) - 2] && truthValue[static_cast<size_t>(depth) - 1];
-  truthValue[static_cast<size_t>(depth) - 2] = GivesTruthValue(step.op);
-  if (truths && (step.op == Operator::kAnd || step.op == Operator::kOr)) {
-    // Both exactly 0.0 or 1.0, whose bits combine as the truths do.
+  if (logical && (masks || (left == Held::kTruth && right == Held::kTruth))) {
+    // Two masks, or two values exactly 0.0 or 1.0: their bits combine as
+    // the truths do, into a value of the same kind.
     if (step.op == Operator::kAnd)
       vandpd(into, a, b);
     else
       vorpd(into, a, b);
     return Put(depth - 2, into);
   }
+  left = IsComparison(step.op) || logical ? Held::kMask : Held::kNumber;
   switch (step.op) {
     case Operator::kGreater:
     case Operator::kGreaterEqual:
       vcmppd(into, b, a, step.op == Operator::kGreater ? kLessOrdered : kLessEqualOrdered);
-      vandpd(into, into, ptr[rip + one]);
       break;
     case Operator::kAnd:
     case Operator::kOr:
@@ -576,7 +637,6 @@ void LanesEmitter::EmitOperator(const Step& step) {
         vandpd(into, ymm15, ymm14);
       else
         vorpd(into, ymm15, ymm14);
-      vandpd(into, into, ptr[rip + one]);
       break;
     default:
       ApplyOperator(step.op, into, a, b);

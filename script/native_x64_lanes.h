@@ -94,6 +94,7 @@ class LanesEmitter : public Xbyak::CodeGenerator {
   Xbyak::Address Home(int32_t k) { return ptr[rsp + homeOffset + 32 * k]; }
   Xbyak::Address Slot(int32_t v) { return ptr[rsp + slotOffset + 32 * v]; }
   Xbyak::Address InvariantSlot(int32_t k) { return ptr[rsp + invariantOffset + 32 * k]; }
+  Xbyak::Address KeptSlot(size_t k) { return ptr[rsp + keptOffset + 32 * static_cast<int32_t>(k)]; }
   Xbyak::Address MaskOf(int32_t v) { return ptr[rsp + maskOffset + 32 * v]; }
   Xbyak::Address SavedMask(int32_t level) { return ptr[rsp + nestOffset + 64 * level]; }
   Xbyak::Address Condition(int32_t level) { return ptr[rsp + nestOffset + 64 * level + 32]; }
@@ -115,6 +116,7 @@ class LanesEmitter : public Xbyak::CodeGenerator {
   int32_t EmitLoop(int32_t index);
   void EmitStep(int32_t index);
   bool FusesWithNext(int32_t index) const;
+  void EmitFused(int32_t index);
   void EmitOperator(const Step& step);
   void ApplyOperator(Operator op, const Ymm& into, const Ymm& a, const Xbyak::Operand& b);
   void TestMask(int32_t depth);
@@ -134,7 +136,13 @@ class LanesEmitter : public Xbyak::CodeGenerator {
   const int32_t count;
   std::vector<int32_t> registerOf;  // by variable: ymm index, or -1
   int32_t nesting = 0;              // ifs and loops around the code being written
-  std::vector<bool> truthValue;     // by stack slot: exactly 0.0 or 1.0 here
+  // What each stack slot holds on the straight run being written: a
+  // comparison's result stays a mask of all-one lanes until a number is
+  // needed, which is 1.0 where the mask is set.
+  enum class Held : uint8_t { kNumber, kTruth, kMask };  // kTruth: 0.0 or 1.0
+  std::vector<Held> held;
+  void ForgetHeld() { held.assign(held.size(), Held::kNumber); }
+  void MakeNumber(int32_t k);
   // Values a loop computes alike on every turn, from variables it never
   // assigns: worked out once before it, each into a slot of its own.
   struct Invariant {
@@ -145,6 +153,17 @@ class LanesEmitter : public Xbyak::CodeGenerator {
   std::vector<Invariant> invariants;
   std::vector<int32_t> invariantAt;  // by record: the one that starts there, or -1
   int32_t invariantOffset = 0;
+  // In a loop every lane computes and assignments do not blend: each
+  // variable the loop assigns is kept, at every test, for the lanes that
+  // were running, and comes back from there when the loop ends. Only code
+  // under an if blends what it assigns.
+  struct Kept {
+    int32_t loop;  // its LOOP-START
+    int32_t variable;
+  };
+  std::vector<Kept> kept;
+  int32_t keptOffset = 0;
+  bool blending = false;
   Xbyak::Label groupLoop;
   Xbyak::Label replay;
   Xbyak::Label handOver;

@@ -110,19 +110,26 @@ void LanesEmitter::CarryToCells() {
     const int32_t v = static_cast<int32_t>(k);
     const LaneVariable kind = shape.kinds[k];
     if (kind == LaneVariable::kReadOnly) continue;
-    Xbyak::Label skip;
-    if (kind == LaneVariable::kTracked) {
-      vmovupd(ymm14, MaskOf(v));
-      vmovmskpd(eax, ymm14);
-      test(eax, eax);
-      jz(skip, T_NEAR);
-      bsr(eax, eax);
-    } else {
-      mov(eax, kLanes - 1);
+    mov(r11, reinterpret_cast<uint64_t>(shape.cells[k]));
+    if (kind != LaneVariable::kTracked) {
+      // Lane 3: the high half's high double.
+      if (RegisterOf(v) >= 0) {
+        vextractf128(xmm14, Ymm(RegisterOf(v)), 1);
+        vmovhpd(qword[r11], xmm14);
+      } else {
+        vmovsd(xmm14, qword[rsp + slotOffset + 32 * v + 8 * (kLanes - 1)]);
+        vmovsd(qword[r11], xmm14);
+      }
+      continue;
     }
+    Xbyak::Label skip;
+    vmovupd(ymm14, MaskOf(v));
+    vmovmskpd(eax, ymm14);
+    test(eax, eax);
+    jz(skip, T_NEAR);
+    bsr(eax, eax);
     vmovupd(ptr[rsp + laneOffset], ReadVariable(v, ymm13));
     vmovsd(xmm14, qword[rsp + laneOffset + rax * 8]);
-    mov(r11, reinterpret_cast<uint64_t>(shape.cells[k]));
     vmovsd(qword[r11], xmm14);
     L(skip);
   }
