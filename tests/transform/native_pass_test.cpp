@@ -35,7 +35,8 @@ struct RunResult {
 };
 
 RunResult RunOn(ScriptEngine& engine, const std::string& init, const std::string& transform,
-                Interpolation interpolation, uint32_t pattern, int32_t width) {
+                Interpolation interpolation, uint32_t pattern, int32_t width,
+                RunBudget budget = {}) {
   RgbtImage sourceRgb(width, kHeight, 3);
   RgbtImage sourceT(width, kHeight, 1);
   ProgressImage destinationRgb(width, kHeight, 3);
@@ -50,6 +51,7 @@ RunResult RunOn(ScriptEngine& engine, const std::string& init, const std::string
   engine.Compile(init.c_str(), ProgramSlot::kInit);
   engine.Compile(transform.c_str(), ProgramSlot::kTransform);
   RunEnvironment environment{&engine, nullptr, nullptr, nullptr};
+  environment.budget = budget;
   const TransformOutcome outcome = RunTransform(
       environment, {sourceRgb, sourceT}, {destinationRgb, destinationT}, interpolation, nullptr);
   RunResult result{outcome.status, outcome.firstStop, {}, {}, {}, {}};
@@ -63,6 +65,15 @@ RunResult RunOn(ScriptEngine& engine, const std::string& init, const std::string
   }
   return result;
 }
+
+// A budget that refuses every third check: each engine has its own, so
+// all are interrupted at the same unit of work when they count alike.
+struct EveryThirdCheck {
+  int checks = 0;
+  static bool KeepGoing(void* context) {
+    return ++static_cast<EveryThirdCheck*>(context)->checks % 3 != 0;
+  }
+};
 
 // A longer run than the suite's: MORFEL_DIFFERENTIAL_PROGRAMS=N and, for
 // programs the suite never sees, MORFEL_DIFFERENTIAL_SEED=S.
@@ -96,9 +107,11 @@ TEST(NativePass, RandomProgramsGiveTheInterpretersPixelsAndVariables) {
   // Each engine keeps its variables from one program to the next, as a
   // library's runs do; all see the same history.
   std::unique_ptr<ScriptEngine> engines[3];
+  EveryThirdCheck budgets[3];
   for (int k = 0; k < programs; ++k) {
     if (k % 1000 == 0) {
       for (auto& engine : engines) engine.reset(new ScriptEngine());
+      for (auto& budget : budgets) budget = {};
       engines[0]->engineWanted = EngineKind::kInterpreter;
       engines[1]->engineWanted = EngineKind::kCompiled;
       engines[2]->engineWanted = EngineKind::kCompiled;
@@ -108,19 +121,28 @@ TEST(NativePass, RandomProgramsGiveTheInterpretersPixelsAndVariables) {
     const bool forLanes = k % 2 == 1;
     writer.pixelCalls = !forLanes;
     writer.calls = !forLanes;
+    // Now and then a loop whose lanes end apart makes a pass long enough
+    // for the budget's checks, which then fall inside groups of pixels.
+    const char* const burn =
+        k % 32 == 1 ? "k9 = 0; while (k9 < 100 + x * 7) { k9 = k9 + 1; }\n" : "";
     const std::string transform =
-        (forLanes ? "a = x * 0.5 - G; b = y / 3; c = R + B; H = T; _u1 = -a;\n" : "") +
+        (forLanes ? std::string("a = x * 0.5 - G; b = y / 3; c = R + B; H = T; _u1 = -a;\n") + burn
+                  : std::string()) +
         writer.Program();
     if (transform.size() > 2047) continue;
     const std::string init = std::string("coord=") + kCoords[k / 2 % 4] + ";";
     const auto interpolation = static_cast<Interpolation>(k / 4 % 3);
     const uint32_t pattern = random.Next();
     const int32_t width = forLanes ? 11 : 5;
+    const auto budget = [&](int e) {
+      return forLanes ? RunBudget{&EveryThirdCheck::KeepGoing, &budgets[e]} : RunBudget{};
+    };
     const RunResult interpreted =
-        RunOn(*engines[0], init, transform, interpolation, pattern, width);
+        RunOn(*engines[0], init, transform, interpolation, pattern, width, budget(0));
     const std::string label = "case " + std::to_string(k) + ": " + init + "\n" + transform;
     for (int e = 1; e < 3; ++e) {
-      const RunResult compiled = RunOn(*engines[e], init, transform, interpolation, pattern, width);
+      const RunResult compiled =
+          RunOn(*engines[e], init, transform, interpolation, pattern, width, budget(e));
       ASSERT_NO_FATAL_FAILURE(
           ExpectSameRun(interpreted, compiled, label + (e == 1 ? "\n(lanes)" : "\n(scalar)")));
     }
