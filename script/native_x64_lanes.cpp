@@ -107,6 +107,7 @@ void LanesEmitter::Prologue() {
     mov(r13, rdx);
   }
   mov(r14d, dword[r13 + FrameOffset(&CompiledRowFrame::column)]);
+  mov(r15d, r14d);
   // Every lane of every variable starts as its cell: the read-only ones
   // stay so, the others are assigned before they are read.
   for (size_t v = 0; v < shape.cells.size(); ++v) {

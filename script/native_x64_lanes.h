@@ -39,7 +39,8 @@ bool LanesRunHere();
 // How the lanes keep a variable across a group of pixels.
 enum class LaneVariable : uint8_t {
   kReadOnly,  // never assigned by the program: its cell's value in every lane
-  kLoaded,    // set by the driver for every pixel (x y R G B T)
+  kLoaded,    // set by the driver for every pixel (x y R G B T)...
+  kDriven,    // ...and never assigned: the last pixel's, written on leaving
   kWhole,     // assigned on every path: lane 3 gives its cell
   kTracked,   // assigned on some paths: the last lane that assigned it does
 };
@@ -128,6 +129,7 @@ class LanesEmitter : public Xbyak::CodeGenerator {
   void StoreBytes();
   void ClampToBytes(int32_t v, const Xbyak::Xmm& into, const Ymm& scratch);
   void CarryToCells();
+  void EmitLastPixel();
   void EmitHandOver();
 
   const Plan& plan;

@@ -109,7 +109,7 @@ void LanesEmitter::CarryToCells() {
   for (size_t k = 0; k < shape.kinds.size(); ++k) {
     const int32_t v = static_cast<int32_t>(k);
     const LaneVariable kind = shape.kinds[k];
-    if (kind == LaneVariable::kReadOnly) continue;
+    if (kind == LaneVariable::kReadOnly || kind == LaneVariable::kDriven) continue;
     mov(r11, reinterpret_cast<uint64_t>(shape.cells[k]));
     if (kind != LaneVariable::kTracked) {
       // Lane 3: the high half's high double.
@@ -133,14 +133,52 @@ void LanesEmitter::CarryToCells() {
     vmovsd(qword[r11], xmm14);
     L(skip);
   }
-  lea(eax, ptr[r14 + kLanes - 1]);
+}
+
+// On leaving after at least one group (r15d: the first column): the
+// position the last pixel was given, and the cells of the driver's
+// variables the program never assigns, from that pixel's column and bytes.
+void LanesEmitter::EmitLastPixel() {
+  Xbyak::Label none;
+  cmp(r14d, r15d);
+  jle(none, T_NEAR);
+  lea(eax, ptr[r14 - 1]);
   vxorpd(xmm13, xmm13, xmm13);
   vcvtsi2sd(xmm13, xmm13, eax);
   vsubsd(xmm13, xmm13, Xmm(ReadVariable(shape.cx, ymm14).getIdx()));
   vmovsd(qword[r13 + FrameOffset(&CompiledRowFrame::loadedX)], xmm13);
-  vmovsd(xmm13, qword[r13 + FrameOffset(&CompiledRowFrame::row)]);
-  vsubsd(xmm13, xmm13, Xmm(ReadVariable(shape.cy, ymm14).getIdx()));
-  vmovsd(qword[r13 + FrameOffset(&CompiledRowFrame::loadedY)], xmm13);
+  vmovsd(xmm15, qword[r13 + FrameOffset(&CompiledRowFrame::row)]);
+  vsubsd(xmm15, xmm15, Xmm(ReadVariable(shape.cy, ymm14).getIdx()));
+  vmovsd(qword[r13 + FrameOffset(&CompiledRowFrame::loadedY)], xmm15);
+  const auto driven = [this](int32_t v) {
+    return shape.kinds[static_cast<size_t>(v)] == LaneVariable::kDriven;
+  };
+  const struct {
+    int32_t variable;
+    const Xbyak::Xmm& value;
+  } position[] = {{shape.x, xmm13}, {shape.y, xmm15}};
+  for (const auto& entry : position) {
+    if (!driven(entry.variable)) continue;
+    mov(r11, reinterpret_cast<uint64_t>(shape.cells[static_cast<size_t>(entry.variable)]));
+    vmovsd(qword[r11], entry.value);
+  }
+  // The last pixel's bytes, blue first, then T.
+  movsxd(r10, eax);
+  lea(rcx, ptr[r10 + r10 * 2]);
+  add(rcx, qword[r13 + FrameOffset(&CompiledRowFrame::sourceRgb)]);
+  add(r10, qword[r13 + FrameOffset(&CompiledRowFrame::sourceT)]);
+  for (int32_t c = 0; c < 4; ++c) {
+    if (!driven(shape.colour[c])) continue;
+    if (c < 3)
+      movzx(edx, byte[rcx + c]);
+    else
+      movzx(edx, byte[r10]);
+    vxorpd(xmm13, xmm13, xmm13);
+    vcvtsi2sd(xmm13, xmm13, edx);
+    mov(r11, reinterpret_cast<uint64_t>(shape.cells[static_cast<size_t>(shape.colour[c])]));
+    vmovsd(qword[r11], xmm13);
+  }
+  L(none);
 }
 
 // A group the lanes cannot finish gets the budget's count back as it found
@@ -150,6 +188,7 @@ void LanesEmitter::EmitHandOver() {
   mov(ecx, dword[rsp + workOffset]);
   mov(dword[rbx + WorkLeftOffset(engine)], ecx);
   L(handOver);
+  EmitLastPixel();
   mov(dword[r13 + FrameOffset(&CompiledRowFrame::column)], r14d);
   mov(eax, static_cast<int32_t>(Ending::kLanesHandOver));
   mov(ecx, static_cast<int32_t>(Ending::kRowDone));

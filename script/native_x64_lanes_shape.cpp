@@ -229,7 +229,7 @@ void ShapeLanes(const Plan& plan, const Instruction* records, const RowCells& ro
   for (size_t v = 0; v < shape->cells.size(); ++v) {
     LaneVariable kind = LaneVariable::kReadOnly;
     if (shaper.loaded[v])
-      kind = LaneVariable::kLoaded;
+      kind = shaper.assigned[v] ? LaneVariable::kLoaded : LaneVariable::kDriven;
     else if (shaper.assigned[v])
       kind = defined[v] ? LaneVariable::kWhole : LaneVariable::kTracked;
     shape->kinds.push_back(kind);
