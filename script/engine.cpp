@@ -53,6 +53,11 @@ EngineKind EngineFromEnvironment() {
   return EngineKind::kCompiled;
 }
 
+bool LanesFromEnvironment() {
+  const char* wanted = std::getenv("MORFEL_LANES");
+  return wanted == nullptr || std::strcmp(wanted, "off") != 0;
+}
+
 void ScriptEngine::DiscardNativeProgram() {
   native::Destroy(nativeProgram);
   nativeProgram = nullptr;
@@ -96,7 +101,7 @@ bool ScriptEngine::HasCompiledRow() {
 
 CompiledRowEnd ScriptEngine::RunCompiledRow(CompiledRowFrame* frame) {
   double value = 0.0;
-  const int32_t code = nativeProgram->row(this, &value, frame);
+  const int32_t code = native::RunRow(*nativeProgram, this, &value, frame, lanesWanted);
   switch (static_cast<native::Ending>(code & 0xFF)) {
     case native::Ending::kRowDone:
       return {CompiledRowEnd::Kind::kRowDone, {}};

@@ -62,6 +62,7 @@ bool ScriptEngine::CopyForPass(const ScriptEngine& origin, bool withImageSlots) 
   // The same engine runs the program on every thread; each copy makes its
   // own machine code, for its own cells.
   engineWanted = origin.engineWanted;
+  lanesWanted = origin.lanesWanted;
   if (withImageSlots) {
     for (int32_t k = 0; k < kImageSlots; ++k) CopyImageSlot(imageSlot[k], origin.imageSlot[k]);
   }

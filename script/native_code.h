@@ -15,6 +15,9 @@ struct NativeProgram {
   using RowFunction = int32_t (*)(ScriptEngine* engine, double* value, CompiledRowFrame* frame);
   Function function = nullptr;
   RowFunction row = nullptr;  // null when the engine lacks a pixel variable
+  // The same four pixels at a time, where the processor and the program
+  // allow it (native_x64_lanes.h); null otherwise.
+  RowFunction lanes = nullptr;
   void* memory = nullptr;
   size_t mapped = 0;
   size_t codeBytes = 0;
@@ -40,6 +43,8 @@ enum class Ending : int32_t {
   // A row function's own endings.
   kRowDone = 4,
   kOutOfBudget = 5,
+  // The lanes' own: the scalar row function runs the next group's pixels.
+  kLanesHandOver = 6,
 };
 
 // Machine code for `code` run by `engine` with a stack of `stackLimit`
@@ -72,6 +77,7 @@ inline RunOutcome OutcomeOf(int32_t code, double value) {
     case Ending::kStopped:
     case Ending::kRowDone:
     case Ending::kOutOfBudget:
+    case Ending::kLanesHandOver:
       break;
   }
   return {RunOutcome::Status::kStopped, static_cast<StopReason>(code >> 8), 0, 0.0};
@@ -82,6 +88,11 @@ inline RunOutcome Run(const NativeProgram& program, ScriptEngine& engine) {
   const int32_t code = program.function(&engine, &value);  // before value is read
   return OutcomeOf(code, value);
 }
+
+// Runs the row in `frame` as the program's row function does (one of its
+// endings), through the lanes when the program has them and `lanes` allows.
+int32_t RunRow(const NativeProgram& program, ScriptEngine* engine, double* value,
+               CompiledRowFrame* frame, bool lanes);
 
 // "412 bytes of machine code for 23 records and the pixel loop in 0.021 ms;
 // in registers: a b" into out (always terminated).

@@ -13,6 +13,7 @@
 
 #include "script/native_code.h"
 #include "script/native_x64_emitter.h"
+#include "script/native_x64_lanes.h"
 
 #if defined(MORFEL_NATIVE_X64)
 #if defined(_WIN32)
@@ -61,9 +62,9 @@ void Unmap(void* memory, size_t size) {
 #endif
 }
 
-// The program alone and again inside the row function.
+// The program alone, again inside the row function and in the lanes' one.
 size_t CodeBound(int32_t records) {
-  const size_t bound = 2 * (4096 + static_cast<size_t>(records) * 512);
+  const size_t bound = 3 * (4096 + static_cast<size_t>(records) * 512);
   return bound < kMaxCodeBytes ? bound : kMaxCodeBytes;
 }
 
@@ -87,6 +88,7 @@ bool CopyTexts(NativeProgram& program, const Instruction* records, int32_t count
 // keep in registers.
 struct Layout {
   size_t rowStart = 0;  // 0: no row function
+  size_t lanesStart = 0;
   int32_t variables = 0;
 };
 
@@ -110,6 +112,7 @@ const char* WriteCode(NativeProgram& program, const Plan& plan, ScriptEngine& en
     program.codeBytes = rowStart + rowEmitter.getSize();
     if (rowEmitter.hasUndefinedLabel()) return "the code generator failed";
     layout->rowStart = rowStart;
+    layout->lanesStart = x64::WriteLanes(program, plan, engine, *row);
     return nullptr;
   } catch (const Xbyak::Error& error) {
     return static_cast<int>(error) == Xbyak::ERR_CODE_IS_TOO_BIG
@@ -178,6 +181,9 @@ NativeProgram* Build(ScriptEngine& engine, const GrowArray<Instruction>& code, i
   if (layout.rowStart != 0)
     program->row = reinterpret_cast<NativeProgram::RowFunction>(
         static_cast<uint8_t*>(program->memory) + layout.rowStart);
+  if (layout.lanesStart != 0)
+    program->lanes = reinterpret_cast<NativeProgram::RowFunction>(
+        static_cast<uint8_t*>(program->memory) + layout.lanesStart);
   program->buildMilliseconds =
       std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count();
   return program.release();
@@ -202,11 +208,14 @@ bool BuiltFrom(const NativeProgram& program, const GrowArray<Instruction>& code,
 
 void Describe(const NativeProgram& program, ScriptEngine& engine, char* out, size_t outSize) {
   if (out == nullptr || outSize == 0) return;
-  // Say whether the pixel loop is in the code too.
-  int written =
-      std::snprintf(out, outSize, "%d bytes of machine code for %d records%s in %.3f ms",
-                    static_cast<int>(program.codeBytes), static_cast<int>(program.size),
-                    program.row != nullptr ? " and the pixel loop" : "", program.buildMilliseconds);
+  // Say whether the pixel loop is in the code too, and how many pixels at once.
+  int written = std::snprintf(out, outSize, "%d bytes of machine code for %d records%s in %.3f ms",
+                              static_cast<int>(program.codeBytes), static_cast<int>(program.size),
+                              program.row == nullptr ? ""
+                              : program.lanes != nullptr && engine.lanesWanted
+                                  ? " and the pixel loop, four pixels at once"
+                                  : " and the pixel loop",
+                              program.buildMilliseconds);
   for (size_t v = 0; v < program.registerCells.size(); ++v) {
     if (written < 0 || static_cast<size_t>(written) >= outSize) return;
     const char* name = engine.NameOfCell(program.registerCells[v]);

@@ -500,6 +500,10 @@ struct EngineChoice {
 // The engine the environment asks for: MORFEL_ENGINE=interpreter or
 // compiled; anything else, or nothing, is compiled.
 EngineKind EngineFromEnvironment();
+// Whether the compiled engine may run four pixels at once where the
+// processor has the vector instructions for it: MORFEL_LANES=off forbids it
+// (the scalar code then runs every pixel, as on a processor without them).
+bool LanesFromEnvironment();
 
 // Machine code of a Transform program (script/native_code.h).
 struct NativeProgram;
@@ -601,6 +605,7 @@ class ScriptEngine {
   // Which engine runs the Transform program; the compiled one falls back to
   // the interpreter for a program it cannot run exactly (ChooseEngine).
   EngineKind engineWanted = EngineFromEnvironment();
+  bool lanesWanted = LanesFromEnvironment();
 
   // Stacks back to 200 entries, empty program slots, matrices cleared.
   void Reset();

@@ -40,6 +40,8 @@ class ProgramWriter {
   // Also calls that read the run's images and write colour variables
   // (a program run over images only).
   bool pixelCalls = false;
+  // No calls at all: straight arithmetic, ifs and loops.
+  bool calls = true;
 
   std::string Program() {
     std::string text;
@@ -71,6 +73,7 @@ class ProgramWriter {
         return "(" + Expression(depth + 1) + random.Pick(ops) + Expression(depth + 1) + ")";
       }
       case 7: {
+        if (!calls) return random.Pick(kNames);
         const bool pixel = pixelCalls && random.Below(2);
         const auto& call = pixel ? random.Pick(kPixelCalls) : random.Pick(kSafeCalls);
         // Arguments are additive expressions: anything looser goes in parentheses.

@@ -1,10 +1,15 @@
 // Whole runs on both engines: seeded random programs (pixel built-ins
 // included) over a small image, in every interpolation and with every
 // "coord", must give the same result planes, the same outcome and every
-// variable the same to the bit.
+// variable the same to the bit. The compiled engine runs each program twice:
+// four pixels at once where the processor allows, and pixel by pixel as on
+// a processor without the vector instructions; every other program is one
+// of those the vector lanes take (no calls, its variables set first), over
+// a wider image.
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -18,7 +23,6 @@
 
 namespace {
 
-constexpr int32_t kWidth = 5;
 constexpr int32_t kHeight = 4;
 
 struct RunResult {
@@ -31,11 +35,12 @@ struct RunResult {
 };
 
 RunResult RunOn(ScriptEngine& engine, const std::string& init, const std::string& transform,
-                Interpolation interpolation, uint32_t pattern) {
-  RgbtImage sourceRgb(kWidth, kHeight, 3);
-  RgbtImage sourceT(kWidth, kHeight, 1);
-  ProgressImage destinationRgb(kWidth, kHeight, 3);
-  RgbtImage destinationT(kWidth, kHeight, 1);
+                Interpolation interpolation, uint32_t pattern, int32_t width,
+                RunBudget budget = {}) {
+  RgbtImage sourceRgb(width, kHeight, 3);
+  RgbtImage sourceT(width, kHeight, 1);
+  ProgressImage destinationRgb(width, kHeight, 3);
+  RgbtImage destinationT(width, kHeight, 1);
   for (int32_t i = 0; i < sourceRgb.rowLength * kHeight; ++i)
     sourceRgb.data[i] = static_cast<uint8_t>(pattern * (i + 7) >> 3);
   for (int32_t i = 0; i < sourceT.rowLength * kHeight; ++i)
@@ -46,6 +51,7 @@ RunResult RunOn(ScriptEngine& engine, const std::string& init, const std::string
   engine.Compile(init.c_str(), ProgramSlot::kInit);
   engine.Compile(transform.c_str(), ProgramSlot::kTransform);
   RunEnvironment environment{&engine, nullptr, nullptr, nullptr};
+  environment.budget = budget;
   const TransformOutcome outcome = RunTransform(
       environment, {sourceRgb, sourceT}, {destinationRgb, destinationT}, interpolation, nullptr);
   RunResult result{outcome.status, outcome.firstStop, {}, {}, {}, {}};
@@ -60,6 +66,15 @@ RunResult RunOn(ScriptEngine& engine, const std::string& init, const std::string
   return result;
 }
 
+// A budget that refuses every third check: each engine has its own, so
+// all are interrupted at the same unit of work when they count alike.
+struct EveryThirdCheck {
+  int checks = 0;
+  static bool KeepGoing(void* context) {
+    return ++static_cast<EveryThirdCheck*>(context)->checks % 3 != 0;
+  }
+};
+
 // A longer run than the suite's: MORFEL_DIFFERENTIAL_PROGRAMS=N and, for
 // programs the suite never sees, MORFEL_DIFFERENTIAL_SEED=S.
 uint32_t FromEnvironment(const char* name, uint32_t otherwise) {
@@ -68,42 +83,79 @@ uint32_t FromEnvironment(const char* name, uint32_t otherwise) {
                                           : otherwise;
 }
 
+void ExpectSameRun(const RunResult& interpreted, const RunResult& compiled,
+                   const std::string& label) {
+  ASSERT_EQ(interpreted.status, compiled.status) << label;
+  ASSERT_EQ(interpreted.firstStop.reason, compiled.firstStop.reason) << label;
+  ASSERT_EQ(interpreted.firstStop.x, compiled.firstStop.x) << label;
+  ASSERT_EQ(interpreted.firstStop.y, compiled.firstStop.y) << label;
+  ASSERT_EQ(interpreted.rgb, compiled.rgb) << label;
+  ASSERT_EQ(interpreted.t, compiled.t) << label;
+  ASSERT_EQ(interpreted.names, compiled.names) << label;
+  for (size_t v = 0; v < interpreted.values.size(); ++v)
+    ASSERT_EQ(interpreted.values[v], compiled.values[v]) << label << "\n" << interpreted.names[v];
+}
+
 TEST(NativePass, RandomProgramsGiveTheInterpretersPixelsAndVariables) {
   const char* const kCoords[] = {"0", "1", "2", "7", "0.5"};
   const int programs = static_cast<int>(FromEnvironment("MORFEL_DIFFERENTIAL_PROGRAMS", 100000));
   Random random(FromEnvironment("MORFEL_DIFFERENTIAL_SEED", 1307));
   ProgramWriter writer(random);
-  writer.pixelCalls = true;
   int compared = 0;
+  int offered = 0;
+  int laned = 0;
   // Each engine keeps its variables from one program to the next, as a
-  // library's runs do; both see the same history.
-  std::unique_ptr<ScriptEngine> engines[2];
+  // library's runs do; all see the same history.
+  std::unique_ptr<ScriptEngine> engines[3];
+  EveryThirdCheck budgets[3];
   for (int k = 0; k < programs; ++k) {
     if (k % 1000 == 0) {
       for (auto& engine : engines) engine.reset(new ScriptEngine());
+      for (auto& budget : budgets) budget = {};
       engines[0]->engineWanted = EngineKind::kInterpreter;
       engines[1]->engineWanted = EngineKind::kCompiled;
+      engines[2]->engineWanted = EngineKind::kCompiled;
+      engines[1]->lanesWanted = true;
+      engines[2]->lanesWanted = false;
     }
-    const std::string transform = writer.Program();
+    const bool forLanes = k % 2 == 1;
+    writer.pixelCalls = !forLanes;
+    writer.calls = !forLanes;
+    // Now and then a loop whose lanes end apart makes a pass long enough
+    // for the budget's checks, which then fall inside groups of pixels.
+    const char* const burn =
+        k % 32 == 1 ? "k9 = 0; while (k9 < 100 + x * 7) { k9 = k9 + 1; }\n" : "";
+    const std::string transform =
+        (forLanes ? std::string("a = x * 0.5 - G; b = y / 3; c = R + B; H = T; _u1 = -a;\n") + burn
+                  : std::string()) +
+        writer.Program();
     if (transform.size() > 2047) continue;
-    const std::string init = std::string("coord=") + kCoords[k % 5] + ";";
+    const std::string init = std::string("coord=") + kCoords[k / 2 % 5] + ";";
     const auto interpolation = static_cast<Interpolation>(k / 4 % 3);
     const uint32_t pattern = random.Next();
-    const RunResult interpreted = RunOn(*engines[0], init, transform, interpolation, pattern);
-    const RunResult compiled = RunOn(*engines[1], init, transform, interpolation, pattern);
+    const int32_t width = forLanes ? 11 : 5;
+    const auto budget = [&](int e) {
+      return forLanes ? RunBudget{&EveryThirdCheck::KeepGoing, &budgets[e]} : RunBudget{};
+    };
+    const RunResult interpreted =
+        RunOn(*engines[0], init, transform, interpolation, pattern, width, budget(0));
     const std::string label = "case " + std::to_string(k) + ": " + init + "\n" + transform;
-    ASSERT_EQ(interpreted.status, compiled.status) << label;
-    ASSERT_EQ(interpreted.firstStop.reason, compiled.firstStop.reason) << label;
-    ASSERT_EQ(interpreted.firstStop.x, compiled.firstStop.x) << label;
-    ASSERT_EQ(interpreted.firstStop.y, compiled.firstStop.y) << label;
-    ASSERT_EQ(interpreted.rgb, compiled.rgb) << label;
-    ASSERT_EQ(interpreted.t, compiled.t) << label;
-    ASSERT_EQ(interpreted.names, compiled.names) << label;
-    for (size_t v = 0; v < interpreted.values.size(); ++v)
-      ASSERT_EQ(interpreted.values[v], compiled.values[v]) << label << "\n" << interpreted.names[v];
+    for (int e = 1; e < 3; ++e) {
+      const RunResult compiled =
+          RunOn(*engines[e], init, transform, interpolation, pattern, width, budget(e));
+      ASSERT_NO_FATAL_FAILURE(
+          ExpectSameRun(interpreted, compiled, label + (e == 1 ? "\n(lanes)" : "\n(scalar)")));
+    }
     ++compared;
+    if (forLanes) {
+      ++offered;
+      if (std::strstr(engines[1]->ChooseEngine().reason, "four pixels at once")) ++laned;
+    }
   }
   EXPECT_GT(compared, programs / 20 * 19);
+  // Lanes or none at all (a processor without them); printed for a look.
+  RecordProperty("laned", laned);
+  std::printf("%d of %d programs ran on the lanes\n", laned, offered);
 }
 
 }  // namespace
