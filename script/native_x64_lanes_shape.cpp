@@ -192,6 +192,9 @@ bool OnlyAssignedTo(const Plan& plan, const std::vector<bool>& jumpTarget, int32
 void ShapeLanes(const Plan& plan, const Instruction* records, const RowCells& row,
                 LanesShape* shape) {
   *shape = LanesShape{};
+  // Each pixel of a program naming r or t starts with its polar position,
+  // which the lanes do not work out: the scalar row function runs those.
+  if (row.polarNamed) return;
   const int32_t count = static_cast<int32_t>(plan.steps.size());
   shape->blockAt.assign(static_cast<size_t>(count), -1);
   shape->jumpTarget.assign(static_cast<size_t>(count) + 1, false);
