@@ -145,6 +145,9 @@ TEST(ImageFiles, EveryWriterRefusesASizeItsFieldsCannotHold) {
     SCOPED_TRACE(std::string(FormatName(test.format)) + " " + std::to_string(test.width) + " x " +
                  std::to_string(test.height));
     std::string reason;
+    // A format this build cannot write (WebP on Windows) has no writer's
+    // limits to keep.
+    if (!CanWrite(test.format, &reason)) continue;
     EXPECT_EQ(FitsFormat(test.format, test.width, test.height, test.alpha, &reason), test.fits);
     EXPECT_EQ(reason.find(std::string("a ") + FormatName(test.format) + " file holds at most"),
               test.fits ? std::string::npos : 0);
