@@ -68,7 +68,8 @@ constexpr int64_t kMostThreads = 64;
     "what runs the Transform program: the interpreter, or machine code (default)")               \
   X(kOptAsFile, "as-file", 0, nullptr, kShow, "print the program as a program file")             \
   X(kOptYes, "yes", 0, nullptr, kImport, "answer the question with yes")                         \
-  X(kOptBase, "base", 0, "DIR", kRunsProgram | CommandBit(Command::kList) | kShow | kImport | kAdd | kRemove,         \
+  X(kOptBase, "base", 0, "DIR",                                                                  \
+    kRunsProgram | CommandBit(Command::kList) | kShow | kImport | kAdd | kRemove,                \
     "the base folder (default $XDG_DATA_HOME/morfel/, else ~/.local/share/morfel/)")             \
   X(kOptPlugin, "plugin", 0, "PATH", kApply | kCheck | kImport | kTitle,                         \
     "go through this plug-in library as an image editor does (default: apply and check run "     \
