@@ -22,3 +22,16 @@ bool ResolveBaseFolder(const Options& options, std::string* baseFolder) {
   }
   return true;
 }
+
+bool TakeRunnableProgram(const std::string& initText, const std::string& transformText,
+                         const Options& options, ParameterRows* rows) {
+  const ProgramTextCheck runnable = CheckRunnableTexts(initText.c_str(), transformText.c_str());
+  if (runnable != kProgramTextsFit) {
+    Report(ProgramTextCheckMessage(runnable));
+    return false;
+  }
+  std::string error;
+  if (ResolveParameters(initText, options.params, rows, &error)) return true;
+  Report(error);
+  return false;
+}

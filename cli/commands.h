@@ -42,6 +42,10 @@ ProgramDiagnosis DiagnoseHostProgram(const std::string& initText, const std::str
 // The fault on standard error: "morfel: Transform line 2, column 3: why",
 // then its line with a caret under the column. False when there is none.
 bool ReportProgramFault(const ProgramDiagnosis& diagnosis);
+// Texts a run can take (their lengths) and the --param words checked
+// against their declarations into rows. False after reporting why not.
+bool TakeRunnableProgram(const std::string& initText, const std::string& transformText,
+                         const Options& options, ParameterRows* rows);
 // One line per warning on standard error: "morfel: warning: where: what".
 void ReportProgramWarnings(const ProgramDiagnosis& diagnosis);
 

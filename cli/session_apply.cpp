@@ -78,18 +78,8 @@ bool Prepare(const Options& options, const std::string& baseFolder, Prepared* pr
   ProgramTexts texts;
   if (!FindProgram(options, baseFolder, &texts)) return false;
   prepared->label = texts.group + "/" + texts.name;
-  const ProgramTextCheck runnable =
-      CheckRunnableTexts(texts.initText.c_str(), texts.transformText.c_str());
-  if (runnable != kProgramTextsFit) {
-    Report(ProgramTextCheckMessage(runnable));
-    return false;
-  }
   ParameterRows rows;
-  std::string error;
-  if (!ResolveParameters(texts.initText, options.params, &rows, &error)) {
-    Report(error);
-    return false;
-  }
+  if (!TakeRunnableProgram(texts.initText, texts.transformText, options, &rows)) return false;
   prepared->diagnosis = DiagnoseHostProgram(texts.initText, texts.transformText);
   if (!options.quiet) {
     for (const std::string& note : rows.notes) Report(note);

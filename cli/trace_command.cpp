@@ -25,18 +25,8 @@ bool TakePicture(FilterContext& context, const Picture& picture) {
 // The program compiled with its parameters as OK leaves them. False after
 // reporting why it cannot run.
 bool PrepareProgram(FilterContext& context, const Options& options, const AdHocProgram& program) {
-  const ProgramTextCheck runnable =
-      CheckRunnableTexts(program.initText.c_str(), program.transformText.c_str());
-  if (runnable != kProgramTextsFit) {
-    Report(ProgramTextCheckMessage(runnable));
-    return false;
-  }
   ParameterRows rows;
-  std::string error;
-  if (!ResolveParameters(program.initText, options.params, &rows, &error)) {
-    Report(error);
-    return false;
-  }
+  if (!TakeRunnableProgram(program.initText, program.transformText, options, &rows)) return false;
   context.TakeProgramTexts(program.initText.c_str(), program.transformText.c_str());
   if (context.CompileProgramTexts().status != CompileStatus::kCompiled) {
     if (!ReportProgramFault(DiagnoseHostProgram(program.initText, program.transformText)))
