@@ -48,9 +48,7 @@ ParameterRows CheckedParameters(const ProgramTexts& texts, const py::object& par
   ParameterRows rows;
   std::string error;
   if (!ResolveParameters(texts.initText, ParameterWords(params), &rows, &error)) {
-    if (error.find("the program has no such parameter") != std::string::npos) {
-      throw py::key_error(error);
-    }
+    if (rows.unknownName) throw py::key_error(error);
     throw py::value_error(error);
   }
   for (const std::string& note : rows.notes) Warn(note);

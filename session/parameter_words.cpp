@@ -132,6 +132,7 @@ bool ResolveParameters(const std::string& initText, const std::vector<std::strin
       if (row == declared.slots.size()) {
         *error = "--param " + name + ": the program has no such parameter; it declares " +
                  DeclaredNames(declared);
+        rows->unknownName = true;
         return false;
       }
     } else {

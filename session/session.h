@@ -286,6 +286,9 @@ std::string DefaultBaseFolder();
 struct ParameterRows {
   std::vector<std::string> values;
   std::vector<std::string> notes;  // values outside their declared range
+  // Set when the check failed on a name the program does not declare, a
+  // fault a front end may tell apart (Python's KeyError).
+  bool unknownName = false;
 };
 
 // Checks parameter words (NAME=VALUE, or a value by position) against
