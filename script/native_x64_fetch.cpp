@@ -35,7 +35,6 @@ int32_t FetchField(size_t offset) {
   return FrameOffset(&CompiledRowFrame::fetch) + static_cast<int32_t>(offset);
 }
 
-constexpr double kThird = 1.0 / 3.0;  // the Bezier kernel's divisions by 3
 constexpr double kInt32Limit = 2147483648.0;
 
 }  // namespace
