@@ -15,7 +15,6 @@
 namespace {
 
 constexpr unsigned kApply = CommandBit(Command::kApply);
-constexpr unsigned kList = CommandBit(Command::kList);
 constexpr unsigned kShow = CommandBit(Command::kShow);
 constexpr unsigned kCheck = CommandBit(Command::kCheck);
 constexpr unsigned kTrace = CommandBit(Command::kTrace);
