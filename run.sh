@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Sets up, builds the optimised build and runs the main job; ./run.sh ARGS runs morfel ARGS,
+# Sets up, builds the optimized build (the Python module among it) and runs the main job;
+# ./run.sh ARGS runs morfel ARGS,
 # ./run.sh studio [ARGS] runs morfel-studio.
 set -euo pipefail
 cd "$(dirname "$0")"
 . tools/deps.sh
-morfel_need_packages "${MORFEL_BUILD_PACKAGES[@]}"
+morfel_need_packages "${MORFEL_BUILD_PACKAGES[@]}" "${MORFEL_PYTHON_PACKAGES[@]}"
 cmake --preset release >/dev/null
 cmake --build --preset release -j "$(nproc)" >/dev/null
 if [ "${1:-}" = studio ]; then
@@ -17,4 +18,4 @@ if [ -x build/release/bin/morfel ]; then
   fi
   exec tools/demo.sh
 fi
-echo "Built Morfel in build/release (the morfel host program is not part of this build yet)."
+echo "Built Morfel in build/release."
