@@ -130,6 +130,14 @@ enum FetchSlot : int32_t {
   kFetchSlots = kFetchWeightsY + 8,
 };
 
+// The operators written with any register or memory operand, so that a
+// constant or variable before one fuses into it (the scalar and the lane
+// emitters alike).
+bool AppliesDirectly(Operator op);
+// True when the variable record `index` pushes is read by nothing but the
+// assignment into it, on the straight run of records after it.
+bool OnlyAssignedTo(const Plan& plan, const std::vector<bool>& jumpTarget, int32_t index);
+
 class Emitter : public Xbyak::CodeGenerator {
  public:
   // With `row`, the function is a row function (CompiledRowFrame) with the
@@ -179,11 +187,9 @@ class Emitter : public Xbyak::CodeGenerator {
   // ---- the records around one (native_x64_lookahead.cpp)
   void FindJumpTargets();
   bool FusesWithNext(int32_t index) const;
-  static bool AppliesDirectly(Operator op);
   static bool GivesTruthValue(Operator op);
   void NoteTruthValue(const Step& step);
   static bool IsTruthValue(double value);
-  bool OnlyAssignedTo(int32_t index) const;
   bool EmptiedNext(int32_t index) const;
 
   // ---- each record's code (native_x64_steps.cpp)

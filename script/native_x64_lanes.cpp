@@ -504,19 +504,7 @@ bool LanesEmitter::FusesWithNext(int32_t index) const {
   const Step& next = plan.steps[static_cast<size_t>(index) + 1];
   if (next.action != Action::kOperator || next.takes != 2 || next.depth != step.depth + 1)
     return false;
-  switch (next.op) {
-    case Operator::kAdd:
-    case Operator::kSubtract:
-    case Operator::kMultiply:
-    case Operator::kDivide:
-    case Operator::kLess:
-    case Operator::kLessEqual:
-    case Operator::kEqual:
-    case Operator::kNotEqual:
-      return true;
-    default:
-      return false;
-  }
+  return AppliesDirectly(next.op);
 }
 
 void LanesEmitter::EmitStep(int32_t index) {

@@ -70,10 +70,6 @@ struct LanesShape {
 void ShapeLanes(const Plan& plan, const Instruction* records, const RowCells& row,
                 LanesShape* shape);
 
-// True when the variable record `index` pushes is read by nothing but the
-// assignment into it, on the straight run of records after it.
-bool OnlyAssignedTo(const Plan& plan, const std::vector<bool>& jumpTarget, int32_t index);
-
 // Writes the lanes' row function after the program's code, for a program
 // with a row function on a processor that runs the lanes: where it starts,
 // or 0 when there is none.

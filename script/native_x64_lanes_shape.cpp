@@ -163,32 +163,6 @@ int32_t Shaper::WalkLoop(int32_t index, int32_t end, std::vector<bool>& defined,
 
 }  // namespace
 
-bool OnlyAssignedTo(const Plan& plan, const std::vector<bool>& jumpTarget, int32_t index) {
-  const int32_t count = static_cast<int32_t>(plan.steps.size());
-  const int32_t slot = plan.steps[static_cast<size_t>(index)].depth;
-  for (int32_t j = index + 1; j < count; ++j) {
-    if (jumpTarget[static_cast<size_t>(j)]) return false;
-    const Step& step = plan.steps[static_cast<size_t>(j)];
-    switch (step.action) {
-      case Action::kConst:
-      case Action::kVar:
-      case Action::kText:
-        continue;
-      case Action::kOperator:
-      case Action::kCall:
-        if (step.depth - step.takes <= slot) return false;
-        continue;
-      case Action::kAssign:
-        if (step.depth - 2 == slot) return true;
-        if (step.depth - 2 < slot) return false;
-        continue;
-      default:
-        return false;
-    }
-  }
-  return false;
-}
-
 void ShapeLanes(const Plan& plan, const Instruction* records, const RowCells& row,
                 LanesShape* shape) {
   *shape = LanesShape{};

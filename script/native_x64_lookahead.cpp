@@ -31,8 +31,7 @@ bool Emitter::FusesWithNext(int32_t index) const {
   return AppliesDirectly(next.op);
 }
 
-// The operators ApplyOperator writes, with any register or memory operand.
-bool Emitter::AppliesDirectly(Operator op) {
+bool AppliesDirectly(Operator op) {
   switch (op) {
     case Operator::kAdd:
     case Operator::kSubtract:
@@ -93,9 +92,8 @@ bool Emitter::IsTruthValue(double value) {
   return bits == 0 || bits == 0x3FF0000000000000ull;
 }
 
-// True when the variable record `index` pushes is read by nothing but the
-// assignment into it, on the straight run of records that follows it.
-bool Emitter::OnlyAssignedTo(int32_t index) const {
+bool OnlyAssignedTo(const Plan& plan, const std::vector<bool>& jumpTarget, int32_t index) {
+  const int32_t count = static_cast<int32_t>(plan.steps.size());
   const int32_t slot = plan.steps[static_cast<size_t>(index)].depth;
   for (int32_t j = index + 1; j < count; ++j) {
     if (jumpTarget[static_cast<size_t>(j)]) return false;

@@ -39,7 +39,7 @@ void Emitter::EmitStep(int32_t index, const Step& step) {
     }
     case Action::kVar: {
       const int32_t v = VariableIndex(step.cell);
-      if (OnlyAssignedTo(index)) {
+      if (OnlyAssignedTo(plan, jumpTarget, index)) {
         // nothing to load: the value is never read
       } else if (v >= 0) {
         Put(depth, VariableRegister(v));
