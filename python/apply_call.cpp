@@ -72,14 +72,15 @@ EngineKind EngineOf(const py::object& engine) {
   throw py::value_error("engine takes interpreter or compiled, not " + name);
 }
 
-std::unique_ptr<PassThreads> ThreadsOf(const py::object& threads) {
-  if (threads.is_none()) return nullptr;
+// 0 leaves the choice to the context (MORFEL_THREADS, else every core).
+int32_t ThreadsOf(const py::object& threads) {
+  if (threads.is_none()) return 0;
   const long count = threads.cast<long>();
   if (count < 1 || count > kMaxPassThreads) {
     throw py::value_error("threads takes a whole number from 1 to " +
                           std::to_string(kMaxPassThreads) + ", not " + std::to_string(count));
   }
-  return std::make_unique<PassThreads>(static_cast<int32_t>(count));
+  return static_cast<int32_t>(count);
 }
 
 double TimeoutOf(const py::object& timeout) {
@@ -269,7 +270,7 @@ py::object Apply(const py::object& image, const py::object& program, const py::o
   const py::array array = CheckedImage(image);
   const int32_t interp = InterpolationOf(interpolation);
   const EngineKind engineKind = EngineOf(engine);
-  const std::unique_ptr<PassThreads> passThreads = ThreadsOf(threads);
+  const int32_t threadCount = ThreadsOf(threads);
   const double seconds = TimeoutOf(timeout);
   if (!progress.is_none() && !PyCallable_Check(progress.ptr())) {
     throw py::type_error("progress must be callable with a fraction");
@@ -285,7 +286,7 @@ py::object Apply(const py::object& image, const py::object& program, const py::o
     Warn(NoteText(warning));
   }
   // Pictures a program loads come from the user's own data folder.
-  std::unique_ptr<FilterContext> context = CreateFilterContext(baseFolder.c_str());
+  std::unique_ptr<FilterContext> context = CreateFilterContext(baseFolder.c_str(), threadCount);
   if (context == nullptr) throw std::bad_alloc();
   context->TakeProgramTexts(texts.initText.c_str(), texts.transformText.c_str());
   CompileOrRaise(*context, texts);
@@ -297,7 +298,6 @@ py::object Apply(const py::object& image, const py::object& program, const py::o
   ProgressImage resultRgb;
   RgbtImage resultT;
   RunOptions options;
-  options.threads = passThreads.get();
   RunReport report;
   Ending ending;
   bool outOfMemory = false;

@@ -207,7 +207,7 @@ RunReport FilterContext::ApplyToImage(ProgressImage& resultRgb, RgbtImage& resul
   RunReport report;
   CollectedErrors errors(&report.messages);
   RunEnvironment environment = {&engine, slots, &errors, nullptr};
-  environment.threads = options.threads != nullptr ? options.threads : &passThreads;
+  environment.threads = &passThreads;
   std::function<bool()> keepGoing = options.keepGoing;
   if (keepGoing) environment.budget = {CallerKeepsGoing, &keepGoing};
   const TransformOutcome outcome =

@@ -173,9 +173,6 @@ enum class RunStatus : int32_t {
 
 struct RunOptions {
   ProgressCallback progress = nullptr;  // told each finished row of the result
-  // The threads the passes are spread over instead of the context's own
-  // (when given; a front end that runs with a thread count of its own).
-  PassThreads* threads = nullptr;
   // Asked every few thousand units of work while the run goes on (pixels,
   // loops going round): false stops the run. Empty: the run goes to its end.
   std::function<bool()> keepGoing;
