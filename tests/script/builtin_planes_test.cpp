@@ -39,7 +39,8 @@ TEST_F(BuiltinTest, FillBlendsWithTheOpacityOfT) {
 
 TEST_F(BuiltinTest, FillTSetsTheLowEightBits) {
   for (const auto& [call, expected] : {std::pair<const char*, uint8_t>{"_FillT(300)", 44},
-                                       {"_FillT(-1)", 255}, {"_FillT(17.9)", 17}}) {
+                                       {"_FillT(-1)", 255},
+                                       {"_FillT(17.9)", 17}}) {
     EXPECT_EQ(Eval(call), 0.0);
     for (uint8_t byte : Bytes(dstT)) ASSERT_EQ(byte, expected) << call;
   }
@@ -52,6 +53,10 @@ struct CopyCase {
   uint8_t destination;
   uint8_t expected;
 };
+
+void PrintTo(const CopyCase& c, std::ostream* out) {
+  *out << "_Copy(" << c.mode << ") of " << int{c.source} << " over " << int{c.destination};
+}
 
 class CopyTest : public BuiltinTest, public ::testing::WithParamInterface<CopyCase> {};
 
@@ -74,15 +79,20 @@ TEST_P(CopyTest, CombinesBothPlanesByteByByte) {
 
 INSTANTIATE_TEST_SUITE_P(
     AllModes, CopyTest,
-    ::testing::Values(CopyCase{"0", 200, 100, 200}, CopyCase{"1", 200, 100, 255},
-                      CopyCase{"1", 20, 100, 120}, CopyCase{"2", 200, 100, 0},
-                      CopyCase{"2", 30, 100, 70}, CopyCase{"3", 200, 100, 100},
-                      CopyCase{"3", 30, 100, 0}, CopyCase{"4", 200, 100, 78},
-                      CopyCase{"4", 255, 100, 100}, CopyCase{"4", 0, 100, 0},
-                      CopyCase{"5", 200, 100, 100}, CopyCase{"5", 100, 200, 100},
-                      CopyCase{"5", 77, 77, 0}, CopyCase{"6", 200, 100, 200},
-                      CopyCase{"-2", 200, 100, 200}, CopyCase{"5.9", 30, 100, 70},
-                      CopyCase{"1.5", 20, 100, 120}));
+    ::testing::Values(
+        CopyCase{"0", 200, 100, 200}, CopyCase{"1", 200, 100, 255}, CopyCase{"1", 20, 100, 120},
+        CopyCase{"2", 200, 100, 0}, CopyCase{"2", 30, 100, 70}, CopyCase{"3", 200, 100, 100},
+        CopyCase{"3", 30, 100, 0}, CopyCase{"4", 200, 100, 78}, CopyCase{"4", 255, 100, 100},
+        CopyCase{"4", 0, 100, 0}, CopyCase{"5", 200, 100, 100}, CopyCase{"5", 100, 200, 100},
+        CopyCase{"5", 77, 77, 0}, CopyCase{"6", 200, 100, 200}, CopyCase{"-2", 200, 100, 200},
+        CopyCase{"5.9", 30, 100, 70}, CopyCase{"1.5", 20, 100, 120}),
+    // Named by their values: the default name prints the struct's padding.
+    [](const ::testing::TestParamInfo<CopyCase>& info) {
+      std::string mode = info.param.mode;
+      for (char& c : mode) c = (c == '-') ? 'm' : (c == '.') ? 'p' : c;
+      return "mode" + mode + "_" + std::to_string(info.param.source) + "_over_" +
+             std::to_string(info.param.destination);
+    });
 
 // A mode 5 after a mode 4 must not inherit its scale, nor a later mode its
 // absolute flag.
@@ -151,8 +161,11 @@ TEST_F(BuiltinTest, PsetWritesOneClampedPixelWithWrap) {
 }
 
 TEST_F(BuiltinTest, TsetWritesTheLowEightBitsOfT) {
-  for (const auto& [t, expected] : {std::pair<const char*, uint8_t>{"256", 0}, {"-1", 255},
-                                    {"511.9", 255}, {"77", 77}, {"-256", 0}}) {
+  for (const auto& [t, expected] : {std::pair<const char*, uint8_t>{"256", 0},
+                                    {"-1", 255},
+                                    {"511.9", 255},
+                                    {"77", 77},
+                                    {"-256", 0}}) {
     RunText(std::string("T = ") + t + "; _Tset(1, 1);");
     EXPECT_EQ(*Pixel(dstT, 4, 3), expected) << t;
   }
