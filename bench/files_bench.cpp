@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "files/image_files.h"
+#include "files/files.h"
 
 namespace {
 

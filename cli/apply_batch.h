@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "files/image_files.h"
+#include "files/files.h"
 #include "cli/options.h"
 
 struct Job {

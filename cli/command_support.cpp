@@ -2,7 +2,7 @@
 #include <string>
 
 #include "cli/commands.h"
-#include "files/base_folder.h"
+#include "files/files.h"
 #include "session/session.h"
 
 void Report(const std::string& text) { std::fprintf(stderr, "morfel: %s\n", text.c_str()); }

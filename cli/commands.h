@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "files/base_folder.h"
-#include "plugin_host/scratch_base.h"
+#include "files/files.h"
+#include "plugin_host/plugin_host.h"
 #include "cli/options.h"
 #include "session/session.h"
 

@@ -4,7 +4,7 @@
 #include <cctype>
 #include <string>
 
-#include "files/image_files.h"
+#include "files/files.h"
 #include "cli/usage.h"
 #include "image/image.h"
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "cli/commands.h"
-#include "files/program_file.h"
+#include "files/files.h"
 #include "cli/standard_output.h"
 #include "library/library.h"
 

@@ -7,8 +7,7 @@
 
 #include "cli/standard_output.h"
 #include "cli/commands.h"
-#include "files/base_folder.h"
-#include "files/program_file.h"
+#include "files/files.h"
 #include "library/library.h"
 #include "session/session.h"
 

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "cli/commands.h"
-#include "files/interrupts.h"
+#include "files/files.h"
 #include "cli/options.h"
 #include "cli/standard_output.h"
 #include "cli/usage.h"

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <iterator>
 
-#include "files/base_folder.h"
+#include "files/files.h"
 #include "image/image.h"
 #include "session/session.h"
 

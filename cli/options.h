@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "cli/command_list.h"
-#include "files/image_files.h"
+#include "files/files.h"
 
 enum class Command {
   kNone,

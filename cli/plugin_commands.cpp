@@ -6,10 +6,8 @@
 
 #include "cli/standard_output.h"
 #include "cli/commands.h"
-#include "plugin_host/dialog_session.h"
-#include "files/base_folder.h"
-#include "plugin_host/host_window.h"
-#include "plugin_host/plugin_loader.h"
+#include "plugin_host/plugin_host.h"
+#include "files/files.h"
 #include "session/session.h"
 #include "library/library.h"
 #include "script/script.h"

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "files/interrupts.h"
+#include "files/files.h"
 
 namespace {
 

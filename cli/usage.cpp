@@ -3,7 +3,7 @@
 #include <sstream>
 #include <vector>
 
-#include "files/image_files.h"
+#include "files/files.h"
 
 namespace {
 

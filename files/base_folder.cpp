@@ -1,4 +1,4 @@
-#include "files/base_folder.h"
+#include "files/files.h"
 
 #include <cstdlib>
 #include <cstring>

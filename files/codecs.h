@@ -1,4 +1,4 @@
-// The codecs behind image_files.h, one file each, and the row helpers they
+// The codecs behind files.h, one file each, and the row helpers they
 // share. Private to files/.
 #ifndef MORFEL_FILES_CODECS_H
 #define MORFEL_FILES_CODECS_H
@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "files/image_files.h"
+#include "files/files.h"
 
 using Bytes = std::vector<uint8_t>;
 

@@ -18,7 +18,7 @@ foreach(input IN LISTS INPUTS)
 endforeach()
 file(WRITE "${OUTPUT}.new"
 "// Generated from files/starter by embed_files.cmake; do not edit.
-#include \"files/base_folder.h\"
+#include \"files/files.h\"
 
 namespace {
 ${body}}  // namespace

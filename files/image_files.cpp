@@ -8,7 +8,7 @@
 #include <sstream>
 
 #include "files/codecs.h"
-#include "files/image_files.h"
+#include "files/files.h"
 #include "files/input_file.h"
 #include "files/output_file.h"
 

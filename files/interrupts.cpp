@@ -1,4 +1,4 @@
-#include "files/interrupts.h"
+#include "files/files.h"
 
 #include <algorithm>
 #include <chrono>

@@ -10,7 +10,7 @@
 #include <random>
 #include <set>
 
-#include "files/interrupts.h"
+#include "files/files.h"
 
 #ifdef _WIN32
 #include <fcntl.h>

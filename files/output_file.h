@@ -10,7 +10,7 @@
 //   last rename winning.
 // - The target is the file a symbolic link points to, so the link stays; an
 //   existing target keeps its permissions and is refused when the user may
-//   not write it. An interrupt removes the temporary file (see interrupts.h).
+//   not write it. An interrupt removes the temporary file (see files.h).
 // - Temporary files of that pattern left in the folder by writers that were
 //   killed (their process gone, untouched for an hour) are removed by the
 //   next write to that folder.

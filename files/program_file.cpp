@@ -1,4 +1,4 @@
-#include "files/program_file.h"
+#include "files/files.h"
 
 #include "library/library.h"
 

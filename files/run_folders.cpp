@@ -1,4 +1,4 @@
-#include "files/run_folders.h"
+#include "files/files.h"
 
 #include <cctype>
 #include <chrono>

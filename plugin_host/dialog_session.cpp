@@ -1,4 +1,4 @@
-#include "plugin_host/dialog_session.h"
+#include "plugin_host/plugin_host.h"
 
 #include "platform/scripted_user/scripted_user.h"
 

@@ -1,4 +1,4 @@
-#include "plugin_host/host_window.h"
+#include "plugin_host/plugin_host.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "plugin_host/plugin_loader.h"
+#include "plugin_host/plugin_host.h"
 
 #ifndef _WIN32
 #include <dlfcn.h>

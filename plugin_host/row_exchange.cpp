@@ -1,4 +1,4 @@
-#include "plugin_host/row_exchange.h"
+#include "plugin_host/plugin_host.h"
 
 #include <chrono>
 #include <cstring>

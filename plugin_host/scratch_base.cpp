@@ -1,9 +1,9 @@
-#include "plugin_host/scratch_base.h"
+#include "plugin_host/plugin_host.h"
 
 #include <cctype>
 #include <filesystem>
 
-#include "files/base_folder.h"
+#include "files/files.h"
 #include "library/library.h"
 
 #ifdef _WIN32

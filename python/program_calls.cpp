@@ -5,8 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "files/base_folder.h"
-#include "files/program_file.h"
+#include "files/files.h"
 #include "python/python_front.h"
 
 namespace {

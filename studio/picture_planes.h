@@ -6,7 +6,7 @@
 #include <QImage>
 #include <memory>
 
-#include "files/image_files.h"
+#include "files/files.h"
 #include "session/session.h"
 
 // The open image, shared read-only by the interface and the runs.

@@ -8,7 +8,7 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "files/base_folder.h"
+#include "files/files.h"
 #include "session/session.h"
 #include "studio/code_editor.h"
 #include "studio/program_editors.h"

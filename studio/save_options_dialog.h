@@ -5,7 +5,7 @@
 
 #include <QDialog>
 
-#include "files/image_files.h"
+#include "files/files.h"
 
 class QCheckBox;
 class QSpinBox;

@@ -8,7 +8,7 @@
 #include <random>
 #include <vector>
 
-#include "files/image_files.h"
+#include "files/files.h"
 
 namespace {
 

@@ -5,8 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "files/base_folder.h"
-#include "files/image_files.h"
+#include "files/files.h"
 
 namespace fs = std::filesystem;
 

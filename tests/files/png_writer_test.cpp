@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "files/image_files.h"
+#include "files/files.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
-#include "files/image_files.h"
-#include "plugin_host/row_exchange.h"
+#include "files/files.h"
+#include "plugin_host/plugin_host.h"
 
 namespace {
 

@@ -32,7 +32,7 @@
 #include <functional>
 #include <memory>
 
-#include "files/base_folder.h"
+#include "files/files.h"
 #include "library/library.h"
 #include "studio/code_editor.h"
 #include "studio/completion.h"

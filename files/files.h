@@ -1,3 +1,41 @@
+// Image files and the base folder for the programs of the host's kind (morfel, the studio, the
+// Python module): the public face of files/.
+#ifndef MORFEL_FILES_FILES_H
+#define MORFEL_FILES_FILES_H
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The base folder every program of the host's kind shares (morfel, the
+// studio): where it is, the starter library that seeds a new one, and the
+// program text files read into it.
+
+// One program of the starter library, or its stencil image.
+struct StarterFile {
+  const char* name;
+  const unsigned char* data;
+  unsigned long size;
+};
+// The embedded starter library: program files ("*.txt") and BMP images.
+const std::vector<StarterFile>& StarterFiles();
+
+// The folder with a separator at its end, as the plug-in expects it.
+std::string WithSeparator(const std::string& folder);
+// Joins the data folder "Tarvo" and a file name to the base folder.
+std::string DataFile(const std::string& baseFolder, const std::string& fileName);
+
+// Makes sure the base folder and its data folder exist and that a library is
+// there: when none is, writes the starter library and its images. False with
+// a reason.
+bool PrepareBaseFolder(const std::string& baseFolder, std::string* error);
+
+// Reads a whole text file (a regular file only). False with a
+// reason.
+bool ReadTextFile(const std::string& path, std::string* text, std::string* error);
+// Gives every line break the CR LF form the editor's boxes hold.
+std::string WithCrLf(const std::string& text);
+
 // Image files for the programs of the host's kind (morfel, the studio):
 // decoding PNG, JPEG, WebP, TIFF, BMP, TGA
 // and GIF into the plug-in's plane layout, and encoding the result.
@@ -22,12 +60,6 @@
 //   file of a name of their own in the same folder, are flushed and synced,
 //   and the file is renamed over the output only once it is complete (see
 //   output_file.h).
-#ifndef MORFEL_FILES_IMAGE_FILES_H
-#define MORFEL_FILES_IMAGE_FILES_H
-
-#include <cstdint>
-#include <string>
-#include <vector>
 
 struct Picture {
   int32_t width = 0;
@@ -122,5 +154,94 @@ bool OutputFormatKnown(const std::string& path);
 bool WritePicture(const std::string& path, const Picture& picture, std::string* error,
                   ImageFormat format = ImageFormat::kUnknown,
                   const WriteSettings& settings = WriteSettings(), ImageNotes* notes = nullptr);
+
+// Ctrl-C and SIGTERM: the files and folders the morfel host made for the
+// moment (an ad-hoc program's temporary base folder, a ".part" output) are
+// removed and the process exits with 130 or 143, as shells expect.
+//
+// Contracts
+// - WatchInterrupts is called once, first thing in main, before any other
+//   thread exists: the signals are then taken by one watching thread, never
+//   in the middle of the work, and the cleanup runs with ordinary calls.
+// - A path is registered while it exists and unregistered once it is gone
+//   or has become the user's file.
+
+void WatchInterrupts();
+
+// --timeout: once `seconds` have passed, says `message` on standard error,
+// removes what is registered, as an interrupt does, and exits with 1. Set
+// once, after WatchInterrupts; it covers the rest of the command.
+void StopAfter(double seconds, const std::string& message);
+
+// A write to a pipe whose reader has gone: removes what is registered and
+// ends the process as the closed pipe ends any writer, quietly (on POSIX by
+// SIGPIPE, even where it was ignored).
+[[noreturn]] void EndAsClosedPipe();
+
+// Removes the path (a folder with everything in it) on an interrupt while
+// the guard lives and is not released.
+class InterruptCleanup {
+ public:
+  explicit InterruptCleanup(const std::string& path);
+  ~InterruptCleanup();
+  InterruptCleanup(const InterruptCleanup&) = delete;
+  InterruptCleanup& operator=(const InterruptCleanup&) = delete;
+
+ private:
+  std::string path_;
+};
+
+// Program files as morfel reads them (--file) and prints them (show
+// --as-file): the keys "Group", "Name", "Init" and "Prog" at the top level,
+// line breaks inside a text written as backslash-n.
+
+// A program given on the command line rather than taken from the library.
+struct AdHocProgram {
+  std::string group = "Command line";
+  std::string name = "Program";
+  std::string initText;
+  std::string transformText;
+};
+
+// Reads a program file as the library's import does, plus what the import
+// passes over in silence: every line that is none of the four keys (most
+// often a text's second line, written without its backslash-n) and a
+// missing Transform text come back as warnings. A UTF-8 byte-order mark at
+// the start is skipped. False with a reason.
+bool ReadProgramFile(const std::string& path, AdHocProgram* program,
+                     std::vector<std::string>* warnings, std::string* error);
+
+// The program file that ReadProgramFile and the import read back to these
+// texts (which hold CR LF line breaks), with LF line ends.
+std::string ProgramFileText(const std::string& group, const std::string& name,
+                            const std::string& initText, const std::string& transformText);
+
+// The folders an ad-hoc run makes for itself in the system's temporary
+// folder, "morfel-XXXXXX". A run killed outright cannot remove its own, so
+// each is held by a lock for as long as its run lives, and the next run
+// removes those whose lock nobody holds any more.
+//
+// Contracts
+// - The lock file ".morfel-run.lock" appears in a folder only once it is
+//   locked, so a folder with a free lock is never one a live run is making.
+// - Only folders of this user with that lock file are ever removed; a
+//   folder of the name without it (someone else's, an older morfel's) stays.
+
+class RunFolder {
+ public:
+  RunFolder() = default;
+  ~RunFolder();  // lets the lock go; the folder is its owner's to remove
+  RunFolder(const RunFolder&) = delete;
+  RunFolder& operator=(const RunFolder&) = delete;
+  // Makes and locks a new folder. Returns its path, or "" when none could
+  // be made.
+  std::string Create();
+
+ private:
+  intptr_t lock_ = -1;
+};
+
+// Removes the run folders of runs that are gone.
+void RemoveStaleRunFolders();
 
 #endif
