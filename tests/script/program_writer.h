@@ -16,11 +16,23 @@ const char* const kSafeCalls[][2] = {
     {"log", "1"}, {"exp", "1"}, {"acos", "1"}, {"exit", "1"},
 };
 
-// Built-ins that read the images of a run through the centre cells and
-// write colour variables through the bound cells.
-const char* const kPixelCalls[][2] = {
-    {"get", "2"}, {"add", "3"}, {"HLS", "3"}, {"RGB", "3"}, {"R", "2"}, {"_G", "2"}, {"T", "2"},
+// Built-ins that read or write the images of a run through the centre cells
+// and colour variables through the bound cells: name, arguments, and the
+// argument where the position starts (after a matrix or slot number).
+const char* const kPixelCalls[][3] = {
+    {"get", "2", "0"},  {"add", "3", "0"},   {"HLS", "3", "0"},   {"RGB", "3", "0"},
+    {"R", "2", "0"},    {"_G", "2", "0"},    {"T", "2", "0"},     {"getb", "3", "1"},
+    {"Conv", "3", "1"}, {"_Conv", "3", "1"}, {"_Pset", "2", "0"}, {"_Tset", "2", "0"},
 };
+
+// Matrix and slot numbers: set (1 and 2 by MatrixDefinitions, slots by the
+// test), never set, outside 0..7, truncated toward 0, not numbers.
+const char* const kSlotNumbers[] = {"0", "1", "2", "3", "7", "8", "-1", "1.5", "-0.5", "sqrt(-1)"};
+
+// Coefficients for the matrices: ordinary, zeros of either sign, huge and
+// not numbers.
+const char* const kCoefficients[] = {"1",  "-1",   "0.5",   "-0.25",  "2",        "0",
+                                     "-0", "3.75", "1e300", "-1e300", "sqrt(-1)", "1 / 3"};
 
 // Positions for the pixel calls' first two arguments: inside the image, at
 // and across its edges, far out on either side, between pixels and not
@@ -42,6 +54,15 @@ class ProgramWriter {
   bool pixelCalls = false;
   // No calls at all: straight arithmetic, ifs and loops.
   bool calls = true;
+
+  // Init statements that set matrix 1 (3x3) and 2 (5x5) for Conv.
+  std::string MatrixDefinitions() {
+    std::string text = "SetMatrix3(1";
+    for (int k = 0; k < 10; ++k) text += std::string(", ") + random.Pick(kCoefficients);
+    text += ");\nSetMatrix5(2";
+    for (int k = 0; k < 26; ++k) text += std::string(", ") + random.Pick(kCoefficients);
+    return text + ");\n";
+  }
 
   std::string Program() {
     std::string text;
@@ -75,11 +96,12 @@ class ProgramWriter {
       case 7: {
         if (!calls) return random.Pick(kNames);
         const bool pixel = pixelCalls && random.Below(2);
-        const auto& call = pixel ? random.Pick(kPixelCalls) : random.Pick(kSafeCalls);
+        const char* const* call = pixel ? random.Pick(kPixelCalls) : random.Pick(kSafeCalls);
+        const int position = pixel ? call[2][0] - '0' : -1;
         // Arguments are additive expressions: anything looser goes in parentheses.
-        std::string text = std::string(call[0]) + "((" + Argument(pixel, 0, depth) + ")";
+        std::string text = std::string(call[0]) + "((" + Argument(position, 0, depth) + ")";
         for (char n = '2'; n <= call[1][0]; ++n)
-          text += ", (" + Argument(pixel, n - '1', depth) + ")";
+          text += ", (" + Argument(position, n - '1', depth) + ")";
         return text + ")";
       }
       default:
@@ -87,10 +109,14 @@ class ProgramWriter {
     }
   }
 
-  // Argument `n` of a call: of a pixel call's position, mostly one of the
-  // positions above.
-  std::string Argument(bool pixel, int n, int depth) {
-    if (pixel && n < 2 && random.Below(3) != 0) return random.Pick(kPositions);
+  // Argument `n` of a call whose position starts at argument `position`
+  // (-1: none): of the position, mostly one of the positions above; of a
+  // matrix or slot number before it, mostly one of those.
+  std::string Argument(int position, int n, int depth) {
+    if (position >= 0 && random.Below(3) != 0) {
+      if (n < position) return random.Pick(kSlotNumbers);
+      if (n < position + 2) return random.Pick(kPositions);
+    }
     return Expression(depth + 1);
   }
 
