@@ -1,10 +1,11 @@
-// Cost per pixel of one transform pass over a 2048 x 2048 image, for five
+// Cost per pixel of one transform pass over a 2048 x 2048 image, for six
 // typical programs in each interpolation they fetch with, on one thread and
 // on two, against the same transforms written directly in C++ (the native
 // baseline); and a whole run on the preview's 164 x 120 image, where the
 // split of a pass into tasks costs the most for what it gains.
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 
 #include <benchmark/benchmark.h>
@@ -39,6 +40,9 @@ const Workload kBoxBlur = {
     "R=0;\r\nG=0;\r\nB=0;\r\nj=-radius;\r\nwhile (j<=radius) {\r\ni=-radius;\r\n"
     "while (i<=radius) {\r\nadd(min(max(x+i,left),right),min(max(y+j,top),bottom),w);\r\n"
     "i=i+1;\r\n}\r\nj=j+1;\r\n}\r\n"};
+// The starter library's Sharpen at amount 2: one 3x3 convolution a pixel.
+const Workload kSharpen = {"coord=0;\r\na=2/4;\r\nSetMatrix3(0,0,-a,0,-a,1+4*a,-a,0,-a,0,1);\r\n",
+                           "Conv(0,x,y);\r\n"};
 
 struct BenchImages {
   explicit BenchImages(int32_t width = kSide, int32_t height = kSide)
@@ -211,17 +215,45 @@ void NativeBoxBlur(const BenchImages& planes, int32_t, double x, double y, doubl
   *resultT = *sourceT;
 }
 
+// Sharpen's kernel over B, G, R and T of the 3x3 window, the pixel itself
+// where the window does not fit, as the convolution built-in does.
+void NativeSharpen(const BenchImages&, int32_t, double x, double y, double cx, double cy,
+                   const uint8_t* source, const uint8_t* sourceT, uint8_t* result,
+                   uint8_t* resultT) {
+  static const double kKernel[9] = {0, -0.5, 0, -0.5, 3, -0.5, 0, -0.5, 0};
+  const int32_t column = static_cast<int32_t>(x + cx);
+  const int32_t row = static_cast<int32_t>(y + cy);
+  if (column < 1 || row < 1 || column >= kSide - 1 || row >= kSide - 1) {
+    for (int32_t k = 0; k < 3; ++k) result[k] = source[k];
+    *resultT = *sourceT;
+    return;
+  }
+  double sum[4] = {0.0, 0.0, 0.0, 0.0};
+  for (int32_t j = -1; j <= 1; ++j) {
+    for (int32_t i = -1; i <= 1; ++i) {
+      const double e = kKernel[(j + 1) * 3 + i + 1];
+      const ptrdiff_t offset = static_cast<ptrdiff_t>(j) * kSide + i;
+      for (int32_t k = 0; k < 3; ++k) sum[k] += e * source[offset * 3 + k];
+      sum[3] += e * sourceT[offset];
+    }
+  }
+  for (int32_t k = 0; k < 3; ++k) result[k] = ClampByte(sum[k]);
+  *resultT = ClampByte(sum[3]);
+}
+
 void BM_W0_DriverOnly(benchmark::State& state) { RunScripted(state, kDriverOnly); }
 void BM_W1_Invert(benchmark::State& state) { RunScripted(state, kInvert); }
 void BM_W2_Twirl(benchmark::State& state) { RunScripted(state, kTwirl); }
 void BM_W3_Wave(benchmark::State& state) { RunScripted(state, kWave); }
 void BM_W4_Escape(benchmark::State& state) { RunScripted(state, kEscape); }
 void BM_W5_BoxBlur(benchmark::State& state) { RunScripted(state, kBoxBlur); }
+void BM_W6_Sharpen(benchmark::State& state) { RunScripted(state, kSharpen); }
 void BM_W1_Invert_Native(benchmark::State& state) { RunNative(state, NativeInvert); }
 void BM_W2_Twirl_Native(benchmark::State& state) { RunNative(state, NativeTwirl); }
 void BM_W3_Wave_Native(benchmark::State& state) { RunNative(state, NativeWave); }
 void BM_W4_Escape_Native(benchmark::State& state) { RunNative(state, NativeEscape); }
 void BM_W5_BoxBlur_Native(benchmark::State& state) { RunNative(state, NativeBoxBlur); }
+void BM_W6_Sharpen_Native(benchmark::State& state) { RunNative(state, NativeSharpen); }
 // A whole run on the preview's image: what splitting a pass costs where
 // passes are short.
 void BM_Preview_DriverOnly(benchmark::State& state) {
@@ -251,6 +283,8 @@ TRANSFORM_BENCH(BM_W4_Escape, ArgsProduct({{0}, {1, 2}}));
 NATIVE_BENCH(BM_W4_Escape_Native, Arg(0));
 TRANSFORM_BENCH(BM_W5_BoxBlur, ArgsProduct({{0}, {1, 2}}));
 NATIVE_BENCH(BM_W5_BoxBlur_Native, Arg(0));
+TRANSFORM_BENCH(BM_W6_Sharpen, ArgsProduct({{0}, {1, 2}}));
+NATIVE_BENCH(BM_W6_Sharpen_Native, Arg(0));
 BENCHMARK(BM_Preview_DriverOnly)
     ->ArgNames({"interp", "threads"})
     ->ArgsProduct({{0}, {1, 2}})

@@ -8,6 +8,8 @@
 //   native_x64_steps.cpp      the code of each record
 //   native_x64_row.cpp        the row function's pixel loop
 //   native_x64_fetch.cpp      its fetch of the source for coord 1 and 2
+//   native_x64_pixels.cpp     the pixel built-ins that read one position
+//   native_x64_stencil.cpp    Conv, getb, _Pset and _Tset
 //
 // Stack value k lives in xmm k while k < 6 and otherwise in its home in the
 // frame; every value has a home, where a built-in finds its arguments. The
@@ -41,6 +43,7 @@ namespace native {
 namespace x64 {
 
 using Xbyak::Label;
+using Xbyak::Reg32;
 using Xbyak::Reg64;
 using Xbyak::Xmm;
 
@@ -78,6 +81,10 @@ struct PlaneView {
 enum PlaneIndex : int32_t { kSourceRgb = 0, kSourceT, kDestinationRgb, kDestinationT, kPlanes };
 struct PixelPlanes {
   PlaneView plane[kPlanes];
+  // The code's own: the image slot getb reads, right after the planes so
+  // that it is view kPlanes, and its bytes a pixel.
+  PlaneView slot;
+  int64_t slotChannels;
   int64_t ready;
   // The code's own: an interpolated read's fractions and their complements.
   double fractionX;
@@ -91,7 +98,18 @@ struct PixelPlanes {
 enum class PixelRead : uint8_t { kChannel, kGet, kAdd };
 
 // The cells the inlined pixel built-ins read and write, in this order.
-enum PixelCell : int32_t { kCellCx = 0, kCellCy, kCellRed, kCellGreen, kCellBlue, kPixelCells };
+enum PixelCell : int32_t {
+  kCellCx = 0,
+  kCellCy,
+  kCellRed,
+  kCellGreen,
+  kCellBlue,
+  kCellOpacity,
+  kPixelCells
+};
+
+// True for the built-ins native_x64_stencil.cpp writes into the code.
+bool InlinesStencil(BuiltinHandler handler);
 
 // Fills `planes` from the engine's run, checking its bound cells against
 // `expected` (kPixelCells of them).
@@ -214,6 +232,19 @@ class Emitter : public Xbyak::CodeGenerator {
   void TakePixelByte(PixelRead read, int32_t first, int32_t channel, const Xmm& value);
   void FinishPixelRead(PixelRead read, int32_t first);
   void WrapAxis(const Xmm& position, const Reg64& index, int32_t view, bool vertical, Label& slow);
+  // ---- Conv, getb, _Pset and _Tset inlined (native_x64_stencil.cpp)
+  bool EmitStencilCall(const Step& step);
+  void CentrePlus(int32_t cell, int32_t argument, const Xmm& into);
+  void TruncateOrSlow(const Reg32& into, const Xmm& value, Label& slow);
+  void EmitConvolution(int32_t first, int32_t plane, Label& slow, Label& done);
+  void EmitConvolutionSide(int32_t first, int32_t plane, int32_t side, Label& slow);
+  void WriteConvolutionWindow(int32_t side);
+  void ReadSlotView(int32_t first, Label& slow);
+  void EmitSlotRead(int32_t first, Label& slow, Label& done);
+  void TakeSlotBytes(int32_t first, bool interpolated);
+  void WrapPositionAt(int32_t first, int32_t view, Label& slow);
+  void EmitColourWrite(int32_t first, Label& slow);
+  void EmitOpacityWrite(int32_t first, Label& slow);
   int32_t ViewOffset(int32_t plane) const {
     return planesOffset + static_cast<int32_t>(sizeof(PlaneView)) * plane;
   }
@@ -272,6 +303,9 @@ class Emitter : public Xbyak::CodeGenerator {
   bool inlinesPixels = false;
   double* pixelCells[kPixelCells] = {};
   Label pixelCellTable;
+  // Conv's sums over a 3x3 and a 5x5 window, written once where first used.
+  Label convolutionWindow[2];
+  bool convolutionWritten[2] = {false, false};
   int32_t planesOffset = 0;
   int32_t fetchOffset = 0;  // a row function's fetch: kFetchSlots doubles
   int32_t homeOffset = 0;

@@ -49,10 +49,11 @@ const InlinedBuiltin* FindInlined(BuiltinHandler handler) {
   return nullptr;
 }
 
-constexpr BoundCell kBoundOfPixelCell[kPixelCells] = {CELL_CX, CELL_CY, CELL_R, CELL_G, CELL_B};
+constexpr BoundCell kBoundOfPixelCell[kPixelCells] = {CELL_CX, CELL_CY, CELL_R,
+                                                      CELL_G,  CELL_B,  CELL_T};
 constexpr BuiltinVariable kVariableOfPixelCell[kPixelCells] = {
-    BuiltinVariable::kCx, BuiltinVariable::kCy, BuiltinVariable::kRed, BuiltinVariable::kGreen,
-    BuiltinVariable::kBlue};
+    BuiltinVariable::kCx,    BuiltinVariable::kCy,   BuiltinVariable::kRed,
+    BuiltinVariable::kGreen, BuiltinVariable::kBlue, BuiltinVariable::kAlpha};
 // The colour cell a byte of an RGB pixel (blue first) goes to.
 constexpr PixelCell kCellOfByte[kColourBytes] = {kCellBlue, kCellGreen, kCellRed};
 
@@ -93,7 +94,9 @@ void Emitter::FindPixelCells() {
   inlinesPixels = false;
   bool any = false;
   for (const Step& step : plan.steps)
-    if (step.action == Action::kCall && FindInlined(step.handler) != nullptr) any = true;
+    if (step.action == Action::kCall &&
+        (FindInlined(step.handler) != nullptr || InlinesStencil(step.handler)))
+      any = true;
   if (!any) return;
   for (int32_t k = 0; k < kPixelCells; ++k) {
     pixelCells[k] = engine.BuiltinCell(kVariableOfPixelCell[k]);

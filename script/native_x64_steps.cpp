@@ -88,7 +88,7 @@ void Emitter::EmitStep(int32_t index, const Step& step) {
       EmitOperator(step);
       return GoOn(index + 1, depth - step.takes + 1);
     case Action::kCall:
-      if (!EmitPixelCall(step) && !EmitMinMax(step))
+      if (!EmitPixelCall(step) && !EmitStencilCall(step) && !EmitMinMax(step))
         EmitCall(depth, step.takes, step.handler, true);
       return GoOn(index + 1, depth - step.takes + 1);
     case Action::kExit:

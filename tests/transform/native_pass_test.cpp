@@ -23,7 +23,10 @@
 
 namespace {
 
+// Taller for the programs with pixel calls: a 5x5 convolution window then
+// fits around the middle pixel.
 constexpr int32_t kHeight = 4;
+constexpr int32_t kPixelCallHeight = 5;
 
 struct RunResult {
   TransformOutcome::Status status;
@@ -34,20 +37,33 @@ struct RunResult {
   std::vector<uint64_t> values;
 };
 
+// Image slots for getb, of colour, grey and four-byte pixels and sizes down
+// to one row; slot 0 stays empty.
+void FillSlots(ScriptEngine& engine, uint32_t pattern) {
+  const int32_t shapes[][3] = {{7, 3, 3}, {2, 5, 1}, {3, 1, 4}};
+  for (int32_t s = 0; s < 3; ++s) {
+    RgbtImage& slot = engine.imageSlot[s + 1];
+    slot.Create(shapes[s][0], shapes[s][1], shapes[s][2]);
+    for (int32_t i = 0; i < slot.rowLength * slot.height; ++i)
+      slot.data[i] = static_cast<uint8_t>(pattern * (i + 5 * s + 1) >> 5);
+  }
+}
+
 RunResult RunOn(ScriptEngine& engine, const std::string& init, const std::string& transform,
                 Interpolation interpolation, uint32_t pattern, int32_t width,
-                RunBudget budget = {}) {
-  RgbtImage sourceRgb(width, kHeight, 3);
-  RgbtImage sourceT(width, kHeight, 1);
-  ProgressImage destinationRgb(width, kHeight, 3);
-  RgbtImage destinationT(width, kHeight, 1);
-  for (int32_t i = 0; i < sourceRgb.rowLength * kHeight; ++i)
+                int32_t height = kHeight, RunBudget budget = {}) {
+  RgbtImage sourceRgb(width, height, 3);
+  RgbtImage sourceT(width, height, 1);
+  ProgressImage destinationRgb(width, height, 3);
+  RgbtImage destinationT(width, height, 1);
+  for (int32_t i = 0; i < sourceRgb.rowLength * height; ++i)
     sourceRgb.data[i] = static_cast<uint8_t>(pattern * (i + 7) >> 3);
-  for (int32_t i = 0; i < sourceT.rowLength * kHeight; ++i)
+  for (int32_t i = 0; i < sourceT.rowLength * height; ++i)
     sourceT.data[i] = static_cast<uint8_t>(pattern >> (i % 24));
   // A "coord" outside 0..2 leaves the destination as it was.
   destinationRgb.Fill(0xEE, -1);
   destinationT.Fill(0xEE, -1);
+  FillSlots(engine, pattern);
   engine.Compile(init.c_str(), ProgramSlot::kInit);
   engine.Compile(transform.c_str(), ProgramSlot::kTransform);
   RunEnvironment environment{&engine, nullptr, nullptr, nullptr};
@@ -55,8 +71,8 @@ RunResult RunOn(ScriptEngine& engine, const std::string& init, const std::string
   const TransformOutcome outcome = RunTransform(
       environment, {sourceRgb, sourceT}, {destinationRgb, destinationT}, interpolation, nullptr);
   RunResult result{outcome.status, outcome.firstStop, {}, {}, {}, {}};
-  result.rgb.assign(destinationRgb.data, destinationRgb.data + destinationRgb.rowLength * kHeight);
-  result.t.assign(destinationT.data, destinationT.data + destinationT.rowLength * kHeight);
+  result.rgb.assign(destinationRgb.data, destinationRgb.data + destinationRgb.rowLength * height);
+  result.t.assign(destinationT.data, destinationT.data + destinationT.rowLength * height);
   for (int k = 0; const char* name = engine.variableTable.NameAt(k); ++k) {
     uint64_t bits = 0;
     std::memcpy(&bits, engine.variableTable.ValueAt(k), sizeof bits);
@@ -130,19 +146,21 @@ TEST(NativePass, RandomProgramsGiveTheInterpretersPixelsAndVariables) {
                   : std::string()) +
         writer.Program();
     if (transform.size() > 2047) continue;
-    const std::string init = std::string("coord=") + kCoords[k / 2 % 5] + ";";
+    const std::string init = std::string("coord=") + kCoords[k / 2 % 5] + ";" +
+                             (forLanes ? std::string() : writer.MatrixDefinitions());
     const auto interpolation = static_cast<Interpolation>(k / 4 % 3);
     const uint32_t pattern = random.Next();
     const int32_t width = forLanes ? 11 : 5;
+    const int32_t height = forLanes ? kHeight : kPixelCallHeight;
     const auto budget = [&](int e) {
       return forLanes ? RunBudget{&EveryThirdCheck::KeepGoing, &budgets[e]} : RunBudget{};
     };
     const RunResult interpreted =
-        RunOn(*engines[0], init, transform, interpolation, pattern, width, budget(0));
+        RunOn(*engines[0], init, transform, interpolation, pattern, width, height, budget(0));
     const std::string label = "case " + std::to_string(k) + ": " + init + "\n" + transform;
     for (int e = 1; e < 3; ++e) {
       const RunResult compiled =
-          RunOn(*engines[e], init, transform, interpolation, pattern, width, budget(e));
+          RunOn(*engines[e], init, transform, interpolation, pattern, width, height, budget(e));
       ASSERT_NO_FATAL_FAILURE(
           ExpectSameRun(interpreted, compiled, label + (e == 1 ? "\n(lanes)" : "\n(scalar)")));
     }
