@@ -8,6 +8,7 @@
 //   native_x64_steps.cpp      the code of each record
 //   native_x64_row.cpp        the row function's pixel loop
 //   native_x64_fetch.cpp      its fetch of the source for coord 1 and 2
+//   native_x64_fetch_vector.cpp  the fetch's sampling four doubles at a time
 //
 // Stack value k lives in xmm k while k < 6 and otherwise in its home in the
 // frame; every value has a home, where a built-in finds its arguments. The
@@ -117,6 +118,8 @@ void PositionOfPolar(const double* polar, double* position);
 // The row function's fetch scratch in its frame, in doubles: the position,
 // the polar position's inputs, a saved register, and the Bezier weights of
 // each axis, each weight twice (both halves of a register, 16-byte aligned).
+// The four-wide Bezier keeps its weights in registers and turns the
+// neighbourhood's bytes in the x weights' slots instead.
 enum FetchSlot : int32_t {
   kFetchX = 0,
   kFetchY,
@@ -246,6 +249,15 @@ class Emitter : public Xbyak::CodeGenerator {
                       int32_t channel);
   void FetchBezier();
   Xbyak::Address FetchSlot(int32_t k) { return qword[rsp + fetchOffset + 8 * k]; }
+
+  // ---- its Linear and Bezier four doubles at a time (native_x64_fetch_vector.cpp)
+  bool VectorFetch() const;
+  void LoadBytesAsDoubles(const Xbyak::Ymm& into, const Xbyak::Address& bytes);
+  void StoreFetchedVector(const Xbyak::Ymm& colours);
+  void FetchLinearVector(Label& scalar);
+  void BezierWeightsVector(const Xmm& fraction);
+  void BezierCurveVector(const Xbyak::Ymm* points, const Xbyak::Ymm& into);
+  void FetchBezierVector(Label& scalar);
 
   const Plan& plan;
   const NativeProgram& program;
