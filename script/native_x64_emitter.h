@@ -20,6 +20,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -118,8 +119,9 @@ void PositionOfPolar(const double* polar, double* position);
 // The row function's fetch scratch in its frame, in doubles: the position,
 // the polar position's inputs, a saved register, and the Bezier weights of
 // each axis, each weight twice (both halves of a register, 16-byte aligned).
-// The four-wide Bezier keeps its weights in registers and turns the
-// neighbourhood's bytes in the x weights' slots instead.
+// The four-wide sampling keeps its weights in registers, turns the Bezier
+// neighbourhood's bytes in the x weights' slots and keeps the last window's
+// address in the first y weight's.
 enum FetchSlot : int32_t {
   kFetchX = 0,
   kFetchY,
@@ -131,6 +133,7 @@ enum FetchSlot : int32_t {
   kFetchWeightsX = 8,  // u = 1 - f, 3f, 3f f, f f f
   kFetchWeightsY = kFetchWeightsX + 8,
   kFetchSlots = kFetchWeightsY + 8,
+  kFetchLastWindow = kFetchWeightsY,
 };
 
 // The operators written with any register or memory operand, so that a
@@ -255,6 +258,7 @@ class Emitter : public Xbyak::CodeGenerator {
   void LoadBytesAsDoubles(const Xbyak::Ymm& into, const Xbyak::Address& bytes);
   void StoreFetchedVector(const Xbyak::Ymm& colours);
   void FetchLinearVector(Label& scalar);
+  void PrefetchNextWindow(const Reg64& row, std::initializer_list<Reg64> rows);
   void BezierWeightsVector(const Xmm& fraction);
   void BezierCurveVector(const Xbyak::Ymm* points, const Xbyak::Ymm& into);
   void FetchBezierVector(Label& scalar);

@@ -11,6 +11,7 @@
 
 #if defined(MORFEL_NATIVE_X64)
 #include <cstddef>
+#include <initializer_list>
 
 #include "script/builtin_support.h"
 #include "script/native_x64_lanes.h"
@@ -42,14 +43,12 @@ void Emitter::LoadBytesAsDoubles(const Ymm& into, const Xbyak::Address& bytes) {
 }
 
 // TruncateToByte of lanes 0 to 2 of `colours` into the destination's bytes;
-// ymm5 and rax are scratch. Leaves the upper halves clean for the scalar
-// code after it.
+// rax is scratch. Truncation, then saturation by the packs, is the same
+// for the values sampling gives here: fractions from 0 up to 1 and byte
+// samples keep every result finite and far inside the 32-bit range.
+// Leaves the upper halves clean for the scalar code after it.
 void Emitter::StoreFetchedVector(const Ymm& colours) {
   const Xmm low(colours.getIdx());
-  vxorpd(ymm5, ymm5, ymm5);
-  vmaxpd(colours, colours, ymm5);  // NaN gives the second operand, 0
-  vbroadcastsd(ymm5, ptr[rip + byteMax]);
-  vminpd(colours, colours, ymm5);
   vcvttpd2dq(low, colours);
   vpackusdw(low, low, low);
   vpackuswb(low, low, low);
@@ -78,6 +77,7 @@ void Emitter::FetchLinearVector(Label& scalar) {
   cmp(r11, qword[r13 + FetchField(offsetof(CompiledFetch, height))]);
   cmove(rdx, r10);
   lea(r8, ptr[r8 + r8 * 2]);
+  PrefetchNextWindow(rcx, {rcx, rdx});
   vbroadcastsd(ymm15, ptr[rip + Constant(kTwoTo52)]);
   LoadBytesAsDoubles(ymm0, ptr[rcx + r8]);      // p00
   LoadBytesAsDoubles(ymm1, ptr[rcx + r8 + 3]);  // p10
@@ -99,6 +99,22 @@ void Emitter::FetchLinearVector(Label& scalar) {
   vmulpd(ymm1, ymm1, ymm7);
   vaddpd(ymm1, ymm1, ymm5);
   StoreFetchedVector(ymm1);
+}
+
+// A smooth deformation's pixels a few columns on read about as far on again
+// as this one from the last: the rows of `rows` four such steps on are
+// fetched into the cache now, so that their reads wait less (a fetch of
+// the cache changes no value, and one at a wild address does nothing).
+// `row` is the pixel's own row start and r8 the window's byte offset; r9
+// and r11 are scratch.
+void Emitter::PrefetchNextWindow(const Reg64& row, std::initializer_list<Reg64> rows) {
+  const Xbyak::Address last = FetchSlot(kFetchLastWindow);
+  lea(r11, ptr[row + r8]);
+  mov(r9, r11);
+  sub(r9, last);
+  mov(last, r11);
+  lea(r9, ptr[r8 + r9 * 4]);
+  for (const Reg64& each : rows) prefetcht0(ptr[each + r9]);
 }
 
 // BezierWeights for the fraction in `fraction`, each in all four lanes of
@@ -167,6 +183,7 @@ void Emitter::FetchBezierVector(Label& scalar) {
   lea(rax, ptr[r10 + rax]);
   cmp(r11, 2);
   cmovbe(rax, r10);
+  PrefetchNextWindow(rdx, {rcx, rdx, r10, rax});
   vmovapd(xmm9, xmm3);  // fy, for the curve down
   BezierWeightsVector(xmm2);
   const Reg64 rows[] = {rcx, rdx, r10, rax};
