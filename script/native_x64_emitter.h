@@ -10,6 +10,7 @@
 //   native_x64_fetch.cpp      its fetch of the source for coord 1 and 2
 //   native_x64_pixels.cpp     the pixel built-ins that read one position
 //   native_x64_stencil.cpp    Conv, getb, _Pset and _Tset
+//   native_x64_fetch_vector.cpp  the fetch's sampling four doubles at a time
 //
 // Stack value k lives in xmm k while k < 6 and otherwise in its home in the
 // frame; every value has a home, where a built-in finds its arguments. The
@@ -21,6 +22,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -135,6 +137,9 @@ void PositionOfPolar(const double* polar, double* position);
 // The row function's fetch scratch in its frame, in doubles: the position,
 // the polar position's inputs, a saved register, and the Bezier weights of
 // each axis, each weight twice (both halves of a register, 16-byte aligned).
+// The four-wide sampling keeps its weights in registers, turns the Bezier
+// neighbourhood's bytes in the x weights' slots and keeps the last window's
+// address in the first y weight's.
 enum FetchSlot : int32_t {
   kFetchX = 0,
   kFetchY,
@@ -146,6 +151,7 @@ enum FetchSlot : int32_t {
   kFetchWeightsX = 8,  // u = 1 - f, 3f, 3f f, f f f
   kFetchWeightsY = kFetchWeightsX + 8,
   kFetchSlots = kFetchWeightsY + 8,
+  kFetchLastWindow = kFetchWeightsY,
 };
 
 // The operators written with any register or memory operand, so that a
@@ -277,6 +283,16 @@ class Emitter : public Xbyak::CodeGenerator {
                       int32_t channel);
   void FetchBezier();
   Xbyak::Address FetchSlot(int32_t k) { return qword[rsp + fetchOffset + 8 * k]; }
+
+  // ---- its Linear and Bezier four doubles at a time (native_x64_fetch_vector.cpp)
+  bool VectorFetch() const;
+  void LoadBytesAsDoubles(const Xbyak::Ymm& into, const Xbyak::Address& bytes);
+  void StoreFetchedVector(const Xbyak::Ymm& colours);
+  void FetchLinearVector(Label& scalar);
+  void PrefetchNextWindow(const Reg64& row, std::initializer_list<Reg64> rows);
+  void BezierWeightsVector(const Xmm& fraction);
+  void BezierCurveVector(const Xbyak::Ymm* points, const Xbyak::Ymm& into);
+  void FetchBezierVector(Label& scalar);
 
   const Plan& plan;
   const NativeProgram& program;

@@ -78,9 +78,22 @@ void Emitter::EmitFetch(Label& done) {
   je(round, T_NEAR);
   cmp(eax, kInterpLinear);
   je(linear, T_NEAR);
-  FetchBezier();  // any other value, as the driver reads it
+  // Any other value is Bezier, as the driver reads it.
+  if (VectorFetch()) {
+    Label scalarBezier;
+    FetchBezierVector(scalarBezier);
+    jmp(done, T_NEAR);
+    L(scalarBezier);
+  }
+  FetchBezier();
   jmp(done, T_NEAR);
   L(linear);
+  if (VectorFetch()) {
+    Label scalarLinear;
+    FetchLinearVector(scalarLinear);
+    jmp(done, T_NEAR);
+    L(scalarLinear);
+  }
   FetchLinear();
   jmp(done, T_NEAR);
   L(round);

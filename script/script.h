@@ -502,7 +502,8 @@ struct EngineChoice {
 EngineKind EngineFromEnvironment();
 // Whether the compiled engine may run four pixels at once where the
 // processor has the vector instructions for it: MORFEL_LANES=off forbids it
-// (the scalar code then runs every pixel, as on a processor without them).
+// (the scalar code then runs every pixel, as on a processor without them),
+// and so too the row fetch's Linear and Bezier sampling four values at once.
 bool LanesFromEnvironment();
 
 // Machine code of a Transform program (script/native_code.h).
