@@ -31,6 +31,12 @@ const char* const kPositions[] = {
     "x - 4096", "2 * cx",  "y + 1 - 1", "-cx + 0.5", "x - k0", "y + k1",
 };
 
+// Variables a run's Init sets and its Transform only reads (the run's
+// constants), and positions that read them as the clamping filters do.
+const char* const kConstantNames[] = {"q0", "q1", "q2"};
+const char* const kConstantPositions[] = {"min(max(x + k0, q1), q2)", "min(max(y - k1, q2), q1)",
+                                          "x + q0", "q1 - y", "q2"};
+
 const char* const kNames[] = {"a", "b", "c", "x", "y", "R", "if", "sin", "_u1", "t", "H", "r"};
 
 class ProgramWriter {
@@ -42,6 +48,9 @@ class ProgramWriter {
   bool pixelCalls = false;
   // No calls at all: straight arithmetic, ifs and loops.
   bool calls = true;
+  // Also reads of q0, q1 and q2, which the program never writes: in
+  // expressions, loop bounds (q0 alone: it must stay small) and positions.
+  bool constants = false;
 
   std::string Program() {
     std::string text;
@@ -57,7 +66,8 @@ class ProgramWriter {
       case 0:
         return std::to_string(random.Below(2000) - 1000) + (random.Below(2) ? ".5" : "");
       case 1:
-        return random.Pick(kNames);
+        return constants && random.Below(3) == 0 ? random.Pick(kConstantNames)
+                                                 : random.Pick(kNames);
       case 2:
         return "\"str\"";
       case 3:
@@ -90,6 +100,7 @@ class ProgramWriter {
   // Argument `n` of a call: of a pixel call's position, mostly one of the
   // positions above.
   std::string Argument(bool pixel, int n, int depth) {
+    if (pixel && n < 2 && constants && random.Below(3) == 0) return random.Pick(kConstantPositions);
     if (pixel && n < 2 && random.Below(3) != 0) return random.Pick(kPositions);
     return Expression(depth + 1);
   }
@@ -111,8 +122,10 @@ class ProgramWriter {
       case 4: {
         // Counters are never assigned by other statements, so loops end.
         std::string counter = "k" + std::to_string(depth);
-        return counter + " = 0;\nwhile (" + counter + " < " + std::to_string(random.Below(5)) +
-               ") {\n" + counter + " = " + counter + " + 1;\n" + Statement(depth + 1, true) + "}\n";
+        const std::string bound =
+            constants && random.Below(2) ? "q0" : std::to_string(random.Below(5));
+        return counter + " = 0;\nwhile (" + counter + " < " + bound + ") {\n" + counter + " = " +
+               counter + " + 1;\n" + Statement(depth + 1, true) + "}\n";
       }
       default:
         return "\n";
