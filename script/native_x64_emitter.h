@@ -7,6 +7,7 @@
 //                             loads nobody reads)
 //   native_x64_branches.cpp   a comparison read only by its test
 //   native_x64_clamp.cpp      min and max with a constant bound
+//   native_x64_update.cpp     a variable updated in its register
 //   native_x64_steps.cpp      the code of each record
 //   native_x64_row.cpp        the row function's pixel loop
 //   native_x64_fetch.cpp      its fetch of the source for coord 1 and 2
@@ -199,6 +200,9 @@ class Emitter : public Xbyak::CodeGenerator {
   // ---- a comparison read only by its test (native_x64_branches.cpp)
   int32_t ComparedTestLength(int32_t index) const;
   void EmitComparedTest(int32_t index, int32_t length);
+  // ---- a variable updated in its register (native_x64_update.cpp)
+  bool UpdatesInPlace(int32_t index) const;
+  void EmitUpdateInPlace(int32_t index);
   // ---- min and max with a constant bound (native_x64_clamp.cpp)
   bool BoundsMinMax(int32_t index) const;
   void EmitBoundedMinMax(int32_t index);

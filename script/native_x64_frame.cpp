@@ -27,6 +27,11 @@ void Emitter::Generate() {
       i += length - 1;  // the test's code is written too
       continue;
     }
+    if (UpdatesInPlace(i)) {
+      EmitUpdateInPlace(i);
+      i += 4;  // up to the assignment; the emptied stack's record follows
+      continue;
+    }
     if (BoundsMinMax(i)) {
       EmitBoundedMinMax(i);
       truthValue[static_cast<size_t>(step.depth) - 1] = false;

@@ -147,20 +147,19 @@ void Emitter::WrapAxis(const Xmm& position, const Reg64& index, int32_t view, bo
 // number inside the 256th copy of the image, whose pixel index is just the
 // whole minus 256 sizes (what WrapAxis gives it, with a fraction of 0).
 // Anything else, NaN, negatives and the far out included, goes to `other`
-// with `position` as it was. rax and xmm15 are scratch.
+// with `position` as it was. xmm15 is scratch.
 void Emitter::WholeInside(const Xmm& position, const Reg64& index, int32_t view, bool vertical,
                           Label& other) {
   const int32_t size =
       view + Offset(vertical ? offsetof(PlaneView, height) : offsetof(PlaneView, width));
   const int32_t wrap =
       view + Offset(vertical ? offsetof(PlaneView, wrapY) : offsetof(PlaneView, wrapX));
-  cvttsd2si(rax, position);
+  cvttsd2si(index, position);
   xorpd(xmm15, xmm15);
-  cvtsi2sd(xmm15, rax);
+  cvtsi2sd(xmm15, index);
   ucomisd(position, xmm15);
   jp(other, T_NEAR);
   jne(other, T_NEAR);
-  mov(index, rax);
   sub(index, qword[rsp + wrap]);
   cmp(index, qword[rsp + size]);
   jae(other, T_NEAR);
