@@ -75,7 +75,10 @@ EngineChoice ScriptEngine::ChooseEngine() {
     return choice;
   }
   const int32_t limit = StackLimit();
-  if (nativeProgram == nullptr || !native::BuiltFrom(*nativeProgram, *program, limit)) {
+  // Code whose row functions took a variable as a constant is made again
+  // once the variable has another value (a new Init, another parameter).
+  if (nativeProgram == nullptr || !native::BuiltFrom(*nativeProgram, *program, limit) ||
+      !native::RowStillHolds(*nativeProgram)) {
     DiscardNativeProgram();
     nativeProgram = native::Build(*this, *program, limit, nativeReason, sizeof nativeReason);
     nativeTriedData = program->data;
@@ -96,7 +99,8 @@ bool ScriptEngine::HasCompiledRow() {
       nativeProgram->row == nullptr)
     return false;
   GrowArray<Instruction>* program = ProgramAt(ProgramSlot::kTransform);
-  return program != nullptr && native::StillFor(*nativeProgram, *program, StackLimit());
+  return program != nullptr && native::StillFor(*nativeProgram, *program, StackLimit()) &&
+         native::RowStillHolds(*nativeProgram);
 }
 
 CompiledRowEnd ScriptEngine::RunCompiledRow(CompiledRowFrame* frame) {

@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "script/native_constants.h"
 #include "script/script.h"
 
 struct NativeProgram {
@@ -27,6 +28,8 @@ struct NativeProgram {
   int32_t size = 0;
   int32_t stackLimit = 0;
   std::vector<double*> registerCells;  // variables kept in registers
+  // The values the row functions were written with (native_constants.h).
+  std::vector<native::PassConstant> passConstants;
   // The text of each STR record as the text register receives it.
   std::unique_ptr<char[][kStringOperandSize]> texts;
 };
@@ -87,6 +90,12 @@ inline RunOutcome Run(const NativeProgram& program, ScriptEngine& engine) {
   double value = 0.0;
   const int32_t code = program.function(&engine, &value);  // before value is read
   return OutcomeOf(code, value);
+}
+
+// True when the row functions may run: the variables they took as
+// constants still hold the values they were written with.
+inline bool RowStillHolds(const NativeProgram& program) {
+  return ConstantsHold(program.passConstants);
 }
 
 // Runs the row in `frame` as the program's row function does (one of its

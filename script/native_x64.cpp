@@ -106,13 +106,17 @@ const char* WriteCode(NativeProgram& program, const Plan& plan, ScriptEngine& en
     if (row == nullptr) return nullptr;
     const size_t rowStart = (program.codeBytes + 63) & ~size_t{63};
     if (rowStart >= bound) return "the machine code would be too long";
-    Emitter rowEmitter(static_cast<uint8_t*>(program.memory) + rowStart, bound - rowStart, plan,
+    // The row functions run whole passes: the variables no pixel changes
+    // are constants to them.
+    program.passConstants = FindPassConstants(plan, engine);
+    const Plan rowPlan = WithPassConstants(plan, program.passConstants);
+    Emitter rowEmitter(static_cast<uint8_t*>(program.memory) + rowStart, bound - rowStart, rowPlan,
                        program, engine, row);
     rowEmitter.Generate();
     program.codeBytes = rowStart + rowEmitter.getSize();
     if (rowEmitter.hasUndefinedLabel()) return "the code generator failed";
     layout->rowStart = rowStart;
-    layout->lanesStart = x64::WriteLanes(program, plan, engine, *row);
+    layout->lanesStart = x64::WriteLanes(program, rowPlan, engine, *row);
     return nullptr;
   } catch (const Xbyak::Error& error) {
     return static_cast<int>(error) == Xbyak::ERR_CODE_IS_TOO_BIG

@@ -5,6 +5,9 @@
 //   native_x64_lookahead.cpp  what the records around one allow (fusing an
 //                             operand into its operator, truth values,
 //                             loads nobody reads)
+//   native_x64_branches.cpp   a comparison read only by its test
+//   native_x64_clamp.cpp      min and max with a constant bound
+//   native_x64_update.cpp     a variable updated in its register
 //   native_x64_steps.cpp      the code of each record
 //   native_x64_row.cpp        the row function's pixel loop
 //   native_x64_fetch.cpp      its fetch of the source for coord 1 and 2
@@ -16,9 +19,10 @@
 // frame; every value has a home, where a built-in finds its arguments. The
 // most used variables live in xmm6..xmm12 for the whole run and are stored
 // back to their cells (and read again afterwards) around everything that can
-// see them: a built-in, the run budget's check and the end of the run.
-// xmm13..xmm15 are scratch. The double operations are the interpreter's, in
-// its order, so every result is the same to the bit.
+// see them: a built-in, the run budget's check and the end of the run; a
+// row function keeps the run budget's count in r15d the same way (r15 is
+// free between those stores and loads). xmm13..xmm15 are scratch. The double operations are the
+// interpreter's, in its order, so every result is the same to the bit.
 #pragma once
 
 #include <cstdint>
@@ -197,6 +201,7 @@ class Emitter : public Xbyak::CodeGenerator {
   void ReloadSlots(int32_t from, int32_t to);
   void StoreVariables();
   void LoadVariables();
+  void SpendUnit();
   const Reg64& Argument(int32_t n) const;
   void Prologue();
   void EmitEpilogue();
@@ -215,6 +220,16 @@ class Emitter : public Xbyak::CodeGenerator {
   void NoteTruthValue(const Step& step);
   static bool IsTruthValue(double value);
   bool EmptiedNext(int32_t index) const;
+
+  // ---- a comparison read only by its test (native_x64_branches.cpp)
+  int32_t ComparedTestLength(int32_t index) const;
+  void EmitComparedTest(int32_t index, int32_t length);
+  // ---- a variable updated in its register (native_x64_update.cpp)
+  bool UpdatesInPlace(int32_t index) const;
+  void EmitUpdateInPlace(int32_t index);
+  // ---- min and max with a constant bound (native_x64_clamp.cpp)
+  bool BoundsMinMax(int32_t index) const;
+  void EmitBoundedMinMax(int32_t index);
 
   // ---- each record's code (native_x64_steps.cpp)
   void EmitStep(int32_t index, const Step& step);
@@ -251,12 +266,15 @@ class Emitter : public Xbyak::CodeGenerator {
   void WrapPositionAt(int32_t first, int32_t view, Label& slow);
   void EmitColourWrite(int32_t first, Label& slow);
   void EmitOpacityWrite(int32_t first, Label& slow);
+  void WholeInside(const Xmm& position, const Reg64& index, int32_t view, bool vertical,
+                   Label& other);
   int32_t ViewOffset(int32_t plane) const {
     return planesOffset + static_cast<int32_t>(sizeof(PlaneView)) * plane;
   }
 
   // ---- the row function's pixel loop (native_x64_row.cpp)
   Xmm ReadVariable(double* cell, const Xmm& scratch);
+  void AddVariable(const Xmm& to, double* cell, const Xmm& scratch);
   void WriteVariable(double* cell, const Xmm& value);
   template <typename Pointer>
   void ColumnAddress(Pointer CompiledRowFrame::*field, int32_t step);

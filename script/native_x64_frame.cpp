@@ -22,6 +22,22 @@ void Emitter::Generate() {
       truthValue.assign(truthValue.size(), false);  // other paths come here
     if (step.action == Action::kUnreached) continue;
     L(labels[i]);
+    if (const int32_t length = ComparedTestLength(i)) {
+      EmitComparedTest(i, length);
+      i += length - 1;  // the test's code is written too
+      continue;
+    }
+    if (UpdatesInPlace(i)) {
+      EmitUpdateInPlace(i);
+      i += 4;  // up to the assignment; the emptied stack's record follows
+      continue;
+    }
+    if (BoundsMinMax(i)) {
+      EmitBoundedMinMax(i);
+      truthValue[static_cast<size_t>(step.depth) - 1] = false;
+      ++i;  // the call's code is written
+      continue;
+    }
     if (FusesWithNext(i)) {
       EmitFused(i);
       const Step& fused = plan.steps[static_cast<size_t>(i) + 1];
@@ -92,6 +108,7 @@ void Emitter::StoreVariables() {
     mov(r11, reinterpret_cast<uint64_t>(plan.hotCells[static_cast<size_t>(v)]));
     movsd(qword[r11], VariableRegister(v));
   }
+  if (row != nullptr) mov(dword[rbx + WorkLeftOffset(engine)], r15d);
 }
 
 void Emitter::LoadVariables() {
@@ -99,6 +116,18 @@ void Emitter::LoadVariables() {
     mov(r11, reinterpret_cast<uint64_t>(plan.hotCells[static_cast<size_t>(v)]));
     movsd(VariableRegister(v), qword[r11]);
   }
+  if (row != nullptr) mov(r15d, dword[rbx + WorkLeftOffset(engine)]);
+}
+
+// One unit of the run budget off its count, the flags telling whether any
+// is left (jg goes on). A row function keeps the count in r15d, stored with
+// the variables: counting in memory would chain every loop turn of every
+// pixel through one store and load.
+void Emitter::SpendUnit() {
+  if (row != nullptr)
+    sub(r15d, 1);
+  else
+    sub(dword[rbx + WorkLeftOffset(engine)], 1);
 }
 
 const Reg64& Emitter::Argument(int32_t n) const {

@@ -146,6 +146,28 @@ void Emitter::WrapAxis(const Xmm& position, const Reg64& index, int32_t view, bo
   L(inside);
 }
 
+// The common case in a few instructions: a shifted position that is a whole
+// number inside the 256th copy of the image, whose pixel index is just the
+// whole minus 256 sizes (what WrapAxis gives it, with a fraction of 0).
+// Anything else, NaN, negatives and the far out included, goes to `other`
+// with `position` as it was. xmm15 is scratch.
+void Emitter::WholeInside(const Xmm& position, const Reg64& index, int32_t view, bool vertical,
+                          Label& other) {
+  const int32_t size =
+      view + Offset(vertical ? offsetof(PlaneView, height) : offsetof(PlaneView, width));
+  const int32_t wrap =
+      view + Offset(vertical ? offsetof(PlaneView, wrapY) : offsetof(PlaneView, wrapX));
+  cvttsd2si(index, position);
+  xorpd(xmm15, xmm15);
+  cvtsi2sd(xmm15, index);
+  ucomisd(position, xmm15);
+  jp(other, T_NEAR);
+  jne(other, T_NEAR);
+  sub(index, qword[rsp + wrap]);
+  cmp(index, qword[rsp + size]);
+  jae(other, T_NEAR);
+}
+
 bool Emitter::EmitPixelCall(const Step& step) {
   const InlinedBuiltin* builtin = inlinesPixels ? FindInlined(step.handler) : nullptr;
   if (builtin == nullptr) return false;
@@ -157,20 +179,18 @@ bool Emitter::EmitPixelCall(const Step& step) {
   je(slow, T_NEAR);
   // shifted = 256 sizes + centre + offset, in that order.
   movsd(xmm13, qword[rsp + view + Offset(offsetof(PlaneView, shiftX))]);
-  addsd(xmm13, ReadVariable(pixelCells[kCellCx], xmm14));
+  AddVariable(xmm13, pixelCells[kCellCx], xmm14);
   addsd(xmm13, Fetch(first, xmm14));
-  WrapAxis(xmm13, r8, view, false, slow);
   movsd(xmm14, qword[rsp + view + Offset(offsetof(PlaneView, shiftY))]);
-  addsd(xmm14, ReadVariable(pixelCells[kCellCy], xmm15));
+  AddVariable(xmm14, pixelCells[kCellCy], xmm15);
   addsd(xmm14, Fetch(first + 1, xmm15));
-  WrapAxis(xmm14, r9, view, true, slow);
-  Label interpolated;
-  movq(rax, xmm13);
-  movq(rdx, xmm14);
-  or_(rax, rdx);
-  jnz(interpolated, T_NEAR);
+  Label wrapped;
+  Label whole;
+  WholeInside(xmm13, r8, view, false, wrapped);
+  WholeInside(xmm14, r9, view, true, wrapped);
   // Nothing was changed up to here; from here on the call is not made.
   // Both fractions 0: the interpolation gives the pixel's bytes.
+  L(whole);
   mov(rcx, qword[rsp + view + Offset(offsetof(PlaneView, data))]);
   imul(r9, qword[rsp + view + Offset(offsetof(PlaneView, rowLength))]);
   add(rcx, r9);
@@ -185,7 +205,13 @@ bool Emitter::EmitPixelCall(const Step& step) {
   }
   FinishPixelRead(builtin->read, first);
   jmp(done, T_NEAR);
-  L(interpolated);
+  L(wrapped);
+  WrapAxis(xmm13, r8, view, false, slow);
+  WrapAxis(xmm14, r9, view, true, slow);
+  movq(rax, xmm13);
+  movq(rdx, xmm14);
+  or_(rax, rdx);
+  jz(whole, T_NEAR);
   EmitInterpolatedRead(builtin->plane);
   for (int32_t k = kColourBytes - 1; k >= 0; --k) {
     if (!TakesByte(*builtin, k)) continue;

@@ -16,11 +16,27 @@ bool FindRowCells(ScriptEngine& engine, const GrowArray<Instruction>& code, RowC
 
 // A variable's value: its register, or `scratch` loaded from its cell.
 Xmm Emitter::ReadVariable(double* cell, const Xmm& scratch) {
+  const PassConstant* constant =
+      row != nullptr ? FindPassConstant(program.passConstants, cell) : nullptr;
+  if (constant != nullptr) {
+    movsd(scratch, ptr[rip + Constant(ValueOf(*constant))]);
+    return scratch;
+  }
   const int32_t v = VariableIndex(cell);
   if (v >= 0) return VariableRegister(v);
   mov(r11, reinterpret_cast<uint64_t>(cell));
   movsd(scratch, qword[r11]);
   return scratch;
+}
+
+// to += the variable, a constant of the pass read where it is.
+void Emitter::AddVariable(const Xmm& to, double* cell, const Xmm& scratch) {
+  const PassConstant* constant =
+      row != nullptr ? FindPassConstant(program.passConstants, cell) : nullptr;
+  if (constant != nullptr)
+    addsd(to, ptr[rip + Constant(ValueOf(*constant))]);
+  else
+    addsd(to, ReadVariable(cell, scratch));
 }
 
 void Emitter::WriteVariable(double* cell, const Xmm& value) {
@@ -54,9 +70,8 @@ void Emitter::EmitPixelStart() {
   L(pixelLoop);
   cmp(r14d, dword[r13 + FrameOffset(&CompiledRowFrame::width)]);
   jge(rowDone, T_NEAR);
-  const int32_t workOffset = WorkLeftOffset(engine);
   Label budgetLeft;
-  sub(dword[rbx + workOffset], 1);
+  SpendUnit();
   jg(budgetLeft, T_NEAR);
   StoreVariables();
   mov(Argument(0), rbx);

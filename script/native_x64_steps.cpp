@@ -164,8 +164,7 @@ void Emitter::ApplyOperator(Operator op, const Xmm& a, const Xbyak::Operand& b) 
 // One unit of the run budget, as the interpreter counts it; its check
 // sees the variables in their cells.
 void Emitter::EmitLoopBack(const Step& step) {
-  const int32_t workOffset = WorkLeftOffset(engine);
-  sub(dword[rbx + workOffset], 1);
+  SpendUnit();
   jg(Target(step.target, step.depth), T_NEAR);
   SpillSlots(step.depth);
   StoreVariables();

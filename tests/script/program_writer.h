@@ -54,6 +54,12 @@ const char* const kOpacities[] = {"3e9",         "-3e9",        "2147483647.5",
                                   "-2147483648", "-2147483649", "1e99999",
                                   "sqrt(-1)",    "255.5",       "-1"};
 
+// Variables a run's Init sets and its Transform only reads (the run's
+// constants), and positions that read them as the clamping filters do.
+const char* const kConstantNames[] = {"q0", "q1", "q2"};
+const char* const kConstantPositions[] = {"min(max(x + k0, q1), q2)", "min(max(y - k1, q2), q1)",
+                                          "x + q0", "q1 - y", "q2"};
+
 const char* const kNames[] = {"a", "b", "c", "x", "y", "R", "if", "sin", "_u1", "t", "H", "r"};
 
 class ProgramWriter {
@@ -65,6 +71,9 @@ class ProgramWriter {
   bool pixelCalls = false;
   // No calls at all: straight arithmetic, ifs and loops.
   bool calls = true;
+  // Also reads of q0, q1 and q2, which the program never writes: in
+  // expressions, loop bounds (q0 alone: it must stay small) and positions.
+  bool constants = false;
 
   // Init statements that set matrix 1 (3x3) and 2 (5x5) for Conv.
   std::string MatrixDefinitions() {
@@ -85,7 +94,8 @@ class ProgramWriter {
       case 0:
         return std::to_string(random.Below(2000) - 1000) + (random.Below(2) ? ".5" : "");
       case 1:
-        return random.Pick(kNames);
+        return constants && random.Below(3) == 0 ? random.Pick(kConstantNames)
+                                                 : random.Pick(kNames);
       case 2:
         return "\"str\"";
       case 3:
@@ -129,8 +139,11 @@ class ProgramWriter {
 
   // Argument `n` of a call whose position starts at argument `position`
   // (-1: none): of the position, mostly one of the positions above; of a
-  // matrix or slot number before it, mostly one of those.
+  // matrix or slot number before it, mostly one of those; sometimes a
+  // clamped position reading the run's constants.
   std::string Argument(int position, int n, int depth) {
+    const bool ofPosition = position >= 0 && n >= position && n < position + 2;
+    if (ofPosition && constants && random.Below(3) == 0) return random.Pick(kConstantPositions);
     if (position >= 0 && random.Below(3) != 0) {
       if (n < position) return random.Pick(kSlotNumbers);
       if (n < position + 2)
@@ -165,8 +178,10 @@ class ProgramWriter {
       case 4: {
         // Counters are never assigned by other statements, so loops end.
         std::string counter = "k" + std::to_string(depth);
-        return counter + " = 0;\nwhile (" + counter + " < " + std::to_string(random.Below(5)) +
-               ") {\n" + counter + " = " + counter + " + 1;\n" + Statement(depth + 1, true) + "}\n";
+        const std::string bound =
+            constants && random.Below(2) ? "q0" : std::to_string(random.Below(5));
+        return counter + " = 0;\nwhile (" + counter + " < " + bound + ") {\n" + counter + " = " +
+               counter + " + 1;\n" + Statement(depth + 1, true) + "}\n";
       }
       default:
         return "\n";

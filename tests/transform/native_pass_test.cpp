@@ -65,7 +65,9 @@ RunResult RunOn(ScriptEngine& engine, const std::string& init, const std::string
   destinationT.Fill(0xEE, -1);
   FillSlots(engine, pattern);
   engine.Compile(init.c_str(), ProgramSlot::kInit);
-  engine.Compile(transform.c_str(), ProgramSlot::kTransform);
+  // No text: the Transform compiled before runs again, as after a new
+  // parameter value.
+  if (!transform.empty()) engine.Compile(transform.c_str(), ProgramSlot::kTransform);
   RunEnvironment environment{&engine, nullptr, nullptr, nullptr};
   environment.budget = budget;
   const TransformOutcome outcome = RunTransform(
@@ -112,6 +114,13 @@ void ExpectSameRun(const RunResult& interpreted, const RunResult& compiled,
     ASSERT_EQ(interpreted.values[v], compiled.values[v]) << label << "\n" << interpreted.names[v];
 }
 
+// What Init gives the variables the Transform only reads (q0 bounds loops,
+// so it stays small): the image's edges, between pixels, zeros of both
+// signs, NaN and infinities.
+const char* const kLoopBounds[] = {"2", "2.5", "-1", "0", "-0", "sqrt(-1)", "-1e308 * 10", "4"};
+const char* const kEdges[] = {"-cx", "cy - 1",   "xs - 1 - cx", "0.5", "1e12",
+                              "-0",  "sqrt(-1)", "1e308 * 10",  "-cy", "ys - cy"};
+
 TEST(NativePass, RandomProgramsGiveTheInterpretersPixelsAndVariables) {
   const char* const kCoords[] = {"0", "1", "2", "7", "0.5"};
   const int programs = static_cast<int>(FromEnvironment("MORFEL_DIFFERENTIAL_PROGRAMS", 100000));
@@ -137,6 +146,7 @@ TEST(NativePass, RandomProgramsGiveTheInterpretersPixelsAndVariables) {
     const bool forLanes = k % 2 == 1;
     writer.pixelCalls = !forLanes;
     writer.calls = !forLanes;
+    writer.constants = true;
     // Now and then a loop whose lanes end apart makes a pass long enough
     // for the budget's checks, which then fall inside groups of pixels.
     const char* const burn =
@@ -146,7 +156,9 @@ TEST(NativePass, RandomProgramsGiveTheInterpretersPixelsAndVariables) {
                   : std::string()) +
         writer.Program();
     if (transform.size() > 2047) continue;
-    const std::string init = std::string("coord=") + kCoords[k / 2 % 5] + ";" +
+    const std::string init = std::string("coord=") + kCoords[k / 2 % 5] +
+                             ";q0=" + random.Pick(kLoopBounds) + ";q1=" + random.Pick(kEdges) +
+                             ";q2=" + random.Pick(kEdges) + ";" +
                              (forLanes ? std::string() : writer.MatrixDefinitions());
     const auto interpolation = static_cast<Interpolation>(k / 4 % 3);
     const uint32_t pattern = random.Next();
@@ -174,6 +186,34 @@ TEST(NativePass, RandomProgramsGiveTheInterpretersPixelsAndVariables) {
   // Lanes or none at all (a processor without them); printed for a look.
   RecordProperty("laned", laned);
   std::printf("%d of %d programs ran on the lanes\n", laned, offered);
+}
+
+// The row functions take what Init set as constants: the same compiled
+// Transform after another Init (another radius, another image size and so
+// centre and edges) must run with the new values, not the ones its code
+// was made with.
+TEST(NativePass, ANewInitGivesTheSameTransformItsValues) {
+  const std::string transform =
+      "R=0;G=0;B=0;j=-radius;while (j<=radius) {i=-radius;while (i<=radius) {"
+      "add(min(max(x+i,left),right),min(max(y+j,top),bottom),w);i=i+1;}j=j+1;}";
+  const struct {
+    const char* radius;
+    int32_t width;
+  } kRuns[] = {{"1", 5}, {"2", 5}, {"2", 8}, {"0.5", 8}, {"sqrt(-1)", 8}, {"1", 5}};
+  ScriptEngine interpreter;
+  ScriptEngine compiled;
+  interpreter.engineWanted = EngineKind::kInterpreter;
+  compiled.engineWanted = EngineKind::kCompiled;
+  for (const auto& run : kRuns) {
+    const std::string text = &run == kRuns ? transform : std::string();
+    const std::string init = std::string("coord=0;radius=") + run.radius +
+                             ";w=1/((2*radius+1)*(2*radius+1));left=-cx;right=xs-1-cx;"
+                             "top=-cy;bottom=ys-1-cy;";
+    const std::string label = init + " width " + std::to_string(run.width);
+    const RunResult expected = RunOn(interpreter, init, text, kInterpRound, 0x9E3779B9u, run.width);
+    ASSERT_NO_FATAL_FAILURE(ExpectSameRun(
+        expected, RunOn(compiled, init, text, kInterpRound, 0x9E3779B9u, run.width), label));
+  }
 }
 
 }  // namespace
