@@ -41,13 +41,26 @@ bool LanesRunHere() {
   return runs;
 }
 
+bool WideLanesRunHere() {
+  static const bool runs = [] {
+    using Cpu = Xbyak::util::Cpu;
+    const Cpu cpu;
+    return LanesRunHere() && cpu.has(Cpu::tAVX512F) && cpu.has(Cpu::tAVX512DQ) &&
+           cpu.has(Cpu::tAVX512VL);
+  }();
+  return runs;
+}
+
 LanesEmitter::LanesEmitter(void* memory, size_t size, const Plan& plan, const LanesShape& shape,
-                           ScriptEngine& engine)
+                           ScriptEngine& engine, int32_t lanes)
     : Xbyak::CodeGenerator(size, memory),
       plan(plan),
       shape(shape),
       engine(engine),
       count(static_cast<int32_t>(plan.steps.size())),
+      lanes(lanes),
+      wide(lanes == kWideLanes),
+      width(8 * lanes),
       registerOf(shape.cells.size(), -1) {
   int32_t next = 0;
   for (double* cell : plan.hotCells) {
@@ -74,14 +87,14 @@ void LanesEmitter::Generate() {
 void LanesEmitter::LayOutFrame() {
   const int32_t variables = static_cast<int32_t>(shape.cells.size());
   homeOffset = 0;
-  slotOffset = homeOffset + 32 * (plan.maxDepth > 0 ? plan.maxDepth : 1);
-  maskOffset = slotOffset + 32 * variables;
-  nestOffset = maskOffset + 32 * variables;
-  laneOffset = nestOffset + 64 * shape.nesting;
-  invariantOffset = laneOffset + 32;
-  keptOffset = invariantOffset + 32 * static_cast<int32_t>(invariants.size());
-  workOffset = keptOffset + 32 * static_cast<int32_t>(kept.size());
-  saveOffset = workOffset + 32;
+  slotOffset = homeOffset + width * (plan.maxDepth > 0 ? plan.maxDepth : 1);
+  maskOffset = slotOffset + width * variables;
+  nestOffset = maskOffset + width * variables;
+  laneOffset = nestOffset + 2 * width * shape.nesting;
+  invariantOffset = laneOffset + width;
+  keptOffset = invariantOffset + width * static_cast<int32_t>(invariants.size());
+  workOffset = keptOffset + width * static_cast<int32_t>(kept.size());
+  saveOffset = workOffset + width;
   frameSize = saveOffset + (kWindowsAbi ? 160 : 0);
 }
 
@@ -92,12 +105,12 @@ int32_t LanesEmitter::VariableOf(const double* cell) const {
 }
 
 // rbx the engine, r13 the row's frame, r14d the column; rbp keeps the
-// caller's rsp while rsp is aligned for the 32-byte slots.
+// caller's rsp while rsp is aligned for the slots.
 void LanesEmitter::Prologue() {
   for (const Reg64& saved : {rbx, r12, r13, r14, r15, rbp}) push(saved);
   mov(rbp, rsp);
   sub(rsp, frameSize);
-  and_(rsp, -32);
+  and_(rsp, -width);
   if (kWindowsAbi) {
     for (int32_t k = 0; k < 10; ++k) movdqu(ptr[rsp + saveOffset + 16 * k], Xmm(6 + k));
     mov(rbx, rcx);
@@ -112,8 +125,8 @@ void LanesEmitter::Prologue() {
   // stay so, the others are assigned before they are read.
   for (size_t v = 0; v < shape.cells.size(); ++v) {
     mov(r11, reinterpret_cast<uint64_t>(shape.cells[v]));
-    vbroadcastsd(ymm13, qword[r11]);
-    SetVariable(static_cast<int32_t>(v), ymm13);
+    vbroadcastsd(V(13), qword[r11]);
+    SetVariable(static_cast<int32_t>(v), V(13));
   }
 }
 
@@ -128,14 +141,14 @@ void LanesEmitter::EmitEpilogue() {
 }
 
 LanesEmitter::Ymm LanesEmitter::Fetch(int32_t k, const Ymm& scratch) {
-  if (k < kSlotRegisters) return Ymm(k);
+  if (k < kSlotRegisters) return V(k);
   vmovupd(scratch, Home(k));
   return scratch;
 }
 
 void LanesEmitter::Put(int32_t k, const Ymm& value) {
   if (k < kSlotRegisters) {
-    if (value.getIdx() != k) vmovapd(Ymm(k), value);
+    if (value.getIdx() != k) vmovapd(V(k), value);
   } else {
     vmovupd(Home(k), value);
   }
@@ -143,7 +156,7 @@ void LanesEmitter::Put(int32_t k, const Ymm& value) {
 
 LanesEmitter::Ymm LanesEmitter::ReadVariable(int32_t v, const Ymm& scratch) {
   const int32_t reg = RegisterOf(v);
-  if (reg >= 0) return Ymm(reg);
+  if (reg >= 0) return V(reg);
   vmovupd(scratch, Slot(v));
   return scratch;
 }
@@ -151,30 +164,30 @@ LanesEmitter::Ymm LanesEmitter::ReadVariable(int32_t v, const Ymm& scratch) {
 void LanesEmitter::SetVariable(int32_t v, const Ymm& value) {
   const int32_t reg = RegisterOf(v);
   if (reg >= 0)
-    vmovapd(Ymm(reg), value);
+    vmovapd(V(reg), value);
   else
     vmovupd(Slot(v), value);
 }
 
 // Under an if only the running lanes take the value (a loop keeps its
-// variables instead: see Kept); a tracked variable notes which lanes did. ymm13 and ymm15 are
+// variables instead: see Kept); a tracked variable notes which lanes did. V(13) and V(15) are
 // scratch.
 void LanesEmitter::AssignVariable(int32_t v, const Ymm& value) {
-  const Ymm mask(kMaskRegister);
+  const Ymm mask = V(kMaskRegister);
   if (!blending) {
     SetVariable(v, value);
   } else if (RegisterOf(v) >= 0) {
-    const Ymm reg(RegisterOf(v));
-    vblendvpd(reg, reg, value, mask);
+    const Ymm reg = V(RegisterOf(v));
+    Blend(reg, reg, value, mask);
   } else {
-    vmovupd(ymm15, Slot(v));
-    vblendvpd(ymm15, ymm15, value, mask);
-    vmovupd(Slot(v), ymm15);
+    vmovupd(V(15), Slot(v));
+    Blend(V(15), V(15), value, mask);
+    vmovupd(Slot(v), V(15));
   }
   if (shape.kinds[static_cast<size_t>(v)] == LaneVariable::kTracked) {
-    vmovupd(ymm13, MaskOf(v));
-    vorpd(ymm13, ymm13, mask);
-    vmovupd(MaskOf(v), ymm13);
+    vmovupd(V(13), MaskOf(v));
+    vorpd(V(13), V(13), mask);
+    vmovupd(MaskOf(v), V(13));
   }
 }
 
@@ -188,7 +201,7 @@ const Xbyak::Label& LanesEmitter::Constant(double value) {
 }
 
 void LanesEmitter::EmitConstants() {
-  align(32);
+  align(64);
   const struct {
     Xbyak::Label* label;
     uint64_t bits;
@@ -198,15 +211,16 @@ void LanesEmitter::EmitConstants() {
               {&byteMax, 0x406FE00000000000ull}};  // 255.0
   for (const auto& entry : wide) {
     L(*entry.label);
-    for (int32_t lane = 0; lane < kLanes; ++lane) dq(entry.bits);
+    for (int32_t lane = 0; lane < lanes; ++lane) dq(entry.bits);
   }
   for (auto& entry : constants) {
     L(*entry.second);
-    for (int32_t lane = 0; lane < kLanes; ++lane) dq(entry.first);
+    for (int32_t lane = 0; lane < lanes; ++lane) dq(entry.first);
   }
   L(laneSteps);
-  for (uint32_t lane = 0; lane < kLanes; ++lane) dd(lane);
-  // Byte c of each 3-byte pixel into a 32-bit lane; and back.
+  for (int32_t lane = 0; lane < lanes; ++lane) dd(static_cast<uint32_t>(lane));
+  // Byte c of each 3-byte pixel into a 32-bit lane; and back, in each
+  // 128-bit half (four pixels a half).
   for (int32_t c = 0; c < 3; ++c) {
     L(spread[c]);
     for (int32_t lane = 0; lane < kLanes; ++lane) {
@@ -215,9 +229,35 @@ void LanesEmitter::EmitConstants() {
     }
   }
   L(pack);
-  for (int32_t lane = 0; lane < kLanes; ++lane)
-    for (int32_t k = 0; k < 3; ++k) db(static_cast<uint8_t>(4 * lane + k));
-  for (int32_t k = 0; k < 4; ++k) db(0x80);
+  for (int32_t half = 0; half < lanes / kLanes; ++half) {
+    for (int32_t lane = 0; lane < kLanes; ++lane)
+      for (int32_t k = 0; k < 3; ++k) db(static_cast<uint8_t>(4 * lane + k));
+    for (int32_t k = 0; k < 4; ++k) db(0x80);
+  }
+}
+
+void LanesEmitter::CompareInto(const Ymm& into, const Ymm& a, const Xbyak::Operand& b,
+                               uint8_t predicate) {
+  if (!wide) return vcmppd(into, a, b, predicate);
+  vcmppd(k1, a, b, predicate);
+  vpmovm2q(into, k1);
+}
+
+void LanesEmitter::MoveMask(const Xbyak::Reg32& into, const Ymm& mask) {
+  if (!wide) return vmovmskpd(into, mask);
+  vpmovq2m(k1, mask);
+  kmovw(into, k1);
+}
+
+void LanesEmitter::Blend(const Ymm& into, const Ymm& a, const Ymm& b, const Ymm& mask) {
+  if (!wide) return vblendvpd(into, a, b, mask);
+  vpmovq2m(k1, mask);
+  vblendmpd(into | k1, a, b);
+}
+
+void LanesEmitter::SetAllOnes(const Ymm& into) {
+  if (!wide) return vpcmpeqd(into, into, into);
+  vpternlogd(into, into, into, 0xFF);
 }
 
 // ---- the program's records
@@ -328,7 +368,7 @@ void LanesEmitter::EmitRange(int32_t begin, int32_t end, bool hoisting) {
     const int32_t hoisted = hoisting ? -1 : invariantAt[static_cast<size_t>(i)];
     if (hoisted >= 0) {
       const int32_t depth = plan.steps[static_cast<size_t>(i)].depth;
-      const Ymm top = depth < kSlotRegisters ? Ymm(depth) : ymm13;
+      const Ymm top = depth < kSlotRegisters ? V(depth) : V(13);
       vmovupd(top, InvariantSlot(hoisted));
       Put(depth, top);
       held[static_cast<size_t>(depth)] = Held::kNumber;
@@ -350,26 +390,26 @@ void LanesEmitter::EmitRange(int32_t begin, int32_t end, bool hoisting) {
   }
 }
 
-// ymm15 = the lanes whose value at the top of the stack is true (not 0;
+// V(15) = the lanes whose value at the top of the stack is true (not 0;
 // NaN is true, as the scalar test goes on for it).
 void LanesEmitter::TestMask(int32_t depth) {
-  const Ymm value = Fetch(depth - 1, ymm14);
+  const Ymm value = Fetch(depth - 1, V(14));
   if (held[static_cast<size_t>(depth) - 1] == Held::kMask) {
-    vmovapd(ymm15, value);
+    vmovapd(V(15), value);
     return;
   }
-  vxorpd(ymm15, ymm15, ymm15);
-  vcmppd(ymm15, value, ymm15, kNotEqualUnordered);
+  vxorpd(V(15), V(15), V(15));
+  CompareInto(V(15), value, V(15), kNotEqualUnordered);
 }
 
 // A mask in slot k becomes the number it stands for: 1.0 or 0.0.
 void LanesEmitter::MakeNumber(int32_t k) {
   if (held[static_cast<size_t>(k)] != Held::kMask) return;
   held[static_cast<size_t>(k)] = Held::kTruth;
-  if (k < kSlotRegisters) return vandpd(Ymm(k), Ymm(k), ptr[rip + one]);
-  vmovupd(ymm15, Home(k));
-  vandpd(ymm15, ymm15, ptr[rip + one]);
-  vmovupd(Home(k), ymm15);
+  if (k < kSlotRegisters) return vandpd(V(k), V(k), ptr[rip + one]);
+  vmovupd(V(15), Home(k));
+  vandpd(V(15), V(15), ptr[rip + one]);
+  vmovupd(Home(k), V(15));
 }
 
 void LanesEmitter::EmitFused(int32_t index) {
@@ -377,14 +417,14 @@ void LanesEmitter::EmitFused(int32_t index) {
   const Step& step = plan.steps[static_cast<size_t>(index) + 1];
   const int32_t depth = step.depth;
   MakeNumber(depth - 2);
-  const Ymm a = Fetch(depth - 2, ymm13);
-  const Ymm into = depth - 2 < kSlotRegisters ? Ymm(depth - 2) : ymm13;
+  const Ymm a = Fetch(depth - 2, V(13));
+  const Ymm into = depth - 2 < kSlotRegisters ? V(depth - 2) : V(13);
   if (operand.action == Action::kConst) {
     ApplyOperator(step.op, into, a, ptr[rip + Constant(operand.value)]);
   } else {
     const int32_t v = VariableOf(operand.cell);
     if (RegisterOf(v) >= 0)
-      ApplyOperator(step.op, into, a, Ymm(RegisterOf(v)));
+      ApplyOperator(step.op, into, a, V(RegisterOf(v)));
     else
       ApplyOperator(step.op, into, a, Slot(v));
   }
@@ -394,22 +434,22 @@ void LanesEmitter::EmitFused(int32_t index) {
 
 // ZF set when no lane runs.
 void LanesEmitter::MaskIsEmpty() {
-  vmovmskpd(eax, Ymm(kMaskRegister));
+  MoveMask(eax, V(kMaskRegister));
   test(eax, eax);
 }
 
 int32_t LanesEmitter::EmitIf(int32_t index) {
   const LaneBlock& block =
       shape.blocks[static_cast<size_t>(shape.blockAt[static_cast<size_t>(index)])];
-  const Ymm mask(kMaskRegister);
+  const Ymm mask = V(kMaskRegister);
   const int32_t level = nesting;
   Xbyak::Label other;
   Xbyak::Label done;
   TestMask(plan.steps[static_cast<size_t>(index)].depth);
   ForgetHeld();
   vmovupd(SavedMask(level), mask);
-  vmovupd(Condition(level), ymm15);
-  vandpd(mask, mask, ymm15);
+  vmovupd(Condition(level), V(15));
+  vandpd(mask, mask, V(15));
   MaskIsEmpty();
   jz(other, T_NEAR);
   const bool wasBlending = blending;
@@ -438,7 +478,7 @@ int32_t LanesEmitter::EmitIf(int32_t index) {
 int32_t LanesEmitter::EmitLoop(int32_t index) {
   const LaneBlock& block =
       shape.blocks[static_cast<size_t>(shape.blockAt[static_cast<size_t>(index)])];
-  const Ymm mask(kMaskRegister);
+  const Ymm mask = V(kMaskRegister);
   const int32_t level = nesting;
   Xbyak::Label head;
   Xbyak::Label leave;
@@ -448,10 +488,10 @@ int32_t LanesEmitter::EmitLoop(int32_t index) {
     EmitRange(invariant.first, invariant.last + 1, true);
     const int32_t depth = plan.steps[static_cast<size_t>(invariant.first)].depth;
     MakeNumber(depth);
-    vmovupd(InvariantSlot(static_cast<int32_t>(k)), Fetch(depth, ymm13));
+    vmovupd(InvariantSlot(static_cast<int32_t>(k)), Fetch(depth, V(13)));
   }
   for (size_t k = 0; k < kept.size(); ++k)
-    if (kept[k].loop == index) vmovupd(KeptSlot(k), ReadVariable(kept[k].variable, ymm13));
+    if (kept[k].loop == index) vmovupd(KeptSlot(k), ReadVariable(kept[k].variable, V(13)));
   ForgetHeld();
   vmovupd(SavedMask(level), mask);
   const bool wasBlending = blending;
@@ -463,24 +503,24 @@ int32_t LanesEmitter::EmitLoop(int32_t index) {
   // When lanes leave, those that ran up to this test keep what they have
   // now (the others have kept theirs already).
   Xbyak::Label same;
-  vandpd(ymm15, ymm15, mask);
-  vmovmskpd(eax, ymm15);
-  vmovmskpd(ecx, mask);
+  vandpd(V(15), V(15), mask);
+  MoveMask(eax, V(15));
+  MoveMask(ecx, mask);
   cmp(eax, ecx);
   je(same, T_NEAR);
   for (size_t k = 0; k < kept.size(); ++k) {
     if (kept[k].loop != index) continue;
-    const Ymm value = ReadVariable(kept[k].variable, ymm13);
-    vmovupd(ymm14, KeptSlot(k));
-    vblendvpd(ymm14, ymm14, value, mask);
-    vmovupd(KeptSlot(k), ymm14);
+    const Ymm value = ReadVariable(kept[k].variable, V(13));
+    vmovupd(V(14), KeptSlot(k));
+    Blend(V(14), V(14), value, mask);
+    vmovupd(KeptSlot(k), V(14));
   }
   L(same);
-  vmovapd(mask, ymm15);
+  vmovapd(mask, V(15));
   test(eax, eax);
   jz(leave, T_NEAR);
   EmitRange(block.test + 1, block.end - 1);
-  vmovmskpd(eax, mask);
+  MoveMask(eax, mask);
   popcnt(eax, eax);
   sub(dword[rbx + WorkLeftOffset(engine)], eax);
   jle(replay, T_NEAR);
@@ -489,8 +529,8 @@ int32_t LanesEmitter::EmitLoop(int32_t index) {
   L(leave);
   for (size_t k = 0; k < kept.size(); ++k) {
     if (kept[k].loop != index) continue;
-    vmovupd(ymm13, KeptSlot(k));
-    SetVariable(kept[k].variable, ymm13);
+    vmovupd(V(13), KeptSlot(k));
+    SetVariable(kept[k].variable, V(13));
   }
   vmovupd(mask, SavedMask(level));
   blending = wasBlending;
@@ -510,7 +550,7 @@ bool LanesEmitter::FusesWithNext(int32_t index) const {
 void LanesEmitter::EmitStep(int32_t index) {
   const Step& step = plan.steps[static_cast<size_t>(index)];
   const int32_t depth = step.depth;
-  const Ymm top = depth < kSlotRegisters ? Ymm(depth) : ymm13;
+  const Ymm top = depth < kSlotRegisters ? V(depth) : V(13);
   switch (step.action) {
     case Action::kConst:
       held[static_cast<size_t>(depth)] = IsTruthValue(step.value) ? Held::kTruth : Held::kNumber;
@@ -526,7 +566,7 @@ void LanesEmitter::EmitStep(int32_t index) {
     case Action::kAssign: {
       MakeNumber(depth - 1);
       held[static_cast<size_t>(depth) - 2] = held[static_cast<size_t>(depth) - 1];
-      const Ymm value = Fetch(depth - 1, ymm14);
+      const Ymm value = Fetch(depth - 1, V(14));
       const size_t next = static_cast<size_t>(index) + 1;
       const bool emptied = next < plan.steps.size() && !shape.jumpTarget[next] &&
                            plan.steps[next].action == Action::kEmpty;
@@ -556,10 +596,10 @@ void LanesEmitter::ApplyOperator(Operator op, const Ymm& into, const Ymm& a,
       return vmulpd(into, a, b);
     case Operator::kDivide:
       // 0 where b is 0 (either sign); NaN divides.
-      vxorpd(ymm15, ymm15, ymm15);
-      vcmppd(ymm15, ymm15, b, kEqualOrdered);
+      vxorpd(V(15), V(15), V(15));
+      CompareInto(V(15), V(15), b, kEqualOrdered);
       vdivpd(into, a, b);
-      vandnpd(into, ymm15, into);
+      vandnpd(into, V(15), into);
       return;
     case Operator::kLess:
       predicate = kLessOrdered;
@@ -576,15 +616,15 @@ void LanesEmitter::ApplyOperator(Operator op, const Ymm& into, const Ymm& a,
     default:
       return;
   }
-  vcmppd(into, a, b, predicate);  // a mask: MakeNumber gives 1.0 or 0.0
+  CompareInto(into, a, b, predicate);  // a mask: MakeNumber gives 1.0 or 0.0
 }
 
 void LanesEmitter::EmitOperator(const Step& step) {
   const int32_t depth = step.depth;
   if (step.op == Operator::kNegate) {
     MakeNumber(depth - 1);
-    const Ymm value = Fetch(depth - 1, ymm13);
-    const Ymm into = depth - 1 < kSlotRegisters ? Ymm(depth - 1) : ymm13;
+    const Ymm value = Fetch(depth - 1, V(13));
+    const Ymm into = depth - 1 < kSlotRegisters ? V(depth - 1) : V(13);
     vxorpd(into, value, ptr[rip + signMask]);
     held[static_cast<size_t>(depth) - 1] = Held::kNumber;
     return Put(depth - 1, into);
@@ -597,9 +637,9 @@ void LanesEmitter::EmitOperator(const Step& step) {
     MakeNumber(depth - 2);
     MakeNumber(depth - 1);
   }
-  const Ymm a = Fetch(depth - 2, ymm13);
-  const Ymm b = Fetch(depth - 1, ymm14);
-  const Ymm into = depth - 2 < kSlotRegisters ? Ymm(depth - 2) : ymm13;
+  const Ymm a = Fetch(depth - 2, V(13));
+  const Ymm b = Fetch(depth - 1, V(14));
+  const Ymm into = depth - 2 < kSlotRegisters ? V(depth - 2) : V(13);
   if (logical && (masks || (left == Held::kTruth && right == Held::kTruth))) {
     // Two masks, or two values exactly 0.0 or 1.0: their bits combine as
     // the truths do, into a value of the same kind.
@@ -613,19 +653,19 @@ void LanesEmitter::EmitOperator(const Step& step) {
   switch (step.op) {
     case Operator::kGreater:
     case Operator::kGreaterEqual:
-      vcmppd(into, b, a, step.op == Operator::kGreater ? kLessOrdered : kLessEqualOrdered);
+      CompareInto(into, b, a, step.op == Operator::kGreater ? kLessOrdered : kLessEqualOrdered);
       break;
     case Operator::kAnd:
     case Operator::kOr:
       // Each truth is |value| >= 1, NaN false: TruncateToInt32 != 0.
-      vandpd(ymm15, a, ptr[rip + absMask]);
-      vcmppd(ymm15, ymm15, ptr[rip + one], kGreaterEqualOrdered);
-      vandpd(ymm14, b, ptr[rip + absMask]);
-      vcmppd(ymm14, ymm14, ptr[rip + one], kGreaterEqualOrdered);
+      vandpd(V(15), a, ptr[rip + absMask]);
+      CompareInto(V(15), V(15), ptr[rip + one], kGreaterEqualOrdered);
+      vandpd(V(14), b, ptr[rip + absMask]);
+      CompareInto(V(14), V(14), ptr[rip + one], kGreaterEqualOrdered);
       if (step.op == Operator::kAnd)
-        vandpd(into, ymm15, ymm14);
+        vandpd(into, V(15), V(14));
       else
-        vorpd(into, ymm15, ymm14);
+        vorpd(into, V(15), V(14));
       break;
     default:
       ApplyOperator(step.op, into, a, b);
@@ -637,6 +677,7 @@ void LanesEmitter::EmitOperator(const Step& step) {
 size_t WriteLanes(NativeProgram& program, const Plan& plan, ScriptEngine& engine,
                   const RowCells& row) {
   if (!LanesRunHere()) return 0;
+  const int32_t lanes = engine.wideLanesWanted && WideLanesRunHere() ? kWideLanes : kLanes;
   LanesShape shape;
   ShapeLanes(plan, program.records.data(), row, &shape);
   if (!shape.ok) return 0;
@@ -644,10 +685,11 @@ size_t WriteLanes(NativeProgram& program, const Plan& plan, ScriptEngine& engine
   if (start >= program.mapped) return 0;
   try {
     LanesEmitter emitter(static_cast<uint8_t*>(program.memory) + start, program.mapped - start,
-                         plan, shape, engine);
+                         plan, shape, engine, lanes);
     emitter.Generate();
     if (emitter.hasUndefinedLabel()) return 0;
     program.codeBytes = start + emitter.getSize();
+    program.lanesWidth = lanes;
     return start;
   } catch (...) {
     return 0;  // the scalar row function runs every pixel
