@@ -243,9 +243,11 @@ void LanesEmitter::CompareInto(const Ymm& into, const Ymm& a, const Xbyak::Opera
   vpmovm2q(into, k1);
 }
 
+// A mask's lanes are all ones or all zeros: the wide form tests them on
+// another port than the one kmovw needs.
 void LanesEmitter::MoveMask(const Xbyak::Reg32& into, const Ymm& mask) {
   if (!wide) return vmovmskpd(into, mask);
-  vpmovq2m(k1, mask);
+  vptestmq(k1, mask, mask);
   kmovw(into, k1);
 }
 
@@ -519,11 +521,13 @@ int32_t LanesEmitter::EmitLoop(int32_t index) {
   vmovapd(mask, V(15));
   test(eax, eax);
   jz(leave, T_NEAR);
-  EmitRange(block.test + 1, block.end - 1);
-  MoveMask(eax, mask);
+  // The turn's units are taken before its body, not after as the scalar
+  // code does: a body always runs to its end, and a group whose units run
+  // out anywhere is replayed whole, so only the group's total counts.
   popcnt(eax, eax);
   sub(dword[rbx + WorkLeftOffset(engine)], eax);
   jle(replay, T_NEAR);
+  EmitRange(block.test + 1, block.end - 1);
   jmp(head, T_NEAR);
   --nesting;
   L(leave);
