@@ -163,6 +163,7 @@ LanesEmitter::Ymm LanesEmitter::ReadVariable(int32_t v, const Ymm& scratch) {
 
 void LanesEmitter::SetVariable(int32_t v, const Ymm& value) {
   const int32_t reg = RegisterOf(v);
+  if (reg >= 0 && reg == value.getIdx()) return;
   if (reg >= 0)
     vmovapd(V(reg), value);
   else
@@ -370,11 +371,15 @@ void LanesEmitter::EmitRange(int32_t begin, int32_t end, bool hoisting) {
     const int32_t hoisted = hoisting ? -1 : invariantAt[static_cast<size_t>(i)];
     if (hoisted >= 0) {
       const int32_t depth = plan.steps[static_cast<size_t>(i)].depth;
+      i = invariants[static_cast<size_t>(hoisted)].last + 1;
+      if (i < end && TakesAsOperand(i, depth)) {  // straight from its slot
+        i = ApplyFused(i, end, nullptr, InvariantSlot(hoisted));
+        continue;
+      }
       const Ymm top = depth < kSlotRegisters ? V(depth) : V(13);
       vmovupd(top, InvariantSlot(hoisted));
       Put(depth, top);
       held[static_cast<size_t>(depth)] = Held::kNumber;
-      i = invariants[static_cast<size_t>(hoisted)].last + 1;
       continue;
     }
     const int32_t block = shape.blockAt[static_cast<size_t>(i)];
@@ -383,9 +388,26 @@ void LanesEmitter::EmitRange(int32_t begin, int32_t end, bool hoisting) {
       continue;
     }
     if (FusesWithNext(i)) {
-      EmitFused(i);
-      i += 2;
+      i = EmitFused(i, end);
       continue;
+    }
+    if (i + 2 < end && ReadsIntoFused(i, hoisting)) {
+      // A variable the next operator takes as its first operand: read
+      // where it is, not copied to the stack first.
+      const int32_t v = VariableOf(plan.steps[static_cast<size_t>(i)].cell);
+      const Ymm first = ReadVariable(v, V(13));
+      i = EmitFused(i + 1, end, &first);
+      continue;
+    }
+    const Step& step = plan.steps[static_cast<size_t>(i)];
+    if (step.action == Action::kVar && !OnlyAssignedTo(plan, shape.jumpTarget, i)) {
+      const int32_t target = AssignedAlone(i, end, step.depth);
+      if (target >= 0) {  // one variable copied to another
+        AssignVariable(target, ReadVariable(VariableOf(step.cell), V(13)));
+        held[static_cast<size_t>(step.depth)] = Held::kNumber;
+        i += 2;
+        continue;
+      }
     }
     EmitStep(i);
     ++i;
@@ -414,24 +436,72 @@ void LanesEmitter::MakeNumber(int32_t k) {
   vmovupd(Home(k), V(15));
 }
 
-void LanesEmitter::EmitFused(int32_t index) {
+int32_t LanesEmitter::EmitFused(int32_t index, int32_t end, const Ymm* first) {
   const Step& operand = plan.steps[static_cast<size_t>(index)];
-  const Step& step = plan.steps[static_cast<size_t>(index) + 1];
+  if (operand.action == Action::kConst)
+    return ApplyFused(index + 1, end, first, ptr[rip + Constant(operand.value)]);
+  const int32_t v = VariableOf(operand.cell);
+  if (RegisterOf(v) >= 0) return ApplyFused(index + 1, end, first, V(RegisterOf(v)));
+  return ApplyFused(index + 1, end, first, Slot(v));
+}
+
+// The operator at `index` on its first operand (`first`, or the stack's)
+// and `second`, into the stack; or, when its value only goes to a variable
+// kept in a register, straight into that register. The next record to
+// write.
+int32_t LanesEmitter::ApplyFused(int32_t index, int32_t end, const Ymm* first,
+                                 const Xbyak::Operand& second) {
+  const Step& step = plan.steps[static_cast<size_t>(index)];
   const int32_t depth = step.depth;
-  MakeNumber(depth - 2);
-  const Ymm a = Fetch(depth - 2, V(13));
-  const Ymm into = depth - 2 < kSlotRegisters ? V(depth - 2) : V(13);
-  if (operand.action == Action::kConst) {
-    ApplyOperator(step.op, into, a, ptr[rip + Constant(operand.value)]);
-  } else {
-    const int32_t v = VariableOf(operand.cell);
-    if (RegisterOf(v) >= 0)
-      ApplyOperator(step.op, into, a, V(RegisterOf(v)));
-    else
-      ApplyOperator(step.op, into, a, Slot(v));
-  }
+  if (first == nullptr) MakeNumber(depth - 2);
+  const Ymm a = first != nullptr ? *first : Fetch(depth - 2, V(13));
+  const int32_t target = IsComparison(step.op) ? -1 : AssignedAlone(index, end, depth - 2);
+  const Ymm into = target >= 0                  ? V(RegisterOf(target))
+                   : depth - 2 < kSlotRegisters ? V(depth - 2)
+                                                : V(13);
+  ApplyOperator(step.op, into, a, second);
   held[static_cast<size_t>(depth) - 2] = IsComparison(step.op) ? Held::kMask : Held::kNumber;
-  Put(depth - 2, into);
+  if (target < 0) {
+    Put(depth - 2, into);
+    return index + 1;
+  }
+  AssignVariable(target, into);
+  return index + 2;
+}
+
+// The variable the record after `index` assigns the value in stack slot
+// `slot` to, when that is all the value does, the variable is in a
+// register and takes it in every running lane (no blend); -1 otherwise.
+int32_t LanesEmitter::AssignedAlone(int32_t index, int32_t end, int32_t slot) const {
+  const size_t next = static_cast<size_t>(index) + 1;
+  if (blending || static_cast<int32_t>(next) + 1 >= end || shape.jumpTarget[next] ||
+      shape.jumpTarget[next + 1])
+    return -1;
+  const Step& assign = plan.steps[next];
+  if (assign.action != Action::kAssign || assign.cell == nullptr || assign.depth != slot + 1 ||
+      plan.steps[next + 1].action != Action::kEmpty)
+    return -1;
+  const int32_t v = VariableOf(assign.cell);
+  return RegisterOf(v) >= 0 ? v : -1;
+}
+
+// Whether record `index` is an operator the lanes apply directly to the
+// value just put in stack slot `slot` as its second operand.
+bool LanesEmitter::TakesAsOperand(int32_t index, int32_t slot) const {
+  if (shape.jumpTarget[static_cast<size_t>(index)]) return false;
+  const Step& step = plan.steps[static_cast<size_t>(index)];
+  return step.action == Action::kOperator && step.takes == 2 && step.depth == slot + 1 &&
+         AppliesDirectly(step.op);
+}
+
+// A variable read at `index` whose value the next two records (an operand
+// and its operator) take at once.
+bool LanesEmitter::ReadsIntoFused(int32_t index, bool hoisting) const {
+  const Step& step = plan.steps[static_cast<size_t>(index)];
+  if (step.action != Action::kVar || OnlyAssignedTo(plan, shape.jumpTarget, index)) return false;
+  const size_t next = static_cast<size_t>(index) + 1;
+  if (shape.jumpTarget[next] || (!hoisting && invariantAt[next] >= 0)) return false;
+  return plan.steps[next].depth == step.depth + 1 && FusesWithNext(index + 1);
 }
 
 // ZF set when no lane runs.

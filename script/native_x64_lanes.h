@@ -141,7 +141,11 @@ class LanesEmitter : public Xbyak::CodeGenerator {
   int32_t EmitLoop(int32_t index);
   void EmitStep(int32_t index);
   bool FusesWithNext(int32_t index) const;
-  void EmitFused(int32_t index);
+  int32_t EmitFused(int32_t index, int32_t end, const Ymm* first = nullptr);
+  int32_t ApplyFused(int32_t index, int32_t end, const Ymm* first, const Xbyak::Operand& second);
+  int32_t AssignedAlone(int32_t index, int32_t end, int32_t slot) const;
+  bool TakesAsOperand(int32_t index, int32_t slot) const;
+  bool ReadsIntoFused(int32_t index, bool hoisting) const;
   void EmitOperator(const Step& step);
   void ApplyOperator(Operator op, const Ymm& into, const Ymm& a, const Xbyak::Operand& b);
   void TestMask(int32_t depth);
