@@ -58,6 +58,11 @@ bool LanesFromEnvironment() {
   return wanted == nullptr || std::strcmp(wanted, "off") != 0;
 }
 
+bool WideLanesFromEnvironment() {
+  const char* wanted = std::getenv("MORFEL_LANES");
+  return wanted == nullptr || std::strcmp(wanted, "four") != 0;
+}
+
 void ScriptEngine::DiscardNativeProgram() {
   native::Destroy(nativeProgram);
   nativeProgram = nullptr;

@@ -63,6 +63,7 @@ bool ScriptEngine::CopyForPass(const ScriptEngine& origin, bool withImageSlots) 
   // own machine code, for its own cells.
   engineWanted = origin.engineWanted;
   lanesWanted = origin.lanesWanted;
+  wideLanesWanted = origin.wideLanesWanted;
   if (withImageSlots) {
     for (int32_t k = 0; k < kImageSlots; ++k) CopyImageSlot(imageSlot[k], origin.imageSlot[k]);
   }

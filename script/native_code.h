@@ -16,9 +16,10 @@ struct NativeProgram {
   using RowFunction = int32_t (*)(ScriptEngine* engine, double* value, CompiledRowFrame* frame);
   Function function = nullptr;
   RowFunction row = nullptr;  // null when the engine lacks a pixel variable
-  // The same four pixels at a time, where the processor and the program
-  // allow it (native_x64_lanes.h); null otherwise.
+  // The same, lanesWidth (four or eight) pixels at a time, where the
+  // processor and the program allow it (native_x64_lanes.h); null otherwise.
   RowFunction lanes = nullptr;
+  int32_t lanesWidth = 0;
   void* memory = nullptr;
   size_t mapped = 0;
   size_t codeBytes = 0;

@@ -9,13 +9,13 @@ namespace native {
 int32_t RunRow(const NativeProgram& program, ScriptEngine* engine, double* value,
                CompiledRowFrame* frame, bool lanes) {
   if (!lanes || program.lanes == nullptr) return program.row(engine, value, frame);
-  constexpr int32_t kGroup = 4;
+  const int32_t group = program.lanesWidth;
   const int32_t width = frame->width;
   for (;;) {
     int32_t code = program.lanes(engine, value, frame);
     if (static_cast<Ending>(code) != Ending::kLanesHandOver) return code;
     // The scalar code runs the group's pixels, then the lanes go on.
-    frame->width = std::min(width, frame->column + kGroup);
+    frame->width = std::min(width, frame->column + group);
     code = program.row(engine, value, frame);
     frame->width = width;
     if (static_cast<Ending>(code & 0xFF) != Ending::kRowDone || frame->column >= width) return code;

@@ -213,13 +213,15 @@ bool BuiltFrom(const NativeProgram& program, const GrowArray<Instruction>& code,
 void Describe(const NativeProgram& program, ScriptEngine& engine, char* out, size_t outSize) {
   if (out == nullptr || outSize == 0) return;
   // Say whether the pixel loop is in the code too, and how many pixels at once.
-  int written = std::snprintf(out, outSize, "%d bytes of machine code for %d records%s in %.3f ms",
-                              static_cast<int>(program.codeBytes), static_cast<int>(program.size),
-                              program.row == nullptr ? ""
-                              : program.lanes != nullptr && engine.lanesWanted
-                                  ? " and the pixel loop, four pixels at once"
-                                  : " and the pixel loop",
-                              program.buildMilliseconds);
+  int written =
+      std::snprintf(out, outSize, "%d bytes of machine code for %d records%s in %.3f ms",
+                    static_cast<int>(program.codeBytes), static_cast<int>(program.size),
+                    program.row == nullptr ? ""
+                    : program.lanes != nullptr && engine.lanesWanted
+                        ? program.lanesWidth == 8 ? " and the pixel loop, eight pixels at once"
+                                                  : " and the pixel loop, four pixels at once"
+                        : " and the pixel loop",
+                    program.buildMilliseconds);
   for (size_t v = 0; v < program.registerCells.size(); ++v) {
     if (written < 0 || static_cast<size_t>(written) >= outSize) return;
     const char* name = engine.NameOfCell(program.registerCells[v]);

@@ -41,13 +41,26 @@ bool LanesRunHere() {
   return runs;
 }
 
+bool WideLanesRunHere() {
+  static const bool runs = [] {
+    using Cpu = Xbyak::util::Cpu;
+    const Cpu cpu;
+    return LanesRunHere() && cpu.has(Cpu::tAVX512F) && cpu.has(Cpu::tAVX512DQ) &&
+           cpu.has(Cpu::tAVX512VL);
+  }();
+  return runs;
+}
+
 LanesEmitter::LanesEmitter(void* memory, size_t size, const Plan& plan, const LanesShape& shape,
-                           ScriptEngine& engine)
+                           ScriptEngine& engine, int32_t lanes)
     : Xbyak::CodeGenerator(size, memory),
       plan(plan),
       shape(shape),
       engine(engine),
       count(static_cast<int32_t>(plan.steps.size())),
+      lanes(lanes),
+      wide(lanes == kWideLanes),
+      width(8 * lanes),
       registerOf(shape.cells.size(), -1) {
   int32_t next = 0;
   for (double* cell : plan.hotCells) {
@@ -74,14 +87,14 @@ void LanesEmitter::Generate() {
 void LanesEmitter::LayOutFrame() {
   const int32_t variables = static_cast<int32_t>(shape.cells.size());
   homeOffset = 0;
-  slotOffset = homeOffset + 32 * (plan.maxDepth > 0 ? plan.maxDepth : 1);
-  maskOffset = slotOffset + 32 * variables;
-  nestOffset = maskOffset + 32 * variables;
-  laneOffset = nestOffset + 64 * shape.nesting;
-  invariantOffset = laneOffset + 32;
-  keptOffset = invariantOffset + 32 * static_cast<int32_t>(invariants.size());
-  workOffset = keptOffset + 32 * static_cast<int32_t>(kept.size());
-  saveOffset = workOffset + 32;
+  slotOffset = homeOffset + width * (plan.maxDepth > 0 ? plan.maxDepth : 1);
+  maskOffset = slotOffset + width * variables;
+  nestOffset = maskOffset + width * variables;
+  laneOffset = nestOffset + 2 * width * shape.nesting;
+  invariantOffset = laneOffset + width;
+  keptOffset = invariantOffset + width * static_cast<int32_t>(invariants.size());
+  workOffset = keptOffset + width * static_cast<int32_t>(kept.size());
+  saveOffset = workOffset + width;
   frameSize = saveOffset + (kWindowsAbi ? 160 : 0);
 }
 
@@ -92,12 +105,12 @@ int32_t LanesEmitter::VariableOf(const double* cell) const {
 }
 
 // rbx the engine, r13 the row's frame, r14d the column; rbp keeps the
-// caller's rsp while rsp is aligned for the 32-byte slots.
+// caller's rsp while rsp is aligned for the slots.
 void LanesEmitter::Prologue() {
   for (const Reg64& saved : {rbx, r12, r13, r14, r15, rbp}) push(saved);
   mov(rbp, rsp);
   sub(rsp, frameSize);
-  and_(rsp, -32);
+  and_(rsp, -width);
   if (kWindowsAbi) {
     for (int32_t k = 0; k < 10; ++k) movdqu(ptr[rsp + saveOffset + 16 * k], Xmm(6 + k));
     mov(rbx, rcx);
@@ -112,8 +125,8 @@ void LanesEmitter::Prologue() {
   // stay so, the others are assigned before they are read.
   for (size_t v = 0; v < shape.cells.size(); ++v) {
     mov(r11, reinterpret_cast<uint64_t>(shape.cells[v]));
-    vbroadcastsd(ymm13, qword[r11]);
-    SetVariable(static_cast<int32_t>(v), ymm13);
+    vbroadcastsd(V(13), qword[r11]);
+    SetVariable(static_cast<int32_t>(v), V(13));
   }
 }
 
@@ -128,14 +141,14 @@ void LanesEmitter::EmitEpilogue() {
 }
 
 LanesEmitter::Ymm LanesEmitter::Fetch(int32_t k, const Ymm& scratch) {
-  if (k < kSlotRegisters) return Ymm(k);
+  if (k < kSlotRegisters) return V(k);
   vmovupd(scratch, Home(k));
   return scratch;
 }
 
 void LanesEmitter::Put(int32_t k, const Ymm& value) {
   if (k < kSlotRegisters) {
-    if (value.getIdx() != k) vmovapd(Ymm(k), value);
+    if (value.getIdx() != k) vmovapd(V(k), value);
   } else {
     vmovupd(Home(k), value);
   }
@@ -143,38 +156,39 @@ void LanesEmitter::Put(int32_t k, const Ymm& value) {
 
 LanesEmitter::Ymm LanesEmitter::ReadVariable(int32_t v, const Ymm& scratch) {
   const int32_t reg = RegisterOf(v);
-  if (reg >= 0) return Ymm(reg);
+  if (reg >= 0) return V(reg);
   vmovupd(scratch, Slot(v));
   return scratch;
 }
 
 void LanesEmitter::SetVariable(int32_t v, const Ymm& value) {
   const int32_t reg = RegisterOf(v);
+  if (reg >= 0 && reg == value.getIdx()) return;
   if (reg >= 0)
-    vmovapd(Ymm(reg), value);
+    vmovapd(V(reg), value);
   else
     vmovupd(Slot(v), value);
 }
 
 // Under an if only the running lanes take the value (a loop keeps its
-// variables instead: see Kept); a tracked variable notes which lanes did. ymm13 and ymm15 are
+// variables instead: see Kept); a tracked variable notes which lanes did. V(13) and V(15) are
 // scratch.
 void LanesEmitter::AssignVariable(int32_t v, const Ymm& value) {
-  const Ymm mask(kMaskRegister);
+  const Ymm mask = V(kMaskRegister);
   if (!blending) {
     SetVariable(v, value);
   } else if (RegisterOf(v) >= 0) {
-    const Ymm reg(RegisterOf(v));
-    vblendvpd(reg, reg, value, mask);
+    const Ymm reg = V(RegisterOf(v));
+    Blend(reg, reg, value, mask);
   } else {
-    vmovupd(ymm15, Slot(v));
-    vblendvpd(ymm15, ymm15, value, mask);
-    vmovupd(Slot(v), ymm15);
+    vmovupd(V(15), Slot(v));
+    Blend(V(15), V(15), value, mask);
+    vmovupd(Slot(v), V(15));
   }
   if (shape.kinds[static_cast<size_t>(v)] == LaneVariable::kTracked) {
-    vmovupd(ymm13, MaskOf(v));
-    vorpd(ymm13, ymm13, mask);
-    vmovupd(MaskOf(v), ymm13);
+    vmovupd(V(13), MaskOf(v));
+    vorpd(V(13), V(13), mask);
+    vmovupd(MaskOf(v), V(13));
   }
 }
 
@@ -188,7 +202,7 @@ const Xbyak::Label& LanesEmitter::Constant(double value) {
 }
 
 void LanesEmitter::EmitConstants() {
-  align(32);
+  align(64);
   const struct {
     Xbyak::Label* label;
     uint64_t bits;
@@ -198,15 +212,16 @@ void LanesEmitter::EmitConstants() {
               {&byteMax, 0x406FE00000000000ull}};  // 255.0
   for (const auto& entry : wide) {
     L(*entry.label);
-    for (int32_t lane = 0; lane < kLanes; ++lane) dq(entry.bits);
+    for (int32_t lane = 0; lane < lanes; ++lane) dq(entry.bits);
   }
   for (auto& entry : constants) {
     L(*entry.second);
-    for (int32_t lane = 0; lane < kLanes; ++lane) dq(entry.first);
+    for (int32_t lane = 0; lane < lanes; ++lane) dq(entry.first);
   }
   L(laneSteps);
-  for (uint32_t lane = 0; lane < kLanes; ++lane) dd(lane);
-  // Byte c of each 3-byte pixel into a 32-bit lane; and back.
+  for (int32_t lane = 0; lane < lanes; ++lane) dd(static_cast<uint32_t>(lane));
+  // Byte c of each 3-byte pixel into a 32-bit lane; and back, in each
+  // 128-bit half (four pixels a half).
   for (int32_t c = 0; c < 3; ++c) {
     L(spread[c]);
     for (int32_t lane = 0; lane < kLanes; ++lane) {
@@ -215,9 +230,37 @@ void LanesEmitter::EmitConstants() {
     }
   }
   L(pack);
-  for (int32_t lane = 0; lane < kLanes; ++lane)
-    for (int32_t k = 0; k < 3; ++k) db(static_cast<uint8_t>(4 * lane + k));
-  for (int32_t k = 0; k < 4; ++k) db(0x80);
+  for (int32_t half = 0; half < lanes / kLanes; ++half) {
+    for (int32_t lane = 0; lane < kLanes; ++lane)
+      for (int32_t k = 0; k < 3; ++k) db(static_cast<uint8_t>(4 * lane + k));
+    for (int32_t k = 0; k < 4; ++k) db(0x80);
+  }
+}
+
+void LanesEmitter::CompareInto(const Ymm& into, const Ymm& a, const Xbyak::Operand& b,
+                               uint8_t predicate) {
+  if (!wide) return vcmppd(into, a, b, predicate);
+  vcmppd(k1, a, b, predicate);
+  vpmovm2q(into, k1);
+}
+
+// A mask's lanes are all ones or all zeros: the wide form tests them on
+// another port than the one kmovw needs.
+void LanesEmitter::MoveMask(const Xbyak::Reg32& into, const Ymm& mask) {
+  if (!wide) return vmovmskpd(into, mask);
+  vptestmq(k1, mask, mask);
+  kmovw(into, k1);
+}
+
+void LanesEmitter::Blend(const Ymm& into, const Ymm& a, const Ymm& b, const Ymm& mask) {
+  if (!wide) return vblendvpd(into, a, b, mask);
+  vpmovq2m(k1, mask);
+  vblendmpd(into | k1, a, b);
+}
+
+void LanesEmitter::SetAllOnes(const Ymm& into) {
+  if (!wide) return vpcmpeqd(into, into, into);
+  vpternlogd(into, into, into, 0xFF);
 }
 
 // ---- the program's records
@@ -328,11 +371,15 @@ void LanesEmitter::EmitRange(int32_t begin, int32_t end, bool hoisting) {
     const int32_t hoisted = hoisting ? -1 : invariantAt[static_cast<size_t>(i)];
     if (hoisted >= 0) {
       const int32_t depth = plan.steps[static_cast<size_t>(i)].depth;
-      const Ymm top = depth < kSlotRegisters ? Ymm(depth) : ymm13;
+      i = invariants[static_cast<size_t>(hoisted)].last + 1;
+      if (i < end && TakesAsOperand(i, depth)) {  // straight from its slot
+        i = ApplyFused(i, end, nullptr, InvariantSlot(hoisted));
+        continue;
+      }
+      const Ymm top = depth < kSlotRegisters ? V(depth) : V(13);
       vmovupd(top, InvariantSlot(hoisted));
       Put(depth, top);
       held[static_cast<size_t>(depth)] = Held::kNumber;
-      i = invariants[static_cast<size_t>(hoisted)].last + 1;
       continue;
     }
     const int32_t block = shape.blockAt[static_cast<size_t>(i)];
@@ -341,75 +388,140 @@ void LanesEmitter::EmitRange(int32_t begin, int32_t end, bool hoisting) {
       continue;
     }
     if (FusesWithNext(i)) {
-      EmitFused(i);
-      i += 2;
+      i = EmitFused(i, end);
       continue;
+    }
+    if (i + 2 < end && ReadsIntoFused(i, hoisting)) {
+      // A variable the next operator takes as its first operand: read
+      // where it is, not copied to the stack first.
+      const int32_t v = VariableOf(plan.steps[static_cast<size_t>(i)].cell);
+      const Ymm first = ReadVariable(v, V(13));
+      i = EmitFused(i + 1, end, &first);
+      continue;
+    }
+    const Step& step = plan.steps[static_cast<size_t>(i)];
+    if (step.action == Action::kVar && !OnlyAssignedTo(plan, shape.jumpTarget, i)) {
+      const int32_t target = AssignedAlone(i, end, step.depth);
+      if (target >= 0) {  // one variable copied to another
+        AssignVariable(target, ReadVariable(VariableOf(step.cell), V(13)));
+        held[static_cast<size_t>(step.depth)] = Held::kNumber;
+        i += 2;
+        continue;
+      }
     }
     EmitStep(i);
     ++i;
   }
 }
 
-// ymm15 = the lanes whose value at the top of the stack is true (not 0;
+// V(15) = the lanes whose value at the top of the stack is true (not 0;
 // NaN is true, as the scalar test goes on for it).
 void LanesEmitter::TestMask(int32_t depth) {
-  const Ymm value = Fetch(depth - 1, ymm14);
+  const Ymm value = Fetch(depth - 1, V(14));
   if (held[static_cast<size_t>(depth) - 1] == Held::kMask) {
-    vmovapd(ymm15, value);
+    vmovapd(V(15), value);
     return;
   }
-  vxorpd(ymm15, ymm15, ymm15);
-  vcmppd(ymm15, value, ymm15, kNotEqualUnordered);
+  vxorpd(V(15), V(15), V(15));
+  CompareInto(V(15), value, V(15), kNotEqualUnordered);
 }
 
 // A mask in slot k becomes the number it stands for: 1.0 or 0.0.
 void LanesEmitter::MakeNumber(int32_t k) {
   if (held[static_cast<size_t>(k)] != Held::kMask) return;
   held[static_cast<size_t>(k)] = Held::kTruth;
-  if (k < kSlotRegisters) return vandpd(Ymm(k), Ymm(k), ptr[rip + one]);
-  vmovupd(ymm15, Home(k));
-  vandpd(ymm15, ymm15, ptr[rip + one]);
-  vmovupd(Home(k), ymm15);
+  if (k < kSlotRegisters) return vandpd(V(k), V(k), ptr[rip + one]);
+  vmovupd(V(15), Home(k));
+  vandpd(V(15), V(15), ptr[rip + one]);
+  vmovupd(Home(k), V(15));
 }
 
-void LanesEmitter::EmitFused(int32_t index) {
+int32_t LanesEmitter::EmitFused(int32_t index, int32_t end, const Ymm* first) {
   const Step& operand = plan.steps[static_cast<size_t>(index)];
-  const Step& step = plan.steps[static_cast<size_t>(index) + 1];
+  if (operand.action == Action::kConst)
+    return ApplyFused(index + 1, end, first, ptr[rip + Constant(operand.value)]);
+  const int32_t v = VariableOf(operand.cell);
+  if (RegisterOf(v) >= 0) return ApplyFused(index + 1, end, first, V(RegisterOf(v)));
+  return ApplyFused(index + 1, end, first, Slot(v));
+}
+
+// The operator at `index` on its first operand (`first`, or the stack's)
+// and `second`, into the stack; or, when its value only goes to a variable
+// kept in a register, straight into that register. The next record to
+// write.
+int32_t LanesEmitter::ApplyFused(int32_t index, int32_t end, const Ymm* first,
+                                 const Xbyak::Operand& second) {
+  const Step& step = plan.steps[static_cast<size_t>(index)];
   const int32_t depth = step.depth;
-  MakeNumber(depth - 2);
-  const Ymm a = Fetch(depth - 2, ymm13);
-  const Ymm into = depth - 2 < kSlotRegisters ? Ymm(depth - 2) : ymm13;
-  if (operand.action == Action::kConst) {
-    ApplyOperator(step.op, into, a, ptr[rip + Constant(operand.value)]);
-  } else {
-    const int32_t v = VariableOf(operand.cell);
-    if (RegisterOf(v) >= 0)
-      ApplyOperator(step.op, into, a, Ymm(RegisterOf(v)));
-    else
-      ApplyOperator(step.op, into, a, Slot(v));
-  }
+  if (first == nullptr) MakeNumber(depth - 2);
+  const Ymm a = first != nullptr ? *first : Fetch(depth - 2, V(13));
+  const int32_t target = IsComparison(step.op) ? -1 : AssignedAlone(index, end, depth - 2);
+  const Ymm into = target >= 0                  ? V(RegisterOf(target))
+                   : depth - 2 < kSlotRegisters ? V(depth - 2)
+                                                : V(13);
+  ApplyOperator(step.op, into, a, second);
   held[static_cast<size_t>(depth) - 2] = IsComparison(step.op) ? Held::kMask : Held::kNumber;
-  Put(depth - 2, into);
+  if (target < 0) {
+    Put(depth - 2, into);
+    return index + 1;
+  }
+  AssignVariable(target, into);
+  return index + 2;
+}
+
+// The variable the record after `index` assigns the value in stack slot
+// `slot` to, when that is all the value does, the variable is in a
+// register and takes it in every running lane (no blend); -1 otherwise.
+int32_t LanesEmitter::AssignedAlone(int32_t index, int32_t end, int32_t slot) const {
+  const size_t next = static_cast<size_t>(index) + 1;
+  if (blending || static_cast<int32_t>(next) + 1 >= end || shape.jumpTarget[next] ||
+      shape.jumpTarget[next + 1])
+    return -1;
+  const Step& assign = plan.steps[next];
+  if (assign.action != Action::kAssign || assign.cell == nullptr || assign.depth != slot + 1 ||
+      plan.steps[next + 1].action != Action::kEmpty)
+    return -1;
+  const int32_t v = VariableOf(assign.cell);
+  return RegisterOf(v) >= 0 ? v : -1;
+}
+
+// Whether record `index` is an operator the lanes apply directly to the
+// value just put in stack slot `slot` as its second operand.
+bool LanesEmitter::TakesAsOperand(int32_t index, int32_t slot) const {
+  if (shape.jumpTarget[static_cast<size_t>(index)]) return false;
+  const Step& step = plan.steps[static_cast<size_t>(index)];
+  return step.action == Action::kOperator && step.takes == 2 && step.depth == slot + 1 &&
+         AppliesDirectly(step.op);
+}
+
+// A variable read at `index` whose value the next two records (an operand
+// and its operator) take at once.
+bool LanesEmitter::ReadsIntoFused(int32_t index, bool hoisting) const {
+  const Step& step = plan.steps[static_cast<size_t>(index)];
+  if (step.action != Action::kVar || OnlyAssignedTo(plan, shape.jumpTarget, index)) return false;
+  const size_t next = static_cast<size_t>(index) + 1;
+  if (shape.jumpTarget[next] || (!hoisting && invariantAt[next] >= 0)) return false;
+  return plan.steps[next].depth == step.depth + 1 && FusesWithNext(index + 1);
 }
 
 // ZF set when no lane runs.
 void LanesEmitter::MaskIsEmpty() {
-  vmovmskpd(eax, Ymm(kMaskRegister));
+  MoveMask(eax, V(kMaskRegister));
   test(eax, eax);
 }
 
 int32_t LanesEmitter::EmitIf(int32_t index) {
   const LaneBlock& block =
       shape.blocks[static_cast<size_t>(shape.blockAt[static_cast<size_t>(index)])];
-  const Ymm mask(kMaskRegister);
+  const Ymm mask = V(kMaskRegister);
   const int32_t level = nesting;
   Xbyak::Label other;
   Xbyak::Label done;
   TestMask(plan.steps[static_cast<size_t>(index)].depth);
   ForgetHeld();
   vmovupd(SavedMask(level), mask);
-  vmovupd(Condition(level), ymm15);
-  vandpd(mask, mask, ymm15);
+  vmovupd(Condition(level), V(15));
+  vandpd(mask, mask, V(15));
   MaskIsEmpty();
   jz(other, T_NEAR);
   const bool wasBlending = blending;
@@ -438,7 +550,7 @@ int32_t LanesEmitter::EmitIf(int32_t index) {
 int32_t LanesEmitter::EmitLoop(int32_t index) {
   const LaneBlock& block =
       shape.blocks[static_cast<size_t>(shape.blockAt[static_cast<size_t>(index)])];
-  const Ymm mask(kMaskRegister);
+  const Ymm mask = V(kMaskRegister);
   const int32_t level = nesting;
   Xbyak::Label head;
   Xbyak::Label leave;
@@ -448,10 +560,10 @@ int32_t LanesEmitter::EmitLoop(int32_t index) {
     EmitRange(invariant.first, invariant.last + 1, true);
     const int32_t depth = plan.steps[static_cast<size_t>(invariant.first)].depth;
     MakeNumber(depth);
-    vmovupd(InvariantSlot(static_cast<int32_t>(k)), Fetch(depth, ymm13));
+    vmovupd(InvariantSlot(static_cast<int32_t>(k)), Fetch(depth, V(13)));
   }
   for (size_t k = 0; k < kept.size(); ++k)
-    if (kept[k].loop == index) vmovupd(KeptSlot(k), ReadVariable(kept[k].variable, ymm13));
+    if (kept[k].loop == index) vmovupd(KeptSlot(k), ReadVariable(kept[k].variable, V(13)));
   ForgetHeld();
   vmovupd(SavedMask(level), mask);
   const bool wasBlending = blending;
@@ -463,34 +575,36 @@ int32_t LanesEmitter::EmitLoop(int32_t index) {
   // When lanes leave, those that ran up to this test keep what they have
   // now (the others have kept theirs already).
   Xbyak::Label same;
-  vandpd(ymm15, ymm15, mask);
-  vmovmskpd(eax, ymm15);
-  vmovmskpd(ecx, mask);
+  vandpd(V(15), V(15), mask);
+  MoveMask(eax, V(15));
+  MoveMask(ecx, mask);
   cmp(eax, ecx);
   je(same, T_NEAR);
   for (size_t k = 0; k < kept.size(); ++k) {
     if (kept[k].loop != index) continue;
-    const Ymm value = ReadVariable(kept[k].variable, ymm13);
-    vmovupd(ymm14, KeptSlot(k));
-    vblendvpd(ymm14, ymm14, value, mask);
-    vmovupd(KeptSlot(k), ymm14);
+    const Ymm value = ReadVariable(kept[k].variable, V(13));
+    vmovupd(V(14), KeptSlot(k));
+    Blend(V(14), V(14), value, mask);
+    vmovupd(KeptSlot(k), V(14));
   }
   L(same);
-  vmovapd(mask, ymm15);
+  vmovapd(mask, V(15));
   test(eax, eax);
   jz(leave, T_NEAR);
-  EmitRange(block.test + 1, block.end - 1);
-  vmovmskpd(eax, mask);
+  // The turn's units are taken before its body, not after as the scalar
+  // code does: a body always runs to its end, and a group whose units run
+  // out anywhere is replayed whole, so only the group's total counts.
   popcnt(eax, eax);
   sub(dword[rbx + WorkLeftOffset(engine)], eax);
   jle(replay, T_NEAR);
+  EmitRange(block.test + 1, block.end - 1);
   jmp(head, T_NEAR);
   --nesting;
   L(leave);
   for (size_t k = 0; k < kept.size(); ++k) {
     if (kept[k].loop != index) continue;
-    vmovupd(ymm13, KeptSlot(k));
-    SetVariable(kept[k].variable, ymm13);
+    vmovupd(V(13), KeptSlot(k));
+    SetVariable(kept[k].variable, V(13));
   }
   vmovupd(mask, SavedMask(level));
   blending = wasBlending;
@@ -510,7 +624,7 @@ bool LanesEmitter::FusesWithNext(int32_t index) const {
 void LanesEmitter::EmitStep(int32_t index) {
   const Step& step = plan.steps[static_cast<size_t>(index)];
   const int32_t depth = step.depth;
-  const Ymm top = depth < kSlotRegisters ? Ymm(depth) : ymm13;
+  const Ymm top = depth < kSlotRegisters ? V(depth) : V(13);
   switch (step.action) {
     case Action::kConst:
       held[static_cast<size_t>(depth)] = IsTruthValue(step.value) ? Held::kTruth : Held::kNumber;
@@ -526,7 +640,7 @@ void LanesEmitter::EmitStep(int32_t index) {
     case Action::kAssign: {
       MakeNumber(depth - 1);
       held[static_cast<size_t>(depth) - 2] = held[static_cast<size_t>(depth) - 1];
-      const Ymm value = Fetch(depth - 1, ymm14);
+      const Ymm value = Fetch(depth - 1, V(14));
       const size_t next = static_cast<size_t>(index) + 1;
       const bool emptied = next < plan.steps.size() && !shape.jumpTarget[next] &&
                            plan.steps[next].action == Action::kEmpty;
@@ -556,10 +670,10 @@ void LanesEmitter::ApplyOperator(Operator op, const Ymm& into, const Ymm& a,
       return vmulpd(into, a, b);
     case Operator::kDivide:
       // 0 where b is 0 (either sign); NaN divides.
-      vxorpd(ymm15, ymm15, ymm15);
-      vcmppd(ymm15, ymm15, b, kEqualOrdered);
+      vxorpd(V(15), V(15), V(15));
+      CompareInto(V(15), V(15), b, kEqualOrdered);
       vdivpd(into, a, b);
-      vandnpd(into, ymm15, into);
+      vandnpd(into, V(15), into);
       return;
     case Operator::kLess:
       predicate = kLessOrdered;
@@ -576,15 +690,15 @@ void LanesEmitter::ApplyOperator(Operator op, const Ymm& into, const Ymm& a,
     default:
       return;
   }
-  vcmppd(into, a, b, predicate);  // a mask: MakeNumber gives 1.0 or 0.0
+  CompareInto(into, a, b, predicate);  // a mask: MakeNumber gives 1.0 or 0.0
 }
 
 void LanesEmitter::EmitOperator(const Step& step) {
   const int32_t depth = step.depth;
   if (step.op == Operator::kNegate) {
     MakeNumber(depth - 1);
-    const Ymm value = Fetch(depth - 1, ymm13);
-    const Ymm into = depth - 1 < kSlotRegisters ? Ymm(depth - 1) : ymm13;
+    const Ymm value = Fetch(depth - 1, V(13));
+    const Ymm into = depth - 1 < kSlotRegisters ? V(depth - 1) : V(13);
     vxorpd(into, value, ptr[rip + signMask]);
     held[static_cast<size_t>(depth) - 1] = Held::kNumber;
     return Put(depth - 1, into);
@@ -597,9 +711,9 @@ void LanesEmitter::EmitOperator(const Step& step) {
     MakeNumber(depth - 2);
     MakeNumber(depth - 1);
   }
-  const Ymm a = Fetch(depth - 2, ymm13);
-  const Ymm b = Fetch(depth - 1, ymm14);
-  const Ymm into = depth - 2 < kSlotRegisters ? Ymm(depth - 2) : ymm13;
+  const Ymm a = Fetch(depth - 2, V(13));
+  const Ymm b = Fetch(depth - 1, V(14));
+  const Ymm into = depth - 2 < kSlotRegisters ? V(depth - 2) : V(13);
   if (logical && (masks || (left == Held::kTruth && right == Held::kTruth))) {
     // Two masks, or two values exactly 0.0 or 1.0: their bits combine as
     // the truths do, into a value of the same kind.
@@ -613,19 +727,19 @@ void LanesEmitter::EmitOperator(const Step& step) {
   switch (step.op) {
     case Operator::kGreater:
     case Operator::kGreaterEqual:
-      vcmppd(into, b, a, step.op == Operator::kGreater ? kLessOrdered : kLessEqualOrdered);
+      CompareInto(into, b, a, step.op == Operator::kGreater ? kLessOrdered : kLessEqualOrdered);
       break;
     case Operator::kAnd:
     case Operator::kOr:
       // Each truth is |value| >= 1, NaN false: TruncateToInt32 != 0.
-      vandpd(ymm15, a, ptr[rip + absMask]);
-      vcmppd(ymm15, ymm15, ptr[rip + one], kGreaterEqualOrdered);
-      vandpd(ymm14, b, ptr[rip + absMask]);
-      vcmppd(ymm14, ymm14, ptr[rip + one], kGreaterEqualOrdered);
+      vandpd(V(15), a, ptr[rip + absMask]);
+      CompareInto(V(15), V(15), ptr[rip + one], kGreaterEqualOrdered);
+      vandpd(V(14), b, ptr[rip + absMask]);
+      CompareInto(V(14), V(14), ptr[rip + one], kGreaterEqualOrdered);
       if (step.op == Operator::kAnd)
-        vandpd(into, ymm15, ymm14);
+        vandpd(into, V(15), V(14));
       else
-        vorpd(into, ymm15, ymm14);
+        vorpd(into, V(15), V(14));
       break;
     default:
       ApplyOperator(step.op, into, a, b);
@@ -637,6 +751,7 @@ void LanesEmitter::EmitOperator(const Step& step) {
 size_t WriteLanes(NativeProgram& program, const Plan& plan, ScriptEngine& engine,
                   const RowCells& row) {
   if (!LanesRunHere()) return 0;
+  const int32_t lanes = engine.wideLanesWanted && WideLanesRunHere() ? kWideLanes : kLanes;
   LanesShape shape;
   ShapeLanes(plan, program.records.data(), row, &shape);
   if (!shape.ok) return 0;
@@ -644,10 +759,11 @@ size_t WriteLanes(NativeProgram& program, const Plan& plan, ScriptEngine& engine
   if (start >= program.mapped) return 0;
   try {
     LanesEmitter emitter(static_cast<uint8_t*>(program.memory) + start, program.mapped - start,
-                         plan, shape, engine);
+                         plan, shape, engine, lanes);
     emitter.Generate();
     if (emitter.hasUndefinedLabel()) return 0;
     program.codeBytes = start + emitter.getSize();
+    program.lanesWidth = lanes;
     return start;
   } catch (...) {
     return 0;  // the scalar row function runs every pixel

@@ -1,9 +1,10 @@
 // The code generator's vector lanes, private to it: a row function that runs
-// four neighbouring pixels at once in the 256-bit registers of AVX2, for
-// programs whose Transform is arithmetic, comparisons, ifs and loops alone.
+// four neighbouring pixels at once in the 256-bit registers of AVX2, or
+// eight in the 512-bit ones of AVX-512, for programs whose Transform is
+// arithmetic, comparisons, ifs and loops alone.
 //   native_x64_lanes_shape.cpp  which programs the lanes can run, and how
 //                               they keep each variable
-//   native_x64_lanes.cpp        the code: a group of four pixels a turn
+//   native_x64_lanes.cpp        the code: a group of pixels a turn
 //   native_x64_lanes_group.cpp  a group's pixels loaded, stored and handed
 //                               back to the cells
 //
@@ -12,12 +13,17 @@
 // loop runs under a mask of the lanes that take it; a lane that leaves a
 // loop waits, masked, for the others. A group whose pixels the lanes cannot
 // finish exactly (the run budget's check falls inside it, a coord other than
-// 0, fewer than four pixels left) changes nothing and is handed to the
+// 0, fewer pixels left than lanes) changes nothing and is handed to the
 // scalar row function, which runs it pixel by pixel as before.
 //
 // Registers: ymm0..5 the stack's first values (the rest in homes in the
 // frame), ymm6..11 the most used variables, ymm12 the mask of running lanes,
-// ymm13..15 scratch. Every variable has a 32-byte slot in the frame.
+// ymm13..15 scratch. Every variable has a slot in the frame, as wide as the
+// lanes. Eight lanes are no slower a turn than four, so a loop that runs
+// near the latency of its one chain of operations does twice the pixels in
+// the same time: the 512-bit form keeps the same registers (zmm0..15) and
+// holds its masks the same way, as all-one lanes, going through k1 only
+// where a comparison, a blend or a count needs it.
 #pragma once
 
 #include <cstdint>
@@ -31,10 +37,14 @@ namespace native {
 namespace x64 {
 
 constexpr int32_t kLanes = 4;
+constexpr int32_t kWideLanes = 8;
 
 // True when this processor and its system run the lanes' instructions:
 // AVX2 with the system saving the 256-bit registers (XGETBV), and POPCNT.
 bool LanesRunHere();
+// The same for eight lanes: AVX-512 F, DQ and VL with the system saving the
+// 512-bit registers.
+bool WideLanesRunHere();
 
 // How the lanes keep a variable across a group of pixels.
 enum class LaneVariable : uint8_t {
@@ -71,15 +81,16 @@ void ShapeLanes(const Plan& plan, const Instruction* records, const RowCells& ro
                 LanesShape* shape);
 
 // Writes the lanes' row function after the program's code, for a program
-// with a row function on a processor that runs the lanes: where it starts,
-// or 0 when there is none.
+// with a row function on a processor that runs the lanes (eight of them
+// where the processor has them and the engine allows): where it starts, or
+// 0 when there is none. Sets the program's lanesWidth.
 size_t WriteLanes(NativeProgram& program, const Plan& plan, ScriptEngine& engine,
                   const RowCells& row);
 
 class LanesEmitter : public Xbyak::CodeGenerator {
  public:
   LanesEmitter(void* memory, size_t size, const Plan& plan, const LanesShape& shape,
-               ScriptEngine& engine);
+               ScriptEngine& engine, int32_t lanes);
   void Generate();
 
  private:
@@ -88,13 +99,30 @@ class LanesEmitter : public Xbyak::CodeGenerator {
   void LayOutFrame();
   void Prologue();
   void EmitEpilogue();
-  Xbyak::Address Home(int32_t k) { return ptr[rsp + homeOffset + 32 * k]; }
-  Xbyak::Address Slot(int32_t v) { return ptr[rsp + slotOffset + 32 * v]; }
-  Xbyak::Address InvariantSlot(int32_t k) { return ptr[rsp + invariantOffset + 32 * k]; }
-  Xbyak::Address KeptSlot(size_t k) { return ptr[rsp + keptOffset + 32 * static_cast<int32_t>(k)]; }
-  Xbyak::Address MaskOf(int32_t v) { return ptr[rsp + maskOffset + 32 * v]; }
-  Xbyak::Address SavedMask(int32_t level) { return ptr[rsp + nestOffset + 64 * level]; }
-  Xbyak::Address Condition(int32_t level) { return ptr[rsp + nestOffset + 64 * level + 32]; }
+  Xbyak::Address Home(int32_t k) { return ptr[rsp + homeOffset + width * k]; }
+  Xbyak::Address Slot(int32_t v) { return ptr[rsp + slotOffset + width * v]; }
+  Xbyak::Address InvariantSlot(int32_t k) { return ptr[rsp + invariantOffset + width * k]; }
+  Xbyak::Address KeptSlot(size_t k) {
+    return ptr[rsp + keptOffset + width * static_cast<int32_t>(k)];
+  }
+  Xbyak::Address MaskOf(int32_t v) { return ptr[rsp + maskOffset + width * v]; }
+  Xbyak::Address SavedMask(int32_t level) { return ptr[rsp + nestOffset + 2 * width * level]; }
+  Xbyak::Address Condition(int32_t level) {
+    return ptr[rsp + nestOffset + 2 * width * level + width];
+  }
+  // Vector register k as wide as the lanes; and its half, which holds a
+  // 32-bit integer a lane.
+  Ymm V(int32_t k) const {
+    return wide ? Ymm(k, Xbyak::Operand::ZMM, 512) : Ymm(k, Xbyak::Operand::YMM, 256);
+  }
+  Xbyak::Xmm Narrow(int32_t k) const { return wide ? Xbyak::Xmm(Ymm(k)) : Xbyak::Xmm(k); }
+  // The instructions that differ between the forms: a comparison into a
+  // mask of all-one lanes, a mask's sign bits into a general register, a
+  // blend under a mask, every lane set.
+  void CompareInto(const Ymm& into, const Ymm& a, const Xbyak::Operand& b, uint8_t predicate);
+  void MoveMask(const Xbyak::Reg32& into, const Ymm& mask);
+  void Blend(const Ymm& into, const Ymm& a, const Ymm& b, const Ymm& mask);
+  void SetAllOnes(const Ymm& into);
   int32_t RegisterOf(int32_t v) const { return registerOf[static_cast<size_t>(v)]; }
   int32_t VariableOf(const double* cell) const;
   Ymm Fetch(int32_t k, const Ymm& scratch);
@@ -113,7 +141,11 @@ class LanesEmitter : public Xbyak::CodeGenerator {
   int32_t EmitLoop(int32_t index);
   void EmitStep(int32_t index);
   bool FusesWithNext(int32_t index) const;
-  void EmitFused(int32_t index);
+  int32_t EmitFused(int32_t index, int32_t end, const Ymm* first = nullptr);
+  int32_t ApplyFused(int32_t index, int32_t end, const Ymm* first, const Xbyak::Operand& second);
+  int32_t AssignedAlone(int32_t index, int32_t end, int32_t slot) const;
+  bool TakesAsOperand(int32_t index, int32_t slot) const;
+  bool ReadsIntoFused(int32_t index, bool hoisting) const;
   void EmitOperator(const Step& step);
   void ApplyOperator(Operator op, const Ymm& into, const Ymm& a, const Xbyak::Operand& b);
   void TestMask(int32_t depth);
@@ -132,6 +164,9 @@ class LanesEmitter : public Xbyak::CodeGenerator {
   const LanesShape& shape;
   ScriptEngine& engine;
   const int32_t count;
+  const int32_t lanes;
+  const bool wide;                  // eight lanes in the 512-bit registers
+  const int32_t width;              // bytes of one value's lanes
   std::vector<int32_t> registerOf;  // by variable: ymm index, or -1
   int32_t nesting = 0;              // ifs and loops around the code being written
   // What each stack slot holds on the straight run being written: a
@@ -178,7 +213,7 @@ class LanesEmitter : public Xbyak::CodeGenerator {
   int32_t slotOffset = 0;
   int32_t maskOffset = 0;
   int32_t nestOffset = 0;
-  int32_t laneOffset = 0;  // one value's four lanes, to pick one from
+  int32_t laneOffset = 0;  // one value's lanes, to pick one from
   int32_t workOffset = 0;  // the run budget's count as the group found it
   int32_t saveOffset = 0;
   int32_t frameSize = 0;

@@ -505,6 +505,10 @@ EngineKind EngineFromEnvironment();
 // (the scalar code then runs every pixel, as on a processor without them),
 // and so too the row fetch's Linear and Bezier sampling four values at once.
 bool LanesFromEnvironment();
+// Whether they may be eight pixels at once where the processor has the
+// 512-bit instructions: MORFEL_LANES=four keeps them at four, as on a
+// processor with AVX2 alone.
+bool WideLanesFromEnvironment();
 
 // Machine code of a Transform program (script/native_code.h).
 struct NativeProgram;
@@ -607,6 +611,7 @@ class ScriptEngine {
   // the interpreter for a program it cannot run exactly (ChooseEngine).
   EngineKind engineWanted = EngineFromEnvironment();
   bool lanesWanted = LanesFromEnvironment();
+  bool wideLanesWanted = WideLanesFromEnvironment();  // read when the code is made
 
   // Stacks back to 200 entries, empty program slots, matrices cleared.
   void Reset();
