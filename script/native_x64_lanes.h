@@ -114,8 +114,8 @@ class LanesEmitter : public Xbyak::CodeGenerator {
   void EmitStep(int32_t index);
   bool FusesWithNext(int32_t index) const;
   void EmitFused(int32_t index);
-  void EmitOperator(const Step& step);
-  void ApplyOperator(Operator op, const Ymm& into, const Ymm& a, const Xbyak::Operand& b);
+  void EmitOperator(const PlannedRecord& step);
+  void ApplyOperator(PlanOperator op, const Ymm& into, const Ymm& a, const Xbyak::Operand& b);
   void TestMask(int32_t depth);
   void MaskIsEmpty();
 

@@ -92,8 +92,8 @@ void ReadPlanesFromCode(ScriptEngine* engine, PixelPlanes* planes, double* const
 void Emitter::FindPixelCells() {
   inlinesPixels = false;
   bool any = false;
-  for (const Step& step : plan.steps)
-    if (step.action == Action::kCall && FindInlined(step.handler) != nullptr) any = true;
+  for (const PlannedRecord& step : plan.records)
+    if (step.action == PlanAction::kCall && FindInlined(step.handler) != nullptr) any = true;
   if (!any) return;
   for (int32_t k = 0; k < kPixelCells; ++k) {
     pixelCells[k] = engine.BuiltinCell(kVariableOfPixelCell[k]);
@@ -143,7 +143,7 @@ void Emitter::WrapAxis(const Xmm& position, const Reg64& index, int32_t view, bo
   L(inside);
 }
 
-bool Emitter::EmitPixelCall(const Step& step) {
+bool Emitter::EmitPixelCall(const PlannedRecord& step) {
   const InlinedBuiltin* builtin = inlinesPixels ? FindInlined(step.handler) : nullptr;
   if (builtin == nullptr) return false;
   const int32_t first = step.depth - step.takes;
