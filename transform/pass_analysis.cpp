@@ -92,8 +92,8 @@ class Analyser {
     if (code == nullptr) return Refuse(OneThreadReason::kMayStop, "");
     code_ = code->data;
     PlanProgram(code->data, code->size, engine_.StackLimit(), &plan_);
-    // Code whose paths do not agree on the stack is code the compiler never
-    // writes: nothing is claimed for it.
+    // Code whose paths bring different stacks to one record (odd texts such
+    // as "if ((a, b))") is not followed: nothing is claimed for it.
     if (!plan_.ok) return Refuse(OneThreadReason::kMayStop, "");
     IndexCells();
     StartPixel(engine_.NamesOnDemandVariable(ProgramSlot::kTransform));
