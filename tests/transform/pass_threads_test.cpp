@@ -199,6 +199,7 @@ const ThreadCase kThreadCases[] = {
     {"coord=0;", "z=x; if (x+cx==4 && y+cy==0) { q=y; exit(-2); } q=R; R=q+z;", true},
     {"coord=0;", "if (y+cy==6) exit(-1); if (x+cx==2) exit(0); B=x;", true},
     {"coord=0;", "R=x; exit(1); _get(0,0);", true},
+    {"coord=0;", "if (x+cx<3) { exit(0); } else { q=x+y; } R=q;", true},
     {"coord=0;loop=3;", "if (loop==2 && y+cy==3) exit(-1); R=R+40; if (B<50) w=loop*100+x;", true},
     {"coord=2;loop=2;keepImage=1;", "x=x+loop; HLS(R,G,B); h=H;", true},
     {"coord=0;", "if (B>128) coord=3; R=x;", false},  // coord on some paths: one thread
