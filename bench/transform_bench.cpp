@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include <benchmark/benchmark.h>
 
@@ -261,6 +262,35 @@ void BM_Preview_DriverOnly(benchmark::State& state) {
 }
 void BM_Preview_Twirl(benchmark::State& state) { RunScriptedOn(state, kTwirl, PreviewPlanes()); }
 
+// What a run does with a program before its first pixel, for the escape
+// program: the analysis that picks the threads alone, and with compiling
+// the text and making its machine code (two texts in turn, so each round
+// makes new code).
+void BM_Prepare_AnalysePass(benchmark::State& state) {
+  ScriptEngine engine;
+  RgbtImage image(64, 64, 3);
+  engine.InstallBuiltinVariables(image);
+  engine.PrepareRun(kRunStackSize);
+  if (engine.Compile(kEscape.transform, ProgramSlot::kTransform).Failed())
+    return state.SkipWithError("program did not compile");
+  for (auto _ : state) benchmark::DoNotOptimize(AnalysePass(engine).reason);
+}
+void BM_Prepare_CompileAnalyseBuild(benchmark::State& state) {
+  ScriptEngine engine;
+  RgbtImage image(64, 64, 3);
+  engine.InstallBuiltinVariables(image);
+  engine.PrepareRun(kRunStackSize);
+  const std::string texts[] = {std::string(kEscape.transform) + "z=1;",
+                               std::string(kEscape.transform) + "z=2;"};
+  int64_t round = 0;
+  for (auto _ : state) {
+    if (engine.Compile(texts[round++ % 2].c_str(), ProgramSlot::kTransform).Failed())
+      return state.SkipWithError("program did not compile");
+    benchmark::DoNotOptimize(AnalysePass(engine).reason);
+    benchmark::DoNotOptimize(engine.ChooseEngine().kind);
+  }
+}
+
 // Arguments: the interpolation (0 Round, 1 Linear, 2 Bezier) and, for the
 // scripted runs, the threads a pass may use (1 and 2).
 #define TRANSFORM_BENCH(name, ...)                 \
@@ -285,6 +315,8 @@ TRANSFORM_BENCH(BM_W5_BoxBlur, ArgsProduct({{0}, {1, 2}}));
 NATIVE_BENCH(BM_W5_BoxBlur_Native, Arg(0));
 TRANSFORM_BENCH(BM_W6_Sharpen, ArgsProduct({{0}, {1, 2}}));
 NATIVE_BENCH(BM_W6_Sharpen_Native, Arg(0));
+BENCHMARK(BM_Prepare_AnalysePass)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Prepare_CompileAnalyseBuild)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Preview_DriverOnly)
     ->ArgNames({"interp", "threads"})
     ->ArgsProduct({{0}, {1, 2}})

@@ -38,9 +38,9 @@ std::vector<PassConstant> FindPassConstants(const Plan& plan, ScriptEngine& engi
   // The centre is read by every pixel, whether the program names it or not.
   std::vector<double*> read = {engine.BuiltinCell(BuiltinVariable::kCx),
                                engine.BuiltinCell(BuiltinVariable::kCy)};
-  for (const Step& step : plan.steps) {
-    if (step.action == Action::kAssign) excluded.push_back(step.cell);
-    if (step.action == Action::kVar) read.push_back(step.cell);
+  for (const PlannedRecord& step : plan.records) {
+    if (step.action == PlanAction::kAssign) excluded.push_back(step.cell);
+    if (step.action == PlanAction::kVar) read.push_back(step.cell);
   }
   std::vector<PassConstant> constants;
   for (double* cell : read) {
@@ -53,11 +53,11 @@ std::vector<PassConstant> FindPassConstants(const Plan& plan, ScriptEngine& engi
 
 Plan WithPassConstants(const Plan& plan, const std::vector<PassConstant>& constants) {
   Plan specialized = plan;
-  for (Step& step : specialized.steps) {
-    if (step.action != Action::kVar) continue;
+  for (PlannedRecord& step : specialized.records) {
+    if (step.action != PlanAction::kVar) continue;
     const PassConstant* constant = FindPassConstant(constants, step.cell);
     if (constant == nullptr) continue;
-    step.action = Action::kConst;
+    step.action = PlanAction::kConst;
     step.value = ValueOf(*constant);
     step.cell = nullptr;
   }

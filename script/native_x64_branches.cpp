@@ -13,14 +13,14 @@ namespace x64 {
 
 namespace {
 
-bool IsComparison(Operator op) {
+bool IsComparison(PlanOperator op) {
   switch (op) {
-    case Operator::kLess:
-    case Operator::kLessEqual:
-    case Operator::kGreater:
-    case Operator::kGreaterEqual:
-    case Operator::kEqual:
-    case Operator::kNotEqual:
+    case PlanOperator::kLess:
+    case PlanOperator::kLessEqual:
+    case PlanOperator::kGreater:
+    case PlanOperator::kGreaterEqual:
+    case PlanOperator::kEqual:
+    case PlanOperator::kNotEqual:
       return true;
     default:
       return false;
@@ -33,16 +33,16 @@ bool IsComparison(Operator op) {
 // 3 (an operand fused into the comparison, the comparison, its test) or 0
 // when the records there are not such a branch.
 int32_t Emitter::ComparedTestLength(int32_t index) const {
-  const auto at = [this](int32_t k) -> const Step& { return plan.steps[static_cast<size_t>(k)]; };
+  const auto at = [this](int32_t k) -> const PlannedRecord& { return plan.records[static_cast<size_t>(k)]; };
   const bool fused = FusesWithNext(index);
   const int32_t op = fused ? index + 1 : index;
   if (op + 1 >= count) return 0;
-  const Step& compare = at(op);
-  if (compare.action != Action::kOperator || compare.takes != 2 || !IsComparison(compare.op))
+  const PlannedRecord& compare = at(op);
+  if (compare.action != PlanAction::kOperator || compare.takes != 2 || !IsComparison(compare.op))
     return 0;
   if (jumpTarget[static_cast<size_t>(op)] || jumpTarget[static_cast<size_t>(op) + 1]) return 0;
-  const Step& test = at(op + 1);
-  if (test.action != Action::kTest || test.depth != compare.depth - 1) return 0;
+  const PlannedRecord& test = at(op + 1);
+  if (test.action != PlanAction::kTest || test.depth != compare.depth - 1) return 0;
   return op + 2 - index;
 }
 
@@ -50,16 +50,16 @@ int32_t Emitter::ComparedTestLength(int32_t index) const {
 // test when the comparison holds, to the test's target when it does not.
 void Emitter::EmitComparedTest(int32_t index, int32_t length) {
   const bool fused = length == 3;
-  const Step& compare = plan.steps[static_cast<size_t>(index + length - 2)];
-  const Step& test = plan.steps[static_cast<size_t>(index + length - 1)];
+  const PlannedRecord& compare = plan.records[static_cast<size_t>(index + length - 2)];
+  const PlannedRecord& test = plan.records[static_cast<size_t>(index + length - 1)];
   const int32_t depth = compare.depth;  // a at depth - 2, b at depth - 1
   Xmm a = Fetch(depth - 2, xmm13);
   if (!fused) {
     ucomisd(a, Fetch(depth - 1, xmm14));
   } else {
-    const Step& operand = plan.steps[static_cast<size_t>(index)];
-    const int32_t v = operand.action == Action::kVar ? VariableIndex(operand.cell) : -1;
-    if (operand.action == Action::kConst) {
+    const PlannedRecord& operand = plan.records[static_cast<size_t>(index)];
+    const int32_t v = operand.action == PlanAction::kVar ? VariableIndex(operand.cell) : -1;
+    if (operand.action == PlanAction::kConst) {
       ucomisd(a, ptr[rip + Constant(operand.value)]);
     } else if (v >= 0) {
       ucomisd(a, VariableRegister(v));
@@ -73,21 +73,21 @@ void Emitter::EmitComparedTest(int32_t index, int32_t length) {
   const Label& otherwise = Target(test.target, depth - 2);
   Label holds;
   switch (compare.op) {
-    case Operator::kLess:
+    case PlanOperator::kLess:
       jp(otherwise, T_NEAR);
       jae(otherwise, T_NEAR);
       break;
-    case Operator::kLessEqual:
+    case PlanOperator::kLessEqual:
       jp(otherwise, T_NEAR);
       ja(otherwise, T_NEAR);
       break;
-    case Operator::kGreater:
+    case PlanOperator::kGreater:
       jbe(otherwise, T_NEAR);
       break;
-    case Operator::kGreaterEqual:
+    case PlanOperator::kGreaterEqual:
       jb(otherwise, T_NEAR);
       break;
-    case Operator::kEqual:
+    case PlanOperator::kEqual:
       jp(otherwise, T_NEAR);
       jne(otherwise, T_NEAR);
       break;

@@ -13,19 +13,19 @@ namespace x64 {
 // True when record `index` pushes a constant that only the min or max call
 // right after it takes, as its second argument.
 bool Emitter::BoundsMinMax(int32_t index) const {
-  const Step& step = plan.steps[static_cast<size_t>(index)];
-  if (step.action != Action::kConst || index + 1 >= count ||
+  const PlannedRecord& step = plan.records[static_cast<size_t>(index)];
+  if (step.action != PlanAction::kConst || index + 1 >= count ||
       jumpTarget[static_cast<size_t>(index) + 1])
     return false;
-  const Step& call = plan.steps[static_cast<size_t>(index) + 1];
-  return call.action == Action::kCall && call.takes == 2 && call.depth == step.depth + 1 &&
+  const PlannedRecord& call = plan.records[static_cast<size_t>(index) + 1];
+  return call.action == PlanAction::kCall && call.takes == 2 && call.depth == step.depth + 1 &&
          (call.handler == &BuiltinMin || call.handler == &BuiltinMax);
 }
 
 // EmitMinMax with the constant b read where it is.
 void Emitter::EmitBoundedMinMax(int32_t index) {
-  const Step& bound = plan.steps[static_cast<size_t>(index)];
-  const Step& call = plan.steps[static_cast<size_t>(index) + 1];
+  const PlannedRecord& bound = plan.records[static_cast<size_t>(index)];
+  const PlannedRecord& call = plan.records[static_cast<size_t>(index) + 1];
   const int32_t first = call.depth - 2;
   Xmm a = Fetch(first, xmm13);
   movsd(xmm15, ptr[rip + Constant(bound.value)]);

@@ -161,7 +161,7 @@ enum FetchSlot : int32_t {
 // The operators written with any register or memory operand, so that a
 // constant or variable before one fuses into it (the scalar and the lane
 // emitters alike).
-bool AppliesDirectly(Operator op);
+bool AppliesDirectly(PlanOperator op);
 // True when the variable record `index` pushes is read by nothing but the
 // assignment into it, on the straight run of records after it.
 bool OnlyAssignedTo(const Plan& plan, const std::vector<bool>& jumpTarget, int32_t index);
@@ -177,7 +177,7 @@ class Emitter : public Xbyak::CodeGenerator {
         program(program),
         engine(engine),
         row(row),
-        count(static_cast<int32_t>(plan.steps.size())),
+        count(static_cast<int32_t>(plan.records.size())),
         labels(new Label[static_cast<size_t>(count) + 1]),
         finishes(new Label[static_cast<size_t>(plan.maxDepth) + 1]) {
     const size_t hot = plan.hotCells.size();
@@ -216,8 +216,8 @@ class Emitter : public Xbyak::CodeGenerator {
   // ---- the records around one (native_x64_lookahead.cpp)
   void FindJumpTargets();
   bool FusesWithNext(int32_t index) const;
-  static bool GivesTruthValue(Operator op);
-  void NoteTruthValue(const Step& step);
+  static bool GivesTruthValue(PlanOperator op);
+  void NoteTruthValue(const PlannedRecord& step);
   static bool IsTruthValue(double value);
   bool EmptiedNext(int32_t index) const;
 
@@ -232,29 +232,29 @@ class Emitter : public Xbyak::CodeGenerator {
   void EmitBoundedMinMax(int32_t index);
 
   // ---- each record's code (native_x64_steps.cpp)
-  void EmitStep(int32_t index, const Step& step);
+  void EmitStep(int32_t index, const PlannedRecord& step);
   void EmitFused(int32_t index);
-  void ApplyOperator(Operator op, const Xmm& a, const Xbyak::Operand& b);
-  void EmitLoopBack(const Step& step);
+  void ApplyOperator(PlanOperator op, const Xmm& a, const Xbyak::Operand& b);
+  void EmitLoopBack(const PlannedRecord& step);
   void EmitCall(int32_t depth, int32_t takes, BuiltinHandler handler, bool mayMovePlanes = false);
   void TruthMask(const Xmm& into, const Xmm& value, const Xmm& scratch);
-  void CombineTruths(Operator op, const Xmm& a, const Xmm& b);
-  void EmitOperator(const Step& step);
+  void CombineTruths(PlanOperator op, const Xmm& a, const Xmm& b);
+  void EmitOperator(const PlannedRecord& step);
   // min and max in two instructions instead of a call; false for any other
   // built-in.
-  bool EmitMinMax(const Step& step);
+  bool EmitMinMax(const PlannedRecord& step);
 
   // ---- pixel built-ins inlined (native_x64_pixels.cpp)
   void FindPixelCells();
   void RefreshPlanes();
-  bool EmitPixelCall(const Step& step);
+  bool EmitPixelCall(const PlannedRecord& step);
   void EmitInterpolatedRead(int32_t plane);
   void InterpolateByte(int32_t channel);
   void TakePixelByte(PixelRead read, int32_t first, int32_t channel, const Xmm& value);
   void FinishPixelRead(PixelRead read, int32_t first);
   void WrapAxis(const Xmm& position, const Reg64& index, int32_t view, bool vertical, Label& slow);
   // ---- Conv, getb, _Pset and _Tset inlined (native_x64_stencil.cpp)
-  bool EmitStencilCall(const Step& step);
+  bool EmitStencilCall(const PlannedRecord& step);
   void CentrePlus(int32_t cell, int32_t argument, const Xmm& into);
   void TruncateOrSlow(const Reg32& into, const Xmm& value, Label& slow);
   void EmitConvolution(int32_t first, int32_t plane, Label& slow, Label& done);

@@ -17,10 +17,10 @@ void Emitter::Generate() {
   if (row != nullptr) EmitPixelStart();
   truthValue.assign(static_cast<size_t>(plan.maxDepth) + 1, false);
   for (int32_t i = 0; i < count; ++i) {
-    const Step& step = plan.steps[static_cast<size_t>(i)];
-    if (step.action == Action::kUnreached || jumpTarget[static_cast<size_t>(i)])
+    const PlannedRecord& step = plan.records[static_cast<size_t>(i)];
+    if (step.action == PlanAction::kUnreached || jumpTarget[static_cast<size_t>(i)])
       truthValue.assign(truthValue.size(), false);  // other paths come here
-    if (step.action == Action::kUnreached) continue;
+    if (step.action == PlanAction::kUnreached) continue;
     L(labels[i]);
     if (const int32_t length = ComparedTestLength(i)) {
       EmitComparedTest(i, length);
@@ -40,7 +40,7 @@ void Emitter::Generate() {
     }
     if (FusesWithNext(i)) {
       EmitFused(i);
-      const Step& fused = plan.steps[static_cast<size_t>(i) + 1];
+      const PlannedRecord& fused = plan.records[static_cast<size_t>(i) + 1];
       truthValue[static_cast<size_t>(fused.depth) - 2] = GivesTruthValue(fused.op);
       ++i;  // the operator's code is written
       continue;

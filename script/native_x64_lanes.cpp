@@ -57,7 +57,7 @@ LanesEmitter::LanesEmitter(void* memory, size_t size, const Plan& plan, const La
       plan(plan),
       shape(shape),
       engine(engine),
-      count(static_cast<int32_t>(plan.steps.size())),
+      count(static_cast<int32_t>(plan.records.size())),
       lanes(lanes),
       wide(lanes == kWideLanes),
       width(8 * lanes),
@@ -273,14 +273,14 @@ bool IsTruthValue(double value) {
   return bits == 0 || bits == 0x3FF0000000000000ull;
 }
 
-bool IsComparison(Operator op) {
+bool IsComparison(PlanOperator op) {
   switch (op) {
-    case Operator::kLess:
-    case Operator::kLessEqual:
-    case Operator::kGreater:
-    case Operator::kGreaterEqual:
-    case Operator::kEqual:
-    case Operator::kNotEqual:
+    case PlanOperator::kLess:
+    case PlanOperator::kLessEqual:
+    case PlanOperator::kGreater:
+    case PlanOperator::kGreaterEqual:
+    case PlanOperator::kEqual:
+    case PlanOperator::kNotEqual:
       return true;
     default:
       return false;
@@ -307,8 +307,8 @@ void LanesEmitter::FindInvariantsOf(const LaneBlock& block, int32_t start) {
   const int32_t end = block.end - 1;  // its LOOP-END
   std::vector<const double*> assigned;
   for (int32_t j = start + 1; j < end; ++j) {
-    const Step& step = plan.steps[static_cast<size_t>(j)];
-    if (step.action != Action::kAssign || step.cell == nullptr ||
+    const PlannedRecord& step = plan.records[static_cast<size_t>(j)];
+    if (step.action != PlanAction::kAssign || step.cell == nullptr ||
         std::find(assigned.begin(), assigned.end(), step.cell) != assigned.end())
       continue;
     assigned.push_back(step.cell);
@@ -324,7 +324,7 @@ void LanesEmitter::FindInvariantsOf(const LaneBlock& block, int32_t start) {
   std::vector<Value> stack;
   std::vector<std::pair<int32_t, int32_t>> found;
   for (int32_t j = start + 1; j < end; ++j) {
-    const Step& step = plan.steps[static_cast<size_t>(j)];
+    const PlannedRecord& step = plan.records[static_cast<size_t>(j)];
     if (static_cast<int32_t>(stack.size()) != step.depth)
       stack.assign(static_cast<size_t>(step.depth), Value{-1, false});
     const int32_t hoisted = invariantAt[static_cast<size_t>(j)];
@@ -334,13 +334,13 @@ void LanesEmitter::FindInvariantsOf(const LaneBlock& block, int32_t start) {
       continue;
     }
     switch (step.action) {
-      case Action::kConst:
+      case PlanAction::kConst:
         stack.push_back({j, true});
         break;
-      case Action::kVar:
+      case PlanAction::kVar:
         stack.push_back({j, alike(step.cell)});
         break;
-      case Action::kOperator: {
+      case PlanAction::kOperator: {
         const size_t first = stack.size() - static_cast<size_t>(step.takes);
         bool invariant = true;
         for (size_t k = first; k < stack.size(); ++k) invariant = invariant && stack[k].invariant;
@@ -370,7 +370,7 @@ void LanesEmitter::EmitRange(int32_t begin, int32_t end, bool hoisting) {
   for (int32_t i = begin; i < end;) {
     const int32_t hoisted = hoisting ? -1 : invariantAt[static_cast<size_t>(i)];
     if (hoisted >= 0) {
-      const int32_t depth = plan.steps[static_cast<size_t>(i)].depth;
+      const int32_t depth = plan.records[static_cast<size_t>(i)].depth;
       i = invariants[static_cast<size_t>(hoisted)].last + 1;
       if (i < end && TakesAsOperand(i, depth)) {  // straight from its slot
         i = ApplyFused(i, end, nullptr, InvariantSlot(hoisted));
@@ -394,13 +394,13 @@ void LanesEmitter::EmitRange(int32_t begin, int32_t end, bool hoisting) {
     if (i + 2 < end && ReadsIntoFused(i, hoisting)) {
       // A variable the next operator takes as its first operand: read
       // where it is, not copied to the stack first.
-      const int32_t v = VariableOf(plan.steps[static_cast<size_t>(i)].cell);
+      const int32_t v = VariableOf(plan.records[static_cast<size_t>(i)].cell);
       const Ymm first = ReadVariable(v, V(13));
       i = EmitFused(i + 1, end, &first);
       continue;
     }
-    const Step& step = plan.steps[static_cast<size_t>(i)];
-    if (step.action == Action::kVar && !OnlyAssignedTo(plan, shape.jumpTarget, i)) {
+    const PlannedRecord& step = plan.records[static_cast<size_t>(i)];
+    if (step.action == PlanAction::kVar && !OnlyAssignedTo(plan, shape.jumpTarget, i)) {
       const int32_t target = AssignedAlone(i, end, step.depth);
       if (target >= 0) {  // one variable copied to another
         AssignVariable(target, ReadVariable(VariableOf(step.cell), V(13)));
@@ -437,8 +437,8 @@ void LanesEmitter::MakeNumber(int32_t k) {
 }
 
 int32_t LanesEmitter::EmitFused(int32_t index, int32_t end, const Ymm* first) {
-  const Step& operand = plan.steps[static_cast<size_t>(index)];
-  if (operand.action == Action::kConst)
+  const PlannedRecord& operand = plan.records[static_cast<size_t>(index)];
+  if (operand.action == PlanAction::kConst)
     return ApplyFused(index + 1, end, first, ptr[rip + Constant(operand.value)]);
   const int32_t v = VariableOf(operand.cell);
   if (RegisterOf(v) >= 0) return ApplyFused(index + 1, end, first, V(RegisterOf(v)));
@@ -451,7 +451,7 @@ int32_t LanesEmitter::EmitFused(int32_t index, int32_t end, const Ymm* first) {
 // write.
 int32_t LanesEmitter::ApplyFused(int32_t index, int32_t end, const Ymm* first,
                                  const Xbyak::Operand& second) {
-  const Step& step = plan.steps[static_cast<size_t>(index)];
+  const PlannedRecord& step = plan.records[static_cast<size_t>(index)];
   const int32_t depth = step.depth;
   if (first == nullptr) MakeNumber(depth - 2);
   const Ymm a = first != nullptr ? *first : Fetch(depth - 2, V(13));
@@ -477,9 +477,9 @@ int32_t LanesEmitter::AssignedAlone(int32_t index, int32_t end, int32_t slot) co
   if (blending || static_cast<int32_t>(next) + 1 >= end || shape.jumpTarget[next] ||
       shape.jumpTarget[next + 1])
     return -1;
-  const Step& assign = plan.steps[next];
-  if (assign.action != Action::kAssign || assign.cell == nullptr || assign.depth != slot + 1 ||
-      plan.steps[next + 1].action != Action::kEmpty)
+  const PlannedRecord& assign = plan.records[next];
+  if (assign.action != PlanAction::kAssign || assign.cell == nullptr || assign.depth != slot + 1 ||
+      plan.records[next + 1].action != PlanAction::kEmpty)
     return -1;
   const int32_t v = VariableOf(assign.cell);
   return RegisterOf(v) >= 0 ? v : -1;
@@ -489,19 +489,19 @@ int32_t LanesEmitter::AssignedAlone(int32_t index, int32_t end, int32_t slot) co
 // value just put in stack slot `slot` as its second operand.
 bool LanesEmitter::TakesAsOperand(int32_t index, int32_t slot) const {
   if (shape.jumpTarget[static_cast<size_t>(index)]) return false;
-  const Step& step = plan.steps[static_cast<size_t>(index)];
-  return step.action == Action::kOperator && step.takes == 2 && step.depth == slot + 1 &&
+  const PlannedRecord& step = plan.records[static_cast<size_t>(index)];
+  return step.action == PlanAction::kOperator && step.takes == 2 && step.depth == slot + 1 &&
          AppliesDirectly(step.op);
 }
 
 // A variable read at `index` whose value the next two records (an operand
 // and its operator) take at once.
 bool LanesEmitter::ReadsIntoFused(int32_t index, bool hoisting) const {
-  const Step& step = plan.steps[static_cast<size_t>(index)];
-  if (step.action != Action::kVar || OnlyAssignedTo(plan, shape.jumpTarget, index)) return false;
+  const PlannedRecord& step = plan.records[static_cast<size_t>(index)];
+  if (step.action != PlanAction::kVar || OnlyAssignedTo(plan, shape.jumpTarget, index)) return false;
   const size_t next = static_cast<size_t>(index) + 1;
   if (shape.jumpTarget[next] || (!hoisting && invariantAt[next] >= 0)) return false;
-  return plan.steps[next].depth == step.depth + 1 && FusesWithNext(index + 1);
+  return plan.records[next].depth == step.depth + 1 && FusesWithNext(index + 1);
 }
 
 // ZF set when no lane runs.
@@ -517,7 +517,7 @@ int32_t LanesEmitter::EmitIf(int32_t index) {
   const int32_t level = nesting;
   Xbyak::Label other;
   Xbyak::Label done;
-  TestMask(plan.steps[static_cast<size_t>(index)].depth);
+  TestMask(plan.records[static_cast<size_t>(index)].depth);
   ForgetHeld();
   vmovupd(SavedMask(level), mask);
   vmovupd(Condition(level), V(15));
@@ -558,7 +558,7 @@ int32_t LanesEmitter::EmitLoop(int32_t index) {
     const Invariant& invariant = invariants[k];
     if (invariant.loop != index) continue;
     EmitRange(invariant.first, invariant.last + 1, true);
-    const int32_t depth = plan.steps[static_cast<size_t>(invariant.first)].depth;
+    const int32_t depth = plan.records[static_cast<size_t>(invariant.first)].depth;
     MakeNumber(depth);
     vmovupd(InvariantSlot(static_cast<int32_t>(k)), Fetch(depth, V(13)));
   }
@@ -571,7 +571,7 @@ int32_t LanesEmitter::EmitLoop(int32_t index) {
   L(head);
   ++nesting;
   EmitRange(index + 1, block.test);
-  TestMask(plan.steps[static_cast<size_t>(block.test)].depth);
+  TestMask(plan.records[static_cast<size_t>(block.test)].depth);
   // When lanes leave, those that ran up to this test keep what they have
   // now (the others have kept theirs already).
   Xbyak::Label same;
@@ -612,43 +612,43 @@ int32_t LanesEmitter::EmitLoop(int32_t index) {
 }
 
 bool LanesEmitter::FusesWithNext(int32_t index) const {
-  const Step& step = plan.steps[static_cast<size_t>(index)];
-  if (step.action != Action::kConst && step.action != Action::kVar) return false;
+  const PlannedRecord& step = plan.records[static_cast<size_t>(index)];
+  if (step.action != PlanAction::kConst && step.action != PlanAction::kVar) return false;
   if (index + 1 >= count || shape.jumpTarget[static_cast<size_t>(index) + 1]) return false;
-  const Step& next = plan.steps[static_cast<size_t>(index) + 1];
-  if (next.action != Action::kOperator || next.takes != 2 || next.depth != step.depth + 1)
+  const PlannedRecord& next = plan.records[static_cast<size_t>(index) + 1];
+  if (next.action != PlanAction::kOperator || next.takes != 2 || next.depth != step.depth + 1)
     return false;
   return AppliesDirectly(next.op);
 }
 
 void LanesEmitter::EmitStep(int32_t index) {
-  const Step& step = plan.steps[static_cast<size_t>(index)];
+  const PlannedRecord& step = plan.records[static_cast<size_t>(index)];
   const int32_t depth = step.depth;
   const Ymm top = depth < kSlotRegisters ? V(depth) : V(13);
   switch (step.action) {
-    case Action::kConst:
+    case PlanAction::kConst:
       held[static_cast<size_t>(depth)] = IsTruthValue(step.value) ? Held::kTruth : Held::kNumber;
       if (IsPositiveZero(step.value))
         vxorpd(top, top, top);
       else
         vmovapd(top, ptr[rip + Constant(step.value)]);
       return Put(depth, top);
-    case Action::kVar:
+    case PlanAction::kVar:
       held[static_cast<size_t>(depth)] = Held::kNumber;
       if (OnlyAssignedTo(plan, shape.jumpTarget, index)) return;  // never read
       return Put(depth, ReadVariable(VariableOf(step.cell), top));
-    case Action::kAssign: {
+    case PlanAction::kAssign: {
       MakeNumber(depth - 1);
       held[static_cast<size_t>(depth) - 2] = held[static_cast<size_t>(depth) - 1];
       const Ymm value = Fetch(depth - 1, V(14));
       const size_t next = static_cast<size_t>(index) + 1;
-      const bool emptied = next < plan.steps.size() && !shape.jumpTarget[next] &&
-                           plan.steps[next].action == Action::kEmpty;
+      const bool emptied = next < plan.records.size() && !shape.jumpTarget[next] &&
+                           plan.records[next].action == PlanAction::kEmpty;
       if (!emptied) Put(depth - 2, value);  // the statement's value
       if (step.cell != nullptr) AssignVariable(VariableOf(step.cell), value);
       return;
     }
-    case Action::kOperator:
+    case PlanAction::kOperator:
       return EmitOperator(step);
     default:  // markers, the end of a statement, texts: nothing to do here
       return;
@@ -658,33 +658,33 @@ void LanesEmitter::EmitStep(int32_t index) {
 // into = a op b for the arithmetic and the comparisons but > and >=; a
 // comparison gives a mask, whose lanes MakeNumber turns into the scalar
 // code's 1.0 or 0.0.
-void LanesEmitter::ApplyOperator(Operator op, const Ymm& into, const Ymm& a,
+void LanesEmitter::ApplyOperator(PlanOperator op, const Ymm& into, const Ymm& a,
                                  const Xbyak::Operand& b) {
   uint8_t predicate = kEqualOrdered;
   switch (op) {
-    case Operator::kAdd:
+    case PlanOperator::kAdd:
       return vaddpd(into, a, b);
-    case Operator::kSubtract:
+    case PlanOperator::kSubtract:
       return vsubpd(into, a, b);
-    case Operator::kMultiply:
+    case PlanOperator::kMultiply:
       return vmulpd(into, a, b);
-    case Operator::kDivide:
+    case PlanOperator::kDivide:
       // 0 where b is 0 (either sign); NaN divides.
       vxorpd(V(15), V(15), V(15));
       CompareInto(V(15), V(15), b, kEqualOrdered);
       vdivpd(into, a, b);
       vandnpd(into, V(15), into);
       return;
-    case Operator::kLess:
+    case PlanOperator::kLess:
       predicate = kLessOrdered;
       break;
-    case Operator::kLessEqual:
+    case PlanOperator::kLessEqual:
       predicate = kLessEqualOrdered;
       break;
-    case Operator::kEqual:
+    case PlanOperator::kEqual:
       predicate = kEqualOrdered;
       break;
-    case Operator::kNotEqual:
+    case PlanOperator::kNotEqual:
       predicate = kNotEqualUnordered;
       break;
     default:
@@ -693,9 +693,9 @@ void LanesEmitter::ApplyOperator(Operator op, const Ymm& into, const Ymm& a,
   CompareInto(into, a, b, predicate);  // a mask: MakeNumber gives 1.0 or 0.0
 }
 
-void LanesEmitter::EmitOperator(const Step& step) {
+void LanesEmitter::EmitOperator(const PlannedRecord& step) {
   const int32_t depth = step.depth;
-  if (step.op == Operator::kNegate) {
+  if (step.op == PlanOperator::kNegate) {
     MakeNumber(depth - 1);
     const Ymm value = Fetch(depth - 1, V(13));
     const Ymm into = depth - 1 < kSlotRegisters ? V(depth - 1) : V(13);
@@ -705,7 +705,7 @@ void LanesEmitter::EmitOperator(const Step& step) {
   }
   Held& left = held[static_cast<size_t>(depth) - 2];
   Held& right = held[static_cast<size_t>(depth) - 1];
-  const bool logical = step.op == Operator::kAnd || step.op == Operator::kOr;
+  const bool logical = step.op == PlanOperator::kAnd || step.op == PlanOperator::kOr;
   const bool masks = logical && left == Held::kMask && right == Held::kMask;
   if (!masks) {
     MakeNumber(depth - 2);
@@ -717,7 +717,7 @@ void LanesEmitter::EmitOperator(const Step& step) {
   if (logical && (masks || (left == Held::kTruth && right == Held::kTruth))) {
     // Two masks, or two values exactly 0.0 or 1.0: their bits combine as
     // the truths do, into a value of the same kind.
-    if (step.op == Operator::kAnd)
+    if (step.op == PlanOperator::kAnd)
       vandpd(into, a, b);
     else
       vorpd(into, a, b);
@@ -725,18 +725,18 @@ void LanesEmitter::EmitOperator(const Step& step) {
   }
   left = IsComparison(step.op) || logical ? Held::kMask : Held::kNumber;
   switch (step.op) {
-    case Operator::kGreater:
-    case Operator::kGreaterEqual:
-      CompareInto(into, b, a, step.op == Operator::kGreater ? kLessOrdered : kLessEqualOrdered);
+    case PlanOperator::kGreater:
+    case PlanOperator::kGreaterEqual:
+      CompareInto(into, b, a, step.op == PlanOperator::kGreater ? kLessOrdered : kLessEqualOrdered);
       break;
-    case Operator::kAnd:
-    case Operator::kOr:
+    case PlanOperator::kAnd:
+    case PlanOperator::kOr:
       // Each truth is |value| >= 1, NaN false: TruncateToInt32 != 0.
       vandpd(V(15), a, ptr[rip + absMask]);
       CompareInto(V(15), V(15), ptr[rip + one], kGreaterEqualOrdered);
       vandpd(V(14), b, ptr[rip + absMask]);
       CompareInto(V(14), V(14), ptr[rip + one], kGreaterEqualOrdered);
-      if (step.op == Operator::kAnd)
+      if (step.op == PlanOperator::kAnd)
         vandpd(into, V(15), V(14));
       else
         vorpd(into, V(15), V(14));

@@ -146,8 +146,8 @@ class LanesEmitter : public Xbyak::CodeGenerator {
   int32_t AssignedAlone(int32_t index, int32_t end, int32_t slot) const;
   bool TakesAsOperand(int32_t index, int32_t slot) const;
   bool ReadsIntoFused(int32_t index, bool hoisting) const;
-  void EmitOperator(const Step& step);
-  void ApplyOperator(Operator op, const Ymm& into, const Ymm& a, const Xbyak::Operand& b);
+  void EmitOperator(const PlannedRecord& step);
+  void ApplyOperator(PlanOperator op, const Ymm& into, const Ymm& a, const Xbyak::Operand& b);
   void TestMask(int32_t depth);
   void MaskIsEmpty();
 

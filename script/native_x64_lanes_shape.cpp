@@ -40,11 +40,13 @@ struct Shaper {
   }
 
   bool IsMarker(int32_t index, int32_t code) const {
-    return index >= 0 && index < static_cast<int32_t>(plan.steps.size()) &&
+    return index >= 0 && index < static_cast<int32_t>(plan.records.size()) &&
            records[index].kind == KIND_OP && records[index].code == code;
   }
 
-  const Step& StepAt(int32_t index) const { return plan.steps[static_cast<size_t>(index)]; }
+  const PlannedRecord& RecordAt(int32_t index) const {
+    return plan.records[static_cast<size_t>(index)];
+  }
 
   void Read(double* cell, const std::vector<bool>& defined) {
     const size_t v = static_cast<size_t>(Variable(cell));
@@ -59,34 +61,34 @@ struct Shaper {
 
 void Shaper::Walk(int32_t begin, int32_t end, std::vector<bool>& defined, int32_t depth) {
   for (int32_t i = begin; i < end && !failed;) {
-    const Step& step = StepAt(i);
+    const PlannedRecord& step = RecordAt(i);
     switch (step.action) {
-      case Action::kNothing:
+      case PlanAction::kNothing:
         if (IsMarker(i, OP_LOOP_START)) {
           i = WalkLoop(i, end, defined, depth);
           continue;
         }
         break;  // an IF-END
-      case Action::kEmpty:
-      case Action::kConst:
-      case Action::kText:  // read by built-ins alone
+      case PlanAction::kEmpty:
+      case PlanAction::kConst:
+      case PlanAction::kText:  // read by built-ins alone
         break;
-      case Action::kVar:
+      case PlanAction::kVar:
         if (!OnlyAssignedTo(plan, shape->jumpTarget, i)) Read(step.cell, defined);
         break;
-      case Action::kAssign:
+      case PlanAction::kAssign:
         if (step.cell != nullptr) defined[static_cast<size_t>(Variable(step.cell))] = true;
         break;
-      case Action::kOperator:
-        if (step.op == Operator::kRemainder) Fail("a remainder");
+      case PlanAction::kOperator:
+        if (step.op == PlanOperator::kRemainder) Fail("a remainder");
         break;
-      case Action::kTest:
+      case PlanAction::kTest:
         if (IsMarker(i, OP_IF_TEST)) {
           i = WalkIf(i, end, defined, depth);
           continue;
         }
         return Fail("a loop test outside its loop");
-      case Action::kCall:
+      case PlanAction::kCall:
         return Fail("a built-in");
       default:
         return Fail("an exit, a stop or a jump of its own");
@@ -96,7 +98,7 @@ void Shaper::Walk(int32_t begin, int32_t end, std::vector<bool>& defined, int32_
 }
 
 int32_t Shaper::WalkIf(int32_t index, int32_t end, std::vector<bool>& defined, int32_t depth) {
-  const Step& test = StepAt(index);
+  const PlannedRecord& test = RecordAt(index);
   LaneBlock block;
   block.test = index;
   const int32_t after = test.target;  // after the ELSE or the IF-END
@@ -105,9 +107,9 @@ int32_t Shaper::WalkIf(int32_t index, int32_t end, std::vector<bool>& defined, i
     return end;
   }
   block.end = after;
-  if (IsMarker(after - 1, OP_ELSE) && StepAt(after - 1).action == Action::kJump) {
+  if (IsMarker(after - 1, OP_ELSE) && RecordAt(after - 1).action == PlanAction::kJump) {
     block.elseJump = after - 1;
-    block.end = StepAt(after - 1).target;
+    block.end = RecordAt(after - 1).target;
     if (block.end < after || block.end > end) block.end = -1;
   }
   if (block.end < 0 || !IsMarker(block.end - 1, OP_IF_END)) {
@@ -133,16 +135,18 @@ int32_t Shaper::WalkIf(int32_t index, int32_t end, std::vector<bool>& defined, i
 int32_t Shaper::WalkLoop(int32_t index, int32_t end, std::vector<bool>& defined, int32_t depth) {
   int32_t test = index + 1;
   while (test < end && !IsMarker(test, OP_LOOP_TEST)) {
-    const Action action = StepAt(test).action;
-    if (action != Action::kConst && action != Action::kVar && action != Action::kOperator &&
-        action != Action::kAssign && action != Action::kText)
+    const PlanAction action = RecordAt(test).action;
+    if (action != PlanAction::kConst && action != PlanAction::kVar &&
+        action != PlanAction::kOperator && action != PlanAction::kAssign &&
+        action != PlanAction::kText)
       break;
     ++test;
   }
-  const int32_t after = test < end ? StepAt(test).target : -1;
-  if (!IsMarker(test, OP_LOOP_TEST) || StepAt(index).depth != 0 || StepAt(test).depth != 1 ||
+  const int32_t after = test < end ? RecordAt(test).target : -1;
+  if (!IsMarker(test, OP_LOOP_TEST) || RecordAt(index).depth != 0 || RecordAt(test).depth != 1 ||
       after <= test + 1 || after > end || !IsMarker(after - 1, OP_LOOP_END) ||
-      StepAt(after - 1).action != Action::kLoopBack || StepAt(after - 1).target != index + 1) {
+      RecordAt(after - 1).action != PlanAction::kLoopBack ||
+      RecordAt(after - 1).target != index + 1) {
     Fail("a loop of another shape");
     return end;
   }
@@ -169,12 +173,12 @@ void ShapeLanes(const Plan& plan, const Instruction* records, const RowCells& ro
   // Each pixel of a program naming r or t starts with its polar position,
   // which the lanes do not work out: the scalar row function runs those.
   if (row.polarNamed) return;
-  const int32_t count = static_cast<int32_t>(plan.steps.size());
+  const int32_t count = static_cast<int32_t>(plan.records.size());
   shape->blockAt.assign(static_cast<size_t>(count), -1);
   shape->jumpTarget.assign(static_cast<size_t>(count) + 1, false);
-  for (const Step& step : plan.steps)
-    if (step.action == Action::kJump || step.action == Action::kTest ||
-        step.action == Action::kLoopBack)
+  for (const PlannedRecord& step : plan.records)
+    if (step.action == PlanAction::kJump || step.action == PlanAction::kTest ||
+        step.action == PlanAction::kLoopBack)
       shape->jumpTarget[static_cast<size_t>(step.target)] = true;
   Shaper shaper{plan, records, shape, {}, {}};
   // The driver's cells first, in a known order.
@@ -189,9 +193,9 @@ void ShapeLanes(const Plan& plan, const Instruction* records, const RowCells& ro
   shape->cx = shaper.Variable(row.cx);
   shape->cy = shaper.Variable(row.cy);
   shape->coord = shaper.Variable(row.coord);
-  for (const Step& step : plan.steps) {
-    if (step.action == Action::kVar) shaper.Variable(step.cell);
-    if (step.action == Action::kAssign && step.cell != nullptr)
+  for (const PlannedRecord& step : plan.records) {
+    if (step.action == PlanAction::kVar) shaper.Variable(step.cell);
+    if (step.action == PlanAction::kAssign && step.cell != nullptr)
       shaper.assigned[static_cast<size_t>(shaper.Variable(step.cell))] = true;
   }
   if (shaper.assigned[static_cast<size_t>(shape->cx)] ||

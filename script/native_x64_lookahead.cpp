@@ -14,71 +14,71 @@ namespace x64 {
 
 void Emitter::FindJumpTargets() {
   jumpTarget.assign(static_cast<size_t>(count) + 1, false);
-  for (const Step& step : plan.steps) {
-    if (step.action == Action::kJump || step.action == Action::kTest ||
-        step.action == Action::kLoopBack)
+  for (const PlannedRecord& step : plan.records) {
+    if (step.action == PlanAction::kJump || step.action == PlanAction::kTest ||
+        step.action == PlanAction::kLoopBack)
       jumpTarget[static_cast<size_t>(step.target)] = true;
   }
 }
 
 bool Emitter::FusesWithNext(int32_t index) const {
-  const Step& step = plan.steps[static_cast<size_t>(index)];
-  if (step.action != Action::kConst && step.action != Action::kVar) return false;
+  const PlannedRecord& step = plan.records[static_cast<size_t>(index)];
+  if (step.action != PlanAction::kConst && step.action != PlanAction::kVar) return false;
   if (index + 1 >= count || jumpTarget[static_cast<size_t>(index) + 1]) return false;
-  const Step& next = plan.steps[static_cast<size_t>(index) + 1];
-  if (next.action != Action::kOperator || next.takes != 2 || next.depth != step.depth + 1)
+  const PlannedRecord& next = plan.records[static_cast<size_t>(index) + 1];
+  if (next.action != PlanAction::kOperator || next.takes != 2 || next.depth != step.depth + 1)
     return false;
   return AppliesDirectly(next.op);
 }
 
-bool AppliesDirectly(Operator op) {
+bool AppliesDirectly(PlanOperator op) {
   switch (op) {
-    case Operator::kAdd:
-    case Operator::kSubtract:
-    case Operator::kMultiply:
-    case Operator::kDivide:
-    case Operator::kLess:
-    case Operator::kLessEqual:
-    case Operator::kEqual:
-    case Operator::kNotEqual:
+    case PlanOperator::kAdd:
+    case PlanOperator::kSubtract:
+    case PlanOperator::kMultiply:
+    case PlanOperator::kDivide:
+    case PlanOperator::kLess:
+    case PlanOperator::kLessEqual:
+    case PlanOperator::kEqual:
+    case PlanOperator::kNotEqual:
       return true;
     default:
       return false;
   }
 }
 
-bool Emitter::GivesTruthValue(Operator op) {
+bool Emitter::GivesTruthValue(PlanOperator op) {
   switch (op) {
-    case Operator::kLess:
-    case Operator::kLessEqual:
-    case Operator::kGreater:
-    case Operator::kGreaterEqual:
-    case Operator::kEqual:
-    case Operator::kNotEqual:
-    case Operator::kAnd:
-    case Operator::kOr:
+    case PlanOperator::kLess:
+    case PlanOperator::kLessEqual:
+    case PlanOperator::kGreater:
+    case PlanOperator::kGreaterEqual:
+    case PlanOperator::kEqual:
+    case PlanOperator::kNotEqual:
+    case PlanOperator::kAnd:
+    case PlanOperator::kOr:
       return true;
     default:
       return false;
   }
 }
 
-void Emitter::NoteTruthValue(const Step& step) {
+void Emitter::NoteTruthValue(const PlannedRecord& step) {
   const size_t depth = static_cast<size_t>(step.depth);
   switch (step.action) {
-    case Action::kConst:
+    case PlanAction::kConst:
       truthValue[depth] = IsTruthValue(step.value);
       break;
-    case Action::kVar:
+    case PlanAction::kVar:
       truthValue[depth] = false;
       break;
-    case Action::kAssign:
+    case PlanAction::kAssign:
       truthValue[depth - 2] = truthValue[depth - 1];
       break;
-    case Action::kOperator:
+    case PlanAction::kOperator:
       truthValue[depth - static_cast<size_t>(step.takes)] = GivesTruthValue(step.op);
       break;
-    case Action::kCall:
+    case PlanAction::kCall:
       truthValue[depth - static_cast<size_t>(step.takes)] = false;
       break;
     default:
@@ -93,21 +93,21 @@ bool Emitter::IsTruthValue(double value) {
 }
 
 bool OnlyAssignedTo(const Plan& plan, const std::vector<bool>& jumpTarget, int32_t index) {
-  const int32_t count = static_cast<int32_t>(plan.steps.size());
-  const int32_t slot = plan.steps[static_cast<size_t>(index)].depth;
+  const int32_t count = static_cast<int32_t>(plan.records.size());
+  const int32_t slot = plan.records[static_cast<size_t>(index)].depth;
   for (int32_t j = index + 1; j < count; ++j) {
     if (jumpTarget[static_cast<size_t>(j)]) return false;
-    const Step& step = plan.steps[static_cast<size_t>(j)];
+    const PlannedRecord& step = plan.records[static_cast<size_t>(j)];
     switch (step.action) {
-      case Action::kConst:
-      case Action::kVar:
-      case Action::kText:
+      case PlanAction::kConst:
+      case PlanAction::kVar:
+      case PlanAction::kText:
         continue;
-      case Action::kOperator:
-      case Action::kCall:
+      case PlanAction::kOperator:
+      case PlanAction::kCall:
         if (step.depth - step.takes <= slot) return false;
         continue;
-      case Action::kAssign:
+      case PlanAction::kAssign:
         if (step.depth - 2 == slot) return true;
         if (step.depth - 2 < slot) return false;
         continue;
@@ -122,7 +122,8 @@ bool OnlyAssignedTo(const Plan& plan, const std::vector<bool>& jumpTarget, int32
 // nowhere else.
 bool Emitter::EmptiedNext(int32_t index) const {
   const size_t next = static_cast<size_t>(index) + 1;
-  return next < plan.steps.size() && !jumpTarget[next] && plan.steps[next].action == Action::kEmpty;
+  return next < plan.records.size() && !jumpTarget[next] &&
+         plan.records[next].action == PlanAction::kEmpty;
 }
 
 }  // namespace x64

@@ -93,8 +93,8 @@ void ReadPlanesFromCode(ScriptEngine* engine, PixelPlanes* planes, double* const
 void Emitter::FindPixelCells() {
   inlinesPixels = false;
   bool any = false;
-  for (const Step& step : plan.steps)
-    if (step.action == Action::kCall &&
+  for (const PlannedRecord& step : plan.records)
+    if (step.action == PlanAction::kCall &&
         (FindInlined(step.handler) != nullptr || InlinesStencil(step.handler)))
       any = true;
   if (!any) return;
@@ -168,7 +168,7 @@ void Emitter::WholeInside(const Xmm& position, const Reg64& index, int32_t view,
   jae(other, T_NEAR);
 }
 
-bool Emitter::EmitPixelCall(const Step& step) {
+bool Emitter::EmitPixelCall(const PlannedRecord& step) {
   const InlinedBuiltin* builtin = inlinesPixels ? FindInlined(step.handler) : nullptr;
   if (builtin == nullptr) return false;
   const int32_t first = step.depth - step.takes;

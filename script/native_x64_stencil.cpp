@@ -65,7 +65,7 @@ constexpr PixelCell kCellOfByte[kColourBytes] = {kCellBlue, kCellGreen, kCellRed
 
 bool InlinesStencil(BuiltinHandler handler) { return FindStencil(handler) != nullptr; }
 
-bool Emitter::EmitStencilCall(const Step& step) {
+bool Emitter::EmitStencilCall(const PlannedRecord& step) {
   const StencilBuiltin* builtin = inlinesPixels ? FindStencil(step.handler) : nullptr;
   if (builtin == nullptr) return false;
   const int32_t first = step.depth - step.takes;

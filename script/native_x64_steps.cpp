@@ -20,15 +20,15 @@ double RemainderFromCode(ScriptEngine&, const double* args, const char*) {
 
 }  // namespace
 
-void Emitter::EmitStep(int32_t index, const Step& step) {
+void Emitter::EmitStep(int32_t index, const PlannedRecord& step) {
   const int32_t depth = step.depth;
   switch (step.action) {
-    case Action::kUnreached:
-    case Action::kNothing:
+    case PlanAction::kUnreached:
+    case PlanAction::kNothing:
       break;
-    case Action::kEmpty:
+    case PlanAction::kEmpty:
       return GoOn(index + 1, 0);
-    case Action::kConst: {
+    case PlanAction::kConst: {
       Xmm into = depth < kSlotRegisters ? SlotRegister(depth) : xmm13;
       if (step.value == 0.0 && !std::signbit(step.value))
         xorpd(into, into);
@@ -37,7 +37,7 @@ void Emitter::EmitStep(int32_t index, const Step& step) {
       Put(depth, into);
       return GoOn(index + 1, depth + 1);
     }
-    case Action::kVar: {
+    case PlanAction::kVar: {
       const int32_t v = VariableIndex(step.cell);
       if (OnlyAssignedTo(plan, jumpTarget, index)) {
         // nothing to load: the value is never read
@@ -51,14 +51,14 @@ void Emitter::EmitStep(int32_t index, const Step& step) {
       }
       return GoOn(index + 1, depth + 1);
     }
-    case Action::kText:
+    case PlanAction::kText:
       mov(r11, reinterpret_cast<uint64_t>(program.texts[static_cast<size_t>(index)]));
       mov(qword[rsp + 32], r11);
       return GoOn(index + 1, depth);
-    case Action::kJump:
+    case PlanAction::kJump:
       jmp(Target(step.target, depth), T_NEAR);
       return;
-    case Action::kTest: {
+    case PlanAction::kTest: {
       Xmm value = Fetch(depth - 1, xmm14);
       Label goOn;
       xorpd(xmm15, xmm15);
@@ -68,9 +68,9 @@ void Emitter::EmitStep(int32_t index, const Step& step) {
       L(goOn);
       return GoOn(index + 1, depth - 1);
     }
-    case Action::kLoopBack:
+    case PlanAction::kLoopBack:
       return EmitLoopBack(step);
-    case Action::kAssign: {
+    case PlanAction::kAssign: {
       Xmm value = Fetch(depth - 1, xmm14);
       if (!EmptiedNext(index)) Put(depth - 2, value);  // the statement's value
       if (step.cell != nullptr) {
@@ -84,27 +84,27 @@ void Emitter::EmitStep(int32_t index, const Step& step) {
       }
       return GoOn(index + 1, depth - 1);
     }
-    case Action::kOperator:
+    case PlanAction::kOperator:
       EmitOperator(step);
       return GoOn(index + 1, depth - step.takes + 1);
-    case Action::kCall:
+    case PlanAction::kCall:
       if (!EmitPixelCall(step) && !EmitStencilCall(step) && !EmitMinMax(step))
         EmitCall(depth, step.takes, step.handler, true);
       return GoOn(index + 1, depth - step.takes + 1);
-    case Action::kExit:
+    case PlanAction::kExit:
       return EndWithValue(depth, Ending::kExited);
-    case Action::kStop:
+    case PlanAction::kStop:
       return EndWith(StoppedCode(step.stop));
   }
   GoOn(index + 1, depth);
 }
 
 void Emitter::EmitFused(int32_t index) {
-  const Step& operand = plan.steps[static_cast<size_t>(index)];
-  const Step& step = plan.steps[static_cast<size_t>(index) + 1];
+  const PlannedRecord& operand = plan.records[static_cast<size_t>(index)];
+  const PlannedRecord& step = plan.records[static_cast<size_t>(index) + 1];
   const int32_t depth = step.depth;  // the operand's place: depth - 1
   Xmm a = Fetch(depth - 2, xmm13);
-  if (operand.action == Action::kConst) {
+  if (operand.action == PlanAction::kConst) {
     ApplyOperator(step.op, a, ptr[rip + Constant(operand.value)]);
   } else {
     const int32_t v = VariableIndex(operand.cell);
@@ -121,15 +121,15 @@ void Emitter::EmitFused(int32_t index) {
 
 // a = a op b for the arithmetic and the comparisons but > and >=, whose
 // operands cmpsd takes the other way round (EmitOperator).
-void Emitter::ApplyOperator(Operator op, const Xmm& a, const Xbyak::Operand& b) {
+void Emitter::ApplyOperator(PlanOperator op, const Xmm& a, const Xbyak::Operand& b) {
   switch (op) {
-    case Operator::kAdd:
+    case PlanOperator::kAdd:
       return addsd(a, b);
-    case Operator::kSubtract:
+    case PlanOperator::kSubtract:
       return subsd(a, b);
-    case Operator::kMultiply:
+    case PlanOperator::kMultiply:
       return mulsd(a, b);
-    case Operator::kDivide: {
+    case PlanOperator::kDivide: {
       Label divide;
       Label done;
       xorpd(xmm15, xmm15);
@@ -143,16 +143,16 @@ void Emitter::ApplyOperator(Operator op, const Xmm& a, const Xbyak::Operand& b) 
       L(done);
       return;
     }
-    case Operator::kLess:
+    case PlanOperator::kLess:
       cmpltsd(a, b);
       break;
-    case Operator::kLessEqual:
+    case PlanOperator::kLessEqual:
       cmplesd(a, b);
       break;
-    case Operator::kEqual:
+    case PlanOperator::kEqual:
       cmpeqsd(a, b);
       break;
-    case Operator::kNotEqual:
+    case PlanOperator::kNotEqual:
       cmpneqsd(a, b);  // unordered: true, as a != b is for NaN
       break;
     default:
@@ -163,7 +163,7 @@ void Emitter::ApplyOperator(Operator op, const Xmm& a, const Xbyak::Operand& b) 
 
 // One unit of the run budget, as the interpreter counts it; its check
 // sees the variables in their cells.
-void Emitter::EmitLoopBack(const Step& step) {
+void Emitter::EmitLoopBack(const PlannedRecord& step) {
   SpendUnit();
   jg(Target(step.target, step.depth), T_NEAR);
   SpillSlots(step.depth);
@@ -210,8 +210,8 @@ void Emitter::TruthMask(const Xmm& into, const Xmm& value, const Xmm& scratch) {
 }
 
 // a = a and b, or a = a or b, bit by bit: for truth values and masks.
-void Emitter::CombineTruths(Operator op, const Xmm& a, const Xmm& b) {
-  if (op == Operator::kAnd)
+void Emitter::CombineTruths(PlanOperator op, const Xmm& a, const Xmm& b) {
+  if (op == PlanOperator::kAnd)
     andpd(a, b);
   else
     orpd(a, b);
@@ -219,7 +219,7 @@ void Emitter::CombineTruths(Operator op, const Xmm& a, const Xmm& b) {
 
 // min(a, b) is b < a ? b : a and max(a, b) is b > a ? b : a, a NaN giving
 // a: exactly what minsd and maxsd give with b as their destination.
-bool Emitter::EmitMinMax(const Step& step) {
+bool Emitter::EmitMinMax(const PlannedRecord& step) {
   const bool min = step.handler == &BuiltinMin;
   if (!min && step.handler != &BuiltinMax) return false;
   const int32_t first = step.depth - step.takes;
@@ -233,14 +233,14 @@ bool Emitter::EmitMinMax(const Step& step) {
   return true;
 }
 
-void Emitter::EmitOperator(const Step& step) {
+void Emitter::EmitOperator(const PlannedRecord& step) {
   const int32_t depth = step.depth;
-  if (step.op == Operator::kNegate) {
+  if (step.op == PlanOperator::kNegate) {
     Xmm value = Fetch(depth - 1, xmm13);
     xorpd(value, ptr[rip + signMask]);
     return Put(depth - 1, value);
   }
-  if (step.op == Operator::kRemainder) return EmitCall(depth, 2, &RemainderFromCode);
+  if (step.op == PlanOperator::kRemainder) return EmitCall(depth, 2, &RemainderFromCode);
   Xmm a = Fetch(depth - 2, xmm13);
   Xmm b = Fetch(depth - 1, xmm14);
   Xmm result = a;
@@ -249,18 +249,18 @@ void Emitter::EmitOperator(const Step& step) {
     return Put(depth - 2, result);
   }
   switch (step.op) {
-    case Operator::kGreater:
-    case Operator::kGreaterEqual:
+    case PlanOperator::kGreater:
+    case PlanOperator::kGreaterEqual:
       movapd(xmm15, b);
-      if (step.op == Operator::kGreater)
+      if (step.op == PlanOperator::kGreater)
         cmpltsd(xmm15, a);
       else
         cmplesd(xmm15, a);
       andpd(xmm15, ptr[rip + one]);
       result = xmm15;
       break;
-    case Operator::kAnd:
-    case Operator::kOr:
+    case PlanOperator::kAnd:
+    case PlanOperator::kOr:
       if (truthValue[static_cast<size_t>(depth) - 2] &&
           truthValue[static_cast<size_t>(depth) - 1]) {
         // Both are exactly 0.0 or 1.0, whose bits combine as the truths do.

@@ -15,28 +15,28 @@ namespace x64 {
 // from the record before.
 bool Emitter::UpdatesInPlace(int32_t index) const {
   if (index + 5 >= count) return false;
-  const auto at = [this](int32_t k) -> const Step& { return plan.steps[static_cast<size_t>(k)]; };
+  const auto at = [this](int32_t k) -> const PlannedRecord& { return plan.records[static_cast<size_t>(k)]; };
   for (int32_t k = index + 1; k <= index + 5; ++k)
     if (jumpTarget[static_cast<size_t>(k)]) return false;
-  const Step& target = at(index);
-  const Step& read = at(index + 1);
-  const Step& assign = at(index + 4);
-  if (target.action != Action::kVar || read.action != Action::kVar || read.cell != target.cell)
+  const PlannedRecord& target = at(index);
+  const PlannedRecord& read = at(index + 1);
+  const PlannedRecord& assign = at(index + 4);
+  if (target.action != PlanAction::kVar || read.action != PlanAction::kVar || read.cell != target.cell)
     return false;
   if (VariableIndex(read.cell) < 0 || !OnlyAssignedTo(plan, jumpTarget, index)) return false;
   if (!FusesWithNext(index + 2)) return false;
-  const Step& op = at(index + 3);
+  const PlannedRecord& op = at(index + 3);
   if (op.depth != target.depth + 3 || !AppliesDirectly(op.op)) return false;
-  return assign.action == Action::kAssign && assign.cell == target.cell &&
+  return assign.action == PlanAction::kAssign && assign.cell == target.cell &&
          assign.depth == target.depth + 2 && EmptiedNext(index + 4);
 }
 
 void Emitter::EmitUpdateInPlace(int32_t index) {
-  const Step& target = plan.steps[static_cast<size_t>(index)];
-  const Step& operand = plan.steps[static_cast<size_t>(index) + 2];
-  const Step& op = plan.steps[static_cast<size_t>(index) + 3];
+  const PlannedRecord& target = plan.records[static_cast<size_t>(index)];
+  const PlannedRecord& operand = plan.records[static_cast<size_t>(index) + 2];
+  const PlannedRecord& op = plan.records[static_cast<size_t>(index) + 3];
   const Xmm value = VariableRegister(VariableIndex(target.cell));
-  if (operand.action == Action::kConst) {
+  if (operand.action == PlanAction::kConst) {
     ApplyOperator(op.op, value, ptr[rip + Constant(operand.value)]);
   } else {
     const int32_t v = VariableIndex(operand.cell);

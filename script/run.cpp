@@ -16,16 +16,17 @@
 #include <cstring>
 
 #include "script/native_code.h"
-#include "script/native_plan.h"
+#include "script/skip_branch.h"
 #include "script/operators.h"
 #include "script/script.h"
 
 namespace {
 
-// What a record does: its kind, or for an OP record what its code means.
+// The execution loop's step for a record: its kind, or for an OP record
+// what its code means.
 // Every OP code that is not a marker, an operator or exit is a built-in
 // call (or unknown, which the call look-up finds out).
-enum class Step : uint8_t {
+enum class Dispatch : uint8_t {
   kBadKind,
 #define MORFEL_KIND(NAME, Name, kind) k##Name,
 #include "script/instruction_set.h"
@@ -36,7 +37,7 @@ enum class Step : uint8_t {
 
 // Every marker and operator code lies below this; codes at or above it are
 // calls.
-constexpr int32_t kStepCodes = 512;
+constexpr int32_t kDispatchCodes = 512;
 
 // How a skip over records counts an OP code (the `nesting` column).
 enum class Nesting : uint8_t {
@@ -53,16 +54,16 @@ enum class Nesting : uint8_t {
 
 struct CodeLine {
   int32_t code;
-  Step step;
+  Dispatch dispatch;
   Nesting nesting;
 };
 
 constexpr CodeLine kCodeLines[] = {
 #define MORFEL_OPCODE(NAME, Name, code, form, token, level, nesting, takes, leaves) \
-  {code, Step::k##Name, MORFEL_NESTING_##nesting},
+  {code, Dispatch::k##Name, MORFEL_NESTING_##nesting},
 #include "script/instruction_set.h"
 #define MORFEL_EXIT_LINE_CALL(code)
-#define MORFEL_EXIT_LINE_EXIT(code) {code, Step::kExit, Nesting::kFlat},
+#define MORFEL_EXIT_LINE_EXIT(code) {code, Dispatch::kExit, Nesting::kFlat},
 #define MORFEL_BUILTIN(name, code, args, stackArgs, form, handler, effect, arguments, help) \
   MORFEL_EXIT_LINE_##form(code)
 #include "script/builtin_list.h"
@@ -71,18 +72,18 @@ constexpr CodeLine kCodeLines[] = {
 };
 
 struct CodeTable {
-  Step step[kStepCodes] = {};
-  Nesting nesting[kStepCodes] = {};
+  Dispatch dispatch[kDispatchCodes] = {};
+  Nesting nesting[kDispatchCodes] = {};
 };
 
 constexpr CodeTable MakeCodeTable() {
   CodeTable table;
-  for (int32_t code = 0; code < kStepCodes; ++code) {
-    table.step[code] = Step::kCall;
+  for (int32_t code = 0; code < kDispatchCodes; ++code) {
+    table.dispatch[code] = Dispatch::kCall;
     table.nesting[code] = Nesting::kFlat;
   }
   for (const CodeLine& line : kCodeLines) {
-    table.step[line.code] = line.step;
+    table.dispatch[line.code] = line.dispatch;
     table.nesting[line.code] = line.nesting;
   }
   return table;
@@ -90,15 +91,15 @@ constexpr CodeTable MakeCodeTable() {
 
 constexpr bool CodesFitTheTable() {
   for (const CodeLine& line : kCodeLines)
-    if (line.code <= 0 || line.code >= kStepCodes) return false;
+    if (line.code <= 0 || line.code >= kDispatchCodes) return false;
   return true;
 }
 static_assert(CodesFitTheTable(), "marker, operator and exit codes lie in 1..511");
 
 constexpr CodeTable kCodes = MakeCodeTable();
 
-constexpr Step kStepOfKind[] = {
-#define MORFEL_KIND(NAME, Name, kind) Step::k##Name,
+constexpr Dispatch kDispatchOfKind[] = {
+#define MORFEL_KIND(NAME, Name, kind) Dispatch::k##Name,
 #include "script/instruction_set.h"
 };
 
@@ -111,14 +112,15 @@ constexpr bool KindsAreNumberedInOrder() {
 }
 static_assert(KindsAreNumberedInOrder(), "kinds numbered 0, 1, 2 ... in their order");
 
-constexpr uint32_t kKinds = sizeof kStepOfKind / sizeof kStepOfKind[0];
+constexpr uint32_t kKinds = sizeof kDispatchOfKind / sizeof kDispatchOfKind[0];
 
-inline Step StepOf(const Instruction& record) {
+inline Dispatch DispatchOf(const Instruction& record) {
   if (record.kind == KIND_OP)
-    return static_cast<uint32_t>(record.code) < static_cast<uint32_t>(kStepCodes)
-               ? kCodes.step[record.code]
-               : Step::kCall;
-  return static_cast<uint32_t>(record.kind) < kKinds ? kStepOfKind[record.kind] : Step::kBadKind;
+    return static_cast<uint32_t>(record.code) < static_cast<uint32_t>(kDispatchCodes)
+               ? kCodes.dispatch[record.code]
+               : Dispatch::kCall;
+  return static_cast<uint32_t>(record.kind) < kKinds ? kDispatchOfKind[record.kind]
+                                                     : Dispatch::kBadKind;
 }
 
 // Replaces the two top values by the operator's result, whose address entry
@@ -152,7 +154,7 @@ const Instruction* SkipBranch(const Instruction* from, const Instruction* end) {
   int32_t depth = 1;
   for (; from < end; ++from) {
     if (from->kind != KIND_OP) continue;
-    if (static_cast<uint32_t>(from->code) >= static_cast<uint32_t>(kStepCodes)) continue;
+    if (static_cast<uint32_t>(from->code) >= static_cast<uint32_t>(kDispatchCodes)) continue;
     switch (kCodes.nesting[from->code]) {
       case Nesting::kOpens:
         ++depth;
@@ -205,16 +207,16 @@ RunOutcome Finished(const double* values, int32_t top) {
 #define MORFEL_THREADED_DISPATCH 1
 #define DISPATCH(step) goto* kStepTargets[static_cast<uint8_t>(step)];
 #define STEP(name) step_##name:
-#define NEXT_STEP()                                             \
-  do {                                                          \
-    if (record >= end) goto finished;                           \
-    current = record++;                                         \
-    TELL_OBSERVER();                                            \
-    goto* kStepTargets[static_cast<uint8_t>(StepOf(*current))]; \
+#define NEXT_STEP()                                                 \
+  do {                                                              \
+    if (record >= end) goto finished;                               \
+    current = record++;                                             \
+    TELL_OBSERVER();                                                \
+    goto* kStepTargets[static_cast<uint8_t>(DispatchOf(*current))]; \
   } while (0)
 #else
 #define DISPATCH(step) switch (step)
-#define STEP(name) case Step::k##name:
+#define STEP(name) case Dispatch::k##name:
 #define NEXT_STEP() continue
 #endif
 
@@ -255,7 +257,7 @@ RunOutcome Interpret(ScriptEngine& engine, const GrowArray<Instruction>& program
     if (record >= end) goto finished;
     current = record++;
     TELL_OBSERVER();
-    DISPATCH(StepOf(*current)) {
+    DISPATCH(DispatchOf(*current)) {
       STEP(Const) {
         if (top >= stackLimit) return Stopped(StopReason::kStackFull);
         values[top] = current->value;

@@ -54,6 +54,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <new>
+#include <vector>
 
 #include "core/value_list.h"
 #include "image/image.h"
@@ -430,6 +431,74 @@ enum class StopReason : uint8_t {
 
 // What the reason means, for a message: "the value stack is full".
 const char* StopReasonText(StopReason reason);
+
+// ---------------------------------------------------------------------------
+// The plan of a program: one walk over every path of its code
+//
+// The postfix code has no jumps, but its shape is static: at every record
+// the number of values on the stack, the variable cell under each of them
+// (the target of an assignment) and the loops being executed are the same
+// on every path that reaches it, for all code the compiler writes. The plan
+// walks every path once with the interpreter's own rules for each record
+// (Run) and records that state, turning each record into one action whose
+// checks (empty stack, full stack, loop nesting, unknown records) are
+// already decided, and whose successors are known. The code generator
+// writes machine code from it; the pass analysis follows its paths. Code
+// whose state differs between two paths is not planned (ok false).
+
+// The operators of instruction_set.h, by their function's name.
+enum class PlanOperator : uint8_t {
+#define MORFEL_OPCODE(NAME, Name, code, form, token, level, nesting, takes, leaves) k##Name,
+#include "script/instruction_set.h"
+};
+
+// What a record does on every path that reaches it. Its successors: the
+// next record, `target` for kJump and kLoopBack, both for kTest, none for
+// kExit, kStop and kUnreached.
+enum class PlanAction : uint8_t {
+  kUnreached,  // no path runs it: no code
+  kNothing,    // nothing at run time (IF-END, LOOP-START)
+  kEmpty,      // END: the stack emptied, nothing at run time
+  kConst,      // push `value`
+  kVar,        // push the variable at `cell`
+  kText,       // the text register becomes this record's text
+  kJump,       // ELSE: on to `target`
+  kTest,       // IF-TEST, LOOP-TEST: pop; 0 goes to `target`
+  kLoopBack,   // LOOP-END: one unit of the run budget, then to `target`
+  kAssign,     // store the top into `cell` (when not null), drop a
+  kOperator,   // `op` on the top one or two values
+  kCall,       // `handler` on the top `takes` values
+  kExit,       // ends the run with the top value
+  kStop,       // the engine stops the run here with `stop`
+};
+
+struct PlannedRecord {
+  PlanAction action = PlanAction::kUnreached;
+  int32_t depth = 0;   // values on the stack before the record
+  int32_t target = 0;  // kJump, kTest, kLoopBack: record index (count: the end)
+  PlanOperator op = PlanOperator::kAdd;
+  StopReason stop = StopReason::kNone;
+  int32_t takes = 0;  // kCall: values taken; kOperator: 1 or 2
+  BuiltinHandler handler = nullptr;
+  double value = 0.0;      // kConst
+  double* cell = nullptr;  // kVar, kAssign (null: nothing stored)
+  int32_t loops = 0;       // loops being executed before the record
+  // kConst, kVar: some record computes with the value pushed here; false
+  // when it is only ever stored into (an assignment's target) or dropped.
+  bool valueRead = false;
+};
+
+struct ProgramPlan {
+  std::vector<PlannedRecord> records;  // one per record of the code
+  int32_t maxDepth = 0;                // deepest stack a reached record leaves
+  bool ok = false;
+  char reason[96] = {};  // why not, when !ok
+};
+
+// Works out the plan of `count` records for a stack of `stackLimit` values
+// (any depth: a stack deeper than the code generator keeps is its own
+// concern).
+void PlanProgram(const Instruction* code, int32_t count, int32_t stackLimit, ProgramPlan* plan);
 
 // Asked by the engine every kWorkBetweenChecks units of work: false stops
 // the run. A null keepGoing never stops it.

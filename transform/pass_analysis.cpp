@@ -1,10 +1,11 @@
 // Whether the pixels of a pass are independent of each other, so that its
 // rows may run on several threads and still leave exactly what one thread
-// leaves. The Transform code is followed once, record by record, with a
-// model of the value stack (which value came from which variable, read
-// when) and of the variables written on every path so far; if, else and
-// while are followed by their markers, so each branch and a loop's first
-// round start from what held before them.
+// leaves. The paths of the Transform code are those of its plan (script.h),
+// the walk the code generator writes machine code from: records no path
+// reaches are left out, and each record's stack and successors are the
+// plan's. Along them the analysis follows which variables are written on
+// every path so far (where paths meet, only what all of them wrote) and
+// which are read before that.
 #include <cstdio>
 #include <unordered_map>
 #include <vector>
@@ -76,31 +77,12 @@ constexpr BuiltinRule RuleFor(BuiltinEffect effect) {
   return Refused(OneThreadReason::kMayStop);
 }
 
-// A value on the modelled stack: the cell an assignment would store to, and
-// the variable it was read from while that variable was not yet written on
-// every path (null when it was, or when it is no variable's value).
-struct ModelValue {
-  double* cell;
-  double* earlyRead;
-  bool constant = false;  // a number written in the text (value)
-  double value = 0.0;
-};
-
-// An if or while being followed: what was written on every path when it
-// began, and, for an if, at the end of its then branch; for a while, after
-// its first test.
-struct Construct {
-  bool isLoop;
-  bool hasElse;
-  int32_t depth;  // stack height its branches start and end at
-  std::vector<uint8_t> before;
-  std::vector<uint8_t> branchEnd;
-};
+// A set of variables, one flag per cell of the program (CellIndex).
+using CellSet = std::vector<uint8_t>;
 
 class Analyser {
  public:
-  Analyser(ScriptEngine& engine, PassAnalysis* result)
-      : engine_(engine), result_(*result), stackLimit_(engine.StackLimit()) {
+  Analyser(ScriptEngine& engine, PassAnalysis* result) : engine_(engine), result_(*result) {
     for (int32_t k = 0; k < kBuiltinVariableCount; ++k)
       named_[k] = engine.BuiltinCell(static_cast<BuiltinVariable>(k));
   }
@@ -108,23 +90,23 @@ class Analyser {
   void Analyse() {
     const GrowArray<Instruction>* code = engine_.ProgramAt(ProgramSlot::kTransform);
     if (code == nullptr) return Refuse(OneThreadReason::kMayStop, "");
-    const bool onDemand = engine_.NamesOnDemandVariable(ProgramSlot::kTransform);
-    // The driver reads the centre and then loads the position and colour
-    // before every pixel (r and t only for a program that names them).
-    for (PixelRole role : {PixelRole::kCentre, PixelRole::kLoaded, PixelRole::kOnDemand}) {
-      if (role == PixelRole::kOnDemand && !onDemand) continue;
-      for (int32_t k = 0; k < kBuiltinVariableCount; ++k) {
-        if (kBuiltinVariableTable[k].pixel != role) continue;
-        if (role == PixelRole::kCentre)
-          Read(named_[k]);
-        else
-          Write(named_[k], true);
-      }
+    code_ = code->data;
+    PlanProgram(code->data, code->size, engine_.StackLimit(), &plan_);
+    // Code whose paths bring different stacks to one record (odd texts such
+    // as "if ((a, b))") is not followed: nothing is claimed for it.
+    if (!plan_.ok) return Refuse(OneThreadReason::kMayStop, "");
+    IndexCells();
+    StartPixel(engine_.NamesOnDemandVariable(ProgramSlot::kTransform));
+    const int32_t count = static_cast<int32_t>(plan_.records.size());
+    for (int32_t i = 0; i <= count && Going(); ++i) {
+      Arrive(i);
+      if (!live_) continue;
+      if (i == count)
+        EndOfPixel();
+      else
+        Follow(i, plan_.records[static_cast<size_t>(i)]);
     }
-    for (int32_t i = 0; i < code->size && Going(); ++i) Step(code->data[i]);
     if (!Going()) return;
-    if (!constructs_.empty()) return Refuse(OneThreadReason::kMayStop, "");
-    EndOfPixel();
     for (double* cell : early_) {
       if (Contains(result_.written, cell))
         return Refuse(OneThreadReason::kCarriesVariable, NameOf(cell));
@@ -146,22 +128,33 @@ class Analyser {
     return false;
   }
 
-  int32_t IndexOf(double* cell) {
-    auto found = index_.find(cell);
-    if (found != index_.end()) return found->second;
-    const int32_t index = static_cast<int32_t>(index_.size());
-    index_.emplace(cell, index);
-    written_.resize(index_.size(), 0);
-    for (Construct& construct : constructs_) {
-      construct.before.resize(index_.size(), 0);
-      construct.branchEnd.resize(index_.size(), 0);
+  // Numbers the cells the driver and the program name, and notes which
+  // records a jump or a loop going round reaches.
+  void IndexCells() {
+    for (double* cell : named_) CellIndex(cell);
+    const size_t count = plan_.records.size();
+    jumpedTo_.assign(count + 1, false);
+    for (const PlannedRecord& record : plan_.records) {
+      CellIndex(record.cell);
+      if (record.action == PlanAction::kJump || record.action == PlanAction::kTest ||
+          record.action == PlanAction::kLoopBack)
+        jumpedTo_[static_cast<size_t>(record.target)] = true;
     }
-    return index;
+    written_.assign(index_.size(), 0);
+    arrivals_.assign(count + 1, CellSet{});
+    arrived_.assign(count + 1, false);
   }
 
-  bool WrittenNow(double* cell) { return cell != nullptr && written_[IndexOf(cell)] != 0; }
+  int32_t CellIndex(double* cell) {
+    if (cell == nullptr) return -1;
+    return index_.emplace(cell, static_cast<int32_t>(index_.size())).first->second;
+  }
 
-  // A read of the cell now, by the driver or a built-in.
+  bool WrittenNow(double* cell) {
+    return cell != nullptr && written_[static_cast<size_t>(CellIndex(cell))] != 0;
+  }
+
+  // A read of the cell now, by the driver, a built-in or the program.
   void Read(double* cell) {
     if (cell != nullptr && !WrittenNow(cell) && !Contains(early_, cell)) early_.push_back(cell);
   }
@@ -169,29 +162,23 @@ class Analyser {
   void Write(double* cell, bool onEveryPath) {
     if (cell == nullptr) return;
     if (!Contains(result_.written, cell)) result_.written.push_back(cell);
-    if (onEveryPath) written_[IndexOf(cell)] = 1;
+    if (onEveryPath) written_[static_cast<size_t>(CellIndex(cell))] = 1;
   }
 
-  // A value taken from the stack to compute with.
-  void Use(const ModelValue& value) {
-    if (value.earlyRead != nullptr && !Contains(early_, value.earlyRead))
-      early_.push_back(value.earlyRead);
-  }
-
-  bool Pop(ModelValue* value) {
-    if (stack_.empty()) {
-      Refuse(OneThreadReason::kMayStop, "");
-      return false;
+  // The driver reads the centre and then loads the position and colour
+  // before every pixel (r and t only for a program that names them).
+  void StartPixel(bool onDemand) {
+    for (PixelRole role : {PixelRole::kCentre, PixelRole::kLoaded, PixelRole::kOnDemand}) {
+      if (role == PixelRole::kOnDemand && !onDemand) continue;
+      for (int32_t k = 0; k < kBuiltinVariableCount; ++k) {
+        if (kBuiltinVariableTable[k].pixel != role) continue;
+        if (role == PixelRole::kCentre)
+          Read(named_[k]);
+        else
+          Write(named_[k], true);
+      }
     }
-    *value = stack_.back();
-    stack_.pop_back();
-    return true;
-  }
-
-  void Push(ModelValue value) {
-    if (static_cast<int32_t>(stack_.size()) >= stackLimit_)
-      return Refuse(OneThreadReason::kMayStop, "");
-    stack_.push_back(value);
+    live_ = true;
   }
 
   // What the driver reads after the program: "coord", then the position or
@@ -210,128 +197,84 @@ class Analyser {
     return name != nullptr ? name : "";
   }
 
-  void Step(const Instruction& record) {
-    switch (record.kind) {
-      case KIND_CONST:
-        return Push({nullptr, nullptr, true, record.value});
-      case KIND_VAR:
-        if (record.cell == nullptr) return Refuse(OneThreadReason::kMayStop, "");
-        return Push({record.cell, WrittenNow(record.cell) ? nullptr : record.cell});
-      case KIND_STR:
-        return;
-      case KIND_OP:
-        return Operation(record.code);
-      default:
-        return Refuse(OneThreadReason::kMayStop, "");
+  // Record `index` is reached from the one before it (live_) and by the
+  // jumps to it: only what every path wrote counts as written. A loop going
+  // round brings back what its first round began with and more, so it adds
+  // nothing to what is written on every path.
+  void Arrive(int32_t index) {
+    if (!arrived_[static_cast<size_t>(index)]) return;
+    CellSet& jumped = arrivals_[static_cast<size_t>(index)];
+    if (!live_) {
+      written_ = jumped;
+    } else {
+      for (size_t k = 0; k < written_.size(); ++k) written_[k] &= jumped[k];
+    }
+    live_ = true;
+    CellSet().swap(jumped);
+  }
+
+  void JumpTo(int32_t index, int32_t target) {
+    if (target <= index) return;  // a loop going round
+    CellSet& jumped = arrivals_[static_cast<size_t>(target)];
+    if (!arrived_[static_cast<size_t>(target)]) {
+      arrived_[static_cast<size_t>(target)] = true;
+      jumped = written_;
+    } else {
+      for (size_t k = 0; k < written_.size(); ++k) jumped[k] &= written_[k];
     }
   }
 
-  void Operation(int32_t code) {
-    ModelValue a;
-    ModelValue b;
-    switch (code) {
-      case OP_END:
-        stack_.clear();
+  void Follow(int32_t index, const PlannedRecord& record) {
+    switch (record.action) {
+      case PlanAction::kUnreached:
+      case PlanAction::kStop:
+        live_ = false;
+        if (record.action == PlanAction::kStop) Refuse(OneThreadReason::kMayStop, "");
         return;
-      case OP_IF_TEST:
-        if (!Pop(&b)) return;
-        Use(b);
-        constructs_.push_back({false, false, Depth(), written_, {}});
+      case PlanAction::kVar:
+        if (record.valueRead) Read(record.cell);
         return;
-      case OP_ELSE:
-        if (!InConstruct(false)) return;
-        constructs_.back().hasElse = true;
-        constructs_.back().branchEnd = written_;
-        written_ = constructs_.back().before;
-        return;
-      case OP_IF_END: {
-        if (!InConstruct(false)) return;
-        Construct& construct = constructs_.back();
-        if (construct.hasElse) {
-          for (size_t k = 0; k < written_.size(); ++k) written_[k] &= construct.branchEnd[k];
-        } else {
-          written_ = construct.before;
-        }
-        constructs_.pop_back();
-        return;
-      }
-      case OP_LOOP_START:
-        if (LoopsOpen() >= kMaxLoopNesting) return Refuse(OneThreadReason::kMayStop, "");
-        constructs_.push_back({true, false, Depth(), written_, {}});
-        return;
-      case OP_LOOP_TEST:
-        if (!Pop(&b)) return;
-        Use(b);
-        if (!InConstruct(true)) return;
-        constructs_.back().branchEnd = written_;
-        return;
-      case OP_LOOP_END:
-        if (!InConstruct(true)) return;
-        written_ = constructs_.back().branchEnd;
-        constructs_.pop_back();
-        return;
-      case OP_ASSIGN:
-        if (!Pop(&b) || !Pop(&a)) return;
-        Use(b);
-        Write(a.cell, true);
-        return Push({a.cell, nullptr});
-      case OP_NEG:
-        if (!Pop(&b)) return;
-        Use(b);
-        return Push({nullptr, nullptr, b.constant, -b.value});
-      case OP_EXIT:
-        if (!Pop(&b)) return;
-        Use(b);
+      case PlanAction::kAssign:
+        return Write(record.cell, true);
+      case PlanAction::kJump:
+      case PlanAction::kLoopBack:
+        live_ = false;
+        return JumpTo(index, record.target);
+      case PlanAction::kTest:
+        return JumpTo(index, record.target);
+      case PlanAction::kExit:
+        live_ = false;
         result_.mayExit = true;
         // The pixel ends here; unless the pass ends with it, it is written
         // as "coord" says.
-        if (!b.constant || TruncateToInt32(b.value) >= 0) EndOfPixel();
-        return Push({nullptr, nullptr});
+        if (!EndsThePass(index)) EndOfPixel();
+        return;
+      case PlanAction::kCall:
+        return Call(code_[index].code);
       default:
-        break;
+        return;
     }
-    if (IsBinary(code)) {
-      if (!Pop(&b) || !Pop(&a)) return;
-      Use(b);
-      Use(a);
-      return Push({a.cell, nullptr});
-    }
-    Call(code);
   }
 
-  static bool IsBinary(int32_t code) {
-    switch (code) {
-#define MORFEL_BINARY_CASE_BINARY(NAME) case OP_##NAME:
-#define MORFEL_BINARY_CASE_MARKER(NAME)
-#define MORFEL_BINARY_CASE_TEST(NAME)
-#define MORFEL_BINARY_CASE_UNARY(NAME)
-#define MORFEL_BINARY_CASE_ASSIGN(NAME)
-#define MORFEL_OPCODE(NAME, Name, code, form, token, level, nesting, takes, leaves) \
-  MORFEL_BINARY_CASE_##form(NAME)
-#include "script/instruction_set.h"
-#undef MORFEL_BINARY_CASE_BINARY
-#undef MORFEL_BINARY_CASE_MARKER
-#undef MORFEL_BINARY_CASE_TEST
-#undef MORFEL_BINARY_CASE_UNARY
-#undef MORFEL_BINARY_CASE_ASSIGN
-      return true;
-      default:
-        return false;
+  // The exit at `index` takes a number written in the text (behind any
+  // minus signs, with no path joining in between) that ends the pass.
+  bool EndsThePass(int32_t index) const {
+    double sign = 1.0;
+    int32_t k = index - 1;
+    for (; k >= 0 && !jumpedTo_[static_cast<size_t>(k) + 1]; --k) {
+      const PlannedRecord& record = plan_.records[static_cast<size_t>(k)];
+      if (record.action == PlanAction::kConst) return TruncateToInt32(sign * record.value) < 0;
+      if (record.action != PlanAction::kOperator || record.op != PlanOperator::kNegate) break;
+      sign = -sign;
     }
+    return false;
   }
 
   void Call(int32_t code) {
     const BuiltinEntry* builtin = FindBuiltinByCode(code);
-    if (builtin == nullptr || builtin->handler == nullptr)
-      return Refuse(OneThreadReason::kMayStop, "");
+    if (builtin == nullptr) return Refuse(OneThreadReason::kMayStop, "");
     const BuiltinRule rule = RuleFor(builtin->effect);
     if (rule.refusal != OneThreadReason::kNone) return Refuse(rule.refusal, builtin->name);
-    if (stack_.empty() || static_cast<int32_t>(stack_.size()) < builtin->stackArgs)
-      return Refuse(OneThreadReason::kMayStop, "");
-    for (int32_t k = 0; k < builtin->stackArgs; ++k) {
-      Use(stack_.back());
-      stack_.pop_back();
-    }
     for (int32_t k = 0; k < kBuiltinVariableCount; ++k) {
       if ((rule.reads & (1u << k)) != 0) Read(named_[k]);
     }
@@ -340,38 +283,20 @@ class Analyser {
       if ((rule.mayWrite & (1u << k)) != 0) Write(named_[k], false);
     }
     if (rule.readsSlots) result_.readsSlots = true;
-    Push({nullptr, nullptr});
-  }
-
-  int32_t Depth() const { return static_cast<int32_t>(stack_.size()); }
-
-  int32_t LoopsOpen() const {
-    int32_t loops = 0;
-    for (const Construct& construct : constructs_) loops += construct.isLoop ? 1 : 0;
-    return loops;
-  }
-
-  // The marker closes or splits the innermost construct, of the kind
-  // expected, with the stack as high as when it began; otherwise the code
-  // has a shape the engine may stop on, and the analysis does not follow it.
-  bool InConstruct(bool loop) {
-    if (constructs_.empty() || constructs_.back().isLoop != loop ||
-        constructs_.back().depth != Depth()) {
-      Refuse(OneThreadReason::kMayStop, "");
-      return false;
-    }
-    return true;
   }
 
   ScriptEngine& engine_;
   PassAnalysis& result_;
-  const int32_t stackLimit_;
+  const Instruction* code_ = nullptr;
+  ProgramPlan plan_;
   double* named_[kBuiltinVariableCount] = {};  // by BuiltinVariable
   std::unordered_map<double*, int32_t> index_;
-  std::vector<uint8_t> written_;  // by IndexOf: written on every path so far
-  std::vector<double*> early_;    // read while not yet written on every path
-  std::vector<ModelValue> stack_;
-  std::vector<Construct> constructs_;
+  std::vector<bool> jumpedTo_;     // by record: a jump or a loop going round reaches it
+  bool live_ = false;              // the record being followed is reached
+  CellSet written_;                // by CellIndex: written on every path so far
+  std::vector<bool> arrived_;      // by record: a jump to it was followed
+  std::vector<CellSet> arrivals_;  // ... and what every such jump wrote
+  std::vector<double*> early_;     // read while not yet written on every path
 };
 
 }  // namespace

@@ -25,6 +25,15 @@ struct AnalysisCase {
   const char* name;
 };
 
+// "x=1,1,...,1;": `values` values on the stack at once.
+std::string DeepStack(int values) {
+  std::string text = "x=1";
+  for (int k = 1; k < values; ++k) text += ",1";
+  return text + ";";
+}
+const std::string kDeeperThanMachineCode = DeepStack(300);
+const std::string kDeeperThanTheStack = DeepStack(kRunStackSize + 1);
+
 const AnalysisCase kAnalysisCases[] = {
     // Accepted: every pixel a function of its own inputs.
     {"R=255-R;G=255-G;B=255-B;", OneThreadReason::kNone, ""},
@@ -39,6 +48,9 @@ const AnalysisCase kAnalysisCases[] = {
     {"if (x<0) { q=1; } else { q=2; } R=q;", OneThreadReason::kNone, ""},
     {"get(x+1,y);add(x-1,y,0.5);R=R(x,y)+Conv(0,x,y);", OneThreadReason::kNone, ""},
     {"if (y>0) exit(-1); coord=0;", OneThreadReason::kNone, ""},
+    {"exit(1); _get(0,0);", OneThreadReason::kNone, ""},  // never runs
+    {"if (x<0) { exit(0); } else { q=1; } R=q;", OneThreadReason::kNone, ""},
+    {kDeeperThanMachineCode.c_str(), OneThreadReason::kNone, ""},
     // Refused, each for its reason.
     {"z=z+1;R=z;", OneThreadReason::kCarriesVariable, "z"},
     {"if (x<0) q=1; R=q;", OneThreadReason::kCarriesVariable, "q"},
@@ -58,6 +70,7 @@ const AnalysisCase kAnalysisCases[] = {
     {"SetMatrix3(0,1,1,1,1,1,1,1,1,1,9);", OneThreadReason::kSetsMatrix, "SetMatrix3"},
     {"clean(0);", OneThreadReason::kChangesSource, "clean"},
     {"R=\"text\";", OneThreadReason::kMayStop, ""},
+    {kDeeperThanTheStack.c_str(), OneThreadReason::kMayStop, ""},
 };
 
 TEST(PassAnalysis, NamesWhyAPassStaysOnOneThread) {
@@ -185,6 +198,8 @@ const ThreadCase kThreadCases[] = {
     {"coord=0;", "if (x+cx==0 && y+cy==5) exit(-1); R=y;", true},
     {"coord=0;", "z=x; if (x+cx==4 && y+cy==0) { q=y; exit(-2); } q=R; R=q+z;", true},
     {"coord=0;", "if (y+cy==6) exit(-1); if (x+cx==2) exit(0); B=x;", true},
+    {"coord=0;", "R=x; exit(1); _get(0,0);", true},
+    {"coord=0;", "if (x+cx<3) { exit(0); } else { q=x+y; } R=q;", true},
     {"coord=0;loop=3;", "if (loop==2 && y+cy==3) exit(-1); R=R+40; if (B<50) w=loop*100+x;", true},
     {"coord=2;loop=2;keepImage=1;", "x=x+loop; HLS(R,G,B); h=H;", true},
     {"coord=0;", "if (B>128) coord=3; R=x;", false},  // coord on some paths: one thread
