@@ -11,29 +11,13 @@
 namespace native {
 namespace x64 {
 
-namespace {
-
-bool IsComparison(PlanOperator op) {
-  switch (op) {
-    case PlanOperator::kLess:
-    case PlanOperator::kLessEqual:
-    case PlanOperator::kGreater:
-    case PlanOperator::kGreaterEqual:
-    case PlanOperator::kEqual:
-    case PlanOperator::kNotEqual:
-      return true;
-    default:
-      return false;
-  }
-}
-
-}  // namespace
-
 // The records the branch takes from `index`: 2 (a comparison, its test),
 // 3 (an operand fused into the comparison, the comparison, its test) or 0
 // when the records there are not such a branch.
 int32_t Emitter::ComparedTestLength(int32_t index) const {
-  const auto at = [this](int32_t k) -> const PlannedRecord& { return plan.records[static_cast<size_t>(k)]; };
+  const auto at = [this](int32_t k) -> const PlannedRecord& {
+    return plan.records[static_cast<size_t>(k)];
+  };
   const bool fused = FusesWithNext(index);
   const int32_t op = fused ? index + 1 : index;
   if (op + 1 >= count) return 0;

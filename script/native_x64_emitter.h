@@ -48,6 +48,9 @@
 namespace native {
 namespace x64 {
 
+// The six comparisons, which give 0 or 1 (native_x64_lookahead.cpp).
+bool IsComparison(PlanOperator op);
+
 using Xbyak::Label;
 using Xbyak::Reg32;
 using Xbyak::Reg64;

@@ -273,20 +273,6 @@ bool IsTruthValue(double value) {
   return bits == 0 || bits == 0x3FF0000000000000ull;
 }
 
-bool IsComparison(PlanOperator op) {
-  switch (op) {
-    case PlanOperator::kLess:
-    case PlanOperator::kLessEqual:
-    case PlanOperator::kGreater:
-    case PlanOperator::kGreaterEqual:
-    case PlanOperator::kEqual:
-    case PlanOperator::kNotEqual:
-      return true;
-    default:
-      return false;
-  }
-}
-
 }  // namespace
 
 // Loops from the outermost in: a value is worked out before the outermost
@@ -498,7 +484,8 @@ bool LanesEmitter::TakesAsOperand(int32_t index, int32_t slot) const {
 // and its operator) take at once.
 bool LanesEmitter::ReadsIntoFused(int32_t index, bool hoisting) const {
   const PlannedRecord& step = plan.records[static_cast<size_t>(index)];
-  if (step.action != PlanAction::kVar || OnlyAssignedTo(plan, shape.jumpTarget, index)) return false;
+  if (step.action != PlanAction::kVar || OnlyAssignedTo(plan, shape.jumpTarget, index))
+    return false;
   const size_t next = static_cast<size_t>(index) + 1;
   if (shape.jumpTarget[next] || (!hoisting && invariantAt[next] >= 0)) return false;
   return plan.records[next].depth == step.depth + 1 && FusesWithNext(index + 1);

@@ -47,7 +47,7 @@ bool AppliesDirectly(PlanOperator op) {
   }
 }
 
-bool Emitter::GivesTruthValue(PlanOperator op) {
+bool IsComparison(PlanOperator op) {
   switch (op) {
     case PlanOperator::kLess:
     case PlanOperator::kLessEqual:
@@ -55,12 +55,14 @@ bool Emitter::GivesTruthValue(PlanOperator op) {
     case PlanOperator::kGreaterEqual:
     case PlanOperator::kEqual:
     case PlanOperator::kNotEqual:
-    case PlanOperator::kAnd:
-    case PlanOperator::kOr:
       return true;
     default:
       return false;
   }
+}
+
+bool Emitter::GivesTruthValue(PlanOperator op) {
+  return IsComparison(op) || op == PlanOperator::kAnd || op == PlanOperator::kOr;
 }
 
 void Emitter::NoteTruthValue(const PlannedRecord& step) {
