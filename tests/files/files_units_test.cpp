@@ -6,25 +6,11 @@
 #include <vector>
 
 #include "files/files.h"
+#include "tests/files/checkerboard.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-Picture Checkerboard(int width, int height, bool transparent) {
-  Picture picture;
-  picture.width = width;
-  picture.height = height;
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
-      picture.bgr.push_back(static_cast<uint8_t>(x * 10));
-      picture.bgr.push_back(static_cast<uint8_t>(y * 10));
-      picture.bgr.push_back(static_cast<uint8_t>((x + y) % 2 ? 255 : 0));
-      picture.t.push_back(transparent ? static_cast<uint8_t>(x * 20) : 255);
-    }
-  }
-  return picture;
-}
 
 fs::path TemporaryFolder(const char* name) {
   fs::path folder = fs::temp_directory_path() / ("morfel-host-test-" + std::string(name));

@@ -4,26 +4,7 @@
 
 #include "files/files.h"
 #include "plugin_host/plugin_host.h"
-
-namespace {
-
-// Four columns, three rows, every pixel different where the tests look.
-Picture Checkerboard(int width, int height) {
-  Picture picture;
-  picture.width = width;
-  picture.height = height;
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
-      picture.bgr.push_back(static_cast<uint8_t>(x * 10));
-      picture.bgr.push_back(static_cast<uint8_t>(y * 10));
-      picture.bgr.push_back(static_cast<uint8_t>((x + y) % 2 ? 255 : 0));
-      picture.t.push_back(static_cast<uint8_t>(x * 20));
-    }
-  }
-  return picture;
-}
-
-}  // namespace
+#include "tests/files/checkerboard.h"
 
 TEST(RowExchange, CallbacksRefuseRowsOutsideThePicture) {
   Picture source = Checkerboard(4, 3);
