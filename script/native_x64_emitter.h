@@ -255,6 +255,8 @@ class Emitter : public Xbyak::CodeGenerator {
   void InterpolateByte(int32_t channel);
   void TakePixelByte(PixelRead read, int32_t first, int32_t channel, const Xmm& value);
   void FinishPixelRead(PixelRead read, int32_t first);
+  int32_t AxisSizeOffset(int32_t view, bool vertical) const;
+  int32_t AxisWrapOffset(int32_t view, bool vertical) const;
   void WrapAxis(const Xmm& position, const Reg64& index, int32_t view, bool vertical, Label& slow);
   // ---- Conv, getb, _Pset and _Tset inlined (native_x64_stencil.cpp)
   bool EmitStencilCall(const PlannedRecord& step);

@@ -116,16 +116,23 @@ void Emitter::RefreshPlanes() {
   call(r10);
 }
 
+// Where the frame holds a plane view's size along an axis, and the 256
+// sizes its positions are shifted by.
+int32_t Emitter::AxisSizeOffset(int32_t view, bool vertical) const {
+  return view + Offset(vertical ? offsetof(PlaneView, height) : offsetof(PlaneView, width));
+}
+int32_t Emitter::AxisWrapOffset(int32_t view, bool vertical) const {
+  return view + Offset(vertical ? offsetof(PlaneView, wrapY) : offsetof(PlaneView, wrapX));
+}
+
 // position = shifted position on entry; on exit its fraction, with the
 // wrapped pixel index in `index`. rax, rdx and xmm15 are scratch. Goes to
 // `slow` for positions below 0 (where floor and truncation part), NaN and
 // beyond 2^63, which the built-in handles.
 void Emitter::WrapAxis(const Xmm& position, const Reg64& index, int32_t view, bool vertical,
                        Label& slow) {
-  const int32_t size =
-      view + Offset(vertical ? offsetof(PlaneView, height) : offsetof(PlaneView, width));
-  const int32_t wrap =
-      view + Offset(vertical ? offsetof(PlaneView, wrapY) : offsetof(PlaneView, wrapX));
+  const int32_t size = AxisSizeOffset(view, vertical);
+  const int32_t wrap = AxisWrapOffset(view, vertical);
   xorpd(xmm15, xmm15);
   ucomisd(position, xmm15);
   jb(slow, T_NEAR);  // below 0 or unordered
@@ -153,10 +160,8 @@ void Emitter::WrapAxis(const Xmm& position, const Reg64& index, int32_t view, bo
 // with `position` as it was. xmm15 is scratch.
 void Emitter::WholeInside(const Xmm& position, const Reg64& index, int32_t view, bool vertical,
                           Label& other) {
-  const int32_t size =
-      view + Offset(vertical ? offsetof(PlaneView, height) : offsetof(PlaneView, width));
-  const int32_t wrap =
-      view + Offset(vertical ? offsetof(PlaneView, wrapY) : offsetof(PlaneView, wrapX));
+  const int32_t size = AxisSizeOffset(view, vertical);
+  const int32_t wrap = AxisWrapOffset(view, vertical);
   cvttsd2si(index, position);
   xorpd(xmm15, xmm15);
   cvtsi2sd(xmm15, index);

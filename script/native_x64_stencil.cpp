@@ -10,6 +10,8 @@
 // an empty slot) calls the built-in before anything has changed.
 #include "script/native_x64_emitter.h"
 
+#include <utility>
+
 #if defined(MORFEL_NATIVE_X64)
 #include <cstddef>
 
@@ -150,20 +152,16 @@ void Emitter::EmitConvolutionSide(int32_t first, int32_t plane, int32_t side, La
   const int32_t data = Offset(offsetof(PlaneView, data));
   const int32_t rowLength = Offset(offsetof(PlaneView, rowLength));
   // x - half >= 0 and x + half < width, in both planes; y likewise.
-  sub(r8, half);
-  js(slow, T_NEAR);
-  lea(rax, ptr[r8 + side]);
-  cmp(rax, qword[rsp + rgb + width]);
-  jg(slow, T_NEAR);
-  cmp(rax, qword[rsp + alpha + width]);
-  jg(slow, T_NEAR);
-  sub(r9, half);
-  js(slow, T_NEAR);
-  lea(rax, ptr[r9 + side]);
-  cmp(rax, qword[rsp + rgb + height]);
-  jg(slow, T_NEAR);
-  cmp(rax, qword[rsp + alpha + height]);
-  jg(slow, T_NEAR);
+  const std::pair<const Reg64*, int32_t> axes[] = {{&r8, width}, {&r9, height}};
+  for (const auto& [centre, size] : axes) {
+    sub(*centre, half);
+    js(slow, T_NEAR);
+    lea(rax, ptr[*centre + side]);
+    cmp(rax, qword[rsp + rgb + size]);
+    jg(slow, T_NEAR);
+    cmp(rax, qword[rsp + alpha + size]);
+    jg(slow, T_NEAR);
+  }
   // The window's first pixel in each plane, the matrix, the row steps.
   mov(rcx, qword[rsp + rgb + data]);
   mov(rax, r9);
